@@ -1,0 +1,161 @@
+#include "core/zel_system.hpp"
+
+#include <cmath>
+#include <cstring>
+#include <thread>
+
+namespace zel {
+
+double Round(double x) { return std::nearbyint(x); }
+long double Round(long double x) { return std::nearbyintl(x); }
+double Trunc(double x) { return std::trunc(x); }
+long double Trunc(long double x) { return std::truncl(x); }
+double Int(double x) { return std::trunc(x); }
+long double Int(long double x) { return std::truncl(x); }
+double Frac(double x) { return x - std::trunc(x); }
+long double Frac(long double x) { return x - std::truncl(x); }
+
+int32_t SaturateToInt32(long double x) {
+  if (std::isnan(x)) return 0;
+  if (x <= static_cast<long double>(std::numeric_limits<int32_t>::min()))
+    return std::numeric_limits<int32_t>::min();
+  if (x >= static_cast<long double>(std::numeric_limits<int32_t>::max()))
+    return std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(x);
+}
+
+int64_t SaturateToInt64(long double x) {
+  if (std::isnan(x)) return 0;
+  // Both limits are exact in the 64-bit mantissa of long double.
+  if (x <= static_cast<long double>(std::numeric_limits<int64_t>::min()))
+    return std::numeric_limits<int64_t>::min();
+  if (x >= static_cast<long double>(std::numeric_limits<int64_t>::max()))
+    return std::numeric_limits<int64_t>::max();
+  return static_cast<int64_t>(x);
+}
+
+int32_t RoundToInt32(long double x) { return SaturateToInt32(std::nearbyintl(x)); }
+int64_t RoundToInt64(long double x) { return SaturateToInt64(std::nearbyintl(x)); }
+
+void ExtendedToBytes(long double value, uint8_t bytes[10]) {
+  // On x86-64 the first ten bytes of a long double in memory are the x87
+  // format in little-endian order; the rest is padding.
+  std::memcpy(bytes, &value, 10);
+}
+
+long double ExtendedFromBytes(const uint8_t bytes[10]) {
+  long double value = 0;
+  std::memcpy(&value, bytes, 10);
+  return value;
+}
+
+namespace {
+
+// Code points of Windows-1252 bytes 0x80..0x9F; the undefined ones map to
+// the C1 control of the same value.
+constexpr char32_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// Decodes one UTF-8 sequence at s[i]; advances i. Malformed input yields
+// U+FFFD and consumes one byte.
+char32_t DecodeUtf8(std::string_view s, size_t& i) {
+  const auto b0 = static_cast<unsigned char>(s[i]);
+  if (b0 < 0x80) {
+    ++i;
+    return b0;
+  }
+  int len = 0;
+  char32_t cp = 0;
+  if ((b0 & 0xE0) == 0xC0) {
+    len = 2;
+    cp = b0 & 0x1F;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    len = 3;
+    cp = b0 & 0x0F;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    len = 4;
+    cp = b0 & 0x07;
+  } else {
+    ++i;
+    return 0xFFFD;
+  }
+  if (i + len > s.size()) {
+    ++i;
+    return 0xFFFD;
+  }
+  for (int k = 1; k < len; ++k) {
+    const auto b = static_cast<unsigned char>(s[i + k]);
+    if ((b & 0xC0) != 0x80) {
+      ++i;
+      return 0xFFFD;
+    }
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  static constexpr char32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    ++i;
+    return 0xFFFD;
+  }
+  i += len;
+  return cp;
+}
+
+}  // namespace
+
+std::string AnsiToUtf8(std::string_view ansi) {
+  std::string out;
+  out.reserve(ansi.size());
+  for (char c : ansi) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b >= 0x80 && b < 0xA0)
+      AppendUtf8(out, kCp1252High[b - 0x80]);
+    else
+      AppendUtf8(out, b);
+  }
+  return out;
+}
+
+std::string Utf8ToAnsi(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  size_t i = 0;
+  while (i < utf8.size()) {
+    const char32_t cp = DecodeUtf8(utf8, i);
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+      out += static_cast<char>(cp);
+      continue;
+    }
+    char mapped = '?';
+    for (int k = 0; k < 32; ++k) {
+      if (kCp1252High[k] == cp) {
+        mapped = static_cast<char>(0x80 + k);
+        break;
+      }
+    }
+    out += mapped;
+  }
+  return out;
+}
+
+int32_t ProcessorCount() {
+  const unsigned n = std::thread::hardware_concurrency();
+  return n == 0 ? 1 : static_cast<int32_t>(n);
+}
+
+}  // namespace zel

@@ -1,0 +1,1 @@
+#include "num/math1/zel_math1.hpp"
