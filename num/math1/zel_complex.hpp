@@ -1,0 +1,71 @@
+// Complex numbers in rectangular and polar form with 80-bit parts.
+// All routines take their operands by const reference and return a new value;
+// nothing is allocated and nothing but CpxDiv raises.
+#pragma once
+
+#include "core/zel_zelbase.hpp"
+
+namespace zel {
+
+// Errors of the complex-number routines.
+class EZELComplexError : public EZELError {
+public:
+  using EZELError::EZELError;
+};
+
+// Rectangular form: real part, then imaginary part.
+struct TComplex {
+  long double re = 0;
+  long double im = 0;
+};
+
+// Polar form: magnitude, then angle in radians.
+struct TComplexPolar {
+  long double r = 0;
+  long double phi = 0;
+};
+
+// Absolute threshold below which a part counts as zero (CpxIsZero) and below
+// which two parts count as equal (CpxIsNearEqual). 1e-15 when the library
+// starts. A plain process-wide variable: set it before use, never while
+// another thread compares numbers.
+extern long double CpxNearZero;
+
+TComplex Cpx(long double re, long double im);
+
+// sqrt(re^2 + im^2), computed without intermediate overflow (hypot).
+long double CpxAbs(const TComplex& z);
+// re^2 + im^2.
+long double CpxAbsSqr(const TComplex& z);
+
+TComplex CpxAdd(const TComplex& z1, const TComplex& z2);
+TComplex CpxSub(const TComplex& z1, const TComplex& z2);
+// (re1*re2 - im1*im2, re1*im2 + im1*re2).
+TComplex CpxMult(const TComplex& z1, const TComplex& z2);
+// z1 / z2 = ((re1*re2 + im1*im2)/d, (im1*re2 - re1*im2)/d) with
+// d = re2^2 + im2^2. Raises EZELComplexError "CpxDiv: division by zero" when
+// d is 0, and likewise when the division fails for finite operands (d or a
+// part of the result overflowing), where a trapping FPU would have raised.
+// Non-finite operands give a non-finite result without raising, unless the
+// divisor is exactly zero.
+TComplex CpxDiv(const TComplex& z1, const TComplex& z2);
+// (re, -im).
+TComplex CpxConj(const TComplex& z);
+// (-re, -im).
+TComplex CpxNeg(const TComplex& z);
+
+// Both parts exactly equal.
+bool CpxIsEqual(const TComplex& z1, const TComplex& z2);
+// |re1 - re2| < CpxNearZero and |im1 - im2| < CpxNearZero (strict: with a
+// threshold of 0 even identical numbers are not near-equal).
+bool CpxIsNearEqual(const TComplex& z1, const TComplex& z2);
+// Both parts below CpxNearZero in absolute value.
+bool CpxIsZero(const TComplex& z);
+
+// r = CpxAbs(z), phi = atan2(im, re) in -pi..pi. (0, 0) gives phi = 0;
+// (-1, +0) gives pi and (-1, -0) gives -pi, following the sign of zero.
+TComplexPolar ConvertRectToPolar(const TComplex& z);
+// (r cos phi, r sin phi).
+TComplex ConvertPolarToRect(const TComplexPolar& p);
+
+}  // namespace zel
