@@ -1,0 +1,430 @@
+#include "core/zel_streams.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace zel {
+
+// ---------------------------------------------------------------------------
+// TStream
+// ---------------------------------------------------------------------------
+
+int64_t TStream::Remaining() const { return std::max<int64_t>(0, GetSize() - GetPosition()); }
+
+void TStream::ReadBuffer(void* Buffer, int64_t Count) {
+  if (Count > 0 && Read(Buffer, Count) != Count)
+    throw EInOutError("Stream read error", kStreamReadErrorCode);
+}
+
+void TStream::WriteBuffer(const void* Buffer, int64_t Count) {
+  if (Count > 0 && Write(Buffer, Count) != Count)
+    throw EInOutError("Stream write error", kStreamWriteErrorCode);
+}
+
+int64_t TStream::CopyFrom(TStream& Source, int64_t Count) {
+  if (Count <= 0) {
+    Source.SetPosition(0);
+    Count = Source.GetSize();
+  }
+  uint8_t chunk[65536];
+  int64_t copied = 0;
+  while (copied < Count) {
+    const int64_t want = std::min<int64_t>(Count - copied, sizeof chunk);
+    const int64_t got = Source.Read(chunk, want);
+    if (got <= 0) break;
+    const int64_t put = Write(chunk, got);
+    copied += put;
+    if (put != got) break;
+  }
+  return copied;
+}
+
+bool CountFitsInStream(const TStream& Stream, int64_t Count, int64_t BytesPerElement) {
+  if (Count < 0 || BytesPerElement < 1) return false;
+  // Count * BytesPerElement <= Remaining, without forming the product.
+  return Count <= Stream.Remaining() / BytesPerElement;
+}
+
+// ---------------------------------------------------------------------------
+// TMemoryStream
+// ---------------------------------------------------------------------------
+
+int64_t TMemoryStream::Read(void* Buffer, int64_t Count) {
+  const int64_t size = GetSize();
+  if (Count <= 0 || FPosition >= size) return 0;
+  const int64_t n = std::min(Count, size - FPosition);
+  std::memcpy(Buffer, FData.data() + FPosition, static_cast<size_t>(n));
+  FPosition += n;
+  return n;
+}
+
+int64_t TMemoryStream::Write(const void* Buffer, int64_t Count) {
+  if (Count <= 0) return 0;
+  if (Count > std::numeric_limits<int64_t>::max() - FPosition) return 0;
+  const int64_t end = FPosition + Count;
+  if (end > GetSize() && !SetSize(end)) return 0;
+  std::memcpy(FData.data() + FPosition, Buffer, static_cast<size_t>(Count));
+  FPosition = end;
+  return Count;
+}
+
+int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
+  int64_t base = 0;
+  if (Origin == TSeekOrigin::soCurrent) base = FPosition;
+  if (Origin == TSeekOrigin::soEnd) base = GetSize();
+  if ((Offset < 0 && base + Offset < 0) ||
+      (Offset > 0 && Offset > std::numeric_limits<int64_t>::max() - base))
+    return -1;
+  FPosition = base + Offset;
+  return FPosition;
+}
+
+bool TMemoryStream::SetSize(int64_t NewSize) {
+  if (NewSize < 0) return false;
+  if (static_cast<uint64_t>(NewSize) > FData.max_size()) return false;
+  try {
+    FData.resize(static_cast<size_t>(NewSize));
+  } catch (const std::bad_alloc&) {
+    return false;
+  } catch (const std::length_error&) {
+    return false;
+  }
+  if (FPosition > NewSize) FPosition = NewSize;
+  return true;
+}
+
+void TMemoryStream::Clear() {
+  std::vector<uint8_t>().swap(FData);
+  FPosition = 0;
+}
+
+bool TMemoryStream::LoadFromFile(const std::string& FileName) {
+  try {
+    TFileStream f(FileName, TFileMode::fmOpenRead);
+    const int64_t size = f.GetSize();
+    if (size < 0 || static_cast<uint64_t>(size) > FData.max_size()) return false;
+    std::vector<uint8_t> data(static_cast<size_t>(size));
+    if (f.Read(data.data(), size) != size) return false;
+    FData.swap(data);
+    FPosition = 0;
+    return true;
+  } catch (const EInOutError&) {
+    return false;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+bool TMemoryStream::SaveToFile(const std::string& FileName) const {
+  try {
+    TFileStream f(FileName, TFileMode::fmCreate);
+    const int64_t size = GetSize();
+    if (f.Write(FData.data(), size) != size) return false;
+    return f.Flush();
+  } catch (const EInOutError&) {
+    return false;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// TFileStream
+// ---------------------------------------------------------------------------
+
+namespace {
+
+constexpr int64_t kFileBufferSize = 65536;
+
+}  // namespace
+
+TFileStream::TFileStream(const std::string& FileName, TFileMode Mode) : FFileName(FileName) {
+  int flags = O_CLOEXEC;
+  switch (Mode) {
+    case TFileMode::fmCreate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case TFileMode::fmOpenRead: flags |= O_RDONLY; break;
+    case TFileMode::fmOpenWrite: flags |= O_WRONLY; break;
+    case TFileMode::fmOpenReadWrite: flags |= O_RDWR; break;
+  }
+  int err = 0;
+  do {
+    FFd = ::open(FileName.c_str(), flags, 0666);
+  } while (FFd < 0 && errno == EINTR);
+  if (FFd < 0) {
+    err = errno;
+  } else {
+    // open() accepts a directory for reading; the runtime's file streams do not.
+    struct stat st {};
+    if (::fstat(FFd, &st) == 0 && S_ISDIR(st.st_mode)) {
+      ::close(FFd);
+      FFd = -1;
+      err = EISDIR;
+    }
+  }
+  if (FFd < 0) {
+    const std::string verb = Mode == TFileMode::fmCreate ? "Cannot create file \"" : "Cannot open file \"";
+    throw EInOutError(verb + FileName + "\": " + std::strerror(err), err);
+  }
+  FCanWrite = Mode != TFileMode::fmOpenRead;
+  FBuf.resize(static_cast<size_t>(kFileBufferSize));
+}
+
+TFileStream::~TFileStream() {
+  FlushWriteBuffer();
+  if (FFd >= 0) ::close(FFd);
+}
+
+int64_t TFileStream::ReadDirect(int64_t Offset, uint8_t* Buffer, int64_t Count) const {
+  int64_t done = 0;
+  while (done < Count) {
+    const ssize_t n = ::pread(FFd, Buffer + done, static_cast<size_t>(Count - done),
+                              static_cast<off_t>(Offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += n;
+  }
+  return done;
+}
+
+int64_t TFileStream::WriteDirect(int64_t Offset, const uint8_t* Buffer, int64_t Count) {
+  int64_t done = 0;
+  while (done < Count) {
+    const ssize_t n = ::pwrite(FFd, Buffer + done, static_cast<size_t>(Count - done),
+                               static_cast<off_t>(Offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += n;
+  }
+  if (done != Count) FWriteFailed = true;
+  return done;
+}
+
+bool TFileStream::FlushWriteBuffer() {
+  if (!FDirty) return true;
+  const bool ok = WriteDirect(FBufStart, FBuf.data(), FBufLen) == FBufLen;
+  FDirty = false;
+  FBufLen = 0;
+  return ok;
+}
+
+bool TFileStream::Flush() { return FlushWriteBuffer() && !FWriteFailed; }
+
+int64_t TFileStream::Read(void* Buffer, int64_t Count) {
+  if (Count <= 0) return 0;
+  if (!FlushWriteBuffer()) return 0;
+  auto* out = static_cast<uint8_t*>(Buffer);
+  int64_t done = 0;
+  while (done < Count) {
+    if (FPosition >= FBufStart && FPosition < FBufStart + FBufLen) {
+      const int64_t n = std::min(Count - done, FBufStart + FBufLen - FPosition);
+      std::memcpy(out + done, FBuf.data() + (FPosition - FBufStart), static_cast<size_t>(n));
+      done += n;
+      FPosition += n;
+      continue;
+    }
+    if (Count - done >= kFileBufferSize) {
+      const int64_t n = ReadDirect(FPosition, out + done, Count - done);
+      done += n;
+      FPosition += n;
+      break;
+    }
+    FBufStart = FPosition;
+    FBufLen = ReadDirect(FPosition, FBuf.data(), kFileBufferSize);
+    if (FBufLen == 0) break;
+  }
+  return done;
+}
+
+int64_t TFileStream::Write(const void* Buffer, int64_t Count) {
+  if (Count <= 0) return 0;
+  if (!FCanWrite) {
+    FWriteFailed = true;
+    return 0;
+  }
+  const auto* in = static_cast<const uint8_t*>(Buffer);
+  if (!FDirty) {
+    FBufLen = 0;  // drop the read-ahead: it would go stale
+  } else if (FPosition != FBufStart + FBufLen || FBufLen + Count > kFileBufferSize) {
+    if (!FlushWriteBuffer()) return 0;
+  }
+  if (Count >= kFileBufferSize) {
+    const int64_t n = WriteDirect(FPosition, in, Count);
+    FPosition += n;
+    return n;
+  }
+  if (!FDirty) {
+    FDirty = true;
+    FBufStart = FPosition;
+    FBufLen = 0;
+  }
+  std::memcpy(FBuf.data() + FBufLen, in, static_cast<size_t>(Count));
+  FBufLen += Count;
+  FPosition += Count;
+  return Count;
+}
+
+int64_t TFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
+  int64_t base = 0;
+  if (Origin == TSeekOrigin::soCurrent) base = FPosition;
+  if (Origin == TSeekOrigin::soEnd) base = GetSize();
+  if ((Offset < 0 && base + Offset < 0) ||
+      (Offset > 0 && Offset > std::numeric_limits<off_t>::max() - base))
+    return -1;
+  FPosition = base + Offset;
+  return FPosition;
+}
+
+int64_t TFileStream::GetSize() const {
+  struct stat st {};
+  int64_t size = ::fstat(FFd, &st) == 0 ? static_cast<int64_t>(st.st_size) : 0;
+  if (FDirty) size = std::max(size, FBufStart + FBufLen);
+  return size;
+}
+
+bool TFileStream::SetSize(int64_t NewSize) {
+  if (NewSize < 0) return false;
+  if (!FlushWriteBuffer()) return false;
+  FBufLen = 0;
+  int rc = 0;
+  do {
+    rc = ::ftruncate(FFd, static_cast<off_t>(NewSize));
+  } while (rc != 0 && errno == EINTR);
+  if (rc != 0) return false;
+  if (FPosition > NewSize) FPosition = NewSize;
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Binary values and lines
+// ---------------------------------------------------------------------------
+
+namespace {
+
+template <size_t N>
+bool ReadBytes(TStream& Stream, uint8_t (&bytes)[N]) {
+  return Stream.Read(bytes, N) == static_cast<int64_t>(N);
+}
+
+uint64_t LittleEndianToU64(const uint8_t* b, int n) {
+  uint64_t v = 0;
+  for (int i = n - 1; i >= 0; --i) v = (v << 8) | b[i];
+  return v;
+}
+
+void U64ToLittleEndian(uint64_t v, uint8_t* b, int n) {
+  for (int i = 0; i < n; ++i) {
+    b[i] = static_cast<uint8_t>(v & 0xFF);
+    v >>= 8;
+  }
+}
+
+}  // namespace
+
+bool WriteLongIntToStream(TStream& Stream, int32_t Value) {
+  uint8_t b[4];
+  U64ToLittleEndian(static_cast<uint32_t>(Value), b, 4);
+  return Stream.Write(b, 4) == 4;
+}
+
+bool ReadLongIntFromStream(TStream& Stream, int32_t& Value) {
+  uint8_t b[4];
+  if (!ReadBytes(Stream, b)) {
+    Value = 0;
+    return false;
+  }
+  Value = static_cast<int32_t>(static_cast<uint32_t>(LittleEndianToU64(b, 4)));
+  return true;
+}
+
+bool WriteDoubleToStream(TStream& Stream, double Value) {
+  uint64_t bits = 0;
+  std::memcpy(&bits, &Value, sizeof bits);
+  uint8_t b[8];
+  U64ToLittleEndian(bits, b, 8);
+  return Stream.Write(b, 8) == 8;
+}
+
+bool ReadDoubleFromStream(TStream& Stream, double& Value) {
+  uint8_t b[8];
+  if (!ReadBytes(Stream, b)) {
+    Value = 0;
+    return false;
+  }
+  const uint64_t bits = LittleEndianToU64(b, 8);
+  std::memcpy(&Value, &bits, sizeof Value);
+  return true;
+}
+
+bool WriteExtendedToStream(TStream& Stream, long double Value) {
+  uint8_t b[10];
+  ExtendedToBytes(Value, b);
+  return Stream.Write(b, 10) == 10;
+}
+
+bool ReadExtendedFromStream(TStream& Stream, long double& Value) {
+  uint8_t b[10];
+  if (!ReadBytes(Stream, b)) {
+    Value = 0;
+    return false;
+  }
+  Value = ExtendedFromBytes(b);
+  return true;
+}
+
+bool ReadLnStream(TStream& Stream, std::string& Line) {
+  Line.clear();
+  // Read in chunks and give back what follows the line, so that the stream
+  // is left exactly after it without a read call per byte.
+  char chunk[512];
+  bool any = false;
+  for (;;) {
+    const int64_t got = Stream.Read(chunk, sizeof chunk);
+    if (got <= 0) break;
+    any = true;
+    const char* nl = static_cast<const char*>(std::memchr(chunk, '\n', static_cast<size_t>(got)));
+    if (nl == nullptr) {
+      Line.append(chunk, static_cast<size_t>(got));
+      continue;
+    }
+    const int64_t used = nl - chunk;
+    Line.append(chunk, static_cast<size_t>(used));
+    Stream.Seek(used + 1 - got, TSeekOrigin::soCurrent);
+    break;
+  }
+  if (!Line.empty() && Line.back() == '\r') Line.pop_back();
+  return any;
+}
+
+bool WriteLnStream(TStream& Stream, std::string_view Line) {
+  const auto n = static_cast<int64_t>(Line.size());
+  if (n > 0 && Stream.Write(Line.data(), n) != n) return false;
+  return Stream.Write("\n", 1) == 1;
+}
+
+// ---------------------------------------------------------------------------
+// TMixedFStream
+// ---------------------------------------------------------------------------
+
+bool TMixedFStream::ReadByte(uint8_t& Value) {
+  if (Read(&Value, 1) == 1) return true;
+  Value = 0;
+  return false;
+}
+
+bool TMixedFStream::ReadChars(int64_t Count, std::string& Text) {
+  Text.clear();
+  if (Count < 0 || !CountFitsInStream(*this, Count, 1)) return false;
+  Text.resize(static_cast<size_t>(Count));
+  if (Read(Text.data(), Count) != Count) {
+    Text.clear();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace zel

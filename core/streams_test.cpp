@@ -1,0 +1,367 @@
+#include "core/zel_streams.hpp"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+
+namespace zel {
+namespace {
+
+// A file name in the temporary directory, unique per process, removed when
+// the test ends.
+class TempFile {
+public:
+  explicit TempFile(const std::string& stem)
+      : Path((std::filesystem::temp_directory_path() /
+              ("zel_streams_" + std::to_string(::getpid()) + "_" + stem))
+                 .string()) {
+    std::filesystem::remove(Path);
+  }
+  ~TempFile() { std::filesystem::remove(Path); }
+  void WriteRaw(const std::string& bytes) const {
+    std::ofstream(Path, std::ios::binary) << bytes;
+  }
+  std::string ReadRaw() const {
+    std::ifstream in(Path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  std::string Path;
+};
+
+// --- TStream, TMemoryStream, TFileStream --------------------------------------
+
+TEST(MemoryStream, ReadsWritesSeeksAndGrowsWithZeros) {
+  TMemoryStream ms;
+  EXPECT_EQ(ms.Write("abcdef", 6), 6);
+  EXPECT_EQ(ms.Seek(-2, TSeekOrigin::soCurrent), 4);
+  char buf[8] = {};
+  EXPECT_EQ(ms.Read(buf, 8), 2);
+  EXPECT_EQ(std::string(buf, 2), "ef");
+  EXPECT_EQ(ms.Read(buf, 8), 0);
+  EXPECT_EQ(ms.Seek(-1, TSeekOrigin::soBeginning), -1);  // refused, position kept
+  EXPECT_EQ(ms.GetPosition(), 6);
+  EXPECT_EQ(ms.Seek(2, TSeekOrigin::soEnd), 8);  // beyond the end
+  EXPECT_EQ(ms.Read(buf, 1), 0);
+  EXPECT_EQ(ms.Write("z", 1), 1);
+  EXPECT_EQ(ms.GetSize(), 9);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(ms.GetMemory()), 9), std::string("abcdef\0\0z", 9));
+  EXPECT_TRUE(ms.SetSize(3));
+  EXPECT_EQ(ms.GetPosition(), 3);
+  EXPECT_FALSE(ms.SetSize(-1));
+  EXPECT_THROW(ms.ReadBuffer(buf, 1), EInOutError);
+}
+
+TEST(FileStream, RoundTripsThroughTheBufferAcrossSeeksAndLargeWrites) {
+  TempFile tmp("fs.bin");
+  std::string big(200000, '\0');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 + 3);
+  {
+    TFileStream f(tmp.Path, TFileMode::fmCreate);
+    EXPECT_EQ(f.Write("head", 4), 4);
+    EXPECT_EQ(f.Write(big.data(), static_cast<int64_t>(big.size())), static_cast<int64_t>(big.size()));
+    EXPECT_EQ(f.GetSize(), 200004);
+    f.SetPosition(2);
+    EXPECT_EQ(f.Write("AD", 2), 2);  // overwrite inside the written part
+    char b[6] = {};
+    f.SetPosition(0);
+    EXPECT_EQ(f.Read(b, 6), 6);  // must see the buffered overwrite
+    EXPECT_EQ(std::string(b, 6), std::string("heAD") + big.substr(0, 2));
+    EXPECT_TRUE(f.Flush());
+  }
+  TFileStream f(tmp.Path, TFileMode::fmOpenRead);
+  EXPECT_EQ(f.GetSize(), 200004);
+  std::string back(200004, '\0');
+  EXPECT_EQ(f.Read(back.data(), 200004), 200004);
+  EXPECT_EQ(back, "heAD" + big);
+  EXPECT_EQ(f.Read(back.data(), 1), 0);
+  EXPECT_EQ(f.Write("x", 1), 0);  // read-only
+  EXPECT_FALSE(f.Flush());
+}
+
+TEST(FileStream, OpeningFailuresThrowInOutErrorWithErrno) {
+  TempFile tmp("missing.bin");
+  try {
+    TFileStream f(tmp.Path, TFileMode::fmOpenRead);
+    FAIL() << "opened a missing file";
+  } catch (const EInOutError& e) {
+    EXPECT_EQ(e.ErrorCode, ENOENT);
+    EXPECT_NE(std::string(e.what()).find("Cannot open file \"" + tmp.Path + "\""), std::string::npos);
+  }
+  EXPECT_THROW(TFileStream(std::filesystem::temp_directory_path().string(), TFileMode::fmOpenRead),
+               EInOutError);
+  EXPECT_THROW(TFileStream("/nonexistent-dir/x.bin", TFileMode::fmCreate), EInOutError);
+}
+
+TEST(FileStream, ReportsWriteFailureOnFullDevice) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  TFileStream f("/dev/full", TFileMode::fmOpenWrite);
+  EXPECT_EQ(f.Write("abc", 3), 3);  // only buffered so far
+  EXPECT_FALSE(f.Flush());
+  EXPECT_TRUE(f.HasWriteError());
+  std::string big(100000, 'x');
+  EXPECT_LT(f.Write(big.data(), 100000), 100000);
+  EXPECT_THROW(f.WriteBuffer(big.data(), 100000), EInOutError);
+}
+
+TEST(CountFitsInStream, ComparesCountWithRemainingBytesWithoutOverflow) {
+  TMemoryStream ms;
+  ms.SetSize(100);
+  ms.SetPosition(20);
+  EXPECT_TRUE(CountFitsInStream(ms, 10, 8));   // 80 of 80
+  EXPECT_FALSE(CountFitsInStream(ms, 11, 8));  // 88 of 80
+  EXPECT_TRUE(CountFitsInStream(ms, 0, 8));
+  EXPECT_FALSE(CountFitsInStream(ms, -1, 8));
+  EXPECT_FALSE(CountFitsInStream(ms, 1, 0));
+  EXPECT_FALSE(CountFitsInStream(ms, std::numeric_limits<int64_t>::max(), 2));
+  EXPECT_FALSE(CountFitsInStream(ms, 2, std::numeric_limits<int64_t>::max()));
+  ms.SetPosition(500);  // beyond the end nothing fits
+  EXPECT_FALSE(CountFitsInStream(ms, 1, 1));
+}
+
+// --- Binary values ------------------------------------------------------------
+
+TEST(StreamValues, WritesLittleEndianLayout) {
+  TMemoryStream ms;
+  WriteLongIntToStream(ms, -2);
+  WriteDoubleToStream(ms, 1.0);
+  WriteExtendedToStream(ms, -1.0L);
+  ASSERT_EQ(ms.GetSize(), 22);
+  const uint8_t expected[22] = {0xFE, 0xFF, 0xFF, 0xFF,                    // -2
+                                0, 0, 0, 0, 0, 0, 0xF0, 0x3F,              // 1.0
+                                0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0xBF};    // -1.0L
+  for (int i = 0; i < 22; ++i) EXPECT_EQ(ms.GetMemory()[i], expected[i]) << i;
+}
+
+TEST(StreamValues, RoundTripsExtremeValuesExactly) {
+  const long double exts[] = {0.0L, -0.0L, 1.0L / 3.0L, std::numeric_limits<long double>::max(),
+                              std::numeric_limits<long double>::denorm_min(),
+                              -std::numeric_limits<long double>::infinity(),
+                              123456789.123456789012L};
+  const int32_t ints[] = {0, 1, -1, INT32_MIN, INT32_MAX};
+  TMemoryStream ms;
+  for (long double x : exts) ASSERT_TRUE(WriteExtendedToStream(ms, x));
+  for (int32_t k : ints) ASSERT_TRUE(WriteLongIntToStream(ms, k));
+  ASSERT_TRUE(WriteDoubleToStream(ms, std::numeric_limits<double>::denorm_min()));
+  ms.SetPosition(0);
+  for (long double x : exts) {
+    long double y = 7;
+    ASSERT_TRUE(ReadExtendedFromStream(ms, y));
+    EXPECT_EQ(y, x);
+    EXPECT_EQ(std::signbit(y), std::signbit(x));
+  }
+  for (int32_t k : ints) {
+    int32_t m = 7;
+    ASSERT_TRUE(ReadLongIntFromStream(ms, m));
+    EXPECT_EQ(m, k);
+  }
+  double d = 0;
+  ASSERT_TRUE(ReadDoubleFromStream(ms, d));
+  EXPECT_EQ(d, std::numeric_limits<double>::denorm_min());
+  // NaN keeps its bit pattern class.
+  ms.Clear();
+  WriteExtendedToStream(ms, std::numeric_limits<long double>::quiet_NaN());
+  ms.SetPosition(0);
+  long double nan = 0;
+  ASSERT_TRUE(ReadExtendedFromStream(ms, nan));
+  EXPECT_TRUE(std::isnan(nan));
+}
+
+TEST(StreamValues, ShortReadsFailAndZeroTheValue) {
+  TMemoryStream ms;
+  ms.Write("\x01\x02\x03", 3);
+  ms.SetPosition(0);
+  int32_t k = 5;
+  EXPECT_FALSE(ReadLongIntFromStream(ms, k));
+  EXPECT_EQ(k, 0);
+  ms.SetPosition(0);
+  long double x = 5;
+  EXPECT_FALSE(ReadExtendedFromStream(ms, x));
+  EXPECT_EQ(x, 0.0L);
+  double d = 5;
+  EXPECT_FALSE(ReadDoubleFromStream(ms, d));
+  EXPECT_EQ(d, 0.0);
+}
+
+// --- Lines --------------------------------------------------------------------
+
+TEST(StreamLines, AcceptsLfAndCrLfAndALastLineWithoutBreak) {
+  const std::string text = "one\r\ntwo\n\nthree\r\nlast";
+  TMemoryStream ms;
+  ms.Write(text.data(), static_cast<int64_t>(text.size()));
+  ms.SetPosition(0);
+  std::vector<std::string> lines;
+  std::string line;
+  while (ReadLnStream(ms, line)) lines.push_back(line);
+  EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "", "three", "last"}));
+  EXPECT_EQ(line, "");
+  EXPECT_FALSE(ReadLnStream(ms, line));
+}
+
+TEST(StreamLines, LeavesStreamJustAfterEachLineForBinaryReads) {
+  TMemoryStream ms;
+  std::string longLine(1500, 'q');  // longer than the reader's chunk
+  WriteLnStream(ms, longLine);
+  WriteLongIntToStream(ms, 42);
+  WriteLnStream(ms, "tail\r");
+  ms.SetPosition(0);
+  std::string line;
+  ASSERT_TRUE(ReadLnStream(ms, line));
+  EXPECT_EQ(line, longLine);
+  int32_t k = 0;
+  ASSERT_TRUE(ReadLongIntFromStream(ms, k));
+  EXPECT_EQ(k, 42);
+  ASSERT_TRUE(ReadLnStream(ms, line));
+  EXPECT_EQ(line, "tail");
+  // A line that is only "\n" at the end is one empty line, then the end.
+  ms.Clear();
+  WriteLnStream(ms, "");
+  ms.SetPosition(0);
+  EXPECT_TRUE(ReadLnStream(ms, line));
+  EXPECT_FALSE(ReadLnStream(ms, line));
+}
+
+// --- TMixedFStream ------------------------------------------------------------
+
+TEST(MixedFStream, RoundTripsEveryRecordKind) {
+  TempFile tmp("mixed.bin");
+  {
+    TMixedFStream f(tmp.Path, TFileMode::fmCreate);
+    EXPECT_TRUE(f.WriteInteger(24));
+    EXPECT_TRUE(f.WriteLn("TMemBasedLearner/Kovimex"));
+    EXPECT_TRUE(f.WriteByte(0xFF));
+    EXPECT_TRUE(f.WriteDouble(-2.5e-300));
+    EXPECT_TRUE(f.WriteExtended(1.0L / 7.0L));
+    EXPECT_TRUE(f.WriteInteger(9));
+    EXPECT_TRUE(f.WriteLn("two\nlines"));
+    EXPECT_TRUE(f.Flush());
+  }
+  TMixedFStream f(tmp.Path, TFileMode::fmOpenRead);
+  int32_t n = 0;
+  std::string s;
+  ASSERT_TRUE(f.ReadInteger(n));
+  ASSERT_TRUE(f.ReadChars(n, s));
+  EXPECT_EQ(s, "TMemBasedLearner/Kovimex");
+  ASSERT_TRUE(f.ReadLn(s));  // the rest of the line: empty
+  EXPECT_EQ(s, "");
+  uint8_t b = 0;
+  ASSERT_TRUE(f.ReadByte(b));
+  EXPECT_EQ(b, 0xFF);
+  double d = 0;
+  ASSERT_TRUE(f.ReadDouble(d));
+  EXPECT_EQ(d, -2.5e-300);
+  long double x = 0;
+  ASSERT_TRUE(f.ReadExtended(x));
+  EXPECT_EQ(x, 1.0L / 7.0L);
+  ASSERT_TRUE(f.ReadInteger(n));
+  ASSERT_TRUE(f.ReadChars(n, s));  // a length record keeps embedded line breaks
+  EXPECT_EQ(s, "two\nlines");
+  ASSERT_TRUE(f.ReadLn(s));
+  EXPECT_TRUE(f.Eof());
+  EXPECT_FALSE(f.ReadByte(b));
+  EXPECT_EQ(b, 0);
+}
+
+TEST(MixedFStream, RejectsTruncatedFileAndHugeLengths) {
+  TempFile tmp("trunc.bin");
+  {
+    TMixedFStream f(tmp.Path, TFileMode::fmCreate);
+    f.WriteInteger(2000000000);  // a damaged length
+    f.WriteDouble(1.0);
+    EXPECT_TRUE(f.Flush());
+  }
+  // Cut the last double in half.
+  std::filesystem::resize_file(tmp.Path, 8);
+  TMixedFStream f(tmp.Path, TFileMode::fmOpenRead);
+  int32_t n = 0;
+  ASSERT_TRUE(f.ReadInteger(n));
+  std::string s = "old";
+  EXPECT_FALSE(f.ReadChars(n, s));  // refused before allocating
+  EXPECT_EQ(s, "");
+  EXPECT_EQ(f.GetPosition(), 4);    // nothing consumed
+  EXPECT_FALSE(f.ReadChars(-1, s));
+  double d = 3;
+  EXPECT_FALSE(f.ReadDouble(d));
+  EXPECT_EQ(d, 0.0);
+}
+
+// --- TTextFile ----------------------------------------------------------------
+
+TEST(TextFile, ReadsLinesWordsAndNumbersAcrossLineBreaks) {
+  TempFile tmp("text.txt");
+  tmp.WriteRaw("1 2\r\n  -3.5e2\t+4\n\"Col A\" word\n12abc 1e999\n  ");
+  TTextFile f;
+  ASSERT_TRUE(f.Reset(tmp.Path));
+  int32_t k = 0;
+  double x = 0;
+  ASSERT_TRUE(f.ReadInteger(k));
+  EXPECT_EQ(k, 1);
+  ASSERT_TRUE(f.ReadNumber(x));
+  EXPECT_EQ(x, 2.0);
+  ASSERT_TRUE(f.ReadNumber(x));
+  EXPECT_EQ(x, -350.0);
+  ASSERT_TRUE(f.ReadInteger(k));
+  EXPECT_EQ(k, 4);
+  std::string s;
+  ASSERT_TRUE(f.ReadQuotedName(s));
+  EXPECT_EQ(s, "Col A");
+  ASSERT_TRUE(f.ReadWord(s));
+  EXPECT_EQ(s, "word");
+  EXPECT_FALSE(f.ReadNumber(x));  // "12abc" is consumed as a failure
+  EXPECT_EQ(x, 0.0);
+  EXPECT_FALSE(f.ReadNumber(x));  // out of the double range
+  EXPECT_FALSE(f.Eof());
+  EXPECT_TRUE(f.SeekEof());
+  EXPECT_FALSE(f.ReadWord(s));
+  EXPECT_FALSE(f.ReadLn(s));
+}
+
+TEST(TextFile, LinesEndWithLfOrCrLfAndLastLineNeedsNoBreak) {
+  TempFile tmp("lines.txt");
+  tmp.WriteRaw("a\r\n\nb\nlast");
+  TTextFile f;
+  ASSERT_TRUE(f.Reset(tmp.Path));
+  std::vector<std::string> lines;
+  std::string line;
+  while (f.ReadLn(line)) lines.push_back(line);
+  EXPECT_EQ(lines, (std::vector<std::string>{"a", "", "b", "last"}));
+  EXPECT_TRUE(f.Eof());
+  EXPECT_EQ(f.Position(), f.FileSize());
+}
+
+TEST(TextFile, RewriteAppendAndCloseReportState) {
+  TempFile tmp("out.txt");
+  TTextFile f;
+  EXPECT_FALSE(f.Reset(tmp.Path));  // missing
+  ASSERT_TRUE(f.Append(tmp.Path));  // created
+  EXPECT_TRUE(f.WriteLn("first"));
+  EXPECT_TRUE(f.Close());
+  ASSERT_TRUE(f.Append(tmp.Path));  // kept and extended
+  EXPECT_TRUE(f.Write("second"));
+  EXPECT_TRUE(f.WriteLn());
+  std::string s;
+  EXPECT_FALSE(f.ReadLn(s));  // not open for reading
+  EXPECT_TRUE(f.Close());
+  EXPECT_EQ(tmp.ReadRaw(), "first\nsecond\n");
+  ASSERT_TRUE(f.Reset(tmp.Path));
+  EXPECT_FALSE(f.WriteLn("x"));  // not open for writing
+  ASSERT_TRUE(f.Rewrite(tmp.Path));  // closes and empties
+  EXPECT_TRUE(f.Close());
+  EXPECT_EQ(tmp.ReadRaw(), "");
+  EXPECT_FALSE(f.Rewrite("/nonexistent-dir/x.txt"));
+  EXPECT_FALSE(f.IsOpen());
+}
+
+TEST(TextFile, CloseReportsAFailedWrite) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  TTextFile f;
+  ASSERT_TRUE(f.Append("/dev/full"));
+  f.WriteLn("lost");
+  EXPECT_FALSE(f.Close());
+}
+
+}  // namespace
+}  // namespace zel

@@ -1,0 +1,213 @@
+#include "core/zel_stringl.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+#include "core/zel_system.hpp"
+
+namespace zel {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool IsUpper(unsigned char c) { return c >= 'A' && c <= 'Z'; }
+bool IsLower(unsigned char c) { return c >= 'a' && c <= 'z'; }
+bool IsAlpha(unsigned char c) { return IsUpper(c) || IsLower(c); }
+bool IsCtrl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Trimming and cleaning
+// ---------------------------------------------------------------------------
+
+std::string StripLTBlanks(std::string_view Text) {
+  size_t first = 0;
+  size_t last = Text.size();
+  while (first < last && IsBlank(Text[first])) ++first;
+  while (last > first && IsBlank(Text[last - 1])) --last;
+  return std::string(Text.substr(first, last - first));
+}
+
+std::string StripTrailingChars(std::string_view Text, std::string_view Chars) {
+  size_t last = Text.size();
+  while (last > 0 && Chars.find(Text[last - 1]) != std::string_view::npos) --last;
+  return std::string(Text.substr(0, last));
+}
+
+std::string ReplaceCharInString(std::string_view Text, char OldChar, char NewChar) {
+  std::string out(Text);
+  std::replace(out.begin(), out.end(), OldChar, NewChar);
+  return out;
+}
+
+std::string RemoveControlChars(std::string_view Text) {
+  std::string out;
+  out.reserve(Text.size());
+  for (char c : Text)
+    if (!IsCtrl(static_cast<unsigned char>(c))) out += c;
+  return out;
+}
+
+// ---------------------------------------------------------------------------
+// Pattern test and list look-up
+// ---------------------------------------------------------------------------
+
+bool StringContains(std::string_view Text, std::string_view Pattern) {
+  using Pred = bool (*)(unsigned char);
+  struct CharClass {
+    std::string_view Name;
+    Pred Test;
+  };
+  static constexpr CharClass kClasses[] = {
+      {"dig", IsDigit},
+      {"alpha", IsAlpha},
+      {"alnum", [](unsigned char c) { return IsAlpha(c) || IsDigit(c); }},
+      {"upper", IsUpper},
+      {"lower", IsLower},
+      {"blank", [](unsigned char c) { return c == ' ' || c == '\t'; }},
+      {"ctrl", IsCtrl},
+  };
+  if (Pattern.starts_with("//")) {
+    const std::string_view name = Pattern.substr(2);
+    for (const CharClass& cls : kClasses) {
+      if (cls.Name != name) continue;
+      return std::any_of(Text.begin(), Text.end(),
+                         [&](char c) { return cls.Test(static_cast<unsigned char>(c)); });
+    }
+  }
+  return Text.find(Pattern) != std::string_view::npos;
+}
+
+int32_t StringIx(std::string_view Text, std::span<const std::string> List, int32_t HighestIx) {
+  if (HighestIx < 0 || List.empty()) return 0;
+  const size_t n = std::min(static_cast<size_t>(HighestIx) + 1, List.size());
+  for (size_t i = 0; i < n; ++i)
+    if (List[i] == Text) return static_cast<int32_t>(i + 1);
+  return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Tokens and quoted names
+// ---------------------------------------------------------------------------
+
+std::vector<std::string> Tokenize(std::string_view Text, std::string_view Delimiters,
+                                  bool KeepEmpty) {
+  std::vector<std::string> tokens;
+  size_t start = 0;
+  for (size_t i = 0; i <= Text.size(); ++i) {
+    const bool atEnd = i == Text.size();
+    if (!atEnd && Delimiters.find(Text[i]) == std::string_view::npos) continue;
+    if (KeepEmpty || i > start) tokens.emplace_back(Text.substr(start, i - start));
+    start = i + 1;
+  }
+  return tokens;
+}
+
+bool ParseQuotedName(std::string_view Text, int32_t& Pos, std::string& Name) {
+  Name.clear();
+  size_t i = Pos < 1 ? 0 : static_cast<size_t>(Pos) - 1;
+  while (i < Text.size() && IsBlank(Text[i])) ++i;
+  if (i >= Text.size() || Text[i] != '"') return false;
+  const size_t first = i + 1;
+  for (size_t k = first; k < Text.size(); ++k) {
+    const char c = Text[k];
+    if (c == '\n' || c == '\r') return false;
+    if (c != '"') continue;
+    // Positions are int32 by convention; a name ending beyond that cannot be
+    // reported.
+    if (k + 2 > static_cast<size_t>(INT32_MAX)) return false;
+    Name.assign(Text.substr(first, k - first));
+    Pos = static_cast<int32_t>(k + 2);
+    return true;
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------------------
+// Numbers and booleans as text
+// ---------------------------------------------------------------------------
+
+namespace {
+
+constexpr int32_t kMaxWidth = 255;
+constexpr int32_t kMaxDigits = 64;
+
+std::string PadLeft(std::string s, int32_t width) {
+  if (static_cast<int64_t>(s.size()) < width) s.insert(0, static_cast<size_t>(width) - s.size(), ' ');
+  return s;
+}
+
+}  // namespace
+
+std::string strff(double Value, int32_t Width, int32_t Decimals) {
+  const int32_t width = std::clamp(Width, 0, kMaxWidth);
+  if (std::isnan(Value)) return PadLeft("NAN", width);
+  if (std::isinf(Value)) return PadLeft(Value < 0 ? "-INF" : "INF", width);
+
+  // The longest fixed text: sign, 309 integer digits, point, 64 decimals.
+  char buf[400];
+  if (Decimals >= 0) {
+    const int precision = std::min(Decimals, kMaxDigits);
+    const auto res = std::to_chars(buf, buf + sizeof buf, Value, std::chars_format::fixed, precision);
+    std::string s(buf, res.ptr);
+    // A value that rounds to zero shows no minus sign.
+    if (s.front() == '-' && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);
+    return PadLeft(std::move(s), width);
+  }
+
+  const int digits = std::clamp(width - 9, 1, kMaxDigits);
+  const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(Value),
+                                 std::chars_format::scientific, digits);
+  const std::string_view sci(buf, static_cast<size_t>(res.ptr - buf));
+  const size_t e = sci.find('e');
+  const int exponent = std::atoi(std::string(sci.substr(e + 1)).c_str());
+  std::string s;
+  s += Value < 0 ? '-' : ' ';
+  s += sci.substr(0, e);
+  s += 'E';
+  s += exponent < 0 ? '-' : '+';
+  const std::string expDigits = std::to_string(std::abs(exponent));
+  s.append(4 - std::min<size_t>(4, expDigits.size()), '0');
+  s += expDigits;
+  return PadLeft(std::move(s), width);
+}
+
+std::string BoolToStr(bool Value) { return Value ? "TRUE" : "FALSE"; }
+
+// ---------------------------------------------------------------------------
+// File names
+// ---------------------------------------------------------------------------
+
+std::string ReduceStringToFN83CompliantChars(std::string_view Name) {
+  // ASCII base letters of Windows-1252 0xC0..0xFF; '\0' drops the character
+  // (the multiplication and division signs).
+  static constexpr char kLatin1Base[65] =
+      "AAAAAAACEEEEIIII" "DNOOOOO\0OUUUUYTs" "aaaaaaaceeeeiiii" "dnooooo\0ouuuuyty";
+  // Windows-1252 holds every Latin-1 letter at its code point, and maps what it
+  // cannot hold to '?', which is dropped below like any other unsafe byte.
+  const std::string ansi = Utf8ToAnsi(Name);
+  std::string out;
+  out.reserve(ansi.size());
+  for (char ch : ansi) {
+    const auto c = static_cast<unsigned char>(ch);
+    char keep = '\0';
+    if (IsAlpha(c) || IsDigit(c) || c == '-' || c == '_' || c == '.')
+      keep = static_cast<char>(c);
+    else if (c == ' ')
+      keep = '_';
+    else if (c >= 0xC0)
+      keep = kLatin1Base[c - 0xC0];
+    if (keep == '\0') continue;
+    if (keep == '.' && out.empty()) continue;
+    out += keep;
+    if (out.size() == 255) break;
+  }
+  return out;
+}
+
+}  // namespace zel

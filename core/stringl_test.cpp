@@ -1,0 +1,196 @@
+#include "core/zel_stringl.hpp"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <limits>
+
+namespace zel {
+namespace {
+
+TEST(StringCleaning, TrimsBlanksAndTabsOnlyAtBothEnds) {
+  EXPECT_EQ(StripLTBlanks(" \t a b \t "), "a b");
+  EXPECT_EQ(StripLTBlanks("   "), "");
+  EXPECT_EQ(StripLTBlanks("x\r"), "x\r");  // a carriage return is not a blank
+  EXPECT_EQ(StripTrailingChars("1.2500", "0"), "1.25");
+  EXPECT_EQ(StripTrailingChars("line\r\n\n", "\r\n"), "line");
+  EXPECT_EQ(StripTrailingChars("000", "0"), "");
+  EXPECT_EQ(StripTrailingChars("abc", ""), "abc");
+  EXPECT_EQ(ReplaceCharInString("a\nb\n", '\n', ' '), "a b ");
+}
+
+TEST(StringCleaning, RemovesAsciiControlsButKeepsUtf8) {
+  EXPECT_EQ(RemoveControlChars("a\tb\r\n\x7F" "c\x01"), "abc");
+  EXPECT_EQ(RemoveControlChars("\u00B0C \u20AC"), "\u00B0C \u20AC");
+  EXPECT_EQ(RemoveControlChars(std::string("a\0b", 3)), "ab");
+}
+
+TEST(StringContains, PatternClassesTestForOneCharacterOfTheClass) {
+  EXPECT_TRUE(StringContains("value 3", "//dig"));
+  EXPECT_FALSE(StringContains("no digits here", "//dig"));
+  EXPECT_FALSE(StringContains("", "//dig"));
+  EXPECT_TRUE(StringContains("123", "//alpha") == false);
+  EXPECT_TRUE(StringContains("12a", "//alpha"));
+  EXPECT_TRUE(StringContains("-_-", "//alnum") == false);
+  EXPECT_TRUE(StringContains("aB", "//upper"));
+  EXPECT_FALSE(StringContains("ab", "//upper"));
+  EXPECT_TRUE(StringContains("AB1c", "//lower"));
+  EXPECT_TRUE(StringContains("a\tb", "//blank"));
+  EXPECT_FALSE(StringContains("ab", "//blank"));
+  EXPECT_TRUE(StringContains("a\rb", "//ctrl"));
+  // Multi-byte characters belong to no class.
+  EXPECT_FALSE(StringContains("\u00E9\u00B2", "//alpha"));
+  EXPECT_FALSE(StringContains("\u00B2", "//dig"));
+}
+
+TEST(StringContains, OtherPatternsAreCaseSensitiveSubstrings) {
+  EXPECT_TRUE(StringContains("a // comment", "//"));
+  EXPECT_TRUE(StringContains("see //comment", "//comment"));
+  EXPECT_FALSE(StringContains("3 apples", "//DIG"));  // class names are lower case
+  EXPECT_TRUE(StringContains("x //DIG y", "//DIG"));
+  EXPECT_TRUE(StringContains("Geomap", "map"));
+  EXPECT_FALSE(StringContains("Geomap", "Map"));
+  EXPECT_TRUE(StringContains("anything", ""));
+}
+
+TEST(StringIx, ReturnsOneBasedPositionOfExactMatch) {
+  const std::array<std::string, 4> list = {"gelWGS84", "gelBessel", "gelClarke", "gelWGS84"};
+  EXPECT_EQ(StringIx("gelWGS84", list, 3), 1);  // the first of two equal entries
+  EXPECT_EQ(StringIx("gelClarke", list, 3), 3);
+  EXPECT_EQ(StringIx("gelclarke", list, 3), 0);  // case counts
+  EXPECT_EQ(StringIx("gelClarke", list, 1), 0);  // beyond HighestIx
+  EXPECT_EQ(StringIx("gelClarke", list, 99), 3);  // clamped to the list
+  EXPECT_EQ(StringIx("gelWGS84", list, -1), 0);
+  EXPECT_EQ(StringIx("", std::span<const std::string>(), 5), 0);
+}
+
+TEST(Tokenize, SplitsAtDelimitersWithOrWithoutEmptyTokens) {
+  EXPECT_EQ(Tokenize("  a b\t\tc  "), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(Tokenize("a;;b;", ";", true), (std::vector<std::string>{"a", "", "b", ""}));
+  EXPECT_EQ(Tokenize("a;;b;", ";", false), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(Tokenize("", ";", true), (std::vector<std::string>{""}));
+  EXPECT_TRUE(Tokenize("", ";", false).empty());
+  EXPECT_TRUE(Tokenize("   ").empty());
+  EXPECT_EQ(Tokenize("a b", ""), (std::vector<std::string>{"a b"}));
+}
+
+TEST(ParseQuotedName, ReadsNameAndAdvancesPastClosingQuote) {
+  const std::string line = "  \"Col A\" \"\" x";
+  int32_t pos = 1;
+  std::string name;
+  ASSERT_TRUE(ParseQuotedName(line, pos, name));
+  EXPECT_EQ(name, "Col A");
+  EXPECT_EQ(pos, 10);  // just past the closing quote (1-based)
+  ASSERT_TRUE(ParseQuotedName(line, pos, name));
+  EXPECT_EQ(name, "");
+  EXPECT_EQ(pos, 13);
+  EXPECT_FALSE(ParseQuotedName(line, pos, name));  // 'x' is not quoted
+  EXPECT_EQ(pos, 13);
+  EXPECT_FALSE(ParseQuotedName(line, pos = 100, name));
+}
+
+TEST(ParseQuotedName, RejectsUnterminatedNamesWithoutMovingPosition) {
+  int32_t pos = 0;  // below 1 counts as 1
+  std::string name = "old";
+  EXPECT_FALSE(ParseQuotedName("\"open", pos, name));
+  EXPECT_EQ(name, "");
+  EXPECT_EQ(pos, 0);
+  pos = 1;
+  EXPECT_FALSE(ParseQuotedName("\"two\nlines\"", pos, name));
+  EXPECT_EQ(pos, 1);
+}
+
+// --- strff ------------------------------------------------------------------
+
+TEST(Strff, RoundsExactBinaryValueHalvesToEven) {
+  EXPECT_EQ(strff(2.5, 1, 0), "2");
+  EXPECT_EQ(strff(3.5, 1, 0), "4");
+  EXPECT_EQ(strff(-2.5, 1, 0), "-2");
+  EXPECT_EQ(strff(0.125, 1, 2), "0.12");  // exact tie
+  EXPECT_EQ(strff(0.375, 1, 2), "0.38");  // exact tie
+  // Not ties: the stored values lie below and above the printed halves.
+  EXPECT_EQ(strff(1.005, 1, 2), "1.00");   // 1.00499999999999989...
+  EXPECT_EQ(strff(2.675, 1, 2), "2.67");   // 2.67499999999999982...
+  EXPECT_EQ(strff(-0.0005, 1, 3), "-0.001");  // -0.000500000000000000010...
+  EXPECT_EQ(strff(0.1, 1, 20), "0.10000000000000000555");
+  EXPECT_EQ(strff(1e22, 1, 0), "10000000000000000000000");
+  EXPECT_EQ(strff(123456789012345678.0, 1, 1), "123456789012345680.0");
+}
+
+TEST(Strff, PadsFixedNotationOnTheLeftAndNeverCuts) {
+  EXPECT_EQ(strff(3.14159, 8, 2), "    3.14");
+  EXPECT_EQ(strff(-12345.678, 3, 1), "-12345.7");
+  EXPECT_EQ(strff(7, 0, 0), "7");
+  EXPECT_EQ(strff(7, -5, 3), "7.000");
+  EXPECT_EQ(strff(0.5, 12, 5), "     0.50000");
+}
+
+TEST(Strff, ZeroResultsCarryNoMinusSign) {
+  EXPECT_EQ(strff(-0.0004, 6, 3), " 0.000");
+  EXPECT_EQ(strff(-0.0, 1, 1), "0.0");
+  EXPECT_EQ(strff(-0.4, 1, 0), "0");
+  EXPECT_EQ(strff(-0.6, 1, 0), "-1");
+}
+
+TEST(Strff, ScientificNotationTakesDigitsFromWidth) {
+  EXPECT_EQ(strff(123, 13, -1), " 1.2300E+0002");
+  EXPECT_EQ(strff(-123, 13, -1), "-1.2300E+0002");
+  EXPECT_EQ(strff(-0.00123, 11, -1), "-1.23E-0003");
+  EXPECT_EQ(strff(0, 13, -1), " 0.0000E+0000");
+  EXPECT_EQ(strff(-0.0, 13, -1), " 0.0000E+0000");
+  // Rounding carries into the exponent.
+  EXPECT_EQ(strff(9.99996, 13, -1), " 1.0000E+0001");
+  // Width 26 shows 17 digits after the point, rounded from the exact value
+  // 1.000000000000000055511...e-1.
+  EXPECT_EQ(strff(0.1, 26, -1), " 1.00000000000000006E-0001");
+  EXPECT_EQ(strff(0.1, 26, -7).size(), 26u);  // any negative count means scientific
+}
+
+TEST(Strff, ScientificNotationAtTheEdgesOfTheRange) {
+  EXPECT_EQ(strff(123, 5, -1), " 1.2E+0002");  // at least one digit after the point
+  EXPECT_EQ(strff(123, 10, -1), " 1.2E+0002");
+  EXPECT_EQ(strff(5e-324, 13, -1), " 4.9407E-0324");
+  EXPECT_EQ(strff(std::numeric_limits<double>::max(), 13, -1), " 1.7977E+0308");
+  EXPECT_EQ(strff(2.5e-5, 11, -1), " 2.50E-0005");
+}
+
+TEST(Strff, NonFiniteValuesAndCaps) {
+  const double inf = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(strff(std::nan(""), 6, 2), "   NAN");
+  EXPECT_EQ(strff(inf, 1, 2), "INF");
+  EXPECT_EQ(strff(-inf, 13, -1), "         -INF");
+  EXPECT_EQ(strff(1.0 / 3.0, 1, 100).size(), 2u + 64u);  // decimals capped at 64
+  EXPECT_EQ(strff(1.0, 1000, 0).size(), 255u);           // width capped at 255
+  // Width 100 asks for 91 mantissa digits: 64 are shown and the text padded.
+  const std::string wide = strff(1.0, 100, -1);
+  EXPECT_EQ(wide.size(), 100u);
+  EXPECT_EQ(wide.substr(100 - 73), " 1." + std::string(64, '0') + "E+0000");
+  EXPECT_EQ(strff(-std::numeric_limits<double>::max(), 1, 0).size(), 310u);
+}
+
+TEST(BoolToStr, UsesUpperCaseWords) {
+  EXPECT_EQ(BoolToStr(true), "TRUE");
+  EXPECT_EQ(BoolToStr(false), "FALSE");
+}
+
+TEST(ReduceStringToFN83CompliantChars, KeepsSafeCharactersOfOrdinaryNames) {
+  EXPECT_EQ(ReduceStringToFN83CompliantChars("Vienna City Map"), "Vienna_City_Map");
+  EXPECT_EQ(ReduceStringToFN83CompliantChars("map-2.v1_x"), "map-2.v1_x");
+  EXPECT_EQ(ReduceStringToFN83CompliantChars("a/b\\c:d*e?f\"g<h>|i"), "abcdefghi");
+  EXPECT_EQ(ReduceStringToFN83CompliantChars("M\u00FCnchen Stra\u00DFe \u00C6\u00E7"),
+            "Munchen_Strase_Ac");
+  EXPECT_EQ(ReduceStringToFN83CompliantChars("3\u00D74"), "34");  // the multiplication sign goes
+}
+
+TEST(ReduceStringToFN83CompliantChars, NeverYieldsDotNamesAndCapsLength) {
+  EXPECT_EQ(ReduceStringToFN83CompliantChars(".."), "");
+  EXPECT_EQ(ReduceStringToFN83CompliantChars("../../etc/passwd"), "etcpasswd");
+  EXPECT_EQ(ReduceStringToFN83CompliantChars(".hidden"), "hidden");
+  EXPECT_EQ(ReduceStringToFN83CompliantChars("\u6771\u4EAC"), "");  // no usable character
+  EXPECT_EQ(ReduceStringToFN83CompliantChars("\t\n"), "");
+  EXPECT_EQ(ReduceStringToFN83CompliantChars(std::string(300, 'x')).size(), 255u);
+}
+
+}  // namespace
+}  // namespace zel
