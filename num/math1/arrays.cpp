@@ -1,0 +1,226 @@
+// Routines on open arrays and untyped buffers: selection, comb sort, sorted
+// insertion and exchange.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "num/math1/zel_math1.hpp"
+
+namespace zel {
+namespace {
+
+template <bool Ascending, class T>
+void CombSortPasses(std::span<T> a) {
+  const size_t n = a.size();
+  size_t gap = n;
+  bool exchanged;
+  do {
+    gap = static_cast<size_t>(Trunc(static_cast<double>(gap) / 1.3));
+    if (gap < 1) gap = 1;
+    exchanged = false;
+    for (size_t i = 0; i + gap < n; ++i) {
+      T& x = a[i];
+      T& y = a[i + gap];
+      if (Ascending ? y < x : x < y) {
+        std::swap(x, y);
+        exchanged = true;
+      }
+    }
+    ReportProgress();
+  } while (gap > 1 || exchanged);
+}
+
+template <class T>
+void CombSort(std::span<T> a, bool ascending) {
+  if (a.size() < 2) return;
+  if (ascending) {
+    CombSortPasses<true>(a);
+  } else {
+    CombSortPasses<false>(a);
+  }
+}
+
+template <class T>
+int32_t SortInto(std::span<T> a, T value, bool ascending, bool allowDuplicates) {
+  const size_t n = a.size();
+  size_t pos = 0;
+  while (pos < n && !(ascending ? a[pos] >= value : a[pos] <= value)) ++pos;
+  if (pos == n) return -1;
+  if (a[pos] == value && !allowDuplicates) return -1;
+  std::move_backward(a.begin() + static_cast<std::ptrdiff_t>(pos), a.end() - 1, a.end());
+  a[pos] = value;
+  return static_cast<int32_t>(pos);
+}
+
+template <class T>
+void InsertInto(std::span<T> a, T value, int32_t position) {
+  if (position < 0 || static_cast<size_t>(position) >= a.size()) return;
+  std::move_backward(a.begin() + position, a.end() - 1, a.end());
+  a[static_cast<size_t>(position)] = value;
+}
+
+template <class T>
+std::span<T> Typed(void* data, int32_t count) {
+  return {static_cast<T*>(data), static_cast<size_t>(count)};
+}
+
+template <class T>
+T ReadValue(const void* value) {
+  T v;
+  std::memcpy(&v, value, sizeof(T));
+  return v;
+}
+
+}  // namespace
+
+double QuickSelect(std::span<double> data, int32_t k, int32_t low, int32_t high) {
+  const int64_t lastIndex = static_cast<int64_t>(data.size()) - 1;
+  if (!(0 <= low && low <= k && k <= high && high <= lastIndex)) return 0;
+  size_t lo = static_cast<size_t>(low);
+  size_t hi = static_cast<size_t>(high);
+  const size_t target = static_cast<size_t>(k);
+  const double first = data[lo];
+  if (std::all_of(data.begin() + low, data.begin() + high + 1,
+                  [first](double v) { return v == first; }))
+    return first;
+  // Terminates: a pass either shrinks the range or, when the pivot was the
+  // strict maximum and lands on hi, makes the next pivot (taken below hi)
+  // leave hi out.
+  for (;;) {
+    std::swap(data[lo], data[lo + (hi - lo) / 2]);
+    const double pivot = data[lo];
+    size_t last = lo;
+    for (size_t i = lo + 1; i <= hi; ++i)
+      if (data[i] < pivot) std::swap(data[++last], data[i]);
+    std::swap(data[lo], data[last]);
+    if (target < last) {
+      hi = last;
+    } else if (target > last) {
+      lo = last + 1;
+    } else {
+      return data[target];
+    }
+  }
+}
+
+double QuickSelect(std::span<const double> data, int32_t k, int32_t low, int32_t /*unused*/,
+                   double x) {
+  if (k < 0 || static_cast<size_t>(k) >= data.size()) return 0;
+  std::vector<double> others;
+  others.reserve(data.size());
+  int64_t below = 0;
+  for (const double v : data) {
+    if (v != x) {
+      others.push_back(v);
+      if (v < x) ++below;
+    }
+  }
+  const int64_t equal = static_cast<int64_t>(data.size() - others.size());
+  const int32_t otherLast = static_cast<int32_t>(others.size()) - 1;
+  if (k < below) return QuickSelect(others, k, low, otherLast);
+  if (k >= below + equal)
+    return QuickSelect(others, static_cast<int32_t>(k - equal), low, otherLast);
+  return x;
+}
+
+void SortArray(std::span<double> data, bool ascending) { CombSort(data, ascending); }
+void SortArray(std::span<float> data, bool ascending) { CombSort(data, ascending); }
+void SortArray(std::span<int32_t> data, bool ascending) { CombSort(data, ascending); }
+
+// The untyped forms switch on the kind's ordinal: 0, 1 double; 2 float;
+// 3, 4 int32; anything else does nothing.
+void SortArray(void* data, int32_t count, TVarKind kind, bool ascending) {
+  if (data == nullptr || count < 2) return;
+  switch (static_cast<int32_t>(kind)) {
+    case 0:
+    case 1:
+      CombSort(Typed<double>(data, count), ascending);
+      break;
+    case 2:
+      CombSort(Typed<float>(data, count), ascending);
+      break;
+    case 3:
+    case 4:
+      CombSort(Typed<int32_t>(data, count), ascending);
+      break;
+    default:
+      break;
+  }
+}
+
+int32_t SortIntoArray(std::span<double> data, double value, bool ascending, bool allowDuplicates) {
+  return SortInto(data, value, ascending, allowDuplicates);
+}
+int32_t SortIntoArray(std::span<float> data, float value, bool ascending, bool allowDuplicates) {
+  return SortInto(data, value, ascending, allowDuplicates);
+}
+int32_t SortIntoArray(std::span<int32_t> data, int32_t value, bool ascending,
+                      bool allowDuplicates) {
+  return SortInto(data, value, ascending, allowDuplicates);
+}
+
+int32_t SortIntoArray(void* data, int32_t count, TVarKind kind, const void* value, bool ascending,
+                      bool allowDuplicates) {
+  if (data == nullptr || value == nullptr || count < 1) return -1;
+  switch (static_cast<int32_t>(kind)) {
+    case 0:
+    case 1:
+      return SortInto(Typed<double>(data, count), ReadValue<double>(value), ascending,
+                      allowDuplicates);
+    case 2:
+      return SortInto(Typed<float>(data, count), ReadValue<float>(value), ascending,
+                      allowDuplicates);
+    case 3:
+    case 4:
+      return SortInto(Typed<int32_t>(data, count), ReadValue<int32_t>(value), ascending,
+                      allowDuplicates);
+    default:
+      return -1;
+  }
+}
+
+void InsertIntoArray(std::span<double> data, double value, int32_t position) {
+  InsertInto(data, value, position);
+}
+void InsertIntoArray(std::span<float> data, float value, int32_t position) {
+  InsertInto(data, value, position);
+}
+void InsertIntoArray(std::span<int32_t> data, int32_t value, int32_t position) {
+  InsertInto(data, value, position);
+}
+
+void InsertIntoArray(void* data, int32_t count, TVarKind kind, const void* value,
+                     int32_t position) {
+  if (data == nullptr || value == nullptr || count < 1) return;
+  switch (static_cast<int32_t>(kind)) {
+    case 0:
+    case 1:
+      InsertInto(Typed<double>(data, count), ReadValue<double>(value), position);
+      break;
+    case 2:
+      InsertInto(Typed<float>(data, count), ReadValue<float>(value), position);
+      break;
+    case 3:
+    case 4:
+      InsertInto(Typed<int32_t>(data, count), ReadValue<int32_t>(value), position);
+      break;
+    default:
+      break;
+  }
+}
+
+bool SortSwap(double& a, double& b, bool ascending) {
+  const bool exchange = ascending ? !(a < b) : !(a >= b);
+  if (exchange) std::swap(a, b);
+  return exchange;
+}
+
+void ExChange(void* a, void* b, uint16_t len) {
+  if (a == nullptr || b == nullptr) return;
+  auto* pa = static_cast<unsigned char*>(a);
+  auto* pb = static_cast<unsigned char*>(b);
+  for (uint16_t i = 0; i < len; ++i) std::swap(pa[i], pb[i]);
+}
+
+}  // namespace zel
