@@ -256,7 +256,7 @@ int32_t ReadNextTag(TByteSource& src, std::span<const std::string> Tags, int32_t
         text += "</";
         continue;
       }
-      name = "/";
+      name.push_back('/');  // not name = "/": GCC 12 -O2 reports a false -Wrestrict
     } else if (!IsNameStart(next)) {
       text += '<';
       continue;
