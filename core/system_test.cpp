@@ -78,3 +78,24 @@ TEST(Platform, HasAtLeastOneProcessor) { EXPECT_GE(ProcessorCount(), 1); }
 
 }  // namespace
 }  // namespace zel
+
+namespace zel {
+namespace {
+
+enum class TColourFlag : int32_t { cfRed = 0, cfGreen = 1, cfBlue = 2, cfHigh = 63 };
+
+TEST(EnumSets, CombineAndTestMembers) {
+  using S = TEnumSet<TColourFlag>;
+  S s{TColourFlag::cfRed, TColourFlag::cfHigh};
+  EXPECT_TRUE(s.Contains(TColourFlag::cfHigh));
+  EXPECT_FALSE(s.Contains(TColourFlag::cfGreen));
+  s |= TColourFlag::cfGreen;
+  EXPECT_EQ(s - S{TColourFlag::cfRed}, (S{TColourFlag::cfGreen, TColourFlag::cfHigh}));
+  EXPECT_EQ(s & S{TColourFlag::cfBlue}, S{});
+  EXPECT_TRUE((s & S{TColourFlag::cfBlue}).Empty());
+  s.Exclude(TColourFlag::cfHigh).Include(TColourFlag::cfBlue);
+  EXPECT_EQ(s.Bits(), 7u);
+}
+
+}  // namespace
+}  // namespace zel

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -112,5 +113,50 @@ std::string Utf8ToAnsi(std::string_view utf8);
 
 // Number of processors for worker threads; at least 1.
 int32_t ProcessorCount();
+
+// ---------------------------------------------------------------------------
+// Sets of enumeration values
+// ---------------------------------------------------------------------------
+
+// A set of values of an enumeration E whose ordinals lie in 0..63, held as
+// bit flags: TEnumSet<TFontStyle>{TFontStyle::fsBold} | TFontStyle::fsItalic.
+template <class E>
+class TEnumSet {
+public:
+  constexpr TEnumSet() = default;
+  constexpr TEnumSet(E Value) : FBits(Bit(Value)) {}
+  constexpr TEnumSet(std::initializer_list<E> Values) {
+    for (E v : Values) FBits |= Bit(v);
+  }
+
+  constexpr bool Contains(E Value) const { return (FBits & Bit(Value)) != 0; }
+  constexpr bool Empty() const { return FBits == 0; }
+  constexpr TEnumSet& Include(E Value) {
+    FBits |= Bit(Value);
+    return *this;
+  }
+  constexpr TEnumSet& Exclude(E Value) {
+    FBits &= ~Bit(Value);
+    return *this;
+  }
+  constexpr uint64_t Bits() const { return FBits; }
+
+  friend constexpr TEnumSet operator|(TEnumSet a, TEnumSet b) { return FromBits(a.FBits | b.FBits); }
+  friend constexpr TEnumSet operator&(TEnumSet a, TEnumSet b) { return FromBits(a.FBits & b.FBits); }
+  // Set difference.
+  friend constexpr TEnumSet operator-(TEnumSet a, TEnumSet b) { return FromBits(a.FBits & ~b.FBits); }
+  constexpr TEnumSet& operator|=(TEnumSet b) { return *this = *this | b; }
+  constexpr TEnumSet& operator&=(TEnumSet b) { return *this = *this & b; }
+  friend constexpr bool operator==(TEnumSet a, TEnumSet b) = default;
+
+private:
+  static constexpr uint64_t Bit(E Value) { return uint64_t{1} << static_cast<unsigned>(Value); }
+  static constexpr TEnumSet FromBits(uint64_t Bits) {
+    TEnumSet s;
+    s.FBits = Bits;
+    return s;
+  }
+  uint64_t FBits = 0;
+};
 
 }  // namespace zel
