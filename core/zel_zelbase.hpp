@@ -187,7 +187,7 @@ enum class TShapeKind : int32_t { skRectangle = 0, skEllipse = 1, skDisc = 2, sk
 
 // How the array RescaleArray maps values to the new range. Values are added
 // with RescaleArray.
-enum class TRescaleMode : int32_t {};
+enum class TRescaleMode : int32_t { rmLinear = 0, rmStandardize = 1, rmMeanCenter = 2 };
 
 // Field delimiter of the data table's CSV import and export. Values are
 // added with the CSV routines.

@@ -1,0 +1,136 @@
+// Array unit against plain standard-library loops over the same data:
+// MeanArray vs std::accumulate, MinMaxArray vs std::minmax_element,
+// AddArrays vs std::transform (1e7 doubles each), and SortArray with an
+// index (comb sort) vs std::sort of (value, index) pairs.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <numeric>
+#include <utility>
+#include <vector>
+
+#include "core/zel_random.hpp"
+#include "num/arrays/zel_openarrays.hpp"
+
+namespace {
+
+constexpr int32_t kBig = 10'000'000;
+constexpr int32_t kSort = 1'000'000;
+
+// Uniform data in -500..500, generated once per (length, seed); map nodes
+// keep the references stable.
+const zel::TDoubleArray& Data(int32_t n, uint64_t seed) {
+  static std::map<std::pair<int32_t, uint64_t>, zel::TDoubleArray> cache;
+  auto [it, inserted] = cache.try_emplace({n, seed});
+  if (inserted) {
+    zel::SetRandSeed(seed);
+    it->second.resize(static_cast<size_t>(n));
+    for (double& x : it->second) x = zel::Random() * 1000.0 - 500.0;
+  }
+  return it->second;
+}
+
+void BM_MeanArray(benchmark::State& state) {
+  const auto& a = Data(kBig, 1);
+  for (auto _ : state) {
+    double mean = 0;
+    zel::MeanArray(a, 0, kBig - 1, mean);
+    benchmark::DoNotOptimize(mean);
+  }
+  state.SetItemsProcessed(state.iterations() * kBig);
+}
+BENCHMARK(BM_MeanArray)->Unit(benchmark::kMillisecond);
+
+void BM_StdAccumulate(benchmark::State& state) {
+  const auto& a = Data(kBig, 1);
+  for (auto _ : state) {
+    double mean = std::accumulate(a.begin(), a.end(), 0.0) / static_cast<double>(a.size());
+    benchmark::DoNotOptimize(mean);
+  }
+  state.SetItemsProcessed(state.iterations() * kBig);
+}
+BENCHMARK(BM_StdAccumulate)->Unit(benchmark::kMillisecond);
+
+void BM_MinMaxArray(benchmark::State& state) {
+  const auto& a = Data(kBig, 1);
+  for (auto _ : state) {
+    double mn = 0, mx = 0;
+    zel::MinMaxArray(a, mn, mx);
+    benchmark::DoNotOptimize(mn);
+    benchmark::DoNotOptimize(mx);
+  }
+  state.SetItemsProcessed(state.iterations() * kBig);
+}
+BENCHMARK(BM_MinMaxArray)->Unit(benchmark::kMillisecond);
+
+void BM_StdMinMaxElement(benchmark::State& state) {
+  const auto& a = Data(kBig, 1);
+  for (auto _ : state) {
+    auto [mn, mx] = std::minmax_element(a.begin(), a.end());
+    benchmark::DoNotOptimize(*mn);
+    benchmark::DoNotOptimize(*mx);
+  }
+  state.SetItemsProcessed(state.iterations() * kBig);
+}
+BENCHMARK(BM_StdMinMaxElement)->Unit(benchmark::kMillisecond);
+
+void BM_AddArrays(benchmark::State& state) {
+  const auto& a = Data(kBig, 1);
+  const auto& b = Data(kBig, 2);
+  zel::TDoubleArray c(a.size());
+  for (auto _ : state) {
+    zel::AddArrays(a, b, c);
+    benchmark::DoNotOptimize(c.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kBig);
+}
+BENCHMARK(BM_AddArrays)->Unit(benchmark::kMillisecond);
+
+void BM_StdTransform(benchmark::State& state) {
+  const auto& a = Data(kBig, 1);
+  const auto& b = Data(kBig, 2);
+  zel::TDoubleArray c(a.size());
+  for (auto _ : state) {
+    std::transform(a.begin(), a.end(), b.begin(), c.begin(), std::plus<>());
+    benchmark::DoNotOptimize(c.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kBig);
+}
+BENCHMARK(BM_StdTransform)->Unit(benchmark::kMillisecond);
+
+void BM_SortArrayWithIndex(benchmark::State& state) {
+  const auto& src = Data(kSort, 3);
+  zel::TDoubleArray d;
+  zel::TIntArray idx;
+  for (auto _ : state) {
+    state.PauseTiming();
+    d = src;
+    state.ResumeTiming();
+    zel::SortArray(true, d, idx);
+    benchmark::DoNotOptimize(idx.data());
+  }
+  state.SetItemsProcessed(state.iterations() * kSort);
+}
+BENCHMARK(BM_SortArrayWithIndex)->Unit(benchmark::kMillisecond);
+
+void BM_StdSortPairs(benchmark::State& state) {
+  const auto& src = Data(kSort, 3);
+  std::vector<std::pair<double, int32_t>> p(src.size());
+  for (auto _ : state) {
+    state.PauseTiming();
+    for (size_t i = 0; i < src.size(); ++i) p[i] = {src[i], static_cast<int32_t>(i + 1)};
+    state.ResumeTiming();
+    std::sort(p.begin(), p.end());
+    benchmark::DoNotOptimize(p.data());
+  }
+  state.SetItemsProcessed(state.iterations() * kSort);
+}
+BENCHMARK(BM_StdSortPairs)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,853 @@
+// Zel_openarrays: statistics, element-wise arithmetic, fills, copies,
+// searching and sorting on the library's dynamic arrays.
+//
+// Families, in the order of this header:
+//   1. Array shapes: the nested-vector aliases and the element-type concepts
+//   2. Statistics
+//   3. Further statistics and products (mean/variance, accumulation, matrix
+//      product, permutation, rescaling, dot and cross product)
+//   4. Element-wise and whole-array operations
+//   5. Fills, including random fills
+//   6. Copies and type conversions
+//   7. Search, sort and shuffle
+//   8. Retired routines
+//
+// Conventions of the whole unit:
+// - Every dimension counts from 0. A 2-D array is an array of columns,
+//   a[column][row]; 3-D and 4-D arrays nest the same way, and every argument
+//   list gives the outer index first. "Row" operations run across the outer
+//   index, "column" operations along one inner vector.
+// - Element types: double and int32_t (the "numeric" arrays, TDoubleArray ..
+//   TInt4DArray), uint8_t holding 0/1 for booleans (TBoolArray,
+//   TBool2DArray), float (TSingleArray) and std::string where a family lists
+//   them. Each family is written once over element type and rank; the
+//   overloads below only spell out the argument lists the ranks need.
+// - Arrays are passed by reference: const& when only read, & when elements
+//   are written or the array is resized.
+// - Status results: 0 success; -1 an input array is empty (length 0 in any
+//   inspected dimension); -2 an index or range lies outside the array, a high
+//   index is below its low index, or two arrays differ in size; -3 and beyond
+//   are family-specific. Families with their own meaning of -1/-2 say so.
+//   Scalar outputs are set to 0 before anything is checked; output arrays are
+//   left untouched when a routine fails (so that an output may also be an
+//   input), and are sized by the routine on success unless stated otherwise.
+// - Ragged arrays (columns of different lengths at any depth) are rejected
+//   by every status-returning routine with the code for arrays that differ in
+//   size (-2 unless the family says otherwise). Routines that return a value
+//   instead of a status say what they do with ragged input.
+// - Ranges are inclusive index pairs: low indices of every dimension first,
+//   then the high indices (2-D: column low, row low, column high, row high),
+//   except CountValues and CountTrueCellsOfArray, which take one (low, high)
+//   pair per dimension in dimension order. A range is checked, not clamped,
+//   unless the family says it clamps.
+// - Integer arithmetic wraps around as 32-bit hardware does (no undefined
+//   signed overflow); conversions from double to int32_t round halves to
+//   even and saturate, NaN giving 0.
+// - Means and sums of statistics accumulate in long double (80-bit).
+// - Whole-array statistics and element-wise operations run in one pass over
+//   each inner vector's contiguous storage, column by column; nothing is
+//   copied unless a routine says so.
+// - State: the routines keep none. SortArray with an index touches core's
+//   ProcStat, MathFeedBackProc and AbortMathProc; the random fills reseed
+//   core's process-wide generator.
+#pragma once
+
+#include <array>
+#include <concepts>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "core/zel_zelbase.hpp"
+
+namespace zel {
+
+// ===========================================================================
+// 1. Array shapes
+// ===========================================================================
+
+// Nested vectors of rank 1..4: Array2D<double> is TDouble2DArray.
+template <class T>
+using Array1D = std::vector<T>;
+template <class T>
+using Array2D = std::vector<std::vector<T>>;
+template <class T>
+using Array3D = std::vector<std::vector<std::vector<T>>>;
+template <class T>
+using Array4D = std::vector<std::vector<std::vector<std::vector<T>>>>;
+
+namespace arrays_detail {
+template <class A>
+struct Shape {
+  static constexpr size_t Rank = 0;
+  using Elem = A;
+};
+template <class T>
+struct Shape<std::vector<T>> {
+  static constexpr size_t Rank = Shape<T>::Rank + 1;
+  using Elem = typename Shape<T>::Elem;
+};
+}  // namespace arrays_detail
+
+// Nesting depth of an array type (0 for a scalar) and its element type.
+template <class A>
+inline constexpr size_t ArrayRank = arrays_detail::Shape<A>::Rank;
+template <class A>
+using ArrayElem = typename arrays_detail::Shape<A>::Elem;
+
+// One index per dimension, outer first.
+template <size_t R>
+using TArrayIndex = std::array<int32_t, R>;
+
+template <class T>
+concept NumElement = std::same_as<T, double> || std::same_as<T, int32_t>;
+// Element types of the copy families: numeric and boolean.
+template <class T>
+concept CopyElement = NumElement<T> || std::same_as<T, uint8_t>;
+
+// TDoubleArray .. TDouble4DArray and TIntArray .. TInt4DArray.
+template <class A>
+concept NumArray = ArrayRank<A> >= 1 && ArrayRank<A> <= 4 && NumElement<ArrayElem<A>>;
+template <class A>
+concept DoubleArrayND = NumArray<A> && std::same_as<ArrayElem<A>, double>;
+template <class A>
+concept IntArrayND = NumArray<A> && std::same_as<ArrayElem<A>, int32_t>;
+// Numeric arrays of rank 1 and 2 only.
+template <class A>
+concept NumArray12 = NumArray<A> && ArrayRank<A> <= 2;
+// Numeric arrays of rank 2..4 (the ones that have a diagonal).
+template <class A>
+concept NumArray234 = NumArray<A> && ArrayRank<A> >= 2;
+// Numeric arrays, TBoolArray and TBool2DArray.
+template <class A>
+concept FillableArray = NumArray<A> || std::same_as<A, TBoolArray> || std::same_as<A, TBool2DArray>;
+// The whole-array MinMaxArray also takes TSingleArray.
+template <class A>
+concept MinMaxArrayType = NumArray<A> || std::same_as<A, TSingleArray>;
+
+// Source/destination pairs of CloneArray: the same type (numeric 1-4 D,
+// boolean 1-2 D), or of the same rank with the conversions float -> double,
+// double -> float, double -> int32_t, int32_t -> double.
+template <class S, class D>
+concept ClonePair =
+    ArrayRank<S> == ArrayRank<D> && ArrayRank<S> >= 1 && ArrayRank<S> <= 4 &&
+    ((std::same_as<S, D> && FillableArray<S>) ||
+     (std::same_as<ArrayElem<S>, float> && std::same_as<ArrayElem<D>, double>) ||
+     (std::same_as<ArrayElem<S>, double> && std::same_as<ArrayElem<D>, float>) ||
+     (std::same_as<ArrayElem<S>, double> && std::same_as<ArrayElem<D>, int32_t>) ||
+     (std::same_as<ArrayElem<S>, int32_t> && std::same_as<ArrayElem<D>, double>));
+// The 1-D pairs of CloneAndReverseArray: the same type for bool, int and
+// double, and the conversions of ClonePair.
+template <class S, class D>
+concept CloneReversePair = ClonePair<std::vector<S>, std::vector<D>>;
+
+// The rank-generic implementations behind the overloads of this header.
+// Call the overloads; these take the ranges as index arrays.
+namespace arrays_detail {
+template <class A>
+using Ix = TArrayIndex<ArrayRank<A>>;
+
+template <NumArray A>
+int32_t MeanArray(const A& a, const Ix<A>& lo, const Ix<A>& hi, double& mean);
+template <NumArray A>
+int32_t StdDevArray(const A& a, const Ix<A>& lo, const Ix<A>& hi, double& stdDev);
+template <NumArray A>
+int32_t MeanVarArray(const A& a, const Ix<A>& lo, const Ix<A>& hi, double& mean, double& variance);
+// Extreme of the whole array; false (value and pos untouched) when empty.
+template <NumArray A>
+bool ExtremeOf(const A& a, bool maximum, ArrayElem<A>& value, Ix<A>& pos);
+template <NumArray A>
+int32_t MinMaxRange(const A& a, const Ix<A>& lo, const Ix<A>& hi, double& min, double& max,
+                    Ix<A>& minPos, Ix<A>& maxPos);
+template <NumArray A>
+int32_t CountValues(const A& a, const Ix<A>& lo, const Ix<A>& hi, double low, double high);
+template <FillableArray A>
+int32_t FillRange(A& a, const Ix<A>& lo, const Ix<A>& hi, ArrayElem<A> value);
+template <FillableArray A>
+int32_t CopyBlock(const A& src, const Ix<A>& lo, const Ix<A>& hi, const Ix<A>& pos, A& dst);
+template <FillableArray A>
+int32_t CopyWhole(const A& src, const Ix<A>& pos, A& dst);
+template <class A>
+int32_t RescaleRange(A& a, const Ix<A>& lo, const Ix<A>& hi, TRescaleMode mode, double& offset,
+                     double& scale);
+}  // namespace arrays_detail
+
+// ===========================================================================
+// 2. Statistics
+// ===========================================================================
+
+// MeanArray: arithmetic mean of the inclusive range, summed in long double.
+// Status -1 for an empty array, -2 for any index outside its dimension, a
+// high index below its low index, or a ragged array. low = high selects one
+// element (there is no "0, 0 means all" rule here).
+// Members: double and int, 1-4 D.
+template <NumElement T>
+int32_t MeanArray(const Array1D<T>& a, int32_t lo, int32_t hi, double& mean) {
+  return arrays_detail::MeanArray(a, {lo}, {hi}, mean);
+}
+template <NumElement T>
+int32_t MeanArray(const Array2D<T>& a, int32_t lo1, int32_t lo2, int32_t hi1, int32_t hi2,
+                  double& mean) {
+  return arrays_detail::MeanArray(a, {lo1, lo2}, {hi1, hi2}, mean);
+}
+template <NumElement T>
+int32_t MeanArray(const Array3D<T>& a, int32_t lo1, int32_t lo2, int32_t lo3, int32_t hi1,
+                  int32_t hi2, int32_t hi3, double& mean) {
+  return arrays_detail::MeanArray(a, {lo1, lo2, lo3}, {hi1, hi2, hi3}, mean);
+}
+template <NumElement T>
+int32_t MeanArray(const Array4D<T>& a, int32_t lo1, int32_t lo2, int32_t lo3, int32_t lo4,
+                  int32_t hi1, int32_t hi2, int32_t hi3, int32_t hi4, double& mean) {
+  return arrays_detail::MeanArray(a, {lo1, lo2, lo3, lo4}, {hi1, hi2, hi3, hi4}, mean);
+}
+
+// StdDevArray: sample standard deviation (divisor n - 1) of the range,
+// computed in two passes in long double (mean, then the sum of squared
+// deviations), so no cancellation. A range of one element gives 0. Status
+// codes as MeanArray. Members: double and int, 1-4 D.
+template <NumElement T>
+int32_t StdDevArray(const Array1D<T>& a, int32_t lo, int32_t hi, double& stdDev) {
+  return arrays_detail::StdDevArray(a, {lo}, {hi}, stdDev);
+}
+template <NumElement T>
+int32_t StdDevArray(const Array2D<T>& a, int32_t lo1, int32_t lo2, int32_t hi1, int32_t hi2,
+                    double& stdDev) {
+  return arrays_detail::StdDevArray(a, {lo1, lo2}, {hi1, hi2}, stdDev);
+}
+template <NumElement T>
+int32_t StdDevArray(const Array3D<T>& a, int32_t lo1, int32_t lo2, int32_t lo3, int32_t hi1,
+                    int32_t hi2, int32_t hi3, double& stdDev) {
+  return arrays_detail::StdDevArray(a, {lo1, lo2, lo3}, {hi1, hi2, hi3}, stdDev);
+}
+template <NumElement T>
+int32_t StdDevArray(const Array4D<T>& a, int32_t lo1, int32_t lo2, int32_t lo3, int32_t lo4,
+                    int32_t hi1, int32_t hi2, int32_t hi3, int32_t hi4, double& stdDev) {
+  return arrays_detail::StdDevArray(a, {lo1, lo2, lo3, lo4}, {hi1, hi2, hi3, hi4}, stdDev);
+}
+
+// MaxArray / MinArray: the largest (smallest) element by a linear scan in
+// storage order (column by column); the first occurrence wins (strict
+// comparison, so NaNs never replace a value unless the first element is
+// NaN). The index forms report its position: 1-D the index, 2-D the column
+// and the row. An empty array returns -2147483648 (MaxArray) or 2147483647
+// (MinArray) -- as a double for double arrays -- and leaves the index
+// outputs unchanged. Ragged arrays are scanned element by element as they
+// are (every element is visited, none beyond a column's end).
+// Members: double and int, 1-4 D; index forms 1-D and 2-D.
+template <NumArray A>
+ArrayElem<A> MaxArray(const A& a);
+template <NumArray A>
+ArrayElem<A> MinArray(const A& a);
+template <NumElement T>
+T MaxArray(const Array1D<T>& a, int32_t& index);
+template <NumElement T>
+T MinArray(const Array1D<T>& a, int32_t& index);
+template <NumElement T>
+T MaxArray(const Array2D<T>& a, int32_t& column, int32_t& row);
+template <NumElement T>
+T MinArray(const Array2D<T>& a, int32_t& column, int32_t& row);
+
+// MinMaxArray (whole array): smallest and largest element in one pass,
+// starting from the first element (min and max set to 0 first). Status -1
+// for an empty array, -2 for a ragged one. Comparisons are strict, so NaN
+// elements are skipped unless the first element is NaN.
+// Members: double 1-4 D, single 1-D, int 1-4 D, and the open-array forms
+// (std::span) for double and int.
+template <MinMaxArrayType A>
+int32_t MinMaxArray(const A& a, ArrayElem<A>& min, ArrayElem<A>& max);
+int32_t MinMaxArray(std::span<const double> a, double& min, double& max);
+int32_t MinMaxArray(std::span<const int32_t> a, int32_t& min, int32_t& max);
+
+// MinMaxArray (ranged): min starts at the largest double, max at its
+// negation; the first occurrences win; the outputs are the values and their
+// positions (indices set to 0 first). Status -1 for an empty array, -2 for
+// an index outside the array (or a ragged array). A high index below its low
+// index is NOT an error: nothing is scanned and the status is 0 with the
+// start values (min = DBL_MAX, max = -DBL_MAX, positions 0). The values are
+// returned as double for int arrays as well, so that the start values are
+// representable. Members: double and int, 1-D and 2-D.
+template <NumElement T>
+int32_t MinMaxArray(const Array1D<T>& a, int32_t lo, int32_t hi, double& min, double& max,
+                    int32_t& minIndex, int32_t& maxIndex);
+template <NumElement T>
+int32_t MinMaxArray(const Array2D<T>& a, int32_t lo1, int32_t lo2, int32_t hi1, int32_t hi2,
+                    double& min, double& max, int32_t& minColumn, int32_t& minRow,
+                    int32_t& maxColumn, int32_t& maxRow);
+
+// PercentileArray(p, data): the p-th percentile as an element of the data.
+// p is clamped to 0..100 (NaN counts as 0). The elements (of the range) are
+// copied to a scratch array of n values; k = round(n*p/100) (halves to
+// even), capped at n - 1; the result is the k-th smallest value (from 0),
+// found with QuickSelect. Hence p = 0 gives the minimum, p = 100 the
+// maximum, and PercentileArray(50, [4, 1, 3, 2]) = 3 (k = 2).
+// The ranged forms normalise their range with the library's default rule:
+// both 0 means the whole extent, a reversed pair is exchanged, and the
+// bounds are clamped into the array (2-D: per dimension).
+// An empty array gives 0; a ragged 2-D array gives 0.
+// Members: double 1-D (whole or range), int 1-D (whole), double 2-D (range).
+template <NumElement T>
+double PercentileArray(double p, const Array1D<T>& a);
+double PercentileArray(double p, const TDoubleArray& a, int32_t lo, int32_t hi);
+double PercentileArray(double p, const TDouble2DArray& a, int32_t lo1, int32_t lo2, int32_t hi1,
+                       int32_t hi2);
+
+// FrequDistOfArray: histogram of the range into bins of binWidth from low.
+// Validation, in this order: an index outside the array (or a ragged array)
+// -> -1; a high index below its low index -> -2; low >= high (or either
+// NaN) -> -3; binWidth <= 0 (or NaN) -> -4; bins = round(|high - low| /
+// binWidth) + 1 above 1000 -> -5 (decided in double before any conversion,
+// so tiny widths cannot overflow an int); the masked form: a mask of another
+// size (or ragged) -> -6. A range of all zeros means the whole array.
+// On success freq gets `bins` entries, and each value x of the range is
+// classified: x < low -> underflow; otherwise bin floor((x - low)/binWidth)
+// when that bin exists and x < high + binWidth; otherwise overflow (NaN
+// counts as overflow). maxFreq is the largest bin count. So low 0, high 10,
+// width 1 gives 11 bins, 10.5 lands in the last bin and 11 in overflow.
+// The masked form counts only the cells whose mask value is false (true
+// excludes a cell). underflow, overflow and maxFreq are set to 0 first.
+int32_t FrequDistOfArray(const TDoubleArray& a, int32_t lo, int32_t hi, double low, double high,
+                         double binWidth, TIntArray& freq, int32_t& underflow, int32_t& overflow,
+                         int32_t& maxFreq);
+int32_t FrequDistOfArray(const TDouble2DArray& a, int32_t lo1, int32_t lo2, int32_t hi1,
+                         int32_t hi2, double low, double high, double binWidth, TIntArray& freq,
+                         int32_t& underflow, int32_t& overflow, int32_t& maxFreq);
+int32_t FrequDistOfArray(const TDouble2DArray& a, const TBool2DArray& mask, int32_t lo1,
+                         int32_t lo2, int32_t hi1, int32_t hi2, double low, double high,
+                         double binWidth, TIntArray& freq, int32_t& underflow, int32_t& overflow,
+                         int32_t& maxFreq);
+
+// CountValues: number of elements x of the range with low <= x <= high.
+// The range is one (low, high) index pair per dimension, in dimension order.
+// -1 for an empty array; -2 for an index outside the array, a reversed index
+// pair, a ragged array, or low > high. Members: double and int, 1-4 D.
+template <NumElement T>
+int32_t CountValues(const Array1D<T>& a, int32_t lo, int32_t hi, double low, double high) {
+  return arrays_detail::CountValues(a, {lo}, {hi}, low, high);
+}
+template <NumElement T>
+int32_t CountValues(const Array2D<T>& a, int32_t lo1, int32_t hi1, int32_t lo2, int32_t hi2,
+                    double low, double high) {
+  return arrays_detail::CountValues(a, {lo1, lo2}, {hi1, hi2}, low, high);
+}
+template <NumElement T>
+int32_t CountValues(const Array3D<T>& a, int32_t lo1, int32_t hi1, int32_t lo2, int32_t hi2,
+                    int32_t lo3, int32_t hi3, double low, double high) {
+  return arrays_detail::CountValues(a, {lo1, lo2, lo3}, {hi1, hi2, hi3}, low, high);
+}
+template <NumElement T>
+int32_t CountValues(const Array4D<T>& a, int32_t lo1, int32_t hi1, int32_t lo2, int32_t hi2,
+                    int32_t lo3, int32_t hi3, int32_t lo4, int32_t hi4, double low, double high) {
+  return arrays_detail::CountValues(a, {lo1, lo2, lo3, lo4}, {hi1, hi2, hi3, hi4}, low, high);
+}
+
+// SumOfSquaredDiffs: sum of (a[i] - b[i])^2 in long double, against a 1-D
+// array or against one column of a 2-D array. Errors come back as the
+// result: -1 when either array (or the column) is empty, -2 when the lengths
+// differ, -3 when the column index is outside the 2-D array (checked before
+// the column is touched).
+double SumOfSquaredDiffs(const TDoubleArray& a, const TDoubleArray& b);
+double SumOfSquaredDiffs(const TDoubleArray& a, const TDouble2DArray& b, int32_t column);
+
+// PearsonCorrCoeffColsOfArray(a, c1, c2): Pearson's correlation of columns
+// c1 and c2 over their n rows, sums in long double. 0 when n <= 2, when the
+// sum of squares of either column is not positive, when Sxx = sum x^2 -
+// (sum x)^2/n or Syy is 0; otherwise (sum xy - sum x sum y/n)/sqrt|Sxx Syy|.
+// A column index outside the array or a ragged array also gives 0.
+double PearsonCorrCoeffColsOfArray(const TDouble2DArray& a, int32_t c1, int32_t c2);
+
+// SumArrayMasked(a, mask, sum): sums the cells whose mask value is false
+// (true excludes a cell) and returns their number; an empty mask sums all
+// cells and returns columns x rows. Own codes: -2 when the data array is
+// empty, -1 when the mask's size differs from the data's (also for a ragged
+// data array or mask). sum (long double accumulation) is 0 first, so an
+// all-true mask gives 0 cells and sum 0. Members: double and int 2-D.
+template <NumElement T>
+int32_t SumArrayMasked(const Array2D<T>& a, const TBool2DArray& mask, double& sum);
+
+// CountTrueCellsOfArray: the number of true (non-zero) cells. The plain
+// forms count every cell, also of a ragged array. The ranged 2-D form takes
+// (first column, last column, first row, last row): a pair of zeros means
+// the whole extent of that dimension, a reversed pair is exchanged; -1 for
+// an empty array, -2 for an index outside the array or a ragged array.
+int32_t CountTrueCellsOfArray(const TBoolArray& a);
+int32_t CountTrueCellsOfArray(const TBool2DArray& a);
+int32_t CountTrueCellsOfArray(const TBool2DArray& a, int32_t c1, int32_t c2, int32_t r1,
+                              int32_t r2);
+
+// IsMonotone: arrays of up to 2 elements are monotone; otherwise the sign of
+// the first non-zero difference a[i] - a[i+1] fixes the direction and the
+// array is monotone when no later non-zero difference has the other sign
+// (equal neighbours allowed). IsStrictlyMonotone: arrays of up to 2 elements
+// are strictly monotone -- [5, 5] included; otherwise every difference must
+// be non-zero and of the sign of the first. A NaN element (a difference
+// without sign) makes both false for arrays of 3 or more.
+// Members: double and int 1-D.
+template <NumElement T>
+bool IsMonotone(const Array1D<T>& a);
+template <NumElement T>
+bool IsStrictlyMonotone(const Array1D<T>& a);
+
+// IsDichotomous: true when the array holds exactly two distinct values,
+// returned in ascending order; false for fewer than 2 elements, for one
+// distinct value, for more than two, or when a NaN occurs. first and second
+// are 0 unless the result is true. (The vector unit's routine of this name
+// accepts one distinct value; this one does not.) Members: double and int.
+template <NumElement T>
+bool IsDichotomous(const Array1D<T>& a, T& first, T& second);
+
+// EqualArrays: true when both arrays have the same length in every column
+// at every depth and all elements are equal; two empty arrays are equal.
+// Members: int 1-4 D.
+template <IntArrayND A>
+bool EqualArrays(const A& a, const A& b) {
+  return a == b;
+}
+
+// ===========================================================================
+// 3. Further statistics and products
+// ===========================================================================
+
+// MeanVarArray(a, range, mean, variance): mean and sample variance of the
+// range, (sum x^2 - (sum x)^2/n)/(n - 1) evaluated as sum (x - mean)^2/
+// (n - 1) in long double; following the library's sample-variance rule the
+// variance is exactly 1 when fewer than 3 values are used (and never
+// negative). Status codes as MeanArray. Members: double and int, 1-D, 2-D.
+template <NumElement T>
+int32_t MeanVarArray(const Array1D<T>& a, int32_t lo, int32_t hi, double& mean,
+                     double& variance) {
+  return arrays_detail::MeanVarArray(a, {lo}, {hi}, mean, variance);
+}
+template <NumElement T>
+int32_t MeanVarArray(const Array2D<T>& a, int32_t lo1, int32_t lo2, int32_t hi1, int32_t hi2,
+                     double& mean, double& variance) {
+  return arrays_detail::MeanVarArray(a, {lo1, lo2}, {hi1, hi2}, mean, variance);
+}
+
+// MeanAbsDev(a, n, mad): mean absolute deviation from the mean,
+// sum |x - mean| / n, over the first n elements (mean and sum in long
+// double). -1 for an empty array, -2 when n < 1 or n exceeds the length.
+// Members: double and int 1-D.
+template <NumElement T>
+int32_t MeanAbsDev(const Array1D<T>& a, int32_t n, double& mad);
+
+// AccumulateArray(target, source, scalar): target += scalar * source,
+// element by element (int: wrapping 32-bit arithmetic). An empty target is
+// first sized like the source and zeroed, so a sum of weighted arrays can
+// start from an empty accumulator. -1 for an empty source, -2 when the
+// shapes differ or either array is ragged. Members: double and int, 1-4 D.
+template <NumArray A>
+int32_t AccumulateArray(A& target, const A& source, ArrayElem<A> scalar);
+
+// MultiplyArrays(a, b, c): the matrix product c = a * b in column storage.
+// a has ca columns and ra rows, b must have ca rows (b.rows == a.columns);
+// c gets b's column count and a's row count: c[j][i] = sum_k a[k][i] *
+// b[j][k]. Each column of c is built as a sum of scaled columns of a (unit
+// stride, k ascending). Double results sum in double; int x int wraps as
+// 32-bit arithmetic. The 1-D forms give the outer product of a (as one
+// column) and b (as one row): c[j][i] = a[i] * b[j], b.size() columns of
+// a.size() rows. c may be a or b (the product is built in a temporary).
+// -1 when an operand is empty, -2 when the inner sizes differ or an operand
+// is ragged.
+int32_t MultiplyArrays(const TDouble2DArray& a, const TDouble2DArray& b, TDouble2DArray& c);
+int32_t MultiplyArrays(const TInt2DArray& a, const TDouble2DArray& b, TDouble2DArray& c);
+int32_t MultiplyArrays(const TDouble2DArray& a, const TInt2DArray& b, TDouble2DArray& c);
+int32_t MultiplyArrays(const TInt2DArray& a, const TInt2DArray& b, TInt2DArray& c);
+int32_t MultiplyArrays(const TDoubleArray& a, const TDoubleArray& b, TDouble2DArray& c);
+int32_t MultiplyArrays(const TIntArray& a, const TIntArray& b, TInt2DArray& c);
+
+// PermuteArray(a, perm, mode, inverse, result): reorders the elements of
+// every column (acrColumns: rows move within a column) or of every row
+// (acrRows: columns move within a row). perm holds 0-based permutations:
+// either one per column (row) or a single one used for all. Forward:
+// result[c][r] = a[c][p[r]] (acrColumns) or a[p[c]][r] (acrRows); with
+// inverse true the inverse permutation is applied (result[c][p[r]] =
+// a[c][r]), so a forward and an inverse call restore the array. result may
+// be a. -1 for an empty array; -2 for a ragged array, a number of
+// permutations that is neither 1 nor the column (row) count, or a
+// permutation of the wrong length; -3 when a permutation does not hold each
+// index exactly once.
+int32_t PermuteArray(const TDouble2DArray& a, const TInt2DArray& perm, TApplyColRow mode,
+                     bool inverse, TDouble2DArray& result);
+
+// RescaleArray(a, range, mode, offset, scale): rescales the elements of the
+// range in place as x := (x - offset) / scale, with offset and scale taken
+// from the range and returned so that x = rescaled * scale + offset undoes
+// it:
+//   rmLinear       offset = min, scale = max - min (onto 0..1);
+//   rmStandardize  offset = mean, scale = sample standard deviation;
+//   rmMeanCenter   offset = mean, scale = 1.
+// Statistics in long double. Status -1 empty, -2 bad range (as MeanArray),
+// -3 when the scale is 0 or not finite (constant values, a single value for
+// rmStandardize; the array is then unchanged), -4 for an unknown mode.
+// offset and scale are 0 unless the status is 0. Members: double 1-D, 2-D.
+inline int32_t RescaleArray(TDoubleArray& a, int32_t lo, int32_t hi, TRescaleMode mode,
+                            double& offset, double& scale) {
+  return arrays_detail::RescaleRange(a, {lo}, {hi}, mode, offset, scale);
+}
+inline int32_t RescaleArray(TDouble2DArray& a, int32_t lo1, int32_t lo2, int32_t hi1, int32_t hi2,
+                            TRescaleMode mode, double& offset, double& scale) {
+  return arrays_detail::RescaleRange(a, {lo1, lo2}, {hi1, hi2}, mode, offset, scale);
+}
+
+// VectorDotProduct(a, b, result): sum a[i]*b[i] (double: long double
+// accumulation; int: wrapping 32-bit arithmetic). -1 either empty, -2 the
+// lengths differ. VectorCrossProduct(a, b, result): the 3-D cross product
+// a x b into result (sized 3); -1 either empty, -2 unless both have exactly
+// 3 elements. result may be a or b. Members: double and int 1-D.
+template <NumElement T>
+int32_t VectorDotProduct(const Array1D<T>& a, const Array1D<T>& b, T& result);
+template <NumElement T>
+int32_t VectorCrossProduct(const Array1D<T>& a, const Array1D<T>& b, Array1D<T>& result);
+
+// ===========================================================================
+// 4. Element-wise and whole-array operations
+// ===========================================================================
+// Status of every routine here unless stated: -1 an (input) array is empty,
+// -2 a ragged array or, for two arrays, different sizes in any dimension.
+
+// AddArrays, SubtractArrays, MultiplyArraysElemw: c = a + b, a - b, a * b
+// element by element; c is sized like a and may be a or b.
+// Members: double and int, 1-4 D (MultiplyArraysElemw 1-2 D).
+template <NumArray A>
+int32_t AddArrays(const A& a, const A& b, A& c);
+template <NumArray A>
+int32_t SubtractArrays(const A& a, const A& b, A& c);
+template <NumArray12 A>
+int32_t MultiplyArraysElemw(const A& a, const A& b, A& c);
+
+// AddScalarToArray / MultiplyArrayByScalar: result = a + s or a * s
+// (result sized like a, may be a); MultiplyArrayByScalar(a, s) works in
+// place. IncArray(a, s) adds s in place. AbsValArray(a) takes absolute
+// values in place (int: |INT32_MIN| wraps to INT32_MIN). ReciprocalArray(a,
+// substitute): x := 1/x, a 0 element becomes substitute (double only).
+// Members: double and int, 1-4 D.
+template <NumArray A>
+int32_t AddScalarToArray(const A& a, ArrayElem<A> s, A& result);
+template <NumArray A>
+int32_t MultiplyArrayByScalar(const A& a, ArrayElem<A> s, A& result);
+template <NumArray A>
+int32_t MultiplyArrayByScalar(A& a, ArrayElem<A> s);
+template <NumArray A>
+int32_t IncArray(A& a, ArrayElem<A> s);
+template <NumArray A>
+int32_t AbsValArray(A& a);
+template <DoubleArrayND A>
+int32_t ReciprocalArray(A& a, double substitute);
+
+// NormalizeColumns / NormalizeRows: each column (row) divided by the square
+// root of its sum of squares (long double) to unit Euclidean length. A
+// column (row) whose sum of squares is 0 is left unchanged and makes the
+// result -1 (else 0). An empty array gives -1, a ragged one -2.
+int32_t NormalizeColumns(TDouble2DArray& a);
+int32_t NormalizeRows(TDouble2DArray& a);
+
+// MeanCenterColumnsOfArray / MeanCenterRowsOfArray: subtracts each column's
+// (row's) mean (long double) from its elements in place. The means are
+// stored into `means` only when the caller passes a non-empty array there;
+// it is then resized to the number of columns (rows).
+int32_t MeanCenterColumnsOfArray(TDouble2DArray& a, TDoubleArray& means);
+int32_t MeanCenterRowsOfArray(TDouble2DArray& a, TDoubleArray& means);
+
+// FlipDimArray(a, dim): reverses the order along dimension dim (1 = outer,
+// so on a 2-D array 1 reverses the columns and 2 the rows of every column).
+// -1 empty, -2 ragged or dim outside 1..rank -- the 4-D forms included.
+// Members: double and int, 1-4 D.
+template <NumArray A>
+int32_t FlipDimArray(A& a, int32_t dim);
+
+// RemoveRow / RemoveColumn: removes row (column) index from a rectangular
+// array; false (nothing changed) for an empty or ragged array or an index
+// outside it. Removing the last row leaves columns of length 0; removing the
+// last column leaves an empty array. Members: double and int 2-D.
+template <NumElement T>
+bool RemoveRow(Array2D<T>& a, int32_t index);
+template <NumElement T>
+bool RemoveColumn(Array2D<T>& a, int32_t index);
+
+// SerializeArray(a, columnwise, out): out gets columns x rows elements;
+// column-wise, column c and row r go to position c*rows + r (column 0 first),
+// row-wise to r*columns + c. An empty array gives -1 and leaves out
+// unchanged; ragged -2. Members: double and int 2-D.
+template <NumElement T>
+int32_t SerializeArray(const Array2D<T>& a, bool columnwise, Array1D<T>& out);
+
+// BoolToNumArray(a, falseValue, trueValue, out): out is sized like a and
+// gets trueValue where a is true (non-zero), falseValue elsewhere. -1 for an
+// empty source, -2 for a ragged one. Members: bool 1-D and 2-D to double or
+// int (the element type follows out).
+template <NumElement T>
+int32_t BoolToNumArray(const TBoolArray& a, std::type_identity_t<T> falseValue,
+                       std::type_identity_t<T> trueValue, Array1D<T>& out);
+template <NumElement T>
+int32_t BoolToNumArray(const TBool2DArray& a, std::type_identity_t<T> falseValue,
+                       std::type_identity_t<T> trueValue, Array2D<T>& out);
+
+// DichotomizeArray: with one threshold out is true where x > threshold; with
+// two the bounds are put in order and out is true where low <= x <= high.
+// out is sized like a. Members: double and int 1-D and 2-D.
+template <NumArray12 A>
+int32_t DichotomizeArray(const A& a, double threshold,
+                         std::conditional_t<ArrayRank<A> == 1, TBoolArray, TBool2DArray>& out);
+template <NumArray12 A>
+int32_t DichotomizeArray(const A& a, double low, double high,
+                         std::conditional_t<ArrayRank<A> == 1, TBoolArray, TBool2DArray>& out);
+
+// DiscretizeArray(a, n, t1, t2, level1, level2): in place, each x <= t1
+// becomes level1, each x >= t2 level2, and x in between level1 + (level2 -
+// level1)/(n - 1) * (m + 1) with m = floor((x - t1)/((t2 - t1)/(n - 2))),
+// kept in double and limited to n - 3 (rounding just below t2 cannot reach
+// level2), giving n equally spaced levels. NaN stays NaN. Own codes: -2 when
+// t1 >= t2 (or either NaN), -1 when n < 3 or the array is empty, -3 for a
+// ragged array.
+int32_t DiscretizeArray(TDouble2DArray& a, int32_t n, double t1, double t2, double level1,
+                        double level2);
+
+// ===========================================================================
+// 5. Fills
+// ===========================================================================
+
+// FillArray: sets every element, or those of the range (low indices then
+// high indices, checked as MeanArray), to value; booleans store value != 0.
+// -1 empty, -2 ragged or bad range. Members: bool 1-2 D, double and int 1-4 D.
+template <FillableArray A>
+int32_t FillArray(A& a, ArrayElem<A> value);
+template <CopyElement T>
+int32_t FillArray(Array1D<T>& a, int32_t lo, int32_t hi, std::type_identity_t<T> value) {
+  return arrays_detail::FillRange(a, {lo}, {hi}, value);
+}
+template <CopyElement T>
+int32_t FillArray(Array2D<T>& a, int32_t lo1, int32_t lo2, int32_t hi1, int32_t hi2,
+                  std::type_identity_t<T> value) {
+  return arrays_detail::FillRange(a, {lo1, lo2}, {hi1, hi2}, value);
+}
+template <NumElement T>
+int32_t FillArray(Array3D<T>& a, int32_t lo1, int32_t lo2, int32_t lo3, int32_t hi1, int32_t hi2,
+                  int32_t hi3, std::type_identity_t<T> value) {
+  return arrays_detail::FillRange(a, {lo1, lo2, lo3}, {hi1, hi2, hi3}, value);
+}
+template <NumElement T>
+int32_t FillArray(Array4D<T>& a, int32_t lo1, int32_t lo2, int32_t lo3, int32_t lo4, int32_t hi1,
+                  int32_t hi2, int32_t hi3, int32_t hi4, std::type_identity_t<T> value) {
+  return arrays_detail::FillRange(a, {lo1, lo2, lo3, lo4}, {hi1, hi2, hi3, hi4}, value);
+}
+
+// FillArraySerial(a, first, step): the i-th element in storage order
+// (column by column) becomes first + step*i (each value computed directly,
+// not by repeated addition; int wraps as 32-bit arithmetic). Without
+// arguments first = 0 and step = 1. -1 empty, -2 ragged.
+// Members: double and int, 1-4 D.
+template <NumArray A>
+int32_t FillArraySerial(A& a, ArrayElem<A> first, ArrayElem<A> step);
+template <NumArray A>
+int32_t FillArraySerial(A& a);
+
+// FillDiagArray(a, value): value where all indices are equal, 0 elsewhere.
+// -1 empty; -2 unless every dimension has the same length (or ragged).
+// Members: double and int, 2-4 D.
+template <NumArray234 A>
+int32_t FillDiagArray(A& a, ArrayElem<A> value);
+
+// Random fills. Every call first reseeds core's process-wide generator with
+// SetRandSeed(ClockSeed()) -- a seed that differs on every call, also within
+// one clock tick -- so two fills never repeat each other and the sequence
+// cannot be fixed by a seed the caller set. -1 for an empty array, -2 for a
+// ragged one.
+//   FillRandomUniform (double): low + (high - low)*u, u uniform in [0, 1);
+//     -2 when low > high (or either NaN).
+//   FillRandomNormal (double): RandG(mean, stdDev); -2 when stdDev < 0 (or
+//     NaN).
+//   FillRandomUniform (int): floor(low + (high - low)*u), so low..high - 1
+//     (only low when high = low); -2 when high < low. The span is computed
+//     in 64 bits, so the full int32 range works.
+//   FillRandomUniform (TIntArray, low, high, allowDuplicates): -2 when
+//     high < low. With duplicates each element is low plus a uniform integer
+//     in 0..high - low (high included). Without, the span high - low + 1 must
+//     be at least the array length (-3) and at most 1 000 000 (-4); the
+//     span's values are shuffled with ShuffleArray and the first ones taken,
+//     so all elements differ.
+template <DoubleArrayND A>
+int32_t FillRandomUniform(A& a, double low, double high);
+template <DoubleArrayND A>
+int32_t FillRandomNormal(A& a, double mean, double stdDev);
+template <IntArrayND A>
+int32_t FillRandomUniform(A& a, int32_t low, int32_t high);
+int32_t FillRandomUniform(TIntArray& a, int32_t low, int32_t high, bool allowDuplicates);
+
+// FillArrayMasked(a, value, mask): sets the cells whose mask value is false
+// to value (an empty mask: all cells) and returns their number; -2 for an
+// empty data array, -1 for a mask of another size (as SumArrayMasked).
+// Members: double and int 2-D.
+template <NumElement T>
+int32_t FillArrayMasked(Array2D<T>& a, std::type_identity_t<T> value, const TBool2DArray& mask);
+
+// ===========================================================================
+// 6. Copies and type conversions
+// ===========================================================================
+
+// CloneArray(src, dst): dst becomes a copy of src with the same shape,
+// converted element by element: double -> int32_t rounds halves to even and
+// saturates (NaN gives 0); double -> float rounds to nearest (beyond the
+// float range: infinity). -1 for an empty source, -2 for a ragged one.
+// Members: ClonePair above (same type bool 1-2 D, double and int 1-4 D;
+// single <-> double, double -> int, int -> double, 1-4 D).
+template <class S, class D>
+  requires ClonePair<S, D>
+int32_t CloneArray(const S& src, D& dst);
+
+// CloneAndReverseArray(src, dst): dst gets src's elements in reverse order,
+// converted like CloneArray. dst may be src. -1 for an empty source.
+template <class S, class D>
+  requires CloneReversePair<S, D>
+int32_t CloneAndReverseArray(const Array1D<S>& src, Array1D<D>& dst);
+
+// CopyArray: copies into an existing destination, which is never resized.
+// Plain forms (src, one start position per dimension, dst): the whole
+// source, its first element landing at the start position. Ranged forms
+// (src, low indices, high indices, start positions, dst): the inclusive
+// block. -1 when the source or the destination is empty; -2 when an index
+// lies outside the source, a start position is negative or outside the
+// destination, a high index is below its low index, the block does not fit,
+// or either array is ragged. src may be dst (overlapping blocks are copied
+// as if through a temporary). Members: bool 1-2 D, double and int 1-4 D.
+template <CopyElement T>
+int32_t CopyArray(const Array1D<T>& src, int32_t pos, Array1D<T>& dst) {
+  return arrays_detail::CopyWhole(src, {pos}, dst);
+}
+template <CopyElement T>
+int32_t CopyArray(const Array2D<T>& src, int32_t pos1, int32_t pos2, Array2D<T>& dst) {
+  return arrays_detail::CopyWhole(src, {pos1, pos2}, dst);
+}
+template <NumElement T>
+int32_t CopyArray(const Array3D<T>& src, int32_t pos1, int32_t pos2, int32_t pos3,
+                  Array3D<T>& dst) {
+  return arrays_detail::CopyWhole(src, {pos1, pos2, pos3}, dst);
+}
+template <NumElement T>
+int32_t CopyArray(const Array4D<T>& src, int32_t pos1, int32_t pos2, int32_t pos3, int32_t pos4,
+                  Array4D<T>& dst) {
+  return arrays_detail::CopyWhole(src, {pos1, pos2, pos3, pos4}, dst);
+}
+template <CopyElement T>
+int32_t CopyArray(const Array1D<T>& src, int32_t lo, int32_t hi, int32_t pos, Array1D<T>& dst) {
+  return arrays_detail::CopyBlock(src, {lo}, {hi}, {pos}, dst);
+}
+template <CopyElement T>
+int32_t CopyArray(const Array2D<T>& src, int32_t lo1, int32_t lo2, int32_t hi1, int32_t hi2,
+                  int32_t pos1, int32_t pos2, Array2D<T>& dst) {
+  return arrays_detail::CopyBlock(src, {lo1, lo2}, {hi1, hi2}, {pos1, pos2}, dst);
+}
+template <NumElement T>
+int32_t CopyArray(const Array3D<T>& src, int32_t lo1, int32_t lo2, int32_t lo3, int32_t hi1,
+                  int32_t hi2, int32_t hi3, int32_t pos1, int32_t pos2, int32_t pos3,
+                  Array3D<T>& dst) {
+  return arrays_detail::CopyBlock(src, {lo1, lo2, lo3}, {hi1, hi2, hi3}, {pos1, pos2, pos3}, dst);
+}
+template <NumElement T>
+int32_t CopyArray(const Array4D<T>& src, int32_t lo1, int32_t lo2, int32_t lo3, int32_t lo4,
+                  int32_t hi1, int32_t hi2, int32_t hi3, int32_t hi4, int32_t pos1, int32_t pos2,
+                  int32_t pos3, int32_t pos4, Array4D<T>& dst) {
+  return arrays_detail::CopyBlock(src, {lo1, lo2, lo3, lo4}, {hi1, hi2, hi3, hi4},
+                                  {pos1, pos2, pos3, pos4}, dst);
+}
+
+// CopyArrayColumn(a, column, lo, hi, out): out = a[column][lo..hi], resized
+// to hi - lo + 1. CopyArrayRow(a, row, lo, hi, out): out = a[lo..hi][row].
+// Checked in this order: -1 empty array, -2 ragged, -3 column (row) index
+// outside the array -- before the column is touched --, -2 lo > hi or either
+// outside the column (row). Members: double, int, bool 2-D.
+template <CopyElement T>
+int32_t CopyArrayColumn(const Array2D<T>& a, int32_t column, int32_t lo, int32_t hi,
+                        Array1D<T>& out);
+template <CopyElement T>
+int32_t CopyArrayRow(const Array2D<T>& a, int32_t row, int32_t lo, int32_t hi, Array1D<T>& out);
+
+// Copy2DColTo1DArray(a, column, lo, hi, dst, pos) / Copy2DRowTo1DArray(a,
+// row, lo, hi, dst, pos): writes a[column][lo..hi] (a[lo..hi][row]) into the
+// existing dst from position pos on, shortening the run to what fits (dst is
+// never resized). -1 empty source, -2 ragged source or a bad lo/hi (lo > hi
+// or outside), -3 column (row) outside the array (checked first), -4 pos
+// outside dst (also for an empty dst).
+int32_t Copy2DColTo1DArray(const TDouble2DArray& a, int32_t column, int32_t lo, int32_t hi,
+                           TDoubleArray& dst, int32_t pos);
+int32_t Copy2DRowTo1DArray(const TDouble2DArray& a, int32_t row, int32_t lo, int32_t hi,
+                           TDoubleArray& dst, int32_t pos);
+
+// CopyToArrayColumn(src, lo, hi, column, startRow, dst): writes src[lo..hi]
+// down dst[column] from startRow on, stopping at the column's end.
+// CopyToArrayRow(src, lo, hi, row, startColumn, dst) writes along dst's row.
+// lo = hi = 0 means the whole source. -1 for a source range outside the
+// source (an empty source, lo < 0, hi beyond it, or hi < lo); -2 for a
+// column (row) or start position outside the destination, or an empty or
+// ragged destination. src may be a column of dst. dst is never resized.
+// Members: double, int, bool.
+template <CopyElement T>
+int32_t CopyToArrayColumn(const Array1D<T>& src, int32_t lo, int32_t hi, int32_t column,
+                          int32_t startRow, Array2D<T>& dst);
+template <CopyElement T>
+int32_t CopyToArrayRow(const Array1D<T>& src, int32_t lo, int32_t hi, int32_t row,
+                       int32_t startColumn, Array2D<T>& dst);
+
+// ===========================================================================
+// 7. Search, sort and shuffle
+// ===========================================================================
+
+// FindInArray(key, a): index of the first element equal to key; -1 for an
+// empty array, -2 when absent. The string form takes (caseSensitive,
+// exactMatch): exactMatch compares whole elements, otherwise an element
+// matches when it contains key as a substring; case-insensitive comparison
+// folds the ASCII letters only (other bytes of UTF-8 text compare exactly).
+int32_t FindInArray(int32_t key, const TIntArray& a);
+int32_t FindInArray(const std::string& key, const TStrArray& a, bool caseSensitive,
+                    bool exactMatch);
+
+// FindInSortedArray(x, a, ascending): a is sorted in the given direction.
+// -1 for an empty array; -2 when x lies outside the range of the first and
+// last elements (or is NaN). Otherwise a bisection: an exact match returns
+// its index, else the nearer of the two final bracketing elements, the later
+// one on a tie. So in [1, 2, 3]: 2.6 -> 2, 2.5 -> 2, 0.5 -> -2.
+int32_t FindInSortedArray(double x, const TDoubleArray& a, bool ascending);
+
+// SortArray(ascending, data, index): sorts data and carries a 1-based index
+// of the original positions along. In this order: AbortMathProc is cleared;
+// index is resized to the data length and filled with 1, 2, ..., n; fewer
+// than 2 elements return -1. Then a comb sort: the first pass compares
+// elements n - 1 apart, every later pass uses the previous gap divided by
+// 1.3 (cut toward zero, at least 1), and passes with gap 1 repeat until one
+// exchanges nothing. Before each pass ReportProgress() is called (ProcStat
+// += 1, then MathFeedBackProc) and AbortMathProc is read: when it is set
+// the routine returns -2, data and index partly sorted but still paired.
+// Else 0. NaNs compare false and are not ordered. [3, 1, 2] ascending gives
+// data [1, 2, 3] and index [2, 3, 1]. Members: double and int data.
+int32_t SortArray(bool ascending, TDoubleArray& data, TIntArray& index);
+int32_t SortArray(bool ascending, TIntArray& data, TIntArray& index);
+
+// SortAndRemoveDuplicates(a, ascending): sorts a, reduces runs of equal
+// values to one, shortens a and returns the number of removed elements; -1
+// for fewer than 2 elements (a unchanged).
+int32_t SortAndRemoveDuplicates(TIntArray& a, bool ascending);
+
+// ShuffleArray(a): Sattolo's algorithm -- for k from n - 1 down to 1, a[k]
+// is exchanged with a[j], j = Random(k) uniform in 0..k - 1 -- so the result
+// is a single cycle through all positions and no element keeps its place.
+// Draws from core's generator (no reseeding). -1 for fewer than 2 elements.
+template <NumElement T>
+int32_t ShuffleArray(Array1D<T>& a);
+
+// ===========================================================================
+// 8. Retired routines
+// ===========================================================================
+
+// CopyVectorToArrayColumn / CopyVectorToArrayRow: replaced by
+// CopyToArrayColumn / CopyToArrayRow (same arguments). Always throw
+// EZELError("deprecated function, see help for details").
+template <CopyElement T>
+int32_t CopyVectorToArrayColumn(const Array1D<T>& src, int32_t lo, int32_t hi, int32_t column,
+                                int32_t startRow, Array2D<T>& dst);
+template <CopyElement T>
+int32_t CopyVectorToArrayRow(const Array1D<T>& src, int32_t lo, int32_t hi, int32_t row,
+                             int32_t startColumn, Array2D<T>& dst);
+
+}  // namespace zel
