@@ -1,0 +1,395 @@
+// Vectors: the stream format, the text format of StoreOnFile/LoadFromFile
+// and the ASC text format.
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <new>
+#include <string>
+#include <system_error>
+
+#include "core/zel_filesys.hpp"
+#include "core/zel_streams.hpp"
+#include "core/zel_stringl.hpp"
+#include "num/math1/zel_math1.hpp"
+#include "num/vector/zel_vector.hpp"
+
+namespace zel {
+
+namespace {
+
+template <class T>
+constexpr bool IsInt = std::is_same_v<T, int32_t>;
+
+// Bytes of one element in the stream format.
+template <class T>
+constexpr int64_t kStreamBytes = IsInt<T> ? 4 : 10;
+
+// Values are moved through a buffer of this many elements, so that a long
+// vector needs neither one call per value nor a second copy of itself.
+constexpr size_t kChunk = 4096;
+
+void EncodeInt32(int32_t v, uint8_t* out) {
+  const auto u = static_cast<uint32_t>(v);
+  for (int k = 0; k < 4; ++k) out[k] = static_cast<uint8_t>(u >> (8 * k));
+}
+
+int32_t DecodeInt32(const uint8_t* in) {
+  uint32_t u = 0;
+  for (int k = 0; k < 4; ++k) u |= static_cast<uint32_t>(in[k]) << (8 * k);
+  return static_cast<int32_t>(u);
+}
+
+template <class T>
+void EncodeElem(T v, uint8_t* out) {
+  if constexpr (IsInt<T>)
+    EncodeInt32(v, out);
+  else
+    ExtendedToBytes(static_cast<long double>(v), out);
+}
+
+template <class T>
+T DecodeElem(const uint8_t* in) {
+  if constexpr (IsInt<T>)
+    return DecodeInt32(in);
+  else
+    return static_cast<double>(ExtendedFromBytes(in));
+}
+
+// A number of the text formats: the whole word must be a number ('.' as
+// decimal point, optional sign and exponent; "nan" and "inf" in any case),
+// read without the locale.
+bool ParseNumberWord(std::string_view word, double& value) {
+  // from_chars takes no leading '+'.
+  if (word.size() > 1 && word[0] == '+' && word[1] != '-') word.remove_prefix(1);
+  double v = 0;
+  const char* last = word.data() + word.size();
+  const auto res = std::from_chars(word.data(), last, v, std::chars_format::general);
+  if (res.ec != std::errc() || res.ptr != last) return false;
+  value = v;
+  return true;
+}
+
+// A number read from text as an element: TIntVector rounds halves to even
+// and saturates (NaN gives 0).
+template <class T>
+T FromText(double x) {
+  if constexpr (IsInt<T>)
+    return RoundToInt32(x);
+  else
+    return x;
+}
+
+// Precision below -2 counts as 2, above 20 as 20.
+int32_t ClampPrecision(int32_t Precision) {
+  if (Precision < -2) return 2;
+  return std::min(Precision, 20);
+}
+
+// A double as the text writers write it; Precision is clamped already.
+std::string FormatValue(double x, int32_t Precision, int32_t FixedWidth) {
+  if (Precision == -1) return strff(x, 13, -1);
+  if (Precision == -2) return strff(x, 26, -1);
+  return strff(x, FixedWidth, Precision);
+}
+
+template <class T>
+std::string FormatElem(T x, int32_t Precision, int32_t FixedWidth) {
+  if constexpr (IsInt<T>)
+    return std::to_string(x);
+  else
+    return FormatValue(x, Precision, FixedWidth);
+}
+
+// A header line of the ASC format cannot hold line breaks or other control
+// characters: they would split it and make the file unreadable.
+std::string SanitizeComment(std::string Text) {
+  for (char& c : Text) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) c = ' ';
+  }
+  return Text;
+}
+
+// Reads numbers into values until it holds count of them; words that are
+// not numbers are skipped. False when the file ends first.
+template <class T>
+bool ReadNumbers(TTextFile& f, size_t count, std::vector<T>& values) {
+  std::string word;
+  double x = 0;
+  while (values.size() < count) {
+    if (!ReadNextWordInTextFile(f, word)) return false;
+    if (ParseNumberWord(word, x)) values.push_back(FromText<T>(x));
+  }
+  return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Shared helpers of the readers
+// ---------------------------------------------------------------------------
+
+template <class T>
+void TVectorT<T>::StoreLoaded(int32_t NewCount, int32_t First, const std::vector<T>& Values) {
+  const size_t oldSize = FVec.size();
+  if (NewCount > 0) FVec.resize(static_cast<size_t>(NewCount), T{0});
+  std::copy(Values.begin(), Values.end(), FVec.begin() + (First - 1));
+  FIsEmpty = false;
+  Changed();
+  if (FVec.size() != oldSize) Resized();
+}
+
+template <class T>
+bool TVectorT<T>::GrowthAllowed(int64_t NewCount, int64_t InputBytes) const {
+  return NewCount >= 1 && (NewCount <= GetNrOfElem() || NewCount <= InputBytes);
+}
+
+// ---------------------------------------------------------------------------
+// Stream format
+// ---------------------------------------------------------------------------
+
+template <class T>
+bool TVectorT<T>::SaveToStream(TStream& OutStream, int32_t LowElem, int32_t HighElem) const {
+  MakeValidElemRange(LowElem, HighElem);
+  constexpr auto width = static_cast<size_t>(kStreamBytes<T>);
+  uint8_t head[2 * width];
+  EncodeElem<T>(static_cast<T>(LowElem), head);
+  EncodeElem<T>(static_cast<T>(HighElem), head + width);
+  bool ok = OutStream.Write(head, sizeof head) == static_cast<int64_t>(sizeof head);
+  std::vector<uint8_t> buf(kChunk * width);
+  for (size_t i = static_cast<size_t>(LowElem - 1); ok && i < static_cast<size_t>(HighElem);) {
+    const size_t n = std::min(kChunk, static_cast<size_t>(HighElem) - i);
+    for (size_t k = 0; k < n; ++k) EncodeElem<T>(FVec[i + k], buf.data() + k * width);
+    const auto bytes = static_cast<int64_t>(n * width);
+    ok = OutStream.Write(buf.data(), bytes) == bytes;
+    i += n;
+  }
+  // A file stream may hold the data in its buffer; only the flush shows
+  // whether it reached the disk.
+  if (auto* fs = dynamic_cast<TFileStream*>(&OutStream)) ok = fs->Flush() && ok;
+  return ok;
+}
+
+template <class T>
+bool TVectorT<T>::SaveToStream(TStream*& OutStream, int32_t LowElem, int32_t HighElem) const {
+  if (OutStream == nullptr) OutStream = new TMemoryStream();
+  return SaveToStream(*OutStream, LowElem, HighElem);
+}
+
+template <class T>
+bool TVectorT<T>::LoadFromStream(TStream* InStream, bool AdjustVectorSize) {
+  return InStream != nullptr && LoadFromStream(*InStream, AdjustVectorSize);
+}
+
+template <class T>
+bool TVectorT<T>::LoadFromStream(TStream& InStream, bool AdjustVectorSize) {
+  constexpr int64_t width = kStreamBytes<T>;
+  int64_t low = 0, high = 0;
+  if constexpr (IsInt<T>) {
+    int32_t a = 0, b = 0;
+    if (!ReadLongIntFromStream(InStream, a) || !ReadLongIntFromStream(InStream, b)) return false;
+    low = a;
+    high = b;
+  } else {
+    long double a = 0, b = 0;
+    if (!ReadExtendedFromStream(InStream, a) || !ReadExtendedFromStream(InStream, b)) return false;
+    // Check before converting: NaN or huge bounds have no integer value.
+    constexpr long double kMax = std::numeric_limits<int32_t>::max();
+    if (!(std::fabs(a) <= kMax) || !(std::fabs(b) <= kMax)) return false;
+    low = static_cast<int64_t>(Round(a));
+    high = static_cast<int64_t>(Round(b));
+  }
+  if (low < 1 || low > high) return false;
+  const int64_t count = high - low + 1;
+  if (!CountFitsInStream(InStream, count, width)) return false;
+  if (AdjustVectorSize ? !GrowthAllowed(high, InStream.GetSize()) : GetNrOfElem() < high) return false;
+  try {
+    std::vector<T> values(static_cast<size_t>(count));
+    std::vector<uint8_t> buf(kChunk * static_cast<size_t>(width));
+    for (size_t i = 0; i < values.size();) {
+      const size_t n = std::min(kChunk, values.size() - i);
+      const auto bytes = static_cast<int64_t>(n) * width;
+      if (InStream.Read(buf.data(), bytes) != bytes) return false;
+      for (size_t k = 0; k < n; ++k) values[i + k] = DecodeElem<T>(buf.data() + k * static_cast<size_t>(width));
+      i += n;
+    }
+    StoreLoaded(AdjustVectorSize ? static_cast<int32_t>(high) : 0, static_cast<int32_t>(low), values);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Text format
+// ---------------------------------------------------------------------------
+
+template <class T>
+bool TVectorT<T>::StoreText(int32_t FirstElem, int32_t LastElem, int32_t Precision,
+                            const std::string& FileName) const {
+  MakeValidElemRange(FirstElem, LastElem);
+  TTextFile f;
+  if (!f.Rewrite(FileName)) return false;
+  bool ok = f.WriteLn(std::to_string(FirstElem) + " " + std::to_string(LastElem));
+  for (int32_t i = FirstElem; ok && i <= LastElem; ++i)
+    ok = f.WriteLn(FormatElem(FVec[static_cast<size_t>(i - 1)], Precision, 1));
+  return f.Close() && ok;
+}
+
+template <class T>
+bool TVectorT<T>::LoadFromFile(const std::string& FileName, bool AdjustVectorSize) {
+  TTextFile f;
+  if (!f.Reset(FileName)) return false;
+  std::string line;
+  if (!f.ReadLn(line)) return false;
+  int32_t pos = 1;
+  const int32_t first = ScanDecimal(line, pos);
+  const int32_t afterFirst = pos;
+  if (afterFirst == 1 || static_cast<size_t>(afterFirst) > line.size()) return false;
+  // The bounds are separated by blanks ("1+5" is no header).
+  if (line[static_cast<size_t>(afterFirst - 1)] != ' ' && line[static_cast<size_t>(afterFirst - 1)] != '\t')
+    return false;
+  const int32_t last = ScanDecimal(line, pos);
+  if (pos == afterFirst) return false;
+  if (!StripLTBlanks(std::string_view(line).substr(static_cast<size_t>(pos - 1))).empty()) return false;
+  if (first < 1 || first > last) return false;
+  const int64_t count = int64_t{last} - first + 1;
+  // Every number takes at least one byte and all but the last a separator.
+  const int64_t remaining = f.FileSize() - f.Position();
+  if (count > (remaining + 1) / 2) return false;
+  if (AdjustVectorSize ? !GrowthAllowed(last, f.FileSize()) : GetNrOfElem() < last) return false;
+  try {
+    std::vector<T> values;
+    values.reserve(static_cast<size_t>(count));
+    if (!ReadNumbers(f, static_cast<size_t>(count), values)) return false;
+    StoreLoaded(AdjustVectorSize ? last : 0, first, values);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+bool TVector::StoreOnFile(int32_t FirstElem, int32_t LastElem, int32_t Precision,
+                          const std::string& FileName) const {
+  return StoreText(FirstElem, LastElem, ClampPrecision(Precision), FileName);
+}
+
+bool TIntVector::StoreOnFile(int32_t FirstElem, int32_t LastElem, const std::string& FileName) const {
+  return StoreText(FirstElem, LastElem, 0, FileName);
+}
+
+bool TVector::LoadFromFile(const std::string& FileName, bool AdjustVectorSize, bool AutoDetect) {
+  if (!AutoDetect) return LoadFromFile(FileName, AdjustVectorSize);
+  TTextFile f;
+  if (!f.Reset(FileName)) return false;
+  int64_t lines = 0;
+  std::string line;
+  while (f.ReadLn(line))
+    if (StringContains(line, "//dig")) ++lines;
+  if (lines == 0 || lines > std::numeric_limits<int32_t>::max()) return false;
+  if (!f.Reset(FileName)) return false;
+  const int64_t target = AdjustVectorSize ? lines : std::min<int64_t>(lines, GetNrOfElem());
+  try {
+    std::vector<double> values;
+    values.reserve(static_cast<size_t>(target));
+    if (!ReadNumbers(f, static_cast<size_t>(target), values)) return false;
+    StoreLoaded(AdjustVectorSize ? static_cast<int32_t>(lines) : 0, 1, values);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// ASC format
+// ---------------------------------------------------------------------------
+
+template <class T>
+int32_t TVectorT<T>::ExportASCText(const std::string& FName, int32_t Precision,
+                                   const std::string& Comment, const char* Who) const {
+  const std::string comment =
+      SanitizeComment(Comment.empty() ? std::string("Exported by ZEL ") + Who + " component: " + FName : Comment);
+  TTextFile f;
+  if (!f.Rewrite(FName)) return -1;
+  bool ok = f.WriteLn(comment) && f.WriteLn("1\t;nr. of columns") &&
+            f.WriteLn(std::to_string(FVec.size()) + "\t;nr. of rows") &&
+            f.WriteLn("FALSE FALSE FALSE FALSE\t;row attributes, column names, row names, nominal variables");
+  for (size_t i = 0; ok && i < FVec.size(); ++i) ok = f.WriteLn(FormatElem(FVec[i], Precision, 12));
+  return f.Close() && ok ? 0 : -1;
+}
+
+int32_t TVector::ExportAsASC(const std::string& FName, int32_t Precision, const std::string& Comment) const {
+  return ExportASCText(FName, ClampPrecision(Precision), Comment, "TVector");
+}
+
+int32_t TIntVector::ExportAsASC(const std::string& FName, const std::string& Comment) const {
+  return ExportASCText(FName, 0, Comment, "TIntVector");
+}
+
+template <class T>
+int32_t TVectorT<T>::ImportASC(const std::string& FName, std::string& Comment) {
+  Comment.clear();
+  std::error_code ec;
+  if (!std::filesystem::exists(FName, ec)) return -8;
+  TAscHeader header;
+  const int32_t status = ReadHeaderOfASC(FName, header);
+  if (status != kAscOk) return status;
+  if (header.NrOfColumns != 1) return -7;
+  if (header.NrOfRows < 1) return -9;
+  TTextFile f;
+  if (!f.Reset(FName)) return kAscCannotRead;
+  for (int k = 0; k < 4; ++k)
+    if (!f.ReadLn()) return kAscCannotRead;
+  std::string word;
+  if (header.ColumnNames && !f.ReadQuotedName(word)) return -6;
+  try {
+    // ReadHeaderOfASC has checked the row count against the file size.
+    std::vector<T> values;
+    values.reserve(static_cast<size_t>(header.NrOfRows));
+    double x = 0;
+    for (int32_t row = 0; row < header.NrOfRows; ++row) {
+      if (header.RowAttributes &&
+          (!ReadNextWordInTextFile(f, word) || !ParseNumberWord(word, x)))
+        return -5;
+      if (header.RowNames && !f.ReadQuotedName(word)) return -6;
+      if (!ReadNextWordInTextFile(f, word)) return -6;
+      if (word == "###") {
+        x = 0;
+      } else if (!ParseNumberWord(word, x)) {
+        return -6;
+      }
+      if (std::isnan(x)) x = 0;
+      values.push_back(FromText<T>(x));
+    }
+    StoreLoaded(header.NrOfRows, 1, values);
+  } catch (const std::bad_alloc&) {
+    return kAscCannotRead;
+  }
+  Comment = header.Comment;
+  return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Instantiation of the members defined in this file
+// ---------------------------------------------------------------------------
+
+#define ZEL_VECTOR_FILE_MEMBERS(T)                                                              \
+  template void TVectorT<T>::StoreLoaded(int32_t, int32_t, const std::vector<T>&);              \
+  template bool TVectorT<T>::GrowthAllowed(int64_t, int64_t) const;                             \
+  template bool TVectorT<T>::SaveToStream(TStream&, int32_t, int32_t) const;                    \
+  template bool TVectorT<T>::SaveToStream(TStream*&, int32_t, int32_t) const;                   \
+  template bool TVectorT<T>::LoadFromStream(TStream*, bool);                                    \
+  template bool TVectorT<T>::LoadFromStream(TStream&, bool);                                    \
+  template bool TVectorT<T>::StoreText(int32_t, int32_t, int32_t, const std::string&) const;    \
+  template bool TVectorT<T>::LoadFromFile(const std::string&, bool);                            \
+  template int32_t TVectorT<T>::ExportASCText(const std::string&, int32_t, const std::string&,  \
+                                              const char*) const;                               \
+  template int32_t TVectorT<T>::ImportASC(const std::string&, std::string&);
+
+ZEL_VECTOR_FILE_MEMBERS(double)
+ZEL_VECTOR_FILE_MEMBERS(int32_t)
+#undef ZEL_VECTOR_FILE_MEMBERS
+
+}  // namespace zel
