@@ -1,0 +1,124 @@
+// The pixel layer at screen sizes: filling a 2000 x 1500 24-bit bitmap,
+// stretching it onto a 1920 x 1080 "screen" (shrunk to fit, and a 2x
+// zoomed-in part) in the nearest-pixel and area-averaging modes, a 1:1
+// copy of the screen, 1e5 random lines and 1e4 short text runs.
+// No peer library: the rules (end pixels, exclusive edges, raster modes)
+// are our own.
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "gui/zel_graphics.hpp"
+
+namespace {
+
+using namespace zel;
+
+constexpr int kW = 2000, kH = 1500, kScreenW = 1920, kScreenH = 1080;
+
+const TBitmap& Source() {
+  static const TBitmap src = [] {
+    TBitmap b(kW, kH);
+    std::mt19937 rng(1);
+    for (int y = 0; y < kH; ++y) {
+      uint32_t* row = b.GetScanLine(y);
+      for (int x = 0; x < kW; ++x) row[x] = ((x * 255 / kW) | ((y * 255 / kH) << 8) | ((rng() & 0x3F) << 16));
+    }
+    return b;
+  }();
+  return src;
+}
+
+void BM_Fill(benchmark::State& state) {
+  TBitmap b(kW, kH);
+  TCanvas& c = b.GetCanvas();
+  int k = 0;
+  for (auto _ : state) {
+    c.GetBrush().SetColor(static_cast<TColor>(0x102030 + k++));
+    c.FillRect(TRect{0, 0, kW, kH});
+    benchmark::DoNotOptimize(b.GetBits());
+  }
+  state.SetItemsProcessed(state.iterations() * int64_t{kW} * kH);
+}
+
+// Source rectangle onto the whole screen in the given mode.
+void Stretch(benchmark::State& state, TStretchMode mode, TRect from) {
+  TBitmap screen(kScreenW, kScreenH);
+  TCanvas& c = screen.GetCanvas();
+  c.SetStretchMode(mode);
+  TBitmap src = Source();
+  for (auto _ : state) {
+    c.CopyRect(TRect{0, 0, kScreenW, kScreenH}, src.GetCanvas(), from);
+    benchmark::DoNotOptimize(screen.GetBits());
+  }
+  state.SetItemsProcessed(state.iterations() * int64_t{kScreenW} * kScreenH);
+}
+
+void BM_StretchShrinkNearest(benchmark::State& s) { Stretch(s, TStretchMode::smColorOnColor, TRect{0, 0, kW, kH}); }
+void BM_StretchShrinkHalftone(benchmark::State& s) { Stretch(s, TStretchMode::smHalftone, TRect{0, 0, kW, kH}); }
+void BM_StretchZoom2Nearest(benchmark::State& s) { Stretch(s, TStretchMode::smColorOnColor, TRect{100, 100, 1060, 640}); }
+void BM_StretchZoom2Halftone(benchmark::State& s) { Stretch(s, TStretchMode::smHalftone, TRect{100, 100, 1060, 640}); }
+
+// The cached view: a 1:1 copy of the visible part.
+void BM_CopyScreen(benchmark::State& state) {
+  TBitmap screen(kScreenW, kScreenH);
+  TBitmap src = Source();
+  for (auto _ : state) {
+    screen.GetCanvas().CopyRect(TRect{0, 0, kScreenW, kScreenH}, src.GetCanvas(), TRect{40, 30, 40 + kScreenW, 30 + kScreenH});
+    benchmark::DoNotOptimize(screen.GetBits());
+  }
+  state.SetItemsProcessed(state.iterations() * int64_t{kScreenW} * kScreenH);
+}
+
+void BM_RandomLines(benchmark::State& state) {
+  TBitmap b(kW, kH);
+  TCanvas& c = b.GetCanvas();
+  std::mt19937 rng(2);
+  std::vector<TPoint> pts(200000);
+  for (auto& p : pts) p = TPoint{static_cast<int32_t>(rng() % kW), static_cast<int32_t>(rng() % kH)};
+  c.GetPen().SetMode(static_cast<TPenMode>(state.range(0)));
+  for (auto _ : state) {
+    for (size_t i = 0; i < pts.size(); i += 2) {
+      c.GetPen().SetColor(static_cast<TColor>(i * 2654435761u & 0xFFFFFF));
+      c.MoveTo(pts[i].x, pts[i].y);
+      c.LineTo(pts[i + 1].x, pts[i + 1].y);
+    }
+    benchmark::DoNotOptimize(b.GetBits());
+  }
+  state.SetItemsProcessed(state.iterations() * 100000);
+}
+
+void BM_TextRuns(benchmark::State& state) {
+  TBitmap b(kW, kH);
+  TCanvas& c = b.GetCanvas();
+  c.GetFont().SetName("Arial");
+  c.GetFont().SetSize(10);
+  c.GetBrush().SetStyle(TBrushStyle::bsClear);
+  std::mt19937 rng(3);
+  std::vector<std::string> texts;
+  std::vector<TPoint> at;
+  for (int i = 0; i < 10000; ++i) {
+    texts.push_back("N " + std::to_string(i % 90) + "\u00B0 " + std::to_string(i % 60) + "'");
+    at.push_back(TPoint{static_cast<int32_t>(rng() % (kW - 100)), static_cast<int32_t>(rng() % (kH - 20))});
+  }
+  for (auto _ : state) {
+    for (int i = 0; i < 10000; ++i) c.TextOut(at[static_cast<size_t>(i)].x, at[static_cast<size_t>(i)].y, texts[static_cast<size_t>(i)]);
+    benchmark::DoNotOptimize(b.GetBits());
+  }
+  state.SetItemsProcessed(state.iterations() * 10000);
+}
+
+}  // namespace
+
+BENCHMARK(BM_Fill)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyScreen)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StretchShrinkNearest)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StretchShrinkHalftone)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StretchZoom2Nearest)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StretchZoom2Halftone)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RandomLines)->Arg(static_cast<int>(TPenMode::pmCopy))->Arg(static_cast<int>(TPenMode::pmXor))->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextRuns)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,55 @@
+// Internal helpers of the image codecs: little-endian field readers,
+// the pixel-limit check, progress reporting and the per-format header
+// readers. Not part of the public interface.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "gui/zel_imagefiles.hpp"
+
+namespace zel::detail {
+
+inline uint16_t ReadU16(std::span<const uint8_t> d, size_t at) {
+  return static_cast<uint16_t>(d[at] | (d[at + 1] << 8));
+}
+inline uint32_t ReadU32(std::span<const uint8_t> d, size_t at) {
+  return static_cast<uint32_t>(d[at]) | (static_cast<uint32_t>(d[at + 1]) << 8) |
+         (static_cast<uint32_t>(d[at + 2]) << 16) | (static_cast<uint32_t>(d[at + 3]) << 24);
+}
+inline int32_t ReadI32(std::span<const uint8_t> d, size_t at) { return static_cast<int32_t>(ReadU32(d, at)); }
+
+// Throws EInvalidGraphic when Width x Height is above the pixel limit.
+void CheckPixelLimit(const char* Format, int64_t Width, int64_t Height);
+
+// Reports psStarting, psRunning on each new percentage, psEnding.
+class TProgressReporter {
+public:
+  TProgressReporter(const TProgressEvent& Event, TObject* Sender) : FEvent(Event), FSender(Sender) {}
+  void Start() { Fire(TProgressStage::psStarting, 0); }
+  void Update(int64_t Done, int64_t Total) {
+    if (!FEvent || Total <= 0) return;
+    const int percent = static_cast<int>(Done * 100 / Total);
+    if (percent > FLast && percent <= 100) {
+      FLast = percent;
+      Fire(TProgressStage::psRunning, percent);
+    }
+  }
+  void End() { Fire(TProgressStage::psEnding, 100); }
+  bool Active() const { return static_cast<bool>(FEvent); }
+
+private:
+  void Fire(TProgressStage Stage, int Percent) {
+    if (FEvent) FEvent(FSender, Stage, static_cast<uint8_t>(Percent), false, TRect{}, std::string());
+  }
+  const TProgressEvent& FEvent;
+  TObject* FSender;
+  int FLast = 0;
+};
+
+TImageInfo ReadBMPInfo(std::span<const uint8_t> Data);
+TImageInfo ReadPNGInfo(std::span<const uint8_t> Data);
+TImageInfo ReadJPEGInfo(std::span<const uint8_t> Data);
+
+}  // namespace zel::detail
