@@ -1,0 +1,260 @@
+// TMolForm: the formula display control and its painting.
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "gui/zel_fonts.hpp"
+#include "mol/cdata/zel_cform.hpp"
+
+namespace zel {
+
+TMolForm::TMolForm(TComponent* AOwner) : TGraphicControl(AOwner) { SetBounds(0, 0, 120, 28); }
+
+void TMolForm::Assign(const TPersistent* Source) {
+  const auto* src = dynamic_cast<const TMolForm*>(Source);
+  if (src == nullptr) {
+    TGraphicControl::Assign(Source);
+    return;
+  }
+  FFormula = src->FFormula;
+  FAlignment = src->FAlignment;
+  FColorBkg = src->FColorBkg;
+  FColorTxt = src->FColorTxt;
+  FUseDeuterium = src->FUseDeuterium;
+  FShowAsText = src->FShowAsText;
+  FTransparent = src->FTransparent;
+  FIsotVis = src->FIsotVis;
+  Changed();
+}
+
+// ---------------------------------------------------------------------------
+// Properties
+// ---------------------------------------------------------------------------
+
+void TMolForm::Changed() {
+  // A transparent control shows its parent, which must be current first.
+  if (FTransparent)
+    Invalidate();
+  else
+    Repaint();
+}
+
+void TMolForm::SetAlignment(TAlignment Value) {
+  FAlignment = Value;
+  Changed();
+}
+
+void TMolForm::SetColorBkg(TColor Value) {
+  FColorBkg = Value;
+  Repaint();
+}
+
+void TMolForm::SetColorTxt(TColor Value) {
+  FColorTxt = Value;
+  Repaint();
+}
+
+void TMolForm::SetIsotopeVis(TIsotVisib Value) {
+  FIsotVis = Value;
+  Changed();
+}
+
+void TMolForm::SetUseDeuterium(bool Value) {
+  FUseDeuterium = Value;
+  Changed();
+}
+
+void TMolForm::SetShowAsText(bool Value) {
+  FShowAsText = Value;
+  Changed();
+}
+
+void TMolForm::SetTransparent(bool Value) {
+  FTransparent = Value;
+  Changed();
+}
+
+void TMolForm::SetFormula(const TMolFormula& Value) {
+  FFormula = Value;
+  Changed();
+}
+
+void TMolForm::SetNumAtoms(int32_t Value) {
+  FFormula.SetNumAtoms(Value);
+  Changed();
+}
+
+void TMolForm::SetAtNum(int32_t i, int32_t Value) {
+  FFormula.SetAtNum(i, Value);
+  Changed();
+}
+
+void TMolForm::SetAtWgt(int32_t i, int32_t Value) {
+  FFormula.SetAtWgt(i, Value);
+  Changed();
+}
+
+void TMolForm::SetAtCnt(int32_t i, int32_t Value) {
+  FFormula.SetAtCnt(i, Value);
+  Changed();
+}
+
+void TMolForm::SetMolFormula(std::string_view Value) {
+  FFormula.SetMolFormula(Value);
+  Changed();
+}
+
+bool TMolForm::TryParse(std::string_view Text) {
+  const bool ok = FFormula.TryParse(Text);
+  if (ok) Changed();
+  return ok;
+}
+
+void TMolForm::ReadFromString(std::string_view Text) {
+  FFormula.ReadFromString(Text);
+  Changed();
+}
+
+int32_t TMolForm::CompareTo(const TMolForm* Other) const {
+  return Other == nullptr ? -2 : FFormula.CompareTo(Other->FFormula);
+}
+
+void TMolForm::Clear() {
+  FFormula.Clear();
+  Changed();
+}
+
+void TMolForm::ShowIt() { Changed(); }
+
+bool TMolForm::FindFormulaNominalMass(bool CheckPlausibility) {
+  const bool found = FFormula.FindFormulaNominalMass(CheckPlausibility);
+  Changed();
+  return found;
+}
+
+bool TMolForm::FindFormulaExactMass(bool CheckPlausibility) {
+  const bool found = FFormula.FindFormulaExactMass(CheckPlausibility);
+  Changed();
+  return found;
+}
+
+// ---------------------------------------------------------------------------
+// Layout and painting
+// ---------------------------------------------------------------------------
+
+int32_t TMolForm::SmallSize() const {
+  const int32_t s = std::max(1, std::abs(GetFont().GetSize()));
+  return RoundToInt32(0.8 * s) + 1;
+}
+
+int32_t TMolForm::WantedHeight() const {
+  TFontSpec small = GetFont().GetSpec();
+  small.Size = SmallSize();
+  return 2 * FontTextExtent(small, "M").cy;
+}
+
+TMolFormLayout TMolForm::GetLayout() const {
+  TMolFormLayout layout;
+  layout.Height = WantedHeight();
+  const int32_t s = std::max(1, std::abs(GetFont().GetSize()));
+  const int32_t s2 = SmallSize();
+  TFontSpec spec = GetFont().GetSpec();
+  int32_t x = 1;
+  const auto add = [&](std::string text, int32_t y, int32_t size) {
+    spec.Size = size;
+    const int32_t w = FontTextExtent(spec, text).cx;
+    layout.Pieces.push_back(TMolFormPiece{std::move(text), x, y, size});
+    x += w;
+  };
+  if (FShowAsText) {
+    add(FFormula.GetFormulaText(), layout.Height / 5, s);
+  } else {
+    for (int32_t i = 1; i <= FFormula.GetNumAtoms(); ++i) {
+      const int32_t z = FFormula.GetAtNum(i), mass = FFormula.GetAtWgt(i), count = FFormula.GetAtCnt(i);
+      if (count < 1) continue;
+      const bool deuterium = FUseDeuterium && z == 1 && mass == 2;
+      const bool showMass = FIsotVis == TIsotVisib::ivAlways ||
+                            (FIsotVis == TIsotVisib::ivSpecial && mass != IntAtWeight(z));
+      if (showMass && !deuterium) add(std::to_string(mass), 0, s2);
+      add(deuterium ? std::string("D") : CElemSymb(z), layout.Height / 5, s);
+      if (count > 1) add(std::to_string(count), layout.Height / 4 + s2, s2);
+    }
+  }
+  layout.Width = x;
+  const int32_t w = GetWidth();
+  switch (FAlignment) {
+    case TAlignment::taLeftJustify: layout.Offset = 0; break;
+    case TAlignment::taRightJustify: layout.Offset = w - x; break;
+    default: layout.Offset = (w - x) / 2; break;
+  }
+  return layout;
+}
+
+void TMolForm::PaintNow() {
+  // The height follows the font; setting it here, before the surface is
+  // prepared, keeps a paint from marking the control for another one.
+  if (GetVisible() || IsDesigning()) {
+    const int32_t h = WantedHeight();
+    if (h != GetHeight()) SetHeight(h);
+  }
+  TGraphicControl::PaintNow();
+}
+
+void TMolForm::Paint() {
+  if (!GetVisible() && !IsDesigning()) return;
+  const int32_t w = GetWidth(), h = GetHeight();
+  if (w <= 0 || h <= 0) return;
+  const TMolFormLayout layout = GetLayout();
+
+  // The text picture and its mask, twice the control's width, unaligned.
+  TBitmap text(2 * w, h), mask;
+  const TColor background = FTransparent ? clBlack : FColorBkg;
+  {
+    TCanvas& c = text.GetCanvas();
+    c.GetBrush().SetColor(background);
+    c.FillRect({0, 0, 2 * w, h});
+    c.GetBrush().SetStyle(TBrushStyle::bsClear);
+    TFont font = GetFont();
+    font.SetColor(FColorTxt);
+    for (const TMolFormPiece& p : layout.Pieces) {
+      font.SetSize(p.Size);
+      c.SetFont(font);
+      c.TextOut(p.X, p.Y, p.Text);
+    }
+  }
+  if (FTransparent) {
+    mask.SetSize(2 * w, h);  // white
+    TCanvas& c = mask.GetCanvas();
+    c.GetBrush().SetStyle(TBrushStyle::bsClear);
+    TFont font = GetFont();
+    font.SetColor(clBlack);
+    for (const TMolFormPiece& p : layout.Pieces) {
+      font.SetSize(p.Size);
+      c.SetFont(font);
+      c.TextOut(p.X, p.Y, p.Text);
+    }
+  }
+
+  // Aligned into control-sized pictures; what falls outside is cut.
+  const auto aligned = [&](const TBitmap& src, TColor fill) {
+    TBitmap image(w, h);
+    TCanvas& c = image.GetCanvas();
+    c.GetBrush().SetColor(fill);
+    c.FillRect({0, 0, w, h});
+    c.Draw(layout.Offset, 0, src);
+    return image;
+  };
+  TCanvas& canvas = GetCanvas();
+  if (FTransparent) {
+    canvas.SetCopyMode(TCopyMode::cmSrcAnd);
+    canvas.Draw(0, 0, aligned(mask, clWhite));
+    canvas.SetCopyMode(TCopyMode::cmSrcPaint);
+    canvas.Draw(0, 0, aligned(text, clBlack));
+  } else {
+    canvas.SetCopyMode(TCopyMode::cmSrcCopy);
+    canvas.Draw(0, 0, aligned(text, FColorBkg));
+  }
+  canvas.SetCopyMode(TCopyMode::cmSrcCopy);
+}
+
+}  // namespace zel
