@@ -1,0 +1,249 @@
+// TMatrix: precisions, assignment, random fills, element-wise arithmetic
+// and the matrix and vector products.
+#include <algorithm>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "core/zel_random.hpp"
+#include "num/math1/zel_math1.hpp"
+#include "num/matrix/matrix_impl.hpp"
+#include "num/matrix/zel_matrix.hpp"
+
+namespace zel {
+
+// ---------------------------------------------------------------------------
+// Precisions and assignment
+// ---------------------------------------------------------------------------
+
+void TMatrix::SetPrecision(int32_t ix, int32_t Value) {
+  Value = std::clamp(Value, -1, 25);
+  if (ix <= 1)
+    FPrecis = Value;
+  else
+    FPrecis2 = Value;
+}
+
+void TMatrix::Assign(const TPersistent* Source) {
+  const auto* src = dynamic_cast<const TMatrix*>(Source);
+  if (src == nullptr) {
+    TComponent::Assign(Source);  // throws unless Source knows how to assign itself
+    return;
+  }
+  if (src == this) return;
+  T2DArray copy;
+  try {
+    copy = src->Mat;
+  } catch (const std::bad_alloc&) {
+    Fail("not enough memory on heap");
+  }
+  const bool resized = src->FNCol != FNCol || src->FNRow != FNRow;
+  SwapIn(copy);
+  FDataID = src->FDataID;
+  FPrecis = src->FPrecis;
+  FPrecis2 = src->FPrecis2;
+  OnChange = src->OnChange;
+  OnResize = src->OnResize;
+  OnSortExchange = src->OnSortExchange;
+  OnCalcDistance = src->OnCalcDistance;
+  OnPercentDone = src->OnPercentDone;
+  Changed();
+  if (resized) Resized();
+}
+
+bool TMatrix::AssignTo(TPersistent* Dest) const {
+  auto* dst = dynamic_cast<TMatrix*>(Dest);
+  if (dst == nullptr) return false;
+  dst->Assign(this);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Random fills
+// ---------------------------------------------------------------------------
+
+void TMatrix::FillRandomUniform(double RangeLow, double RangeHigh) {
+  FillRandomUniform(1, FNCol, 1, FNRow, RangeLow, RangeHigh);
+}
+
+void TMatrix::FillRandomUniform(int32_t LowCol, int32_t HighCol, int32_t LowRow, int32_t HighRow,
+                                double RangeLow, double RangeHigh) {
+  MakeValidColRange(LowCol, HighCol);
+  MakeValidRowRange(LowRow, HighRow);
+  const double width = RangeHigh - RangeLow;
+  for (int32_t c = LowCol; c <= HighCol; ++c) {
+    double* p = Mat[static_cast<size_t>(c - 1)].data();
+    for (int32_t r = LowRow - 1; r < HighRow; ++r) p[r] = RangeLow + Random() * width;
+  }
+  Changed();
+}
+
+void TMatrix::FillRandomGauss(double Mean, double StdDev) {
+  FillRandomGauss(1, FNCol, 1, FNRow, Mean, StdDev);
+}
+
+void TMatrix::FillRandomGauss(int32_t LowCol, int32_t HighCol, int32_t LowRow, int32_t HighRow,
+                              double Mean, double StdDev) {
+  MakeValidColRange(LowCol, HighCol);
+  MakeValidRowRange(LowRow, HighRow);
+  for (int32_t c = LowCol; c <= HighCol; ++c) {
+    double* p = Mat[static_cast<size_t>(c - 1)].data();
+    for (int32_t r = LowRow - 1; r < HighRow; ++r) p[r] = GRandom() * StdDev + Mean;
+  }
+  Changed();
+}
+
+// ---------------------------------------------------------------------------
+// Element-wise arithmetic
+// ---------------------------------------------------------------------------
+
+bool TMatrix::Add(const TMatrix* MatB) {
+  if (MatB == nullptr || MatB->FNCol != FNCol || MatB->FNRow != FNRow) return false;
+  for (size_t c = 0; c < Mat.size(); ++c) {
+    double* a = Mat[c].data();
+    const double* b = MatB->Mat[c].data();
+    for (size_t r = 0; r < Mat[c].size(); ++r) a[r] += b[r];
+  }
+  Changed();
+  return true;
+}
+
+bool TMatrix::Subtract(const TMatrix* MatB) {
+  if (MatB == nullptr || MatB->FNCol != FNCol || MatB->FNRow != FNRow) return false;
+  for (size_t c = 0; c < Mat.size(); ++c) {
+    double* a = Mat[c].data();
+    const double* b = MatB->Mat[c].data();
+    for (size_t r = 0; r < Mat[c].size(); ++r) a[r] -= b[r];
+  }
+  Changed();
+  return true;
+}
+
+void TMatrix::SMult(double Scalar) {
+  for (auto& column : Mat)
+    for (double& x : column) x *= Scalar;
+  Changed();
+}
+
+void TMatrix::SAdd(double Scalar) {
+  for (auto& column : Mat)
+    for (double& x : column) x += Scalar;
+  Changed();
+}
+
+// ---------------------------------------------------------------------------
+// Products
+// ---------------------------------------------------------------------------
+
+namespace {
+
+std::vector<const double*> ColumnPointers(const TDouble2DArray& a) {
+  std::vector<const double*> p(a.size());
+  for (size_t c = 0; c < a.size(); ++c) p[c] = a[c].data();
+  return p;
+}
+
+std::vector<double*> ColumnPointers(TDouble2DArray& a) {
+  std::vector<double*> p(a.size());
+  for (size_t c = 0; c < a.size(); ++c) p[c] = a[c].data();
+  return p;
+}
+
+}  // namespace
+
+bool TMatrix::EMult(const TMatrix* MatB, TMatrix* MatRes) const {
+  if (MatB == nullptr || MatRes == nullptr || MatB->FNCol != FNCol || MatB->FNRow != FNRow)
+    return false;
+  T2DArray res = NewStorage(FNCol, FNRow);
+  for (size_t c = 0; c < Mat.size(); ++c) {
+    const double* a = Mat[c].data();
+    const double* b = MatB->Mat[c].data();
+    double* out = res[c].data();
+    for (size_t r = 0; r < Mat[c].size(); ++r) out[r] = a[r] * b[r];
+  }
+  MatRes->StoreAll(std::move(res));
+  MatRes->Changed();
+  return true;
+}
+
+bool TMatrix::Multiply(const TMatrix* MatB, TMatrix* MatRes) const {
+  if (MatB == nullptr || MatRes == nullptr || FNCol != MatB->FNRow) return false;
+  T2DArray res = NewStorage(MatB->FNCol, FNRow);
+  try {
+    const auto a = ColumnPointers(Mat);
+    const auto b = ColumnPointers(MatB->Mat);
+    const auto c = ColumnPointers(res);
+    matrix_detail::Gemm(FNRow, MatB->FNCol, FNCol, a.data(), false, b.data(), false, c.data());
+  } catch (const std::bad_alloc&) {
+    Fail("not enough memory on heap");
+  }
+  MatRes->StoreAll(std::move(res));
+  MatRes->Changed();
+  return true;
+}
+
+bool TMatrix::MultiplyTransposed(const TMatrix* MatB, TMatrix* MatRes) const {
+  if (MatB == nullptr || MatRes == nullptr || FNCol != MatB->FNCol) return false;
+  T2DArray res = NewStorage(MatB->FNRow, FNRow);
+  try {
+    const auto a = ColumnPointers(Mat);
+    const auto b = ColumnPointers(MatB->Mat);
+    const auto c = ColumnPointers(res);
+    matrix_detail::Gemm(FNRow, MatB->FNRow, FNCol, a.data(), false, b.data(), true, c.data());
+  } catch (const std::bad_alloc&) {
+    Fail("not enough memory on heap");
+  }
+  MatRes->StoreAll(std::move(res));
+  MatRes->Changed();
+  return true;
+}
+
+bool TMatrix::TransposeAndMultiply(const TMatrix* MatB, TMatrix* MatRes) const {
+  if (MatB == nullptr || MatRes == nullptr || FNRow != MatB->FNRow) return false;
+  T2DArray res = NewStorage(MatB->FNCol, FNCol);
+  try {
+    const auto a = ColumnPointers(Mat);
+    const auto b = ColumnPointers(MatB->Mat);
+    const auto c = ColumnPointers(res);
+    matrix_detail::Gemm(FNCol, MatB->FNCol, FNRow, a.data(), true, b.data(), false, c.data());
+  } catch (const std::bad_alloc&) {
+    Fail("not enough memory on heap");
+  }
+  MatRes->StoreAll(std::move(res));
+  MatRes->Changed();
+  return true;
+}
+
+bool TMatrix::Multiply(const TVector* VecB, TVector* VecRes) const {
+  if (VecB == nullptr || VecRes == nullptr || VecB->GetNrOfElem() != FNCol) return false;
+  // Computed completely before VecRes (which may be VecB) is touched.
+  std::vector<double> res(static_cast<size_t>(FNRow), 0.0);
+  for (int32_t k = 0; k < FNCol; ++k) {
+    const double b = VecB->GetVal(k + 1);
+    const double* a = Mat[static_cast<size_t>(k)].data();
+    for (size_t r = 0; r < res.size(); ++r) res[r] += a[r] * b;
+  }
+  VecRes->Resize(FNRow);
+  for (int32_t r = 0; r < FNRow; ++r) VecRes->SetVal(r + 1, res[static_cast<size_t>(r)]);
+  VecRes->Changed();
+  return true;
+}
+
+bool TMatrix::TransposeAndMultiply(const TVector* VecB, TVector* VecRes) const {
+  if (VecB == nullptr || VecRes == nullptr || VecB->GetNrOfElem() != FNRow) return false;
+  std::vector<double> b(static_cast<size_t>(FNRow));
+  for (int32_t k = 0; k < FNRow; ++k) b[static_cast<size_t>(k)] = VecB->GetVal(k + 1);
+  std::vector<double> res(static_cast<size_t>(FNCol), 0.0);
+  for (size_t c = 0; c < res.size(); ++c) {
+    const double* a = Mat[c].data();
+    double s = 0;
+    for (size_t k = 0; k < b.size(); ++k) s += a[k] * b[k];
+    res[c] = s;
+  }
+  VecRes->Resize(FNCol);
+  for (int32_t c = 0; c < FNCol; ++c) VecRes->SetVal(c + 1, res[static_cast<size_t>(c)]);
+  VecRes->Changed();
+  return true;
+}
+
+}  // namespace zel

@@ -1,0 +1,77 @@
+// Helpers shared by the matrix unit's .cpp files and its tests. Not part of
+// the interface: include num/matrix/zel_matrix.hpp instead.
+#pragma once
+
+#include <cstdint>
+#include <type_traits>
+#include <vector>
+
+#include "core/zel_system.hpp"
+
+namespace zel::matrix_detail {
+
+using LD = long double;
+
+// A double or integer value converted to the element type: integers take
+// doubles rounded (halves to even) and saturated, NaN giving 0.
+template <class T, class U>
+T ConvertElem(U x) {
+  if constexpr (std::is_same_v<T, int32_t> && std::is_floating_point_v<U>)
+    return RoundToInt32(static_cast<long double>(x));
+  else
+    return static_cast<T>(x);
+}
+
+// a - b, wrapping for 32-bit integers as the hardware does.
+template <class T>
+T ElemSub(T a, T b) {
+  if constexpr (std::is_same_v<T, int32_t>)
+    return WrapSub(a, b);
+  else
+    return a - b;
+}
+
+// Mean and sample variance from n values with sum s and sum of squares q:
+// the variance is exactly 1 for n < 3 and 0 where rounding makes it
+// negative.
+inline void MeanVarFromSums(int64_t n, LD s, LD q, double& Mean, double& Variance) {
+  const auto ln = static_cast<LD>(n);
+  Mean = static_cast<double>(s / ln);
+  if (n < 3) {
+    Variance = 1.0;
+    return;
+  }
+  const LD v = (q - s * s / ln) / (ln - 1);
+  Variance = v < 0 ? 0.0 : static_cast<double>(v);
+}
+
+// ---------------------------------------------------------------------------
+// The matrix product kernel
+//
+// C += op(A) op(B) for column-major operands given as arrays of column
+// pointers: op(A) is m x k with op(A)(i, p) = A[p][i], or A[i][p] when
+// TransA; op(B) is k x n with op(B)(p, j) = B[j][p], or B[p][j] when TransB;
+// C[j][i] is cell (i, j) of the m x n result. Every cell accumulates
+// C(i, j) = C(i, j) + op(A)(i, p) * op(B)(p, j) in increasing p with a
+// separate multiply and add (no fused multiply-add), so with C zero on
+// entry the result equals the textbook triple loop bit for bit on every
+// path. Large products are split into cache blocks (packed panels of A and
+// B) and computed by a register-blocked micro-kernel.
+// ---------------------------------------------------------------------------
+
+enum class TGemmPath : int32_t {
+  gpAuto = 0,     // AVX2 when the processor has it, SSE2 otherwise
+  gpSimple = 1,   // plain column loops (used for small products)
+  gpSse2 = 2,     // 4 x 6 micro-kernel on 128-bit registers
+  gpAvx2 = 3      // 8 x 6 micro-kernel on 256-bit registers
+};
+
+// True when the AVX2 kernel can run on this processor.
+bool GemmHasAvx2();
+
+// Throws std::bad_alloc when the pack buffers cannot be had.
+void Gemm(int64_t m, int64_t n, int64_t k, const double* const* A, bool TransA,
+          const double* const* B, bool TransB, double* const* C,
+          TGemmPath Path = TGemmPath::gpAuto);
+
+}  // namespace zel::matrix_detail
