@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/bench_data.hpp"
 #include "core/zel_random.hpp"
 #include "num/arrays/zel_openarrays.hpp"
 
@@ -19,21 +20,10 @@ namespace {
 constexpr int32_t kBig = 10'000'000;
 constexpr int32_t kSort = 1'000'000;
 
-// Uniform data in -500..500, generated once per (length, seed); map nodes
-// keep the references stable.
-const zel::TDoubleArray& Data(int32_t n, uint64_t seed) {
-  static std::map<std::pair<int32_t, uint64_t>, zel::TDoubleArray> cache;
-  auto [it, inserted] = cache.try_emplace({n, seed});
-  if (inserted) {
-    zel::SetRandSeed(seed);
-    it->second.resize(static_cast<size_t>(n));
-    for (double& x : it->second) x = zel::Random() * 1000.0 - 500.0;
-  }
-  return it->second;
-}
+using zel_bench::UniformData;
 
 void BM_MeanArray(benchmark::State& state) {
-  const auto& a = Data(kBig, 1);
+  const auto& a = UniformData(kBig, 1);
   for (auto _ : state) {
     double mean = 0;
     zel::MeanArray(a, 0, kBig - 1, mean);
@@ -44,7 +34,7 @@ void BM_MeanArray(benchmark::State& state) {
 BENCHMARK(BM_MeanArray)->Unit(benchmark::kMillisecond);
 
 void BM_StdAccumulate(benchmark::State& state) {
-  const auto& a = Data(kBig, 1);
+  const auto& a = UniformData(kBig, 1);
   for (auto _ : state) {
     double mean = std::accumulate(a.begin(), a.end(), 0.0) / static_cast<double>(a.size());
     benchmark::DoNotOptimize(mean);
@@ -54,7 +44,7 @@ void BM_StdAccumulate(benchmark::State& state) {
 BENCHMARK(BM_StdAccumulate)->Unit(benchmark::kMillisecond);
 
 void BM_MinMaxArray(benchmark::State& state) {
-  const auto& a = Data(kBig, 1);
+  const auto& a = UniformData(kBig, 1);
   for (auto _ : state) {
     double mn = 0, mx = 0;
     zel::MinMaxArray(a, mn, mx);
@@ -66,7 +56,7 @@ void BM_MinMaxArray(benchmark::State& state) {
 BENCHMARK(BM_MinMaxArray)->Unit(benchmark::kMillisecond);
 
 void BM_StdMinMaxElement(benchmark::State& state) {
-  const auto& a = Data(kBig, 1);
+  const auto& a = UniformData(kBig, 1);
   for (auto _ : state) {
     auto [mn, mx] = std::minmax_element(a.begin(), a.end());
     benchmark::DoNotOptimize(*mn);
@@ -77,8 +67,8 @@ void BM_StdMinMaxElement(benchmark::State& state) {
 BENCHMARK(BM_StdMinMaxElement)->Unit(benchmark::kMillisecond);
 
 void BM_AddArrays(benchmark::State& state) {
-  const auto& a = Data(kBig, 1);
-  const auto& b = Data(kBig, 2);
+  const auto& a = UniformData(kBig, 1);
+  const auto& b = UniformData(kBig, 2);
   zel::TDoubleArray c(a.size());
   for (auto _ : state) {
     zel::AddArrays(a, b, c);
@@ -90,8 +80,8 @@ void BM_AddArrays(benchmark::State& state) {
 BENCHMARK(BM_AddArrays)->Unit(benchmark::kMillisecond);
 
 void BM_StdTransform(benchmark::State& state) {
-  const auto& a = Data(kBig, 1);
-  const auto& b = Data(kBig, 2);
+  const auto& a = UniformData(kBig, 1);
+  const auto& b = UniformData(kBig, 2);
   zel::TDoubleArray c(a.size());
   for (auto _ : state) {
     std::transform(a.begin(), a.end(), b.begin(), c.begin(), std::plus<>());
@@ -103,7 +93,7 @@ void BM_StdTransform(benchmark::State& state) {
 BENCHMARK(BM_StdTransform)->Unit(benchmark::kMillisecond);
 
 void BM_SortArrayWithIndex(benchmark::State& state) {
-  const auto& src = Data(kSort, 3);
+  const auto& src = UniformData(kSort, 3);
   zel::TDoubleArray d;
   zel::TIntArray idx;
   for (auto _ : state) {
@@ -118,7 +108,7 @@ void BM_SortArrayWithIndex(benchmark::State& state) {
 BENCHMARK(BM_SortArrayWithIndex)->Unit(benchmark::kMillisecond);
 
 void BM_StdSortPairs(benchmark::State& state) {
-  const auto& src = Data(kSort, 3);
+  const auto& src = UniformData(kSort, 3);
   std::vector<std::pair<double, int32_t>> p(src.size());
   for (auto _ : state) {
     state.PauseTiming();

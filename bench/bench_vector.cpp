@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/bench_data.hpp"
 #include "core/zel_random.hpp"
 #include "num/vector/zel_vector.hpp"
 
@@ -21,17 +22,7 @@ namespace {
 constexpr int32_t kBig = 10'000'000;
 constexpr int32_t kSort = 1'000'000;
 
-// Uniform data in -500..500, generated once per (length, seed).
-const zel::TDoubleArray& Data(int32_t n, uint64_t seed) {
-  static std::map<std::pair<int32_t, uint64_t>, zel::TDoubleArray> cache;
-  auto [it, inserted] = cache.try_emplace({n, seed});
-  if (inserted) {
-    zel::SetRandSeed(seed);
-    it->second.resize(static_cast<size_t>(n));
-    for (double& x : it->second) x = zel::Random() * 1000.0 - 500.0;
-  }
-  return it->second;
-}
+using zel_bench::UniformData;
 
 // A TVector holding the same data, built once per (length, seed).
 const zel::TVector& Vec(int32_t n, uint64_t seed) {
@@ -40,7 +31,7 @@ const zel::TVector& Vec(int32_t n, uint64_t seed) {
   if (inserted) {
     it->second = std::make_unique<zel::TVector>(nullptr);
     it->second->Resize(n);
-    it->second->CopyFrom(Data(n, seed), 0, n - 1, 1);
+    it->second->CopyFrom(UniformData(n, seed), 0, n - 1, 1);
   }
   return *it->second;
 }
@@ -57,7 +48,7 @@ void BM_VectorMean(benchmark::State& state) {
 BENCHMARK(BM_VectorMean)->Unit(benchmark::kMillisecond);
 
 void BM_StdMean(benchmark::State& state) {
-  const auto& a = Data(kBig, 1);
+  const auto& a = UniformData(kBig, 1);
   for (auto _ : state) {
     const double mean = std::accumulate(a.begin(), a.end(), 0.0) / static_cast<double>(a.size());
     benchmark::DoNotOptimize(mean);
@@ -79,7 +70,7 @@ void BM_VectorStdDev(benchmark::State& state) {
 BENCHMARK(BM_VectorStdDev)->Unit(benchmark::kMillisecond);
 
 void BM_StdStdDev(benchmark::State& state) {
-  const auto& a = Data(kBig, 1);
+  const auto& a = UniformData(kBig, 1);
   for (auto _ : state) {
     const double n = static_cast<double>(a.size());
     const double sum = std::accumulate(a.begin(), a.end(), 0.0);
@@ -102,7 +93,7 @@ void BM_VectorSum(benchmark::State& state) {
 BENCHMARK(BM_VectorSum)->Unit(benchmark::kMillisecond);
 
 void BM_StdAccumulate(benchmark::State& state) {
-  const auto& a = Data(kBig, 1);
+  const auto& a = UniformData(kBig, 1);
   for (auto _ : state) {
     const double s = std::accumulate(a.begin(), a.end(), 0.0);
     benchmark::DoNotOptimize(s);
@@ -123,8 +114,8 @@ void BM_VectorDotProduct(benchmark::State& state) {
 BENCHMARK(BM_VectorDotProduct)->Unit(benchmark::kMillisecond);
 
 void BM_StdInnerProduct(benchmark::State& state) {
-  const auto& a = Data(kBig, 1);
-  const auto& b = Data(kBig, 2);
+  const auto& a = UniformData(kBig, 1);
+  const auto& b = UniformData(kBig, 2);
   for (auto _ : state) {
     const double d = std::inner_product(a.begin(), a.end(), b.begin(), 0.0);
     benchmark::DoNotOptimize(d);
@@ -134,7 +125,7 @@ void BM_StdInnerProduct(benchmark::State& state) {
 BENCHMARK(BM_StdInnerProduct)->Unit(benchmark::kMillisecond);
 
 void BM_VectorSortElems(benchmark::State& state) {
-  const auto& src = Data(kSort, 3);
+  const auto& src = UniformData(kSort, 3);
   zel::TVector v(nullptr);
   v.Resize(kSort);
   for (auto _ : state) {
@@ -149,7 +140,7 @@ void BM_VectorSortElems(benchmark::State& state) {
 BENCHMARK(BM_VectorSortElems)->Unit(benchmark::kMillisecond);
 
 void BM_StdSort(benchmark::State& state) {
-  const auto& src = Data(kSort, 3);
+  const auto& src = UniformData(kSort, 3);
   zel::TDoubleArray d;
   for (auto _ : state) {
     state.PauseTiming();

@@ -25,7 +25,7 @@
 namespace zel {
 namespace {
 
-TFontSpec Spec(const std::string& Name, int32_t Size, TFontStyles Style = {}, int32_t Orientation = 0) {
+TFontSpec FontOf(const std::string& Name, int32_t Size, TFontStyles Style = {}, int32_t Orientation = 0) {
   TFontSpec f;
   f.Name = Name;
   f.Size = Size;
@@ -119,23 +119,23 @@ int64_t Ink(const TTextMask& m) {
 // ---------------------------------------------------------------------------
 
 TEST(FontLookup, WindowsFamiliesMapToLiberation) {
-  EXPECT_TRUE(Contains(FontResolvedFile(Spec("Courier New", 10)), "LiberationMono-Regular"));
-  EXPECT_TRUE(Contains(FontResolvedFile(Spec("Arial", 10)), "LiberationSans-Regular"));
-  EXPECT_TRUE(Contains(FontResolvedFile(Spec("times new roman", 10)), "LiberationSerif-Regular"));
-  EXPECT_TRUE(Contains(FontResolvedFile(Spec("Arial", 10, {TFontStyle::fsBold, TFontStyle::fsItalic})),
+  EXPECT_TRUE(Contains(FontResolvedFile(FontOf("Courier New", 10)), "LiberationMono-Regular"));
+  EXPECT_TRUE(Contains(FontResolvedFile(FontOf("Arial", 10)), "LiberationSans-Regular"));
+  EXPECT_TRUE(Contains(FontResolvedFile(FontOf("times new roman", 10)), "LiberationSerif-Regular"));
+  EXPECT_TRUE(Contains(FontResolvedFile(FontOf("Arial", 10, {TFontStyle::fsBold, TFontStyle::fsItalic})),
                        "LiberationSans-BoldItalic"));
-  EXPECT_TRUE(Contains(FontResolvedFile(Spec("Liberation Mono", 10, TFontStyle::fsBold)),
+  EXPECT_TRUE(Contains(FontResolvedFile(FontOf("Liberation Mono", 10, TFontStyle::fsBold)),
                        "LiberationMono-Bold"));
 }
 
 TEST(FontLookup, UnknownOrEmptyFamilyFallsBackToDejaVuAndStillRenders) {
   for (const char* name : {"No Such Family Qx", ""}) {
-    EXPECT_TRUE(Contains(FontResolvedFile(Spec(name, 12)), "DejaVuSans.ttf")) << name;
-    const TTextMask m = FontRenderText(Spec(name, 12), "Hello", 0, 0);
+    EXPECT_TRUE(Contains(FontResolvedFile(FontOf(name, 12)), "DejaVuSans.ttf")) << name;
+    const TTextMask m = FontRenderText(FontOf(name, 12), "Hello", 0, 0);
     EXPECT_GT(m.Width, 10) << name;
     EXPECT_GT(Ink(m), 0) << name;
   }
-  EXPECT_TRUE(Contains(FontResolvedFile(Spec("Qx Unknown", 12, TFontStyle::fsBold)), "DejaVuSans-Bold"));
+  EXPECT_TRUE(Contains(FontResolvedFile(FontOf("Qx Unknown", 12, TFontStyle::fsBold)), "DejaVuSans-Bold"));
 }
 
 // ---------------------------------------------------------------------------
@@ -143,13 +143,13 @@ TEST(FontLookup, UnknownOrEmptyFamilyFallsBackToDejaVuAndStillRenders) {
 // ---------------------------------------------------------------------------
 
 TEST(FontMetrics, WidthOfMIsTheAdvanceFreeTypeReports) {
-  const std::string file = FontResolvedFile(Spec("Liberation Mono", 14));
+  const std::string file = FontResolvedFile(FontOf("Liberation Mono", 14));
   // 14 pt at 96 pixels per inch is 18.67 pixels: an em of 19.
   const int32_t adv = TSfntRef(file).Advance('M', 19);
   EXPECT_GE(adv, 11);  // 1229/2048 of the em, 11.4 unhinted
   EXPECT_LE(adv, 12);
-  EXPECT_EQ(FontTextExtent(Spec("Liberation Mono", 14), "M").cx, adv);
-  EXPECT_EQ(FontTextExtent(Spec("Courier New", 14), "M").cx, adv);
+  EXPECT_EQ(FontTextExtent(FontOf("Liberation Mono", 14), "M").cx, adv);
+  EXPECT_EQ(FontTextExtent(FontOf("Courier New", 14), "M").cx, adv);
 }
 
 #ifdef ZEL_TEST_WITH_FREETYPE
@@ -157,18 +157,18 @@ TEST(FontMetrics, WidthOfMMatchesFreeTypeLoadedDirectly) {
   FT_Library lib = nullptr;
   FT_Face face = nullptr;
   ASSERT_EQ(FT_Init_FreeType(&lib), 0);
-  ASSERT_EQ(FT_New_Face(lib, FontResolvedFile(Spec("Liberation Mono", 14)).c_str(), 0, &face), 0);
+  ASSERT_EQ(FT_New_Face(lib, FontResolvedFile(FontOf("Liberation Mono", 14)).c_str(), 0, &face), 0);
   ASSERT_EQ(FT_Set_Pixel_Sizes(face, 0, 19), 0);
   ASSERT_EQ(FT_Load_Char(face, 'M', FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP), 0);
   const int32_t adv = static_cast<int32_t>((face->glyph->advance.x + 32) >> 6);
   FT_Done_Face(face);
   FT_Done_FreeType(lib);
-  EXPECT_EQ(FontTextExtent(Spec("Liberation Mono", 14), "M").cx, adv);
+  EXPECT_EQ(FontTextExtent(FontOf("Liberation Mono", 14), "M").cx, adv);
 }
 #endif
 
 TEST(FontMetrics, MonospaceWidthsAreAdditive) {
-  const TFontSpec f = Spec("Courier New", 10);
+  const TFontSpec f = FontOf("Courier New", 10);
   const int32_t m = FontTextExtent(f, "M").cx;
   ASSERT_GT(m, 0);
   EXPECT_EQ(FontTextExtent(f, "Hello, world").cx, 12 * m);
@@ -178,7 +178,7 @@ TEST(FontMetrics, MonospaceWidthsAreAdditive) {
 
 TEST(FontMetrics, HeightIsAscentPlusDescentFromTheWindowsMetrics) {
   for (int32_t size : {8, 10, 14, 36}) {
-    const TFontSpec f = Spec("Arial", size);
+    const TFontSpec f = FontOf("Arial", size);
     const TFontMetrics m = FontGetMetrics(f);
     EXPECT_EQ(m.Height, m.Ascent + m.Descent);
     EXPECT_EQ(FontTextExtent(f, "Ag").cy, m.Height);
@@ -192,12 +192,12 @@ TEST(FontMetrics, HeightIsAscentPlusDescentFromTheWindowsMetrics) {
 
 TEST(FontMetrics, BoldIsWiderThanRegular) {
   const std::string s = "Scientific components";
-  EXPECT_GT(FontTextExtent(Spec("Arial", 12, TFontStyle::fsBold), s).cx,
-            FontTextExtent(Spec("Arial", 12), s).cx);
+  EXPECT_GT(FontTextExtent(FontOf("Arial", 12, TFontStyle::fsBold), s).cx,
+            FontTextExtent(FontOf("Arial", 12), s).cx);
 }
 
 TEST(FontMetrics, EmptyTextHasZeroWidthAndTheLineHeight) {
-  const TFontSpec f = Spec("Arial", 10);
+  const TFontSpec f = FontOf("Arial", 10);
   const TSize e = FontTextExtent(f, "");
   EXPECT_EQ(e.cx, 0);
   EXPECT_EQ(e.cy, FontGetMetrics(f).Height);
@@ -215,9 +215,9 @@ TEST(FontMetrics, EmptyTextHasZeroWidthAndTheLineHeight) {
 
 TEST(FontMetrics, SizesRoundToWholePixelEms) {
   // Equal ems give equal text: 12 pt and -12 pt, and sizes below 1 point.
-  EXPECT_EQ(FontTextExtent(Spec("Arial", 12), "Width"), FontTextExtent(Spec("Arial", -12), "Width"));
-  EXPECT_EQ(FontTextExtent(Spec("Arial", 0), "W"), FontTextExtent(Spec("Arial", 1), "W"));
-  EXPECT_LT(FontTextExtent(Spec("Arial", 12), "Width").cx, FontTextExtent(Spec("Arial", 13), "Width").cx);
+  EXPECT_EQ(FontTextExtent(FontOf("Arial", 12), "Width"), FontTextExtent(FontOf("Arial", -12), "Width"));
+  EXPECT_EQ(FontTextExtent(FontOf("Arial", 0), "W"), FontTextExtent(FontOf("Arial", 1), "W"));
+  EXPECT_LT(FontTextExtent(FontOf("Arial", 12), "Width").cx, FontTextExtent(FontOf("Arial", 13), "Width").cx);
 }
 
 // ---------------------------------------------------------------------------
@@ -225,7 +225,7 @@ TEST(FontMetrics, SizesRoundToWholePixelEms) {
 // ---------------------------------------------------------------------------
 
 TEST(FontText, NonAsciiUtf8RendersRealGlyphs) {
-  const TFontSpec f = Spec("Arial", 20);
+  const TFontSpec f = FontOf("Arial", 20);
   const TSfntRef ref(FontResolvedFile(f));
   EXPECT_NE(ref.GlyphIndex(0xE4), 0u);
   EXPECT_NE(ref.GlyphIndex(0xB0), 0u);
@@ -244,7 +244,7 @@ TEST(FontText, NonAsciiUtf8RendersRealGlyphs) {
 }
 
 TEST(FontText, MalformedUtf8CountsAsReplacementCharacters) {
-  const TFontSpec f = Spec("Arial", 12);
+  const TFontSpec f = FontOf("Arial", 12);
   const int32_t rep = FontTextExtent(f, "\xEF\xBF\xBD").cx;
   EXPECT_GT(rep, 0);
   EXPECT_EQ(FontTextExtent(f, "\xFF").cx, rep);
@@ -255,9 +255,9 @@ TEST(FontText, MalformedUtf8CountsAsReplacementCharacters) {
 
 TEST(FontText, MissingCharactersComeFromDejaVu) {
   // U+2654 (white chess king) is in DejaVu Sans but not in Liberation Sans.
-  const TFontSpec f = Spec("Arial", 14);
+  const TFontSpec f = FontOf("Arial", 14);
   ASSERT_EQ(TSfntRef(FontResolvedFile(f)).GlyphIndex(0x2654), 0u);
-  const TSfntRef dv(FontResolvedFile(Spec("DejaVu Sans", 14)));
+  const TSfntRef dv(FontResolvedFile(FontOf("DejaVu Sans", 14)));
   ASSERT_NE(dv.GlyphIndex(0x2654), 0u);
   EXPECT_EQ(FontTextExtent(f, "\u2654").cx, dv.Advance(0x2654, 19));
 }
@@ -267,7 +267,7 @@ TEST(FontText, MissingCharactersComeFromDejaVu) {
 // ---------------------------------------------------------------------------
 
 TEST(FontRender, UnrotatedInkLiesInTheCellBox) {
-  const TFontSpec f = Spec("Times New Roman", 16);
+  const TFontSpec f = FontOf("Times New Roman", 16);
   const TSize e = FontTextExtent(f, "Hejgq|");
   const TTextMask m = FontRenderText(f, "Hejgq|", 30, 40);
   ASSERT_GT(m.Width, 0);
@@ -287,7 +287,7 @@ TEST(FontRender, UnrotatedInkLiesInTheCellBox) {
 }
 
 TEST(FontRender, MovingTheOriginShiftsTheMask) {
-  const TFontSpec f = Spec("Arial", 11);
+  const TFontSpec f = FontOf("Arial", 11);
   const TTextMask a = FontRenderText(f, "Shift", 0, 0);
   const TTextMask b = FontRenderText(f, "Shift", -17, 123);
   EXPECT_EQ(b.Left, a.Left - 17);
@@ -296,8 +296,8 @@ TEST(FontRender, MovingTheOriginShiftsTheMask) {
 }
 
 TEST(FontRender, QuarterTurnTransposesTheMask) {
-  const TFontSpec f0 = Spec("Arial", 14);
-  const TFontSpec f90 = Spec("Arial", 14, {}, 900);
+  const TFontSpec f0 = FontOf("Arial", 14);
+  const TFontSpec f90 = FontOf("Arial", 14, {}, 900);
   const int32_t X = 100, Y = 200;
   const TTextMask m0 = FontRenderText(f0, "Rotate 90", X, Y);
   const TTextMask m90 = FontRenderText(f90, "Rotate 90", X, Y);
@@ -328,7 +328,7 @@ TEST(FontRender, QuarterTurnTransposesTheMask) {
 }
 
 TEST(FontRender, ThirtyDegreesBoxFollowsTheRotationFormula) {
-  const TFontSpec f = Spec("Arial", 18, {}, 300);
+  const TFontSpec f = FontOf("Arial", 18, {}, 300);
   const int32_t X = 50, Y = 80;
   const TSize e = FontTextExtent(f, "Angle text");
   const TTextMask m = FontRenderText(f, "Angle text", X, Y);
@@ -349,12 +349,12 @@ TEST(FontRender, ThirtyDegreesBoxFollowsTheRotationFormula) {
   // Ink along the text direction: the mask spans most of the box's extent.
   EXPECT_GT(m.Width, (x1 - x0) * 0.7);
   // The same amount of ink as unrotated text, give or take the edges.
-  const double i0 = static_cast<double>(Ink(FontRenderText(Spec("Arial", 18), "Angle text", X, Y)));
+  const double i0 = static_cast<double>(Ink(FontRenderText(FontOf("Arial", 18), "Angle text", X, Y)));
   EXPECT_NEAR(static_cast<double>(Ink(m)), i0, 0.05 * i0);
 }
 
 TEST(FontRender, UnderlineAndStrikeOutAreFullBarsAcrossTheText) {
-  const TFontSpec plain = Spec("Arial", 14);
+  const TFontSpec plain = FontOf("Arial", 14);
   TFontSpec under = plain, strike = plain;
   under.Style = TFontStyle::fsUnderline;
   strike.Style = TFontStyle::fsStrikeOut;
@@ -386,7 +386,7 @@ TEST(FontRender, UnderlineAndStrikeOutAreFullBarsAcrossTheText) {
 }
 
 TEST(FontRender, ClippedMaskIsTheUnclippedOneCut) {
-  const TFontSpec f = Spec("Arial", 16, {}, 450);
+  const TFontSpec f = FontOf("Arial", 16, {}, 450);
   const TTextMask full = FontRenderText(f, "Clip me please", 10, 100);
   const TRect clip{20, 50, 60, 90};
   const TTextMask cut = FontRenderText(f, "Clip me please", 10, 100, clip);
@@ -401,7 +401,7 @@ TEST(FontRender, ClippedMaskIsTheUnclippedOneCut) {
 }
 
 TEST(FontRender, LongRotatedTextNeedsTheClippedForm) {
-  const TFontSpec f = Spec("Arial", 72, TFontStyle::fsUnderline, 450);
+  const TFontSpec f = FontOf("Arial", 72, TFontStyle::fsUnderline, 450);
   const std::string text(2500, 'M');
   EXPECT_THROW(FontRenderText(f, text, 0, 0), EFontError);
   const TTextMask m = FontRenderText(f, text, 0, 0, TRect{0, -400, 400, 0});
@@ -413,12 +413,12 @@ TEST(FontRender, LongRotatedTextNeedsTheClippedForm) {
 TEST(FontRender, RotatedUnderlineHasNoSeams) {
   // A thick bar, turned and long enough to span many of the 64-pixel tiles
   // it is rasterised in: every pixel along its centre line is fully inked.
-  TFontSpec f = Spec("Arial", 72, TFontStyle::fsUnderline, 300);
-  const TFontSpec plain = Spec("Arial", 72);
+  TFontSpec f = FontOf("Arial", 72, TFontStyle::fsUnderline, 300);
+  const TFontSpec plain = FontOf("Arial", 72);
   const std::string text = "MMMMMMMMMMMM";
   const TSize e = FontTextExtent(plain, text);
   const TTextMask m = FontRenderText(f, text, 0, 1000);
-  const TTextMask flat = FontRenderText(Spec("Arial", 72, TFontStyle::fsUnderline), text, 0, 0);
+  const TTextMask flat = FontRenderText(FontOf("Arial", 72, TFontStyle::fsUnderline), text, 0, 0);
   int32_t top = -1, rows = 0;  // the bar in the unrotated mask
   for (int32_t y = flat.Top; y < flat.Top + flat.Height; ++y)
     if (At(flat, e.cx / 2, y) == 255 && At(flat, 1, y) == 255) {
@@ -437,7 +437,7 @@ TEST(FontRender, RotatedUnderlineHasNoSeams) {
 }
 
 TEST(FontRender, CoordinatesNearTheInt32LimitDoNotOverflow) {
-  const TFontSpec f = Spec("Arial", 12);
+  const TFontSpec f = FontOf("Arial", 12);
   const int32_t big = std::numeric_limits<int32_t>::max() - 5;
   const TTextMask m = FontRenderText(f, "Far away", big, big);
   // Only what lies inside the int32 plane remains.
@@ -455,23 +455,23 @@ TEST(FontRender, CoordinatesNearTheInt32LimitDoNotOverflow) {
 TEST(FontCache, RepeatedGlyphsAreRasterisedOnce) {
   FontClearGlyphCache();
   EXPECT_EQ(FontCachedGlyphCount(), 0);
-  const TFontSpec f = Spec("Courier New", 13);
+  const TFontSpec f = FontOf("Courier New", 13);
   const TTextMask a = FontRenderText(f, "AAAAAA", 0, 0);
   EXPECT_EQ(FontCachedGlyphCount(), 1);
   const TTextMask b = FontRenderText(f, "AAAAAA", 0, 0);
   EXPECT_EQ(FontCachedGlyphCount(), 1);
   EXPECT_EQ(a.Coverage, b.Coverage);
-  FontRenderText(Spec("Courier New", 13, {}, 900), "A", 0, 0);
-  FontRenderText(Spec("Courier New", 14), "A", 0, 0);
+  FontRenderText(FontOf("Courier New", 13, {}, 900), "A", 0, 0);
+  FontRenderText(FontOf("Courier New", 14), "A", 0, 0);
   EXPECT_EQ(FontCachedGlyphCount(), 3);
   FontClearGlyphCache();
   EXPECT_EQ(FontRenderText(f, "AAAAAA", 0, 0).Coverage, a.Coverage);
 }
 
 TEST(FontCache, ConcurrentRenderingGivesTheSameMasks) {
-  const std::vector<TFontSpec> fonts = {Spec("Arial", 10), Spec("Times New Roman", 15, TFontStyle::fsItalic),
-                                        Spec("Courier New", 12, {}, 300),
-                                        Spec("Arial", 9, TFontStyle::fsUnderline, 1350)};
+  const std::vector<TFontSpec> fonts = {FontOf("Arial", 10), FontOf("Times New Roman", 15, TFontStyle::fsItalic),
+                                        FontOf("Courier New", 12, {}, 300),
+                                        FontOf("Arial", 9, TFontStyle::fsUnderline, 1350)};
   std::vector<TTextMask> want;
   for (const auto& f : fonts) want.push_back(FontRenderText(f, "Thread safe \u00B0", 3, 4));
   FontClearGlyphCache();

@@ -169,7 +169,7 @@ TTextMask FontRenderText(const TFontSpec& Font, std::string_view Utf8, int32_t X
 TTextMask FontRenderText(const TFontSpec& Font, std::string_view Utf8, int32_t X, int32_t Y,
                          const TRect& Clip);
 
-// The font file fontconfig chose for a spec (for diagnostics and tests).
+// The font file fontconfig chose for a font description (for diagnostics and tests).
 // Raises EFontError when there is none.
 std::string FontResolvedFile(const TFontSpec& Font);
 
