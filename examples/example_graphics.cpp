@@ -1,8 +1,9 @@
 // The pixel layer in one picture: lines in every pen style and mode,
 // shapes, rotated text, stretched copies and frames, saved as PNG.
 //
-//   example_graphics [output.png]     (default: ./example_graphics.png)
+//   example_graphics [output.png]     (default: example_graphics.png in the temp directory)
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "gui/zel_graphics.hpp"
@@ -10,7 +11,8 @@
 
 int main(int argc, char** argv) {
   using namespace zel;
-  const std::string path = argc > 1 ? argv[1] : "example_graphics.png";
+  const std::string path =
+      argc > 1 ? argv[1] : (std::filesystem::temp_directory_path() / "example_graphics.png").string();
 
   TBitmap bmp(720, 520);
   TCanvas& c = bmp.GetCanvas();
