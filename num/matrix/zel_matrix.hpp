@@ -18,7 +18,11 @@
 //      g. sorting
 //   3. TMatrix: what only the double matrix has (precisions, Assign, random
 //      fills, arithmetic and products, histogram, standardisation,
-//      Q-normalisation, correlation, random sub-matrices)
+//      Q-normalisation, correlation, random sub-matrices; numerics:
+//      determinant, LU, inversion, hat matrix, Cholesky, balancing, norms,
+//      singular value decomposition, the threaded cross product Square,
+//      distances between rows)
+//   4. The singular value decomposition on plain column storage
 //
 // Conventions of the whole unit:
 // - Storage: Mat is an array of columns, each a contiguous std::vector of
@@ -66,10 +70,16 @@
 //   FillRandomUniform draws from core's process-wide generator without
 //   reseeding it; FillRandomGauss draws from GRandom of the math unit;
 //   Percentile with a sample and ResampleExtMat reseed core's generator from
-//   the clock. Nothing reads or clears AbortMathProc.
+//   the clock. Invert, CalcHatMatrix, SVDecomposeMatrix, Norm(ntSpectral)
+//   and Square serve ProcStat and MathFeedBackProc and stop when they find
+//   AbortMathProc true; nothing clears it.
+// - Threads: only Square runs workers; they read this matrix (which must
+//   not change meanwhile) and write their own result cells, never fire
+//   events and are all joined before Square returns, on every path.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -713,9 +723,169 @@ public:
   int32_t ResampleExtMat(const TMatrix* SrcMat, double colpct, double rowpct, bool BootStrap,
                          TIntArray& RndColIx, TIntArray& RndRowIx);
 
+
+  // -------------------------------------------------------------------------
+  // Numerics: determinant, decompositions, inversion, balancing, norms
+  // (declared here, defined in matrix_numerics.cpp)
+  // -------------------------------------------------------------------------
+
+  // det of a square matrix from the LU decomposition with partial pivoting
+  // (the array unit's Determinant): the sign of the row permutation times
+  // the product of U's diagonal, so [[1, 2], [3, 4]] (rows) gives -2 and
+  // [[0, 1], [1, 0]] gives -1. 0 for a non-square or exactly singular
+  // matrix (a zero pivot); NaN when an element is NaN.
+  double Determinant() const;
+  // Doolittle's decomposition without pivoting (the array unit's
+  // LUdecomposition): MatL (unit lower triangular) x MatU (upper
+  // triangular) = this. False, with MatL and MatU untouched, when the
+  // matrix is not square, MatL or MatU is null or the same object as this
+  // matrix or each other, or a leading principal minor is zero (use
+  // Determinant for such matrices). On success both are resized to n x n
+  // and stored cell by cell (their events as the copies fire them).
+  bool LUdecomposition(TMatrix* MatL, TMatrix* MatU) const;
+  // Replaces the elements by the inverse (the array unit's InvertArray:
+  // Crout with implicit row scaling and partial pivoting; serves ProcStat
+  // and MathFeedBackProc and reads AbortMathProc). True on success, then
+  // OnChange fires once; false for a non-square, singular or aborted
+  // inversion, and then nothing changes.
+  bool Invert();
+  // HatMat becomes the rows x rows hat matrix X (X'X)^-1 X' of this matrix
+  // (the array unit's CalcHatMatrix) and its status is returned: 0 done,
+  // -3 X'X singular (the columns are linearly dependent), -4 aborted. A
+  // null HatMat gives -1. HatMat is resized and stored cell by cell only on
+  // success.
+  int32_t CalcHatMatrix(TMatrix* HatMat) const;
+  // Cholesky decomposition of a symmetric positive definite matrix, read
+  // from its lower triangle and diagonal: L(j, i) = (a(j, i) - Sum_{k<i}
+  // L(i, k) L(j, k)) / L(i, i), L(i, i) = sqrt of the same sum. On success
+  // MatL is resized to n x n and receives L with its strict upper triangle
+  // zero (stored cell by cell), the strict upper triangle of this matrix
+  // is overwritten by L^T (its lower triangle and diagonal stay, OnChange
+  // once) and the result is true. False, with MatL and this matrix
+  // untouched, when the matrix is not square, MatL is null or this matrix,
+  // or a pivot is <= 0 or NaN (not positive definite; the work stops at
+  // the first such pivot, never dividing by it).
+  bool CholeskyDecomp(TMatrix* MatL);
+  // Balances a square matrix by diagonal similarity scaling (eigenvalues
+  // unchanged): Tolerance is clamped to 1.000001..1.05; per pass and
+  // column j, with c and r the off-diagonal absolute sums of column j and
+  // row j, when both are non-zero f = sqrt(r / c), row j's off-diagonal
+  // elements are divided by f and column j's multiplied by f. Passes repeat
+  // while the largest f of the previous pass exceeded Tolerance (factors
+  // below 1 never prolong it), at most 100. A row or column with zero
+  // off-diagonal sum (a triangular matrix) is left alone. True when fewer
+  // than 100 passes ran; false for a non-square matrix (nothing changes).
+  // OnChange fires once when the matrix is square.
+  bool Balance(double Tolerance);
+  // Matrix norms: ntColwise the largest column sum of absolute values,
+  // ntRowwise the largest row sum, ntFrobenius sqrt(Sum a^2), ntSpectral
+  // the largest singular value (SVDecomposeMatrix of a copy, or of its
+  // transpose when there are more columns than rows; the matrix is not
+  // changed and fires nothing). Any other value gives 0. Throws
+  // EZELMatrixError "near singular covariance matrix" (no component
+  // prefix) when the decomposition fails to converge or is aborted through
+  // AbortMathProc.
+  double Norm(TNormType nt) const;
+
+  // Singular value decomposition of this m x n matrix (any shape, m < n
+  // included) by SVDecompose below: this matrix is overwritten by U (m x n),
+  // W receives the n singular values (unsorted, >= 0) and V the right
+  // singular vectors, so that the original equals U diag(W) V^T. V must be
+  // an n x n matrix other than this one and W hold n elements, both sized
+  // by the caller; otherwise the result is false and nothing changes.
+  // Works on the storage directly; with an OnChange handler set, this
+  // matrix's (V's) handler fires after every element written, and both
+  // fire once at the end. Result false, with partial results left, when a
+  // singular value did not converge in 30 sweeps or the run was aborted.
+  bool SVDecomposeMatrix(TMatrix* V, TDoubleArray& W);
+
+  // -------------------------------------------------------------------------
+  // Cross-product matrix (matrix_square.cpp)
+  // -------------------------------------------------------------------------
+
+  // MatRes becomes the columns x columns matrix this^T this / Norm: cell
+  // (i, j) = (j, i) = Sum over rows of a(r, i) a(r, j) (a plain double sum
+  // in increasing r) / Norm. NThreads workers (below 1 counts as 1; never
+  // more than there are pairs of columns) take pairs of columns i, i + 1
+  // from a shared counter and compute the cells (i, j), j >= i, with SSE2
+  // lanes that each hold one cell's sum; the results are identical for
+  // every thread count. Workers never fire events nor touch the progress
+  // globals: the calling thread adds 1 to ProcStat per finished column
+  // (ReportProgress), calls MathFeedBackProc about every 10 ms while it
+  // waits and once at the end, and checks AbortMathProc; when that is true
+  // it stops the workers, joins them all and returns false (with one
+  // thread: checked before every pair of columns). The result is
+  // computed apart and then swapped into MatRes (which may be this
+  // matrix), also the partial result of an aborted run; MatRes fires
+  // OnChange (and OnResize when its size changed) once. False, with
+  // nothing changed, when MatRes is null or Norm is 0 or NaN. This matrix
+  // must not be changed by another thread meanwhile. When a thread cannot
+  // be created, the workers already started (or the caller) do all
+  // columns. Throws EZELMatrixError 'not enough memory on heap' when the
+  // result cannot be allocated.
+  bool Square(TMatrix* MatRes, double Norm, int32_t NThreads) const;
+  // The same with the processor count minus 1 threads (at least 1).
+  bool Square(TMatrix* MatRes, double Norm) const;
+
+  // -------------------------------------------------------------------------
+  // Distances between rows (matrix_distance.cpp)
+  // -------------------------------------------------------------------------
+
+  // Distance or similarity between rows obj1 and obj2 over all columns
+  // (the array unit's DistanceOfObjects, sums in long double): dmTanimoto
+  // Sum xy / (Sum x^2 + Sum y^2 - Sum xy), dmManhattan Sum |x - y|, dmEuclid
+  // sqrt(Sum (x - y)^2), dmSqrEuclid Sum (x - y)^2, dmDice 2 Sum xy /
+  // (Sum x^2 + Sum y^2); the two similarities are 1 for two all-zero rows.
+  // dmUserDef: 0, or what OnCalcDistance(this, obj1, obj2, Distance) sets
+  // when assigned (called with any indices). A row outside the matrix or
+  // any other mode gives 0.
+  double DistanceOfObjects(TDistMode Mode, int32_t obj1, int32_t obj2) const;
+  // Fills DMat, which must already be rows x rows (it is never resized),
+  // with DistanceOfObjects of every pair i < j at (i, j) and (j, i) and 0 on
+  // the diagonal, writing the storage directly and firing DMat's OnChange
+  // once; result 0. -2 when DMat's column count differs from the row
+  // count, -1 when DMat is not square or null (DMat untouched).
+  int32_t CalcDistMat(TDistMode Mode, TMatrix* DMat) const;
+
 protected:
   int32_t FPrecis = 15;
   int32_t FPrecis2 = -1;
 };
+
+// ===========================================================================
+// 4. Numerics on column storage (shared with other units)
+// ===========================================================================
+
+// Called after every element written to A (OnWriteA) or V (OnWriteV) when
+// set; the per-element path costs a test of a flag when neither is set.
+struct TSvdHooks {
+  std::function<void()> OnWriteA;
+  std::function<void()> OnWriteV;
+};
+
+// SVDecompose(m, n, a, w, v, hooks): singular value decomposition A = U
+// diag(w) V^T of the m x n matrix A given as n column pointers a[c] of m
+// rows each (a[c][r] is row r, column c, counted from 0).
+// Method: Golub-Reinsch. Householder reduction to bidiagonal form, each
+// column and row part first scaled by its sum of absolute values (skipped
+// when that sum is 0), accumulation of the right-hand transformations into
+// v and of the left-hand ones into a, then implicit-shift QR sweeps on the
+// bidiagonal form from the last singular value down (shift from the
+// trailing 2 x 2 block; an element counts as zero when adding it to the
+// largest |w_i| + |e_i| leaves that unchanged in double). Any m, n >= 1;
+// for m < n the trailing n - m singular values are 0.
+// Output: a holds U (m x n), w the n singular values (>= 0, not sorted; a
+// converged negative one is negated with its column of v), v (n column
+// pointers of n rows) the right singular vectors.
+// State: before every outer step of each of the four phases ProcStat
+// increases by 1 and MathFeedBackProc is called (ReportProgress); when
+// AbortMathProc is then true the result is false at once (never cleared).
+// Result false also when m or n < 1 or a singular value did not converge in
+// 30 sweeps (the others are still computed); partial results remain.
+bool SVDecompose(int32_t m, int32_t n, double* const* a, double* w, double* const* v,
+                 const TSvdHooks* hooks = nullptr);
+// The same on arrays: a is n columns of m rows, w has n elements and v is
+// n x n ([col][row]); any other shape gives false with nothing changed.
+bool SVDecompose(int32_t m, int32_t n, TDouble2DArray& a, TDoubleArray& w, TDouble2DArray& v);
 
 }  // namespace zel

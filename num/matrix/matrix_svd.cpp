@@ -1,0 +1,365 @@
+// Singular value decomposition (Golub-Reinsch) over column storage and its
+// TMatrix form.
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <vector>
+
+#include "core/zel_zelbase.hpp"
+#include "num/matrix/zel_matrix.hpp"
+
+namespace zel {
+
+namespace {
+
+// sqrt(a^2 + b^2) without destructive overflow or underflow.
+double Pythag(double a, double b) {
+  const double aa = std::fabs(a);
+  const double ab = std::fabs(b);
+  if (aa > ab) {
+    const double q = ab / aa;
+    return aa * std::sqrt(1.0 + q * q);
+  }
+  if (ab == 0.0) return 0.0;
+  const double q = aa / ab;
+  return ab * std::sqrt(1.0 + q * q);
+}
+
+double SignOf(double a, double b) { return b >= 0.0 ? std::fabs(a) : -std::fabs(a); }
+
+// The negligibility test must round the sum to double: an extended
+// intermediate could keep a tiny term alive for ever.
+bool Negligible(double x, double anorm) {
+  const volatile double sum = std::fabs(x) + anorm;
+  return sum == anorm;
+}
+
+// One step of progress; true when the caller asked to stop.
+bool StepAndAbort() {
+  ReportProgress();
+  return AbortMathProc.load();
+}
+
+}  // namespace
+
+bool SVDecompose(int32_t m, int32_t n, double* const* a, double* w, double* const* v,
+                 const TSvdHooks* hooks) {
+  if (m < 1 || n < 1) return false;
+  const bool fa = hooks != nullptr && hooks->OnWriteA;
+  const bool fv = hooks != nullptr && hooks->OnWriteV;
+  // 1-based accessors: A(r, c) is row r, column c.
+  auto A = [a](int32_t r, int32_t c) -> double& {
+    return a[static_cast<size_t>(c - 1)][static_cast<size_t>(r - 1)];
+  };
+  auto V = [v](int32_t r, int32_t c) -> double& {
+    return v[static_cast<size_t>(c - 1)][static_cast<size_t>(r - 1)];
+  };
+  auto W = [w](int32_t i) -> double& { return w[static_cast<size_t>(i - 1)]; };
+  auto FA = [&]() {
+    if (fa) hooks->OnWriteA();
+  };
+  auto FV = [&]() {
+    if (fv) hooks->OnWriteV();
+  };
+  std::vector<double> rv1v(static_cast<size_t>(n) + 1, 0.0);
+  auto E = [&rv1v](int32_t i) -> double& { return rv1v[static_cast<size_t>(i)]; };
+  std::vector<double> sums(static_cast<size_t>(std::max(m, n)) + 1, 0.0);
+
+  double g = 0.0;
+  double scale = 0.0;
+  double anorm = 0.0;
+  double s = 0.0;
+  double f = 0.0;
+  double h = 0.0;
+  int32_t l = 1;
+  // Householder reduction to bidiagonal form.
+  for (int32_t i = 1; i <= n; ++i) {
+    if (StepAndAbort()) return false;
+    l = i + 1;
+    E(i) = scale * g;
+    g = s = scale = 0.0;
+    if (i <= m) {
+      for (int32_t k = i; k <= m; ++k) scale += std::fabs(A(k, i));
+      if (scale != 0.0) {
+        for (int32_t k = i; k <= m; ++k) {
+          A(k, i) /= scale;
+          FA();
+          s += A(k, i) * A(k, i);
+        }
+        f = A(i, i);
+        g = -SignOf(std::sqrt(s), f);
+        h = f * g - s;
+        A(i, i) = f - g;
+        FA();
+        for (int32_t j = l; j <= n; ++j) {
+          s = 0.0;
+          for (int32_t k = i; k <= m; ++k) s += A(k, i) * A(k, j);
+          f = s / h;
+          for (int32_t k = i; k <= m; ++k) {
+            A(k, j) += f * A(k, i);
+            FA();
+          }
+        }
+        for (int32_t k = i; k <= m; ++k) {
+          A(k, i) *= scale;
+          FA();
+        }
+      }
+    }
+    W(i) = scale * g;
+    g = s = scale = 0.0;
+    if (i <= m && i != n) {
+      for (int32_t k = l; k <= n; ++k) scale += std::fabs(A(i, k));
+      if (scale != 0.0) {
+        for (int32_t k = l; k <= n; ++k) {
+          A(i, k) /= scale;
+          FA();
+          s += A(i, k) * A(i, k);
+        }
+        f = A(i, l);
+        g = -SignOf(std::sqrt(s), f);
+        h = f * g - s;
+        A(i, l) = f - g;
+        FA();
+        for (int32_t k = l; k <= n; ++k) E(k) = A(i, k) / h;
+        // Rows l..m, run down the columns (contiguous); every row's sum
+        // still adds its terms in increasing k.
+        std::fill(sums.begin(), sums.end(), 0.0);
+        for (int32_t k = l; k <= n; ++k) {
+          const double aik = A(i, k);
+          const double* col = a[static_cast<size_t>(k - 1)];
+          for (int32_t j = l; j <= m; ++j) sums[static_cast<size_t>(j)] += col[j - 1] * aik;
+        }
+        for (int32_t k = l; k <= n; ++k) {
+          const double ek = E(k);
+          double* col = a[static_cast<size_t>(k - 1)];
+          for (int32_t j = l; j <= m; ++j) {
+            col[j - 1] += sums[static_cast<size_t>(j)] * ek;
+            FA();
+          }
+        }
+        for (int32_t k = l; k <= n; ++k) {
+          A(i, k) *= scale;
+          FA();
+        }
+      }
+    }
+    anorm = std::max(anorm, std::fabs(W(i)) + std::fabs(E(i)));
+  }
+  // Accumulation of the right-hand transformations.
+  for (int32_t i = n; i >= 1; --i) {
+    if (StepAndAbort()) return false;
+    if (i < n) {
+      if (g != 0.0) {
+        // Double division avoids a possible underflow.
+        for (int32_t j = l; j <= n; ++j) {
+          V(j, i) = (A(i, j) / A(i, l)) / g;
+          FV();
+        }
+        // Row i of A once into contiguous memory.
+        for (int32_t k = l; k <= n; ++k) sums[static_cast<size_t>(k)] = A(i, k);
+        for (int32_t j = l; j <= n; ++j) {
+          s = 0.0;
+          for (int32_t k = l; k <= n; ++k) s += sums[static_cast<size_t>(k)] * V(k, j);
+          for (int32_t k = l; k <= n; ++k) {
+            V(k, j) += s * V(k, i);
+            FV();
+          }
+        }
+      }
+      for (int32_t j = l; j <= n; ++j) {
+        V(i, j) = V(j, i) = 0.0;
+        FV();
+        FV();
+      }
+    }
+    V(i, i) = 1.0;
+    FV();
+    g = E(i);
+    l = i;
+  }
+  // Accumulation of the left-hand transformations.
+  for (int32_t i = std::min(m, n); i >= 1; --i) {
+    if (StepAndAbort()) return false;
+    l = i + 1;
+    g = W(i);
+    for (int32_t j = l; j <= n; ++j) {
+      A(i, j) = 0.0;
+      FA();
+    }
+    if (g != 0.0) {
+      g = 1.0 / g;
+      for (int32_t j = l; j <= n; ++j) {
+        s = 0.0;
+        for (int32_t k = l; k <= m; ++k) s += A(k, i) * A(k, j);
+        f = (s / A(i, i)) * g;
+        for (int32_t k = i; k <= m; ++k) {
+          A(k, j) += f * A(k, i);
+          FA();
+        }
+      }
+      for (int32_t j = i; j <= m; ++j) {
+        A(j, i) *= g;
+        FA();
+      }
+    } else {
+      for (int32_t j = i; j <= m; ++j) {
+        A(j, i) = 0.0;
+        FA();
+      }
+    }
+    A(i, i) += 1.0;
+    FA();
+  }
+  // Diagonalisation of the bidiagonal form, last singular value first.
+  bool ok = true;
+  for (int32_t k = n; k >= 1; --k) {
+    if (StepAndAbort()) return false;
+    for (int32_t its = 1;; ++its) {
+      bool flag = true;
+      int32_t nm = 0;
+      for (l = k; l >= 1; --l) {
+        nm = l - 1;
+        // E(1) is always 0, so W(0) is never read.
+        if (Negligible(E(l), anorm)) {
+          flag = false;
+          break;
+        }
+        if (nm >= 1 && Negligible(W(nm), anorm)) break;
+      }
+      if (flag) {
+        // Cancellation of E(l) after a zero diagonal element.
+        double c = 0.0;
+        s = 1.0;
+        for (int32_t i = l; i <= k; ++i) {
+          f = s * E(i);
+          E(i) = c * E(i);
+          if (Negligible(f, anorm)) break;
+          g = W(i);
+          h = Pythag(f, g);
+          W(i) = h;
+          h = 1.0 / h;
+          c = g * h;
+          s = -f * h;
+          for (int32_t j = 1; j <= m; ++j) {
+            const double y = A(j, nm);
+            const double z = A(j, i);
+            A(j, nm) = y * c + z * s;
+            FA();
+            A(j, i) = z * c - y * s;
+            FA();
+          }
+        }
+      }
+      double z = W(k);
+      if (l == k) {
+        if (z < 0.0) {
+          W(k) = -z;
+          for (int32_t j = 1; j <= n; ++j) {
+            V(j, k) = -V(j, k);
+            FV();
+          }
+        }
+        break;
+      }
+      if (its >= 30) {
+        ok = false;
+        break;
+      }
+      // Shift from the trailing 2 x 2 block.
+      double x = W(l);
+      nm = k - 1;
+      double y = W(nm);
+      g = E(nm);
+      h = E(k);
+      f = ((y - z) * (y + z) + (g - h) * (g + h)) / (2.0 * h * y);
+      g = Pythag(f, 1.0);
+      f = ((x - z) * (x + z) + h * ((y / (f + SignOf(g, f))) - h)) / x;
+      // Next QR transformation.
+      double c = 1.0;
+      s = 1.0;
+      for (int32_t j = l; j <= nm; ++j) {
+        const int32_t i = j + 1;
+        g = E(i);
+        y = W(i);
+        h = s * g;
+        g = c * g;
+        z = Pythag(f, h);
+        E(j) = z;
+        c = f / z;
+        s = h / z;
+        f = x * c + g * s;
+        g = g * c - x * s;
+        h = y * s;
+        y *= c;
+        for (int32_t jj = 1; jj <= n; ++jj) {
+          x = V(jj, j);
+          z = V(jj, i);
+          V(jj, j) = x * c + z * s;
+          FV();
+          V(jj, i) = z * c - x * s;
+          FV();
+        }
+        z = Pythag(f, h);
+        W(j) = z;
+        if (z != 0.0) {
+          z = 1.0 / z;
+          c = f * z;
+          s = h * z;
+        }
+        f = c * g + s * y;
+        x = c * y - s * g;
+        for (int32_t jj = 1; jj <= m; ++jj) {
+          y = A(jj, j);
+          z = A(jj, i);
+          A(jj, j) = y * c + z * s;
+          FA();
+          A(jj, i) = z * c - y * s;
+          FA();
+        }
+      }
+      E(l) = 0.0;
+      E(k) = f;
+      W(k) = x;
+    }
+  }
+  return ok;
+}
+
+bool SVDecompose(int32_t m, int32_t n, TDouble2DArray& a, TDoubleArray& w, TDouble2DArray& v) {
+  if (m < 1 || n < 1 || a.size() != static_cast<size_t>(n) || v.size() != static_cast<size_t>(n) ||
+      w.size() != static_cast<size_t>(n))
+    return false;
+  for (const auto& col : a)
+    if (col.size() != static_cast<size_t>(m)) return false;
+  for (const auto& col : v)
+    if (col.size() != static_cast<size_t>(n)) return false;
+  std::vector<double*> pa(static_cast<size_t>(n));
+  std::vector<double*> pv(static_cast<size_t>(n));
+  for (size_t c = 0; c < static_cast<size_t>(n); ++c) {
+    pa[c] = a[c].data();
+    pv[c] = v[c].data();
+  }
+  return SVDecompose(m, n, pa.data(), w.data(), pv.data(), nullptr);
+}
+
+bool TMatrix::SVDecomposeMatrix(TMatrix* V, TDoubleArray& W) {
+  if (V == nullptr || V == this || V->FNCol != FNCol || V->FNRow != FNCol ||
+      W.size() != static_cast<size_t>(FNCol))
+    return false;
+  std::vector<double*> pa(static_cast<size_t>(FNCol));
+  std::vector<double*> pv(static_cast<size_t>(FNCol));
+  for (size_t c = 0; c < pa.size(); ++c) {
+    pa[c] = Mat[c].data();
+    pv[c] = V->Mat[c].data();
+  }
+  TSvdHooks hooks;
+  if (OnChange) hooks.OnWriteA = [this]() { Changed(); };
+  if (V->OnChange) hooks.OnWriteV = [V]() { V->Changed(); };
+  const bool ok = SVDecompose(FNRow, FNCol, pa.data(), W.data(), pv.data(), &hooks);
+  Changed();
+  V->Changed();
+  return ok;
+}
+
+}  // namespace zel
