@@ -297,7 +297,7 @@ private:
 class TFont {
 public:
   TFont() = default;
-  explicit TFont(const TFontSpec& Spec, TColor Color = clBlack) : FSpec(Spec), FColor(Color) {}
+  explicit TFont(const TFontSpec& Face, TColor Color = clBlack) : FSpec(Face), FColor(Color) {}
 
   const std::string& GetName() const { return FSpec.Name; }
   void SetName(const std::string& Value) { FSpec.Name = Value; }

@@ -158,11 +158,11 @@ TMolFormLayout TMolForm::GetLayout() const {
   layout.Height = WantedHeight();
   const int32_t s = std::max(1, std::abs(GetFont().GetSize()));
   const int32_t s2 = SmallSize();
-  TFontSpec spec = GetFont().GetSpec();
+  TFontSpec face = GetFont().GetSpec();
   int32_t x = 1;
   const auto add = [&](std::string text, int32_t y, int32_t size) {
-    spec.Size = size;
-    const int32_t w = FontTextExtent(spec, text).cx;
+    face.Size = size;
+    const int32_t w = FontTextExtent(face, text).cx;
     layout.Pieces.push_back(TMolFormPiece{std::move(text), x, y, size});
     x += w;
   };

@@ -32,15 +32,15 @@ TInk InkIn(const TBitmap& b, int32_t x0, int32_t x1, TColor background) {
 }
 
 int32_t LineHeight(int32_t size) {
-  TFontSpec spec;
-  spec.Size = size;
-  return FontTextExtent(spec, "M").cy;
+  TFontSpec face;
+  face.Size = size;
+  return FontTextExtent(face, "M").cy;
 }
 
 int32_t Width(const std::string& text, int32_t size) {
-  TFontSpec spec;
-  spec.Size = size;
-  return FontTextExtent(spec, text).cx;
+  TFontSpec face;
+  face.Size = size;
+  return FontTextExtent(face, text).cx;
 }
 
 // A parent with a picture of its own, and the control on it.
@@ -166,9 +166,9 @@ TEST(CformControl, PaintsSuperscriptAboveAndSubscriptBelowTheSymbol) {
   // Digit and capital glyphs sit on the baseline of their cell (top +
   // ascent) and rise about 0.72 em above it.
   const auto ascent = [](int32_t size) {
-    TFontSpec spec;
-    spec.Size = size;
-    return FontGetMetrics(spec).Ascent;
+    TFontSpec face;
+    face.Size = size;
+    return FontGetMetrics(face).Ascent;
   };
   EXPECT_EQ(mass.Bottom, 0 + ascent(9));
   EXPECT_EQ(symbol.Bottom, l.Height / 5 + ascent(10));
