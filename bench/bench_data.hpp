@@ -1,5 +1,7 @@
-// Input data shared by the benchmark programs.
+// Input data and the main() body shared by the benchmark programs.
 #pragma once
+
+#include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <map>
@@ -21,6 +23,19 @@ inline const zel::TDoubleArray& UniformData(int32_t n, uint64_t seed) {
     for (double& x : it->second) x = zel::Random() * 1000.0 - 500.0;
   }
   return it->second;
+}
+
+}  // namespace zel_bench
+
+namespace zel_bench {
+
+// The body of every benchmark program's main().
+inline int RunBenchmarks(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
 }
 
 }  // namespace zel_bench

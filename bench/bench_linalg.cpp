@@ -7,6 +7,8 @@
 // built only when lapacke and OpenBLAS were found (ZEL_HAVE_LAPACKE).
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_data.hpp"
+
 #include <algorithm>
 #include <cstdlib>
 #include <map>
@@ -138,9 +140,5 @@ int main(int argc, char** argv) {
 #ifdef ZEL_HAVE_LAPACKE
   openblas_set_num_threads(1);
 #endif
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return zel_bench::RunBenchmarks(argc, argv);
 }

@@ -8,6 +8,8 @@
 //   same column storage.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_data.hpp"
+
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -162,9 +164,5 @@ int main(int argc, char** argv) {
   // One thread, set before the first call, for a single-core comparison.
   openblas_set_num_threads(1);
 #endif
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return zel_bench::RunBenchmarks(argc, argv);
 }

@@ -4,6 +4,8 @@
 // and two threads (dsyrk). Peers that are not installed are left out.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_data.hpp"
+
 #include <cstdlib>
 #include <vector>
 
@@ -150,9 +152,5 @@ int main(int argc, char** argv) {
 #ifdef ZEL_HAVE_LAPACKE
   openblas_set_num_threads(1);
 #endif
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return zel_bench::RunBenchmarks(argc, argv);
 }

@@ -14,7 +14,7 @@ constexpr const char* kDegreeSign = "\u00B0";
 // Rounding leaves values such as 10.999999999999998 behind; they are shown
 // as the whole number they stand for.
 double SnapToWhole(double v) {
-  const double whole = std::nearbyint(v);
+  const double whole = Round(v);
   return std::fabs(v - whole) <= 3e-12 ? whole : v;
 }
 

@@ -50,7 +50,7 @@ double Ladder125(double x, LadderMode mode) {
   if (!std::isfinite(x)) return x;
   const long double ax = std::fabs(static_cast<long double>(x));
   long double e = std::log10(ax);
-  const long double en = std::nearbyint(e);
+  const long double en = Round(e);
   if (std::fabs(e - en) < 1e-14L) e = en;
   const int g = static_cast<int>(std::floor(e));  // |g| <= 324 for doubles
   // m from |x| itself rather than 10^(e - g): the latter carries the rounding
