@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "core/zel_random.hpp"
 #include "core/zel_zelbase.hpp"
@@ -59,6 +60,30 @@ TEST(MatrixSquare, GivesIdenticalResultsForAnyThreadCount) {
   EXPECT_EQ(Cols(*r0), Cols(*r1));
   ASSERT_TRUE(a->Square(a.get(), 3.0, 2));
   EXPECT_EQ(Cols(*a), Cols(*r1));
+}
+
+// Several blocks of columns with ragged edges, on the packed kernel: every
+// cell must be the plain loop's sum bit for bit, mirrored exactly.
+TEST(MatrixSquare, EqualsThePlainLoopOnManyBlocks) {
+  for (const auto& [cols, rows] : {std::pair<size_t, size_t>{131, 67}, {97, 1}, {49, 300}}) {
+    const TDouble2DArray src = RandomCols(cols, rows, cols);
+    TDouble2DArray want(cols, TDoubleArray(cols));
+    for (size_t i = 0; i < cols; ++i)
+      for (size_t j = 0; j < cols; ++j) {
+        double s = 0.0;
+        for (size_t r = 0; r < rows; ++r) {
+          const volatile double t = src[i][r] * src[j][r];  // no fused multiply-add
+          s += t;
+        }
+        want[j][i] = s / 0.7;
+      }
+    auto a = MakeMatrix(src);
+    for (int32_t nt : {1, 2, 5}) {
+      auto r = MakeMatrix({{0}});
+      ASSERT_TRUE(a->Square(r.get(), 0.7, nt));
+      EXPECT_EQ(Cols(*r), want) << cols << " x " << rows << ", " << nt << " threads";
+    }
+  }
 }
 
 TEST(MatrixSquare, RejectsNullResultAndZeroNorm) {

@@ -805,24 +805,25 @@ public:
 
   // MatRes becomes the columns x columns matrix this^T this / Norm: cell
   // (i, j) = (j, i) = Sum over rows of a(r, i) a(r, j) (a plain double sum
-  // in increasing r) / Norm. NThreads workers (below 1 counts as 1; never
-  // more than there are pairs of columns) take pairs of columns i, i + 1
-  // from a shared counter and compute the cells (i, j), j >= i, with SSE2
-  // lanes that each hold one cell's sum; the results are identical for
-  // every thread count. Workers never fire events nor touch the progress
+  // in increasing r, separate multiply and add) / Norm. The work is cut
+  // into blocks of 48 result columns, each computed by the packed matrix
+  // product kernel (the one Multiply uses); NThreads workers (below 1
+  // counts as 1; never more than there are blocks) take blocks from a
+  // shared counter, widest first. The results are identical for every
+  // thread count. Workers never fire events nor touch the progress
   // globals: the calling thread adds 1 to ProcStat per finished column
   // (ReportProgress), calls MathFeedBackProc about every 10 ms while it
   // waits and once at the end, and checks AbortMathProc; when that is true
   // it stops the workers, joins them all and returns false (with one
-  // thread: checked before every pair of columns). The result is
-  // computed apart and then swapped into MatRes (which may be this
-  // matrix), also the partial result of an aborted run; MatRes fires
-  // OnChange (and OnResize when its size changed) once. False, with
-  // nothing changed, when MatRes is null or Norm is 0 or NaN. This matrix
-  // must not be changed by another thread meanwhile. When a thread cannot
-  // be created, the workers already started (or the caller) do all
-  // columns. Throws EZELMatrixError 'not enough memory on heap' when the
-  // result cannot be allocated.
+  // thread: checked before every block). The result is computed apart and
+  // then swapped into MatRes (which may be this matrix), also the partial
+  // result of an aborted run; MatRes fires OnChange (and OnResize when its
+  // size changed) once. False, with nothing changed, when MatRes is null or
+  // Norm is 0 or NaN. This matrix must not be changed by another thread
+  // meanwhile. When a thread cannot be created, the workers already
+  // started (or the caller) do all columns. Throws EZELMatrixError 'not
+  // enough memory on heap' when the result or a work buffer cannot be
+  // allocated.
   bool Square(TMatrix* MatRes, double Norm, int32_t NThreads) const;
   // The same with the processor count minus 1 threads (at least 1).
   bool Square(TMatrix* MatRes, double Norm) const;
