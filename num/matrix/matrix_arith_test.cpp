@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -34,16 +35,24 @@ TDouble2DArray RandomCols(int32_t cols, int32_t rows, uint64_t seed) {
 }
 
 // The textbook triple loop: C(c, r) = sum over k of A(k, r) * B(c, k), each
-// sum in increasing k. transA / transB read the operands transposed.
-TDouble2DArray Naive(const TDouble2DArray& a, bool transA, const TDouble2DArray& b, bool transB) {
+// sum in increasing k. transA / transB read the operands transposed. With
+// a start, each cell begins there and, when sub, loses its terms instead.
+TDouble2DArray Naive(const TDouble2DArray& a, bool transA, const TDouble2DArray& b, bool transB,
+                     const TDouble2DArray* start = nullptr, bool sub = false) {
   const size_t m = transA ? a.size() : a.front().size();
   const size_t k = transA ? a.front().size() : a.size();
   const size_t n = transB ? b.front().size() : b.size();
   TDouble2DArray c(n, TDoubleArray(m));
   for (size_t j = 0; j < n; ++j)
     for (size_t i = 0; i < m; ++i) {
-      double s = 0;
-      for (size_t p = 0; p < k; ++p) s += (transA ? a[i][p] : a[p][i]) * (transB ? b[p][j] : b[j][p]);
+      double s = start != nullptr ? (*start)[j][i] : 0.0;
+      for (size_t p = 0; p < k; ++p) {
+        const double t = (transA ? a[i][p] : a[p][i]) * (transB ? b[p][j] : b[j][p]);
+        if (sub)
+          s -= t;
+        else
+          s += t;
+      }
       c[j][i] = s;
     }
   return c;
@@ -63,7 +72,7 @@ TDouble2DArray Naive(const TDouble2DArray& a, bool transA, const TDouble2DArray&
 
 // --- the product kernel ----------------------------------------------------------
 
-TEST(MatrixGemm, EveryPathEqualsTheTripleLoopBitForBit) {
+TEST(MatrixGemm, EveryPathAddsAndSubtractsAsTheTripleLoopBitForBit) {
   using matrix_detail::TGemmPath;
   std::vector<TGemmPath> paths{TGemmPath::gpAuto, TGemmPath::gpSimple, TGemmPath::gpSse2};
   if (matrix_detail::GemmHasAvx2()) paths.push_back(TGemmPath::gpAvx2);
@@ -80,6 +89,8 @@ TEST(MatrixGemm, EveryPathEqualsTheTripleLoopBitForBit) {
         const auto b = transB ? RandomCols(k, n, seed++) : RandomCols(n, k, seed++);
         // op(A) is m x k: columns of a are k (or m when transposed), etc.
         const auto want = Naive(a, transA, b, transB);
+        const auto start = RandomCols(n, m, seed++);
+        const auto wantSub = Naive(a, transA, b, transB, &start, true);
         std::vector<const double*> pa, pb;
         for (const auto& col : a) pa.push_back(col.data());
         for (const auto& col : b) pb.push_back(col.data());
@@ -90,6 +101,11 @@ TEST(MatrixGemm, EveryPathEqualsTheTripleLoopBitForBit) {
           matrix_detail::Gemm(m, n, k, pa.data(), transA, pb.data(), transB, pc.data(), path);
           EXPECT_TRUE(SameBits(c, want)) << m << "x" << n << "x" << k << " transA " << transA
                                          << " transB " << transB << " path " << static_cast<int>(path);
+          for (size_t j = 0; j < c.size(); ++j) std::copy(start[j].begin(), start[j].end(), c[j].begin());
+          matrix_detail::GemmSubtract(m, n, k, pa.data(), transA, pb.data(), transB, pc.data(), path);
+          EXPECT_TRUE(SameBits(c, wantSub)) << "subtract " << m << "x" << n << "x" << k << " transA "
+                                            << transA << " transB " << transB << " path "
+                                            << static_cast<int>(path);
         }
       }
     }

@@ -34,6 +34,33 @@ struct Operands {
   bool TransB;
 };
 
+// c += p, or c -= p when subtracting.
+template <bool Sub>
+inline void Acc(double& c, double p) {
+  if constexpr (Sub)
+    c -= p;
+  else
+    c += p;
+}
+
+// y[i] += a x[i] (or -=) for i < n, two lanes at a time.
+template <bool Sub>
+void ScaledLoop(double* y, const double* x, double a, int64_t n) {
+  int64_t i = 0;
+#ifdef ZEL_GEMM_X86
+  const __m128d va = _mm_set1_pd(a);
+  for (; i + 4 <= n; i += 4) {
+    const __m128d p0 = _mm_mul_pd(va, _mm_loadu_pd(x + i));
+    const __m128d p1 = _mm_mul_pd(va, _mm_loadu_pd(x + i + 2));
+    const __m128d y0 = _mm_loadu_pd(y + i);
+    const __m128d y1 = _mm_loadu_pd(y + i + 2);
+    _mm_storeu_pd(y + i, Sub ? _mm_sub_pd(y0, p0) : _mm_add_pd(y0, p0));
+    _mm_storeu_pd(y + i + 2, Sub ? _mm_sub_pd(y1, p1) : _mm_add_pd(y1, p1));
+  }
+#endif
+  for (; i < n; ++i) Acc<Sub>(y[i], a * x[i]);
+}
+
 inline double AElem(const Operands& o, int64_t i, int64_t p) {
   return o.TransA ? o.A[i][p] : o.A[p][i];
 }
@@ -43,16 +70,19 @@ inline double BElem(const Operands& o, int64_t p, int64_t j) {
 }
 
 // Plain loops, each cell summed in increasing p.
+template <bool Sub>
 void GemmSimple(int64_t m, int64_t n, int64_t k, const Operands& o, double* const* C) {
   for (int64_t j = 0; j < n; ++j) {
     double* c = C[j];
     for (int64_t p = 0; p < k; ++p) {
       const double b = BElem(o, p, j);
       if (!o.TransA) {
-        const double* a = o.A[p];
-        for (int64_t i = 0; i < m; ++i) c[i] += a[i] * b;
+        if constexpr (Sub)
+          SubtractScaled(c, o.A[p], b, m);
+        else
+          AddScaled(c, o.A[p], b, m);
       } else {
-        for (int64_t i = 0; i < m; ++i) c[i] += o.A[i][p] * b;
+        for (int64_t i = 0; i < m; ++i) Acc<Sub>(c[i], o.A[i][p] * b);
       }
     }
   }
@@ -63,24 +93,32 @@ void GemmSimple(int64_t m, int64_t n, int64_t k, const Operands& o, double* cons
 // the last row).
 template <int64_t MR>
 void PackA(const Operands& o, int64_t i0, int64_t mc, int64_t p0, int64_t kc, double* dst) {
+  if (!o.TransA) {
+    // Column by column, so each column of A is read in one stretch; the
+    // fixed-size copies of full panels compile to vector moves.
+    const int64_t full = mc / MR * MR;
+    for (int64_t p = 0; p < kc; ++p) {
+      const double* a = o.A[p0 + p] + i0;
+      for (int64_t q = 0; q < full; q += MR) {
+        double* out = dst + q * kc + p * MR;
+        for (int64_t r = 0; r < MR; ++r) out[r] = a[q + r];
+      }
+      if (full < mc) {
+        double* out = dst + full * kc + p * MR;
+        for (int64_t r = 0; r < MR; ++r) out[r] = full + r < mc ? a[full + r] : 0.0;
+      }
+    }
+    return;
+  }
   for (int64_t q = 0; q < mc; q += MR) {
     const int64_t rows = std::min(MR, mc - q);
     double* panel = dst + q * kc;
-    if (!o.TransA) {
-      for (int64_t p = 0; p < kc; ++p) {
-        const double* a = o.A[p0 + p] + i0 + q;
-        double* out = panel + p * MR;
-        for (int64_t r = 0; r < rows; ++r) out[r] = a[r];
-        for (int64_t r = rows; r < MR; ++r) out[r] = 0.0;
-      }
-    } else {
-      for (int64_t r = 0; r < MR; ++r) {
-        if (r < rows) {
-          const double* a = o.A[i0 + q + r] + p0;
-          for (int64_t p = 0; p < kc; ++p) panel[p * MR + r] = a[p];
-        } else {
-          for (int64_t p = 0; p < kc; ++p) panel[p * MR + r] = 0.0;
-        }
+    for (int64_t r = 0; r < MR; ++r) {
+      if (r < rows) {
+        const double* a = o.A[i0 + q + r] + p0;
+        for (int64_t p = 0; p < kc; ++p) panel[p * MR + r] = a[p];
+      } else {
+        for (int64_t p = 0; p < kc; ++p) panel[p * MR + r] = 0.0;
       }
     }
   }
@@ -118,7 +156,7 @@ using KernelFn = void (*)(int64_t kc, const double* Ap, const double* Bp, double
 
 #ifndef ZEL_GEMM_X86
 // The portable kernel (processors without SSE2).
-template <int64_t MR>
+template <int64_t MR, bool Sub>
 void KernelPortable(int64_t kc, const double* Ap, const double* Bp, double* const* c) {
   double acc[kNR][MR];
   for (int64_t j = 0; j < kNR; ++j)
@@ -126,7 +164,7 @@ void KernelPortable(int64_t kc, const double* Ap, const double* Bp, double* cons
   for (int64_t p = 0; p < kc; ++p) {
     for (int64_t j = 0; j < kNR; ++j) {
       const double b = Bp[p * kNR + j];
-      for (int64_t i = 0; i < MR; ++i) acc[j][i] += Ap[p * MR + i] * b;
+      for (int64_t i = 0; i < MR; ++i) Acc<Sub>(acc[j][i], Ap[p * MR + i] * b);
     }
   }
   for (int64_t j = 0; j < kNR; ++j)
@@ -136,7 +174,16 @@ void KernelPortable(int64_t kc, const double* Ap, const double* Bp, double* cons
 
 #ifdef ZEL_GEMM_X86
 
+template <bool Sub>
+inline __m128d Acc2(__m128d c, __m128d p) {
+  if constexpr (Sub)
+    return _mm_sub_pd(c, p);
+  else
+    return _mm_add_pd(c, p);
+}
+
 // 4 x 6 on 128-bit registers: 12 accumulators, two A registers, one B.
+template <bool Sub>
 void KernelSse2(int64_t kc, const double* Ap, const double* Bp, double* const* c) {
   __m128d c00 = _mm_loadu_pd(c[0]), c01 = _mm_loadu_pd(c[0] + 2);
   __m128d c10 = _mm_loadu_pd(c[1]), c11 = _mm_loadu_pd(c[1] + 2);
@@ -148,23 +195,23 @@ void KernelSse2(int64_t kc, const double* Ap, const double* Bp, double* const* c
     const __m128d a0 = _mm_loadu_pd(Ap);
     const __m128d a1 = _mm_loadu_pd(Ap + 2);
     __m128d b = _mm_set1_pd(Bp[0]);
-    c00 = _mm_add_pd(c00, _mm_mul_pd(a0, b));
-    c01 = _mm_add_pd(c01, _mm_mul_pd(a1, b));
+    c00 = Acc2<Sub>(c00, _mm_mul_pd(a0, b));
+    c01 = Acc2<Sub>(c01, _mm_mul_pd(a1, b));
     b = _mm_set1_pd(Bp[1]);
-    c10 = _mm_add_pd(c10, _mm_mul_pd(a0, b));
-    c11 = _mm_add_pd(c11, _mm_mul_pd(a1, b));
+    c10 = Acc2<Sub>(c10, _mm_mul_pd(a0, b));
+    c11 = Acc2<Sub>(c11, _mm_mul_pd(a1, b));
     b = _mm_set1_pd(Bp[2]);
-    c20 = _mm_add_pd(c20, _mm_mul_pd(a0, b));
-    c21 = _mm_add_pd(c21, _mm_mul_pd(a1, b));
+    c20 = Acc2<Sub>(c20, _mm_mul_pd(a0, b));
+    c21 = Acc2<Sub>(c21, _mm_mul_pd(a1, b));
     b = _mm_set1_pd(Bp[3]);
-    c30 = _mm_add_pd(c30, _mm_mul_pd(a0, b));
-    c31 = _mm_add_pd(c31, _mm_mul_pd(a1, b));
+    c30 = Acc2<Sub>(c30, _mm_mul_pd(a0, b));
+    c31 = Acc2<Sub>(c31, _mm_mul_pd(a1, b));
     b = _mm_set1_pd(Bp[4]);
-    c40 = _mm_add_pd(c40, _mm_mul_pd(a0, b));
-    c41 = _mm_add_pd(c41, _mm_mul_pd(a1, b));
+    c40 = Acc2<Sub>(c40, _mm_mul_pd(a0, b));
+    c41 = Acc2<Sub>(c41, _mm_mul_pd(a1, b));
     b = _mm_set1_pd(Bp[5]);
-    c50 = _mm_add_pd(c50, _mm_mul_pd(a0, b));
-    c51 = _mm_add_pd(c51, _mm_mul_pd(a1, b));
+    c50 = Acc2<Sub>(c50, _mm_mul_pd(a0, b));
+    c51 = Acc2<Sub>(c51, _mm_mul_pd(a1, b));
     Ap += 4;
     Bp += kNR;
   }
@@ -176,8 +223,17 @@ void KernelSse2(int64_t kc, const double* Ap, const double* Bp, double* const* c
   _mm_storeu_pd(c[5], c50); _mm_storeu_pd(c[5] + 2, c51);
 }
 
+template <bool Sub>
+__attribute__((target("avx2"), always_inline)) inline __m256d Acc4(__m256d c, __m256d p) {
+  if constexpr (Sub)
+    return _mm256_sub_pd(c, p);
+  else
+    return _mm256_add_pd(c, p);
+}
+
 // 8 x 6 on 256-bit registers. Only "avx2" is enabled, not "fma", so the
 // compiler cannot fuse the multiply and the add.
+template <bool Sub>
 __attribute__((target("avx2"))) void KernelAvx2(int64_t kc, const double* Ap, const double* Bp,
                                                 double* const* c) {
   __m256d c00 = _mm256_loadu_pd(c[0]), c01 = _mm256_loadu_pd(c[0] + 4);
@@ -190,23 +246,23 @@ __attribute__((target("avx2"))) void KernelAvx2(int64_t kc, const double* Ap, co
     const __m256d a0 = _mm256_loadu_pd(Ap);
     const __m256d a1 = _mm256_loadu_pd(Ap + 4);
     __m256d b = _mm256_broadcast_sd(Bp);
-    c00 = _mm256_add_pd(c00, _mm256_mul_pd(a0, b));
-    c01 = _mm256_add_pd(c01, _mm256_mul_pd(a1, b));
+    c00 = Acc4<Sub>(c00, _mm256_mul_pd(a0, b));
+    c01 = Acc4<Sub>(c01, _mm256_mul_pd(a1, b));
     b = _mm256_broadcast_sd(Bp + 1);
-    c10 = _mm256_add_pd(c10, _mm256_mul_pd(a0, b));
-    c11 = _mm256_add_pd(c11, _mm256_mul_pd(a1, b));
+    c10 = Acc4<Sub>(c10, _mm256_mul_pd(a0, b));
+    c11 = Acc4<Sub>(c11, _mm256_mul_pd(a1, b));
     b = _mm256_broadcast_sd(Bp + 2);
-    c20 = _mm256_add_pd(c20, _mm256_mul_pd(a0, b));
-    c21 = _mm256_add_pd(c21, _mm256_mul_pd(a1, b));
+    c20 = Acc4<Sub>(c20, _mm256_mul_pd(a0, b));
+    c21 = Acc4<Sub>(c21, _mm256_mul_pd(a1, b));
     b = _mm256_broadcast_sd(Bp + 3);
-    c30 = _mm256_add_pd(c30, _mm256_mul_pd(a0, b));
-    c31 = _mm256_add_pd(c31, _mm256_mul_pd(a1, b));
+    c30 = Acc4<Sub>(c30, _mm256_mul_pd(a0, b));
+    c31 = Acc4<Sub>(c31, _mm256_mul_pd(a1, b));
     b = _mm256_broadcast_sd(Bp + 4);
-    c40 = _mm256_add_pd(c40, _mm256_mul_pd(a0, b));
-    c41 = _mm256_add_pd(c41, _mm256_mul_pd(a1, b));
+    c40 = Acc4<Sub>(c40, _mm256_mul_pd(a0, b));
+    c41 = Acc4<Sub>(c41, _mm256_mul_pd(a1, b));
     b = _mm256_broadcast_sd(Bp + 5);
-    c50 = _mm256_add_pd(c50, _mm256_mul_pd(a0, b));
-    c51 = _mm256_add_pd(c51, _mm256_mul_pd(a1, b));
+    c50 = Acc4<Sub>(c50, _mm256_mul_pd(a0, b));
+    c51 = Acc4<Sub>(c51, _mm256_mul_pd(a1, b));
     Ap += 8;
     Bp += kNR;
   }
@@ -280,10 +336,12 @@ bool GemmHasAvx2() {
 #endif
 }
 
-void Gemm(int64_t m, int64_t n, int64_t k, const double* const* A, bool TransA,
-          const double* const* B, bool TransB, double* const* C, TGemmPath Path) {
+namespace {
+
+template <bool Sub>
+void GemmAny(int64_t m, int64_t n, int64_t k, const Operands& o, double* const* C,
+             TGemmPath Path) {
   if (m <= 0 || n <= 0 || k <= 0) return;
-  const Operands o{A, TransA, B, TransB};
   if (Path == TGemmPath::gpAuto) {
     if (m * n * k <= kSmall)
       Path = TGemmPath::gpSimple;
@@ -292,26 +350,44 @@ void Gemm(int64_t m, int64_t n, int64_t k, const double* const* A, bool TransA,
   }
   switch (Path) {
     case TGemmPath::gpSimple:
-      GemmSimple(m, n, k, o, C);
+      GemmSimple<Sub>(m, n, k, o, C);
       return;
 #ifdef ZEL_GEMM_X86
     case TGemmPath::gpAvx2:
       if (GemmHasAvx2()) {
-        GemmBlocked<8>(m, n, k, o, C, KernelAvx2);
+        GemmBlocked<8>(m, n, k, o, C, KernelAvx2<Sub>);
         return;
       }
-      GemmBlocked<4>(m, n, k, o, C, KernelSse2);
+      GemmBlocked<4>(m, n, k, o, C, KernelSse2<Sub>);
       return;
     case TGemmPath::gpSse2:
     default:
-      GemmBlocked<4>(m, n, k, o, C, KernelSse2);
+      GemmBlocked<4>(m, n, k, o, C, KernelSse2<Sub>);
       return;
 #else
     default:
-      GemmBlocked<4>(m, n, k, o, C, KernelPortable<4>);
+      GemmBlocked<4>(m, n, k, o, C, KernelPortable<4, Sub>);
       return;
 #endif
   }
+}
+
+}  // namespace
+
+void AddScaled(double* y, const double* x, double a, int64_t n) { ScaledLoop<false>(y, x, a, n); }
+
+void SubtractScaled(double* y, const double* x, double a, int64_t n) {
+  ScaledLoop<true>(y, x, a, n);
+}
+
+void Gemm(int64_t m, int64_t n, int64_t k, const double* const* A, bool TransA,
+          const double* const* B, bool TransB, double* const* C, TGemmPath Path) {
+  GemmAny<false>(m, n, k, Operands{A, TransA, B, TransB}, C, Path);
+}
+
+void GemmSubtract(int64_t m, int64_t n, int64_t k, const double* const* A, bool TransA,
+                  const double* const* B, bool TransB, double* const* C, TGemmPath Path) {
+  GemmAny<true>(m, n, k, Operands{A, TransA, B, TransB}, C, Path);
 }
 
 }  // namespace zel::matrix_detail

@@ -48,7 +48,7 @@ inline void MeanVarFromSums(int64_t n, LD s, LD q, double& Mean, double& Varianc
 // ---------------------------------------------------------------------------
 // The matrix product kernel
 //
-// C += op(A) op(B) for column-major operands given as arrays of column
+// C += op(A) op(B) (or C -= op(A) op(B)) for column-major operands given as arrays of column
 // pointers: op(A) is m x k with op(A)(i, p) = A[p][i], or A[i][p] when
 // TransA; op(B) is k x n with op(B)(p, j) = B[j][p], or B[p][j] when TransB;
 // C[j][i] is cell (i, j) of the m x n result. Every cell accumulates
@@ -66,6 +66,11 @@ enum class TGemmPath : int32_t {
   gpAvx2 = 3      // 8 x 6 micro-kernel on 256-bit registers
 };
 
+// y[i] += a x[i] and y[i] -= a x[i] for i < n (separate multiply and
+// add, so equal to the plain loop).
+void AddScaled(double* y, const double* x, double a, int64_t n);
+void SubtractScaled(double* y, const double* x, double a, int64_t n);
+
 // True when the AVX2 kernel can run on this processor.
 bool GemmHasAvx2();
 
@@ -73,5 +78,10 @@ bool GemmHasAvx2();
 void Gemm(int64_t m, int64_t n, int64_t k, const double* const* A, bool TransA,
           const double* const* B, bool TransB, double* const* C,
           TGemmPath Path = TGemmPath::gpAuto);
+// C -= op(A) op(B) in the same way: C(i, j) = C(i, j) - op(A)(i, p) *
+// op(B)(p, j) term by term in increasing p.
+void GemmSubtract(int64_t m, int64_t n, int64_t k, const double* const* A, bool TransA,
+                  const double* const* B, bool TransB, double* const* C,
+                  TGemmPath Path = TGemmPath::gpAuto);
 
 }  // namespace zel::matrix_detail

@@ -2,10 +2,16 @@
 // matrix, balancing and norms.
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <utility>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "num/arrays/zel_openarrays.hpp"
+#include "num/matrix/matrix_impl.hpp"
 #include "num/matrix/zel_matrix.hpp"
 
 namespace zel {
@@ -48,48 +54,105 @@ int32_t TMatrix::CalcHatMatrix(TMatrix *HatMat) const {
   return 0;
 }
 
+namespace {
+
+// x[i] /= d for i < n.
+void DivideBy(double *x, double d, int64_t n) {
+  int64_t i = 0;
+#if defined(__SSE2__)
+  const __m128d vd = _mm_set1_pd(d);
+  for (; i + 2 <= n; i += 2) _mm_storeu_pd(x + i, _mm_div_pd(_mm_loadu_pd(x + i), vd));
+#endif
+  for (; i < n; ++i) x[i] /= d;
+}
+
+// The lower Cholesky factor, in place, of the n x n matrix given as column
+// pointers (cols[c][r] is row r, column c; the lower triangle and diagonal
+// are read, the strict upper triangle must be zero and stays so).
+// Left-looking by blocks of kBlock columns: a block first loses
+// the products of all columns left of it, then is factored by halving it
+// until kNarrow columns remain, the right half losing the products of the
+// left one, so that little work runs outside the packed product kernel.
+// Every element still loses its products one by one in increasing k, so
+// the factor equals that of the textbook column loop bit for bit.
+class TCholesky {
+public:
+  TCholesky(int64_t n, double *const *cols) : n_(n), cols_(cols) {}
+
+  // False at the first pivot that is not positive (or NaN), before
+  // dividing by it.
+  bool Factor() {
+    for (int64_t j0 = 0; j0 < n_; j0 += kBlock) {
+      const int64_t b = std::min(kBlock, n_ - j0);
+      SubtractProducts(j0, b, 0, j0);
+      if (!FactorPanel(j0, b)) return false;
+      // The products also reached the cells above the block's diagonal.
+      for (int64_t j = j0 + 1; j < j0 + b; ++j) std::fill(Col(j) + j0, Col(j) + j, 0.0);
+    }
+    return true;
+  }
+
+private:
+  static constexpr int64_t kBlock = 48;
+  static constexpr int64_t kNarrow = 12;
+
+  double *Col(int64_t c) const { return cols_[c]; }
+
+  // Columns c0 .. c0 + cw - 1, rows c0 .. n - 1, lose L(r, k) L(c, k) for
+  // k = k0 .. k1 - 1 in turn (the cells above the diagonal of the block
+  // are computed too, as scratch).
+  void SubtractProducts(int64_t c0, int64_t cw, int64_t k0, int64_t k1) {
+    left_.resize(static_cast<size_t>(std::max<int64_t>(k1 - k0, 0)));
+    for (int64_t k = k0; k < k1; ++k) left_[static_cast<size_t>(k - k0)] = Col(k) + c0;
+    dst_.resize(static_cast<size_t>(cw));
+    for (int64_t j = 0; j < cw; ++j) dst_[static_cast<size_t>(j)] = Col(c0 + j) + c0;
+    matrix_detail::GemmSubtract(n_ - c0, cw, k1 - k0, left_.data(), false, left_.data(), true,
+                                dst_.data());
+  }
+
+  // Factors columns c0 .. c0 + cw - 1, already cleared of every column
+  // left of c0.
+  bool FactorPanel(int64_t c0, int64_t cw) {
+    if (cw > kNarrow) {
+      const int64_t h = cw / 2;
+      if (!FactorPanel(c0, h)) return false;
+      SubtractProducts(c0 + h, cw - h, c0, c0 + h);
+      return FactorPanel(c0 + h, cw - h);
+    }
+    for (int64_t j = c0; j < c0 + cw; ++j) {
+      double *cj = Col(j);
+      for (int64_t k = c0; k < j; ++k) matrix_detail::SubtractScaled(cj + j, Col(k) + j, Col(k)[j], n_ - j);
+      const double s = cj[j];
+      if (!(s > 0.0)) return false;
+      const double d = std::sqrt(s);
+      cj[j] = d;
+      DivideBy(cj + j + 1, d, n_ - j - 1);
+    }
+    return true;
+  }
+
+  int64_t n_;
+  double *const *cols_;
+  std::vector<const double *> left_;
+  std::vector<double *> dst_;
+};
+
+}  // namespace
+
 bool TMatrix::CholeskyDecomp(TMatrix *MatL) {
   if (FNCol != FNRow || MatL == nullptr || MatL == this) return false;
   const auto n = static_cast<size_t>(FNCol);
-  // a[c][r]: the strict upper triangle receives L^T as the columns are
-  // finished, so the sums read only values already written.
-  TDouble2DArray a = Mat;
-  TDouble2DArray l(n, TDoubleArray(n, 0.0));
-  for (size_t i = 0; i < n; ++i) {
-    const double *li = a[i].data();  // rows 0..i-1 hold L(i, k)
-    double s = a[i][i];
-    for (size_t k = 0; k < i; ++k) s -= li[k] * li[k];
-    if (!(s > 0.0)) return false;  // also NaN
-    const double d = std::sqrt(s);
-    l[i][i] = d;
-    // Four sums at a time, each still in increasing k.
-    size_t j = i + 1;
-    for (; j + 4 <= n; j += 4) {
-      const double *l0 = a[j].data();
-      const double *l1 = a[j + 1].data();
-      const double *l2 = a[j + 2].data();
-      const double *l3 = a[j + 3].data();
-      double s0 = a[i][j], s1 = a[i][j + 1], s2 = a[i][j + 2], s3 = a[i][j + 3];
-      for (size_t k = 0; k < i; ++k) {
-        const double x = li[k];
-        s0 -= x * l0[k];
-        s1 -= x * l1[k];
-        s2 -= x * l2[k];
-        s3 -= x * l3[k];
-      }
-      a[j][i] = l[i][j] = s0 / d;
-      a[j + 1][i] = l[i][j + 1] = s1 / d;
-      a[j + 2][i] = l[i][j + 2] = s2 / d;
-      a[j + 3][i] = l[i][j + 3] = s3 / d;
-    }
-    for (; j < n; ++j) {
-      const double *lj = a[j].data();
-      double t = a[i][j];
-      for (size_t k = 0; k < i; ++k) t -= li[k] * lj[k];
-      a[j][i] = l[i][j] = t / d;
-    }
+  TDouble2DArray l = NewStorage(FNCol, FNCol);
+  std::vector<double *> cols(n);
+  for (size_t c = 0; c < n; ++c) {
+    std::copy(Mat[c].begin() + static_cast<std::ptrdiff_t>(c), Mat[c].end(),
+              l[c].begin() + static_cast<std::ptrdiff_t>(c));
+    cols[c] = l[c].data();
   }
-  Mat = std::move(a);
+  if (!TCholesky(FNCol, cols.data()).Factor()) return false;
+  // L^T into the strict upper triangle: row c of column r > c.
+  for (size_t c = 0; c < n; ++c)
+    for (size_t r = c + 1; r < n; ++r) Mat[r][c] = l[c][r];
   Changed();
   MatL->StoreAll(std::move(l));
   MatL->Changed();

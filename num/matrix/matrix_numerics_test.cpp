@@ -141,6 +141,37 @@ TEST(MatrixCholesky, FactorsAndZeroesAReusedUpperTriangle) {
     for (size_t r = 0; r < 4; ++r) EXPECT_EQ(ac[c][r], r >= c ? spd[c][r] : lc[r][c]);
 }
 
+// The textbook factor: L(j, i) = (a(j, i) - L(j, 0) L(i, 0) - ...) / L(i, i),
+// the products taken off one by one in increasing k.
+TDouble2DArray TextbookCholesky(const TDouble2DArray& a) {
+  const size_t n = a.size();
+  TDouble2DArray l(n, TDoubleArray(n, 0.0));
+  for (size_t i = 0; i < n; ++i) {
+    double s = a[i][i];
+    for (size_t k = 0; k < i; ++k) s -= l[k][i] * l[k][i];
+    const double d = std::sqrt(s);
+    l[i][i] = d;
+    for (size_t j = i + 1; j < n; ++j) {
+      double t = a[i][j];
+      for (size_t k = 0; k < i; ++k) t -= l[k][j] * l[k][i];
+      l[i][j] = t / d;
+    }
+  }
+  return l;
+}
+
+// Sizes across the blocks and halvings of the factorisation: the blocking
+// must not change a bit.
+TEST(MatrixCholesky, BlockedFactorEqualsTheTextbookLoopBitForBit) {
+  for (size_t n : {1, 2, 11, 12, 13, 47, 48, 49, 100, 131}) {
+    const auto spd = RandomSpd(n, n);
+    auto a = MakeMatrix(spd);
+    auto l = MakeMatrix({{0}});
+    ASSERT_TRUE(a->CholeskyDecomp(l.get())) << n;
+    EXPECT_EQ(Cols(*l), TextbookCholesky(spd)) << n;
+  }
+}
+
 TEST(MatrixCholesky, RejectsWithoutTouchingAnything) {
   const auto bad = FromRows({{1, 2}, {2, 1}});  // indefinite
   auto a = MakeMatrix(bad);
@@ -152,6 +183,13 @@ TEST(MatrixCholesky, RejectsWithoutTouchingAnything) {
   EXPECT_FALSE(z->CholeskyDecomp(l.get()));
   EXPECT_EQ(Cols(*l), TDouble2DArray({{3}}));
   EXPECT_FALSE(a->CholeskyDecomp(nullptr));
+  // Not positive definite only in the last block: still nothing changes.
+  auto late = RandomSpd(120, 9);
+  late[110][110] = -1.0;
+  auto b = MakeMatrix(late);
+  EXPECT_FALSE(b->CholeskyDecomp(l.get()));
+  EXPECT_EQ(Cols(*b), late);
+  EXPECT_EQ(Cols(*l), TDouble2DArray({{3}}));
   EXPECT_FALSE(MakeMatrix(RandomCols(2, 3, 1))->CholeskyDecomp(l.get()));
 }
 
