@@ -5,6 +5,7 @@
 // cell is the plain sum of the textbook loop.
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <vector>
 
 #include "num/matrix/matrix_impl.hpp"
@@ -94,15 +95,12 @@ void GemmSimple(int64_t m, int64_t n, int64_t k, const Operands& o, double* cons
 template <int64_t MR>
 void PackA(const Operands& o, int64_t i0, int64_t mc, int64_t p0, int64_t kc, double* dst) {
   if (!o.TransA) {
-    // Column by column, so each column of A is read in one stretch; the
-    // fixed-size copies of full panels compile to vector moves.
+    // Column by column, so each column of A is read in one stretch.
     const int64_t full = mc / MR * MR;
     for (int64_t p = 0; p < kc; ++p) {
       const double* a = o.A[p0 + p] + i0;
-      for (int64_t q = 0; q < full; q += MR) {
-        double* out = dst + q * kc + p * MR;
-        for (int64_t r = 0; r < MR; ++r) out[r] = a[q + r];
-      }
+      for (int64_t q = 0; q < full; q += MR)
+        std::memcpy(dst + q * kc + p * MR, a + q, MR * sizeof(double));
       if (full < mc) {
         double* out = dst + full * kc + p * MR;
         for (int64_t r = 0; r < MR; ++r) out[r] = full + r < mc ? a[full + r] : 0.0;
@@ -279,12 +277,16 @@ __attribute__((target("avx2"))) void KernelAvx2(int64_t kc, const double* Ap, co
 // The blocked product with a micro-kernel of MR rows.
 template <int64_t MR>
 void GemmBlocked(int64_t m, int64_t n, int64_t k, const Operands& o, double* const* C,
+                 TGemmBuffers& buffers,
                  KernelFn kernel) {
   const int64_t mcMax = std::min(kMC, (m + MR - 1) / MR * MR);
   const int64_t ncMax = std::min(kNC, (n + kNR - 1) / kNR * kNR);
   const int64_t kcMax = std::min(kKC, k);
-  std::vector<double> packA(static_cast<size_t>(mcMax * kcMax));
-  std::vector<double> packB(static_cast<size_t>(ncMax * kcMax));
+  std::vector<double>& packA = buffers.A;
+  std::vector<double>& packB = buffers.B;
+  // Grown, never shrunk: a caller's buffers serve many products.
+  if (packA.size() < static_cast<size_t>(mcMax * kcMax)) packA.resize(static_cast<size_t>(mcMax * kcMax));
+  if (packB.size() < static_cast<size_t>(ncMax * kcMax)) packB.resize(static_cast<size_t>(ncMax * kcMax));
   double edge[kNR][MR];
   double* edgeCols[kNR];
   for (int64_t j = 0; j < kNR; ++j) edgeCols[j] = edge[j];
@@ -340,7 +342,9 @@ namespace {
 
 template <bool Sub>
 void GemmAny(int64_t m, int64_t n, int64_t k, const Operands& o, double* const* C,
-             TGemmPath Path) {
+             TGemmPath Path, TGemmBuffers* Buffers) {
+  TGemmBuffers local;
+  TGemmBuffers& buffers = Buffers != nullptr ? *Buffers : local;
   if (m <= 0 || n <= 0 || k <= 0) return;
   if (Path == TGemmPath::gpAuto) {
     if (m * n * k <= kSmall)
@@ -355,18 +359,18 @@ void GemmAny(int64_t m, int64_t n, int64_t k, const Operands& o, double* const* 
 #ifdef ZEL_GEMM_X86
     case TGemmPath::gpAvx2:
       if (GemmHasAvx2()) {
-        GemmBlocked<8>(m, n, k, o, C, KernelAvx2<Sub>);
+        GemmBlocked<8>(m, n, k, o, C, buffers, KernelAvx2<Sub>);
         return;
       }
-      GemmBlocked<4>(m, n, k, o, C, KernelSse2<Sub>);
+      GemmBlocked<4>(m, n, k, o, C, buffers, KernelSse2<Sub>);
       return;
     case TGemmPath::gpSse2:
     default:
-      GemmBlocked<4>(m, n, k, o, C, KernelSse2<Sub>);
+      GemmBlocked<4>(m, n, k, o, C, buffers, KernelSse2<Sub>);
       return;
 #else
     default:
-      GemmBlocked<4>(m, n, k, o, C, KernelPortable<4, Sub>);
+      GemmBlocked<4>(m, n, k, o, C, buffers, KernelPortable<4, Sub>);
       return;
 #endif
   }
@@ -381,13 +385,15 @@ void SubtractScaled(double* y, const double* x, double a, int64_t n) {
 }
 
 void Gemm(int64_t m, int64_t n, int64_t k, const double* const* A, bool TransA,
-          const double* const* B, bool TransB, double* const* C, TGemmPath Path) {
-  GemmAny<false>(m, n, k, Operands{A, TransA, B, TransB}, C, Path);
+          const double* const* B, bool TransB, double* const* C, TGemmPath Path,
+          TGemmBuffers* Buffers) {
+  GemmAny<false>(m, n, k, Operands{A, TransA, B, TransB}, C, Path, Buffers);
 }
 
 void GemmSubtract(int64_t m, int64_t n, int64_t k, const double* const* A, bool TransA,
-                  const double* const* B, bool TransB, double* const* C, TGemmPath Path) {
-  GemmAny<true>(m, n, k, Operands{A, TransA, B, TransB}, C, Path);
+                  const double* const* B, bool TransB, double* const* C, TGemmPath Path,
+                  TGemmBuffers* Buffers) {
+  GemmAny<true>(m, n, k, Operands{A, TransA, B, TransB}, C, Path, Buffers);
 }
 
 }  // namespace zel::matrix_detail

@@ -74,14 +74,22 @@ void SubtractScaled(double* y, const double* x, double a, int64_t n);
 // True when the AVX2 kernel can run on this processor.
 bool GemmHasAvx2();
 
-// Throws std::bad_alloc when the pack buffers cannot be had.
+// Pack buffers kept by a caller that makes many products in a row, so that
+// each product does not allocate (and fault in) its own. One per thread.
+struct TGemmBuffers {
+  std::vector<double> A;
+  std::vector<double> B;
+};
+
+// Throws std::bad_alloc when the pack buffers cannot be had. Buffers may be
+// null (the product allocates its own).
 void Gemm(int64_t m, int64_t n, int64_t k, const double* const* A, bool TransA,
           const double* const* B, bool TransB, double* const* C,
-          TGemmPath Path = TGemmPath::gpAuto);
+          TGemmPath Path = TGemmPath::gpAuto, TGemmBuffers* Buffers = nullptr);
 // C -= op(A) op(B) in the same way: C(i, j) = C(i, j) - op(A)(i, p) *
 // op(B)(p, j) term by term in increasing p.
 void GemmSubtract(int64_t m, int64_t n, int64_t k, const double* const* A, bool TransA,
                   const double* const* B, bool TransB, double* const* C,
-                  TGemmPath Path = TGemmPath::gpAuto);
+                  TGemmPath Path = TGemmPath::gpAuto, TGemmBuffers* Buffers = nullptr);
 
 }  // namespace zel::matrix_detail

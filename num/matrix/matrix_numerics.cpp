@@ -107,7 +107,7 @@ private:
     dst_.resize(static_cast<size_t>(cw));
     for (int64_t j = 0; j < cw; ++j) dst_[static_cast<size_t>(j)] = Col(c0 + j) + c0;
     matrix_detail::GemmSubtract(n_ - c0, cw, k1 - k0, left_.data(), false, left_.data(), true,
-                                dst_.data());
+                                dst_.data(), matrix_detail::TGemmPath::gpAuto, &buffers_);
   }
 
   // Factors columns c0 .. c0 + cw - 1, already cleared of every column
@@ -135,6 +135,7 @@ private:
   double *const *cols_;
   std::vector<const double *> left_;
   std::vector<double *> dst_;
+  matrix_detail::TGemmBuffers buffers_;
 };
 
 }  // namespace
@@ -150,9 +151,15 @@ bool TMatrix::CholeskyDecomp(TMatrix *MatL) {
     cols[c] = l[c].data();
   }
   if (!TCholesky(FNCol, cols.data()).Factor()) return false;
-  // L^T into the strict upper triangle: row c of column r > c.
-  for (size_t c = 0; c < n; ++c)
-    for (size_t r = c + 1; r < n; ++r) Mat[r][c] = l[c][r];
+  // L^T into the strict upper triangle (row c of column r > c), in tiles so
+  // that both sides stay in cache.
+  constexpr size_t kTile = 32;
+  for (size_t c0 = 0; c0 < n; c0 += kTile)
+    for (size_t r0 = c0; r0 < n; r0 += kTile)
+      for (size_t r = r0; r < std::min(n, r0 + kTile); ++r) {
+        double *dst = Mat[r].data();
+        for (size_t c = c0; c < std::min(r, c0 + kTile); ++c) dst[c] = l[c][r];
+      }
   Changed();
   MatL->StoreAll(std::move(l));
   MatL->Changed();

@@ -41,7 +41,8 @@ int32_t BlockWidth(int32_t b, int32_t n) { return std::min(kBlock, n - b * kBloc
 // res (zero on entry) and mirrored afterwards; the mirror writes only cells
 // of rows inside this block, which no other block touches.
 void SquareBlock(const TDouble2DArray &a, TDouble2DArray &res, int32_t b, double norm,
-                 std::vector<const double *> &src, std::vector<double *> &dst) {
+                 std::vector<const double *> &src, std::vector<double *> &dst,
+                 matrix_detail::TGemmBuffers &buffers) {
   const auto n = static_cast<int32_t>(a.size());
   const auto rows = static_cast<int64_t>(a.front().size());
   const int32_t j0 = b * kBlock;
@@ -52,7 +53,8 @@ void SquareBlock(const TDouble2DArray &a, TDouble2DArray &res, int32_t b, double
   dst.resize(static_cast<size_t>(w));
   for (int32_t j = 0; j < w; ++j) dst[static_cast<size_t>(j)] = res[static_cast<size_t>(j0 + j)].data();
   // res(i, j) = Sum_r a(r, i) a(r, j): A^T times the block's columns.
-  matrix_detail::Gemm(end, w, rows, src.data(), true, src.data() + j0, false, dst.data());
+  matrix_detail::Gemm(end, w, rows, src.data(), true, src.data() + j0, false, dst.data(),
+                      matrix_detail::TGemmPath::gpAuto, &buffers);
   for (int32_t j = j0; j < end; ++j) {
     double *col = res[static_cast<size_t>(j)].data();
     for (int32_t i = 0; i <= j; ++i) {
@@ -83,12 +85,13 @@ bool SquareThreaded(const TDouble2DArray &a, TDouble2DArray &res, double norm, i
   auto work = [&]() {
     std::vector<const double *> src;
     std::vector<double *> dst;
+    matrix_detail::TGemmBuffers buffers;
     try {
       while (!stop.load(std::memory_order_relaxed)) {
         const int32_t ticket = next.fetch_add(1);
         if (ticket >= blocks) break;
         const int32_t b = BlockOfTicket(ticket, n);
-        SquareBlock(a, res, b, norm, src, dst);
+        SquareBlock(a, res, b, norm, src, dst, buffers);
         {
           const std::lock_guard<std::mutex> lock(mu);
           finished += BlockWidth(b, n);
@@ -158,6 +161,7 @@ bool TMatrix::Square(TMatrix *MatRes, double Norm, int32_t NThreads) const {
     if (nt == 1) {
       std::vector<const double *> src;
       std::vector<double *> dst;
+      matrix_detail::TGemmBuffers buffers;
       for (int32_t ticket = 0; ticket < blocks; ++ticket) {
         if (AbortMathProc.load()) {
           ok = false;
@@ -165,7 +169,7 @@ bool TMatrix::Square(TMatrix *MatRes, double Norm, int32_t NThreads) const {
         }
         const int32_t b = BlockOfTicket(ticket, FNCol);
         for (int32_t h = 0; h < BlockWidth(b, FNCol); ++h) ReportProgress();
-        SquareBlock(Mat, res, b, Norm, src, dst);
+        SquareBlock(Mat, res, b, Norm, src, dst, buffers);
       }
     } else {
       ok = SquareThreaded(Mat, res, Norm, nt);
