@@ -757,7 +757,10 @@ public:
   int32_t CalcHatMatrix(TMatrix* HatMat) const;
   // Cholesky decomposition of a symmetric positive definite matrix, read
   // from its lower triangle and diagonal: L(j, i) = (a(j, i) - Sum_{k<i}
-  // L(i, k) L(j, k)) / L(i, i), L(i, i) = sqrt of the same sum. On success
+  // L(i, k) L(j, k)) / L(i, i), L(i, i) = sqrt of the same sum, the
+  // products taken off one by one in increasing k. Computed in blocks of
+  // columns with the packed matrix product kernel; the result equals the
+  // plain column loop bit for bit. On success
   // MatL is resized to n x n and receives L with its strict upper triangle
   // zero (stored cell by cell), the strict upper triangle of this matrix
   // is overwritten by L^T (its lower triangle and diagonal stay, OnChange
