@@ -1,16 +1,22 @@
 // Singular value decomposition (Golub-Reinsch) over column storage and its
-// TMatrix form.
+// TMatrix form. The element loops run in the kernels of
+// matrix_svd_kernels.cpp; with write hooks set, the same arithmetic runs in
+// plain loops that fire after every element, so both give the same bits.
 #include <algorithm>
 #include <cmath>
 #include <functional>
 #include <vector>
 
 #include "core/zel_zelbase.hpp"
+#include "num/matrix/matrix_svd_kernels_impl.hpp"
 #include "num/matrix/zel_matrix.hpp"
 
 namespace zel {
 
 namespace {
+
+using matrix_detail::TSvdKernels;
+using matrix_detail::TSvdPath;
 
 // sqrt(a^2 + b^2) without destructive overflow or underflow.
 double Pythag(double a, double b) {
@@ -40,13 +46,17 @@ bool StepAndAbort() {
   return AbortMathProc.load();
 }
 
-}  // namespace
-
-bool SVDecompose(int32_t m, int32_t n, double* const* a, double* w, double* const* v,
-                 const TSvdHooks* hooks) {
-  if (m < 1 || n < 1) return false;
-  const bool fa = hooks != nullptr && hooks->OnWriteA;
-  const bool fv = hooks != nullptr && hooks->OnWriteV;
+// The decomposition; Hooked fires the write hooks after every element and
+// then keeps the textbook loop order, otherwise the kernels do the loops.
+template <bool Hooked>
+bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const* v,
+               const TSvdHooks* hooks, const TSvdKernels& K) {
+  bool fa = false;
+  bool fv = false;
+  if constexpr (Hooked) {
+    fa = static_cast<bool>(hooks->OnWriteA);
+    fv = static_cast<bool>(hooks->OnWriteV);
+  }
   // 1-based accessors: A(r, c) is row r, column c.
   auto A = [a](int32_t r, int32_t c) -> double& {
     return a[static_cast<size_t>(c - 1)][static_cast<size_t>(r - 1)];
@@ -56,14 +66,52 @@ bool SVDecompose(int32_t m, int32_t n, double* const* a, double* w, double* cons
   };
   auto W = [w](int32_t i) -> double& { return w[static_cast<size_t>(i - 1)]; };
   auto FA = [&]() {
-    if (fa) hooks->OnWriteA();
+    if constexpr (Hooked)
+      if (fa) hooks->OnWriteA();
   };
   auto FV = [&]() {
-    if (fv) hooks->OnWriteV();
+    if constexpr (Hooked)
+      if (fv) hooks->OnWriteV();
+  };
+  // y += f x over len elements of a (fire = FA) or v (fire = FV).
+  auto Axpy = [&K](double f, const double* x, double* y, int64_t len, auto fire) {
+    if constexpr (Hooked) {
+      for (int64_t k = 0; k < len; ++k) {
+        y[k] += f * x[k];
+        fire();
+      }
+    } else {
+      K.Axpy(f, x, y, len);
+    }
+  };
+  // Rotation of columns p, q (x, y) of a to (x c + y s, y c - x s).
+  auto RotateA = [&](int32_t p, int32_t q, double c, double s) {
+    if constexpr (Hooked) {
+      for (int32_t j = 1; j <= m; ++j) {
+        const double y = A(j, p);
+        const double z = A(j, q);
+        A(j, p) = y * c + z * s;
+        FA();
+        A(j, q) = z * c - y * s;
+        FA();
+      }
+    } else {
+      double* const pair[2] = {a[p - 1], a[q - 1]};
+      K.RotateSeq(pair, m, 1, &c, &s);
+    }
   };
   std::vector<double> rv1v(static_cast<size_t>(n) + 1, 0.0);
   auto E = [&rv1v](int32_t i) -> double& { return rv1v[static_cast<size_t>(i)]; };
+  // Row sums of a Householder update (hooked form), or a row of a copied
+  // into contiguous memory.
   std::vector<double> sums(static_cast<size_t>(std::max(m, n)) + 1, 0.0);
+  // Rotations of one QR sweep, gathered so that the kernels apply the whole
+  // sweep in one pass over v and one over a.
+  std::vector<double> rots(4 * static_cast<size_t>(n));
+  double* const cv = rots.data();
+  double* const sv = cv + n;
+  double* const ca = sv + n;
+  double* const sa = ca + n;
 
   double g = 0.0;
   double scale = 0.0;
@@ -79,29 +127,28 @@ bool SVDecompose(int32_t m, int32_t n, double* const* a, double* w, double* cons
     E(i) = scale * g;
     g = s = scale = 0.0;
     if (i <= m) {
-      for (int32_t k = i; k <= m; ++k) scale += std::fabs(A(k, i));
+      // Column i from row i down.
+      double* ci = &A(i, i);
+      const int64_t len = m - i + 1;
+      for (int64_t k = 0; k < len; ++k) scale += std::fabs(ci[k]);
       if (scale != 0.0) {
-        for (int32_t k = i; k <= m; ++k) {
-          A(k, i) /= scale;
+        for (int64_t k = 0; k < len; ++k) {
+          ci[k] /= scale;
           FA();
-          s += A(k, i) * A(k, i);
+          s += ci[k] * ci[k];
         }
-        f = A(i, i);
+        f = ci[0];
         g = -SignOf(std::sqrt(s), f);
         h = f * g - s;
-        A(i, i) = f - g;
+        ci[0] = f - g;
         FA();
         for (int32_t j = l; j <= n; ++j) {
-          s = 0.0;
-          for (int32_t k = i; k <= m; ++k) s += A(k, i) * A(k, j);
-          f = s / h;
-          for (int32_t k = i; k <= m; ++k) {
-            A(k, j) += f * A(k, i);
-            FA();
-          }
+          double* cj = &A(i, j);
+          f = K.Dot(ci, cj, len) / h;
+          Axpy(f, ci, cj, len, FA);
         }
-        for (int32_t k = i; k <= m; ++k) {
-          A(k, i) *= scale;
+        for (int64_t k = 0; k < len; ++k) {
+          ci[k] *= scale;
           FA();
         }
       }
@@ -122,21 +169,25 @@ bool SVDecompose(int32_t m, int32_t n, double* const* a, double* w, double* cons
         A(i, l) = f - g;
         FA();
         for (int32_t k = l; k <= n; ++k) E(k) = A(i, k) / h;
-        // Rows l..m, run down the columns (contiguous); every row's sum
-        // still adds its terms in increasing k.
-        std::fill(sums.begin(), sums.end(), 0.0);
-        for (int32_t k = l; k <= n; ++k) {
-          const double aik = A(i, k);
-          const double* col = a[static_cast<size_t>(k - 1)];
-          for (int32_t j = l; j <= m; ++j) sums[static_cast<size_t>(j)] += col[j - 1] * aik;
-        }
-        for (int32_t k = l; k <= n; ++k) {
-          const double ek = E(k);
-          double* col = a[static_cast<size_t>(k - 1)];
-          for (int32_t j = l; j <= m; ++j) {
-            col[j - 1] += sums[static_cast<size_t>(j)] * ek;
-            FA();
+        // Rows l..m: each row's sum adds its terms in increasing k.
+        if constexpr (Hooked) {
+          std::fill(sums.begin(), sums.end(), 0.0);
+          for (int32_t k = l; k <= n; ++k) {
+            const double aik = A(i, k);
+            const double* col = a[static_cast<size_t>(k - 1)];
+            for (int32_t j = l; j <= m; ++j) sums[static_cast<size_t>(j)] += col[j - 1] * aik;
           }
+          for (int32_t k = l; k <= n; ++k) {
+            const double ek = E(k);
+            double* col = a[static_cast<size_t>(k - 1)];
+            for (int32_t j = l; j <= m; ++j) {
+              col[j - 1] += sums[static_cast<size_t>(j)] * ek;
+              FA();
+            }
+          }
+        } else {
+          for (int32_t k = l; k <= n; ++k) sums[static_cast<size_t>(k - l)] = A(i, k);
+          K.ReflectRows(a + (l - 1), n - l + 1, l - 1, m, sums.data(), &E(l));
         }
         for (int32_t k = l; k <= n; ++k) {
           A(i, k) *= scale;
@@ -151,20 +202,19 @@ bool SVDecompose(int32_t m, int32_t n, double* const* a, double* w, double* cons
     if (StepAndAbort()) return false;
     if (i < n) {
       if (g != 0.0) {
+        const int64_t len = n - l + 1;
         // Double division avoids a possible underflow.
         for (int32_t j = l; j <= n; ++j) {
           V(j, i) = (A(i, j) / A(i, l)) / g;
           FV();
         }
         // Row i of A once into contiguous memory.
-        for (int32_t k = l; k <= n; ++k) sums[static_cast<size_t>(k)] = A(i, k);
+        for (int32_t k = l; k <= n; ++k) sums[static_cast<size_t>(k - l)] = A(i, k);
+        const double* vi = &V(l, i);
         for (int32_t j = l; j <= n; ++j) {
-          s = 0.0;
-          for (int32_t k = l; k <= n; ++k) s += sums[static_cast<size_t>(k)] * V(k, j);
-          for (int32_t k = l; k <= n; ++k) {
-            V(k, j) += s * V(k, i);
-            FV();
-          }
+          double* vj = &V(l, j);
+          s = K.Dot(sums.data(), vj, len);
+          Axpy(s, vi, vj, len, FV);
         }
       }
       for (int32_t j = l; j <= n; ++j) {
@@ -187,24 +237,23 @@ bool SVDecompose(int32_t m, int32_t n, double* const* a, double* w, double* cons
       A(i, j) = 0.0;
       FA();
     }
+    double* ci = &A(i, i);
+    const int64_t len = m - i + 1;
     if (g != 0.0) {
       g = 1.0 / g;
       for (int32_t j = l; j <= n; ++j) {
-        s = 0.0;
-        for (int32_t k = l; k <= m; ++k) s += A(k, i) * A(k, j);
-        f = (s / A(i, i)) * g;
-        for (int32_t k = i; k <= m; ++k) {
-          A(k, j) += f * A(k, i);
-          FA();
-        }
+        double* cj = &A(i, j);
+        s = K.Dot(ci + 1, cj + 1, len - 1);
+        f = (s / ci[0]) * g;
+        Axpy(f, ci, cj, len, FA);
       }
-      for (int32_t j = i; j <= m; ++j) {
-        A(j, i) *= g;
+      for (int64_t k = 0; k < len; ++k) {
+        ci[k] *= g;
         FA();
       }
     } else {
-      for (int32_t j = i; j <= m; ++j) {
-        A(j, i) = 0.0;
+      for (int64_t k = 0; k < len; ++k) {
+        ci[k] = 0.0;
         FA();
       }
     }
@@ -241,14 +290,7 @@ bool SVDecompose(int32_t m, int32_t n, double* const* a, double* w, double* cons
           h = 1.0 / h;
           c = g * h;
           s = -f * h;
-          for (int32_t j = 1; j <= m; ++j) {
-            const double y = A(j, nm);
-            const double z = A(j, i);
-            A(j, nm) = y * c + z * s;
-            FA();
-            A(j, i) = z * c - y * s;
-            FA();
-          }
+          RotateA(nm, i, c, s);
         }
       }
       double z = W(k);
@@ -275,7 +317,8 @@ bool SVDecompose(int32_t m, int32_t n, double* const* a, double* w, double* cons
       f = ((y - z) * (y + z) + (g - h) * (g + h)) / (2.0 * h * y);
       g = Pythag(f, 1.0);
       f = ((x - z) * (x + z) + h * ((y / (f + SignOf(g, f))) - h)) / x;
-      // Next QR transformation.
+      // Next QR transformation. The rotations depend only on w and e, so
+      // unhooked they are gathered and applied after the sweep.
       double c = 1.0;
       s = 1.0;
       for (int32_t j = l; j <= nm; ++j) {
@@ -292,13 +335,18 @@ bool SVDecompose(int32_t m, int32_t n, double* const* a, double* w, double* cons
         g = g * c - x * s;
         h = y * s;
         y *= c;
-        for (int32_t jj = 1; jj <= n; ++jj) {
-          x = V(jj, j);
-          z = V(jj, i);
-          V(jj, j) = x * c + z * s;
-          FV();
-          V(jj, i) = z * c - x * s;
-          FV();
+        if constexpr (Hooked) {
+          for (int32_t jj = 1; jj <= n; ++jj) {
+            const double p = V(jj, j);
+            const double q = V(jj, i);
+            V(jj, j) = p * c + q * s;
+            FV();
+            V(jj, i) = q * c - p * s;
+            FV();
+          }
+        } else {
+          cv[j - l] = c;
+          sv[j - l] = s;
         }
         z = Pythag(f, h);
         W(j) = z;
@@ -309,14 +357,16 @@ bool SVDecompose(int32_t m, int32_t n, double* const* a, double* w, double* cons
         }
         f = c * g + s * y;
         x = c * y - s * g;
-        for (int32_t jj = 1; jj <= m; ++jj) {
-          y = A(jj, j);
-          z = A(jj, i);
-          A(jj, j) = y * c + z * s;
-          FA();
-          A(jj, i) = z * c - y * s;
-          FA();
+        if constexpr (Hooked) {
+          RotateA(j, i, c, s);
+        } else {
+          ca[j - l] = c;
+          sa[j - l] = s;
         }
+      }
+      if constexpr (!Hooked) {
+        K.RotateSeq(v + (l - 1), n, nm - l + 1, cv, sv);
+        K.RotateSeq(a + (l - 1), m, nm - l + 1, ca, sa);
       }
       E(l) = 0.0;
       E(k) = f;
@@ -324,6 +374,26 @@ bool SVDecompose(int32_t m, int32_t n, double* const* a, double* w, double* cons
     }
   }
   return ok;
+}
+
+}  // namespace
+
+namespace matrix_detail {
+
+bool SVDecomposeOn(TSvdPath path, int32_t m, int32_t n, double* const* a, double* w,
+                   double* const* v, const TSvdHooks* hooks) {
+  if (m < 1 || n < 1) return false;
+  const TSvdKernels& K = SvdKernels(path);
+  if (hooks != nullptr && (hooks->OnWriteA || hooks->OnWriteV))
+    return Decompose<true>(m, n, a, w, v, hooks, K);
+  return Decompose<false>(m, n, a, w, v, hooks, K);
+}
+
+}  // namespace matrix_detail
+
+bool SVDecompose(int32_t m, int32_t n, double* const* a, double* w, double* const* v,
+                 const TSvdHooks* hooks) {
+  return matrix_detail::SVDecomposeOn(TSvdPath::spAuto, m, n, a, w, v, hooks);
 }
 
 bool SVDecompose(int32_t m, int32_t n, TDouble2DArray& a, TDoubleArray& w, TDouble2DArray& v) {

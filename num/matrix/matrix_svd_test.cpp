@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/zel_random.hpp"
 #include "core/zel_zelbase.hpp"
+#include "num/matrix/matrix_svd_kernels_impl.hpp"
 #include "num/matrix/matrix_test_detail.hpp"
 #include "num/matrix/zel_matrix.hpp"
 
@@ -156,6 +160,215 @@ TEST(MatrixSvd, StopsWhenAborted) {
   const bool ok = SVDecompose(3, 3, a, w, v);
   AbortMathProc = false;
   EXPECT_FALSE(ok);
+}
+
+// ---------------------------------------------------------------------------
+// Kernels and instruction-set paths
+// ---------------------------------------------------------------------------
+
+using matrix_detail::SvdKernels;
+using matrix_detail::SVDecomposeOn;
+using matrix_detail::TSvdKernels;
+using matrix_detail::TSvdPath;
+
+// spAvx2 falls back to SSE2 where the processor lacks AVX2.
+constexpr TSvdPath kAllPaths[] = {TSvdPath::spScalar, TSvdPath::spSse2, TSvdPath::spAvx2,
+                                  TSvdPath::spAuto};
+
+bool SameBits(double x, double y) { return std::memcmp(&x, &y, sizeof x) == 0; }
+
+bool SameBits(const TDoubleArray& x, const TDoubleArray& y) {
+  return x.size() == y.size() && (x.empty() || std::memcmp(x.data(), y.data(), x.size() * sizeof(double)) == 0);
+}
+
+bool SameBits(const TDouble2DArray& x, const TDouble2DArray& y) {
+  if (x.size() != y.size()) return false;
+  for (size_t i = 0; i < x.size(); ++i)
+    if (!SameBits(x[i], y[i])) return false;
+  return true;
+}
+
+TDoubleArray RandomVec(size_t n, uint64_t seed) {
+  SetRandSeed(seed);
+  TDoubleArray x(n);
+  for (double& e : x) e = Random() - 0.5;
+  return x;
+}
+
+std::vector<double*> Ptrs(TDouble2DArray& cols, size_t offset = 0) {
+  std::vector<double*> p;
+  for (auto& c : cols) p.push_back(c.data() + offset);
+  return p;
+}
+
+// Lengths up to 41 cover every block size (16, 8, 4, 2) with every tail;
+// the data start one element in, off the allocation's alignment.
+TEST(MatrixSvdKernels, DotIsAccurateAndIdenticalOnEveryPath) {
+  for (int64_t n = 0; n <= 41; ++n) {
+    const TDoubleArray x = RandomVec(static_cast<size_t>(n) + 1, 100 + static_cast<uint64_t>(n));
+    const TDoubleArray y = RandomVec(static_cast<size_t>(n) + 1, 200 + static_cast<uint64_t>(n));
+    long double exact = 0;
+    double magnitude = 0;
+    for (int64_t k = 1; k <= n; ++k) {
+      exact += static_cast<long double>(x[k]) * y[k];
+      magnitude += std::fabs(x[k] * y[k]);
+    }
+    const double ref = SvdKernels(TSvdPath::spScalar).Dot(x.data() + 1, y.data() + 1, n);
+    EXPECT_NEAR(ref, static_cast<double>(exact), 2 * static_cast<double>(n + 1) * kEps * magnitude) << n;
+    for (TSvdPath path : kAllPaths)
+      EXPECT_TRUE(SameBits(SvdKernels(path).Dot(x.data() + 1, y.data() + 1, n), ref))
+          << "n " << n << " path " << static_cast<int>(path);
+  }
+}
+
+TEST(MatrixSvdKernels, ElementLoopsMatchTheTextbookLoopsBitForBit) {
+  for (TSvdPath path : kAllPaths) {
+    const TSvdKernels& K = SvdKernels(path);
+    for (int64_t n = 0; n <= 41; ++n) {
+      // y += f x; the guard element behind y must stay.
+      const TDoubleArray x = RandomVec(static_cast<size_t>(n) + 1, 300 + static_cast<uint64_t>(n));
+      TDoubleArray y = RandomVec(static_cast<size_t>(n) + 2, 400 + static_cast<uint64_t>(n));
+      TDoubleArray want = y;
+      for (int64_t k = 0; k < n; ++k) want[k + 1] += 0.37 * x[k + 1];
+      K.Axpy(0.37, x.data() + 1, y.data() + 1, n);
+      EXPECT_TRUE(SameBits(y, want)) << "axpy n " << n << " path " << static_cast<int>(path);
+    }
+    for (int64_t rows = 0; rows <= 37; ++rows)
+      for (int64_t count = 0; count <= 4; ++count) {
+        const size_t nc = static_cast<size_t>(count) + 1;
+        TDouble2DArray cols(nc);
+        for (size_t c = 0; c < nc; ++c) cols[c] = RandomVec(static_cast<size_t>(rows) + 2, 500 + c);
+        // Rotation c, s (any values: the kernels do not rely on c^2 + s^2 = 1)
+        // and then the Householder u, e.
+        const TDoubleArray cs = RandomVec(nc, 600 + static_cast<uint64_t>(rows));
+        const TDoubleArray sn = RandomVec(nc, 700 + static_cast<uint64_t>(rows));
+        // Reference: one rotation after the other over whole columns.
+        TDouble2DArray want = cols;
+        for (int64_t t = 0; t < count; ++t)
+          for (int64_t r = 1; r <= rows; ++r) {
+            const double p = want[t][r], q = want[t + 1][r];
+            want[t][r] = p * cs[t] + q * sn[t];
+            want[t + 1][r] = q * cs[t] - p * sn[t];
+          }
+        std::vector<double*> p = Ptrs(cols, 1);
+        K.RotateSeq(p.data(), rows, count, cs.data(), sn.data());
+        EXPECT_TRUE(SameBits(cols, want)) << "rotations rows " << rows << " count " << count;
+
+        // Householder update of rows r0 .. r1 - 1 over nc columns.
+        const int64_t r0 = rows % 3;
+        cols = want;
+        for (int64_t r = r0; r < rows; ++r) {
+          double t = 0;
+          for (size_t k = 0; k < nc; ++k) t += want[k][r] * cs[k];
+          for (size_t k = 0; k < nc; ++k) want[k][r] += t * sn[k];
+        }
+        p = Ptrs(cols);
+        K.ReflectRows(p.data(), static_cast<int64_t>(nc), r0, rows, cs.data(), sn.data());
+        EXPECT_TRUE(SameBits(cols, want)) << "reflection rows " << r0 << ".." << rows << " columns " << nc;
+      }
+  }
+}
+
+// Shapes with every kind of vector tail, and an upper bidiagonal matrix
+// with a zero on the diagonal, which takes the cancellation branch.
+std::vector<TDouble2DArray> OddShapes() {
+  std::vector<TDouble2DArray> out = {RandomCols(1, 1, 21),  RandomCols(7, 1, 22),  RandomCols(1, 7, 23),
+                                     RandomCols(5, 7, 24),  RandomCols(7, 5, 25),  RandomCols(21, 37, 26),
+                                     RandomCols(37, 21, 27), RandomCols(45, 70, 28)};
+  out.push_back({{1, 0, 0, 0}, {0.5, 0, 0, 0}, {0, 0.7, 2, 0}, {0, 0, 0.4, 3}});
+  return out;
+}
+
+struct TSvdRun {
+  TDouble2DArray u, v;
+  TDoubleArray w;
+  bool ok = false;
+};
+
+TSvdRun RunSvd(const TDouble2DArray& a0, TSvdPath path, const TSvdHooks* hooks) {
+  TSvdRun r;
+  const size_t n = a0.size();
+  r.u = a0;
+  r.v.assign(n, TDoubleArray(n, -1.0));
+  r.w.assign(n, -1.0);
+  std::vector<double*> pa = Ptrs(r.u), pv = Ptrs(r.v);
+  r.ok = SVDecomposeOn(path, static_cast<int32_t>(a0.front().size()), static_cast<int32_t>(n), pa.data(),
+                       r.w.data(), pv.data(), hooks);
+  return r;
+}
+
+TEST(MatrixSvd, DecomposesShapesWithVectorTails) {
+  for (const auto& a : OddShapes()) CheckDecomposition(a);
+}
+
+TEST(MatrixSvd, EveryPathHookedOrNotGivesTheSameBits) {
+  int64_t writes = 0;
+  TSvdHooks both;
+  both.OnWriteA = [&] { ++writes; };
+  both.OnWriteV = [&] { ++writes; };
+  TSvdHooks onlyV;
+  onlyV.OnWriteV = [&] { ++writes; };
+  const TSvdHooks none;
+  const TSvdHooks* const hookSets[] = {nullptr, &none, &both, &onlyV};
+  for (const auto& a : OddShapes()) {
+    const TSvdRun ref = RunSvd(a, TSvdPath::spScalar, nullptr);
+    ASSERT_TRUE(ref.ok);
+    for (TSvdPath path : kAllPaths)
+      for (const TSvdHooks* hooks : hookSets) {
+        writes = 0;
+        const TSvdRun r = RunSvd(a, path, hooks);
+        const std::string what = std::to_string(a.front().size()) + "x" + std::to_string(a.size()) + " path " +
+                                 std::to_string(static_cast<int>(path));
+        EXPECT_TRUE(r.ok) << what;
+        EXPECT_TRUE(SameBits(r.u, ref.u)) << what;
+        EXPECT_TRUE(SameBits(r.w, ref.w)) << what;
+        EXPECT_TRUE(SameBits(r.v, ref.v)) << what;
+        if (hooks == &both || hooks == &onlyV) {
+          EXPECT_GT(writes, 0) << what;
+        }
+      }
+  }
+}
+
+// Between two hook calls at most one element changes, in the matrix whose
+// hook fired, and nothing changes after the last call.
+TEST(MatrixSvd, HooksFireAfterEveryElementWritten) {
+  const std::vector<TDouble2DArray> shapes = {RandomCols(5, 7, 31), RandomCols(7, 5, 32), OddShapes().back()};
+  for (const auto& a0 : shapes) {
+    const size_t n = a0.size();
+    TDouble2DArray u = a0, v(n, TDoubleArray(n, 0.0));
+    TDoubleArray w(n);
+    TDouble2DArray seenU = u, seenV = v;
+    int64_t callsA = 0, callsV = 0, bad = 0;
+    auto changes = [](const TDouble2DArray& now, TDouble2DArray& seen) {
+      int64_t d = 0;
+      for (size_t c = 0; c < now.size(); ++c)
+        for (size_t r = 0; r < now[c].size(); ++r)
+          if (!SameBits(now[c][r], seen[c][r])) ++d;
+      seen = now;
+      return d;
+    };
+    TSvdHooks hooks;
+    hooks.OnWriteA = [&] {
+      ++callsA;
+      const int64_t du = changes(u, seenU), dv = changes(v, seenV);
+      if (du > 1 || dv != 0) ++bad;
+    };
+    hooks.OnWriteV = [&] {
+      ++callsV;
+      const int64_t du = changes(u, seenU), dv = changes(v, seenV);
+      if (dv > 1 || du != 0) ++bad;
+    };
+    std::vector<double*> pa = Ptrs(u), pv = Ptrs(v);
+    ASSERT_TRUE(SVDecompose(static_cast<int32_t>(a0.front().size()), static_cast<int32_t>(n), pa.data(), w.data(),
+                            pv.data(), &hooks));
+    EXPECT_EQ(bad, 0);
+    EXPECT_TRUE(SameBits(u, seenU));
+    EXPECT_TRUE(SameBits(v, seenV));
+    // At least one call per element of U and of V.
+    EXPECT_GE(callsA, static_cast<int64_t>(a0.front().size() * n));
+    EXPECT_GE(callsV, static_cast<int64_t>(n * n));
+  }
 }
 
 }  // namespace

@@ -861,7 +861,9 @@ protected:
 // ===========================================================================
 
 // Called after every element written to A (OnWriteA) or V (OnWriteV) when
-// set; the per-element path costs a test of a flag when neither is set.
+// set. With either set the loops run element by element; with neither set
+// (or no hooks at all) they run in vector kernels, with the same result
+// bit for bit.
 struct TSvdHooks {
   std::function<void()> OnWriteA;
   std::function<void()> OnWriteV;
@@ -881,6 +883,10 @@ struct TSvdHooks {
 // Output: a holds U (m x n), w the n singular values (>= 0, not sorted; a
 // converged negative one is negated with its column of v), v (n column
 // pointers of n rows) the right singular vectors.
+// Arithmetic: inner products use eight partial sums in a fixed order;
+// each QR sweep's rotations are gathered and applied in one pass over a
+// and one over v. The bits are the same on every processor (SSE2 or AVX2,
+// no fused multiply-add).
 // State: before every outer step of each of the four phases ProcStat
 // increases by 1 and MathFeedBackProc is called (ReportProgress); when
 // AbortMathProc is then true the result is false at once (never cleared).

@@ -1,0 +1,54 @@
+// Inner loops of the singular value decomposition (matrix_svd.cpp) and a
+// form of it with a chosen instruction set, for the tests. Not part of the
+// interface: include num/matrix/zel_matrix.hpp instead.
+//
+// Every kernel exists as plain C++, SSE2 and AVX2 (chosen at run time; only
+// "avx2" is enabled, never "fma", and the library builds with
+// -ffp-contract=off) and gives the same bits on each: each element sees a
+// separate multiply and add in a fixed order, and Dot fixes its partial
+// sums independently of the register width.
+#pragma once
+
+#include <cstdint>
+
+#include "num/matrix/zel_matrix.hpp"
+
+namespace zel::matrix_detail {
+
+enum class TSvdPath : int32_t {
+  spAuto = 0,    // AVX2 when the processor has it, SSE2 otherwise
+  spScalar = 1,  // plain loops (the only one off x86)
+  spSse2 = 2,
+  spAvx2 = 3     // falls back to SSE2 without AVX2
+};
+
+struct TSvdKernels {
+  // Sum of x[k] y[k], k < n: eight partial sums p0..p7 over the whole
+  // blocks of eight (p_q takes k = q mod 8), combined as
+  // ((p0 + p4) + (p2 + p6)) + ((p1 + p5) + (p3 + p7)); the remaining terms
+  // are then added one by one (so below 8 terms it is the plain sum).
+  double (*Dot)(const double* x, const double* y, int64_t n);
+  // y[k] += f x[k], k < n.
+  void (*Axpy)(double f, const double* x, double* y, int64_t n);
+  // The plane rotations t = 0 .. count - 1, in turn, on the column pairs
+  // cols[t], cols[t + 1] over rows 0 .. rows - 1: (x, y) becomes
+  // (x c[t] + y s[t], y c[t] - x s[t]). Runs over blocks of rows with the
+  // running column in registers, so each element is loaded and stored once.
+  void (*RotateSeq)(double* const* cols, int64_t rows, int64_t count, const double* c,
+                    const double* s);
+  // Householder update of rows r0 .. r1 - 1 of the columns cols[0 .. count):
+  // per row r, t = Sum cols[k][r] u[k] (from 0, in increasing k), then
+  // cols[k][r] += t e[k]. Works on blocks of rows that stay in cache.
+  void (*ReflectRows)(double* const* cols, int64_t count, int64_t r0, int64_t r1, const double* u,
+                      const double* e);
+};
+
+// The kernels of a path (spAvx2 without AVX2 gives SSE2, any vector path
+// off x86 the plain one).
+const TSvdKernels& SvdKernels(TSvdPath path);
+
+// SVDecompose (zel_matrix.hpp) with the kernels of the given path.
+bool SVDecomposeOn(TSvdPath path, int32_t m, int32_t n, double* const* a, double* w,
+                   double* const* v, const TSvdHooks* hooks);
+
+}  // namespace zel::matrix_detail
