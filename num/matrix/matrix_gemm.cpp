@@ -44,24 +44,6 @@ inline void Acc(double& c, double p) {
     c += p;
 }
 
-// y[i] += a x[i] (or -=) for i < n, two lanes at a time.
-template <bool Sub>
-void ScaledLoop(double* y, const double* x, double a, int64_t n) {
-  int64_t i = 0;
-#ifdef ZEL_GEMM_X86
-  const __m128d va = _mm_set1_pd(a);
-  for (; i + 4 <= n; i += 4) {
-    const __m128d p0 = _mm_mul_pd(va, _mm_loadu_pd(x + i));
-    const __m128d p1 = _mm_mul_pd(va, _mm_loadu_pd(x + i + 2));
-    const __m128d y0 = _mm_loadu_pd(y + i);
-    const __m128d y1 = _mm_loadu_pd(y + i + 2);
-    _mm_storeu_pd(y + i, Sub ? _mm_sub_pd(y0, p0) : _mm_add_pd(y0, p0));
-    _mm_storeu_pd(y + i + 2, Sub ? _mm_sub_pd(y1, p1) : _mm_add_pd(y1, p1));
-  }
-#endif
-  for (; i < n; ++i) Acc<Sub>(y[i], a * x[i]);
-}
-
 inline double AElem(const Operands& o, int64_t i, int64_t p) {
   return o.TransA ? o.A[i][p] : o.A[p][i];
 }
@@ -78,10 +60,8 @@ void GemmSimple(int64_t m, int64_t n, int64_t k, const Operands& o, double* cons
     for (int64_t p = 0; p < k; ++p) {
       const double b = BElem(o, p, j);
       if (!o.TransA) {
-        if constexpr (Sub)
-          SubtractScaled(c, o.A[p], b, m);
-        else
-          AddScaled(c, o.A[p], b, m);
+        // c - a b is exactly c + a (-b).
+        Axpy(Sub ? -b : b, o.A[p], c, m);
       } else {
         for (int64_t i = 0; i < m; ++i) Acc<Sub>(c[i], o.A[i][p] * b);
       }
@@ -377,12 +357,6 @@ void GemmAny(int64_t m, int64_t n, int64_t k, const Operands& o, double* const* 
 }
 
 }  // namespace
-
-void AddScaled(double* y, const double* x, double a, int64_t n) { ScaledLoop<false>(y, x, a, n); }
-
-void SubtractScaled(double* y, const double* x, double a, int64_t n) {
-  ScaledLoop<true>(y, x, a, n);
-}
 
 void Gemm(int64_t m, int64_t n, int64_t k, const double* const* A, bool TransA,
           const double* const* B, bool TransB, double* const* C, TGemmPath Path,

@@ -66,10 +66,10 @@ enum class TGemmPath : int32_t {
   gpAvx2 = 3      // 8 x 6 micro-kernel on 256-bit registers
 };
 
-// y[i] += a x[i] and y[i] -= a x[i] for i < n (separate multiply and
-// add, so equal to the plain loop).
-void AddScaled(double* y, const double* x, double a, int64_t n);
-void SubtractScaled(double* y, const double* x, double a, int64_t n);
+// y[k] += f x[k] for k < n on the widest vector unit, a separate multiply
+// and add per element, so equal to the plain loop bit for bit (and
+// y - f x is exactly y + (-f) x).
+void Axpy(double f, const double* x, double* y, int64_t n);
 
 // True when the AVX2 kernel can run on this processor.
 bool GemmHasAvx2();

@@ -121,7 +121,7 @@ private:
     }
     for (int64_t j = c0; j < c0 + cw; ++j) {
       double *cj = Col(j);
-      for (int64_t k = c0; k < j; ++k) matrix_detail::SubtractScaled(cj + j, Col(k) + j, Col(k)[j], n_ - j);
+      for (int64_t k = c0; k < j; ++k) matrix_detail::Axpy(-Col(k)[j], Col(k) + j, cj + j, n_ - j);
       const double s = cj[j];
       if (!(s > 0.0)) return false;
       const double d = std::sqrt(s);

@@ -286,6 +286,10 @@ const TSvdKernels kAvx2{DotAvx2, AxpyAvx2, RotateSeqAvx2, ReflectRowsAvx2};
 
 }  // namespace
 
+void Axpy(double f, const double* x, double* y, int64_t n) {
+  SvdKernels(TSvdPath::spAuto).Axpy(f, x, y, n);
+}
+
 const TSvdKernels& SvdKernels(TSvdPath path) {
 #ifdef ZEL_SVD_X86
   switch (path) {
