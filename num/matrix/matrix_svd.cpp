@@ -84,20 +84,24 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
       K.Axpy(f, x, y, len);
     }
   };
-  // Rotation of columns p, q (x, y) of a to (x c + y s, y c - x s).
-  auto RotateA = [&](int32_t p, int32_t q, double c, double s) {
+  // Rotation of columns p, q (x, y) of a (rows m, fire = FA) or v (rows n,
+  // fire = FV) to (x c + y s, y c - x s).
+  auto Rotate = [&K](double* const* cols, int32_t rows, int32_t p, int32_t q, double c, double s,
+                     auto fire) {
+    double* x = cols[p - 1];
+    double* y = cols[q - 1];
     if constexpr (Hooked) {
-      for (int32_t j = 1; j <= m; ++j) {
-        const double y = A(j, p);
-        const double z = A(j, q);
-        A(j, p) = y * c + z * s;
-        FA();
-        A(j, q) = z * c - y * s;
-        FA();
+      for (int32_t r = 0; r < rows; ++r) {
+        const double xr = x[r];
+        const double yr = y[r];
+        x[r] = xr * c + yr * s;
+        fire();
+        y[r] = yr * c - xr * s;
+        fire();
       }
     } else {
-      double* const pair[2] = {a[p - 1], a[q - 1]};
-      K.RotateSeq(pair, m, 1, &c, &s);
+      double* const pair[2] = {x, y};
+      K.RotateSeq(pair, rows, 1, &c, &s);
     }
   };
   std::vector<double> rv1v(static_cast<size_t>(n) + 1, 0.0);
@@ -290,7 +294,7 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
           h = 1.0 / h;
           c = g * h;
           s = -f * h;
-          RotateA(nm, i, c, s);
+          Rotate(a, m, nm, i, c, s, FA);
         }
       }
       double z = W(k);
@@ -336,14 +340,7 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
         h = y * s;
         y *= c;
         if constexpr (Hooked) {
-          for (int32_t jj = 1; jj <= n; ++jj) {
-            const double p = V(jj, j);
-            const double q = V(jj, i);
-            V(jj, j) = p * c + q * s;
-            FV();
-            V(jj, i) = q * c - p * s;
-            FV();
-          }
+          Rotate(v, n, j, i, c, s, FV);
         } else {
           cv[j - l] = c;
           sv[j - l] = s;
@@ -358,7 +355,7 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
         f = c * g + s * y;
         x = c * y - s * g;
         if constexpr (Hooked) {
-          RotateA(j, i, c, s);
+          Rotate(a, m, j, i, c, s, FA);
         } else {
           ca[j - l] = c;
           sa[j - l] = s;
