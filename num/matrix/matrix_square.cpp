@@ -20,33 +20,43 @@ namespace zel {
 
 namespace {
 
-// Work comes in blocks of kBlock result columns; block b covers columns
-// j0 .. j0 + kBlock - 1 and computes their cells (i, j) for every i below
-// the block's end through the packed product kernel, whose every cell is
-// the plain double sum over the rows in increasing order. So neither the
-// blocking nor the thread that computes a block changes a bit of the result.
-constexpr int32_t kBlock = 48;
+// Work comes in blocks of result columns; block b covers columns
+// b * width .. b * width + width - 1 and computes their cells (i, j) for
+// every i below the block's end through the packed product kernel, whose
+// every cell is the plain double sum over the rows in increasing order. So
+// neither the blocking nor the thread that computes a block changes a bit
+// of the result.
+struct TBlocks {
+  int32_t n;      // columns of the matrix
+  int32_t width;  // columns per block
 
-int32_t BlockCount(int32_t n) { return (n + kBlock - 1) / kBlock; }
+  // 48 columns (a multiple of the kernel's 6), fewer for very long columns
+  // so that one block stays short enough for a timely abort and progress.
+  TBlocks(int32_t cols, int64_t rows) : n(cols), width(48) {
+    constexpr int64_t kWorkPerBlock = int64_t{1} << 27;  // multiply-adds
+    const int64_t perColumn = std::max<int64_t>(1, int64_t{cols} * rows);
+    width = static_cast<int32_t>(std::clamp<int64_t>(kWorkPerBlock / perColumn / 6 * 6, 6, 48));
+  }
 
-// Blocks are handed out widest triangle first, so the last ones taken are
-// the cheap ones and the threads finish together.
-int32_t BlockOfTicket(int32_t ticket, int32_t n) { return BlockCount(n) - 1 - ticket; }
-
-// Columns in block b.
-int32_t BlockWidth(int32_t b, int32_t n) { return std::min(kBlock, n - b * kBlock); }
+  int32_t Count() const { return (n + width - 1) / width; }
+  // Blocks are handed out widest triangle first, so the last ones taken
+  // are the cheap ones and the threads finish together.
+  int32_t OfTicket(int32_t ticket) const { return Count() - 1 - ticket; }
+  int32_t First(int32_t b) const { return b * width; }
+  int32_t Width(int32_t b) const { return std::min(width, n - b * width); }
+};
 
 // Cells (i, j) and (j, i), i <= j, for the columns j of block b, divided by
 // norm. The block's rows 0 .. end - 1 are computed into its own columns of
 // res (zero on entry) and mirrored afterwards; the mirror writes only cells
 // of rows inside this block, which no other block touches.
-void SquareBlock(const TDouble2DArray &a, TDouble2DArray &res, int32_t b, double norm,
+void SquareBlock(const TDouble2DArray &a, TDouble2DArray &res, const TBlocks &blocks, int32_t b,
+                 double norm,
                  std::vector<const double *> &src, std::vector<double *> &dst,
                  matrix_detail::TGemmBuffers &buffers) {
-  const auto n = static_cast<int32_t>(a.size());
   const auto rows = static_cast<int64_t>(a.front().size());
-  const int32_t j0 = b * kBlock;
-  const int32_t w = BlockWidth(b, n);
+  const int32_t j0 = blocks.First(b);
+  const int32_t w = blocks.Width(b);
   const int32_t end = j0 + w;
   src.resize(static_cast<size_t>(end));
   for (int32_t c = 0; c < end; ++c) src[static_cast<size_t>(c)] = a[static_cast<size_t>(c)].data();
@@ -73,9 +83,9 @@ int32_t DefaultThreads() {
 // Runs the workers; false when AbortMathProc stopped the run. Every path
 // out, exceptions of MathFeedBackProc included, joins all workers first.
 // Throws std::bad_alloc (after the join) when a worker ran out of memory.
-bool SquareThreaded(const TDouble2DArray &a, TDouble2DArray &res, double norm, int32_t nThreads) {
-  const auto n = static_cast<int32_t>(a.size());
-  const int32_t blocks = BlockCount(n);
+bool SquareThreaded(const TDouble2DArray &a, TDouble2DArray &res, const TBlocks &blocks, double norm,
+                    int32_t nThreads) {
+  const int32_t n = blocks.n;
   std::atomic<int32_t> next{0};
   std::atomic<bool> stop{false};
   std::atomic<bool> outOfMemory{false};
@@ -89,12 +99,12 @@ bool SquareThreaded(const TDouble2DArray &a, TDouble2DArray &res, double norm, i
     try {
       while (!stop.load(std::memory_order_relaxed)) {
         const int32_t ticket = next.fetch_add(1);
-        if (ticket >= blocks) break;
-        const int32_t b = BlockOfTicket(ticket, n);
-        SquareBlock(a, res, b, norm, src, dst, buffers);
+        if (ticket >= blocks.Count()) break;
+        const int32_t b = blocks.OfTicket(ticket);
+        SquareBlock(a, res, blocks, b, norm, src, dst, buffers);
         {
           const std::lock_guard<std::mutex> lock(mu);
-          finished += BlockWidth(b, n);
+          finished += blocks.Width(b);
         }
         cv.notify_one();
       }
@@ -153,26 +163,26 @@ bool TMatrix::Square(TMatrix *MatRes, double Norm, int32_t NThreads) const {
   if (MatRes == nullptr || Norm == 0.0 || std::isnan(Norm)) return false;
   // Computed apart from MatRes, so MatRes may be this matrix.
   TDouble2DArray res = NewStorage(FNCol, FNCol);
-  const int32_t blocks = BlockCount(FNCol);
+  const TBlocks blocks(FNCol, FNRow);
   // No more threads than blocks of columns.
-  const int32_t nt = std::clamp(NThreads, 1, std::max(1, blocks));
+  const int32_t nt = std::clamp(NThreads, 1, std::max(1, blocks.Count()));
   bool ok = true;
   try {
     if (nt == 1) {
       std::vector<const double *> src;
       std::vector<double *> dst;
       matrix_detail::TGemmBuffers buffers;
-      for (int32_t ticket = 0; ticket < blocks; ++ticket) {
+      for (int32_t ticket = 0; ticket < blocks.Count(); ++ticket) {
         if (AbortMathProc.load()) {
           ok = false;
           break;
         }
-        const int32_t b = BlockOfTicket(ticket, FNCol);
-        for (int32_t h = 0; h < BlockWidth(b, FNCol); ++h) ReportProgress();
-        SquareBlock(Mat, res, b, Norm, src, dst, buffers);
+        const int32_t b = blocks.OfTicket(ticket);
+        for (int32_t h = 0; h < blocks.Width(b); ++h) ReportProgress();
+        SquareBlock(Mat, res, blocks, b, Norm, src, dst, buffers);
       }
     } else {
-      ok = SquareThreaded(Mat, res, Norm, nt);
+      ok = SquareThreaded(Mat, res, blocks, Norm, nt);
     }
   } catch (const std::bad_alloc &) {
     Fail("not enough memory on heap");

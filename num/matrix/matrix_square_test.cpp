@@ -65,17 +65,19 @@ TEST(MatrixSquare, GivesIdenticalResultsForAnyThreadCount) {
 // Several blocks of columns with ragged edges, on the packed kernel: every
 // cell must be the plain loop's sum bit for bit, mirrored exactly.
 TEST(MatrixSquare, EqualsThePlainLoopOnManyBlocks) {
-  for (const auto& [cols, rows] : {std::pair<size_t, size_t>{131, 67}, {97, 1}, {49, 300}}) {
+  // The last shape has columns long enough for narrower blocks.
+  for (const auto& [cols, rows] :
+       {std::pair<size_t, size_t>{131, 67}, {97, 1}, {49, 300}, {50, 57000}}) {
     const TDouble2DArray src = RandomCols(cols, rows, cols);
     TDouble2DArray want(cols, TDoubleArray(cols));
     for (size_t i = 0; i < cols; ++i)
-      for (size_t j = 0; j < cols; ++j) {
+      for (size_t j = i; j < cols; ++j) {
         double s = 0.0;
         for (size_t r = 0; r < rows; ++r) {
           const volatile double t = src[i][r] * src[j][r];  // no fused multiply-add
           s += t;
         }
-        want[j][i] = s / 0.7;
+        want[j][i] = want[i][j] = s / 0.7;
       }
     auto a = MakeMatrix(src);
     for (int32_t nt : {1, 2, 5}) {

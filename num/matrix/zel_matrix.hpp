@@ -809,7 +809,8 @@ public:
   // MatRes becomes the columns x columns matrix this^T this / Norm: cell
   // (i, j) = (j, i) = Sum over rows of a(r, i) a(r, j) (a plain double sum
   // in increasing r, separate multiply and add) / Norm. The work is cut
-  // into blocks of 48 result columns, each computed by the packed matrix
+  // into blocks of 48 result columns (down to 6 for very long columns, so
+  // that a block stays short), each computed by the packed matrix
   // product kernel (the one Multiply uses); NThreads workers (below 1
   // counts as 1; never more than there are blocks) take blocks from a
   // shared counter, widest first. The results are identical for every
