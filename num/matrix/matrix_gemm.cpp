@@ -323,9 +323,9 @@ namespace {
 template <bool Sub>
 void GemmAny(int64_t m, int64_t n, int64_t k, const Operands& o, double* const* C,
              TGemmPath Path, TGemmBuffers* Buffers) {
+  if (m <= 0 || n <= 0 || k <= 0) return;
   TGemmBuffers local;
   TGemmBuffers& buffers = Buffers != nullptr ? *Buffers : local;
-  if (m <= 0 || n <= 0 || k <= 0) return;
   if (Path == TGemmPath::gpAuto) {
     if (m * n * k <= kSmall)
       Path = TGemmPath::gpSimple;

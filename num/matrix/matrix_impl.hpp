@@ -68,7 +68,8 @@ enum class TGemmPath : int32_t {
 
 // y[k] += f x[k] for k < n on the widest vector unit, a separate multiply
 // and add per element, so equal to the plain loop bit for bit (and
-// y - f x is exactly y + (-f) x).
+// y - f x is exactly y + (-f) x). One kernel for the whole unit: it is the
+// SVD's (matrix_svd_kernels.cpp).
 void Axpy(double f, const double* x, double* y, int64_t n);
 
 // True when the AVX2 kernel can run on this processor.

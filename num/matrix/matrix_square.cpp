@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/zel_system.hpp"
 #include "core/zel_zelbase.hpp"
 #include "num/matrix/matrix_impl.hpp"
 #include "num/matrix/zel_matrix.hpp"
@@ -73,11 +74,6 @@ void SquareBlock(const TDouble2DArray &a, TDouble2DArray &res, const TBlocks &bl
       res[static_cast<size_t>(i)][static_cast<size_t>(j)] = v;
     }
   }
-}
-
-int32_t DefaultThreads() {
-  const unsigned hc = std::thread::hardware_concurrency();
-  return hc > 1 ? static_cast<int32_t>(hc - 1) : 1;
 }
 
 // Runs the workers; false when AbortMathProc stopped the run. Every path
@@ -156,7 +152,7 @@ bool SquareThreaded(const TDouble2DArray &a, TDouble2DArray &res, const TBlocks 
 }  // namespace
 
 bool TMatrix::Square(TMatrix *MatRes, double Norm) const {
-  return Square(MatRes, Norm, DefaultThreads());
+  return Square(MatRes, Norm, std::max(1, ProcessorCount() - 1));
 }
 
 bool TMatrix::Square(TMatrix *MatRes, double Norm, int32_t NThreads) const {
