@@ -1,5 +1,6 @@
 // The formula finder: an odometer over the counts between two bounds that
 // stops at candidates whose nominal or exact mass matches a target.
+#include <algorithm>
 #include <cmath>
 
 #include "mol/cdata/zel_cform.hpp"
@@ -25,7 +26,15 @@ bool TMolFormula::InitFindFormula(double Mass, double Tol, const TFormulaRec& Lo
   FPermutCnt.fill(0);
   FExhausted = true;
   if (!std::isfinite(Mass) || !std::isfinite(Tol)) return false;
-  if (HighF.FLeng < 1 || HighF.FLeng > kMaxFormulaEntries) return false;
+  if (HighF.FLeng < 1 || HighF.FLeng > kMaxFormulaEntries || LowF.FLeng > kMaxFormulaEntries) return false;
+  // An element outside the table has no symbol and no exact mass: its
+  // matches would write as "" and weigh what the mass number says.
+  const auto knownElements = [](const TFormulaRec& f) {
+    for (size_t k = 0; k < static_cast<size_t>(std::max(f.FLeng, 0)); ++k)
+      if (f.AtNum[k] < 1 || f.AtNum[k] > kMaxAtomicNumber) return false;
+    return true;
+  };
+  if (!knownElements(LowF) || !knownElements(HighF)) return false;
   for (size_t k = 0; k < static_cast<size_t>(HighF.FLeng); ++k)
     if (LowCount(LowF, k) > HighF.AtCnt[k]) return false;
   for (size_t k = 0; k < static_cast<size_t>(HighF.FLeng); ++k) FPermutCnt[k] = HighF.AtCnt[k];

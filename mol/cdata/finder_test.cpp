@@ -158,6 +158,36 @@ TEST(CformFinder, RefusesEmptyOversizedOrCrossedBounds) {
   EXPECT_FALSE(TMolFormula().FindFormulaNominalMass(false));
 }
 
+TEST(CformFinder, RefusesBoundsWithElementsOutsideTheTable) {
+  TMolFormula f;
+  const TFormulaRec low = Rec({{6, 12, 0}, {1, 1, 0}});
+  for (int32_t z : {0, 104, 200, 255}) {
+    // Masses that would match: 30 = 2 x 12 + 6 x 1 with Z in the second
+    // entry; an unknown element's matches would write as "".
+    EXPECT_FALSE(f.InitFindFormula(30, 0.05, low, Rec({{6, 12, 2}, {z, 1, 6}}))) << z;
+    EXPECT_TRUE(f.FinderExhausted()) << z;
+    EXPECT_FALSE(f.FindFormulaNominalMass(false)) << z;
+    EXPECT_FALSE(f.FindFormulaExactMass(false)) << z;
+    EXPECT_FALSE(f.InitFindFormula(30, 0.05, Rec({{6, 12, 0}, {z, 1, 0}}), Rec({{6, 12, 2}, {1, 1, 6}}))) << z;
+    EXPECT_FALSE(f.FindFormulaNominalMass(false)) << z;
+  }
+  EXPECT_EQ(f.AsString(0), "H2 O ");  // untouched
+  // Entries beyond FLeng are not looked at; a lower bound longer than 20
+  // entries is refused.
+  TFormulaRec high = Rec({{6, 12, 2}, {1, 1, 6}});
+  high.AtNum[2] = 200;
+  TFormulaRec longLow = low;
+  longLow.FLeng = 21;
+  EXPECT_FALSE(f.InitFindFormula(30, 0.05, longLow, high));
+  ASSERT_TRUE(f.InitFindFormula(30, 0.05, low, high));
+  EXPECT_TRUE(f.FindFormulaNominalMass(false));
+  EXPECT_EQ(f.AsString(0), "C2 H6 ");
+  // The table's ends are elements.
+  EXPECT_TRUE(f.InitFindFormula(257, 0.05, TFormulaRec{}, Rec({{1, 1, 1}, {103, 256, 1}})));
+  EXPECT_TRUE(f.FindFormulaNominalMass(false));
+  EXPECT_EQ(f.AsString(0), "H Lr ");
+}
+
 TEST(CformFinder, MissingLowerBoundsCountAsZero) {
   TMolFormula f;
   ASSERT_TRUE(f.InitFindFormula(14, 0, Rec({{6, 12, 1}}), Rec({{6, 12, 1}, {1, 1, 4}})));
