@@ -197,7 +197,12 @@ void TMolForm::PaintNow() {
     const int32_t h = WantedHeight();
     if (h != GetHeight()) SetHeight(h);
   }
-  TGraphicControl::PaintNow();
+  try {
+    TGraphicControl::PaintNow();
+  } catch (const EInvalidGraphic&) {
+    // A control beyond the graphics layer's pixel limit has no surface to
+    // paint on; it shows nothing rather than failing every property write.
+  }
 }
 
 void TMolForm::Paint() {
@@ -206,53 +211,51 @@ void TMolForm::Paint() {
   if (w <= 0 || h <= 0) return;
   const TMolFormLayout layout = GetLayout();
 
-  // The text picture and its mask, twice the control's width, unaligned.
-  TBitmap text(2 * w, h), mask;
-  const TColor background = FTransparent ? clBlack : FColorBkg;
-  {
-    TCanvas& c = text.GetCanvas();
-    c.GetBrush().SetColor(background);
-    c.FillRect({0, 0, 2 * w, h});
-    c.GetBrush().SetStyle(TBrushStyle::bsClear);
-    TFont font = GetFont();
-    font.SetColor(FColorTxt);
-    for (const TMolFormPiece& p : layout.Pieces) {
-      font.SetSize(p.Size);
-      c.SetFont(font);
-      c.TextOut(p.X, p.Y, p.Text);
-    }
-  }
-  if (FTransparent) {
-    mask.SetSize(2 * w, h);  // white
-    TCanvas& c = mask.GetCanvas();
-    c.GetBrush().SetStyle(TBrushStyle::bsClear);
-    TFont font = GetFont();
-    font.SetColor(clBlack);
-    for (const TMolFormPiece& p : layout.Pieces) {
-      font.SetSize(p.Size);
-      c.SetFont(font);
-      c.TextOut(p.X, p.Y, p.Text);
-    }
-  }
-
-  // Aligned into control-sized pictures; what falls outside is cut.
-  const auto aligned = [&](const TBitmap& src, TColor fill) {
-    TBitmap image(w, h);
-    TCanvas& c = image.GetCanvas();
-    c.GetBrush().SetColor(fill);
-    c.FillRect({0, 0, w, h});
-    c.Draw(layout.Offset, 0, src);
-    return image;
-  };
+  // The text is laid out in a picture twice the control's width, placed at
+  // the alignment shift. Only the columns of it that land inside the
+  // control and can hold ink are drawn: past the drawn width, ink reaches
+  // at most an overhang (italic slant, a glyph's right bearing), well below
+  // the control's height. Everything else is background in the opaque
+  // picture and leaves the canvas alone in the transparent one, so a very
+  // wide control costs its own surface, not a picture twice its size.
+  const int64_t offset = layout.Offset;
+  const int64_t first = std::max<int64_t>(0, -offset);
+  const int64_t last = std::min({int64_t{2} * w, int64_t{w} - offset, int64_t{layout.Width} + h});
   TCanvas& canvas = GetCanvas();
-  if (FTransparent) {
-    canvas.SetCopyMode(TCopyMode::cmSrcAnd);
-    canvas.Draw(0, 0, aligned(mask, clWhite));
-    canvas.SetCopyMode(TCopyMode::cmSrcPaint);
-    canvas.Draw(0, 0, aligned(text, clBlack));
-  } else {
-    canvas.SetCopyMode(TCopyMode::cmSrcCopy);
-    canvas.Draw(0, 0, aligned(text, FColorBkg));
+  const TColor background = FTransparent ? clBlack : FColorBkg;
+  if (!FTransparent) {
+    const TBrush brush = canvas.GetBrush();
+    canvas.GetBrush().SetColor(FColorBkg);
+    canvas.GetBrush().SetStyle(TBrushStyle::bsSolid);
+    canvas.FillRect({0, 0, w, h});
+    canvas.SetBrush(brush);
+  }
+  if (first < last) {
+    const auto span = static_cast<int32_t>(last - first);
+    const auto draw = [&](TBitmap& picture, TColor fill, TColor ink) {
+      TCanvas& c = picture.GetCanvas();
+      c.GetBrush().SetColor(fill);
+      c.FillRect({0, 0, span, h});
+      c.GetBrush().SetStyle(TBrushStyle::bsClear);
+      TFont font = GetFont();
+      font.SetColor(ink);
+      for (const TMolFormPiece& p : layout.Pieces) {
+        font.SetSize(p.Size);
+        c.SetFont(font);
+        c.TextOut(static_cast<int32_t>(p.X - first), p.Y, p.Text);
+      }
+    };
+    const auto x = static_cast<int32_t>(offset + first);
+    TBitmap text(span, h);
+    draw(text, background, FColorTxt);
+    if (FTransparent) {
+      TBitmap mask(span, h);
+      draw(mask, clWhite, clBlack);
+      canvas.SetCopyMode(TCopyMode::cmSrcAnd);
+      canvas.Draw(x, 0, mask);
+      canvas.SetCopyMode(TCopyMode::cmSrcPaint);
+    }
+    canvas.Draw(x, 0, text);
   }
   canvas.SetCopyMode(TCopyMode::cmSrcCopy);
 }

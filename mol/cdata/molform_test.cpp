@@ -236,6 +236,119 @@ TEST(CformControl, TransparentControlChangesOnlyTextPixels) {
   EXPECT_EQ(f.GetCanvas().GetCopyMode(), TCopyMode::cmSrcCopy);
 }
 
+// The control's picture composed from the layout as the painting rules
+// describe it: the text drawn into a picture twice the control's width,
+// background-filled, then placed at the alignment shift into a picture of
+// the control's size; transparent controls combine a mask with Under.
+TBitmap ReferencePicture(const TMolForm& f, TColor under) {
+  const int32_t w = f.GetWidth(), h = f.GetHeight();
+  const TMolFormLayout l = f.GetLayout();
+  const auto text = [&](TColor fill, TColor ink) {
+    TBitmap b(2 * w, h);
+    TCanvas& c = b.GetCanvas();
+    c.GetBrush().SetColor(fill);
+    c.FillRect({0, 0, 2 * w, h});
+    c.GetBrush().SetStyle(TBrushStyle::bsClear);
+    TFont font = f.GetFont();
+    font.SetColor(ink);
+    for (const TMolFormPiece& p : l.Pieces) {
+      font.SetSize(p.Size);
+      c.SetFont(font);
+      c.TextOut(p.X, p.Y, p.Text);
+    }
+    return b;
+  };
+  const auto aligned = [&](const TBitmap& src, TColor fill) {
+    TBitmap b(w, h);
+    b.GetCanvas().GetBrush().SetColor(fill);
+    b.GetCanvas().FillRect({0, 0, w, h});
+    b.GetCanvas().Draw(l.Offset, 0, src);
+    return b;
+  };
+  if (!f.GetTransparent()) return aligned(text(f.GetColorBkg(), f.GetColorTxt()), f.GetColorBkg());
+  TBitmap result(w, h);
+  result.GetCanvas().GetBrush().SetColor(under);
+  result.GetCanvas().FillRect({0, 0, w, h});
+  result.GetCanvas().SetCopyMode(TCopyMode::cmSrcAnd);
+  result.GetCanvas().Draw(0, 0, aligned(text(clWhite, clBlack), clWhite));
+  result.GetCanvas().SetCopyMode(TCopyMode::cmSrcPaint);
+  result.GetCanvas().Draw(0, 0, aligned(text(clBlack, f.GetColorTxt()), clBlack));
+  return result;
+}
+
+TEST(CformControl, PaintsOnlyTheVisibleTextYetAsTheTwiceWidePicture) {
+  // Narrow controls whose text is wider than the control, and wider than
+  // twice the control (cut at the picture's right edge), in every
+  // alignment, opaque and transparent, italic (glyphs overhang their cell).
+  TScene scene;
+  TMolForm& f = *scene.Form;
+  f.SetColorBkg(clYellow);
+  f.SetColorTxt(clBlue);
+  TFont font = f.GetFont();
+  font.SetStyle(TFontStyles{TFontStyle::fsItalic});
+  f.SetFont(font);
+  for (int32_t width : {120, 30, 7}) {
+    for (bool asText : {false, true}) {
+      for (TAlignment a : {TAlignment::taLeftJustify, TAlignment::taRightJustify, TAlignment::taCenter}) {
+        for (bool transparent : {false, true}) {
+          f.SetWidth(width);
+          f.SetMolFormula(asText ? "Cl2 Br2 Fe3 O4 Mg S O4 Cf" : "13C6 H12 O6 Cf");
+          f.SetShowAsText(asText);
+          f.SetAlignment(a);
+          f.SetTransparent(transparent);
+          const TBitmap& b = scene.Paint();
+          const TBitmap ref = ReferencePicture(f, clWhite);
+          EXPECT_TRUE(b.SameImage(ref)) << width << " " << asText << " " << static_cast<int>(a) << " "
+                                        << transparent;
+        }
+      }
+    }
+  }
+}
+
+TEST(CformControl, PaintsAVeryWideControlAndKeepsPainting) {
+  // 2e7 x 28 pixels (2.2 GB) is within the graphics layer's limit of 2^30
+  // pixels; a text picture twice as wide is not.
+  constexpr int32_t kWidth = 20'000'000;
+  TMolForm f(nullptr);
+  f.SetColorBkg(clWhite);
+  f.SetWidth(kWidth);
+  ASSERT_NO_THROW(f.Repaint());
+  TMolFormLayout l = f.GetLayout();
+  ASSERT_EQ(f.GetSurface().GetWidth(), kWidth);
+  EXPECT_EQ(l.Offset, (kWidth - l.Width) / 2);
+  const auto inkAt = [&](int32_t x0, int32_t x1) { return InkIn(f.GetSurface(), x0, x1, clWhite); };
+  const TInk centre = inkAt(l.Offset, l.Offset + l.Width);
+  EXPECT_GT(centre.Top, -1);
+  EXPECT_GE(centre.Left, l.Offset);
+  EXPECT_LE(centre.Right, l.Offset + l.Width);
+  EXPECT_EQ(inkAt(0, 1000).Top, -1);
+  EXPECT_EQ(inkAt(l.Offset - 1000, l.Offset).Top, -1);
+  EXPECT_EQ(inkAt(kWidth - 1000, kWidth).Top, -1);
+  // Later property writes repaint as well, right-aligned now.
+  ASSERT_NO_THROW(f.SetAlignment(TAlignment::taRightJustify));
+  l = f.GetLayout();
+  EXPECT_FALSE(f.NeedsPaint());
+  EXPECT_GT(inkAt(kWidth - l.Width, kWidth).Top, -1);
+  EXPECT_EQ(inkAt(l.Offset - 1000, l.Offset).Top, -1);
+  EXPECT_EQ(inkAt(kWidth / 2 - 1000, kWidth / 2 + 1000).Top, -1);
+}
+
+TEST(CformControl, ControlBeyondThePixelLimitPaintsNothingAndDoesNotThrow) {
+  // 5e7 x 28 pixels: no surface of that size can exist.
+  TMolForm f(nullptr);
+  f.SetWidth(50'000'000);
+  EXPECT_NO_THROW(f.Repaint());
+  EXPECT_NO_THROW(f.SetMolFormula("C2 H6 O"));
+  EXPECT_NO_THROW(f.SetAlignment(TAlignment::taLeftJustify));
+  EXPECT_NO_THROW(f.SetColorBkg(clRed));
+  EXPECT_EQ(f.AsString(0), "C2 H6 O ");
+  // Back to a usable size, it paints again.
+  f.SetWidth(120);
+  f.Repaint();
+  EXPECT_EQ(f.GetSurface().GetPixel(0, 0), clRed);
+}
+
 TEST(CformControl, HeightFollowsTheFontWithoutAnotherPaint) {
   TScene scene;
   TFont font = scene.Form->GetFont();
