@@ -26,24 +26,46 @@ int32_t AddDigit(int32_t Acc, char Digit) {
 // characters before the end or a parenthesis), or something unreadable.
 enum class TScanEnd { Part, Nothing, Unreadable };
 
-TScanEnd ScanPart(std::string_view Text, int32_t& Pos, int32_t& Count, int32_t& Mass, int32_t& AtNum) {
+struct TScanResult {
+  TScanEnd End = TScanEnd::Nothing;
+  TFormulaParseError Error = TFormulaParseError::peNone;
+  int32_t ErrorPos = 0;
+  int32_t PartPos = 0;  // first character of the part (mass or symbol)
+  int32_t SymbolPos = 0;
+};
+
+int32_t ClassicAtomicNumber(const std::string& Symbol) {
+  for (int32_t k = 1; k <= kMaxAtomicNumber; ++k) {
+    std::string s = CElemSymb(k);
+    std::transform(s.begin(), s.end(), s.begin(), Upper);
+    if (s == Symbol) return k;
+  }
+  return 0;
+}
+
+TScanResult ScanPart(std::string_view Text, int32_t& Pos, int32_t& Count, int32_t& Mass, int32_t& AtNum,
+                     bool Strict) {
   Count = 0;
   Mass = 0;
   AtNum = 0;
+  TScanResult r;
   const auto len = static_cast<int32_t>(Text.size());
   int32_t state = 0;
   int32_t mass = 0;
   int32_t count = 0;
+  int32_t massPos = 0, countPos = 0;
   std::string symbol;
   bool symbolTooLong = false;
   int32_t i = Pos;
   while (state != 6 && i <= len) {
-    const char c = Upper(Text[static_cast<size_t>(i - 1)]);
+    const char raw = Text[static_cast<size_t>(i - 1)];
+    const char c = Strict ? raw : Upper(raw);
     if (c == '(' || c == ')') break;
     const bool digit = IsDigit(c);
     const bool letter = IsLetter(c);
     const bool sep = IsSeparator(c);
     const auto addLetter = [&] {
+      if (symbol.empty()) r.SymbolPos = i;
       if (symbol.size() < 3)
         symbol.push_back(c);
       else
@@ -54,6 +76,7 @@ TScanEnd ScanPart(std::string_view Text, int32_t& Pos, int32_t& Count, int32_t& 
       case 0:
         if (digit) {
           mass = c - '0';
+          massPos = i;
           state = 1;
         } else if (letter) {
           addLetter();
@@ -76,9 +99,14 @@ TScanEnd ScanPart(std::string_view Text, int32_t& Pos, int32_t& Count, int32_t& 
       case 3:
         if (digit) {
           count = AddDigit(count, c);
+          countPos = i;
           state = 5;
         } else if (letter) {
-          addLetter();
+          // Strict: an upper-case letter starts the next symbol.
+          if (Strict && c >= 'A' && c <= 'Z')
+            state = 6;
+          else
+            addLetter();
         } else if (sep) {
           state = 4;
         }
@@ -86,6 +114,7 @@ TScanEnd ScanPart(std::string_view Text, int32_t& Pos, int32_t& Count, int32_t& 
       case 4:
         if (digit) {
           count = AddDigit(count, c);
+          countPos = i;
           state = 5;
         } else if (letter) {
           state = 6;
@@ -103,26 +132,33 @@ TScanEnd ScanPart(std::string_view Text, int32_t& Pos, int32_t& Count, int32_t& 
     if (state != 6) ++i;
   }
   Pos = i;
+  r.PartPos = massPos > 0 ? massPos : r.SymbolPos;
+  const auto unreadable = [&](TFormulaParseError e, int32_t at) {
+    r.End = TScanEnd::Unreadable;
+    r.Error = e;
+    r.ErrorPos = at;
+    return r;
+  };
   // An empty symbol after a mass is a dangling number, not the clean end.
-  if (symbol.empty()) return state == 0 ? TScanEnd::Nothing : TScanEnd::Unreadable;
-  if (symbolTooLong || mass > kMaxFormulaMass || count > kMaxFormulaCount) return TScanEnd::Unreadable;
+  if (symbol.empty())
+    return state == 0 ? r : unreadable(TFormulaParseError::peMissingSymbol, massPos);
+  if (mass > kMaxFormulaMass) return unreadable(TFormulaParseError::peMassTooLarge, massPos);
+  if (symbolTooLong) return unreadable(TFormulaParseError::peSymbolTooLong, r.SymbolPos);
   int32_t z = 0;
   if (symbol == "D") {
     z = 1;
     if (mass == 0) mass = 2;
   } else {
-    for (int32_t k = 1; k <= kMaxAtomicNumber && z == 0; ++k) {
-      std::string s = CElemSymb(k);
-      std::transform(s.begin(), s.end(), s.begin(), Upper);
-      if (s == symbol) z = k;
-    }
-    if (z == 0) return TScanEnd::Unreadable;
+    z = Strict ? AtomicNumber(symbol) : ClassicAtomicNumber(symbol);
+    if (z == 0) return unreadable(TFormulaParseError::peUnknownSymbol, r.SymbolPos);
     if (mass == 0) mass = IntAtWeight(z);
   }
+  if (count > kMaxFormulaCount) return unreadable(TFormulaParseError::peCountTooLarge, countPos);
   Count = count == 0 ? 1 : count;
   Mass = mass;
   AtNum = z;
-  return TScanEnd::Part;
+  r.End = TScanEnd::Part;
+  return r;
 }
 
 // Digits directly at the 1-based position Pos.
@@ -209,40 +245,62 @@ bool TMolFormula::AppendEntry(int32_t AtNum, int32_t Mass, int64_t Count) {
 
 bool TMolFormula::ScanNextFormPart(std::string_view Text, int32_t& Pos, int32_t& Count, int32_t& Mass,
                                    int32_t& AtNum) {
+  return ScanNextFormPart(Text, Pos, Count, Mass, AtNum, false);
+}
+
+bool TMolFormula::ScanNextFormPart(std::string_view Text, int32_t& Pos, int32_t& Count, int32_t& Mass,
+                                   int32_t& AtNum, bool StrictSymbols) {
   Count = 0;
   Mass = 0;
   AtNum = 0;
   if (Text.size() >= static_cast<size_t>(INT32_MAX)) return false;
   if (Pos < 1 || Pos > static_cast<int32_t>(Text.size()) + 1) return false;
-  return ScanPart(Text, Pos, Count, Mass, AtNum) == TScanEnd::Part;
+  return ScanPart(Text, Pos, Count, Mass, AtNum, StrictSymbols).End == TScanEnd::Part;
+}
+
+void TMolFormula::Fail(TFormulaParseError Error, int32_t Pos) {
+  FParseError = Error;
+  FParseErrorPos = Pos;
 }
 
 void TMolFormula::SetMolFormula(std::string_view Text) {
   FFormulStr = std::string(Text);
   FEntries.FLeng = 0;
-  FLastParseComplete = false;
-  if (Text.size() >= static_cast<size_t>(INT32_MAX)) return;
+  Fail(TFormulaParseError::peNone, 0);
+  // Positions are 32-bit; a longer text holds more than 20 parts anyway.
+  if (Text.size() >= static_cast<size_t>(INT32_MAX)) return Fail(TFormulaParseError::peTooManyEntries, 1);
   const auto len = static_cast<int32_t>(Text.size());
   int32_t pos = 1;
   // Beyond the count limit: every part of the group is refused.
   constexpr int64_t kBadMultiplier = int64_t{kMaxFormulaCount} + 1;
   int64_t multiplier = 1;
+  // The ")" that closes the group of the last "(" and the multiplier behind
+  // it. Every "(" before that ")" finds the same one, so each stretch of
+  // the text is searched (and each number read) once.
+  size_t close = std::string_view::npos;
+  int64_t closeMultiplier = 1;
+  bool closeSearched = false;
   while (pos <= len) {
     const char c = Text[static_cast<size_t>(pos - 1)];
     if (c == '(') {
-      const size_t close = Text.find(')', static_cast<size_t>(pos));
-      if (close != std::string_view::npos) {
-        int32_t numPos = static_cast<int32_t>(close) + 2;
-        multiplier = 1;
-        if (DigitAt(Text, numPos)) {
-          const int32_t n = ScanDecimal(Text, numPos);
-          // ScanDecimal reads no number beyond the int32 range.
-          if (numPos == static_cast<int32_t>(close) + 2)
-            multiplier = kBadMultiplier;
-          else if (n > 0)
-            multiplier = n;
+      const auto open = static_cast<size_t>(pos - 1);
+      if (!closeSearched || (close != std::string_view::npos && close < open)) {
+        closeSearched = true;
+        close = Text.find(')', open + 1);
+        closeMultiplier = 1;
+        if (close != std::string_view::npos) {
+          int32_t numPos = static_cast<int32_t>(close) + 2;
+          if (DigitAt(Text, numPos)) {
+            const int32_t n = ScanDecimal(Text, numPos);
+            // ScanDecimal reads no number beyond the int32 range.
+            if (numPos == static_cast<int32_t>(close) + 2)
+              closeMultiplier = kBadMultiplier;
+            else if (n > 0)
+              closeMultiplier = n;
+          }
         }
       }
+      if (close != std::string_view::npos) multiplier = closeMultiplier;
       ++pos;
     } else if (c == ')') {
       multiplier = 1;
@@ -250,41 +308,55 @@ void TMolFormula::SetMolFormula(std::string_view Text) {
       while (DigitAt(Text, pos)) ++pos;
     } else {
       int32_t count = 0, mass = 0, z = 0;
-      const TScanEnd end = ScanPart(Text, pos, count, mass, z);
-      if (end == TScanEnd::Unreadable) return;
+      const TScanResult r = ScanPart(Text, pos, count, mass, z, FStrictSymbols);
+      if (r.End == TScanEnd::Unreadable) return Fail(r.Error, r.ErrorPos);
       // Only blanks or skipped characters up to a parenthesis: go on there.
-      if (end == TScanEnd::Nothing) continue;
-      if (!AppendEntry(z, mass, count * multiplier)) return;
+      if (r.End == TScanEnd::Nothing) continue;
+      if (FEntries.FLeng >= kMaxFormulaEntries) return Fail(TFormulaParseError::peTooManyEntries, r.PartPos);
+      if (!AppendEntry(z, mass, count * multiplier)) return Fail(TFormulaParseError::peCountTooLarge, r.SymbolPos);
     }
   }
-  FLastParseComplete = true;
 }
 
 bool TMolFormula::TryParse(std::string_view Text) {
   TMolFormula trial(*this);
   trial.SetMolFormula(Text);
-  if (trial.FLastParseComplete) {
+  if (trial.LastParseComplete()) {
     FFormulStr = std::move(trial.FFormulStr);
     FEntries = trial.FEntries;
   }
-  FLastParseComplete = trial.FLastParseComplete;
-  return FLastParseComplete;
+  Fail(trial.FParseError, trial.FParseErrorPos);
+  return LastParseComplete();
 }
 
 void TMolFormula::ReadFromString(std::string_view Text) {
   FEntries.FLeng = 0;
-  FLastParseComplete = false;
-  if (Text.size() >= static_cast<size_t>(INT32_MAX)) return;
+  Fail(TFormulaParseError::peNone, 0);
+  if (Text.size() >= static_cast<size_t>(INT32_MAX)) return Fail(TFormulaParseError::peTooManyEntries, 1);
   int32_t pos = 1;
   for (;;) {
     int32_t count = 0, mass = 0, z = 0;
-    const TScanEnd end = ScanPart(Text, pos, count, mass, z);
-    if (end == TScanEnd::Unreadable) return;
-    if (end == TScanEnd::Nothing) {
-      FLastParseComplete = pos > static_cast<int32_t>(Text.size());
+    const TScanResult r = ScanPart(Text, pos, count, mass, z, FStrictSymbols);
+    if (r.End == TScanEnd::Unreadable) return Fail(r.Error, r.ErrorPos);
+    if (r.End == TScanEnd::Nothing) {
+      if (pos <= static_cast<int32_t>(Text.size())) Fail(TFormulaParseError::peParenthesis, pos);
       return;
     }
-    if (!AppendEntry(z, mass, count)) return;
+    if (FEntries.FLeng >= kMaxFormulaEntries) return Fail(TFormulaParseError::peTooManyEntries, r.PartPos);
+    AppendEntry(z, mass, count);
+  }
+}
+
+std::string FormulaParseErrorText(TFormulaParseError Error) {
+  switch (Error) {
+    case TFormulaParseError::peUnknownSymbol: return "unknown element symbol";
+    case TFormulaParseError::peSymbolTooLong: return "symbol longer than three letters";
+    case TFormulaParseError::peMissingSymbol: return "mass without an element symbol";
+    case TFormulaParseError::peMassTooLarge: return "isotope mass above 999";
+    case TFormulaParseError::peCountTooLarge: return "count above 65535";
+    case TFormulaParseError::peTooManyEntries: return "more than 20 parts";
+    case TFormulaParseError::peParenthesis: return "parenthesis";
+    default: return "";
   }
 }
 

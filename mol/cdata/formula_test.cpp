@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <map>
+#include <set>
 #include <string>
 
 #include "mol/cdata/zel_cform.hpp"
@@ -135,6 +136,166 @@ TEST(CformParse, TryParseKeepsTheFormulaOnFailure) {
   f.SetMolFormula("CH4");
   EXPECT_EQ(f.GetNumAtoms(), 0);
   EXPECT_EQ(f.GetFormulaText(), "CH4");
+}
+
+TEST(CformParse, ManyParenthesesReadInLinearTime) {
+  // A million groups that all close at the same ")": each "(" takes that
+  // ")" and its multiplier.
+  const std::string opens(1'000'000, '(');
+  TMolFormula f = Parse(opens + "C H2)3 O");
+  EXPECT_EQ(Entries(f), "6:12:3 1:1:6 8:16:1 ");
+  EXPECT_TRUE(f.LastParseComplete());
+  // No ")" at all: no multiplier.
+  f = Parse(opens + "C H2");
+  EXPECT_EQ(Entries(f), "6:12:1 1:1:2 ");
+  EXPECT_TRUE(f.LastParseComplete());
+  // A million-digit multiplier is no number: every "(" sees it, the first
+  // part refuses it.
+  f = Parse("O " + opens + "C)" + std::string(1'000'000, '7'));
+  EXPECT_EQ(Entries(f), "8:16:1 ");
+  EXPECT_EQ(f.GetParseError(), TFormulaParseError::peCountTooLarge);
+  EXPECT_EQ(f.GetParseErrorPos(), 1'000'003);
+  // Closed groups in a row, each with its own multiplier.
+  std::string groups;
+  for (int32_t k = 0; k < 200'000; ++k) groups += "()2";
+  f = Parse(groups + "(C)4 " + groups + "O");
+  EXPECT_EQ(Entries(f), "6:12:4 8:16:1 ");
+}
+
+TEST(CformParse, ReportsWhatFailedAndWhere) {
+  struct TCase {
+    const char* Text;
+    TFormulaParseError Error;
+    int32_t Pos;
+  };
+  using E = TFormulaParseError;
+  const TCase cases[] = {
+      {"C6 H12 O6", E::peNone, 0},
+      {"", E::peNone, 0},
+      {"CH4", E::peUnknownSymbol, 1},
+      {"C6 H12 Xx O6", E::peUnknownSymbol, 8},
+      {"13Xx", E::peUnknownSymbol, 3},
+      {"O Carb", E::peSymbolTooLong, 3},
+      {"O2 12 3C", E::peMissingSymbol, 4},
+      {"O 12", E::peNone, 0},  // "12" is the count of O
+      {"O2 17", E::peMissingSymbol, 4},
+      {"O2 1000C", E::peMassTooLarge, 4},
+      {"O C65536", E::peCountTooLarge, 4},
+      {"O C99999999999999999999999", E::peCountTooLarge, 4},
+      {"O (C H2)40000", E::peCountTooLarge, 6},
+      {"O (C)70000", E::peCountTooLarge, 4},
+      {"H He Li Be B C N O F Ne Na Mg Al Si P S Cl Ar K Ca2 13Sc", E::peTooManyEntries, 53},
+  };
+  for (const TCase& c : cases) {
+    const TMolFormula f = Parse(c.Text);
+    EXPECT_EQ(f.GetParseError(), c.Error) << c.Text;
+    EXPECT_EQ(f.GetParseErrorPos(), c.Pos) << c.Text;
+    EXPECT_EQ(f.LastParseComplete(), c.Error == E::peNone) << c.Text;
+  }
+  TMolFormula g;
+  g.ReadFromString("C2 H6 (O)");
+  EXPECT_EQ(g.GetParseError(), TFormulaParseError::peParenthesis);
+  EXPECT_EQ(g.GetParseErrorPos(), 7);
+  g.ReadFromString("C2 Q");
+  EXPECT_EQ(g.GetParseError(), TFormulaParseError::peUnknownSymbol);
+  EXPECT_EQ(g.GetParseErrorPos(), 4);
+  g.ReadFromString("C2");
+  EXPECT_EQ(g.GetParseError(), TFormulaParseError::peNone);
+  EXPECT_EQ(g.GetParseErrorPos(), 0);
+  // Every failure has a text of its own.
+  std::set<std::string> texts;
+  for (int32_t e = 1; e <= 7; ++e) texts.insert(FormulaParseErrorText(static_cast<TFormulaParseError>(e)));
+  EXPECT_EQ(texts.size(), 7u);
+  EXPECT_EQ(texts.count(""), 0u);
+  EXPECT_EQ(FormulaParseErrorText(TFormulaParseError::peNone), "");
+  EXPECT_EQ(FormulaParseErrorText(static_cast<TFormulaParseError>(99)), "");
+}
+
+TEST(CformParse, FailedTryParseKeepsWaterAndSaysWhy) {
+  TMolFormula f;
+  EXPECT_FALSE(f.TryParse("CH4"));
+  EXPECT_EQ(f.GetParseError(), TFormulaParseError::peUnknownSymbol);
+  EXPECT_EQ(f.GetParseErrorPos(), 1);
+  EXPECT_EQ(f.AsString(0), "H2 O ");
+  EXPECT_EQ(f.GetFormulaText(), "H2O");
+  // A success clears the failure.
+  EXPECT_TRUE(f.TryParse("C H4"));
+  EXPECT_EQ(f.GetParseError(), TFormulaParseError::peNone);
+  EXPECT_EQ(f.GetParseErrorPos(), 0);
+  EXPECT_EQ(f.NominalMolWgt(), 16);
+}
+
+TEST(CformParse, StrictReadingIsCaseSensitive) {
+  struct TCase {
+    const char* Text;
+    const char* Classic;  // entries, "-" when the text does not read whole
+    const char* Strict;
+  };
+  const TCase cases[] = {
+      {"CO2", "27:59:2 ", "6:12:1 8:16:2 "},
+      {"Co2", "27:59:2 ", "27:59:2 "},
+      {"HF", "72:180:1 ", "1:1:1 9:19:1 "},
+      {"Hf", "72:180:1 ", "72:180:1 "},
+      {"CH4", "-", "6:12:1 1:1:4 "},
+      {"NaCl", "-", "11:23:1 17:35:1 "},
+      {"C6H12O6", "6:12:6 1:1:12 8:16:6 ", "6:12:6 1:1:12 8:16:6 "},
+      {"(CH3)2CO", "-", "6:12:2 1:1:6 6:12:1 8:16:1 "},
+      {"13CO", "27:13:1 ", "6:13:1 8:16:1 "},
+      {"D2O", "1:2:2 8:16:1 ", "1:2:2 8:16:1 "},
+      {"C6 H12 O6", "6:12:6 1:1:12 8:16:6 ", "6:12:6 1:1:12 8:16:6 "},
+      {"co", "27:59:1 ", "-"},
+      {"cl", "17:35:1 ", "-"},
+      {"d", "1:2:1 ", "-"},
+      {"CL", "17:35:1 ", "-"},
+  };
+  for (const TCase& c : cases) {
+    for (bool strict : {false, true}) {
+      TMolFormula f;
+      f.SetStrictSymbols(strict);
+      f.SetMolFormula(c.Text);
+      const std::string want = strict ? c.Strict : c.Classic;
+      if (want == "-") {
+        EXPECT_FALSE(f.LastParseComplete()) << c.Text << " strict " << strict;
+        EXPECT_NE(f.GetParseError(), TFormulaParseError::peNone) << c.Text << " strict " << strict;
+      } else {
+        EXPECT_TRUE(f.LastParseComplete()) << c.Text << " strict " << strict;
+        EXPECT_EQ(Entries(f), want) << c.Text << " strict " << strict;
+      }
+    }
+  }
+  // "CL": C, then "L", which is no element.
+  TMolFormula f;
+  f.SetStrictSymbols(true);
+  EXPECT_FALSE(f.TryParse("CL"));
+  EXPECT_EQ(f.GetParseErrorPos(), 2);
+  EXPECT_EQ(f.AsString(0), "H2 O ");
+  // The choice travels with the model and reaches ReadFromString.
+  const TMolFormula copy(f);
+  EXPECT_TRUE(copy.GetStrictSymbols());
+  f.ReadFromString("CaCO3");
+  EXPECT_EQ(Entries(f), "20:40:1 6:12:1 8:16:3 ");
+  EXPECT_FALSE(TMolFormula().GetStrictSymbols());
+}
+
+TEST(CformScanner, StrictScannerEndsASymbolAtACapital) {
+  int32_t pos = 1, cnt = 0, mass = 0, z = 0;
+  EXPECT_TRUE(TMolFormula::ScanNextFormPart("CO2", pos, cnt, mass, z, true));
+  EXPECT_EQ(z, 6);
+  EXPECT_EQ(cnt, 1);
+  EXPECT_EQ(pos, 2);
+  EXPECT_TRUE(TMolFormula::ScanNextFormPart("CO2", pos, cnt, mass, z, true));
+  EXPECT_EQ(z, 8);
+  EXPECT_EQ(cnt, 2);
+  EXPECT_EQ(pos, 4);
+  pos = 1;
+  EXPECT_TRUE(TMolFormula::ScanNextFormPart("CO2", pos, cnt, mass, z, false));
+  EXPECT_EQ(z, 27);
+  pos = 1;
+  EXPECT_TRUE(TMolFormula::ScanNextFormPart("CO2", pos, cnt, mass, z));
+  EXPECT_EQ(z, 27);
+  pos = 1;
+  EXPECT_FALSE(TMolFormula::ScanNextFormPart("xe", pos, cnt, mass, z, true));
+  EXPECT_EQ(cnt + mass + z, 0);
 }
 
 TEST(CformScanner, LeavesPositionOnTheCharacterThatEndedThePart) {

@@ -12,7 +12,8 @@
 // several entries (isotopes, or the same element inside and outside
 // parentheses). Nothing here raises (std::bad_alloc aside): out-of-range
 // indices read 0 and are ignored on write, unreadable text leaves what could
-// be read and says so through LastParseComplete.
+// be read and says so through LastParseComplete, GetParseError and
+// GetParseErrorPos.
 #pragma once
 
 #include <array>
@@ -54,6 +55,23 @@ struct TFormulaRec {
 // When the display shows isotope masses: never, only where the mass differs
 // from the element's mass number (IntAtWeight), or always.
 enum class TIsotVisib : int32_t { ivNone = 0, ivSpecial = 1, ivAlways = 2 };
+
+// Why the last reading of a formula text stopped early (peNone: it read the
+// whole text). TMolFormula::GetParseErrorPos says at which character.
+enum class TFormulaParseError : int32_t {
+  peNone = 0,
+  peUnknownSymbol = 1,   // a symbol that names no element ("CH" in "CH4")
+  peSymbolTooLong = 2,   // a run of more than three letters
+  peMissingSymbol = 3,   // a mass with no symbol behind it ("O2 12 3C")
+  peMassTooLarge = 4,    // an isotope mass above 999
+  peCountTooLarge = 5,   // a count, or count x multiplier, above 65535
+  peTooManyEntries = 6,  // a 21st part
+  peParenthesis = 7      // a parenthesis where none may stand (ReadFromString)
+};
+
+// A short English description of the failure ("unknown element symbol"),
+// for messages; "" for peNone and for values outside the enumeration.
+std::string FormulaParseErrorText(TFormulaParseError Error);
 
 // ===========================================================================
 // 2. TMolFormula
@@ -112,7 +130,8 @@ public:
   // given. The mass defaults to the element's mass number and the count to
   // 1; an explicit mass or count of 0 counts as not given. Other characters
   // (neither letter, digit, blank, comma nor full stop, bytes of non-ASCII
-  // UTF-8 included) are skipped.
+  // UTF-8 included) are skipped. This is the classic reading, the default;
+  // the strict reading (below) takes the conventional notation instead.
   //
   // States 0..6 (6 = part complete):
   //   state       digit                 letter           blank , .   other
@@ -126,6 +145,22 @@ public:
   // The end of the text, "(" and ")" complete the part as well. The
   // character that completes a part (in a transition to 6) is not consumed:
   // the next call reads it again.
+  //
+  // Strict reading (StrictSymbols true): letters keep their case and an
+  // upper-case letter in state 3 completes the part (state 6), so a symbol
+  // is one upper-case letter followed by lower-case ones, and it must equal
+  // an element's symbol exactly (AtomicNumber), "D" included. Everything
+  // else is as above. Examples, classic against strict:
+  //   text        classic                    strict
+  //   "CO2"       Co2 (cobalt)               C O2
+  //   "Co2"       Co2                        Co2
+  //   "HF"        Hf (hafnium)               H F
+  //   "CH4"       unreadable ("CH")          C H4
+  //   "NaCl"      unreadable ("NACL")        Na Cl
+  //   "C6H12O6"   C6 H12 O6                  C6 H12 O6
+  //   "(CH3)2CO"  unreadable ("CH")          C2 H6 C O
+  //   "13CO"      13Co                       13C O
+  //   "co", "cl"  Co, Cl                     unreadable (no such symbol)
 
   // Reads one part from the 1-based byte position Pos of Text. True with
   // Count, Mass and AtNum set when a known element was read; Pos is then on
@@ -137,6 +172,16 @@ public:
   // unchanged.
   static bool ScanNextFormPart(std::string_view Text, int32_t& Pos, int32_t& Count, int32_t& Mass,
                                int32_t& AtNum);
+  // The same with the reading chosen: StrictSymbols true reads symbols
+  // case-sensitively (see above).
+  static bool ScanNextFormPart(std::string_view Text, int32_t& Pos, int32_t& Count, int32_t& Mass,
+                               int32_t& AtNum, bool StrictSymbols);
+
+  // The reading SetMolFormula, TryParse and ReadFromString use: false (the
+  // default) for the classic one, true for the strict, case-sensitive one.
+  // Copied with the model; changing it leaves the entries alone.
+  bool GetStrictSymbols() const { return FStrictSymbols; }
+  void SetStrictSymbols(bool Value) { FStrictSymbols = Value; }
 
   // Writing MolFormula: stores Text as GetFormulaText(), empties the entries
   // and reads Text with parentheses. A "(" takes as multiplier the number
@@ -149,7 +194,9 @@ public:
   // H6 C1 O1. Blanks before a parenthesis are fine ("C6 (H2)3").
   // Reading stops at the first part that cannot be read, at a count x
   // multiplier above 65535, and at a 21st part (which is not stored); what
-  // was read before stays, and LastParseComplete() says false.
+  // was read before stays, LastParseComplete() says false and
+  // GetParseError()/GetParseErrorPos() say why and where. The time taken is
+  // linear in the length of the text, however many parentheses it holds.
   void SetMolFormula(std::string_view Text);
   // Reading MolFormula: AsString(1), e.g. "12C6 1H12 16O6 " (reads back to
   // the same entries).
@@ -157,21 +204,43 @@ public:
   // The text last written to MolFormula (or accepted by TryParse).
   const std::string& GetFormulaText() const { return FFormulStr; }
 
-  // As SetMolFormula when the whole text reads; otherwise nothing changes
-  // and the result is false. LastParseComplete() gives the result either
-  // way.
+  // As SetMolFormula when the whole text reads; otherwise the entries and
+  // the text stay as they were (water in a new model) and the result is
+  // false. Check the result: after a failure the weights are still those
+  // of the previous formula. LastParseComplete(), GetParseError() and
+  // GetParseErrorPos() describe this call either way:
+  //   TMolFormula f;                    // water
+  //   if (!f.TryParse("CH4"))           // classic reading: "CH" is unknown
+  //     // f.GetParseError() == peUnknownSymbol, f.GetParseErrorPos() == 1,
+  //     // f.ChemMolWgt() is still water's 18.0153
   bool TryParse(std::string_view Text);
 
   // True when the last SetMolFormula, TryParse or ReadFromString read its
   // whole text: every character formed a stored part or was a blank,
   // separator, skipped character or parenthesis with its number. An empty
   // text reads completely (to an empty formula). A new model reports true.
-  bool LastParseComplete() const { return FLastParseComplete; }
+  bool LastParseComplete() const { return FParseError == TFormulaParseError::peNone; }
+
+  // Why the last SetMolFormula, TryParse or ReadFromString stopped early
+  // (peNone when it read the whole text), and the 1-based byte position in
+  // that text of what stopped it (0 for peNone):
+  //   peUnknownSymbol, peSymbolTooLong  the symbol's first letter;
+  //   peMissingSymbol, peMassTooLarge   the mass's first digit;
+  //   peCountTooLarge                   the count's first digit when the
+  //                                     written count is too large, the
+  //                                     symbol's first letter when only the
+  //                                     multiplier makes it so;
+  //   peTooManyEntries                  the first character of the 21st part;
+  //   peParenthesis                     the parenthesis.
+  // "C6 H12 Xx O6" gives peUnknownSymbol at 8, "O (C H2)40000" gives
+  // peCountTooLarge at 6 (H2 x 40000).
+  TFormulaParseError GetParseError() const { return FParseError; }
+  int32_t GetParseErrorPos() const { return FParseErrorPos; }
 
   // Empties the entries and appends every part ScanNextFormPart yields from
   // position 1 until it yields none; a parenthesis ends the reading (and
-  // makes it incomplete). Stops at a 21st part. GetFormulaText() is left as
-  // it was.
+  // makes it incomplete, peParenthesis). Stops at a 21st part.
+  // GetFormulaText() is left as it was.
   void ReadFromString(std::string_view Text);
 
   // -------------------------------------------------------------------------
@@ -244,8 +313,10 @@ public:
 
   // Stores the target mass, tolerance and bounds and starts at the upper
   // bound. Refuses (false; every Find call then returns false) when
-  // HighF.FLeng is outside 1..20, a lower bound exceeds its upper bound, or
-  // Mass or Tol is not finite.
+  // HighF.FLeng is outside 1..20, LowF.FLeng above 20, an atomic number of
+  // either bound's entries (1..FLeng) outside 1..103 (an element the table
+  // does not hold would yield matches that write as ""), a lower bound
+  // exceeds its upper bound, or Mass or Tol is not finite.
   bool InitFindFormula(double Mass, double Tol, const TFormulaRec& LowF, const TFormulaRec& HighF);
 
   // Next candidate whose nominal mass (sum of HighF.AtWgt x count) equals
@@ -272,9 +343,13 @@ private:
   bool FindNext(bool Exact, bool CheckPlausibility);
   void AdvanceCandidate();
 
+  void Fail(TFormulaParseError Error, int32_t Pos);
+
   TFormulaRec FEntries;
   std::string FFormulStr;
-  bool FLastParseComplete = true;
+  TFormulaParseError FParseError = TFormulaParseError::peNone;
+  int32_t FParseErrorPos = 0;
+  bool FStrictSymbols = false;
   std::array<int32_t, kMaxFormulaEntries> FPermutCnt{};
   double FMassBForm = 0.0;
   double FTolBForm = 0.05;
@@ -393,6 +468,11 @@ public:
   const std::string& GetFormulaText() const { return FFormula.GetFormulaText(); }
   bool TryParse(std::string_view Text);
   bool LastParseComplete() const { return FFormula.LastParseComplete(); }
+  TFormulaParseError GetParseError() const { return FFormula.GetParseError(); }
+  int32_t GetParseErrorPos() const { return FFormula.GetParseErrorPos(); }
+  // The reading of later formula texts (no repaint: the entries stay).
+  bool GetStrictSymbols() const { return FFormula.GetStrictSymbols(); }
+  void SetStrictSymbols(bool Value) { FFormula.SetStrictSymbols(Value); }
   void ReadFromString(std::string_view Text);
   static bool ScanNextFormPart(std::string_view Text, int32_t& Pos, int32_t& Count, int32_t& Mass,
                                int32_t& AtNum) {
