@@ -32,6 +32,18 @@ int main() {
   int32_t pos = 1, count = 0, mass = 0, atnum = 0;
   const bool read = TMolFormula::ScanNextFormPart("CH4", pos, count, mass, atnum);
   std::printf("\"CH4\" is read as the symbol \"CH\", which is no element: part read %s\n", read ? "yes" : "no");
+  // TryParse keeps the previous formula when a text does not read, and says
+  // what stopped it and where.
+  if (!f.TryParse("C2 H5 Xy"))
+    std::printf("\"C2 H5 Xy\": %s at character %d; the formula stays %s\n",
+                FormulaParseErrorText(f.GetParseError()).c_str(), f.GetParseErrorPos(), f.AsString(0).c_str());
+  // The strict reading takes conventional formulas: case-sensitive symbols.
+  TMolFormula strict;
+  strict.SetStrictSymbols(true);
+  for (const char* text : {"CO2", "Co2", "CH4", "NaCl", "(CH3)2CO"}) {
+    strict.SetMolFormula(text);
+    std::printf("strict %-10s -> %s\n", text, strict.AsString(0).c_str());
+  }
 
   // Which formulas of C, H, N, O have the exact mass 46.0419 (+- 0.001)?
   TFormulaRec low, high;

@@ -213,7 +213,8 @@ public:
   //   if (!f.TryParse("CH4"))           // classic reading: "CH" is unknown
   //     // f.GetParseError() == peUnknownSymbol, f.GetParseErrorPos() == 1,
   //     // f.ChemMolWgt() is still water's 18.0153
-  bool TryParse(std::string_view Text);
+  // The result must be used (a compiler warning otherwise).
+  [[nodiscard]] bool TryParse(std::string_view Text);
 
   // True when the last SetMolFormula, TryParse or ReadFromString read its
   // whole text: every character formed a stored part or was a blank,
@@ -406,7 +407,12 @@ struct TMolFormLayout {
 // control's width (cutting its left part when wider); centred at
 // (Width - x)/2 (integer division; cutting both sides when wider). Text is
 // drawn in ColorTxt, anti-aliased, within a picture twice the control's
-// width.
+// width. Only the columns of that picture that land inside the control and
+// can hold ink (the drawn width plus the control's height for glyph
+// overhangs) are drawn: the result is the same, and a very wide control
+// (millions of pixels) needs no picture beyond its own surface. A control
+// whose surface would exceed the graphics layer's bitmap limit (2^30
+// pixels) has none and paints nothing, rather than raise.
 // Opaque: the whole control is filled with ColorBkg and the text drawn on
 // it. Transparent: a mask (white, text in black) is combined with the
 // control's background (the parent's picture) by a bitwise AND and then the
@@ -466,7 +472,8 @@ public:
   std::string GetMolFormula() const { return FFormula.GetMolFormula(); }
   void SetMolFormula(std::string_view Value);
   const std::string& GetFormulaText() const { return FFormula.GetFormulaText(); }
-  bool TryParse(std::string_view Text);
+  // Repaints only when the text was read.
+  [[nodiscard]] bool TryParse(std::string_view Text);
   bool LastParseComplete() const { return FFormula.LastParseComplete(); }
   TFormulaParseError GetParseError() const { return FFormula.GetParseError(); }
   int32_t GetParseErrorPos() const { return FFormula.GetParseErrorPos(); }
