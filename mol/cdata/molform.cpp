@@ -1,6 +1,5 @@
 // TMolForm: the formula display control and its painting.
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 
 #include "gui/zel_fonts.hpp"
@@ -142,10 +141,16 @@ bool TMolForm::FindFormulaExactMass(bool CheckPlausibility) {
 // Layout and painting
 // ---------------------------------------------------------------------------
 
-int32_t TMolForm::SmallSize() const {
-  const int32_t s = std::max(1, std::abs(GetFont().GetSize()));
-  return RoundToInt32(0.8 * s) + 1;
+namespace {
+
+// The font size as a magnitude; INT32_MIN has none in 32 bits.
+int32_t LargeSize(const TFont& Font) {
+  return static_cast<int32_t>(std::clamp<int64_t>(Abs64(Font.GetSize()), 1, INT32_MAX));
 }
+
+}  // namespace
+
+int32_t TMolForm::SmallSize() const { return RoundToInt32(0.8 * LargeSize(GetFont())) + 1; }
 
 int32_t TMolForm::WantedHeight() const {
   TFontSpec small = GetFont().GetSpec();
@@ -156,7 +161,7 @@ int32_t TMolForm::WantedHeight() const {
 TMolFormLayout TMolForm::GetLayout() const {
   TMolFormLayout layout;
   layout.Height = WantedHeight();
-  const int32_t s = std::max(1, std::abs(GetFont().GetSize()));
+  const int32_t s = LargeSize(GetFont());
   const int32_t s2 = SmallSize();
   TFontSpec face = GetFont().GetSpec();
   int32_t x = 1;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -347,6 +348,19 @@ TEST(CformControl, ControlBeyondThePixelLimitPaintsNothingAndDoesNotThrow) {
   f.SetWidth(120);
   f.Repaint();
   EXPECT_EQ(f.GetSurface().GetPixel(0, 0), clRed);
+}
+
+TEST(CformControl, ExtremeFontSizesPaint) {
+  // The size's magnitude is taken in 64 bits (INT32_MIN has none in 32).
+  for (int32_t size : {INT32_MIN, -5, 0, INT32_MAX}) {
+    TMolForm f(nullptr);
+    TFont font = f.GetFont();
+    font.SetSize(size);
+    f.SetFont(font);
+    EXPECT_NO_THROW(f.Repaint()) << size;
+    EXPECT_GT(f.GetHeight(), 0) << size;
+    EXPECT_EQ(f.GetLayout().Pieces.size(), 3u) << size;  // "H", "2", "O"
+  }
 }
 
 TEST(CformControl, HeightFollowsTheFontWithoutAnotherPaint) {
