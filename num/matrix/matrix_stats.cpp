@@ -4,6 +4,7 @@
 #include <limits>
 #include <new>
 #include <span>
+#include <type_traits>
 #include <utility>
 
 #include "core/zel_random.hpp"
@@ -116,7 +117,9 @@ void TMatrixT<T>::MinMax(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_
     }
   }
   // The comparisons above pass over NaN; a NaN in the range is the result.
-  if (RangeHasNaN(Mat, LowCol, LowRow, HighCol, HighRow)) lo = hi = static_cast<T>(kNaN);
+  if constexpr (std::is_floating_point_v<T>) {
+    if (RangeHasNaN(Mat, LowCol, LowRow, HighCol, HighRow)) lo = hi = kNaN;
+  }
   Minimum = lo;
   Maximum = hi;
 }
