@@ -365,14 +365,18 @@ int32_t EdgeVector(const Array2D<T>& a, TOrientation orientation, TEdgeOp op,
   }
   TDoubleArray out(outer);
   for (size_t o = 0; o < outer; ++o) {
-    long double sum = 0, sumSq = 0;
+    auto at = [&](size_t k) -> double { return perColumn ? a[o][k] : a[k][o]; };
+    long double sum = 0;
     double mn = DBL_MAX, mx = -DBL_MAX;
+    const double first = used.empty() ? 0.0 : at(used.front());
+    bool varies = !std::isfinite(first);
     for (size_t k : used) {
-      const double x = perColumn ? a[o][k] : a[k][o];
+      const double x = at(k);
       sum += x;
-      sumSq += static_cast<long double>(x) * x;
-      if (x < mn) mn = x;
-      if (x > mx) mx = x;
+      // NaN has no place in the order: it becomes the minimum and maximum.
+      if (x < mn || std::isnan(x)) mn = x;
+      if (x > mx || std::isnan(x)) mx = x;
+      varies = varies || !(x == first);
     }
     const auto n = static_cast<long double>(used.size());
     switch (op) {
@@ -389,12 +393,18 @@ int32_t EdgeVector(const Array2D<T>& a, TOrientation orientation, TEdgeOp op,
         out[o] = used.empty() ? 0.0 : static_cast<double>(sum / n);
         break;
       case TEdgeOp::eoStdDev: {
-        if (used.size() < 3) {
-          out[o] = 0;
-        } else {
-          const long double var = (sumSq - sum * sum / n) / (n - 1);
-          out[o] = var > 0 ? static_cast<double>(std::sqrt(var)) : 0.0;
+        // Mean first, then the deviations from it; constant values have
+        // exactly none.
+        long double ss = 0;
+        if (used.size() >= 3 && varies) {
+          const long double mean = sum / n;
+          for (size_t k : used) {
+            const long double d = at(k) - mean;
+            ss += d * d;
+          }
         }
+        const long double var = used.size() < 3 ? 0.0L : ss / (n - 1);
+        out[o] = var < 0 ? 0.0 : static_cast<double>(std::sqrt(var));
         break;
       }
     }

@@ -294,6 +294,31 @@ TEST(EdgeVector, ReducesColumnsOrRows) {
   EXPECT_EQ(r, (TDoubleArray{4, 6}));
 }
 
+// Standard deviations take the mean first: one pass gave 0 for the first
+// row and 1048576 for the time stamps.
+TEST(EdgeVector, StdDevKeepsTheDigitsOfLargeMeans) {
+  const double t = 1.7e12;
+  const TDouble2DArray a{{1e10 + 1, t, 0.1}, {1e10 + 2, t + 1000, 0.1}, {1e10 + 3, t + 2000, 0.1}};
+  TDoubleArray r;
+  ASSERT_EQ(EdgeVector(a, TOrientation::orRowwise, TEdgeOp::eoStdDev, r), 0);
+  EXPECT_EQ(r, (TDoubleArray{1, 1000, 0}));
+  const TDouble2DArray b{{1e10 + 1, 1e10 + 2, 1e10 + 3}, {t, t + 1000, t + 2000}};
+  ASSERT_EQ(EdgeVector(b, TOrientation::orColwise, TEdgeOp::eoStdDev, TIntArray{2, 0, 1}, r), 0);
+  EXPECT_EQ(r, (TDoubleArray{1, 1000}));
+}
+
+TEST(EdgeVector, NaNIsTheMinimumMaximumAndSpreadOfItsColumn) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const TDouble2DArray a{{1, 2, 3}, {nan, 5, 6}, {7, 8, nan}};
+  TDoubleArray r;
+  for (const TEdgeOp op : {TEdgeOp::eoMin, TEdgeOp::eoMax, TEdgeOp::eoStdDev, TEdgeOp::eoSum}) {
+    ASSERT_EQ(EdgeVector(a, TOrientation::orColwise, op, r), 0);
+    EXPECT_FALSE(std::isnan(r[0])) << static_cast<int>(op);
+    EXPECT_TRUE(std::isnan(r[1])) << static_cast<int>(op);
+    EXPECT_TRUE(std::isnan(r[2])) << static_cast<int>(op);
+  }
+}
+
 TEST(EdgeVector, SkippedPositionsGiveStatusAndNoNaN) {
   const TDouble2DArray a{{1, 2}, {3, 4}};
   TDoubleArray r;

@@ -9,53 +9,23 @@
 
 #include "num/arrays/arrays_impl.hpp"
 #include "num/math1/zel_math1.hpp"
+#include "num/vector/vector_kernels.hpp"
 
 namespace zel {
 namespace arrays_detail {
 
-// Sum of a run in long double. Four independent partial sums hide the
-// latency of the x87 adder (one chain runs at half the memory speed); the
-// order of additions is fixed, so results stay reproducible.
-template <class T>
-long double SumRun(const T* p, size_t m) {
-  long double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
-  size_t i = 0;
-  for (; i + 4 <= m; i += 4) {
-    s0 += p[i];
-    s1 += p[i + 1];
-    s2 += p[i + 2];
-    s3 += p[i + 3];
-  }
-  for (; i < m; ++i) s0 += p[i];
-  return (s0 + s1) + (s2 + s3);
-}
+using vector_detail::LD;
 
-// Sum of squared deviations from mean of a run, likewise.
+// Sum of a run in long double with the library's lane kernel.
 template <class T>
-long double SumSqRun(const T* p, size_t m, long double mean) {
-  long double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
-  size_t i = 0;
-  for (; i + 4 <= m; i += 4) {
-    const long double d0 = p[i] - mean;
-    const long double d1 = p[i + 1] - mean;
-    const long double d2 = p[i + 2] - mean;
-    const long double d3 = p[i + 3] - mean;
-    s0 += d0 * d0;
-    s1 += d1 * d1;
-    s2 += d2 * d2;
-    s3 += d3 * d3;
-  }
-  for (; i < m; ++i) {
-    const long double d = p[i] - mean;
-    s0 += d * d;
-  }
-  return (s0 + s1) + (s2 + s3);
+LD SumRun(const T* p, size_t m) {
+  return vector_detail::LaneSum(p, m, [](T x) { return static_cast<LD>(x); });
 }
 
 // Sum and count of a checked range, in long double.
 template <class A>
-long double RangeSum(const A& a, const Ix<A>& lo, const Ix<A>& hi, size_t& n) {
-  long double sum = 0;
+LD RangeSum(const A& a, const Ix<A>& lo, const Ix<A>& hi, size_t& n) {
+  LD sum = 0;
   n = 0;
   ForEachRunIn(a, lo, hi, [&](const auto* p, size_t m, const auto&) {
     sum += SumRun(p, m);
@@ -64,13 +34,31 @@ long double RangeSum(const A& a, const Ix<A>& lo, const Ix<A>& hi, size_t& n) {
   return sum;
 }
 
-// Sum of squared deviations from mean over a checked range.
+// Mean and centred sum of squares of a checked range of n values: the mean
+// first, then the squared deviations from it. A constant range gives its
+// value and exactly 0.
 template <class A>
-long double RangeSumSq(const A& a, const Ix<A>& lo, const Ix<A>& hi, long double mean) {
-  long double ss = 0;
+void RangeMeanAndSumSq(const A& a, const Ix<A>& lo, const Ix<A>& hi, LD& mean, LD& ss, size_t& n) {
+  using T = ArrayElem<A>;
+  const LD sum = RangeSum(a, lo, hi, n);
+  bool constant = true;
+  bool haveFirst = false;
+  T first{};
+  ForEachRunIn(a, lo, hi, [&](const T* p, size_t m, const auto&) {
+    if (!haveFirst) {
+      first = p[0];
+      haveFirst = true;
+    }
+    constant = constant && vector_detail::AllEqualTo(p, m, first);
+  });
+  ss = 0;
+  if (constant) {
+    mean = static_cast<LD>(first);
+    return;
+  }
+  mean = sum / static_cast<LD>(n);
   ForEachRunIn(a, lo, hi,
-               [&](const auto* p, size_t m, const auto&) { ss += SumSqRun(p, m, mean); });
-  return ss;
+               [&](const T* p, size_t m, const auto&) { ss += vector_detail::CentredSumSq(p, m, mean); });
 }
 
 template <class A>
@@ -84,8 +72,8 @@ int32_t MeanArray(const A& a, const Ix<A>& lo, const Ix<A>& hi, double& mean) {
   mean = 0;
   if (const int32_t s = CheckShapeAndRange(a, lo, hi)) return s;
   size_t n = 0;
-  const long double sum = RangeSum(a, lo, hi, n);
-  mean = static_cast<double>(sum / static_cast<long double>(n));
+  const LD sum = RangeSum(a, lo, hi, n);
+  mean = static_cast<double>(sum / static_cast<LD>(n));
   return 0;
 }
 
@@ -94,10 +82,10 @@ int32_t StdDevArray(const A& a, const Ix<A>& lo, const Ix<A>& hi, double& stdDev
   stdDev = 0;
   if (const int32_t s = CheckShapeAndRange(a, lo, hi)) return s;
   size_t n = 0;
-  const long double mean = RangeSum(a, lo, hi, n) / static_cast<long double>(n);
+  LD mean = 0, ss = 0;
+  RangeMeanAndSumSq(a, lo, hi, mean, ss, n);
   if (n < 2) return 0;
-  const long double ss = RangeSumSq(a, lo, hi, mean);
-  stdDev = static_cast<double>(std::sqrt(ss / static_cast<long double>(n - 1)));
+  stdDev = static_cast<double>(std::sqrt(ss / static_cast<LD>(n - 1)));
   return 0;
 }
 
@@ -107,27 +95,35 @@ int32_t MeanVarArray(const A& a, const Ix<A>& lo, const Ix<A>& hi, double& mean,
   variance = 0;
   if (const int32_t s = CheckShapeAndRange(a, lo, hi)) return s;
   size_t n = 0;
-  const long double m = RangeSum(a, lo, hi, n) / static_cast<long double>(n);
+  LD m = 0, ss = 0;
+  RangeMeanAndSumSq(a, lo, hi, m, ss, n);
   mean = static_cast<double>(m);
-  if (n < 3) {
-    variance = 1;
-  } else {
-    const long double v = RangeSumSq(a, lo, hi, m) / static_cast<long double>(n - 1);
-    variance = v > 0 ? static_cast<double>(v) : 0.0;
-  }
+  // The kernel's rules: 1 below 3 values, never negative, NaN kept.
+  variance = vector_detail::SampleVariance(ss, static_cast<int64_t>(n));
   return 0;
+}
+
+template <class T>
+bool IsNaNElem(T x) {
+  if constexpr (std::is_floating_point_v<T>)
+    return std::isnan(x);
+  else
+    return false;
 }
 
 template <NumArray A>
 bool ExtremeOf(const A& a, bool maximum, ArrayElem<A>& value, Ix<A>& pos) {
   using T = ArrayElem<A>;
   bool found = false;
+  bool nan = false;
   T best{};
   Ix<A> cur{};
   ForEachRunPos(a, cur, [&](const T* p, size_t n, const Ix<A>& runPos) {
-    for (size_t i = 0; i < n; ++i) {
+    for (size_t i = 0; i < n && !nan; ++i) {
       const T x = p[i];
-      if (!found || (maximum ? x > best : x < best)) {
+      // NaN has no place in the order: the first one is the extreme.
+      nan = IsNaNElem(x);
+      if (!found || nan || (maximum ? x > best : x < best)) {
         found = true;
         best = x;
         pos = runPos;
@@ -157,9 +153,19 @@ int32_t MinMaxRange(const A& a, const Ix<A>& lo, const Ix<A>& hi, double& min, d
   max = -DBL_MAX;
   for (size_t d = 0; d < RankOf<A>; ++d)
     if (hi[d] < lo[d]) return 0;
+  bool nan = false;
   ForEachRunIn(a, lo, hi, [&](const T* p, size_t n, const Ix<A>& runPos) {
-    for (size_t i = 0; i < n; ++i) {
+    for (size_t i = 0; i < n && !nan; ++i) {
       const double x = static_cast<double>(p[i]);
+      if (std::isnan(x)) {
+        // NaN is both results, at the position of the first one.
+        nan = true;
+        min = max = x;
+        minPos = runPos;
+        minPos[RankOf<A> - 1] += static_cast<int32_t>(i);
+        maxPos = minPos;
+        break;
+      }
       if (x < min) {
         min = x;
         minPos = runPos;
@@ -219,8 +225,9 @@ int32_t MinMaxOfSpan(std::span<const T> a, T& min, T& max) {
   T mn = a[0];
   T mx = a[0];
   for (const T x : a) {
-    mn = x < mn ? x : mn;
-    mx = x > mx ? x : mx;
+    // NaN sticks: no later comparison replaces it.
+    mn = x < mn || IsNaNElem(x) ? x : mn;
+    mx = x > mx || IsNaNElem(x) ? x : mx;
   }
   min = mn;
   max = mx;
@@ -408,8 +415,8 @@ int32_t MinMaxArray(const A& a, ArrayElem<A>& min, ArrayElem<A>& max) {
   ForEachRun(a, [&](const T* p, size_t n) {
     for (size_t i = 0; i < n; ++i) {
       const T x = p[i];
-      mn = x < mn ? x : mn;
-      mx = x > mx ? x : mx;
+      mn = x < mn || IsNaNElem(x) ? x : mn;
+      mx = x > mx || IsNaNElem(x) ? x : mx;
     }
   });
   min = mn;
@@ -564,22 +571,7 @@ double PearsonCorrCoeffColsOfArray(const TDouble2DArray& a, int32_t c1, int32_t 
   const TDoubleArray& y = a[static_cast<size_t>(c2)];
   const size_t n = x.size();
   if (n <= 2) return 0;
-  long double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
-  for (size_t i = 0; i < n; ++i) {
-    const long double xi = x[i];
-    const long double yi = y[i];
-    sx += xi;
-    sy += yi;
-    sxx += xi * xi;
-    syy += yi * yi;
-    sxy += xi * yi;
-  }
-  if (!(sxx > 0) || !(syy > 0)) return 0;
-  const long double nn = static_cast<long double>(n);
-  const long double vx = sxx - sx * sx / nn;
-  const long double vy = syy - sy * sy / nn;
-  if (vx == 0 || vy == 0) return 0;
-  return static_cast<double>((sxy - sx * sy / nn) / std::sqrt(std::fabs(vx * vy)));
+  return vector_detail::PearsonOf(x.data(), y.data(), n);
 }
 
 template <NumElement T>

@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <span>
 
 #include "num/arrays/zel_openarrays.hpp"
 
@@ -111,6 +112,73 @@ TEST(MeanVarArray, VarianceIsOneBelowThreeValues) {
   EXPECT_EQ(MeanVarArray(g, 0, 0, 2, 4, m, v), -2);
   EXPECT_EQ(m, 0.0);
   EXPECT_EQ(v, 0.0);
+}
+
+// The deviations are exact doubles here, so the results are exact; a
+// constant range has exactly no spread even when its sum rounds.
+TEST(MeanVarArray, LargeMeansAndConstantRangesAreExact) {
+  double m = 0, v = -1, sd = -1;
+  const TDoubleArray stamps{1.7e12, 1.7e12 + 1000, 1.7e12 + 2000};
+  ASSERT_EQ(MeanVarArray(stamps, 0, 2, m, v), 0);
+  EXPECT_EQ(m, 1.7e12 + 1000);
+  EXPECT_EQ(v, 1e6);
+  ASSERT_EQ(StdDevArray(stamps, 0, 2, sd), 0);
+  EXPECT_EQ(sd, 1000.0);
+  const TDouble2DArray flat(30, TDoubleArray(100, 0.1));
+  ASSERT_EQ(MeanVarArray(flat, 0, 0, 29, 99, m, v), 0);
+  EXPECT_EQ(m, 0.1);
+  EXPECT_EQ(v, 0.0);
+  ASSERT_EQ(StdDevArray(flat, 0, 0, 29, 99, sd), 0);
+  EXPECT_EQ(sd, 0.0);
+}
+
+TEST(MeanVarArray, NaNGivesNaNNotZero) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const TDoubleArray a{1, nan, 3, 4};
+  double m = 0, v = 0, sd = 0;
+  ASSERT_EQ(MeanVarArray(a, 0, 3, m, v), 0);
+  EXPECT_TRUE(std::isnan(m));
+  EXPECT_TRUE(std::isnan(v));  // was 0
+  ASSERT_EQ(StdDevArray(a, 0, 3, sd), 0);
+  EXPECT_TRUE(std::isnan(sd));
+  ASSERT_EQ(MeanVarArray(a, 2, 3, m, v), 0);  // the range leaves it out
+  EXPECT_EQ(m, 3.5);
+}
+
+TEST(MinMaxArray, NaNIsBothExtremesAtItsPosition) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  for (const TDoubleArray& a : {TDoubleArray{nan, 1, 2}, TDoubleArray{1, nan, 2}, TDoubleArray{1, 2, nan}}) {
+    int32_t i = -1;
+    const auto at = static_cast<int32_t>(std::isnan(a[0]) ? 0 : std::isnan(a[1]) ? 1 : 2);
+    EXPECT_TRUE(std::isnan(MaxArray(a, i)));
+    EXPECT_EQ(i, at);
+    EXPECT_TRUE(std::isnan(MinArray(a, i)));
+    EXPECT_EQ(i, at);
+    double mn = 0, mx = 0;
+    EXPECT_EQ(MinMaxArray(a, mn, mx), 0);
+    EXPECT_TRUE(std::isnan(mn) && std::isnan(mx)) << at;
+    EXPECT_EQ(MinMaxArray(std::span<const double>(a), mn, mx), 0);
+    EXPECT_TRUE(std::isnan(mn) && std::isnan(mx)) << at;
+    int32_t imn = -1, imx = -1;
+    EXPECT_EQ(MinMaxArray(a, 0, 2, mn, mx, imn, imx), 0);
+    EXPECT_TRUE(std::isnan(mn) && std::isnan(mx)) << at;
+    EXPECT_EQ(imn, at);
+    EXPECT_EQ(imx, at);
+  }
+  TDouble2DArray g = Grid();
+  g[2][1] = nan;
+  int32_t c = -1, r = -1;
+  EXPECT_TRUE(std::isnan(MaxArray(g, c, r)));
+  EXPECT_EQ(c, 2);
+  EXPECT_EQ(r, 1);
+  int32_t c1 = -1, r1 = -1, c2 = -1, r2 = -1;
+  double mn = 0, mx = 0;
+  EXPECT_EQ(MinMaxArray(g, 0, 0, 2, 3, mn, mx, c1, r1, c2, r2), 0);
+  EXPECT_TRUE(std::isnan(mn) && std::isnan(mx));
+  EXPECT_EQ(c1, 2);
+  EXPECT_EQ(r1, 1);
+  EXPECT_EQ(MinMaxArray(g, 0, 0, 1, 3, mn, mx, c1, r1, c2, r2), 0);  // NaN outside
+  EXPECT_EQ(mx, 13.0);
 }
 
 TEST(MinMaxArray, ExtremesReportFirstOccurrenceAndPosition) {
@@ -327,6 +395,29 @@ TEST(PearsonCorrCoeffColsOfArray, HandValueAndInvalidInputGiveZero) {
   EXPECT_EQ(PearsonCorrCoeffColsOfArray(a, -1, 0), 0.0);
   EXPECT_EQ(PearsonCorrCoeffColsOfArray(TDouble2DArray{{1, 2}, {2, 1}}, 0, 1), 0.0);  // n <= 2
   EXPECT_EQ(PearsonCorrCoeffColsOfArray(TDouble2DArray{{1, 2, 3}, {2, 1}}, 0, 1), 0.0);
+}
+
+// x = off + [0, 1, 2, 3, 4], y = off + [0, 2, 2, 6, 4]: by hand Sxx = 10,
+// Syy = 20.8, Sxy = 12, r = 3 / sqrt(13) at every offset (one pass over the
+// raw sums gave 0.8281 at 1e9 and 0 at 1e10).
+TEST(PearsonCorrCoeffColsOfArray, DoesNotDependOnAnOffset) {
+  const double r = 3 / std::sqrt(13.0);
+  for (const double off : {0.0, 1e9, 1e10, -1e12}) {
+    const TDouble2DArray a{{off, off + 1, off + 2, off + 3, off + 4},
+                           {off, off + 2, off + 2, off + 6, off + 4}};
+    EXPECT_NEAR(PearsonCorrCoeffColsOfArray(a, 0, 1), r, 2e-16) << "offset " << off;
+    EXPECT_NEAR(PearsonCorrCoeffColsOfArray(a, 1, 0), r, 2e-16) << "offset " << off;
+    EXPECT_EQ(PearsonCorrCoeffColsOfArray(a, 0, 0), 1.0) << "offset " << off;  // was 0 at 1e10
+    EXPECT_EQ(PearsonCorrCoeffColsOfArray(a, 1, 1), 1.0) << "offset " << off;
+  }
+}
+
+TEST(PearsonCorrCoeffColsOfArray, NaNGivesNaN) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const TDouble2DArray a{{1, 2, nan, 4}, {2, 4, 5, 4}, {nan, 0, 0, 0}};
+  EXPECT_TRUE(std::isnan(PearsonCorrCoeffColsOfArray(a, 0, 1)));  // was 0
+  EXPECT_TRUE(std::isnan(PearsonCorrCoeffColsOfArray(a, 1, 0)));
+  EXPECT_TRUE(std::isnan(PearsonCorrCoeffColsOfArray(a, 1, 2)));
 }
 
 TEST(SumArrayMasked, TrueExcludesCellsAndOwnCodes) {

@@ -50,6 +50,14 @@
 //   signed overflow); conversions from double to int32_t round halves to
 //   even and saturate, NaN giving 0.
 // - Means and sums of statistics accumulate in long double (80-bit).
+//   Variances, standard deviations and correlations take the mean first and
+//   then sum the deviations from it (never sum x^2 - (sum x)^2/n), so a
+//   large mean against a small spread keeps its digits; constant data give
+//   exactly 0.
+// - NaN propagates through the statistics (means, deviations, extremes,
+//   correlation, EdgeVector): a NaN element gives NaN (the extremes report
+//   the position of the first NaN), never a skipped value. Histograms count
+//   NaN as overflow.
 // - Whole-array statistics and element-wise operations run in one pass over
 //   each inner vector's contiguous storage, column by column; nothing is
 //   copied unless a routine says so.
@@ -240,8 +248,8 @@ int32_t StdDevArray(const Array4D<T>& a, int32_t lo1, int32_t lo2, int32_t lo3, 
 
 // MaxArray / MinArray: the largest (smallest) element by a linear scan in
 // storage order (column by column); the first occurrence wins (strict
-// comparison, so NaNs never replace a value unless the first element is
-// NaN). The index forms report its position: 1-D the index, 2-D the column
+// comparison). A NaN element is the result of both, with its position (the
+// first NaN's). The index forms report its position: 1-D the index, 2-D the column
 // and the row. An empty array returns -2147483648 (MaxArray) or 2147483647
 // (MinArray) -- as a double for double arrays -- and leaves the index
 // outputs unchanged. Ragged arrays are scanned element by element as they
@@ -262,8 +270,7 @@ T MinArray(const Array2D<T>& a, int32_t& column, int32_t& row);
 
 // MinMaxArray (whole array): smallest and largest element in one pass,
 // starting from the first element (min and max set to 0 first). Status -1
-// for an empty array, -2 for a ragged one. Comparisons are strict, so NaN
-// elements are skipped unless the first element is NaN.
+// for an empty array, -2 for a ragged one. A NaN element makes both NaN.
 // Members: double 1-4 D, single 1-D, int 1-4 D, and the open-array forms
 // (std::span) for double and int.
 template <MinMaxArrayType A>
@@ -278,7 +285,8 @@ int32_t MinMaxArray(std::span<const int32_t> a, int32_t& min, int32_t& max);
 // index is NOT an error: nothing is scanned and the status is 0 with the
 // start values (min = DBL_MAX, max = -DBL_MAX, positions 0). The values are
 // returned as double for int arrays as well, so that the start values are
-// representable. Members: double and int, 1-D and 2-D.
+// representable. A NaN in the range makes min and max NaN, both positions
+// those of the first NaN. Members: double and int, 1-D and 2-D.
 template <NumElement T>
 int32_t MinMaxArray(const Array1D<T>& a, int32_t lo, int32_t hi, double& min, double& max,
                     int32_t& minIndex, int32_t& maxIndex);
@@ -362,10 +370,14 @@ double SumOfSquaredDiffs(const TDoubleArray& a, const TDoubleArray& b);
 double SumOfSquaredDiffs(const TDoubleArray& a, const TDouble2DArray& b, int32_t column);
 
 // PearsonCorrCoeffColsOfArray(a, c1, c2): Pearson's correlation of columns
-// c1 and c2 over their n rows, sums in long double. 0 when n <= 2, when the
-// sum of squares of either column is not positive, when Sxx = sum x^2 -
-// (sum x)^2/n or Syy is 0; otherwise (sum xy - sum x sum y/n)/sqrt|Sxx Syy|.
-// A column index outside the array or a ragged array also gives 0.
+// c1 and c2 over their n rows: Sxy / sqrt|Sxx Syy| from the centred sums
+// Sxx = sum (x - mean x)^2, Syy likewise, Sxy = sum (x - mean x)(y - mean y),
+// means first, in long double. An offset added to the data does not change
+// it: x = off + [0, 1, 2, 3, 4], y = off + [0, 2, 2, 6, 4] gives
+// 0.8320502943378437 (= 3/sqrt(13)) for off = 0, 1e9 and 1e10 alike. 0 when
+// n <= 2 or either column is constant (all zero included); two identical
+// columns give exactly 1; NaN in either column gives NaN. A column index
+// outside the array or a ragged array also gives 0.
 double PearsonCorrCoeffColsOfArray(const TDouble2DArray& a, int32_t c1, int32_t c2);
 
 // SumArrayMasked(a, mask, sum): sums the cells whose mask value is false
@@ -421,10 +433,10 @@ bool EqualArrays(const A& a, const A& b) {
 // ===========================================================================
 
 // MeanVarArray(a, range, mean, variance): mean and sample variance of the
-// range, (sum x^2 - (sum x)^2/n)/(n - 1) evaluated as sum (x - mean)^2/
-// (n - 1) in long double; following the library's sample-variance rule the
-// variance is exactly 1 when fewer than 3 values are used (and never
-// negative). Status codes as MeanArray. Members: double and int, 1-D, 2-D.
+// range, sum (x - mean)^2/(n - 1) with the mean taken first, in long double;
+// following the library's sample-variance rule the variance is exactly 1
+// when fewer than 3 values are used (never negative, exactly 0 for a
+// constant range, NaN for a NaN element). Status codes as MeanArray. Members: double and int, 1-D, 2-D.
 template <NumElement T>
 int32_t MeanVarArray(const Array1D<T>& a, int32_t lo, int32_t hi, double& mean,
                      double& variance) {
@@ -1116,13 +1128,15 @@ int32_t ListCellPositions(const TBool2DArray& a, bool value, int32_t maxCount, i
 // listed column positions). Without positions (or with an empty list) all
 // rows (columns) are used. Listed positions outside the array are skipped
 // and make the status -2; the other results are still computed. op:
-//   eoMin     minimum (start value DBL_MAX, which stays when no cell is used)
-//   eoMax     maximum (start value -DBL_MAX, likewise)
+//   eoMin     minimum (start value DBL_MAX, which stays when no cell is
+//             used); NaN when a cell used is NaN
+//   eoMax     maximum (start value -DBL_MAX, likewise); NaN likewise
 //   eoSum     sum (long double)
 //   eoMean    mean of the cells used; 0 when no cell is used
 //   eoStdDev  sample standard deviation, the square root of
-//             (sum x^2 - (sum x)^2/n)/(n - 1) over the cells used; 0 for fewer than 3 cells, and a negative
-//             variance (rounding) counts as 0.
+//             sum (x - mean)^2/(n - 1) over the cells used, the mean taken
+//             first; 0 for fewer than 3 cells and for constant cells, and
+//             a negative variance counts as 0.
 // Status: 0; -1 empty array; -2 a ragged array (result unchanged) or a
 // skipped position; -3 an unknown op (result unchanged).
 // Members: double and int 2-D.

@@ -101,16 +101,34 @@ bool TMatrix::Histogram(int32_t LowCol, int32_t HighCol, int32_t LowRow, int32_t
 
 namespace {
 
-// Per-row sums and sums of squares in one column-major sweep.
-void RowSums(const TDouble2DArray& Mat, std::vector<LD>& Sum, std::vector<LD>& SumSq) {
+// Per-row means in one column-major sweep (the storage order).
+std::vector<LD> RowMeans(const TDouble2DArray& Mat) {
   const size_t rows = Mat.front().size();
-  Sum.assign(rows, 0);
+  std::vector<LD> mean(rows, 0);
+  for (const auto& column : Mat)
+    for (size_t r = 0; r < rows; ++r) mean[r] += static_cast<LD>(column[r]);
+  for (LD& m : mean) m /= static_cast<LD>(Mat.size());
+  return mean;
+}
+
+// Per-row means and centred sums of squares: the means first, then a
+// second sweep over the deviations from them. A constant row gets its
+// value and exactly 0, as a column does.
+void RowMeansAndSumSq(const TDouble2DArray& Mat, std::vector<LD>& Mean, std::vector<LD>& SumSq) {
+  const size_t rows = Mat.front().size();
+  const TDoubleArray& first = Mat.front();
+  Mean = RowMeans(Mat);
+  std::vector<uint8_t> varies(rows, 0);
+  for (size_t r = 0; r < rows; ++r) varies[r] = std::isfinite(first[r]) ? 0 : 1;
+  for (const auto& column : Mat)
+    for (size_t r = 0; r < rows; ++r) varies[r] |= column[r] == first[r] ? 0 : 1;
+  for (size_t r = 0; r < rows; ++r)
+    if (varies[r] == 0) Mean[r] = static_cast<LD>(first[r]);
   SumSq.assign(rows, 0);
   for (const auto& column : Mat) {
     for (size_t r = 0; r < rows; ++r) {
-      const auto x = static_cast<LD>(column[r]);
-      Sum[r] += x;
-      SumSq[r] += x * x;
+      const LD d = static_cast<LD>(column[r]) - Mean[r];
+      SumSq[r] += varies[r] != 0 ? d * d : 0;
     }
   }
 }
@@ -136,15 +154,15 @@ void TMatrix::StandardizeColumns(TVector* Means, TVector* StdDevs) {
 }
 
 void TMatrix::StandardizeRows(TVector* Means, TVector* StdDevs) {
-  std::vector<LD> sum;
+  std::vector<LD> mean;
   std::vector<LD> sumSq;
-  RowSums(Mat, sum, sumSq);
-  TDoubleArray means(sum.size());
-  TDoubleArray sds(sum.size());
-  std::vector<uint8_t> scale(sum.size(), 0);
-  for (size_t r = 0; r < sum.size(); ++r) {
-    double var = 0;
-    matrix_detail::MeanVarFromSums(FNCol, sum[r], sumSq[r], means[r], var);
+  RowMeansAndSumSq(Mat, mean, sumSq);
+  TDoubleArray means(mean.size());
+  TDoubleArray sds(mean.size());
+  std::vector<uint8_t> scale(mean.size(), 0);
+  for (size_t r = 0; r < mean.size(); ++r) {
+    means[r] = static_cast<double>(mean[r]);
+    const double var = vector_detail::SampleVariance(sumSq[r], FNCol);
     sds[r] = std::sqrt(var);
     scale[r] = var > 0 ? 1 : 0;
   }
@@ -170,11 +188,9 @@ void TMatrix::MeanCenterColumns(TVector* Means) {
 }
 
 void TMatrix::MeanCenterRows(TVector* Means) {
-  std::vector<LD> sum;
-  std::vector<LD> sumSq;
-  RowSums(Mat, sum, sumSq);
-  TDoubleArray means(sum.size());
-  for (size_t r = 0; r < sum.size(); ++r) means[r] = static_cast<double>(sum[r] / FNCol);
+  const std::vector<LD> mean = RowMeans(Mat);
+  TDoubleArray means(mean.size());
+  for (size_t r = 0; r < mean.size(); ++r) means[r] = static_cast<double>(mean[r]);
   for (auto& column : Mat)
     for (size_t r = 0; r < column.size(); ++r) column[r] -= means[r];
   StoreInto(Means, means);
@@ -222,26 +238,32 @@ double TMatrix::Correlate(const TMatrix* OtherMat) const {
   if (OtherMat->FNCol != FNCol || OtherMat->FNRow != FNRow) Fail("matrices do not match");
   const int64_t n = int64_t{FNCol} * FNRow;
   if (n <= 2) return 0;
-  LD sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
+  // Centred sums over the cells in storage order: the means first.
+  const auto ln = static_cast<LD>(n);
+  auto toLD = [](double x) { return static_cast<LD>(x); };
+  LD sx = 0, sy = 0;
+  bool constX = true, constY = true;
+  const double x0 = Mat[0][0];
+  const double y0 = OtherMat->Mat[0][0];
+  for (size_t c = 0; c < Mat.size(); ++c) {
+    const size_t rows = Mat[c].size();
+    sx += vector_detail::LaneSum(Mat[c].data(), rows, toLD);
+    sy += vector_detail::LaneSum(OtherMat->Mat[c].data(), rows, toLD);
+    constX = constX && vector_detail::AllEqualTo(Mat[c].data(), rows, x0);
+    constY = constY && vector_detail::AllEqualTo(OtherMat->Mat[c].data(), rows, y0);
+  }
+  const LD mx = sx / ln;
+  const LD my = sy / ln;
+  LD sxx = 0, syy = 0, sxy = 0;
   for (size_t c = 0; c < Mat.size(); ++c) {
     const double* a = Mat[c].data();
     const double* b = OtherMat->Mat[c].data();
-    for (size_t r = 0; r < Mat[c].size(); ++r) {
-      const auto x = static_cast<LD>(a[r]);
-      const auto y = static_cast<LD>(b[r]);
-      sx += x;
-      sy += y;
-      sxx += x * x;
-      syy += y * y;
-      sxy += x * y;
-    }
+    const size_t rows = Mat[c].size();
+    sxx += vector_detail::CentredSumSq(a, rows, mx);
+    syy += vector_detail::CentredSumSq(b, rows, my);
+    sxy += vector_detail::CentredCross(a, b, rows, mx, my);
   }
-  if (!(sxx > 0) || !(syy > 0)) return 0;
-  const auto ln = static_cast<LD>(n);
-  const LD cxx = sxx - sx * sx / ln;
-  const LD cyy = syy - sy * sy / ln;
-  if (cxx == 0 || cyy == 0) return 0;
-  return static_cast<double>((sxy - sx * sy / ln) / std::sqrt(std::fabs(cxx * cyy)));
+  return vector_detail::PearsonFromCentred(constX ? 0 : sxx, constY ? 0 : syy, sxy);
 }
 
 // ---------------------------------------------------------------------------

@@ -764,28 +764,54 @@ int32_t TMatrixT<T>::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, const TIntA
     double Min = uc_MaxDouble;
     double Max = -uc_MaxDouble;
     LD Sum = 0;
-    LD SumSq = 0;
+    LD Mean = 0;
+    LD SumSq = 0;  // of the deviations from Mean
+    double First = 0;
+    bool Varies = false;
   };
   std::vector<Acc> acc(static_cast<size_t>(nResults));
-  auto add = [](Acc& a, double x) {
-    if (x < a.Min) a.Min = x;
-    if (x > a.Max) a.Max = x;
-    const LD v = static_cast<LD>(x);
-    a.Sum += v;
-    a.SumSq += v * v;
-  };
-  if (rowwise) {
-    for (const int32_t c : used) {
-      const auto& column = Mat[static_cast<size_t>(c - 1)];
-      for (int32_t r = 0; r < nResults; ++r) add(acc[static_cast<size_t>(r)], static_cast<double>(column[static_cast<size_t>(r)]));
+  const bool stdDev = EdgeOp == TEdgeOp::eoStdDev;
+  // Visits every used value as visit(accumulator, value), in storage order.
+  auto sweep = [&](auto&& visit) {
+    if (rowwise) {
+      for (const int32_t c : used) {
+        const auto& column = Mat[static_cast<size_t>(c - 1)];
+        for (int32_t r = 0; r < nResults; ++r) visit(acc[static_cast<size_t>(r)], static_cast<double>(column[static_cast<size_t>(r)]));
+      }
+    } else {
+      for (int32_t c = 0; c < nResults; ++c) {
+        const auto& column = Mat[static_cast<size_t>(c)];
+        for (const int32_t r : used) visit(acc[static_cast<size_t>(c)], static_cast<double>(column[static_cast<size_t>(r - 1)]));
+      }
     }
-  } else {
-    for (int32_t c = 0; c < nResults; ++c) {
-      const auto& column = Mat[static_cast<size_t>(c)];
-      for (const int32_t r : used) add(acc[static_cast<size_t>(c)], static_cast<double>(column[static_cast<size_t>(r - 1)]));
+  };
+  if (!used.empty()) {
+    const int32_t firstIx = used.front() - 1;
+    for (int32_t i = 0; i < nResults; ++i) {
+      Acc& a = acc[static_cast<size_t>(i)];
+      a.First = static_cast<double>(rowwise ? Mat[static_cast<size_t>(firstIx)][static_cast<size_t>(i)]
+                                            : Mat[static_cast<size_t>(i)][static_cast<size_t>(firstIx)]);
+      a.Varies = !std::isfinite(a.First);
     }
   }
+  sweep([](Acc& a, double x) {
+    // NaN has no place in the order: it becomes the minimum and maximum.
+    if (x < a.Min || std::isnan(x)) a.Min = x;
+    if (x > a.Max || std::isnan(x)) a.Max = x;
+    a.Sum += static_cast<LD>(x);
+    a.Varies = a.Varies || !(x == a.First);
+  });
   const auto n = static_cast<LD>(used.size());
+  // The standard deviation takes the deviations from the mean in a second
+  // sweep; a constant series has exactly none.
+  if (stdDev && used.size() >= 3) {
+    for (Acc& a : acc) a.Mean = a.Sum / n;
+    sweep([](Acc& a, double x) {
+      if (!a.Varies) return;
+      const LD d = static_cast<LD>(x) - a.Mean;
+      a.SumSq += d * d;
+    });
+  }
   TDoubleArray results(static_cast<size_t>(nResults), 0.0);
   for (size_t i = 0; i < results.size(); ++i) {
     const Acc& a = acc[i];
@@ -804,8 +830,8 @@ int32_t TMatrixT<T>::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, const TIntA
         break;
       case TEdgeOp::eoStdDev:
         if (used.size() >= 3) {
-          const LD var = (a.SumSq - a.Sum * a.Sum / n) / (n - 1);
-          results[i] = var > 0 ? static_cast<double>(std::sqrt(var)) : 0.0;
+          const LD var = a.SumSq / (n - 1);
+          results[i] = var < 0 ? 0.0 : static_cast<double>(std::sqrt(var));
         }
         break;
     }

@@ -31,19 +31,9 @@ T ElemSub(T a, T b) {
     return a - b;
 }
 
-// Mean and sample variance from n values with sum s and sum of squares q:
-// the variance is exactly 1 for n < 3 and 0 where rounding makes it
-// negative.
-inline void MeanVarFromSums(int64_t n, LD s, LD q, double& Mean, double& Variance) {
-  const auto ln = static_cast<LD>(n);
-  Mean = static_cast<double>(s / ln);
-  if (n < 3) {
-    Variance = 1.0;
-    return;
-  }
-  const LD v = (q - s * s / ln) / (ln - 1);
-  Variance = v < 0 ? 0.0 : static_cast<double>(v);
-}
+// Means, variances and correlations use the centred-sum kernels of
+// num/vector/vector_kernels.hpp (mean first, then the deviations), never
+// sums of squares minus the squared sum.
 
 // ---------------------------------------------------------------------------
 // The matrix product kernel

@@ -4,6 +4,7 @@
 #include <limits>
 #include <new>
 #include <span>
+#include <type_traits>
 #include <utility>
 
 #include "core/zel_random.hpp"
@@ -40,6 +41,50 @@ std::vector<double> TMatrixT<T>::RangeCopy(int32_t LowCol, int32_t LowRow, int32
   return out;
 }
 
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Mean and centred sum of squares of a valid range, column by column: the
+// mean first, then the squared deviations from it, in long double. A
+// constant range gives its value and exactly 0.
+template <class T>
+void RangeMeanAndSumSq(const std::vector<std::vector<T>>& Mat, int32_t LowCol, int32_t LowRow,
+                       int32_t HighCol, int32_t HighRow, LD& mean, LD& ss) {
+  const auto len = static_cast<size_t>(HighRow - LowRow + 1);
+  auto column = [&](int32_t c) { return Mat[static_cast<size_t>(c - 1)].data() + (LowRow - 1); };
+  const T first = *column(LowCol);
+  bool constant = true;
+  LD sum = 0;
+  for (int32_t c = LowCol; c <= HighCol; ++c) {
+    constant = constant && vector_detail::AllEqualTo(column(c), len, first);
+    sum += vector_detail::LaneSum(column(c), len, [](T x) { return static_cast<LD>(x); });
+  }
+  ss = 0;
+  if (constant) {
+    mean = static_cast<LD>(first);
+    return;
+  }
+  mean = sum / static_cast<LD>(int64_t{HighCol - LowCol + 1} * static_cast<int64_t>(len));
+  for (int32_t c = LowCol; c <= HighCol; ++c) ss += vector_detail::CentredSumSq(column(c), len, mean);
+}
+
+// True when a valid range holds a NaN.
+template <class T>
+bool RangeHasNaN(const std::vector<std::vector<T>>& Mat, int32_t LowCol, int32_t LowRow,
+                 int32_t HighCol, int32_t HighRow) {
+  if constexpr (std::is_floating_point_v<T>) {
+    for (int32_t c = LowCol; c <= HighCol; ++c) {
+      const T* p = Mat[static_cast<size_t>(c - 1)].data();
+      for (int32_t r = LowRow - 1; r < HighRow; ++r)
+        if (std::isnan(p[r])) return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------------------
 // Statistics over a rectangular range
 // ---------------------------------------------------------------------------
@@ -71,6 +116,10 @@ void TMatrixT<T>::MinMax(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_
       if (p[r] > hi) hi = p[r];
     }
   }
+  // The comparisons above pass over NaN; a NaN in the range is the result.
+  if constexpr (std::is_floating_point_v<T>) {
+    if (RangeHasNaN(Mat, LowCol, LowRow, HighCol, HighRow)) lo = hi = kNaN;
+  }
   Minimum = lo;
   Maximum = hi;
 }
@@ -80,18 +129,10 @@ void TMatrixT<T>::MeanVar(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32
                           double& Mean, double& Variance) const {
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
-  const auto len = static_cast<size_t>(HighRow - LowRow + 1);
-  LD sum = 0;
-  LD sumSq = 0;
-  for (int32_t c = LowCol; c <= HighCol; ++c) {
-    LD s = 0;
-    LD q = 0;
-    vector_detail::SumAndSquares(Mat[static_cast<size_t>(c - 1)].data() + (LowRow - 1), len, s, q);
-    sum += s;
-    sumSq += q;
-  }
-  const int64_t n = int64_t{HighCol - LowCol + 1} * static_cast<int64_t>(len);
-  matrix_detail::MeanVarFromSums(n, sum, sumSq, Mean, Variance);
+  LD mean = 0, ss = 0;
+  RangeMeanAndSumSq(Mat, LowCol, LowRow, HighCol, HighRow, mean, ss);
+  Mean = static_cast<double>(mean);
+  Variance = vector_detail::SampleVariance(ss, int64_t{HighCol - LowCol + 1} * (HighRow - LowRow + 1));
 }
 
 template <class T>
@@ -100,13 +141,17 @@ double TMatrixT<T>::GeometricMean(int32_t LowCol, int32_t LowRow, int32_t HighCo
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   bool zero = false;
+  bool nan = false;
   for (int32_t c = LowCol; c <= HighCol; ++c) {
     const T* p = Mat[static_cast<size_t>(c - 1)].data();
     for (int32_t r = LowRow - 1; r < HighRow; ++r) {
       if (p[r] < 0) Fail("negative argument passed to GeometricMean");
       if (p[r] == 0) zero = true;
+      if (std::isnan(p[r])) nan = true;
     }
   }
+  // A NaN is no evidence of a zero product: it makes the mean NaN.
+  if (nan) return kNaN;
   if (zero) return 0;
   LD sumLn = 0;
   for (int32_t c = LowCol; c <= HighCol; ++c) {
@@ -126,7 +171,8 @@ double TMatrixT<T>::HarmonicMean(int32_t LowCol, int32_t LowRow, int32_t HighCol
   for (int32_t c = LowCol; c <= HighCol; ++c) {
     const T* p = Mat[static_cast<size_t>(c - 1)].data();
     for (int32_t r = LowRow - 1; r < HighRow; ++r) {
-      if (!(p[r] > 0)) Fail("negative or zero argument passed to HarmonicMean");
+      // NaN is neither negative nor zero: it passes on into the result.
+      if (p[r] <= 0) Fail("negative or zero argument passed to HarmonicMean");
       sumInv += 1 / static_cast<LD>(p[r]);
     }
   }
@@ -146,19 +192,20 @@ bool RangeMoments(const std::vector<std::vector<T>>& Mat, int32_t LowCol, int32_
   const int64_t n = int64_t{HighCol - LowCol + 1} * (HighRow - LowRow + 1);
   if (n < 2) return false;
   const auto len = static_cast<size_t>(HighRow - LowRow + 1);
-  LD sum = 0;
-  for (int32_t c = LowCol; c <= HighCol; ++c)
-    sum += vector_detail::LaneSum(Mat[static_cast<size_t>(c - 1)].data() + (LowRow - 1), len,
-                                  [](T x) { return static_cast<LD>(x); });
   const auto ln = static_cast<LD>(n);
-  const LD mean = sum / ln;
-  LD m2 = 0, m3 = 0, m4 = 0;
+  LD mean = 0, m2 = 0;
+  RangeMeanAndSumSq(Mat, LowCol, LowRow, HighCol, HighRow, mean, m2);
+  if (std::isnan(m2)) {
+    g = k = m2;
+    return false;
+  }
+  if (!(m2 > 0)) return false;
+  LD m3 = 0, m4 = 0;
   for (int32_t c = LowCol; c <= HighCol; ++c) {
     const T* p = Mat[static_cast<size_t>(c - 1)].data() + (LowRow - 1);
     for (size_t r = 0; r < len; ++r) {
       const LD d = static_cast<LD>(p[r]) - mean;
       const LD d2 = d * d;
-      m2 += d2;
       m3 += d2 * d;
       m4 += d2 * d2;
     }
@@ -194,7 +241,11 @@ void TMatrixT<T>::SkewKurtSample(int32_t LowCol, int32_t LowRow, int32_t HighCol
   LD g = 0, k = 0;
   // Constant data (no moments) stays at 0 rather than turning into the
   // correction term alone.
-  if (n < 4 || !RangeMoments(Mat, LowCol, LowRow, HighCol, HighRow, g, k)) return;
+  if (n < 4) return;
+  if (!RangeMoments(Mat, LowCol, LowRow, HighCol, HighRow, g, k)) {
+    if (std::isnan(g)) Skewness = Kurtosis = kNaN;
+    return;
+  }
   Skewness = static_cast<double>(n * (g * n) / ((n - 1) * (n - 2)));
   Kurtosis = static_cast<double>(n * (k + 3) * n * (n + 1) / ((n - 1) * (n - 2) * (n - 3)) -
                                  3 * (n - 1) * (n - 1) / ((n - 2) * (n - 3)));
@@ -205,6 +256,10 @@ bool TMatrixT<T>::Quartiles(int32_t LowCol, int32_t LowRow, int32_t HighCol, int
                             double& Q1, double& Q2, double& Q3) const {
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
+  if (RangeHasNaN(Mat, LowCol, LowRow, HighCol, HighRow)) {
+    Q1 = Q2 = Q3 = kNaN;
+    return true;
+  }
   std::vector<double> a = RangeCopy(LowCol, LowRow, HighCol, HighRow, true);
   SortArray(std::span<double>(a), true);
   const size_t n = a.size();
@@ -248,13 +303,16 @@ double TMatrixT<T>::Percentile(double Prob, int32_t LowCol, int32_t LowRow, int3
 template <class T>
 double TMatrixT<T>::Percentile(double Prob, int32_t LowCol, int32_t LowRow, int32_t HighCol,
                                int32_t HighRow, int32_t SampleSize) const {
-  if (std::isnan(Prob)) return std::numeric_limits<double>::quiet_NaN();
+  if (std::isnan(Prob)) return kNaN;
   Prob = std::clamp(Prob, 0.0, 100.0);
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   const int32_t nc = HighCol - LowCol + 1;
   const int32_t nr = HighRow - LowRow + 1;
   const int64_t n = int64_t{nc} * nr;
+  // The selection cannot place NaN; the sampled form checks the whole
+  // range too, so that its answer does not depend on the draw.
+  if (RangeHasNaN(Mat, LowCol, LowRow, HighCol, HighRow)) return kNaN;
   if (SampleSize <= 0 || SampleSize >= n) {
     std::vector<double> a = RangeCopy(LowCol, LowRow, HighCol, HighRow, false);
     return QuickSelect(std::span<double>(a), PercentileRank(Prob, n), 0, static_cast<int32_t>(n - 1));

@@ -39,9 +39,9 @@ TEST(MatrixStats, SumAndMinMaxOverAClampedRange) {
   EXPECT_EQ(lo, 4.0);
   EXPECT_EQ(hi, 8.0);
   auto nan = MakeMatrix({{kNaN, kNaN}});
-  nan->MinMax(0, 0, 0, 0, lo, hi);  // the start values stay
-  EXPECT_EQ(lo, uc_MaxReal);
-  EXPECT_EQ(hi, -uc_MaxReal);
+  nan->MinMax(0, 0, 0, 0, lo, hi);  // NaN is the result, not the start values
+  EXPECT_TRUE(std::isnan(lo));
+  EXPECT_TRUE(std::isnan(hi));
 }
 
 TEST(MatrixStats, VarianceIsExactlyOneBelowThreeValues) {
@@ -58,8 +58,52 @@ TEST(MatrixStats, VarianceIsExactlyOneBelowThreeValues) {
   EXPECT_DOUBLE_EQ(var, (214.0 - 32.0 * 32 / 6) / 5);
   auto flat = MakeMatrix({{0.1, 0.1, 0.1, 0.1, 0.1}});
   flat->MeanVar(0, 0, 0, 0, mean, var);
-  EXPECT_GE(var, 0.0);
-  EXPECT_LT(var, 1e-15);
+  EXPECT_EQ(var, 0.0);
+}
+
+// One pass over Sum x^2 - (Sum x)^2/n gave variance 0 for the first case and
+// 1048576 for the millisecond time stamps. Data and deviations are exact
+// doubles, so mean and variance are exact, whatever the range's shape.
+TEST(MatrixStats, MeanVarKeepsEveryDigitWhenTheMeanDwarfsTheSpread) {
+  struct Case {
+    TDouble2DArray cols;
+    double mean, var;
+  };
+  const double t = 1.7e12;
+  const Case cases[] = {
+      {{{1e10 + 1, 1e10 + 2, 1e10 + 3}}, 1e10 + 2, 1},
+      {{{1e10 + 1}, {1e10 + 2}, {1e10 + 3}}, 1e10 + 2, 1},
+      {{{t, t + 1000, t + 2000}}, t + 1000, 1e6},
+      {{{t, t + 2000}, {t + 1000, t + 1000}}, t + 1000, 2e6 / 3},
+  };
+  for (const Case& c : cases) {
+    auto m = MakeMatrix(c.cols);
+    double mean = -1, var = -1;
+    m->MeanVar(0, 0, 0, 0, mean, var);
+    EXPECT_EQ(mean, c.mean) << c.cols.size();
+    EXPECT_EQ(var, c.var) << c.cols.size();
+  }
+  // 100 x 100 cells of 0.1: the sum rounds, the constant is still exact.
+  auto flat = MakeMatrix(TDouble2DArray(100, TDoubleArray(100, 0.1)));
+  double mean = 0, var = -1;
+  flat->MeanVar(0, 0, 0, 0, mean, var);
+  EXPECT_EQ(mean, 0.1);
+  EXPECT_EQ(var, 0.0);
+}
+
+TEST(MatrixStats, StandardizationKeepsTheDigitsOfLargeMeans) {
+  const TDoubleArray stamps{1.7e12, 1.7e12 + 1000, 1.7e12 + 2000};
+  auto byCol = MakeMatrix({stamps, {1e10 + 1, 1e10 + 2, 1e10 + 3}});
+  TVector means(nullptr), sds(nullptr);
+  byCol->StandardizeColumns(&means, &sds);
+  EXPECT_EQ(Elems(means), (std::vector<double>{1.7e12 + 1000, 1e10 + 2}));
+  EXPECT_EQ(Elems(sds), (std::vector<double>{1000, 1}));
+  EXPECT_EQ(Cols(*byCol), (TDouble2DArray{{-1, 0, 1}, {-1, 0, 1}}));
+  auto byRow = MakeMatrix({{stamps[0], 0.1}, {stamps[1], 0.1}, {stamps[2], 0.1}});
+  byRow->StandardizeRows(&means, &sds);
+  EXPECT_EQ(Elems(means), (std::vector<double>{1.7e12 + 1000, 0.1}));
+  EXPECT_EQ(Elems(sds), (std::vector<double>{1000, 0}));  // a constant row has none
+  EXPECT_EQ(Cols(*byRow), (TDouble2DArray{{-1, 0.1}, {0, 0.1}, {1, 0.1}}));
 }
 
 TEST(MatrixStats, GeometricMeanDividesByTheCellsOfTheRange) {
@@ -77,6 +121,42 @@ TEST(MatrixStats, GeometricMeanDividesByTheCellsOfTheRange) {
     EXPECT_STREQ(e.what(), "Component \"G\": negative argument passed to GeometricMean");
   }
   EXPECT_EQ(z->GeometricMean(1, 1, 1, 2), 0.0);  // the negative cell lies outside
+}
+
+TEST(MatrixStats, MeansOfNaNAreNaN) {
+  auto m = MakeMatrix({{kNaN, 1, 0}, {4, 9, -1}}, "N");
+  EXPECT_TRUE(std::isnan(m->GeometricMean(1, 1, 1, 2)));  // {NaN, 1}
+  EXPECT_TRUE(std::isnan(m->GeometricMean(1, 1, 1, 3)));  // a zero does not win over NaN
+  EXPECT_THROW(m->GeometricMean(0, 0, 0, 0), EZELMatrixError);  // the negative still does
+  EXPECT_NEAR(m->GeometricMean(2, 1, 2, 2), 6.0, 1e-15);
+  // NaN is neither negative nor zero: no misleading error, a NaN result.
+  EXPECT_TRUE(std::isnan(m->HarmonicMean(1, 1, 1, 2)));
+}
+
+// Every statistic of a range holding a NaN gives NaN wherever it stands;
+// none skips it.
+TEST(MatrixStats, NaNPropagatesThroughEveryRangeStatistic) {
+  for (const TDouble2DArray& cols : {TDouble2DArray{{kNaN, 1, 2}, {3, 4, 5}},
+                                     TDouble2DArray{{1, 2, 3}, {4, kNaN, 5}},
+                                     TDouble2DArray{{1, 2, 3}, {4, 5, kNaN}}}) {
+    auto m = MakeMatrix(cols);
+    double a = 0, b = 0, c = 0;
+    m->MinMax(0, 0, 0, 0, a, b);
+    EXPECT_TRUE(std::isnan(a) && std::isnan(b));
+    m->MeanVar(0, 0, 0, 0, a, b);
+    EXPECT_TRUE(std::isnan(a) && std::isnan(b));
+    m->SkewKurt(0, 0, 0, 0, a, b);
+    EXPECT_TRUE(std::isnan(a) && std::isnan(b));
+    m->SkewKurtSample(0, 0, 0, 0, a, b);
+    EXPECT_TRUE(std::isnan(a) && std::isnan(b));
+    EXPECT_TRUE(m->Quartiles(0, 0, 0, 0, a, b, c));
+    EXPECT_TRUE(std::isnan(a) && std::isnan(b) && std::isnan(c));
+    for (const double p : {0.0, 50.0, 100.0}) EXPECT_TRUE(std::isnan(m->Percentile(p, 0, 0, 0, 0))) << p;
+    EXPECT_TRUE(std::isnan(m->Percentile(50, 0, 0, 0, 0, 2)));  // sampled: whatever is drawn
+    auto other = MakeMatrix({{1, 2, 3}, {5, 4, 7}});
+    EXPECT_TRUE(std::isnan(m->Correlate(other.get())));
+    EXPECT_TRUE(std::isnan(other->Correlate(m.get())));
+  }
 }
 
 TEST(MatrixStats, HarmonicMeanRejectsZeroAndNegativeValues) {
@@ -338,6 +418,25 @@ TEST(MatrixStandardize, QNormalizeScalesByTheDistanceToAReferenceQuantile) {
   EXPECT_EQ(Cols(*r), (TDouble2DArray{{-1, 0}, {-0.875, 0}, {0, 0}}));
 }
 
+// x = off + [0, 1, 2, 3, 4], y = off + [0, 2, 2, 6, 4] (by hand Sxx = 10,
+// Syy = 20.8, Sxy = 12): r = 3 / sqrt(13) for every offset; one pass gave
+// 0.8281 at 1e9 and 0 at 1e10.
+TEST(MatrixStandardize, CorrelateDoesNotDependOnAnOffset) {
+  const double r = 3 / std::sqrt(13.0);
+  for (const double off : {0.0, 1e9, 1e10}) {
+    const TDoubleArray x{off, off + 1, off + 2, off + 3, off + 4};
+    const TDoubleArray y{off, off + 2, off + 2, off + 6, off + 4};
+    auto xCol = MakeMatrix({x});
+    auto yCol = MakeMatrix({y});
+    EXPECT_NEAR(xCol->Correlate(yCol.get()), r, 2e-16) << "offset " << off;
+    EXPECT_EQ(xCol->Correlate(xCol.get()), 1.0) << "offset " << off;
+    // The same pairs spread over five columns of one row.
+    auto xRow = MakeMatrix({{x[0]}, {x[1]}, {x[2]}, {x[3]}, {x[4]}});
+    auto yRow = MakeMatrix({{y[0]}, {y[1]}, {y[2]}, {y[3]}, {y[4]}});
+    EXPECT_NEAR(xRow->Correlate(yRow.get()), r, 2e-16) << "offset " << off;
+  }
+}
+
 TEST(MatrixStandardize, CorrelateTreatsAllCellsAsPairs) {
   auto x = MakeMatrix({{1, 2}, {3, 4}}, "X");
   auto y = MakeMatrix({{2, 4}, {6, 8}});
@@ -356,6 +455,40 @@ TEST(MatrixStandardize, CorrelateTreatsAllCellsAsPairs) {
   } catch (const EZELMatrixError& e) {
     EXPECT_STREQ(e.what(), "Component \"X\": matrices do not match");
   }
+}
+
+// --- edge vectors at the limits ----------------------------------------------------
+
+// The standard deviation of the rows (columns) takes the mean first: one
+// pass gave 0 for these rows.
+TEST(MatrixEdgeVector, StdDevKeepsTheDigitsOfLargeMeans) {
+  const double t = 1.7e12;
+  auto m = MakeMatrix({{1e10 + 1, t, 0.1}, {1e10 + 2, t + 1000, 0.1}, {1e10 + 3, t + 2000, 0.1}});
+  TVector v(nullptr);
+  EXPECT_EQ(m->EdgeVector(TOrientation::orRowwise, TEdgeOp::eoStdDev, &v), 0);
+  EXPECT_EQ(Elems(v), (std::vector<double>{1, 1000, 0}));
+  m->Transpose();
+  EXPECT_EQ(m->EdgeVector(TOrientation::orColwise, TEdgeOp::eoStdDev, &v), 0);
+  EXPECT_EQ(Elems(v), (std::vector<double>{1, 1000, 0}));
+  // Over listed indices only (columns 3 and 1 of each row of the original).
+  m->Transpose();
+  EXPECT_EQ(m->EdgeVector(TOrientation::orRowwise, TEdgeOp::eoStdDev, TIntArray{3, 1, 2}, &v), 0);
+  EXPECT_EQ(Elems(v), (std::vector<double>{1, 1000, 0}));
+}
+
+TEST(MatrixEdgeVector, NaNIsTheMinimumMaximumAndSpreadOfItsRow) {
+  auto m = MakeMatrix({{1, kNaN, 7}, {2, 5, 8}, {3, 6, kNaN}});
+  TVector v(nullptr);
+  for (const TEdgeOp op : {TEdgeOp::eoMin, TEdgeOp::eoMax, TEdgeOp::eoStdDev, TEdgeOp::eoMean}) {
+    m->EdgeVector(TOrientation::orRowwise, op, &v);
+    EXPECT_FALSE(std::isnan(v.GetVal(1))) << static_cast<int>(op);
+    EXPECT_TRUE(std::isnan(v.GetVal(2))) << static_cast<int>(op);
+    EXPECT_TRUE(std::isnan(v.GetVal(3))) << static_cast<int>(op);
+  }
+  m->EdgeVector(TOrientation::orColwise, TEdgeOp::eoMin, &v);
+  EXPECT_EQ(v.GetVal(2), 2.0);
+  EXPECT_TRUE(std::isnan(v.GetVal(1)));
+  EXPECT_TRUE(std::isnan(v.GetVal(3)));
 }
 
 // --- random sub-matrix -------------------------------------------------------------

@@ -56,9 +56,16 @@
 //   interleaved partial sums in a fixed order; results are reproducible.
 //   The products accumulate each cell as a plain double sum in increasing
 //   k, exactly as the textbook triple loop does (bit for bit).
-// - Sample variance is (Sum x^2 - (Sum x)^2/n)/(n - 1); it is exactly 1
-//   when fewer than 3 values are used, and 0 where rounding makes it
-//   negative.
+// - Sample variance is Sum (x - mean)^2 / (n - 1): the mean first, then the
+//   centred sum in long double (two passes), so a large mean against a
+//   small spread keeps its digits ({1e10+1, 1e10+2, 1e10+3} gives exactly
+//   1). It is exactly 1 when fewer than 3 values are used, 0 where it would
+//   be negative, and exactly 0 for constant data. Standard deviations and
+//   correlations use the same centred sums.
+// - NaN propagates through the statistics: a NaN cell makes the result NaN
+//   (MinMax, MeanVar, the means, moments, quartiles, percentiles,
+//   Correlate, EdgeVector), never a skipped value. Histogram counts it as
+//   overflow.
 // - Errors that abort an operation throw EZELMatrixError with the message
 //   'Component "<Name>": <text>' (TComponent::ComponentMessage). Resize,
 //   Transpose and every operation that resizes build the new storage first
@@ -389,12 +396,13 @@ public:
   // empty EdgeIx means all columns (rows) in order. Dest is resized to the
   // number of results and receives them (its events fire). EdgeOp:
   //   eoMin     minimum, starting from uc_MaxDouble (which stays when no
-  //             value is used)
-  //   eoMax     maximum, starting from -uc_MaxDouble
+  //             value is used); NaN when a used value is NaN
+  //   eoMax     maximum, starting from -uc_MaxDouble; NaN likewise
   //   eoSum     sum
   //   eoMean    sum / number of values used (0 when none)
-  //   eoStdDev  sqrt of the sample variance (Sum x^2 - (Sum x)^2/n)/(n - 1);
-  //             0 for fewer than 3 values, a negative variance counts as 0
+  //   eoStdDev  sqrt of the sample variance Sum (x - mean)^2 / (n - 1), the
+  //             mean taken first; 0 for fewer than 3 values and for
+  //             constant values, a negative variance counts as 0
   // Result 0; -2 when an index of EdgeIx lies outside the matrix (that
   // index is skipped, the rest still computed); -3 (nothing done) when Dest
   // is null. (-1, an unallocated matrix, cannot occur.)
@@ -421,33 +429,37 @@ public:
 
   double Sum(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow) const;
   // Smallest and largest element with strict comparisons starting from
-  // +uc_MaxReal and -uc_MaxReal (those values stay when every element is
-  // NaN; NaN elements are skipped).
+  // +uc_MaxReal and -uc_MaxReal; a NaN anywhere in the range makes both
+  // NaN.
   void MinMax(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow, T& Minimum,
               T& Maximum) const;
   // Mean = Sum / n; Variance exactly 1 when n < 3, otherwise
-  // (Sum x^2 - (Sum x)^2/n) / (n - 1), 0 where that comes out negative.
+  // Sum (x - Mean)^2 / (n - 1) from the centred sum (mean first, long
+  // double), exactly 0 for a constant range. Exact to the last bit for
+  // {1e10+1, 1e10+2, 1e10+3} (1) and {1.7e12, +1000, +2000} (1e6).
   void MeanVar(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow, double& Mean,
                double& Variance) const;
   // exp(Sum ln x / n) over the n cells of the range. Any negative element
   // (the whole range is checked first) throws EZELMatrixError
   // 'Component "<Name>": negative argument passed to GeometricMean';
-  // otherwise any zero element gives 0.
+  // otherwise any NaN element gives NaN, and else any zero element 0.
   double GeometricMean(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow) const;
   // n / Sum (1/x). Any element <= 0 throws EZELMatrixError
-  // 'Component "<Name>": negative or zero argument passed to HarmonicMean'.
+  // 'Component "<Name>": negative or zero argument passed to HarmonicMean';
+  // a NaN element (neither) gives NaN.
   double HarmonicMean(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow) const;
   // Population moments around the mean, two passes: with d = x - mean and
   // s = sqrt(Sum d^2 / (n - 1)), Skewness = Sum d^3 / n / s^3 and Kurtosis =
   // Sum d^4 / n / s^4 - 3. Both 0 when n < 2 or s = 0. (Two values a != b
   // give 0 and -2.75. The vector's SkewKurt needs 4 values; this one 2.)
+  // Both NaN for a NaN element (n >= 2).
   void SkewKurt(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
                 double& Skewness, double& Kurtosis) const;
   // The bias-corrected forms from g and k of SkewKurt: for n >= 4
   // Skewness = n (g n) / ((n - 1)(n - 2)) and Kurtosis =
   // n (k + 3) n (n + 1) / ((n - 1)(n - 2)(n - 3)) - 3 (n - 1)^2 / ((n - 2)(n - 3));
   // both 0 for n < 4 and for constant data (s = 0), where the formula would
-  // give the correction term alone.
+  // give the correction term alone; both NaN for a NaN element (n >= 4).
   void SkewKurtSample(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
                       double& Skewness, double& Kurtosis) const;
   // Quartiles from a sorted copy a[1..n] of the range (copied row by row of
@@ -455,7 +467,8 @@ public:
   // otherwise for p = 0.25, 0.5, 0.75: t = Trunc((n + 1) p), f =
   // Frac((n + 1) p); t = 0 becomes 1 with f = 0; t >= n gives a[n], the
   // largest; otherwise a[t] + (a[t + 1] - a[t]) f. So 1, 2, 3, 4 gives 1.25,
-  // 2.5, 3.75 and 1, 2, 3 gives 1, 2, 3. Always true. Throws EZELMatrixError
+  // 2.5, 3.75 and 1, 2, 3 gives 1, 2, 3. A NaN element makes all three NaN.
+  // Always true. Throws EZELMatrixError
   // 'Component "<Name>": not enough memory on heap' when the copy cannot be
   // allocated.
   bool Quartiles(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow, double& Q1,
@@ -463,8 +476,8 @@ public:
   // The element of 0-based ascending rank k = min(Round(n Prob / 100), n - 1)
   // of the range (Prob clamped to 0..100), chosen by QuickSelect on a copy
   // (no full sort): Prob 0 gives the minimum, 100 the maximum, 50 of 1, 2,
-  // 3, 4 gives 3 (k = 2). A NaN Prob gives NaN. Memory errors throw as
-  // Quartiles.
+  // 3, 4 gives 3 (k = 2). A NaN Prob or a NaN element of the range gives
+  // NaN. Memory errors throw as Quartiles.
   double Percentile(double Prob, int32_t LowCol, int32_t LowRow, int32_t HighCol,
                     int32_t HighRow) const;
   // With SampleSize in 1..n - 1 an estimate from a random sample: core's
@@ -474,7 +487,8 @@ public:
   // sample's share of negative values and its share of values <= 0, the
   // result is 0 without a selection; otherwise the sample element of rank
   // min(Round(SampleSize Prob / 100), SampleSize - 1). SampleSize <= 0 or
-  // >= n gives the plain Percentile.
+  // >= n gives the plain Percentile. A NaN anywhere in the range (drawn or
+  // not) gives NaN.
   double Percentile(double Prob, int32_t LowCol, int32_t LowRow, int32_t HighCol,
                     int32_t HighRow, int32_t SampleSize) const;
   // One mean per column (dimColumns; Means gets NrOfColumns elements) or
@@ -692,9 +706,12 @@ public:
   void QNormalizeRows(double RefQuant, TVector* Medians, TVector* QuantDiffs);
 
   // Pearson's r of the elements of the two matrices taken as n = columns x
-  // rows pairs: (Sxy - Sx Sy / n) / sqrt(|Sxx' Syy'|) with Sxx' = Sxx -
-  // Sx^2/n (Syy' likewise). 0 when OtherMat is null, n <= 2, Sum x^2 or
-  // Sum y^2 <= 0, or Sxx' or Syy' is 0. Different sizes throw
+  // rows pairs: Sxy / sqrt(|Sxx Syy|) from the centred sums Sxx =
+  // Sum (x - mean x)^2, Syy likewise, Sxy = Sum (x - mean x)(y - mean y)
+  // (means first, long double), so an offset added to either matrix does
+  // not change it. 0 when OtherMat is null, n <= 2, or either matrix is
+  // constant (all zero included); a matrix with itself gives exactly 1; NaN
+  // in either gives NaN. Different sizes throw
   // EZELMatrixError 'Component "<Name>": matrices do not match'.
   double Correlate(const TMatrix* OtherMat) const;
 

@@ -33,17 +33,22 @@ bool SkewKurtOf(std::span<const T> x, double& skewness, double& kurtosis) {
   const size_t n = x.size();
   if (n < 4) return false;
   const LD nn = static_cast<LD>(n);
-  const LD mean = vector_detail::LaneSum(x.data(), n, [](T v) { return static_cast<LD>(v); }) / nn;
-  LD d2 = 0, d3 = 0, d4 = 0;
+  LD mean = 0, d2 = 0;
+  vector_detail::MeanAndSumSq(x.data(), n, mean, d2);
+  // NaN data give NaN moments rather than the zeros of constant data.
+  if (std::isnan(d2)) {
+    skewness = kurtosis = std::numeric_limits<double>::quiet_NaN();
+    return false;
+  }
+  if (!(d2 > 0)) return false;
+  LD d3 = 0, d4 = 0;
   for (const T v : x) {
     const LD d = static_cast<LD>(v) - mean;
     const LD dd = d * d;
-    d2 += dd;
     d3 += dd * d;
     d4 += dd * dd;
   }
   const LD s2 = d2 / (nn - 1);
-  if (!(s2 > 0)) return false;
   const LD s = std::sqrt(s2);
   skewness = static_cast<double>(d3 / nn / (s2 * s));
   kurtosis = static_cast<double>(d4 / nn / (s2 * s2) - 3);
@@ -156,22 +161,7 @@ double TVectorT<T>::PearsonCorrCoeff(const TVectorT* OtherVec) const {
   if (OtherVec == nullptr) return 0;
   const size_t n = FVec.size();
   if (OtherVec->FVec.size() != n || n < 2) return 0;
-  LD sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
-  for (size_t i = 0; i < n; ++i) {
-    const LD a = static_cast<LD>(FVec[i]);
-    const LD b = static_cast<LD>(OtherVec->FVec[i]);
-    sa += a;
-    sb += b;
-    saa += a * a;
-    sbb += b * b;
-    sab += a * b;
-  }
-  if (!(saa > 0) || !(sbb > 0)) return 0;
-  const LD nn = static_cast<LD>(n);
-  const LD va = saa - sa * sa / nn;
-  const LD vb = sbb - sb * sb / nn;
-  if (va == 0 || vb == 0) return 0;
-  return static_cast<double>((sab - sa * sb / nn) / std::sqrt(std::fabs(va * vb)));
+  return vector_detail::PearsonOf(FVec.data(), OtherVec->FVec.data(), n);
 }
 
 template <class T>
@@ -226,8 +216,16 @@ void TVectorT<T>::MinMax(int32_t LowElem, int32_t HighElem, T& Minimum, T& Maxim
   T mn = FVec[static_cast<size_t>(LowElem - 1)];
   T mx = mn;
   int32_t imn = LowElem, imx = LowElem;
-  for (int32_t i = LowElem + 1; i <= HighElem; ++i) {
+  for (int32_t i = LowElem; i <= HighElem; ++i) {
     const T x = FVec[static_cast<size_t>(i - 1)];
+    if constexpr (!IsInt<T>) {
+      // NaN has no place in the order: it is the result wherever it stands.
+      if (std::isnan(x)) {
+        mn = mx = x;
+        imn = imx = i;
+        break;
+      }
+    }
     if (x < mn) {
       mn = x;
       imn = i;
@@ -247,16 +245,10 @@ template <class T>
 void TVectorT<T>::MeanVar(int32_t LowElem, int32_t HighElem, double& Mean, double& Variance) const {
   MakeValidElemRange(LowElem, HighElem);
   const auto x = RangeSpan(FVec, LowElem, HighElem);
-  LD sum = 0, sumSq = 0;
-  vector_detail::SumAndSquares(x.data(), x.size(), sum, sumSq);
-  const LD n = static_cast<LD>(x.size());
-  Mean = static_cast<double>(sum / n);
-  if (x.size() > 2) {
-    const LD v = (sumSq - sum * sum / n) / (n - 1);
-    Variance = v < 0 ? 0.0 : static_cast<double>(v);
-  } else {
-    Variance = 1;
-  }
+  LD mean = 0, ss = 0;
+  vector_detail::MeanAndSumSq(x.data(), x.size(), mean, ss);
+  Mean = static_cast<double>(mean);
+  Variance = vector_detail::SampleVariance(ss, static_cast<int64_t>(x.size()));
 }
 
 template <class T>
@@ -288,12 +280,31 @@ std::vector<T> SortedCopy(std::span<const T> x) {
   return s;
 }
 
+// True when a double range holds a NaN: order statistics of such a range
+// are NaN (the sort cannot place it).
+template <class T>
+bool HasNaN(std::span<const T> x) {
+  if constexpr (IsInt<T>) {
+    return false;
+  } else {
+    for (const T v : x)
+      if (std::isnan(v)) return true;
+    return false;
+  }
+}
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
 }  // namespace
 
 template <class T>
 bool TVectorT<T>::Quartiles(int32_t LowElem, int32_t HighElem, double& Quart1, double& Quart2,
                             double& Quart3) const {
   MakeValidElemRange(LowElem, HighElem);
+  if (HasNaN(RangeSpan(FVec, LowElem, HighElem))) {
+    Quart1 = Quart2 = Quart3 = kNaN;
+    return true;
+  }
   std::vector<T> s;
   try {
     s = SortedCopy(RangeSpan(FVec, LowElem, HighElem));
@@ -327,6 +338,7 @@ double TVectorT<T>::Percentile(double Prob, int32_t LowElem, int32_t HighElem) c
   if (std::isnan(Prob)) return std::numeric_limits<double>::quiet_NaN();
   Prob = std::clamp(Prob, 0.0, 100.0);
   MakeValidElemRange(LowElem, HighElem);
+  if (HasNaN(RangeSpan(FVec, LowElem, HighElem))) return kNaN;
   std::vector<T> s;
   try {
     s = SortedCopy(RangeSpan(FVec, LowElem, HighElem));
@@ -347,6 +359,9 @@ double TVectorT<T>::Percentile(double Prob, int32_t LowElem, int32_t HighElem) c
 template <class T>
 T TVectorT<T>::Mode(int32_t LowElem, int32_t HighElem) const {
   MakeValidElemRange(LowElem, HighElem);
+  if constexpr (!IsInt<T>) {
+    if (HasNaN(RangeSpan(FVec, LowElem, HighElem))) return kNaN;
+  }
   std::vector<T> s;
   try {
     s = SortedCopy(RangeSpan(FVec, LowElem, HighElem));
@@ -369,14 +384,17 @@ template <class T>
 double TVectorT<T>::GeometricMean(int32_t LowElem, int32_t HighElem) const {
   MakeValidElemRange(LowElem, HighElem);
   const auto x = RangeSpan(FVec, LowElem, HighElem);
-  bool negative = false, zero = false;
+  bool negative = false, zero = false, nan = false;
   LD sumLn = 0;
   for (const T v : x) {
     negative |= v < 0;
     zero |= v == 0;
     if (v > 0) sumLn += std::log(static_cast<LD>(v));
+    if constexpr (!IsInt<T>) nan |= std::isnan(v);
   }
   if (negative) Fail("negative argument passed to GeometricMean");
+  // A NaN element is no evidence of a zero product: it makes the mean NaN.
+  if (nan) return kNaN;
   if (zero) return 0;
   return static_cast<double>(std::exp(sumLn / static_cast<LD>(x.size())));
 }

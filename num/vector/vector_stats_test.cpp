@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <limits>
@@ -95,6 +96,30 @@ TEST(VectorAlgebra, PearsonCorrCoeffAgainstReference) {
   EXPECT_EQ(a->PearsonCorrCoeff(nullptr), 0.0);
 }
 
+// x = off + [0, 1, 2, 3, 4], y = off + [0, 2, 2, 6, 4]: by hand Sxx = 10,
+// Syy = 20.8, Sxy = 12, so r = 12 / sqrt(208) = 3 / sqrt(13) whatever the
+// offset. All values are exact doubles up to 1e10 + 6, so the centred sums
+// are exact and only the final division and root round.
+TEST(VectorAlgebra, PearsonCorrCoeffDoesNotDependOnAnOffset) {
+  const double r = 3 / std::sqrt(13.0);
+  for (const double off : {0.0, 1e9, 1e10, -1e10}) {
+    auto x = MakeVector({off, off + 1, off + 2, off + 3, off + 4});
+    auto y = MakeVector({off, off + 2, off + 2, off + 6, off + 4});
+    EXPECT_NEAR(x->PearsonCorrCoeff(y.get()), r, 2e-16) << "offset " << off;
+    EXPECT_EQ(x->PearsonCorrCoeff(x.get()), 1.0) << "offset " << off;
+    EXPECT_EQ(y->PearsonCorrCoeff(y.get()), 1.0) << "offset " << off;
+  }
+  // A constant vector whose mean does not round back to its value (0.1 * n
+  // is inexact) still has no spread.
+  std::vector<double> flat(5001, 0.1), ramp(5001);
+  for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<double>(i);
+  EXPECT_EQ(MakeVector(ramp)->PearsonCorrCoeff(MakeVector(flat).get()), 0.0);
+  const int32_t o = kIntMax - 6;
+  auto iv = MakeIntVector({o, o + 1, o + 2, o + 3, o + 4});
+  auto iw = MakeIntVector({o, o + 2, o + 2, o + 6, o + 4});
+  EXPECT_NEAR(iv->PearsonCorrCoeff(iw.get()), r, 2e-16);
+}
+
 TEST(VectorAlgebra, CorrelateOverTheOverlapOnly) {
   auto a = MakeVector({1, 2, 3});
   auto b = MakeVector({4, 5, 6});
@@ -156,14 +181,55 @@ TEST(VectorStatistics, MeanVarFollowsTheVarianceConvention) {
   v->MeanVar(4, 4, mean, var);
   EXPECT_EQ(mean, 8);
   EXPECT_EQ(var, 1);
-  // The one-pass formula keeps 5/3 at an offset of 1e6 because the sums run
-  // in 80 bits (in doubles the error would be near 1e-3).
+  // Deviations from the mean 1e6 + 2.5 are exact, so the variance is 5/3
+  // rounded once.
   auto off = MakeVector({1e6 + 1, 1e6 + 2, 1e6 + 3, 1e6 + 4});
   off->MeanVar(0, 0, mean, var);
-  EXPECT_NEAR(var, 5.0 / 3, 1e-6);
+  EXPECT_EQ(var, 5.0 / 3);
   auto i = MakeIntVector({kIntMax, kIntMax, kIntMin});
   i->MeanVar(0, 0, mean, var);
   EXPECT_DOUBLE_EQ(mean, (2.0 * kIntMax + kIntMin) / 3);
+}
+
+// Means far above the spread: one pass over Sum x^2 - (Sum x)^2/n gave
+// variance 0 for the first case and 1048576 for the time stamps. The data
+// and their deviations are exact doubles, so the results are exact.
+TEST(VectorStatistics, MeanVarKeepsEveryDigitWhenTheMeanDwarfsTheSpread) {
+  struct Case {
+    std::vector<double> x;
+    double mean, var;
+  };
+  const Case cases[] = {
+      {{1e10 + 1, 1e10 + 2, 1e10 + 3}, 1e10 + 2, 1},
+      {{1.7e12, 1.7e12 + 1000, 1.7e12 + 2000}, 1.7e12 + 1000, 1e6},
+      {{-1e15, -1e15 + 2, -1e15 + 4, -1e15 + 6}, -1e15 + 3, 20.0 / 3},
+      {{1e300, 1e300, 1e300}, 1e300, 0},  // constant: exactly 0, no overflow
+  };
+  for (const Case& c : cases) {
+    auto v = MakeVector(c.x);
+    double mean = -1, var = -1;
+    v->MeanVar(0, 0, mean, var);
+    EXPECT_EQ(mean, c.mean) << c.x[0];
+    EXPECT_EQ(var, c.var) << c.x[0];
+  }
+  // A long constant range whose sum rounds: mean and variance stay exact.
+  auto flat = MakeVector(std::vector<double>(10001, 0.1));
+  double mean = 0, var = -1;
+  flat->MeanVar(0, 0, mean, var);
+  EXPECT_EQ(mean, 0.1);
+  EXPECT_EQ(var, 0.0);
+  auto i = MakeIntVector({kIntMax - 2, kIntMax - 1, kIntMax});
+  i->MeanVar(0, 0, mean, var);
+  EXPECT_EQ(var, 1.0);
+}
+
+TEST(VectorStatistics, StandardizeOfTimeStampsGivesUnitSpread) {
+  auto v = MakeVector({1.7e12, 1.7e12 + 1000, 1.7e12 + 2000});
+  double mean = 0, sd = 0;
+  v->Standardize(mean, sd);
+  EXPECT_EQ(mean, 1.7e12 + 1000);
+  EXPECT_EQ(sd, 1000.0);
+  EXPECT_EQ(Elems(*v), (std::vector<double>{-1, 0, 1}));
 }
 
 TEST(VectorStatistics, SkewKurtAndSampleCorrectionsAgainstReference) {
@@ -236,6 +302,51 @@ TEST(VectorStatistics, GeometricAndHarmonicMeans) {
   EXPECT_EQ(MessageOf([&] { neg->HarmonicMean(0, 0); }),
             "Component \"g\": negative or zero argument passed to HarmonicMean");
   EXPECT_NEAR(MakeIntVector({2, 8})->GeometricMean(0, 0), 4, 1e-15);
+}
+
+TEST(VectorStatistics, GeometricMeanOfNaNIsNaN) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_TRUE(std::isnan(MakeVector({nan, 1})->GeometricMean(0, 0)));  // was 1
+  EXPECT_TRUE(std::isnan(MakeVector({4, nan})->GeometricMean(0, 0)));
+  EXPECT_TRUE(std::isnan(MakeVector({0, nan, 2})->GeometricMean(0, 0)));  // not 0
+  EXPECT_EQ(MakeVector({nan, 4, 9})->GeometricMean(2, 3), 6.0);  // outside the range
+  auto neg = MakeVector({nan, -1}, "g");  // the error still wins
+  EXPECT_EQ(MessageOf([&] { neg->GeometricMean(0, 0); }),
+            "Component \"g\": negative argument passed to GeometricMean");
+  EXPECT_TRUE(std::isnan(MakeVector({nan, 1})->HarmonicMean(0, 0)));
+}
+
+// Every statistic of a range that holds a NaN is NaN; none skips it or
+// depends on where it stands.
+TEST(VectorStatistics, NaNPropagatesThroughEveryStatistic) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  for (const std::vector<double>& x : {std::vector<double>{nan, 1, 2, 3, 4},
+                                       std::vector<double>{1, 2, nan, 3, 4},
+                                       std::vector<double>{1, 2, 3, 4, nan}}) {
+    auto v = MakeVector(x);
+    const auto at = static_cast<int32_t>(std::find_if(x.begin(), x.end(), [](double d) { return std::isnan(d); }) -
+                                         x.begin()) + 1;
+    double mn = 0, mx = 0, a = 0, b = 0, c = 0;
+    int32_t imn = 0, imx = 0;
+    v->MinMax(0, 0, mn, mx, imn, imx);
+    EXPECT_TRUE(std::isnan(mn) && std::isnan(mx)) << at;
+    EXPECT_EQ(imn, at);
+    EXPECT_EQ(imx, at);
+    v->MeanVar(0, 0, a, b);
+    EXPECT_TRUE(std::isnan(a) && std::isnan(b)) << at;
+    v->SkewKurt(0, 0, a, b);
+    EXPECT_TRUE(std::isnan(a) && std::isnan(b)) << at;
+    v->SkewKurtSample(0, 0, a, b);
+    EXPECT_TRUE(std::isnan(a) && std::isnan(b)) << at;
+    EXPECT_TRUE(v->Quartiles(0, 0, a, b, c));
+    EXPECT_TRUE(std::isnan(a) && std::isnan(b) && std::isnan(c)) << at;
+    EXPECT_TRUE(std::isnan(v->Percentile(50, 0, 0))) << at;
+    EXPECT_TRUE(std::isnan(v->Percentile(0, 0, 0))) << at;
+    EXPECT_TRUE(std::isnan(v->Mode(0, 0))) << at;
+    auto w = MakeVector({1, 2, 3, 4, 6});
+    EXPECT_TRUE(std::isnan(v->PearsonCorrCoeff(w.get()))) << at;
+    EXPECT_TRUE(std::isnan(w->PearsonCorrCoeff(v.get()))) << at;
+  }
 }
 
 TEST(VectorStatistics, IsDichotomousAcceptsOneOrTwoDistinctValues) {

@@ -35,17 +35,24 @@
 //   elements fires once at its end. Handlers run on the caller's thread; a
 //   handler must not destroy the vector. No handler set costs one test per
 //   operation, never one per element.
-// - Statistics and algebra run in one pass over the contiguous storage;
-//   sums of TVector accumulate in long double (80 bit) with four
-//   interleaved partial sums, in a fixed order, so results are
-//   reproducible. TIntVector's statistics with floating-point results
+// - Sums run over the contiguous storage and accumulate in long double
+//   (80 bit) with four interleaved partial sums, in a fixed order, so
+//   results are reproducible. TIntVector's statistics with floating-point results
 //   accumulate in long double as well (exact for sums below 2^64).
 // - TIntVector's integer results (Sum, DotProduct, Correlate, Add,
 //   Subtract, SMult, FillSerial, AbsVal) wrap around as 32-bit two's
 //   complement hardware does: Sum of 2147483647 and 1 is -2147483648,
 //   AbsVal of -2147483648 stays -2147483648.
-// - Sample variance is (Sum x^2 - (Sum x)^2/n)/(n - 1); it is exactly 1 when
-//   fewer than 3 values are used, and 0 where rounding makes it negative.
+// - Sample variance is Sum (x - mean)^2 / (n - 1), the mean taken first and
+//   the centred sum in long double (two passes), so a large mean against a
+//   small spread keeps its digits: {1e10+1, 1e10+2, 1e10+3} gives exactly 1,
+//   millisecond time stamps {1.7e12, +1000, +2000} exactly 1e6. It is
+//   exactly 1 when fewer than 3 values are used, 0 where it would be
+//   negative, and exactly 0 for a constant range. Correlations use the same
+//   centred sums.
+// - NaN propagates: a NaN element makes every statistic of its range NaN
+//   (means, variance, moments, correlation, MinMax, quartiles, percentiles,
+//   Mode, GeometricMean); none skips it. Histogram counts it as overflow.
 // - Errors that abort an operation throw EZELVectorError with the message
 //   'Component "<Name>": <text>' (TComponent::ComponentMessage). File
 //   routines never throw for bad input or I/O errors: they return false or a
@@ -269,10 +276,12 @@ public:
   // 'EuclideanDistance: dimensions of vectors do not match' (no component
   // name); null gives 0.
   double EuclideanDistance(const TVectorT* OtherVec) const;
-  // Pearson's r = (Sab - Sa*Sb/n) / sqrt(|Saa' * Sbb'|) with Saa' = Saa -
-  // Sa^2/n (Sbb' likewise), one pass. 0 when OtherVec is null, the counts
-  // differ or are below 2, Sum a^2 or Sum b^2 is not positive, or Saa' or
-  // Sbb' is 0.
+  // Pearson's r = Sab / sqrt(|Saa * Sbb|) from the centred sums Saa =
+  // Sum (a - mean a)^2, Sbb likewise, Sab = Sum (a - mean a)(b - mean b)
+  // (means first, long double). 0 when OtherVec is null, the counts differ
+  // or are below 2, or either vector is constant (all zero included); a
+  // vector with itself gives exactly 1; NaN in either gives NaN. The result
+  // does not depend on an offset added to either vector.
   double PearsonCorrCoeff(const TVectorT* OtherVec) const;
   // Sum a[i] * other[i - ElemShift] over i = max(1, ElemShift + 1) ..
   // min(NrOfElem, ElemShift + other's count); 0 when that span holds fewer
@@ -290,16 +299,19 @@ public:
   // element with strict comparisons, so the first occurrence wins (and
   // every value, +-Inf and values beyond 1.7e308 included, is reported with
   // its position). MinIx and MaxIx are 1-based element positions. A NaN
-  // first element stays the result.
+  // anywhere in the range is both results, with the position of the first
+  // NaN.
   void MinMax(int32_t LowElem, int32_t HighElem, T& Minimum, T& Maximum) const;
   void MinMax(int32_t LowElem, int32_t HighElem, T& Minimum, T& Maximum, int32_t& MinIx,
               int32_t& MaxIx) const;
-  // Mean = Sum x / n and the sample variance in one pass (see the unit's
-  // conventions: exactly 1 for n < 3, negative rounding results become 0).
+  // Mean = Sum x / n and the sample variance from the centred sum (see the
+  // unit's conventions: exactly 1 for n < 3, exactly 0 for a constant
+  // range).
   void MeanVar(int32_t LowElem, int32_t HighElem, double& Mean, double& Variance) const;
   // Skewness = Sum d^3 / n / s^3 and excess kurtosis = Sum d^4 / n / s^4 - 3
   // with d = x - mean and s the sample standard deviation (divisor n - 1),
-  // two passes. Both 0 for fewer than 4 values or when s = 0.
+  // two passes. Both 0 for fewer than 4 values or when s = 0; both NaN for
+  // a NaN element in a range of 4 or more.
   void SkewKurt(int32_t LowElem, int32_t HighElem, double& Skewness, double& Kurtosis) const;
   // SkewKurt corrected for sample size (the usual G1 and G2):
   // skewness * n^2 / ((n-1)(n-2)) and (kurtosis + 3) n^2 (n+1) /
@@ -313,7 +325,8 @@ public:
   // gives s[1]; e >= n gives s[n], the largest; otherwise
   // s[e] + (s[e+1] - s[e]) f. n = 1 gives that value three times. So 1, 2, 3
   // gives 1, 2, 3; 1, 5 gives 1, 3, 5; 1, 2, 3, 4 gives 1.25, 2.5, 3.75.
-  // Always true (a range always holds data). Throws EZELVectorError
+  // A NaN element makes all three NaN. Always true (a range always holds
+  // data). Throws EZELVectorError
   // 'Component "<Name>": not enough memory on heap' when the copy cannot be
   // allocated.
   bool Quartiles(int32_t LowElem, int32_t HighElem, double& Quart1, double& Quart2,
@@ -322,15 +335,18 @@ public:
   // sorted copy s[0..n-1] (comb sort): with p = Prob (n - 1) / 100,
   // i = floor(p), f = p - i the result is s[i] + (s[i+1] - s[i]) f; one value
   // gives that value, Prob = 100 the largest. Percentile(50) of 1, 2, 3, 4 is
-  // 2.5. A NaN Prob gives NaN. Memory errors throw as Quartiles.
+  // 2.5. A NaN Prob or a NaN element gives NaN. Memory errors throw as
+  // Quartiles.
   double Percentile(double Prob, int32_t LowElem, int32_t HighElem) const;
   // The most frequent value: the range is sorted and the longest run of
   // equal values wins, the first (smallest) on a tie, so without repeats it
-  // is the smallest value. Mode of 1, 2, 2, 3, 3 is 2.
+  // is the smallest value. Mode of 1, 2, 2, 3, 3 is 2. A NaN element gives
+  // NaN.
   T Mode(int32_t LowElem, int32_t HighElem) const;
   // exp(mean of ln x). A negative element throws EZELVectorError
   // 'Component "<Name>": negative argument passed to GeometricMean'
-  // (checked over the whole range first); otherwise a zero element gives 0.
+  // (checked over the whole range first); otherwise a NaN element gives NaN
+  // ({NaN, 1} is NaN, not 1), and else a zero element gives 0.
   double GeometricMean(int32_t LowElem, int32_t HighElem) const;
   // n / Sum (1/x). An element <= 0 throws EZELVectorError
   // 'Component "<Name>": negative or zero argument passed to HarmonicMean'.
