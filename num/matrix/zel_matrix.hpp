@@ -129,7 +129,15 @@ public:
   explicit TMatrixT(TComponent* AOwner);
 
   // Fired after any change of element values (see the unit's conventions
-  // for which operations fire once per cell).
+  // for which operations fire once per cell). A handler may resize this
+  // matrix (or another one the running operation uses) even while an
+  // operation fires per cell: after every event the operation checks that
+  // its matrices (and vectors) still have the sizes and storage it started
+  // with and otherwise stops at once with its failure result (false, a
+  // negative status, or, for routines without a result, no further work),
+  // never reading or writing the old storage. A handler must not destroy
+  // the matrix; MathFeedBackProc must not resize the matrices of a running
+  // operation (progress steps are not checked).
   TNotifyEvent OnChange;
   // Fired after a change of the dimensions, after the OnChange of the same
   // step.
@@ -209,7 +217,9 @@ public:
   // Every routine here that stores into this matrix stores cell by cell:
   // a cell outside this matrix is dropped silently, and with an OnChange
   // handler the event fires for every stored cell (column by column of the
-  // source) and once more at the end.
+  // source) and once more at the end. A handler that changes the size of
+  // this matrix (or of the source matrix) ends the copy at that cell: the
+  // rest is not copied and the final OnChange does not fire (see OnChange).
   // -------------------------------------------------------------------------
 
   // Makes this matrix a copy of MatSource's sizes and elements (not its
@@ -236,7 +246,8 @@ public:
   // OnChange fires), then the rows go to elements DestElem, DestElem + 1,
   // ... as far as the vector reaches (one more OnChange of the vector).
   // Positions below 1 are skipped; with DestElem beyond the vector only the
-  // zero fill happens. A null DestVec does nothing.
+  // zero fill happens. A null DestVec does nothing. When the vector's
+  // handler resizes this matrix at the zero fill, nothing is copied.
   void CopyColToVec(TVec* DestVec, int32_t Col, int32_t FirstRow, int32_t LastRow,
                     int32_t DestElem = 1) const;
   // The same along row Row over the columns FirstCol..LastCol.
@@ -268,7 +279,9 @@ public:
   // matrix are dropped. Values from a TDoubleArray into an integer matrix
   // are rounded (halves to even) and saturated. Result: 0 done; -1 Src is
   // empty; -4 FirstElem or LastElem outside 0..length - 1; -5 (Col, Row)
-  // outside the matrix (checked in this order; nothing changes on error).
+  // outside the matrix (checked in this order; nothing changes on error);
+  // -6 an OnChange handler resized this matrix during the copy (which
+  // stopped there).
   int32_t CopyFromArray(const TDoubleArray& Src, int32_t FirstElem, int32_t LastElem, int32_t Col,
                         int32_t Row, bool AsColumn);
   int32_t CopyFromArray(const TIntArray& Src, int32_t FirstElem, int32_t LastElem, int32_t Col,
@@ -279,7 +292,8 @@ public:
   // pair means the whole dimension; otherwise bounds are clamped into the
   // array and reversed bounds exchanged. Src may be this matrix's GetMat().
   // Result: 0 done; -1 Src has no columns or no rows; -2 Src is ragged
-  // (nothing changes on error).
+  // (nothing changes on error); -6 an OnChange handler resized this matrix
+  // during the copy (which stopped there).
   int32_t CopyFromArray(const TDouble2DArray& Src, int32_t SrcColLo, int32_t SrcRowLo,
                         int32_t SrcColHi, int32_t SrcRowHi, int32_t DestCol, int32_t DestRow);
   int32_t CopyFromArray(const TInt2DArray& Src, int32_t SrcColLo, int32_t SrcRowLo,
@@ -520,8 +534,10 @@ protected:
   // Replaces the contents by Data as a routine that stores every cell
   // through SetVal does: Resize to Data's size (its events), then each cell
   // in column-then-row order with one OnChange per cell when a handler is
-  // set. Without a handler the storage is moved in as a whole.
-  void StoreAll(T2DArray&& Data);
+  // set. Without a handler the storage is moved in as a whole. False when
+  // a handler changed the size (or the storage) meanwhile: storing stopped
+  // there.
+  bool StoreAll(T2DArray&& Data);
   // Stores one cell of a cell-by-cell copy: dropped outside the matrix,
   // OnChange when Fire.
   void PutCell(int64_t Nc, int64_t Nr, T Value, bool Fire) {
@@ -618,7 +634,8 @@ public:
   // Products. MatRes (VecRes) receives the result cell by cell as the
   // copies do (Resize with its events, one OnChange per cell when a handler
   // is set, one OnChange at the end); any operand may be MatRes (VecRes).
-  // Each cell is the plain double sum over k in increasing k, so the
+  // False when a handler resizes MatRes (VecRes) while the result is
+  // stored: storing stops at that cell. Each cell is the plain double sum over k in increasing k, so the
   // results equal those of the textbook loops bit for bit. The matrix
   // products run on packed cache blocks with a register-blocked kernel
   // (AVX2 when the processor has it, SSE2 otherwise; the same operations in
@@ -740,8 +757,10 @@ public:
   // triangular) = this. False, with MatL and MatU untouched, when the
   // matrix is not square, MatL or MatU is null or the same object as this
   // matrix or each other, or a leading principal minor is zero (use
-  // Determinant for such matrices). On success both are resized to n x n
-  // and stored cell by cell (their events as the copies fire them).
+  // Determinant for such matrices), or an element is NaN or infinite. On
+  // success both are resized to n x n and stored cell by cell (their events
+  // as the copies fire them); false when a handler resizes one of them
+  // meanwhile (storing stops there).
   bool LUdecomposition(TMatrix* MatL, TMatrix* MatU) const;
   // Replaces the elements by the inverse (the array unit's InvertArray:
   // Crout with implicit row scaling and partial pivoting; serves ProcStat
@@ -751,9 +770,10 @@ public:
   bool Invert();
   // HatMat becomes the rows x rows hat matrix X (X'X)^-1 X' of this matrix
   // (the array unit's CalcHatMatrix) and its status is returned: 0 done,
-  // -3 X'X singular (the columns are linearly dependent), -4 aborted. A
-  // null HatMat gives -1. HatMat is resized and stored cell by cell only on
-  // success.
+  // -3 X'X singular (the columns are linearly dependent) or an element NaN
+  // or infinite (found before any work), -4 aborted. A null HatMat gives
+  // -1. HatMat is resized and stored cell by cell only on success; -5 when
+  // its handler resized it meanwhile (storing stopped there).
   int32_t CalcHatMatrix(TMatrix* HatMat) const;
   // Cholesky decomposition of a symmetric positive definite matrix, read
   // from its lower triangle and diagonal: L(j, i) = (a(j, i) - Sum_{k<i}
