@@ -407,5 +407,27 @@ TEST(MatrixEventResize, HookedSvdStopsWhenAMatrixOrWResizes) {
   EXPECT_GT(events, 12);
 }
 
+TEST(MatrixEventResize, SortsStopWhenTheExchangeHandlerResizes) {
+  for (const bool rows : {true, false}) {
+    SCOPED_TRACE(rows);
+    auto m = MakeMatrix(TDouble2DArray(30, TDoubleArray(30, 0.0)));
+    for (int32_t c = 1; c <= 30; ++c)
+      for (int32_t r = 1; r <= 30; ++r) m->SetVal(c, r, 1000.0 - c - r);
+    int exchanges = 0;
+    int changes = 0;
+    m->OnChange = [&](TObject*) { ++changes; };
+    m->OnSortExchange = [&](TObject*, int32_t, int32_t, int32_t, int32_t, int32_t) {
+      if (++exchanges == 2) m->Resize(2, 2);
+    };
+    changes = 0;
+    if (rows)
+      m->SortRows(1, true, 0, 0, 0, 0);
+    else
+      m->SortCols(1, true, 0, 0, 0, 0);
+    EXPECT_EQ(exchanges, 2);
+    EXPECT_EQ(changes, 1);  // the resize's own; none for the abandoned sort
+  }
+}
+
 }  // namespace
 }  // namespace zel

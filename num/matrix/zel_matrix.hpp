@@ -513,7 +513,8 @@ public:
   // LowCol, HighCol) fires; after every pass ReportProgress(); OnChange
   // once at the end. Nothing happens (no event) when SortColIx lies outside
   // the matrix or the range holds fewer than two rows. An OnSortExchange
-  // handler may read the matrix but must not resize it.
+  // handler that resizes the matrix ends the sort at that exchange (no
+  // OnChange).
   void SortRows(int32_t SortColIx, bool Ascending, int32_t LowCol, int32_t LowRow,
                 int32_t HighCol, int32_t HighRow);
   // The same with rows and columns exchanged: sorts the columns
