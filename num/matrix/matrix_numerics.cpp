@@ -237,7 +237,7 @@ double NonFiniteNorm(const TDouble2DArray &a) {
 
 // sqrt(Sum a^2) over elements scaled by the power of two of the largest
 // one, so that no square overflows or underflows to 0 while the norm is
-// representable; summed in long double and rounded once.
+// representable; summed and rooted in long double.
 double FrobeniusNorm(const TDouble2DArray &a) {
   double big = 0.0;
   for (const auto &col : a)

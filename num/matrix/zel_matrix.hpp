@@ -751,7 +751,8 @@ public:
   // (the array unit's Determinant): the sign of the row permutation times
   // the product of U's diagonal, so [[1, 2], [3, 4]] (rows) gives -2 and
   // [[0, 1], [1, 0]] gives -1. 0 for a non-square or exactly singular
-  // matrix (a zero pivot); NaN when an element is NaN.
+  // matrix (a zero pivot); NaN when an element is NaN or infinite (no
+  // elimination is tried).
   double Determinant() const;
   // Doolittle's decomposition without pivoting (the array unit's
   // LUdecomposition): MatL (unit lower triangular) x MatU (upper
@@ -767,7 +768,8 @@ public:
   // Crout with implicit row scaling and partial pivoting; serves ProcStat
   // and MathFeedBackProc and reads AbortMathProc). True on success, then
   // OnChange fires once; false for a non-square, singular or aborted
-  // inversion, and then nothing changes.
+  // inversion, and at once (no progress step) when an element is NaN or
+  // infinite; then nothing changes.
   bool Invert();
   // HatMat becomes the rows x rows hat matrix X (X'X)^-1 X' of this matrix
   // (the array unit's CalcHatMatrix) and its status is returned: 0 done,
@@ -787,17 +789,23 @@ public:
   // is overwritten by L^T (its lower triangle and diagonal stay, OnChange
   // once) and the result is true. False, with MatL and this matrix
   // untouched, when the matrix is not square, MatL is null or this matrix,
-  // or a pivot is <= 0 or NaN (not positive definite; the work stops at
-  // the first such pivot, never dividing by it).
+  // an element of the lower triangle or diagonal (the part that is read)
+  // is NaN or infinite (checked before any work), or a pivot is <= 0 or
+  // NaN (not positive definite; the work stops at the first such pivot,
+  // never dividing by it); false also when MatL's handler resizes it while
+  // L is stored.
   bool CholeskyDecomp(TMatrix* MatL);
   // Balances a square matrix by diagonal similarity scaling (eigenvalues
   // unchanged): Tolerance is clamped to 1.000001..1.05; per pass and
   // column j, with c and r the off-diagonal absolute sums of column j and
-  // row j, when both are non-zero f = sqrt(r / c), row j's off-diagonal
-  // elements are divided by f and column j's multiplied by f. Passes repeat
-  // while the largest f of the previous pass exceeded Tolerance (factors
-  // below 1 never prolong it), at most 100. A row or column with zero
-  // off-diagonal sum (a triangular matrix) is left alone. True when fewer
+  // row j, f = sqrt(r) / sqrt(c) (a ratio of roots, so that r / c cannot
+  // overflow or underflow: [[1, 1e160], [1e-160, 1]] balances to ones);
+  // row j's off-diagonal elements are divided by f and column j's
+  // multiplied by f. Passes repeat while the largest f of the previous
+  // pass exceeded Tolerance (factors below 1 never prolong it), at most
+  // 100. A pair whose f is 0 or not finite is left alone: a zero
+  // off-diagonal sum (a triangular matrix), a sum that overflowed, or a
+  // NaN in row or column j (so NaN never spreads to other elements). True when fewer
   // than 100 passes ran; false for a non-square matrix (nothing changes).
   // OnChange fires once when the matrix is square.
   bool Balance(double Tolerance);
@@ -805,10 +813,18 @@ public:
   // ntRowwise the largest row sum, ntFrobenius sqrt(Sum a^2), ntSpectral
   // the largest singular value (SVDecomposeMatrix of a copy, or of its
   // transpose when there are more columns than rows; the matrix is not
-  // changed and fires nothing). Any other value gives 0. Throws
-  // EZELMatrixError "near singular covariance matrix" (no component
-  // prefix) when the decomposition fails to converge or is aborted through
-  // AbortMathProc.
+  // changed and fires nothing). Any other value gives 0.
+  // Non-finite elements: every norm is NaN when an element is NaN, else
+  // inf when one is infinite (ntSpectral then decomposes nothing).
+  // ntFrobenius scales every element by the power of two of the largest
+  // and sums the squares and takes the root in long double, so it neither
+  // overflows nor underflows while the norm is representable
+  // ([[3e160, 4e160]] gives 5e160, [[1e-170]] 1e-170). ntSpectral decomposes
+  // matrices of any magnitude (see SVDecompose). Throws EZELMatrixError
+  // 'Component "<Name>": spectral norm: the singular value decomposition
+  // was aborted (AbortMathProc)' when AbortMathProc stopped it, and '...:
+  // spectral norm: the singular value decomposition did not converge' when
+  // a singular value needed more than 30 sweeps.
   double Norm(TNormType nt) const;
 
   // Singular value decomposition of this m x n matrix (any shape, m < n
@@ -820,7 +836,10 @@ public:
   // Works on the storage directly; with an OnChange handler set, this
   // matrix's (V's) handler fires after every element written, and both
   // fire once at the end. Result false, with partial results left, when a
-  // singular value did not converge in 30 sweeps or the run was aborted.
+  // singular value did not converge in 30 sweeps or the run was aborted,
+  // and at once when a handler changed the size of this matrix, of V or of
+  // W (the decomposition stops at that element; no final events). False
+  // with nothing changed and no event when an element is NaN or infinite.
   bool SVDecomposeMatrix(TMatrix* V, TDoubleArray& W);
 
   // -------------------------------------------------------------------------
@@ -843,8 +862,9 @@ public:
   // thread: checked before every block). The result is computed apart and
   // then swapped into MatRes (which may be this matrix), also the partial
   // result of an aborted run; MatRes fires OnChange (and OnResize when its
-  // size changed) once. False, with nothing changed, when MatRes is null or
-  // Norm is 0 or NaN. This matrix must not be changed by another thread
+  // size changed) once. False, with nothing changed, when MatRes is null,
+  // Norm is 0 or NaN, or an element of this matrix is NaN or infinite
+  // (checked before any work). This matrix must not be changed by another thread
   // meanwhile. When a thread cannot be created, the workers already
   // started (or the caller) do all columns. Throws EZELMatrixError 'not
   // enough memory on heap' when the result or a work buffer cannot be
@@ -909,6 +929,15 @@ struct TSvdHooks {
 // each QR sweep's rotations are gathered and applied in one pass over a
 // and one over v. The bits are the same on every processor (SSE2 or AVX2,
 // no fused multiply-add).
+// Magnitude: a matrix whose largest element lies outside 2^-256 .. 2^256
+// is first divided by that element's power of two (exact), decomposed,
+// and w multiplied back (exact unless w itself leaves the double range),
+// so [[1, 2], [3, 4]] times 1e154 or 1e-165 decomposes as well as the
+// matrix itself; u and v do not depend on the scale. Matrices within that
+// band are not touched, and their results are bit for bit those of the
+// plain method.
+// Non-finite input: false at once, before any progress step, with a, w and
+// v untouched, when an element of a is NaN or infinite.
 // State: before every outer step of each of the four phases ProcStat
 // increases by 1 and MathFeedBackProc is called (ReportProgress); when
 // AbortMathProc is then true the result is false at once (never cleared).
