@@ -3,6 +3,7 @@
 // decompositions, determinant and the Jacobi eigen-decomposition.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <new>
 #include <numeric>
 #include <vector>
@@ -162,6 +163,16 @@ int32_t SquareStatus(const TDouble2DArray& a) {
   return IsSquare(a) ? 0 : -2;
 }
 
+// True when no element is NaN or infinite: the decompositions refuse
+// other input before any work (it could only end in NaN or a non-finite
+// pivot, after the whole O(n^3) run).
+bool AllFinite(const TDouble2DArray& a) {
+  for (const auto& column : a)
+    for (const double x : column)
+      if (!std::isfinite(x)) return false;
+  return true;
+}
+
 // How Factor chooses pivots.
 enum class TPivoting {
   None,     // no exchanges (Doolittle)
@@ -255,6 +266,7 @@ TFactorResult Factor(const std::vector<double*>& cols, size_t n, TPivoting mode,
 
 int32_t InvertArray(TDouble2DArray& a) {
   if (!IsSquare(a) || a[0].empty()) return -1;
+  if (!AllFinite(a)) return -3;
   const size_t n = a.size();
   try {
     TDouble2DArray lu = a;
@@ -364,6 +376,7 @@ int32_t TraceOfArray(const TInt2DArray& a, int32_t& trace) {
 
 int32_t CalcHatMatrix(const TDouble2DArray& x, TDouble2DArray& h) {
   if (const int32_t s = CheckShape(x)) return s;
+  if (!AllFinite(x)) return -3;
   try {
     TDouble2DArray xt = x;
     TransposeArray(xt);
@@ -407,6 +420,7 @@ void SplitLU(const TDouble2DArray& lu, TDouble2DArray& l, TDouble2DArray& u) {
 
 int32_t LUdecomposition(const TDouble2DArray& a, TDouble2DArray& l, TDouble2DArray& u) {
   if (const int32_t s = SquareStatus(a)) return s;
+  if (!AllFinite(a)) return -3;
   const size_t n = a.size();
   TDouble2DArray lu = a;
   std::vector<size_t> perm;
@@ -419,6 +433,7 @@ int32_t LUPdecomposition(const TDouble2DArray& a, TDouble2DArray& l, TDouble2DAr
                          TInt2DArray& p, int32_t& sign) {
   sign = 0;
   if (const int32_t s = SquareStatus(a)) return s;
+  if (!AllFinite(a)) return -3;
   const size_t n = a.size();
   TDouble2DArray lu = a;
   std::vector<size_t> perm;
@@ -438,6 +453,7 @@ int32_t LUPdecomposition(const TDouble2DArray& a, TDouble2DArray& l, TDouble2DAr
 
 double Determinant(const TDouble2DArray& a) {
   if (SquareStatus(a) != 0) return 0;
+  if (!AllFinite(a)) return std::numeric_limits<double>::quiet_NaN();
   const size_t n = a.size();
   TDouble2DArray lu = a;
   std::vector<size_t> perm;

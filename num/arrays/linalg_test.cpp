@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <numbers>
 #include <vector>
@@ -466,6 +467,57 @@ TEST_F(ProgressGuard, EigenDecompositionPollsAbortPerSweep) {
   AbortMathProc = true;
   EXPECT_EQ(EigenDecomposition(a, true, vec, val), -4);
   EXPECT_TRUE(AbortMathProc);
+}
+
+}  // namespace
+}  // namespace zel
+
+// ---------------------------------------------------------------------------
+// Non-finite input: refused before the first progress step
+// ---------------------------------------------------------------------------
+
+namespace zel {
+namespace {
+
+TEST_F(ProgressGuard, DecompositionsRefuseNonFiniteInputBeforeAnyStep) {
+  const double bad[] = {std::numeric_limits<double>::quiet_NaN(),
+                        std::numeric_limits<double>::infinity(),
+                        -std::numeric_limits<double>::infinity()};
+  int calls = 0;
+  MathFeedBackProc = [&](double) { ++calls; };
+  for (const double x : bad) {
+    SCOPED_TRACE(x);
+    calls = 0;
+    // In the last column above the diagonal: no pivot of the first
+    // columns sees it.
+    TDouble2DArray a = RandomMatrix(4, 5);
+    a[3][0] = x;
+    const TDouble2DArray kept = a;
+    EXPECT_EQ(InvertArray(a), -3);
+    for (size_t c = 0; c < 4; ++c)  // bit for bit: NaN == NaN is false
+      EXPECT_EQ(std::memcmp(a[c].data(), kept[c].data(), 4 * sizeof(double)), 0);
+    TDouble2DArray l{{7}}, u{{7}};
+    TInt2DArray p{{7}};
+    int32_t sign = 5;
+    EXPECT_EQ(LUdecomposition(a, l, u), -3);
+    EXPECT_EQ(LUPdecomposition(a, l, u, p, sign), -3);
+    EXPECT_EQ(sign, 0);
+    EXPECT_EQ(l, TDouble2DArray{{7}});
+    EXPECT_EQ(p, TInt2DArray{{7}});
+    EXPECT_TRUE(std::isnan(Determinant(a)));
+    TDouble2DArray x6(3, TDoubleArray(6));
+    for (size_t c = 0; c < 3; ++c)
+      for (size_t r = 0; r < 6; ++r) x6[c][r] = static_cast<double>((c + 1) * (r + 2) % 7) + 0.5 * c;
+    x6[1][4] = x;
+    TDouble2DArray h{{7}};
+    EXPECT_EQ(CalcHatMatrix(x6, h), -3);
+    EXPECT_EQ(h, TDouble2DArray{{7}});
+    TDouble2DArray sym = FromRows({{2, x}, {x, 2}});
+    TDouble2DArray vecs;
+    TDoubleArray vals;
+    EXPECT_EQ(EigenDecomposition(sym, true, vecs, vals), -3);
+    EXPECT_EQ(calls, 0);
+  }
 }
 
 }  // namespace

@@ -914,8 +914,8 @@ int32_t CopyVectorToArrayRow(const Array1D<T>& src, int32_t lo, int32_t hi, int3
 // clears AbortMathProc.
 // Status: 0 success; -1 a is empty, not square or ragged; -2 the work
 // arrays cannot be allocated; -3 singular (a zero row, a pivot below
-// 1e-100, or a pivot that is not finite because a holds NaN or infinity);
-// -4 aborted. The decomposition works on a copy: on any non-zero
+// 1e-100), or a holds NaN or infinity (found before any work, without a
+// progress step); -4 aborted. The decomposition works on a copy: on any non-zero
 // status a is left exactly as it was.
 int32_t InvertArray(TDouble2DArray& a);
 
@@ -942,9 +942,10 @@ int32_t TraceOfArray(const TInt2DArray& a, int32_t& trace);
 // n x n, symmetric, idempotent (h*h = h) and its trace is the rank p. X' X
 // is formed with MultiplyArrays from a transposed copy of X, inverted with
 // InvertArray, and the two products X (X'X)^-1 and that times X' come from
-// MultiplyArrays. Status: -1 X empty, -2 X ragged, else the status of
-// InvertArray (-3 when X'X is singular, i.e. the columns of X are linearly
-// dependent, -4 aborted); h is replaced only on success.
+// MultiplyArrays. Status: -1 X empty, -2 X ragged, -3 X holds NaN or
+// infinity (before any product is formed), else the status of InvertArray
+// (-3 when X'X is singular, i.e. the columns of X are linearly dependent,
+// -4 aborted); h is replaced only on success.
 int32_t CalcHatMatrix(const TDouble2DArray& x, TDouble2DArray& h);
 
 // LUdecomposition(a, l, u): Doolittle's decomposition without pivoting,
@@ -954,8 +955,8 @@ int32_t CalcHatMatrix(const TDouble2DArray& x, TDouble2DArray& h);
 // InvertArray. It exists only when the leading principal minors of orders
 // 1..n-1 are non-zero; otherwise use LUPdecomposition. Status: 0 success;
 // -1 a empty; -2 a not square or ragged; -3 a pivot u[k][k] (k < n - 1) is
-// exactly zero, or a non-finite value appeared. l and u are replaced only
-// on success.
+// exactly zero, a non-finite value appeared, or a holds NaN or infinity
+// (found before any work). l and u are replaced only on success.
 int32_t LUdecomposition(const TDouble2DArray& a, TDouble2DArray& l, TDouble2DArray& u);
 
 // LUPdecomposition(a, l, u, p, sign): the decomposition with partial
@@ -968,8 +969,8 @@ int32_t LUdecomposition(const TDouble2DArray& a, TDouble2DArray& l, TDouble2DArr
 // exchanges, so det(a) = sign * product of u's diagonal. A singular matrix
 // decomposes as well: a column without a non-zero candidate is left as it
 // is and u gets a zero on its diagonal. Status: 0 success; -1 a empty; -2 a
-// not square or ragged. sign is 0 first; l, u and p are replaced only on
-// success.
+// not square or ragged; -3 a holds NaN or infinity (found before any work).
+// sign is 0 first; l, u and p are replaced only on success.
 int32_t LUPdecomposition(const TDouble2DArray& a, TDouble2DArray& l, TDouble2DArray& u,
                          TInt2DArray& p, int32_t& sign);
 
@@ -978,7 +979,8 @@ int32_t LUPdecomposition(const TDouble2DArray& a, TDouble2DArray& l, TDouble2DAr
 // product formed in long double so that it overflows or underflows only
 // when the determinant itself lies outside the double range. 0 for an empty,
 // non-square or ragged array and for an exactly singular matrix (a zero
-// pivot column); NaN when a holds NaN. det [[1, 2], [3, 4]] (rows) = -2.
+// pivot column); NaN when a holds NaN or infinity (no elimination is
+// tried). det [[1, 2], [3, 4]] (rows) = -2.
 double Determinant(const TDouble2DArray& a);
 
 // EigenDecomposition(a, descending, vectors, values): eigenvalues and

@@ -149,6 +149,21 @@ std::vector<double*> ColumnPointers(TDouble2DArray& a) {
   return p;
 }
 
+// VecRes becomes res through its SetVal (one OnChange per element, one
+// more at the end). False when a handler changes its size meanwhile, which
+// ends the storing.
+bool StoreIntoVector(const std::vector<double>& res, TVector& VecRes) {
+  const auto n = static_cast<int32_t>(res.size());
+  VecRes.Resize(n);
+  for (int32_t i = 0; i < n; ++i) {
+    if (VecRes.GetNrOfElem() != n) return false;
+    VecRes.SetVal(i + 1, res[static_cast<size_t>(i)]);
+  }
+  if (VecRes.GetNrOfElem() != n) return false;
+  VecRes.Changed();
+  return true;
+}
+
 }  // namespace
 
 bool TMatrix::EMult(const TMatrix* MatB, TMatrix* MatRes) const {
@@ -161,7 +176,7 @@ bool TMatrix::EMult(const TMatrix* MatB, TMatrix* MatRes) const {
     double* out = res[c].data();
     for (size_t r = 0; r < Mat[c].size(); ++r) out[r] = a[r] * b[r];
   }
-  MatRes->StoreAll(std::move(res));
+  if (!MatRes->StoreAll(std::move(res))) return false;
   MatRes->Changed();
   return true;
 }
@@ -177,7 +192,7 @@ bool TMatrix::Multiply(const TMatrix* MatB, TMatrix* MatRes) const {
   } catch (const std::bad_alloc&) {
     Fail("not enough memory on heap");
   }
-  MatRes->StoreAll(std::move(res));
+  if (!MatRes->StoreAll(std::move(res))) return false;
   MatRes->Changed();
   return true;
 }
@@ -193,7 +208,7 @@ bool TMatrix::MultiplyTransposed(const TMatrix* MatB, TMatrix* MatRes) const {
   } catch (const std::bad_alloc&) {
     Fail("not enough memory on heap");
   }
-  MatRes->StoreAll(std::move(res));
+  if (!MatRes->StoreAll(std::move(res))) return false;
   MatRes->Changed();
   return true;
 }
@@ -209,7 +224,7 @@ bool TMatrix::TransposeAndMultiply(const TMatrix* MatB, TMatrix* MatRes) const {
   } catch (const std::bad_alloc&) {
     Fail("not enough memory on heap");
   }
-  MatRes->StoreAll(std::move(res));
+  if (!MatRes->StoreAll(std::move(res))) return false;
   MatRes->Changed();
   return true;
 }
@@ -223,10 +238,7 @@ bool TMatrix::Multiply(const TVector* VecB, TVector* VecRes) const {
     const double* a = Mat[static_cast<size_t>(k)].data();
     for (size_t r = 0; r < res.size(); ++r) res[r] += a[r] * b;
   }
-  VecRes->Resize(FNRow);
-  for (int32_t r = 0; r < FNRow; ++r) VecRes->SetVal(r + 1, res[static_cast<size_t>(r)]);
-  VecRes->Changed();
-  return true;
+  return StoreIntoVector(res, *VecRes);
 }
 
 bool TMatrix::TransposeAndMultiply(const TVector* VecB, TVector* VecRes) const {
@@ -240,10 +252,7 @@ bool TMatrix::TransposeAndMultiply(const TVector* VecB, TVector* VecRes) const {
     for (size_t k = 0; k < b.size(); ++k) s += a[k] * b[k];
     res[c] = s;
   }
-  VecRes->Resize(FNCol);
-  for (int32_t c = 0; c < FNCol; ++c) VecRes->SetVal(c + 1, res[static_cast<size_t>(c)]);
-  VecRes->Changed();
-  return true;
+  return StoreIntoVector(res, *VecRes);
 }
 
 }  // namespace zel

@@ -20,6 +20,7 @@ namespace zel {
 
 using matrix_detail::ConvertElem;
 using matrix_detail::LD;
+using matrix_detail::TShapeOf;
 
 namespace {
 
@@ -156,20 +157,26 @@ void TMatrixT<T>::SortExchange(int32_t ExchgKind, int32_t Index1, int32_t Index2
 }
 
 template <class T>
-void TMatrixT<T>::StoreAll(T2DArray&& Data) {
+bool TMatrixT<T>::StoreAll(T2DArray&& Data) {
   const auto nc = static_cast<int32_t>(Data.size());
   const auto nr = static_cast<int32_t>(Data.front().size());
   if (!OnChange) {
     const bool resized = nc != FNCol || nr != FNRow;
     SwapIn(Data);
     if (resized) NotifySizeChange();
-    return;
+    return true;
   }
   Resize(nc, nr);
+  if (FNCol != nc || FNRow != nr) return false;
+  const TShapeOf<TMatrixT> shape(*this);
   for (int32_t c = 0; c < nc; ++c) {
     const auto& column = Data[static_cast<size_t>(c)];
-    for (int32_t r = 0; r < nr; ++r) PutCell(c + 1, r + 1, column[static_cast<size_t>(r)], true);
+    for (int32_t r = 0; r < nr; ++r) {
+      PutCell(c + 1, r + 1, column[static_cast<size_t>(r)], true);
+      if (!shape.Same()) return false;
+    }
   }
+  return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -228,7 +235,7 @@ void TMatrixT<T>::Clone(const TMatrixT* MatSource) {
   } catch (const std::bad_alloc&) {
     Fail("not enough memory on heap");
   }
-  StoreAll(std::move(copy));
+  if (!StoreAll(std::move(copy))) return;
   Changed();
   Resized();
 }
@@ -250,6 +257,8 @@ void TMatrixT<T>::CopyFrom(const TMatrixT* MatSource, int32_t SourceColLo, int32
   if (r0 <= r1 && c0 <= c1) {
     const bool fire = static_cast<bool>(OnChange);
     const auto len = static_cast<size_t>(r1 - r0 + 1);
+    const TShapeOf<TMatrixT> shape(*this);
+    const TShapeOf<TMatrixT> srcShape(*MatSource);
     if (MatSource == this) {
       // Overlapping rectangles of one matrix: read the whole block first.
       T2DArray block;
@@ -264,13 +273,20 @@ void TMatrixT<T>::CopyFrom(const TMatrixT* MatSource, int32_t SourceColLo, int32
       }
       for (int64_t c = c0; c <= c1; ++c) {
         const auto& src = block[static_cast<size_t>(c - c0)];
-        for (size_t i = 0; i < len; ++i) PutCell(c + dc, r0 + static_cast<int64_t>(i) + dr, src[i], fire);
+        for (size_t i = 0; i < len; ++i) {
+          PutCell(c + dc, r0 + static_cast<int64_t>(i) + dr, src[i], fire);
+          if (fire && !shape.Same()) return;
+        }
       }
     } else {
       for (int64_t c = c0; c <= c1; ++c) {
         const T* src = MatSource->Mat[static_cast<size_t>(c - 1)].data() + (r0 - 1);
         if (fire) {
-          for (size_t i = 0; i < len; ++i) PutCell(c + dc, r0 + static_cast<int64_t>(i) + dr, src[i], true);
+          // src points into the source, which the handler may resize too.
+          for (size_t i = 0; i < len; ++i) {
+            PutCell(c + dc, r0 + static_cast<int64_t>(i) + dr, src[i], true);
+            if (!shape.Same() || !srcShape.Same()) return;
+          }
         } else {
           std::copy_n(src, len, Mat[static_cast<size_t>(c + dc - 1)].begin() + (r0 + dr - 1));
         }
@@ -286,7 +302,10 @@ void TMatrixT<T>::CopyColToVec(TVec* DestVec, int32_t Col, int32_t FirstRow, int
   if (DestVec == nullptr) return;
   MakeValidRowRange(FirstRow, LastRow);
   Col = std::clamp(Col, 1, FNCol);
+  const TShapeOf<TMatrixT> shape(*this);
   DestVec->Fill(T{0});
+  // The vector's handler may have resized this matrix: the range is stale.
+  if (!shape.Same()) return;
   const int64_t n = DestVec->GetNrOfElem();
   const int64_t skip = DestElem < 1 ? 1 - int64_t{DestElem} : 0;
   const int64_t pos = int64_t{DestElem} + skip;
@@ -304,7 +323,9 @@ void TMatrixT<T>::CopyRowToVec(TVec* DestVec, int32_t Row, int32_t FirstCol, int
   if (DestVec == nullptr) return;
   MakeValidColRange(FirstCol, LastCol);
   Row = std::clamp(Row, 1, FNRow);
+  const TShapeOf<TMatrixT> shape(*this);
   DestVec->Fill(T{0});
+  if (!shape.Same()) return;
   const int64_t n = DestVec->GetNrOfElem();
   const int64_t skip = DestElem < 1 ? 1 - int64_t{DestElem} : 0;
   const int64_t pos = int64_t{DestElem} + skip;
@@ -352,12 +373,14 @@ void TMatrixT<T>::CopyFromVec(TDims Dim, const TVec* Src, int32_t FirstElem, int
   // Src may be a vector this matrix's handlers change; read it first.
   TArray values(static_cast<size_t>(LastElem - FirstElem + 1));
   for (int32_t e = FirstElem; e <= LastElem; ++e) values[static_cast<size_t>(e - FirstElem)] = Src->GetVal(e);
+  const TShapeOf<TMatrixT> shape(*this);
   for (size_t i = 0; i < values.size(); ++i) {
     const auto off = static_cast<int64_t>(i);
     if (Dim == TDims::dimColumns)
       PutCell(DestCol + off, DestRow, values[i], fire);
     else
       PutCell(DestCol, DestRow + off, values[i], fire);
+    if (fire && !shape.Same()) return;
   }
   Changed();
 }
@@ -387,11 +410,13 @@ int32_t TMatrixT<T>::CopyFrom1D(const A& Src, int32_t FirstElem, int32_t LastEle
   for (int64_t i = 0; i < len; ++i)
     values[static_cast<size_t>(i)] = ConvertElem<T>(Src[static_cast<size_t>(FirstElem + i)]);
   const bool fire = static_cast<bool>(OnChange);
+  const TShapeOf<TMatrixT> shape(*this);
   for (int64_t i = 0; i < len; ++i) {
     if (AsColumn)
       PutCell(Col, Row + i, values[static_cast<size_t>(i)], fire);
     else
       PutCell(Col + i, Row, values[static_cast<size_t>(i)], fire);
+    if (fire && !shape.Same()) return -6;
   }
   Changed();
   return 0;
@@ -442,9 +467,12 @@ int32_t TMatrixT<T>::CopyFrom2D(const A& Src, int32_t SrcColLo, int32_t SrcRowLo
         block[static_cast<size_t>(c - c0)][static_cast<size_t>(r - r0)] =
             ConvertElem<T>(Src[static_cast<size_t>(c)][static_cast<size_t>(r)]);
     const bool fire = static_cast<bool>(OnChange);
+    const TShapeOf<TMatrixT> shape(*this);
     for (int64_t c = c0; c <= c1; ++c)
-      for (int64_t r = r0; r <= r1; ++r)
+      for (int64_t r = r0; r <= r1; ++r) {
         PutCell(c + dc, r + dr, block[static_cast<size_t>(c - c0)][static_cast<size_t>(r - r0)], fire);
+        if (fire && !shape.Same()) return -6;
+      }
   }
   Changed();
   return 0;
@@ -883,7 +911,7 @@ std::string TMatrixT<T>::CRCofData() const {
   template void TMatrixT<T>::Resized();                                                             \
   template void TMatrixT<T>::PercDone(TObject*, int32_t);                                           \
   template void TMatrixT<T>::SortExchange(int32_t, int32_t, int32_t, int32_t, int32_t);             \
-  template void TMatrixT<T>::StoreAll(T2DArray&&);                                                  \
+  template bool TMatrixT<T>::StoreAll(T2DArray&&);                                                  \
   template bool TMatrixT<T>::MakeValidColRange(int32_t&, int32_t&) const;                           \
   template bool TMatrixT<T>::MakeValidRowRange(int32_t&, int32_t&) const;                           \
   template void TMatrixT<T>::Clone(const TMatrixT<T>*);                                             \

@@ -2,6 +2,7 @@
 // the interface: include num/matrix/zel_matrix.hpp instead.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <type_traits>
 #include <vector>
@@ -82,5 +83,34 @@ void Gemm(int64_t m, int64_t n, int64_t k, const double* const* A, bool TransA,
 void GemmSubtract(int64_t m, int64_t n, int64_t k, const double* const* A, bool TransA,
                   const double* const* B, bool TransB, double* const* C,
                   TGemmPath Path = TGemmPath::gpAuto, TGemmBuffers* Buffers = nullptr);
+
+// True when every element of the columns is finite (neither NaN nor
+// infinite): the decompositions refuse other input before any work.
+inline bool AllFinite(const std::vector<std::vector<double>>& Cols) {
+  for (const auto& col : Cols)
+    for (const double x : col)
+      if (!std::isfinite(x)) return false;
+  return true;
+}
+
+// The shape of a matrix when an operation that fires events inside its
+// loop starts. A handler may resize the matrix (or swap in new storage);
+// the operation then re-checks after every event and stops, because its
+// indices and pointers refer to the old storage.
+template <class M>
+class TShapeOf {
+public:
+  explicit TShapeOf(const M& m)
+      : m_(m), cols_(m.GetNrOfColumns()), rows_(m.GetNrOfRows()), data_(m.GetMat().data()) {}
+  bool Same() const {
+    return m_.GetNrOfColumns() == cols_ && m_.GetNrOfRows() == rows_ && m_.GetMat().data() == data_;
+  }
+
+private:
+  const M& m_;
+  int32_t cols_;
+  int32_t rows_;
+  const void* data_;
+};
 
 }  // namespace zel::matrix_detail

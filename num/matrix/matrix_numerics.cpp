@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -10,14 +11,18 @@
 #include <emmintrin.h>
 #endif
 
+#include "core/zel_zelbase.hpp"
 #include "num/arrays/zel_openarrays.hpp"
 #include "num/matrix/matrix_impl.hpp"
 #include "num/matrix/zel_matrix.hpp"
 
 namespace zel {
 
+using matrix_detail::AllFinite;
+
 double TMatrix::Determinant() const {
   if (FNCol != FNRow) return 0.0;
+  if (!AllFinite(Mat)) return std::numeric_limits<double>::quiet_NaN();
   return zel::Determinant(Mat);
 }
 
@@ -28,15 +33,15 @@ bool TMatrix::LUdecomposition(TMatrix *MatL, TMatrix *MatU) const {
   TDouble2DArray l;
   TDouble2DArray u;
   if (zel::LUdecomposition(Mat, l, u) != 0) return false;
-  MatL->StoreAll(std::move(l));
+  if (!MatL->StoreAll(std::move(l))) return false;
   MatL->Changed();
-  MatU->StoreAll(std::move(u));
+  if (!MatU->StoreAll(std::move(u))) return false;
   MatU->Changed();
   return true;
 }
 
 bool TMatrix::Invert() {
-  if (FNCol != FNRow) return false;
+  if (FNCol != FNRow || !AllFinite(Mat)) return false;
   TDouble2DArray work = Mat;
   if (InvertArray(work) != 0) return false;
   Mat = std::move(work);
@@ -49,7 +54,7 @@ int32_t TMatrix::CalcHatMatrix(TMatrix *HatMat) const {
   TDouble2DArray h;
   const int32_t res = zel::CalcHatMatrix(Mat, h);
   if (res != 0) return res;
-  HatMat->StoreAll(std::move(h));
+  if (!HatMat->StoreAll(std::move(h))) return -5;
   HatMat->Changed();
   return 0;
 }
@@ -143,6 +148,10 @@ private:
 bool TMatrix::CholeskyDecomp(TMatrix *MatL) {
   if (FNCol != FNRow || MatL == nullptr || MatL == this) return false;
   const auto n = static_cast<size_t>(FNCol);
+  // Only the lower triangle and the diagonal are read.
+  for (size_t c = 0; c < n; ++c)
+    for (size_t r = c; r < n; ++r)
+      if (!std::isfinite(Mat[c][r])) return false;
   TDouble2DArray l = NewStorage(FNCol, FNCol);
   std::vector<double *> cols(n);
   for (size_t c = 0; c < n; ++c) {
@@ -161,7 +170,7 @@ bool TMatrix::CholeskyDecomp(TMatrix *MatL) {
         for (size_t c = c0; c < std::min(r, c0 + kTile); ++c) dst[c] = l[c][r];
       }
   Changed();
-  MatL->StoreAll(std::move(l));
+  if (!MatL->StoreAll(std::move(l))) return false;
   MatL->Changed();
   return true;
 }
@@ -183,9 +192,11 @@ bool TMatrix::Balance(double Tolerance) {
         c += std::fabs(Mat[j][k]);
         r += std::fabs(Mat[k][j]);
       }
-      // Both sums must be non-zero: with r = 0 the factor would be 0.
-      if (c == 0.0 || r == 0.0) continue;
-      const double f = std::sqrt(r / c);
+      // A ratio of roots: r / c itself can overflow or underflow although
+      // the factor is representable. A zero sum gives 0 or inf, an overflowed
+      // sum inf and a NaN element NaN: such a pair is left alone.
+      const double f = std::sqrt(r) / std::sqrt(c);
+      if (!(f > 0.0) || !std::isfinite(f)) continue;
       maxf = std::max(maxf, f);
       for (size_t k = 0; k < n; ++k) {
         if (k == j) continue;
@@ -198,30 +209,78 @@ bool TMatrix::Balance(double Tolerance) {
   return passes < 100;
 }
 
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// The largest of the sums; NaN as soon as one is NaN (std::max would keep
+// whichever came first).
+double LargestSum(const TDoubleArray &sums) {
+  double best = 0.0;
+  for (const double s : sums) {
+    if (std::isnan(s)) return kNaN;
+    best = std::max(best, s);
+  }
+  return best;
+}
+
+// NaN when an element is NaN, else inf when one is infinite, else 0.
+double NonFiniteNorm(const TDouble2DArray &a) {
+  double res = 0.0;
+  for (const auto &col : a)
+    for (const double x : col) {
+      if (std::isnan(x)) return kNaN;
+      if (std::isinf(x)) res = std::numeric_limits<double>::infinity();
+    }
+  return res;
+}
+
+// sqrt(Sum a^2) over elements scaled by the power of two of the largest
+// one, so that no square overflows or underflows to 0 while the norm is
+// representable; summed and rooted in long double.
+double FrobeniusNorm(const TDouble2DArray &a) {
+  double big = 0.0;
+  for (const auto &col : a)
+    for (const double x : col) {
+      if (!std::isfinite(x)) return NonFiniteNorm(a);
+      big = std::max(big, std::fabs(x));
+    }
+  if (big == 0.0) return 0.0;
+  const int e = std::ilogb(big);
+  const long double scale = std::ldexp(1.0L, -e);
+  long double s = 0.0L;
+  for (const auto &col : a)
+    for (const double x : col) {
+      const long double y = x * scale;
+      s += y * y;
+    }
+  return static_cast<double>(std::ldexp(std::sqrt(s), e));
+}
+
+}  // namespace
+
 double TMatrix::Norm(TNormType nt) const {
   switch (nt) {
     case TNormType::ntColwise: {
-      double best = 0.0;
+      TDoubleArray sums;
+      sums.reserve(Mat.size());
       for (const auto &col : Mat) {
         double s = 0.0;
         for (double x : col) s += std::fabs(x);
-        best = std::max(best, s);
+        sums.push_back(s);
       }
-      return best;
+      return LargestSum(sums);
     }
     case TNormType::ntRowwise: {
       TDoubleArray sums(static_cast<size_t>(FNRow), 0.0);
       for (const auto &col : Mat)
         for (size_t r = 0; r < col.size(); ++r) sums[r] += std::fabs(col[r]);
-      return *std::max_element(sums.begin(), sums.end());
+      return LargestSum(sums);
     }
-    case TNormType::ntFrobenius: {
-      double s = 0.0;
-      for (const auto &col : Mat)
-        for (double x : col) s += x * x;
-      return std::sqrt(s);
-    }
+    case TNormType::ntFrobenius:
+      return FrobeniusNorm(Mat);
     case TNormType::ntSpectral: {
+      if (!AllFinite(Mat)) return NonFiniteNorm(Mat);
       // Decompose the orientation with at least as many rows as columns.
       const bool tr = FNCol > FNRow;
       const int32_t m = tr ? FNCol : FNRow;
@@ -237,7 +296,11 @@ double TMatrix::Norm(TNormType nt) const {
         }
       TDouble2DArray v(static_cast<size_t>(n), TDoubleArray(static_cast<size_t>(n)));
       TDoubleArray w(static_cast<size_t>(n));
-      if (!SVDecompose(m, n, a, w, v)) throw EZELMatrixError("near singular covariance matrix");
+      if (!SVDecompose(m, n, a, w, v))
+        throw EZELMatrixError(ComponentMessage(
+            AbortMathProc.load()
+                ? "spectral norm: the singular value decomposition was aborted (AbortMathProc)"
+                : "spectral norm: the singular value decomposition did not converge"));
       double best = 0.0;
       for (double x : w) best = std::max(best, x);
       return best;

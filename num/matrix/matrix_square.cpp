@@ -157,6 +157,9 @@ bool TMatrix::Square(TMatrix *MatRes, double Norm) const {
 
 bool TMatrix::Square(TMatrix *MatRes, double Norm, int32_t NThreads) const {
   if (MatRes == nullptr || Norm == 0.0 || std::isnan(Norm)) return false;
+  // NaN or infinity would spread through whole rows and columns of the
+  // result; refused before any work.
+  if (!matrix_detail::AllFinite(Mat)) return false;
   // Computed apart from MatRes, so MatRes may be this matrix.
   TDouble2DArray res = NewStorage(FNCol, FNCol);
   const TBlocks blocks(FNCol, FNRow);

@@ -382,6 +382,7 @@ void TMatrixT<T>::SortRows(int32_t SortColIx, bool Ascending, int32_t LowCol, in
   MakeValidRowRange(LowRow, HighRow);
   if (HighRow - LowRow < 1) return;
   const bool keyOutside = SortColIx < LowCol || SortColIx > HighCol;
+  const matrix_detail::TShapeOf<TMatrixT> shape(*this);
   int32_t gap = HighRow - LowRow;
   bool exchanged = false;
   do {
@@ -396,6 +397,7 @@ void TMatrixT<T>::SortRows(int32_t SortColIx, bool Ascending, int32_t LowCol, in
         if (keyOutside) std::swap(Mat[static_cast<size_t>(SortColIx - 1)][a], Mat[static_cast<size_t>(SortColIx - 1)][b]);
         exchanged = true;
         SortExchange(2, i, i + gap, LowCol, HighCol);
+        if (!shape.Same()) return;  // the handler resized the matrix
       }
     }
     ReportProgress();
@@ -413,6 +415,7 @@ void TMatrixT<T>::SortCols(int32_t SortRowIx, bool Ascending, int32_t LowCol, in
   const bool keyOutside = SortRowIx < LowRow || SortRowIx > HighRow;
   const bool wholeColumns = LowRow == 1 && HighRow == FNRow;
   const auto key = static_cast<size_t>(SortRowIx - 1);
+  const matrix_detail::TShapeOf<TMatrixT> shape(*this);
   int32_t gap = HighCol - LowCol;
   bool exchanged = false;
   do {
@@ -430,6 +433,7 @@ void TMatrixT<T>::SortCols(int32_t SortRowIx, bool Ascending, int32_t LowCol, in
         }
         exchanged = true;
         SortExchange(1, i, i + gap, LowRow, HighRow);
+        if (!shape.Same()) return;
       }
     }
     ReportProgress();

@@ -3,11 +3,14 @@
 // matrix_svd_kernels.cpp; with write hooks set, the same arithmetic runs in
 // plain loops that fire after every element, so both give the same bits.
 #include <algorithm>
+#include <cfloat>
+#include <climits>
 #include <cmath>
 #include <functional>
 #include <vector>
 
 #include "core/zel_zelbase.hpp"
+#include "num/matrix/matrix_impl.hpp"
 #include "num/matrix/matrix_svd_kernels_impl.hpp"
 #include "num/matrix/zel_matrix.hpp"
 
@@ -373,6 +376,29 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
   return ok;
 }
 
+// The power of two by which a must be divided before the decomposition:
+// the shift of the QR sweeps squares the singular values, so a matrix whose
+// largest element lies far from 1 is brought near 1 (exactly, the bits
+// scaling with it). 0 when the largest element is within 2^-256 .. 2^256
+// (also for a zero matrix); INT_MIN when an element is NaN or infinite.
+int ScaleExponent(int32_t m, int32_t n, const double* const* a) {
+  double big = 0.0;
+  for (int32_t c = 0; c < n; ++c)
+    for (int32_t r = 0; r < m; ++r) {
+      const double x = std::fabs(a[c][r]);
+      if (!(x <= DBL_MAX)) return INT_MIN;
+      big = std::max(big, x);
+    }
+  if (big == 0.0) return 0;
+  const int e = std::ilogb(big);
+  return e > 256 || e < -256 ? e : 0;
+}
+
+// Thrown by a write hook of SVDecomposeMatrix when a handler changed the
+// size or the storage of A, V or W; it ends the decomposition, whose work
+// storage is all held by vectors.
+struct TStorageChanged {};
+
 }  // namespace
 
 namespace matrix_detail {
@@ -380,10 +406,20 @@ namespace matrix_detail {
 bool SVDecomposeOn(TSvdPath path, int32_t m, int32_t n, double* const* a, double* w,
                    double* const* v, const TSvdHooks* hooks) {
   if (m < 1 || n < 1) return false;
+  // Non-finite input would only be iterated to NaN: refused at once.
+  const int e = ScaleExponent(m, n, a);
+  if (e == INT_MIN) return false;
+  if (e != 0)
+    for (int32_t c = 0; c < n; ++c)
+      for (int32_t r = 0; r < m; ++r) a[c][r] = std::ldexp(a[c][r], -e);
   const TSvdKernels& K = SvdKernels(path);
-  if (hooks != nullptr && (hooks->OnWriteA || hooks->OnWriteV))
-    return Decompose<true>(m, n, a, w, v, hooks, K);
-  return Decompose<false>(m, n, a, w, v, hooks, K);
+  const bool ok = hooks != nullptr && (hooks->OnWriteA || hooks->OnWriteV)
+                      ? Decompose<true>(m, n, a, w, v, hooks, K)
+                      : Decompose<false>(m, n, a, w, v, hooks, K);
+  // U and V do not depend on the scale; W scales back exactly.
+  if (e != 0)
+    for (int32_t i = 0; i < n; ++i) w[i] = std::ldexp(w[i], e);
+  return ok;
 }
 
 }  // namespace matrix_detail
@@ -414,16 +450,44 @@ bool TMatrix::SVDecomposeMatrix(TMatrix* V, TDoubleArray& W) {
   if (V == nullptr || V == this || V->FNCol != FNCol || V->FNRow != FNCol ||
       W.size() != static_cast<size_t>(FNCol))
     return false;
+  // Refused before any event: nothing changes.
+  if (!matrix_detail::AllFinite(Mat)) return false;
   std::vector<double*> pa(static_cast<size_t>(FNCol));
   std::vector<double*> pv(static_cast<size_t>(FNCol));
   for (size_t c = 0; c < pa.size(); ++c) {
     pa[c] = Mat[c].data();
     pv[c] = V->Mat[c].data();
   }
+  // A handler that resizes A, V or W would leave the loops on freed
+  // storage: after every event the sizes (and the column arrays) must be
+  // those the decomposition started with, else it stops with false.
+  const int32_t nc = FNCol;
+  const int32_t nr = FNRow;
+  const auto* cols = Mat.data();
+  const auto* vcols = V->Mat.data();
+  const double* wdata = W.data();
+  auto intact = [=, this, &W]() {
+    return FNCol == nc && FNRow == nr && Mat.data() == cols && V->FNCol == nc &&
+           V->FNRow == nc && V->Mat.data() == vcols && W.data() == wdata &&
+           W.size() == static_cast<size_t>(nc);
+  };
   TSvdHooks hooks;
-  if (OnChange) hooks.OnWriteA = [this]() { Changed(); };
-  if (V->OnChange) hooks.OnWriteV = [V]() { V->Changed(); };
-  const bool ok = SVDecompose(FNRow, FNCol, pa.data(), W.data(), pv.data(), &hooks);
+  if (OnChange)
+    hooks.OnWriteA = [this, &intact]() {
+      Changed();
+      if (!intact()) throw TStorageChanged{};
+    };
+  if (V->OnChange)
+    hooks.OnWriteV = [V, &intact]() {
+      V->Changed();
+      if (!intact()) throw TStorageChanged{};
+    };
+  bool ok = false;
+  try {
+    ok = SVDecompose(FNRow, FNCol, pa.data(), W.data(), pv.data(), &hooks);
+  } catch (const TStorageChanged&) {
+    return false;
+  }
   Changed();
   V->Changed();
   return ok;

@@ -136,7 +136,15 @@ public:
   explicit TMatrixT(TComponent* AOwner);
 
   // Fired after any change of element values (see the unit's conventions
-  // for which operations fire once per cell).
+  // for which operations fire once per cell). A handler may resize this
+  // matrix (or another one the running operation uses) even while an
+  // operation fires per cell: after every event the operation checks that
+  // its matrices (and vectors) still have the sizes and storage it started
+  // with and otherwise stops at once with its failure result (false, a
+  // negative status, or, for routines without a result, no further work),
+  // never reading or writing the old storage. A handler must not destroy
+  // the matrix; MathFeedBackProc must not resize the matrices of a running
+  // operation (progress steps are not checked).
   TNotifyEvent OnChange;
   // Fired after a change of the dimensions, after the OnChange of the same
   // step.
@@ -216,7 +224,9 @@ public:
   // Every routine here that stores into this matrix stores cell by cell:
   // a cell outside this matrix is dropped silently, and with an OnChange
   // handler the event fires for every stored cell (column by column of the
-  // source) and once more at the end.
+  // source) and once more at the end. A handler that changes the size of
+  // this matrix (or of the source matrix) ends the copy at that cell: the
+  // rest is not copied and the final OnChange does not fire (see OnChange).
   // -------------------------------------------------------------------------
 
   // Makes this matrix a copy of MatSource's sizes and elements (not its
@@ -243,7 +253,8 @@ public:
   // OnChange fires), then the rows go to elements DestElem, DestElem + 1,
   // ... as far as the vector reaches (one more OnChange of the vector).
   // Positions below 1 are skipped; with DestElem beyond the vector only the
-  // zero fill happens. A null DestVec does nothing.
+  // zero fill happens. A null DestVec does nothing. When the vector's
+  // handler resizes this matrix at the zero fill, nothing is copied.
   void CopyColToVec(TVec* DestVec, int32_t Col, int32_t FirstRow, int32_t LastRow,
                     int32_t DestElem = 1) const;
   // The same along row Row over the columns FirstCol..LastCol.
@@ -275,7 +286,9 @@ public:
   // matrix are dropped. Values from a TDoubleArray into an integer matrix
   // are rounded (halves to even) and saturated. Result: 0 done; -1 Src is
   // empty; -4 FirstElem or LastElem outside 0..length - 1; -5 (Col, Row)
-  // outside the matrix (checked in this order; nothing changes on error).
+  // outside the matrix (checked in this order; nothing changes on error);
+  // -6 an OnChange handler resized this matrix during the copy (which
+  // stopped there).
   int32_t CopyFromArray(const TDoubleArray& Src, int32_t FirstElem, int32_t LastElem, int32_t Col,
                         int32_t Row, bool AsColumn);
   int32_t CopyFromArray(const TIntArray& Src, int32_t FirstElem, int32_t LastElem, int32_t Col,
@@ -286,7 +299,8 @@ public:
   // pair means the whole dimension; otherwise bounds are clamped into the
   // array and reversed bounds exchanged. Src may be this matrix's GetMat().
   // Result: 0 done; -1 Src has no columns or no rows; -2 Src is ragged
-  // (nothing changes on error).
+  // (nothing changes on error); -6 an OnChange handler resized this matrix
+  // during the copy (which stopped there).
   int32_t CopyFromArray(const TDouble2DArray& Src, int32_t SrcColLo, int32_t SrcRowLo,
                         int32_t SrcColHi, int32_t SrcRowHi, int32_t DestCol, int32_t DestRow);
   int32_t CopyFromArray(const TInt2DArray& Src, int32_t SrcColLo, int32_t SrcRowLo,
@@ -513,7 +527,8 @@ public:
   // LowCol, HighCol) fires; after every pass ReportProgress(); OnChange
   // once at the end. Nothing happens (no event) when SortColIx lies outside
   // the matrix or the range holds fewer than two rows. An OnSortExchange
-  // handler may read the matrix but must not resize it.
+  // handler that resizes the matrix ends the sort at that exchange (no
+  // OnChange).
   void SortRows(int32_t SortColIx, bool Ascending, int32_t LowCol, int32_t LowRow,
                 int32_t HighCol, int32_t HighRow);
   // The same with rows and columns exchanged: sorts the columns
@@ -534,8 +549,10 @@ protected:
   // Replaces the contents by Data as a routine that stores every cell
   // through SetVal does: Resize to Data's size (its events), then each cell
   // in column-then-row order with one OnChange per cell when a handler is
-  // set. Without a handler the storage is moved in as a whole.
-  void StoreAll(T2DArray&& Data);
+  // set. Without a handler the storage is moved in as a whole. False when
+  // a handler changed the size (or the storage) meanwhile: storing stopped
+  // there.
+  bool StoreAll(T2DArray&& Data);
   // Stores one cell of a cell-by-cell copy: dropped outside the matrix,
   // OnChange when Fire.
   void PutCell(int64_t Nc, int64_t Nr, T Value, bool Fire) {
@@ -632,7 +649,8 @@ public:
   // Products. MatRes (VecRes) receives the result cell by cell as the
   // copies do (Resize with its events, one OnChange per cell when a handler
   // is set, one OnChange at the end); any operand may be MatRes (VecRes).
-  // Each cell is the plain double sum over k in increasing k, so the
+  // False when a handler resizes MatRes (VecRes) while the result is
+  // stored: storing stops at that cell. Each cell is the plain double sum over k in increasing k, so the
   // results equal those of the textbook loops bit for bit. The matrix
   // products run on packed cache blocks with a register-blocked kernel
   // (AVX2 when the processor has it, SSE2 otherwise; the same operations in
@@ -750,27 +768,32 @@ public:
   // (the array unit's Determinant): the sign of the row permutation times
   // the product of U's diagonal, so [[1, 2], [3, 4]] (rows) gives -2 and
   // [[0, 1], [1, 0]] gives -1. 0 for a non-square or exactly singular
-  // matrix (a zero pivot); NaN when an element is NaN.
+  // matrix (a zero pivot); NaN when an element is NaN or infinite (no
+  // elimination is tried).
   double Determinant() const;
   // Doolittle's decomposition without pivoting (the array unit's
   // LUdecomposition): MatL (unit lower triangular) x MatU (upper
   // triangular) = this. False, with MatL and MatU untouched, when the
   // matrix is not square, MatL or MatU is null or the same object as this
   // matrix or each other, or a leading principal minor is zero (use
-  // Determinant for such matrices). On success both are resized to n x n
-  // and stored cell by cell (their events as the copies fire them).
+  // Determinant for such matrices), or an element is NaN or infinite. On
+  // success both are resized to n x n and stored cell by cell (their events
+  // as the copies fire them); false when a handler resizes one of them
+  // meanwhile (storing stops there).
   bool LUdecomposition(TMatrix* MatL, TMatrix* MatU) const;
   // Replaces the elements by the inverse (the array unit's InvertArray:
   // Crout with implicit row scaling and partial pivoting; serves ProcStat
   // and MathFeedBackProc and reads AbortMathProc). True on success, then
   // OnChange fires once; false for a non-square, singular or aborted
-  // inversion, and then nothing changes.
+  // inversion, and at once (no progress step) when an element is NaN or
+  // infinite; then nothing changes.
   bool Invert();
   // HatMat becomes the rows x rows hat matrix X (X'X)^-1 X' of this matrix
   // (the array unit's CalcHatMatrix) and its status is returned: 0 done,
-  // -3 X'X singular (the columns are linearly dependent), -4 aborted. A
-  // null HatMat gives -1. HatMat is resized and stored cell by cell only on
-  // success.
+  // -3 X'X singular (the columns are linearly dependent) or an element NaN
+  // or infinite (found before any work), -4 aborted. A null HatMat gives
+  // -1. HatMat is resized and stored cell by cell only on success; -5 when
+  // its handler resized it meanwhile (storing stopped there).
   int32_t CalcHatMatrix(TMatrix* HatMat) const;
   // Cholesky decomposition of a symmetric positive definite matrix, read
   // from its lower triangle and diagonal: L(j, i) = (a(j, i) - Sum_{k<i}
@@ -783,17 +806,23 @@ public:
   // is overwritten by L^T (its lower triangle and diagonal stay, OnChange
   // once) and the result is true. False, with MatL and this matrix
   // untouched, when the matrix is not square, MatL is null or this matrix,
-  // or a pivot is <= 0 or NaN (not positive definite; the work stops at
-  // the first such pivot, never dividing by it).
+  // an element of the lower triangle or diagonal (the part that is read)
+  // is NaN or infinite (checked before any work), or a pivot is <= 0 or
+  // NaN (not positive definite; the work stops at the first such pivot,
+  // never dividing by it); false also when MatL's handler resizes it while
+  // L is stored.
   bool CholeskyDecomp(TMatrix* MatL);
   // Balances a square matrix by diagonal similarity scaling (eigenvalues
   // unchanged): Tolerance is clamped to 1.000001..1.05; per pass and
   // column j, with c and r the off-diagonal absolute sums of column j and
-  // row j, when both are non-zero f = sqrt(r / c), row j's off-diagonal
-  // elements are divided by f and column j's multiplied by f. Passes repeat
-  // while the largest f of the previous pass exceeded Tolerance (factors
-  // below 1 never prolong it), at most 100. A row or column with zero
-  // off-diagonal sum (a triangular matrix) is left alone. True when fewer
+  // row j, f = sqrt(r) / sqrt(c) (a ratio of roots, so that r / c cannot
+  // overflow or underflow: [[1, 1e160], [1e-160, 1]] balances to ones);
+  // row j's off-diagonal elements are divided by f and column j's
+  // multiplied by f. Passes repeat while the largest f of the previous
+  // pass exceeded Tolerance (factors below 1 never prolong it), at most
+  // 100. A pair whose f is 0 or not finite is left alone: a zero
+  // off-diagonal sum (a triangular matrix), a sum that overflowed, or a
+  // NaN in row or column j (so NaN never spreads to other elements). True when fewer
   // than 100 passes ran; false for a non-square matrix (nothing changes).
   // OnChange fires once when the matrix is square.
   bool Balance(double Tolerance);
@@ -801,10 +830,18 @@ public:
   // ntRowwise the largest row sum, ntFrobenius sqrt(Sum a^2), ntSpectral
   // the largest singular value (SVDecomposeMatrix of a copy, or of its
   // transpose when there are more columns than rows; the matrix is not
-  // changed and fires nothing). Any other value gives 0. Throws
-  // EZELMatrixError "near singular covariance matrix" (no component
-  // prefix) when the decomposition fails to converge or is aborted through
-  // AbortMathProc.
+  // changed and fires nothing). Any other value gives 0.
+  // Non-finite elements: every norm is NaN when an element is NaN, else
+  // inf when one is infinite (ntSpectral then decomposes nothing).
+  // ntFrobenius scales every element by the power of two of the largest
+  // and sums the squares and takes the root in long double, so it neither
+  // overflows nor underflows while the norm is representable
+  // ([[3e160, 4e160]] gives 5e160, [[1e-170]] 1e-170). ntSpectral decomposes
+  // matrices of any magnitude (see SVDecompose). Throws EZELMatrixError
+  // 'Component "<Name>": spectral norm: the singular value decomposition
+  // was aborted (AbortMathProc)' when AbortMathProc stopped it, and '...:
+  // spectral norm: the singular value decomposition did not converge' when
+  // a singular value needed more than 30 sweeps.
   double Norm(TNormType nt) const;
 
   // Singular value decomposition of this m x n matrix (any shape, m < n
@@ -816,7 +853,10 @@ public:
   // Works on the storage directly; with an OnChange handler set, this
   // matrix's (V's) handler fires after every element written, and both
   // fire once at the end. Result false, with partial results left, when a
-  // singular value did not converge in 30 sweeps or the run was aborted.
+  // singular value did not converge in 30 sweeps or the run was aborted,
+  // and at once when a handler changed the size of this matrix, of V or of
+  // W (the decomposition stops at that element; no final events). False
+  // with nothing changed and no event when an element is NaN or infinite.
   bool SVDecomposeMatrix(TMatrix* V, TDoubleArray& W);
 
   // -------------------------------------------------------------------------
@@ -839,8 +879,9 @@ public:
   // thread: checked before every block). The result is computed apart and
   // then swapped into MatRes (which may be this matrix), also the partial
   // result of an aborted run; MatRes fires OnChange (and OnResize when its
-  // size changed) once. False, with nothing changed, when MatRes is null or
-  // Norm is 0 or NaN. This matrix must not be changed by another thread
+  // size changed) once. False, with nothing changed, when MatRes is null,
+  // Norm is 0 or NaN, or an element of this matrix is NaN or infinite
+  // (checked before any work). This matrix must not be changed by another thread
   // meanwhile. When a thread cannot be created, the workers already
   // started (or the caller) do all columns. Throws EZELMatrixError 'not
   // enough memory on heap' when the result or a work buffer cannot be
@@ -905,6 +946,15 @@ struct TSvdHooks {
 // each QR sweep's rotations are gathered and applied in one pass over a
 // and one over v. The bits are the same on every processor (SSE2 or AVX2,
 // no fused multiply-add).
+// Magnitude: a matrix whose largest element lies outside 2^-256 .. 2^256
+// is first divided by that element's power of two (exact), decomposed,
+// and w multiplied back (exact unless w itself leaves the double range),
+// so [[1, 2], [3, 4]] times 1e154 or 1e-165 decomposes as well as the
+// matrix itself; u and v do not depend on the scale. Matrices within that
+// band are not touched, and their results are bit for bit those of the
+// plain method.
+// Non-finite input: false at once, before any progress step, with a, w and
+// v untouched, when an element of a is NaN or infinite.
 // State: before every outer step of each of the four phases ProcStat
 // increases by 1 and MathFeedBackProc is called (ReportProgress); when
 // AbortMathProc is then true the result is false at once (never cleared).

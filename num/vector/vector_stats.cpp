@@ -486,22 +486,32 @@ void TVectorT<T>::SortElems(bool Ascending, int32_t RangeFirst, int32_t RangeLas
   MakeValidElemRange(RangeFirst, RangeLast);
   T* p = FVec.data() + (RangeFirst - 1);
   const auto len = static_cast<size_t>(RangeLast - RangeFirst + 1);
-  const auto report = [this, RangeFirst](size_t i, size_t j) {
+  // A handler that resizes the vector ends the sort: p would point into
+  // freed storage.
+  struct TResized {};
+  const size_t size0 = FVec.size();
+  const T* data0 = FVec.data();
+  const auto report = [this, RangeFirst, size0, data0](size_t i, size_t j) {
     SortExchange(0, RangeFirst + static_cast<int32_t>(i), RangeFirst + static_cast<int32_t>(j), 0, 0);
+    if (FVec.size() != size0 || FVec.data() != data0) throw TResized{};
   };
   // The event test is hoisted out of the loops: without a handler the sort
   // runs without any per-exchange call.
   const bool events = static_cast<bool>(OnSortExchange);
-  if (Ascending) {
-    if (events)
-      CombSortRange<true, true>(p, len, report);
-    else
-      CombSortRange<true, false>(p, len, report);
-  } else {
-    if (events)
-      CombSortRange<false, true>(p, len, report);
-    else
-      CombSortRange<false, false>(p, len, report);
+  try {
+    if (Ascending) {
+      if (events)
+        CombSortRange<true, true>(p, len, report);
+      else
+        CombSortRange<true, false>(p, len, report);
+    } else {
+      if (events)
+        CombSortRange<false, true>(p, len, report);
+      else
+        CombSortRange<false, false>(p, len, report);
+    }
+  } catch (const TResized&) {
+    return;
   }
   Changed();
 }

@@ -33,8 +33,11 @@
 // - Events: OnChange fires after every change of the data, OnResize after a
 //   change of the size (OnChange first). An operation that changes many
 //   elements fires once at its end. Handlers run on the caller's thread; a
-//   handler must not destroy the vector. No handler set costs one test per
-//   operation, never one per element.
+//   handler must not destroy the vector. A handler that resizes the vector
+//   while an operation fires events inside its loop (SortElems, and the
+//   matrix routines that store into a vector element by element) ends
+//   that operation at once with its failure result. No handler set costs
+//   one test per operation, never one per element.
 // - Sums run over the contiguous storage and accumulate in long double
 //   (80 bit) with four interleaved partial sums, in a fixed order, so
 //   results are reproducible. TIntVector's statistics with floating-point results
@@ -381,7 +384,8 @@ public:
   // never move) and fires OnSortExchange(this, 0, i, i + gap, 0, 0) for each
   // exchange; sorting stops after a pass with gap 1 without exchanges. NaN
   // elements compare false and stay where they are. ReportProgress() after
-  // every pass; OnChange at the end.
+  // every pass; OnChange at the end. A handler that resizes the vector ends
+  // the sort at that exchange (no OnChange).
   void SortElems(bool Ascending, int32_t RangeFirst, int32_t RangeLast);
 
   // -------------------------------------------------------------------------
