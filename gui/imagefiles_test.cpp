@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <algorithm>
@@ -468,6 +470,98 @@ TEST(BmpReader, RefusesWhatItCannotRead) {
   Bytes data = MakeBmp(p);
   data.resize(14 + 40 + 2);
   EXPECT_THROW(DecodeBMP(data), EInvalidGraphic);
+}
+
+// Bytes placed at the very end of a readable page that is followed by an
+// inaccessible one: a read past the end faults instead of passing silently.
+class TGuardedBytes {
+public:
+  explicit TGuardedBytes(const Bytes& b) {
+    FPage = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+    void* m = ::mmap(nullptr, 2 * FPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (m == MAP_FAILED || b.size() > FPage) return;
+    FBase = static_cast<uint8_t*>(m);
+    if (::mprotect(FBase + FPage, FPage, PROT_NONE) != 0) return;
+    uint8_t* at = FBase + FPage - b.size();
+    std::copy(b.begin(), b.end(), at);
+    FData = std::span<const uint8_t>(at, b.size());
+  }
+  ~TGuardedBytes() {
+    if (FBase != nullptr) ::munmap(FBase, 2 * FPage);
+  }
+  TGuardedBytes(const TGuardedBytes&) = delete;
+  TGuardedBytes& operator=(const TGuardedBytes&) = delete;
+  std::span<const uint8_t> Data() const { return FData; }
+
+private:
+  size_t FPage = 0;
+  uint8_t* FBase = nullptr;
+  std::span<const uint8_t> FData;
+};
+
+TEST(BmpReader, NeverReadsPastTheEndOfAShortHeaderWithBitFields) {
+  // "BM", pixels claimed at 66, a 44-byte info header, 1 x 1, 32 bits,
+  // bit fields: the masks would lie at bytes 54..65 of a 58-byte file.
+  for (uint32_t compression : {3u, 6u}) {
+    Bytes b(58, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    Put32(b, 2, 58);
+    Put32(b, 10, 66);
+    Put32(b, 14, 44);
+    Put32(b, 18, 1);
+    Put32(b, 22, 1);
+    Put16(b, 26, 1);
+    Put16(b, 28, 32);
+    Put32(b, 30, compression);
+    const TGuardedBytes guarded(b);
+    ASSERT_EQ(guarded.Data().size(), b.size());
+    EXPECT_THROW(ReadImageInfo(guarded.Data()), EInvalidGraphic);
+    EXPECT_THROW(DecodeImage(guarded.Data()), EInvalidGraphic);
+    TBitmap bmp(2, 2);
+    EXPECT_THROW(bmp.LoadFromMemory(guarded.Data()), EInvalidGraphic);
+    EXPECT_EQ(bmp.GetWidth(), 2);
+  }
+  // Every header size from 41 to 51 with the masks cut anywhere: refused,
+  // and never read past the end.
+  for (uint32_t hsz = 41; hsz <= 51; ++hsz) {
+    for (size_t len = 14 + hsz; len < 66; ++len) {
+      Bytes b(len, 0);
+      b[0] = 'B';
+      b[1] = 'M';
+      Put32(b, 10, 70);
+      Put32(b, 14, hsz);
+      Put32(b, 18, 1);
+      Put32(b, 22, 1);
+      Put16(b, 26, 1);
+      Put16(b, 28, 16);
+      Put32(b, 30, 3);
+      const TGuardedBytes guarded(b);
+      ASSERT_EQ(guarded.Data().size(), b.size());
+      EXPECT_THROW(ReadImageInfo(guarded.Data()), EInvalidGraphic) << hsz << " " << len;
+    }
+  }
+}
+
+TEST(BmpReader, ReadsMasksThatFollowAShortHeader) {
+  // A 44-byte header whose bit-field masks run on past it: read as such,
+  // and the pixels after them.
+  Bytes b(14 + 44 + 8 + 4, 0);
+  b[0] = 'B';
+  b[1] = 'M';
+  Put32(b, 10, 14 + 44 + 8);
+  Put32(b, 14, 44);
+  Put32(b, 18, 1);
+  Put32(b, 22, 1);
+  Put16(b, 26, 1);
+  Put16(b, 28, 32);
+  Put32(b, 30, 3);
+  Put32(b, 54, 0x000000FF);  // red in the low byte
+  Put32(b, 58, 0x0000FF00);
+  Put32(b, 62, 0x00FF0000);
+  Put32(b, 66, 0x00332211);
+  const TBitmap bmp = DecodeBMP(b);
+  EXPECT_EQ(bmp.GetPixel(0, 0), RGB(0x11, 0x22, 0x33));
 }
 
 TEST(PngReader, ReadsPaletteGreyAlphaAndSixteenBitImages) {
