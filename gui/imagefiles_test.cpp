@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -288,6 +289,54 @@ TEST(ImageFiles, FileErrorsAreReported) {
   EXPECT_THROW(b.LoadFromFile(junk), EInvalidGraphic);
   std::remove(junk.c_str());
   EXPECT_TRUE(b.SameImage(before));
+}
+
+TEST(ImageFiles, RefusesDevicesPipesAndDirectoriesBeforeReading) {
+  TBitmap b = Noise(3, 3, 3);
+  const TBitmap before = b;
+  // /dev/zero would otherwise be read until the size cap.
+  EXPECT_THROW(b.LoadFromFile("/dev/zero"), EInOutError);
+  EXPECT_THROW(ReadFileBytes("/dev/zero"), EInOutError);
+  EXPECT_THROW(b.LoadFromFile(::testing::TempDir()), EInOutError);
+  // A FIFO without a writer: refused at once instead of waiting for one.
+  const std::string fifo = TempPath("images.fifo");
+  std::remove(fifo.c_str());
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  try {
+    b.LoadFromFile(fifo);
+    ADD_FAILURE() << "a FIFO was read";
+  } catch (const EInOutError& e) {
+    EXPECT_NE(std::string(e.what()).find("not a regular file"), std::string::npos) << e.what();
+  }
+  std::remove(fifo.c_str());
+  EXPECT_TRUE(b.SameImage(before));
+}
+
+TEST(ImageFiles, RefusesFilesLargerThanThePixelLimitCouldNeed) {
+  TLimitGuard guard;
+  SetMaxImagePixels(100);
+  const int64_t cap = MaxImageFileBytes();
+  EXPECT_GE(cap, 100 * 8);  // a 16-bit RGBA image of the limit fits
+  // A valid small BMP followed by a sparse gigabyte: its size alone refuses it.
+  const std::string path = TempPath("padded.bmp");
+  const Bytes small = EncodeBMP(Noise(2, 2, 1));
+  WriteFileBytes(path, small);
+  TBitmap b;
+  b.LoadFromFile(path);
+  EXPECT_EQ(b.GetWidth(), 2);
+  ASSERT_EQ(::truncate(path.c_str(), int64_t{1} << 30), 0);
+  try {
+    b.LoadFromFile(path);
+    ADD_FAILURE() << "a file far beyond the cap was read";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_NE(std::string(e.what()).find("is larger than " + std::to_string(cap) + " bytes"), std::string::npos)
+        << e.what();
+  }
+  // Exactly at an explicit cap is fine, one byte more is not.
+  ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(small.size())), 0);
+  EXPECT_EQ(ReadFileBytes(path, static_cast<int64_t>(small.size())), small);
+  EXPECT_THROW(ReadFileBytes(path, static_cast<int64_t>(small.size()) - 1), EInvalidGraphic);
+  std::remove(path.c_str());
 }
 
 TEST(BmpReader, ReadsPaletteImagesOfOneFourAndEightBits) {

@@ -623,7 +623,8 @@ public:
   // bytes (gui/zel_imagefiles.hpp has the details and the pixel limit). On
   // success the bitmap takes the image's size, pixels and format; on any
   // error it is unchanged and the call throws (EInOutError when the file
-  // cannot be read, EInvalidGraphic for its content).
+  // cannot be read or is not a regular file, EInvalidGraphic for its
+  // content or when it is larger than MaxImageFileBytes()).
   void LoadFromFile(const std::string& FileName, const TProgressEvent& OnProgress = {});
   // The same from bytes in memory.
   void LoadFromMemory(std::span<const uint8_t> Data, const TProgressEvent& OnProgress = {});
