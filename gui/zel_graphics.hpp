@@ -419,6 +419,10 @@ public:
   // Back to no clip rectangle (the bitmap bounds alone clip).
   void ClearClipRect() { FHasClip = false; }
   bool HasClipRect() const { return FHasClip; }
+  // The clip rectangle exactly as last given to SetClipRect, not cut to the
+  // bitmap (what to give back to SetClipRect to restore it); meaningful
+  // while HasClipRect().
+  TRect GetRequestedClipRect() const { return FClip; }
   // The area drawing may change, in logical coordinates: the bitmap bounds,
   // intersected with the clip rectangle when set. Empty (all 0) without a
   // target or when nothing is visible.
