@@ -62,16 +62,23 @@ TImageFileFormat DetectImageFormat(std::span<const uint8_t> Data) {
   return TImageFileFormat::iffUnknown;
 }
 
-TImageFileFormat FormatFromFileName(const std::string& FileName) {
+std::string ImageFileExtension(const std::string& FileName) {
   const size_t slash = FileName.find_last_of('/');
-  const std::string base = slash == std::string::npos ? FileName : FileName.substr(slash + 1);
-  const size_t dot = base.find_last_of('.');
-  if (dot == std::string::npos) return TImageFileFormat::iffBMP;
-  std::string ext = base.substr(dot + 1);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (ext == "bmp" || ext == "dib") return TImageFileFormat::iffBMP;
-  if (ext == "png") return TImageFileFormat::iffPNG;
-  if (ext == "jpg" || ext == "jpeg" || ext == "jpe" || ext == "jfif") return TImageFileFormat::iffJPEG;
+  const size_t start = slash == std::string::npos ? 0 : slash + 1;
+  const size_t dot = FileName.find_last_of('.');
+  if (dot == std::string::npos || dot < start) return std::string();
+  std::string ext = FileName.substr(dot);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) {
+    return c < 0x80 ? static_cast<char>(std::tolower(c)) : static_cast<char>(c);
+  });
+  return ext;
+}
+
+TImageFileFormat FormatFromFileName(const std::string& FileName) {
+  const std::string ext = ImageFileExtension(FileName);
+  if (ext.empty() || ext == ".bmp" || ext == ".dib") return TImageFileFormat::iffBMP;
+  if (ext == ".png") return TImageFileFormat::iffPNG;
+  if (ext == ".jpg" || ext == ".jpeg" || ext == ".jpe" || ext == ".jfif") return TImageFileFormat::iffJPEG;
   return TImageFileFormat::iffUnknown;
 }
 

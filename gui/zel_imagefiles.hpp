@@ -48,10 +48,16 @@ enum class TImageFileFormat : int32_t { iffUnknown = 0, iffBMP = 1, iffPNG = 2, 
 // signature PNG, FF D8 FF JPEG; anything else (or too few bytes) unknown.
 TImageFileFormat DetectImageFormat(std::span<const uint8_t> Data);
 
-// The format a file name's extension asks for, case ignored: ".bmp", ".dib"
-// and no extension BMP; ".png" PNG; ".jpg", ".jpeg", ".jpe", ".jfif" JPEG;
-// anything else iffUnknown. The extension is what follows the last '.' of
-// the last path component.
+// The extension of an image file name, the one rule every writer of the
+// library uses: the last '.' of the last path component ('/' separates
+// components) and what follows it, in lower case (ASCII); "" when that
+// component has no '.'. A leading dot counts ("dir/.png" has ".png"), and a
+// trailing one gives "." ("x." is not a name without extension).
+std::string ImageFileExtension(const std::string& FileName);
+
+// The format a file name's extension (ImageFileExtension) asks for: ".bmp",
+// ".dib" and no extension BMP; ".png" PNG; ".jpg", ".jpeg", ".jpe", ".jfif"
+// JPEG; anything else iffUnknown.
 TImageFileFormat FormatFromFileName(const std::string& FileName);
 
 // What a header says, without decoding pixels.
