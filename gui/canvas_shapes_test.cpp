@@ -470,22 +470,7 @@ TEST(CanvasShapes, HugePenWidthsCostOnlyTheVisiblePixels) {
     for (int x = 0; x < 300; ++x) ASSERT_EQ(inside.GetPixel(x, y), clRed) << x << "," << y;
 }
 
-TEST(CanvasPolygon, ManyVerticesFillByTheEvenOddRule) {
-  // Random polygons, self-crossing ones included, against the even-odd test
-  // of every pixel.
-  std::mt19937 rng(27);
-  for (int trial = 0; trial < 60; ++trial) {
-    std::vector<TPoint> pts(static_cast<size_t>(3 + rng() % 40));
-    for (TPoint& q : pts) q = {static_cast<int>(rng() % 70) - 10, static_cast<int>(rng() % 60) - 10};
-    TBitmap b(50, 40);
-    TCanvas& c = b.GetCanvas();
-    c.GetPen().SetStyle(TPenStyle::psClear);
-    c.GetBrush().SetColor(clBlack);
-    c.Polygon(pts);
-    for (int y = 0; y < 40; ++y)
-      for (int x = 0; x < 50; ++x)
-        ASSERT_EQ(b.GetPixel(x, y) == clBlack, InPolygon(pts, x, y)) << trial << ": " << x << "," << y;
-  }
+TEST(CanvasPolygon, OutlineOfManyVerticesFillsItsInside) {
   // A map-like outline of 100 000 vertices on 2000 rows: a circle, filled
   // inside and nowhere outside.
   const int n = 100000;

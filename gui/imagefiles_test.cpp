@@ -592,26 +592,6 @@ TEST(BmpReader, NeverReadsPastTheEndOfAShortHeaderWithBitFields) {
   }
 }
 
-TEST(BmpReader, ReadsMasksThatFollowAShortHeader) {
-  // A 44-byte header whose bit-field masks run on past it: read as such,
-  // and the pixels after them.
-  Bytes b(14 + 44 + 8 + 4, 0);
-  b[0] = 'B';
-  b[1] = 'M';
-  Put32(b, 10, 14 + 44 + 8);
-  Put32(b, 14, 44);
-  Put32(b, 18, 1);
-  Put32(b, 22, 1);
-  Put16(b, 26, 1);
-  Put16(b, 28, 32);
-  Put32(b, 30, 3);
-  Put32(b, 54, 0x000000FF);  // red in the low byte
-  Put32(b, 58, 0x0000FF00);
-  Put32(b, 62, 0x00FF0000);
-  Put32(b, 66, 0x00332211);
-  const TBitmap bmp = DecodeBMP(b);
-  EXPECT_EQ(bmp.GetPixel(0, 0), RGB(0x11, 0x22, 0x33));
-}
 
 TEST(PngReader, ReadsPaletteGreyAlphaAndSixteenBitImages) {
   // Palette with transparency: entry 1 half transparent, entry 2 invisible.

@@ -237,7 +237,10 @@ enum class TCopyMode : int32_t {
 // and the result is rounded half up. So a uniform area keeps its colour
 // exactly and every result lies within one level of the exact mean.
 // Halftone copies of 2^18 destination pixels or more are computed in bands
-// of rows on ProcessorCount() threads (the result is the same).
+// of rows on ProcessorCount() threads (the result is the same). Besides the
+// weight tables (about one entry per source pixel of a row and a column),
+// a halftone copy holds a few destination rows of scratch per band, however
+// strongly it shrinks.
 enum class TStretchMode : int32_t { smColorOnColor = 3, smHalftone = 4 };
 
 // Stage of a long image load, reported through TProgressEvent.
@@ -365,7 +368,11 @@ class TBitmap;
 //   "on" at position floor(count_i / W).
 // - Wide pens (W > 1) put a W x W square on every drawn pixel of the
 //   width-1 path, covering x - (W-1)/2 .. x + W/2 and the same in y (integer
-//   division).
+//   division). The union of the squares is filled row by row as spans, so a
+//   pen of any width (up to 2^31 - 1) costs the visible pixels it covers.
+// - Polygon fills visit, on each visible row, only the edges that cross it
+//   (an edge table sorted by first row with an active edge list): an
+//   outline of 10^6 vertices fills in milliseconds.
 // - Once per call. One call (LineTo, Polyline, or a shape) changes each
 //   pixel at most once, however its segments and squares overlap, so a
 //   pmXor figure drawn twice restores the picture. Consecutive LineTo calls
