@@ -275,10 +275,11 @@ void TCanvas::Polygon(std::span<const TPoint> Points) {
 
   if (o.BrushOn) {
     // Even-odd spans at integer sample points; an edge counts for
-    // ylo <= y < yhi, a span covers [ceil(xa), ceil(xb)). The edges are
-    // sorted by the first visible row they count on and enter an active list
-    // there, which drops them after their last row: each row looks only at
-    // the edges that cross it.
+    // ylo <= y < yhi, a span covers [ceil(xa), ceil(xb)). The edges that
+    // reach the visible rows are sorted by their first row and join an
+    // active list when the scan gets there (at once, for those starting
+    // above); the list drops them after their last row, so each row looks
+    // only at the edges that cross it.
     const TBox rowsBox = bbox.Intersect(s.Clip);
     struct TEdge {
       int64_t Xa, Ya, Xb, Yb;  // Ya < Yb
