@@ -1,11 +1,13 @@
 // The pixel layer at screen sizes: filling a 2000 x 1500 24-bit bitmap,
 // stretching it onto a 1920 x 1080 "screen" (shrunk to fit, and a 2x
 // zoomed-in part) in the nearest-pixel and area-averaging modes, a 1:1
-// copy of the screen, 1e5 random lines and 1e4 short text runs.
+// copy of the screen, 1e5 random lines, polygons of up to 1e6 vertices,
+// lines with pens up to 2e9 pixels wide and 1e4 short text runs.
 // No peer library: the rules (end pixels, exclusive edges, raster modes)
 // are our own.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
@@ -90,6 +92,48 @@ void BM_RandomLines(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * 100000);
 }
 
+// A map-like outline: a closed wavy ring of n vertices across the bitmap,
+// filled with the brush (even-odd). Each row meets only a few edges, which
+// the active edge list visits; BM_Fill is the cost of writing the pixels.
+void BM_PolygonFill(benchmark::State& state) {
+  const int64_t n = state.range(0);
+  std::vector<TPoint> pts(static_cast<size_t>(n));
+  for (int64_t i = 0; i < n; ++i) {
+    const double t = 6.283185307179586 * static_cast<double>(i) / static_cast<double>(n);
+    const double r = 0.45 * kH * (1.0 + 0.05 * std::sin(40 * t));
+    pts[static_cast<size_t>(i)] = TPoint{static_cast<int32_t>(kW / 2 + r * std::cos(t) * kW / kH),
+                                         static_cast<int32_t>(kH / 2 + r * std::sin(t))};
+  }
+  TBitmap b(kW, kH);
+  TCanvas& c = b.GetCanvas();
+  c.GetPen().SetStyle(TPenStyle::psClear);
+  int k = 0;
+  for (auto _ : state) {
+    c.GetBrush().SetColor(static_cast<TColor>(0x102030 + k++));
+    c.Polygon(pts);
+    benchmark::DoNotOptimize(b.GetBits());
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+}
+
+// One line across half the bitmap with a pen of the given width, copied
+// (spans written directly) or XORed (through the pixel mask). Beyond the
+// bitmap's size the cost stays that of covering the bitmap once.
+void BM_WidePenLine(benchmark::State& state) {
+  const int32_t width = static_cast<int32_t>(state.range(0));
+  TBitmap b(kW, kH);
+  TCanvas& c = b.GetCanvas();
+  c.GetPen().SetWidth(width);
+  c.GetPen().SetMode(state.range(1) != 0 ? TPenMode::pmXor : TPenMode::pmCopy);
+  c.GetPen().SetColor(0x00FFFFFF);
+  for (auto _ : state) {
+    c.MoveTo(kW / 4, kH / 4);
+    c.LineTo(3 * kW / 4, 3 * kH / 4);
+    benchmark::DoNotOptimize(b.GetBits());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
 void BM_TextRuns(benchmark::State& state) {
   TBitmap b(kW, kH);
   TCanvas& c = b.GetCanvas();
@@ -119,6 +163,11 @@ BENCHMARK(BM_StretchShrinkHalftone)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StretchZoom2Nearest)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StretchZoom2Halftone)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RandomLines)->Arg(static_cast<int>(TPenMode::pmCopy))->Arg(static_cast<int>(TPenMode::pmXor))->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PolygonFill)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WidePenLine)
+    ->ArgsProduct({{8, 1000, 100000, 2000000000}, {0, 1}})
+    ->ArgNames({"width", "xor"})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TextRuns)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

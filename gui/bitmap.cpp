@@ -122,7 +122,7 @@ void TBitmap::LoadFromMemory(std::span<const uint8_t> Data, const TProgressEvent
 }
 
 void TBitmap::LoadFromFile(const std::string& FileName, const TProgressEvent& OnProgress) {
-  const std::vector<uint8_t> data = ReadFileBytes(FileName);
+  const std::vector<uint8_t> data = ReadFileBytes(FileName, MaxImageFileBytes());
   LoadFromMemory(data, OnProgress);
 }
 

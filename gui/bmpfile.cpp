@@ -1,5 +1,6 @@
 // The BMP codec: 1/4/8-bit palette, 16/32-bit with or without bit fields,
 // 24-bit; both row orders; 24-bit writer.
+#include <algorithm>
 #include <bit>
 #include <vector>
 
@@ -93,13 +94,12 @@ THeader ParseHeader(std::span<const uint8_t> d) {
   }
   if (h.Compression == kBiBitfields || h.Compression == kBiAlphaBitfields) {
     if (h.Bpp != 16 && h.Bpp != 32) Fail("bit fields need 16 or 32 bits per pixel");
-    size_t at = 54;
-    if (hsz == 40) {
-      // The masks follow the header.
-      const size_t extra = h.Compression == kBiAlphaBitfields ? 16 : 12;
-      if (d.size() < h.PaletteAt + extra) Fail("bit-field masks truncated");
-      h.PaletteAt += extra;
-    }
+    // The masks sit right after the 40-byte part of the header: inside a
+    // larger header, or following a short one (and then before the palette).
+    constexpr size_t at = kFileHeader + 40;
+    const size_t masksEnd = at + (h.Compression == kBiAlphaBitfields ? 16 : 12);
+    if (d.size() < at + 12) Fail("bit-field masks truncated");
+    h.PaletteAt = std::max(h.PaletteAt, masksEnd);
     for (int i = 0; i < 3; ++i) h.Masks[i] = ReadU32(d, at + 4 * static_cast<size_t>(i));
   } else if (h.Compression != kBiRgb) {
     Fail("unsupported compression " + std::to_string(h.Compression));

@@ -217,9 +217,13 @@ void FilterRow(const uint32_t* sp, const TTaps& t, int64_t c0, int64_t c1, uint3
 void HalftoneRows(const TSurface& s, const TBox& v, const TSource& src, const TTaps& tx, const TTaps& ty, int64_t c0,
                   int64_t c1, int64_t y0, int64_t y1, TCopyMode mode, uint32_t pat) {
   const int64_t vw = v.r - v.l;
-  // Horizontally filtered source rows, kept in a ring big enough for one
-  // footprint (consecutive destination rows share source rows).
-  const size_t slots = static_cast<size_t>(ty.K);
+  // Horizontally filtered source rows, each added into the sums as soon as
+  // it is made. Footprints move down monotonically, so a destination row
+  // shares with the next at most its last source row when shrinking, and
+  // both of its rows when enlarging (a footprint then covers at most two):
+  // a ring of two keeps them, and the scratch stays a few destination rows
+  // whatever the shrink.
+  const size_t slots = static_cast<size_t>(std::min(ty.K, 2));
   const size_t rowWords = static_cast<size_t>(vw) * 3;
   std::vector<uint32_t> ring(slots * rowWords);
   std::vector<int64_t> slotRow(slots, -1);

@@ -1,9 +1,56 @@
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <new>
 #include <random>
 #include <vector>
 
 #include "gui/zel_graphics.hpp"
+
+// Bytes held through operator new, and the most held since a reset: lets a
+// test pin the scratch memory of an operation. The replacement serves the
+// whole test program; it only counts and forwards to malloc.
+namespace {
+std::atomic<int64_t> gHeapHeld{0};
+std::atomic<int64_t> gHeapPeak{0};
+
+void* CountedNew(std::size_t n) {
+  void* p = std::malloc(n == 0 ? 1 : n);
+  if (p == nullptr) throw std::bad_alloc();
+  const auto size = static_cast<int64_t>(::malloc_usable_size(p));
+  const int64_t held = gHeapHeld.fetch_add(size) + size;
+  int64_t peak = gHeapPeak.load();
+  while (held > peak && !gHeapPeak.compare_exchange_weak(peak, held)) {
+  }
+  return p;
+}
+
+void CountedDelete(void* p) noexcept {
+  if (p == nullptr) return;
+  gHeapHeld.fetch_sub(static_cast<int64_t>(::malloc_usable_size(p)));
+  std::free(p);
+}
+
+// Scratch bytes of Fn beyond what was held when it started.
+template <class Fn>
+int64_t PeakScratch(Fn&& fn) {
+  const int64_t start = gHeapHeld.load();
+  gHeapPeak.store(start);
+  fn();
+  return gHeapPeak.load() - start;
+}
+}  // namespace
+
+void* operator new(std::size_t n) { return CountedNew(n); }
+void* operator new[](std::size_t n) { return CountedNew(n); }
+void operator delete(void* p) noexcept { CountedDelete(p); }
+void operator delete[](void* p) noexcept { CountedDelete(p); }
+void operator delete(void* p, std::size_t) noexcept { CountedDelete(p); }
+void operator delete[](void* p, std::size_t) noexcept { CountedDelete(p); }
 
 namespace zel {
 namespace {
@@ -220,32 +267,62 @@ TEST(CanvasStretch, HalftoneKeepsUniformAreasExactly) {
 }
 
 TEST(CanvasStretch, HalftoneMatchesAnIndependentAreaAverage) {
-  TBitmap src = Noise(23, 17, 9);
-  const int dw = 9, dh = 7;
-  TBitmap dst(dw, dh);
+  // Shrinks by non-integer ratios (footprints of three source rows), strong
+  // shrinks and enlargements.
+  const TBitmap src = Noise(23, 17, 9);
+  struct TCase {
+    int Dw, Dh;
+  };
+  for (const TCase k : {TCase{9, 7}, TCase{23, 2}, TCase{2, 1}, TCase{41, 37}, TCase{7, 30}}) {
+    const int dw = k.Dw, dh = k.Dh;
+    TBitmap dst(dw, dh);
+    dst.GetCanvas().SetStretchMode(TStretchMode::smHalftone);
+    dst.GetCanvas().StretchDraw(TRect{0, 0, dw, dh}, src);
+    for (int y = 0; y < dh; ++y)
+      for (int x = 0; x < dw; ++x) {
+        // Exact area weights in doubles.
+        double sum[3] = {0, 0, 0}, area = 0;
+        const double fx0 = x * 23.0 / dw, fx1 = (x + 1) * 23.0 / dw, fy0 = y * 17.0 / dh, fy1 = (y + 1) * 17.0 / dh;
+        for (int sy = 0; sy < 17; ++sy)
+          for (int sx = 0; sx < 23; ++sx) {
+            const double ox = std::max(0.0, std::min(fx1, sx + 1.0) - std::max(fx0, double(sx)));
+            const double oy = std::max(0.0, std::min(fy1, sy + 1.0) - std::max(fy0, double(sy)));
+            const TColor c = src.GetPixel(sx, sy);
+            sum[0] += ox * oy * GetRValue(c);
+            sum[1] += ox * oy * GetGValue(c);
+            sum[2] += ox * oy * GetBValue(c);
+            area += ox * oy;
+          }
+        const TColor got = dst.GetPixel(x, y);
+        // 16.16 weights: within one unit of the exact mean.
+        EXPECT_NEAR(GetRValue(got), sum[0] / area, 1.0) << dw << "x" << dh;
+        EXPECT_NEAR(GetGValue(got), sum[1] / area, 1.0) << dw << "x" << dh;
+        EXPECT_NEAR(GetBValue(got), sum[2] / area, 1.0) << dw << "x" << dh;
+      }
+  }
+}
+
+TEST(CanvasStretch, HalftoneShrinkKeepsAboutOneDestinationRowOfScratch) {
+  // 2000 x 2000 onto 2000 x 1: every source row is filtered, but only a few
+  // rows of three channel sums (12 bytes a pixel) are kept, plus the weight
+  // tables (about one entry per source pixel of a row or column).
+  const int n = 2000;
+  TBitmap src(n, n);
+  src.GetCanvas().GetBrush().SetColor(0x00405060);
+  src.GetCanvas().FillRect(TRect{0, 0, n, n});
+  TBitmap dst(n, 1);
   dst.GetCanvas().SetStretchMode(TStretchMode::smHalftone);
-  dst.GetCanvas().StretchDraw(TRect{0, 0, dw, dh}, src);
-  for (int y = 0; y < dh; ++y)
-    for (int x = 0; x < dw; ++x) {
-      // Exact area weights in doubles.
-      double sum[3] = {0, 0, 0}, area = 0;
-      const double fx0 = x * 23.0 / dw, fx1 = (x + 1) * 23.0 / dw, fy0 = y * 17.0 / dh, fy1 = (y + 1) * 17.0 / dh;
-      for (int sy = 0; sy < 17; ++sy)
-        for (int sx = 0; sx < 23; ++sx) {
-          const double ox = std::max(0.0, std::min(fx1, sx + 1.0) - std::max(fx0, double(sx)));
-          const double oy = std::max(0.0, std::min(fy1, sy + 1.0) - std::max(fy0, double(sy)));
-          const TColor c = src.GetPixel(sx, sy);
-          sum[0] += ox * oy * GetRValue(c);
-          sum[1] += ox * oy * GetGValue(c);
-          sum[2] += ox * oy * GetBValue(c);
-          area += ox * oy;
-        }
-      const TColor got = dst.GetPixel(x, y);
-      // 16.16 weights: within one unit of the exact mean.
-      EXPECT_NEAR(GetRValue(got), sum[0] / area, 1.0);
-      EXPECT_NEAR(GetGValue(got), sum[1] / area, 1.0);
-      EXPECT_NEAR(GetBValue(got), sum[2] / area, 1.0);
-    }
+  const int64_t scratch = PeakScratch([&] { dst.GetCanvas().StretchDraw(TRect{0, 0, n, 1}, src); });
+  EXPECT_EQ(dst.GetPixel(0, 0), 0x00405060);
+  EXPECT_EQ(dst.GetPixel(n - 1, 0), 0x00405060);
+  EXPECT_GT(scratch, 0);
+  EXPECT_LT(scratch, int64_t{8} * 12 * n) << "scratch of " << scratch << " bytes";
+  // The same the other way round: 1 x 2000 rows into one row of 2000.
+  TBitmap tall(1, n);
+  TBitmap wide(n, 1);
+  wide.GetCanvas().SetStretchMode(TStretchMode::smHalftone);
+  const int64_t scratch2 = PeakScratch([&] { wide.GetCanvas().StretchDraw(TRect{0, 0, n, 1}, tall); });
+  EXPECT_LT(scratch2, int64_t{8} * 12 * n) << "scratch of " << scratch2 << " bytes";
 }
 
 TEST(CanvasStretch, HalftoneIgnoresTheFootprintOutsideTheSource) {

@@ -199,6 +199,53 @@ int64_t TraceLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const TBox& Bo
   return L.N;
 }
 
+// The pixels a pen of Width > 1 puts on the line from (x0, y0) towards
+// (x1, y1) (end excluded): the union of the Width x Width squares centred
+// on its steps - reaching (Width-1)/2 up and left, Width/2 down and right -
+// of the steps whose dash cell (Pos + i) / Width is on. Fn(xa, xb, y) gets
+// the union's spans [xa, xb) of row y, cut to Box. Returns the line's step
+// count. Per visible row: one clipped line trace and one call per dash run
+// that shows, so the cost follows the visible pixels, whatever the width.
+template <class Fn>
+int64_t WideLineSpans(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const TBox& Box, const TDashPattern& Pattern,
+                      int64_t Pos, int64_t Width, Fn&& fn) {
+  const int64_t dx = x1 - x0, dy = y1 - y0;
+  const int64_t n = std::max(dx < 0 ? -dx : dx, dy < 0 ? -dy : dy);
+  const int64_t lo = (Width - 1) / 2, hi = Width / 2;
+  if (n == 0 || Box.Empty()) return n;
+  const TBox reach = TBox{std::min(x0, x1) - lo, std::min(y0, y1) - lo, std::max(x0, x1) + hi + 1,
+                          std::max(y0, y1) + hi + 1}.Intersect(Box);
+  if (reach.Empty()) return n;
+  for (int64_t y = reach.t; y < reach.b; ++y) {
+    // The steps whose square covers row y and reaches into the box's columns;
+    // they are consecutive, and consecutive squares overlap.
+    const TLineSpan L = ClipLine(x0, y0, x1, y1, TBox{Box.l - hi, y - hi, Box.r + lo, y + lo + 1});
+    if (L.ILo >= L.IHi) continue;
+    auto xOf = [&L](int64_t i) -> int64_t {
+      if (L.XMajor) return L.Maj0 + L.SMaj * i;
+      const Int128 k = (Int128{2} * i * L.A + L.N) / (Int128{2} * L.N);
+      return L.Min0 + L.SMin * static_cast<int64_t>(k);
+    };
+    auto emit = [&](int64_t ia, int64_t ib) {  // steps ia..ib-1
+      const int64_t xa = xOf(ia), xb = xOf(ib - 1);
+      const int64_t l = std::max(std::min(xa, xb) - lo, Box.l), r = std::min(std::max(xa, xb) + hi + 1, Box.r);
+      if (l < r) fn(l, r, y);
+    };
+    if (Pattern.Solid()) {
+      emit(L.ILo, L.IHi);
+      continue;
+    }
+    const int64_t jEnd = (Pos + L.IHi - 1) / Width;
+    for (int64_t j = (Pos + L.ILo) / Width; j <= jEnd; ++j) {
+      if (!Pattern.On(j)) continue;
+      const int64_t first = j;
+      while (j < jEnd && Pattern.On(j + 1)) ++j;
+      emit(std::max(L.ILo, first * Width - Pos), std::min(L.IHi, (j + 1) * Width - Pos));
+    }
+  }
+  return n;
+}
+
 // One byte per pixel of a device box: 0 untouched, 1 interior (brush),
 // 2 outline (pen). Lets one call change each pixel at most once.
 class TPixelMask {
@@ -219,11 +266,6 @@ public:
     x1 = std::min(x1, FBox.r);
     uint8_t* row = &FData[static_cast<size_t>((y - FBox.t) * FW)];
     for (int64_t x = x0; x < x1; ++x) row[x - FBox.l] = std::max(row[x - FBox.l], v);
-  }
-  // A Width x Width square on (x, y) as pens draw it.
-  void MarkSquare(int64_t x, int64_t y, int64_t Width, uint8_t v) {
-    const int64_t lo = (Width - 1) / 2, hi = Width / 2;
-    for (int64_t yy = y - lo; yy <= y + hi; ++yy) MarkSpan(x - lo, x + hi + 1, yy, v);
   }
   // Applies PenOp to the outline pixels and BrushOp to the interior ones
   // (BrushOp may be null: interior not drawn). The box must lie inside the

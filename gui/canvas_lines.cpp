@@ -76,16 +76,12 @@ int64_t DrawPathLine(const TSurface& s, TPixelMask* Mask, int64_t x0, int64_t y0
       if (Pattern.On(Pos + i)) s.Plot(x, y, Op);
     });
   }
-  // Squares reach (Width-1)/2 and Width/2 beyond their centre pixel.
-  const TBox box = (Mask != nullptr ? Mask->Box() : s.Clip).Inflate(Width);
-  const int64_t lo = (Width - 1) / 2, hi = Width / 2;
-  return TraceLine(x0, y0, x1, y1, box, [&](int64_t x, int64_t y, int64_t i) {
-    if (!Pattern.On((Pos + i) / Width)) return;
-    if (Mask != nullptr) {
-      Mask->MarkSquare(x, y, Width, 2);
-    } else {
-      for (int64_t yy = y - lo; yy <= y + hi; ++yy) s.ClipSpan(x - lo, x + hi + 1, yy, Op);
-    }
+  const TBox box = Mask != nullptr ? Mask->Box() : s.Clip;
+  return WideLineSpans(x0, y0, x1, y1, box, Pattern, Pos, Width, [&](int64_t xa, int64_t xb, int64_t y) {
+    if (Mask != nullptr)
+      Mask->MarkSpan(xa, xb, y, 2);
+    else
+      s.Span(xa, xb, y, Op);
   });
 }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cmath>
 #include <random>
 #include <string>
@@ -295,6 +297,128 @@ TEST(CanvasLine, WideDashesScaleWithTheWidth) {
   // Dots of 3 become 6 pixels of the path; each puts a 2 x 2 square on
   // itself and its right neighbour, so runs of 7 and gaps of 5.
   EXPECT_EQ(Picture(b).substr(0, 61), "#######.....#######.....#######.....#######.....#######.....\n");
+}
+
+// ---- Wide pens against a reference built from one-pixel drawings -------
+
+// The steps of a one-pixel solid line in order, read back from a drawing.
+std::vector<TPoint> LineSteps(TPoint a, TPoint b) {
+  const int pad = 2, minX = std::min(a.x, b.x), minY = std::min(a.y, b.y);
+  TBitmap bmp(std::abs(b.x - a.x) + 1 + 2 * pad, std::abs(b.y - a.y) + 1 + 2 * pad);
+  TCanvas& c = bmp.GetCanvas();
+  c.SetOrigin({pad - minX, pad - minY});
+  c.GetPen().SetColor(clBlack);
+  c.Line(a.x, a.y, b.x, b.y);
+  std::vector<TPoint> steps;
+  for (int y = 0; y < bmp.GetHeight(); ++y)
+    for (int x = 0; x < bmp.GetWidth(); ++x)
+      if (bmp.GetPixel(x, y) == clBlack) steps.push_back({x - pad + minX, y - pad + minY});
+  const bool xMajor = std::abs(b.x - a.x) >= std::abs(b.y - a.y);
+  std::sort(steps.begin(), steps.end(), [&](TPoint p, TPoint q) {
+    return xMajor ? std::abs(p.x - a.x) < std::abs(q.x - a.x) : std::abs(p.y - a.y) < std::abs(q.y - a.y);
+  });
+  return steps;
+}
+
+// Which positions of a pen style's pattern are on, from a one-pixel line.
+std::vector<bool> DashOn(TPenStyle style, int n) {
+  TBitmap bmp(n, 1);
+  bmp.GetCanvas().GetPen().SetStyle(style);
+  bmp.GetCanvas().Line(0, 0, n, 0);
+  std::vector<bool> on(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) on[static_cast<size_t>(i)] = bmp.GetPixel(i, 0) != clWhite;
+  return on;
+}
+
+TEST(CanvasLine, WidePensMatchSquaresStampedOnEveryStep) {
+  const TPenStyle styles[] = {TPenStyle::psSolid, TPenStyle::psDash, TPenStyle::psDot, TPenStyle::psDashDot,
+                              TPenStyle::psDashDotDot};
+  std::mt19937 rng(18);
+  auto coord = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+  for (int trial = 0; trial < 300; ++trial) {
+    const int width = coord(2, 12);
+    const TPenStyle style = styles[rng() % 5];
+    const bool xorMode = rng() % 2 == 0;
+    std::vector<TPoint> pts(static_cast<size_t>(coord(2, 4)));
+    for (TPoint& p : pts) p = {coord(-15, 45), coord(-12, 32)};
+    const TPoint origin{coord(-3, 3), coord(-3, 3)};
+    const TRect clip{coord(-5, 10), coord(-5, 8), coord(15, 35), coord(10, 25)};
+    const TColor colour = 0x00204060;
+
+    TBitmap actual = Noise(30, 20, TPixelFormat::pf24bit, static_cast<uint32_t>(trial));
+    TBitmap expected = actual;
+    TCanvas& c = actual.GetCanvas();
+    c.SetOrigin(origin);
+    c.SetClipRect(clip);
+    c.GetPen().SetWidth(width);
+    c.GetPen().SetStyle(style);
+    c.GetPen().SetColor(colour);
+    c.GetPen().SetMode(xorMode ? TPenMode::pmXor : TPenMode::pmCopy);
+    if (pts.size() == 2) {
+      c.MoveTo(pts[0].x, pts[0].y);
+      c.LineTo(pts[1].x, pts[1].y);
+    } else {
+      c.Polyline(pts);
+    }
+
+    // The union of the squares of the "on" steps, each pixel changed once.
+    const std::vector<bool> on = DashOn(style, 72);  // a whole number of every period
+    std::vector<uint8_t> covered(30 * 20, 0);
+    const int lo = (width - 1) / 2, hi = width / 2;
+    int pos = 0;
+    for (size_t k = 0; k + 1 < pts.size(); ++k) {
+      const std::vector<TPoint> steps = LineSteps(pts[k], pts[k + 1]);
+      const int n = std::max(std::abs(pts[k + 1].x - pts[k].x), std::abs(pts[k + 1].y - pts[k].y));
+      ASSERT_EQ(static_cast<int>(steps.size()), n);  // the end pixel is excluded
+      for (int i = 0; i < n; ++i) {
+        if (!on[static_cast<size_t>(((pos + i) / width) % 72)]) continue;
+        for (int y = steps[static_cast<size_t>(i)].y - lo; y <= steps[static_cast<size_t>(i)].y + hi; ++y)
+          for (int x = steps[static_cast<size_t>(i)].x - lo; x <= steps[static_cast<size_t>(i)].x + hi; ++x) {
+            const int dx = x + origin.x, dy = y + origin.y;
+            if (x < clip.Left || x >= clip.Right || y < clip.Top || y >= clip.Bottom) continue;
+            if (dx >= 0 && dx < 30 && dy >= 0 && dy < 20) covered[static_cast<size_t>(dy * 30 + dx)] = 1;
+          }
+      }
+      pos += n;
+    }
+    for (int y = 0; y < 20; ++y)
+      for (int x = 0; x < 30; ++x)
+        if (covered[static_cast<size_t>(y * 30 + x)] != 0)
+          expected.SetPixel(x, y, xorMode ? (expected.GetPixel(x, y) ^ colour) : colour);
+    ASSERT_TRUE(actual.SameImage(expected)) << "trial " << trial << " width " << width << " style "
+                                            << static_cast<int>(style) << " points " << pts.size();
+  }
+}
+
+TEST(CanvasLine, HugePenWidthsCostOnlyTheVisiblePixels) {
+  // Squares reaching a billion pixels each way cover the whole bitmap.
+  TBitmap b(300, 200);
+  TCanvas& c = b.GetCanvas();
+  c.GetPen().SetColor(clBlack);
+  c.GetPen().SetWidth(2000000000);
+  c.MoveTo(0, 0);
+  c.LineTo(100, 100);
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 300; ++x) ASSERT_EQ(b.GetPixel(x, y), clBlack) << x << "," << y;
+  // Through the pixel mask (XOR): every pixel changes exactly once, also
+  // for a dashed polyline whose first dash cell spans all its steps.
+  const TBitmap noise = Noise(300, 200);
+  TBitmap x = noise;
+  TCanvas& cx = x.GetCanvas();
+  cx.GetPen().SetWidth(100000000);
+  cx.GetPen().SetMode(TPenMode::pmXor);
+  cx.GetPen().SetColor(0x00FFFFFF);
+  cx.GetPen().SetStyle(TPenStyle::psDash);
+  const std::vector<TPoint> path{{-50000000, 7}, {3, 150}, {290, -40000000}, {60, 60}};
+  cx.Polyline(path);
+  for (int y = 0; y < 200; ++y)
+    for (int xx = 0; xx < 300; ++xx)
+      ASSERT_EQ(x.GetPixel(xx, y), noise.GetPixel(xx, y) ^ 0x00FFFFFF) << xx << "," << y;
+  // A wide line far from the bitmap leaves it alone.
+  TBitmap far = noise;
+  far.GetCanvas().GetPen().SetWidth(1000000);
+  far.GetCanvas().Line(-2000000000, -2000000000, 2000000000, -2000000000);
+  EXPECT_TRUE(far.SameImage(noise));
 }
 
 TEST(CanvasLine, PenModesCombineBitwise) {

@@ -36,21 +36,14 @@ TShapeOps ShapeOps(const TCanvas& c) {
   return o;
 }
 
-// Marks a W x W square or plots the pixel, clipped.
-void PutOutline(const TSurface& s, TPixelMask* mask, int64_t x, int64_t y, const TShapeOps& o) {
-  if (mask != nullptr) {
-    if (o.Width > 1)
-      mask->MarkSquare(x, y, o.Width, 2);
-    else
-      mask->Mark(x, y, 2);
-    return;
-  }
-  if (o.Width > 1) {
-    const int64_t lo = (o.Width - 1) / 2, hi = o.Width / 2;
-    for (int64_t yy = y - lo; yy <= y + hi; ++yy) s.ClipSpan(x - lo, x + hi + 1, yy, o.Pen);
-  } else if (s.Clip.Contains(x, y)) {
-    s.Plot(x, y, o.Pen);
-  }
+// Outline span x0..x1-1 of row y (already widened by the pen): marked, or
+// painted clipped.
+void PutOutline(const TSurface& s, TPixelMask* mask, int64_t x0, int64_t x1, int64_t y, const TShapeOps& o) {
+  if (x0 >= x1) return;
+  if (mask != nullptr)
+    mask->MarkSpan(x0, x1, y, 2);
+  else
+    s.ClipSpan(x0, x1, y, o.Pen);
 }
 
 // Interior span x0..x1-1 of row y: marked, or painted clipped.
@@ -169,10 +162,12 @@ void TCanvas::Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
   if (!direct) mask.emplace(b.Inflate(o.Width).Intersect(s.Clip));
   TPixelMask* m = mask ? &*mask : nullptr;
   if (thin) {
-    // A box one pixel wide or high is all outline, solid.
-    for (int64_t y = std::max(b.t, s.Clip.t - o.Width); y < std::min(b.b, s.Clip.b + o.Width); ++y)
-      for (int64_t x = std::max(b.l, s.Clip.l - o.Width); x < std::min(b.r, s.Clip.r + o.Width); ++x)
-        PutOutline(s, m, x, y, o);
+    // A box one pixel wide or high is all outline, solid: with the pen's
+    // squares on every pixel it grows by (Width-1)/2 up and left, Width/2
+    // down and right.
+    const int64_t lo = (o.Width - 1) / 2, hi = o.Width / 2;
+    const TBox pen = TBox{b.l - lo, b.t - lo, b.r + hi, b.b + hi}.Intersect(s.Clip);
+    for (int64_t y = pen.t; y < pen.b; ++y) PutOutline(s, m, pen.l, pen.r, y, o);
   } else {
     for (int64_t y = std::max(b.t + 1, s.Clip.t); y < std::min(b.b - 1, s.Clip.b); ++y)
       PutInterior(s, m, b.l + 1, b.r - 1, y, o);
@@ -194,39 +189,62 @@ void TCanvas::Ellipse(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
   TShapeOps o = ShapeOps(*this);
   if (!o.PenOn && !o.BrushOn) return;
   const TEllipseRows rows(b.l, b.t, b.r, b.b);
-  const int64_t reach = o.PenOn ? o.Width : 0;
-  const int64_t yBeg = std::max(b.t, s.Clip.t - reach), yEnd = std::min(b.b, s.Clip.b + reach);
-  if (yBeg >= yEnd) return;
   const bool direct = !o.PenOn || o.Width == 1 || o.Pen.Replaces();
   std::optional<TPixelMask> mask;
   if (!direct) mask.emplace(b.Inflate(o.Width).Intersect(s.Clip));
   TPixelMask* m = mask ? &*mask : nullptr;
-  // Two passes: wide squares of a replacing pen go over the whole interior.
-  const int64_t xLo = s.Clip.l - reach, xHi = s.Clip.r + reach;
-  for (int pass = 0; pass < 2; ++pass) {
-    if (pass == 1 && !o.PenOn) break;
-    TRowSpan up = rows.Row(yBeg - 1), cur = rows.Row(yBeg);
-    for (int64_t y = yBeg; y < yEnd; ++y) {
-      const TRowSpan down = rows.Row(y + 1);
-      if (cur.Any) {
-        int64_t il = cur.L, ir = cur.R;  // interior, inclusive
-        if (o.PenOn) RowOutline(up, cur, down, il, ir);
-        if (pass == 0) {
-          if (il <= ir) PutInterior(s, m, il, ir + 1, y, o);
-        } else {
-          auto outline = [&](int64_t x0, int64_t x1) {  // inclusive
-            for (int64_t x = std::max(x0, xLo); x <= std::min(x1, xHi - 1); ++x) PutOutline(s, m, x, y, o);
-          };
-          if (il <= ir) {
-            outline(cur.L, il - 1);
-            outline(ir + 1, cur.R);
-          } else {
-            outline(cur.L, cur.R);
-          }
-        }
+  // The interior first: wide squares of a replacing pen go over it.
+  const TBox inner = b.Intersect(s.Clip);
+  for (int64_t y = inner.t; y < inner.b; ++y) {
+    const TRowSpan cur = rows.Row(y);
+    if (!cur.Any) continue;
+    int64_t il = cur.L, ir = cur.R;  // inclusive
+    if (o.PenOn) RowOutline(rows.Row(y - 1), cur, rows.Row(y + 1), il, ir);
+    if (il <= ir) PutInterior(s, m, std::max(il, s.Clip.l), std::min(ir + 1, s.Clip.r), y, o);
+  }
+  if (o.PenOn) {
+    // Outline pixels are those of the ellipse with a 4-neighbour outside it.
+    // A square of the pen covers pixel (X, Y) exactly when the box
+    // [X - hi, X + lo] x [Y - hi, Y + lo] meets the ellipse without lying
+    // inside its interior (a path from an interior pixel out of the interior
+    // crosses the outline). Rows and interiors are nested runs about one
+    // centre, so the widest row of that window lies nearest the centre and
+    // the narrowest interior at one of its ends: each visible row costs a
+    // few square roots, whatever the width.
+    const int64_t lo = (o.Width - 1) / 2, hi = o.Width / 2;
+    const int64_t yMid = static_cast<int64_t>(FloorDiv(Int128{b.t} + b.b - 1, 2));
+    const TBox reach = TBox{b.l - lo, b.t - lo, b.r + hi, b.b + hi}.Intersect(s.Clip);
+    auto interior = [&](int64_t y, int64_t& il, int64_t& ir) {
+      const TRowSpan cur = rows.Row(y);
+      il = cur.L;
+      ir = cur.R;
+      if (cur.Any)
+        RowOutline(rows.Row(y - 1), cur, rows.Row(y + 1), il, ir);
+      else
+        il = ir + 1;
+    };
+    for (int64_t y = reach.t; y < reach.b; ++y) {
+      const int64_t wa = y - hi, wb = y + lo;  // rows of the window, inclusive
+      const int64_t ca = std::max(wa, b.t), cb = std::min(wb, b.b - 1);
+      if (ca > cb) continue;
+      const TRowSpan widest = rows.Row(std::clamp(yMid, ca, cb));
+      if (!widest.Any) continue;
+      const int64_t xa = widest.L - lo, xb = widest.R + hi;  // inclusive
+      int64_t ha = 1, hb = 0;  // the part no square reaches
+      if (wa > b.t && wb < b.b - 1) {
+        int64_t il0, ir0, il1, ir1;
+        interior(wa, il0, ir0);
+        interior(wb, il1, ir1);
+        ha = std::max(il0, il1) + hi;
+        hb = std::min(ir0, ir1) - lo;
       }
-      up = cur;
-      cur = down;
+      // The interior lies strictly inside every row, so a hole splits the row.
+      if (ha <= hb) {
+        PutOutline(s, m, std::max(xa, s.Clip.l), std::min(ha, s.Clip.r), y, o);
+        PutOutline(s, m, std::max(hb + 1, s.Clip.l), std::min(xb + 1, s.Clip.r), y, o);
+      } else {
+        PutOutline(s, m, std::max(xa, s.Clip.l), std::min(xb + 1, s.Clip.r), y, o);
+      }
     }
   }
   if (m != nullptr) m->Apply(s, o.Pen, o.BrushOn ? &o.Brush : nullptr);
@@ -257,22 +275,44 @@ void TCanvas::Polygon(std::span<const TPoint> Points) {
 
   if (o.BrushOn) {
     // Even-odd spans at integer sample points; an edge counts for
-    // ylo <= y < yhi, a span covers [ceil(xa), ceil(xb)).
+    // ylo <= y < yhi, a span covers [ceil(xa), ceil(xb)). The edges that
+    // reach the visible rows are sorted by their first row and join an
+    // active list when the scan gets there (at once, for those starting
+    // above); the list drops them after their last row, so each row looks
+    // only at the edges that cross it.
     const TBox rowsBox = bbox.Intersect(s.Clip);
+    struct TEdge {
+      int64_t Xa, Ya, Xb, Yb;  // Ya < Yb
+    };
+    std::vector<TEdge> edges;
+    for (size_t i = 0; i < n; ++i) {
+      const size_t j = (i + 1) % n;
+      TEdge e{px[i], py[i], px[j], py[j]};
+      if (e.Ya == e.Yb) continue;
+      if (e.Ya > e.Yb) {
+        std::swap(e.Xa, e.Xb);
+        std::swap(e.Ya, e.Yb);
+      }
+      if (e.Yb <= rowsBox.t || e.Ya >= rowsBox.b) continue;
+      edges.push_back(e);
+    }
+    std::sort(edges.begin(), edges.end(), [](const TEdge& a, const TEdge& b) { return a.Ya < b.Ya; });
+    std::vector<const TEdge*> active;
     std::vector<int64_t> xs;
+    size_t next = 0;
     for (int64_t y = rowsBox.t; y < rowsBox.b; ++y) {
+      while (next < edges.size() && edges[next].Ya <= y) active.push_back(&edges[next++]);
+      std::erase_if(active, [y](const TEdge* e) { return e->Yb <= y; });
+      if (active.empty()) {
+        // Nothing until the next edge starts.
+        if (next == edges.size()) break;
+        y = std::max(y, edges[next].Ya - 1);
+        continue;
+      }
       xs.clear();
-      for (size_t i = 0; i < n; ++i) {
-        const size_t j = (i + 1) % n;
-        int64_t xa = px[i], ya = py[i], xb = px[j], yb = py[j];
-        if (ya == yb) continue;
-        if (ya > yb) {
-          std::swap(xa, xb);
-          std::swap(ya, yb);
-        }
-        if (y < ya || y >= yb) continue;
-        const Int128 num = Int128{xa} * (yb - ya) + Int128{y - ya} * (xb - xa);
-        xs.push_back(static_cast<int64_t>(CeilDiv(num, yb - ya)));
+      for (const TEdge* e : active) {
+        const Int128 num = Int128{e->Xa} * (e->Yb - e->Ya) + Int128{y - e->Ya} * (e->Xb - e->Xa);
+        xs.push_back(static_cast<int64_t>(CeilDiv(num, e->Yb - e->Ya)));
       }
       std::sort(xs.begin(), xs.end());
       for (size_t k = 0; k + 1 < xs.size(); k += 2) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
@@ -346,6 +348,153 @@ TEST(CanvasShapes, HugeShapesClipFast) {
   EXPECT_EQ(b.GetPixel(5, 20), clBlack);   // the last rectangle's top edge
   EXPECT_EQ(b.GetPixel(5, 25), clWhite);   // its interior
   EXPECT_EQ(b.GetPixel(63, 47), clBlack);  // the triangle's base row is outline
+}
+
+// The pixels a shape call sets, read back from a white bitmap large enough
+// for the whole shape (logical coordinates), as a set of points.
+template <class Draw>
+std::vector<TPoint> ShapePixels(Draw draw, bool pen, bool brush) {
+  TBitmap b(120, 100);
+  TCanvas& c = b.GetCanvas();
+  c.SetOrigin({40, 40});
+  c.GetPen().SetColor(clBlack);
+  c.GetPen().SetStyle(pen ? TPenStyle::psSolid : TPenStyle::psClear);
+  c.GetBrush().SetColor(clBlack);
+  c.GetBrush().SetStyle(brush ? TBrushStyle::bsSolid : TBrushStyle::bsClear);
+  draw(c);
+  std::vector<TPoint> pts;
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 120; ++x)
+      if (b.GetPixel(x, y) == clBlack) pts.push_back({x - 40, y - 40});
+  return pts;
+}
+
+TEST(CanvasShapes, WideOutlinesAreSquaresOnTheOnePixelOutline) {
+  std::mt19937 rng(1818);
+  auto coord = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+  for (int trial = 0; trial < 240; ++trial) {
+    const bool ellipse = trial % 2 == 0;
+    int x1 = coord(-10, 30), y1 = coord(-8, 22);
+    // Thin boxes now and then: one pixel wide or high.
+    int x2 = trial % 7 == 3 ? x1 + 1 : coord(-10, 40), y2 = trial % 11 == 5 ? y1 + 1 : coord(-8, 30);
+    const int width = coord(2, 12);
+    const bool xorMode = rng() % 2 == 0, brush = rng() % 3 != 0;
+    const TPoint origin{coord(-3, 3), coord(-3, 3)};
+    const TRect clip{coord(-5, 8), coord(-5, 6), coord(14, 35), coord(10, 25)};
+    auto draw = [&](TCanvas& c) {
+      if (ellipse)
+        c.Ellipse(x1, y1, x2, y2);
+      else
+        c.Rectangle(x1, y1, x2, y2);
+    };
+    const std::vector<TPoint> outline = ShapePixels(draw, true, false);
+    const std::vector<TPoint> region = ShapePixels(draw, false, true);
+
+    const TColor pen = 0x00102030, fill = 0x00C0A080;
+    TBitmap actual = Noise(30, 20, static_cast<uint32_t>(trial));
+    TBitmap expected = actual;
+    TCanvas& c = actual.GetCanvas();
+    c.SetOrigin(origin);
+    c.SetClipRect(clip);
+    c.GetPen().SetWidth(width);
+    c.GetPen().SetColor(pen);
+    c.GetPen().SetMode(xorMode ? TPenMode::pmXor : TPenMode::pmCopy);
+    c.GetBrush().SetColor(fill);
+    c.GetBrush().SetStyle(brush ? TBrushStyle::bsSolid : TBrushStyle::bsClear);
+    draw(c);
+
+    // 2: under a pen square; 1: in the region and under none.
+    std::vector<uint8_t> kind(30 * 20, 0);
+    auto put = [&](int x, int y, uint8_t v) {
+      if (x < clip.Left || x >= clip.Right || y < clip.Top || y >= clip.Bottom) return;
+      const int dx = x + origin.x, dy = y + origin.y;
+      if (dx < 0 || dx >= 30 || dy < 0 || dy >= 20) return;
+      uint8_t& k = kind[static_cast<size_t>(dy * 30 + dx)];
+      k = std::max(k, v);
+    };
+    const int lo = (width - 1) / 2, hi = width / 2;
+    for (const TPoint& p : region) put(p.x, p.y, 1);
+    for (const TPoint& p : outline)
+      for (int y = p.y - lo; y <= p.y + hi; ++y)
+        for (int x = p.x - lo; x <= p.x + hi; ++x) put(x, y, 2);
+    for (int y = 0; y < 20; ++y)
+      for (int x = 0; x < 30; ++x) {
+        const uint8_t k = kind[static_cast<size_t>(y * 30 + x)];
+        const TColor old = expected.GetPixel(x, y);
+        if (k == 2) expected.SetPixel(x, y, xorMode ? old ^ pen : pen);
+        if (k == 1 && brush) expected.SetPixel(x, y, xorMode ? old ^ fill : fill);
+      }
+    ASSERT_TRUE(actual.SameImage(expected)) << "trial " << trial << (ellipse ? " ellipse " : " rectangle ") << x1
+                                            << "," << y1 << "," << x2 << "," << y2 << " width " << width;
+  }
+}
+
+TEST(CanvasShapes, HugePenWidthsCostOnlyTheVisiblePixels) {
+  const TBitmap noise = Noise(300, 200, 5);
+  const TColor all = 0x00FFFFFF;
+  // XOR through the pixel mask: every pixel under the pen changes once.
+  auto everyPixelInverted = [&](const TBitmap& b) {
+    for (int y = 0; y < 200; ++y)
+      for (int x = 0; x < 300; ++x)
+        if (b.GetPixel(x, y) != (noise.GetPixel(x, y) ^ all)) return false;
+    return true;
+  };
+  auto xorCanvas = [&](TBitmap& b, int width) -> TCanvas& {
+    TCanvas& c = b.GetCanvas();
+    c.GetPen().SetWidth(width);
+    c.GetPen().SetMode(TPenMode::pmXor);
+    c.GetPen().SetColor(all);
+    c.GetBrush().SetStyle(TBrushStyle::bsClear);
+    return c;
+  };
+  TBitmap r = noise;
+  xorCanvas(r, 10000000).Rectangle(10, 10, 50, 50);
+  EXPECT_TRUE(everyPixelInverted(r));
+  TBitmap thin = noise;
+  xorCanvas(thin, 2000000000).Rectangle(-2000000000, 5, 2000000000, 6);
+  EXPECT_TRUE(everyPixelInverted(thin));
+  TBitmap e = noise;
+  xorCanvas(e, 10000000).Ellipse(10, 10, 50, 50);
+  EXPECT_TRUE(everyPixelInverted(e));
+  TBitmap p = noise;
+  xorCanvas(p, 10000000).Polygon({{10, 10}, {200, 30}, {40, 150}});
+  EXPECT_TRUE(everyPixelInverted(p));
+  // The bitmap deep inside a huge circle, its wide outline far away: only
+  // the brush shows.
+  TBitmap inside = noise;
+  TCanvas& c = inside.GetCanvas();
+  c.GetPen().SetWidth(100000000);
+  c.GetBrush().SetColor(clRed);
+  c.Ellipse(150 - 1000000000, 100 - 1000000000, 150 + 1000000000, 100 + 1000000000);
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 300; ++x) ASSERT_EQ(inside.GetPixel(x, y), clRed) << x << "," << y;
+}
+
+TEST(CanvasPolygon, OutlineOfManyVerticesFillsItsInside) {
+  // A map-like outline of 100 000 vertices on 2000 rows: a circle, filled
+  // inside and nowhere outside.
+  const int n = 100000;
+  const double cx = 1000, cy = 1000, radius = 950;
+  std::vector<TPoint> circle(n);
+  for (int i = 0; i < n; ++i) {
+    const double t = 2 * 3.14159265358979323846 * i / n;
+    circle[static_cast<size_t>(i)] = {static_cast<int>(std::lround(cx + radius * std::cos(t))),
+                                      static_cast<int>(std::lround(cy + radius * std::sin(t)))};
+  }
+  TBitmap big(2000, 2000);
+  TCanvas& bc = big.GetCanvas();
+  bc.GetPen().SetStyle(TPenStyle::psClear);
+  bc.GetBrush().SetColor(clBlack);
+  bc.Polygon(circle);
+  for (int y = 0; y < 2000; y += 7)
+    for (int x = 0; x < 2000; x += 3) {
+      const double d = std::hypot(x - cx, y - cy);
+      if (d < radius - 2) {
+        ASSERT_EQ(big.GetPixel(x, y), clBlack) << x << "," << y;
+      } else if (d > radius + 2) {
+        ASSERT_EQ(big.GetPixel(x, y), clWhite) << x << "," << y;
+      }
+    }
 }
 
 TEST(CanvasShapes, FifteenBitTargetsQuantiseShapes) {

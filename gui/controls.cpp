@@ -14,14 +14,14 @@ int32_t Clamp32(int64_t v) {
 
 bool Inside(const TRect& R, TPoint P) { return P.x >= R.Left && P.x < R.Right && P.y >= R.Top && P.y < R.Bottom; }
 
-// Puts back the clip rectangle, origin and copy mode of a canvas that
-// composes pictures.
+// Puts back the clip rectangle (as the caller set it, not cut to the
+// bitmap), origin and copy mode of a canvas that composes pictures.
 class TComposeGuard {
 public:
   explicit TComposeGuard(TCanvas& Canvas)
       : FCanvas(Canvas),
         FHadClip(Canvas.HasClipRect()),
-        FClip(Canvas.GetClipRect()),
+        FClip(Canvas.GetRequestedClipRect()),
         FOrigin(Canvas.GetOrigin()),
         FMode(Canvas.GetCopyMode()) {}
   ~TComposeGuard() {
@@ -50,6 +50,10 @@ private:
 // ---------------------------------------------------------------------------
 
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner) {}
+
+TRect TControl::GetBoundsRect() const {
+  return {FLeft, FTop, Clamp32(int64_t{FLeft} + FWidth), Clamp32(int64_t{FTop} + FHeight)};
+}
 
 TControl::~TControl() {
   FComponentState.Include(TComponentStateItem::csDestroying);
@@ -365,7 +369,10 @@ TControl* TWinControl::ControlAtPos(TPoint P, bool AllowDisabled, bool Deep) con
   for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
     TControl* c = *it;
     if (!c->GetVisible() || (!AllowDisabled && !c->GetEnabled())) continue;
-    if (!Inside(c->GetBoundsRect(), P)) continue;
+    // In 64 bits: a control reaching past INT32_MAX still holds its last pixels.
+    if (P.x < c->GetLeft() || int64_t{P.x} >= int64_t{c->GetLeft()} + c->GetWidth() || P.y < c->GetTop() ||
+        int64_t{P.y} >= int64_t{c->GetTop()} + c->GetHeight())
+      continue;
     if (Deep) {
       if (auto* w = dynamic_cast<TWinControl*>(c)) {
         TControl* inner =

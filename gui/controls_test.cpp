@@ -488,6 +488,98 @@ TEST(ControlPaint, SnapshotComposesChildrenClippedToTheirParents) {
   EXPECT_EQ(grand->GetParent(), inner);
 }
 
+TEST(ControlPaint, PaintToGivesBackTheCallersClipRectangle) {
+  auto panel = Root(20, 20);
+  Box(panel.get(), panel.get(), {2, 2, 5, 5}, clBlue);
+  TBitmap target(50, 50);
+  TCanvas& c = target.GetCanvas();
+  // A clip wider than the bitmap, under an origin: kept as set, not cut.
+  c.SetOrigin({50, 50});
+  c.SetClipRect({-1000, -1000, 1000, 1000});
+  panel->PaintTo(c, -45, -45);
+  EXPECT_EQ(target.GetPixel(5, 5), clRed);
+  EXPECT_EQ(target.GetPixel(7, 7), clBlue);
+  ASSERT_TRUE(c.HasClipRect());
+  const TRect kept = c.GetRequestedClipRect();
+  EXPECT_EQ(kept.Left, -1000);
+  EXPECT_EQ(kept.Top, -1000);
+  EXPECT_EQ(kept.Right, 1000);
+  EXPECT_EQ(kept.Bottom, 1000);
+  EXPECT_EQ(c.GetOrigin().x, 50);
+  // Later drawing still reaches the whole bitmap.
+  c.SetOrigin({0, 0});
+  c.GetBrush().SetColor(clGreen);
+  c.FillRect({0, 0, 50, 50});
+  EXPECT_EQ(target.GetPixel(49, 49), clGreen);
+
+  // On a canvas without pixels the clip used to come back empty, so that
+  // nothing drawn after the bitmap got its size showed.
+  TBitmap empty;
+  TCanvas& e = empty.GetCanvas();
+  e.SetClipRect({0, 0, 30, 30});
+  panel->PaintTo(e, 0, 0);
+  empty.SetSize(30, 30);
+  e.GetBrush().SetColor(clGreen);
+  e.FillRect({0, 0, 30, 30});
+  EXPECT_EQ(empty.GetPixel(29, 29), clGreen);
+  EXPECT_EQ(e.GetRequestedClipRect().Right, 30);
+  // And no clip stays no clip.
+  TBitmap plain(10, 10);
+  panel->PaintTo(plain.GetCanvas(), 0, 0);
+  EXPECT_FALSE(plain.GetCanvas().HasClipRect());
+}
+
+TEST(ControlPaint, PanelBevelsAndBorderBeyondItsSizeStayCheapAndInside) {
+  auto root = Root(40, 30);
+  root->SetBevelOuter(TPanelBevel::bvRaised);
+  root->SetBevelWidth(INT32_MAX);
+  TControlHost host(root.get());
+  // The rings fill the panel: its centre is a bevel colour, not the face.
+  const TBitmap snap = host.Snapshot();
+  EXPECT_NE(snap.GetPixel(20, 15), clRed);
+  EXPECT_EQ(snap.GetPixel(0, 0), ColorToRGB(clBtnHighlight));
+  EXPECT_EQ(snap.GetPixel(39, 29), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(root->GetBevelWidth(), INT32_MAX);
+  // Border and both bevels together: their sum overflows 32 bits. The
+  // align rectangle stays a plain (empty) rectangle and the children go
+  // inside its limits.
+  root->SetBevelInner(TPanelBevel::bvLowered);
+  root->SetBorderWidth(INT32_MAX);
+  auto* child = Box(root.get(), root.get(), {0, 0, 10, 10}, clBlue);
+  child->SetAlign(TAlign::alClient);
+  const TRect a = root->GetAlignRect();
+  EXPECT_GE(a.Left, 0);
+  EXPECT_LE(a.Left, 40);
+  EXPECT_GE(a.Top, 0);
+  EXPECT_LE(a.Top, 40);
+  EXPECT_LE(a.Right, a.Left);
+  EXPECT_EQ(child->GetWidth(), 0);
+  EXPECT_EQ(child->GetHeight(), 0);
+  const TBitmap snap2 = host.Snapshot();
+  EXPECT_EQ(snap2.GetPixel(0, 0), ColorToRGB(clBtnHighlight));
+  // A moderate border still insets exactly.
+  root->SetBevelWidth(2);
+  root->SetBorderWidth(3);
+  const TRect m = root->GetAlignRect();
+  EXPECT_EQ(m.Left, 7);
+  EXPECT_EQ(m.Top, 7);
+  EXPECT_EQ(m.Right, 33);
+  EXPECT_EQ(m.Bottom, 23);
+}
+
+TEST(Controls, BoundsNearTheIntegerLimitSaturateAndStillHitTest) {
+  auto root = Root(100, 100);
+  auto* far = Box(root.get(), root.get(), {INT32_MAX - 10, INT32_MAX - 5, 100, 100}, clBlue);
+  const TRect b = far->GetBoundsRect();
+  EXPECT_EQ(b.Left, INT32_MAX - 10);
+  EXPECT_EQ(b.Right, INT32_MAX);
+  EXPECT_EQ(b.Bottom, INT32_MAX);
+  EXPECT_EQ(root->ControlAtPos({INT32_MAX - 3, INT32_MAX - 1}, false, false), far);
+  EXPECT_EQ(root->ControlAtPos({INT32_MAX, INT32_MAX}, false, false), far);
+  EXPECT_EQ(root->ControlAtPos({INT32_MAX - 11, INT32_MAX - 1}, false, false), nullptr);
+  EXPECT_EQ(root->ControlAtPos({5, 5}, false, false), nullptr);
+}
+
 TEST(ControlPaint, InvalidatePaintsLazilyAndTellsTheHost) {
   Log log;
   auto root = Root(50, 50);

@@ -8,6 +8,10 @@
 #include <cstring>
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "gui/imagefiles_detail.hpp"
 #include "gui/zel_imagefiles.hpp"
 
@@ -25,6 +29,11 @@ struct TFileCloser {
   }
 };
 using TFilePtr = std::unique_ptr<std::FILE, TFileCloser>;
+
+struct TFdCloser {
+  int Fd;
+  ~TFdCloser() { ::close(Fd); }
+};
 
 }  // namespace
 
@@ -53,16 +62,23 @@ TImageFileFormat DetectImageFormat(std::span<const uint8_t> Data) {
   return TImageFileFormat::iffUnknown;
 }
 
-TImageFileFormat FormatFromFileName(const std::string& FileName) {
+std::string ImageFileExtension(const std::string& FileName) {
   const size_t slash = FileName.find_last_of('/');
-  const std::string base = slash == std::string::npos ? FileName : FileName.substr(slash + 1);
-  const size_t dot = base.find_last_of('.');
-  if (dot == std::string::npos) return TImageFileFormat::iffBMP;
-  std::string ext = base.substr(dot + 1);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (ext == "bmp" || ext == "dib") return TImageFileFormat::iffBMP;
-  if (ext == "png") return TImageFileFormat::iffPNG;
-  if (ext == "jpg" || ext == "jpeg" || ext == "jpe" || ext == "jfif") return TImageFileFormat::iffJPEG;
+  const size_t start = slash == std::string::npos ? 0 : slash + 1;
+  const size_t dot = FileName.find_last_of('.');
+  if (dot == std::string::npos || dot < start) return std::string();
+  std::string ext = FileName.substr(dot);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) {
+    return c < 0x80 ? static_cast<char>(std::tolower(c)) : static_cast<char>(c);
+  });
+  return ext;
+}
+
+TImageFileFormat FormatFromFileName(const std::string& FileName) {
+  const std::string ext = ImageFileExtension(FileName);
+  if (ext.empty() || ext == ".bmp" || ext == ".dib") return TImageFileFormat::iffBMP;
+  if (ext == ".png") return TImageFileFormat::iffPNG;
+  if (ext == ".jpg" || ext == ".jpeg" || ext == ".jpe" || ext == ".jfif") return TImageFileFormat::iffJPEG;
   return TImageFileFormat::iffUnknown;
 }
 
@@ -96,29 +112,48 @@ std::vector<uint8_t> EncodeImage(const TBitmap& Bitmap, TImageFileFormat Format,
   throw EInvalidGraphic("Unknown image file format");
 }
 
+int64_t MaxImageFileBytes() {
+  const int64_t limit = std::min(GetMaxImagePixels(), int64_t{1} << 30);
+  return limit * kImageFileBytesPerPixel + kImageFileExtraBytes;
+}
+
 std::vector<uint8_t> ReadFileBytes(const std::string& FileName, int64_t MaxBytes) {
-  TFilePtr f(std::fopen(FileName.c_str(), "rb"));
-  if (!f) {
-    const int err = errno;
-    throw EInOutError("Cannot open file \"" + FileName + "\": " + std::strerror(err), err);
-  }
-  std::vector<uint8_t> data;
-  uint8_t buf[65536];
+  if (MaxBytes < 0) MaxBytes = MaxImageFileBytes();
+  auto ioError = [&FileName](const char* what, int err) {
+    return EInOutError(std::string(what) + " file \"" + FileName + "\": " + std::strerror(err), err);
+  };
+  // Non-blocking, so that opening a FIFO without a writer cannot hang before
+  // the file type is known.
+  const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) throw ioError("Cannot open", errno);
+  TFdCloser closer{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) throw ioError("Cannot read", errno);
+  // Devices, pipes and directories hold no image, and /dev/zero would never end.
+  if (!S_ISREG(st.st_mode))
+    throw EInOutError("Cannot read file \"" + FileName + "\": not a regular file", S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+  auto tooLarge = [&]() {
+    return EInvalidGraphic("File \"" + FileName + "\" is larger than " + std::to_string(MaxBytes) + " bytes");
+  };
+  if (st.st_size > MaxBytes) throw tooLarge();
+  std::vector<uint8_t> data(static_cast<size_t>(st.st_size));
+  size_t have = 0;
   for (;;) {
-    const size_t got = std::fread(buf, 1, sizeof buf, f.get());
-    if (got > 0) {
-      if (static_cast<int64_t>(data.size() + got) > MaxBytes)
-        throw EInvalidGraphic("File \"" + FileName + "\" is larger than " + std::to_string(MaxBytes) + " bytes");
-      data.insert(data.end(), buf, buf + got);
+    // The file may change while it is read: never read more than the cap.
+    if (have == data.size()) {
+      if (static_cast<int64_t>(have) >= MaxBytes + 1) throw tooLarge();
+      data.resize(static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(have) + 65536, MaxBytes + 1)));
     }
-    if (got < sizeof buf) {
-      if (std::ferror(f.get())) {
-        const int err = errno;
-        throw EInOutError("Cannot read file \"" + FileName + "\": " + std::strerror(err), err);
-      }
-      break;
+    const ssize_t got = ::read(fd, data.data() + have, data.size() - have);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw ioError("Cannot read", errno);
     }
+    if (got == 0) break;
+    have += static_cast<size_t>(got);
   }
+  if (static_cast<int64_t>(have) > MaxBytes) throw tooLarge();
+  data.resize(have);
   return data;
 }
 

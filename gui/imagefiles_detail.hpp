@@ -11,10 +11,19 @@
 
 namespace zel::detail {
 
+// Every field read is checked against the data's length, so that a header
+// that promises more than the file holds is refused, never read past.
+inline void CheckField(std::span<const uint8_t> d, size_t at, size_t width) {
+  if (at > d.size() || d.size() - at < width)
+    throw EInvalidGraphic("Invalid image file: a header field at byte " + std::to_string(at) +
+                          " lies beyond the end of the data (" + std::to_string(d.size()) + " bytes)");
+}
 inline uint16_t ReadU16(std::span<const uint8_t> d, size_t at) {
+  CheckField(d, at, 2);
   return static_cast<uint16_t>(d[at] | (d[at + 1] << 8));
 }
 inline uint32_t ReadU32(std::span<const uint8_t> d, size_t at) {
+  CheckField(d, at, 4);
   return static_cast<uint32_t>(d[at]) | (static_cast<uint32_t>(d[at + 1]) << 8) |
          (static_cast<uint32_t>(d[at + 2]) << 16) | (static_cast<uint32_t>(d[at + 3]) << 24);
 }

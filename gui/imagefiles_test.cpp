@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <algorithm>
@@ -288,6 +291,54 @@ TEST(ImageFiles, FileErrorsAreReported) {
   EXPECT_TRUE(b.SameImage(before));
 }
 
+TEST(ImageFiles, RefusesDevicesPipesAndDirectoriesBeforeReading) {
+  TBitmap b = Noise(3, 3, 3);
+  const TBitmap before = b;
+  // /dev/zero would otherwise be read until the size cap.
+  EXPECT_THROW(b.LoadFromFile("/dev/zero"), EInOutError);
+  EXPECT_THROW(ReadFileBytes("/dev/zero"), EInOutError);
+  EXPECT_THROW(b.LoadFromFile(::testing::TempDir()), EInOutError);
+  // A FIFO without a writer: refused at once instead of waiting for one.
+  const std::string fifo = TempPath("images.fifo");
+  std::remove(fifo.c_str());
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  try {
+    b.LoadFromFile(fifo);
+    ADD_FAILURE() << "a FIFO was read";
+  } catch (const EInOutError& e) {
+    EXPECT_NE(std::string(e.what()).find("not a regular file"), std::string::npos) << e.what();
+  }
+  std::remove(fifo.c_str());
+  EXPECT_TRUE(b.SameImage(before));
+}
+
+TEST(ImageFiles, RefusesFilesLargerThanThePixelLimitCouldNeed) {
+  TLimitGuard guard;
+  SetMaxImagePixels(100);
+  const int64_t cap = MaxImageFileBytes();
+  EXPECT_GE(cap, 100 * 8);  // a 16-bit RGBA image of the limit fits
+  // A valid small BMP followed by a sparse gigabyte: its size alone refuses it.
+  const std::string path = TempPath("padded.bmp");
+  const Bytes small = EncodeBMP(Noise(2, 2, 1));
+  WriteFileBytes(path, small);
+  TBitmap b;
+  b.LoadFromFile(path);
+  EXPECT_EQ(b.GetWidth(), 2);
+  ASSERT_EQ(::truncate(path.c_str(), int64_t{1} << 30), 0);
+  try {
+    b.LoadFromFile(path);
+    ADD_FAILURE() << "a file far beyond the cap was read";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_NE(std::string(e.what()).find("is larger than " + std::to_string(cap) + " bytes"), std::string::npos)
+        << e.what();
+  }
+  // Exactly at an explicit cap is fine, one byte more is not.
+  ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(small.size())), 0);
+  EXPECT_EQ(ReadFileBytes(path, static_cast<int64_t>(small.size())), small);
+  EXPECT_THROW(ReadFileBytes(path, static_cast<int64_t>(small.size()) - 1), EInvalidGraphic);
+  std::remove(path.c_str());
+}
+
 TEST(BmpReader, ReadsPaletteImagesOfOneFourAndEightBits) {
   TBmpSpec one;
   one.Width = 10;
@@ -469,6 +520,78 @@ TEST(BmpReader, RefusesWhatItCannotRead) {
   data.resize(14 + 40 + 2);
   EXPECT_THROW(DecodeBMP(data), EInvalidGraphic);
 }
+
+// Bytes placed at the very end of a readable page that is followed by an
+// inaccessible one: a read past the end faults instead of passing silently.
+class TGuardedBytes {
+public:
+  explicit TGuardedBytes(const Bytes& b) {
+    FPage = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+    void* m = ::mmap(nullptr, 2 * FPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (m == MAP_FAILED || b.size() > FPage) return;
+    FBase = static_cast<uint8_t*>(m);
+    if (::mprotect(FBase + FPage, FPage, PROT_NONE) != 0) return;
+    uint8_t* at = FBase + FPage - b.size();
+    std::copy(b.begin(), b.end(), at);
+    FData = std::span<const uint8_t>(at, b.size());
+  }
+  ~TGuardedBytes() {
+    if (FBase != nullptr) ::munmap(FBase, 2 * FPage);
+  }
+  TGuardedBytes(const TGuardedBytes&) = delete;
+  TGuardedBytes& operator=(const TGuardedBytes&) = delete;
+  std::span<const uint8_t> Data() const { return FData; }
+
+private:
+  size_t FPage = 0;
+  uint8_t* FBase = nullptr;
+  std::span<const uint8_t> FData;
+};
+
+TEST(BmpReader, NeverReadsPastTheEndOfAShortHeaderWithBitFields) {
+  // "BM", pixels claimed at 66, a 44-byte info header, 1 x 1, 32 bits,
+  // bit fields: the masks would lie at bytes 54..65 of a 58-byte file.
+  for (uint32_t compression : {3u, 6u}) {
+    Bytes b(58, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    Put32(b, 2, 58);
+    Put32(b, 10, 66);
+    Put32(b, 14, 44);
+    Put32(b, 18, 1);
+    Put32(b, 22, 1);
+    Put16(b, 26, 1);
+    Put16(b, 28, 32);
+    Put32(b, 30, compression);
+    const TGuardedBytes guarded(b);
+    ASSERT_EQ(guarded.Data().size(), b.size());
+    EXPECT_THROW(ReadImageInfo(guarded.Data()), EInvalidGraphic);
+    EXPECT_THROW(DecodeImage(guarded.Data()), EInvalidGraphic);
+    TBitmap bmp(2, 2);
+    EXPECT_THROW(bmp.LoadFromMemory(guarded.Data()), EInvalidGraphic);
+    EXPECT_EQ(bmp.GetWidth(), 2);
+  }
+  // Every header size from 41 to 51 with the masks cut anywhere: refused,
+  // and never read past the end.
+  for (uint32_t hsz = 41; hsz <= 51; ++hsz) {
+    for (size_t len = 14 + hsz; len < 66; ++len) {
+      Bytes b(len, 0);
+      b[0] = 'B';
+      b[1] = 'M';
+      Put32(b, 10, 70);
+      Put32(b, 14, hsz);
+      Put32(b, 18, 1);
+      Put32(b, 22, 1);
+      Put16(b, 26, 1);
+      Put16(b, 28, 16);
+      Put32(b, 30, 3);
+      const TGuardedBytes guarded(b);
+      ASSERT_EQ(guarded.Data().size(), b.size());
+      EXPECT_THROW(ReadImageInfo(guarded.Data()), EInvalidGraphic) << hsz << " " << len;
+    }
+  }
+}
+
 
 TEST(PngReader, ReadsPaletteGreyAlphaAndSixteenBitImages) {
   // Palette with transparency: entry 1 half transparent, entry 2 invisible.

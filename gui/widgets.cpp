@@ -20,7 +20,14 @@ void Ring(TCanvas& C, const TRect& R, TColor TopLeft, TColor BottomRight) {
   C.FillRect({R.Right - 1, R.Top, R.Right, R.Bottom});
 }
 
-TRect Inset(const TRect& R, int32_t N) { return {R.Left + N, R.Top + N, R.Right - N, R.Bottom - N}; }
+// R shrunk by N on every side. An inset beyond R's larger side changes
+// nothing more than one of that side (R is empty or reversed either way),
+// so N is capped there and the sums stay inside 32 bits.
+TRect Inset(const TRect& R, int64_t N) {
+  const int64_t cap = std::max<int64_t>({int64_t{R.Right} - R.Left, int64_t{R.Bottom} - R.Top, 0});
+  const auto n = static_cast<int32_t>(std::min(N, cap));
+  return {R.Left + n, R.Top + n, R.Right - n, R.Bottom - n};
+}
 
 }  // namespace
 
@@ -65,7 +72,7 @@ void TPanel::SetAlignment(TAlignment Value) {
 }
 
 TRect TPanel::GetAlignRect() const {
-  int32_t n = FBorderWidth;
+  int64_t n = FBorderWidth;
   if (FBevelOuter != TPanelBevel::bvNone) n += FBevelWidth;
   if (FBevelInner != TPanelBevel::bvNone) n += FBevelWidth;
   return Inset(GetClientRect(), n);
@@ -82,7 +89,8 @@ void TPanel::Paint() {
     if (b == TPanelBevel::bvNone) return;
     const TColor hi = b == TPanelBevel::bvRaised ? clBtnHighlight : b == TPanelBevel::bvLowered ? clBtnShadow : GetColor();
     const TColor lo = b == TPanelBevel::bvRaised ? clBtnShadow : b == TPanelBevel::bvLowered ? clBtnHighlight : GetColor();
-    for (int32_t i = 0; i < FBevelWidth; ++i) {
+    // Rings past the middle of the panel would draw nothing.
+    for (int32_t i = 0; i < FBevelWidth && r.Left < r.Right && r.Top < r.Bottom; ++i) {
       Ring(c, r, hi, lo);
       r = Inset(r, 1);
     }

@@ -199,8 +199,9 @@ public:
   // aligned control makes its parent realign. The surface follows the size
   // (its pixels are kept where the two sizes overlap).
   virtual void SetBounds(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight);
-  // (Left, Top, Left + Width, Top + Height) in the parent's coordinates.
-  TRect GetBoundsRect() const { return {FLeft, FTop, FLeft + FWidth, FTop + FHeight}; }
+  // (Left, Top, Left + Width, Top + Height) in the parent's coordinates;
+  // Right and Bottom saturate at INT32_MAX (the sums are taken in 64 bits).
+  TRect GetBoundsRect() const;
   void SetBoundsRect(const TRect& R) { SetBounds(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top); }
   // (0, 0, Width, Height).
   TRect GetClientRect() const { return {0, 0, FWidth, FHeight}; }
@@ -296,7 +297,9 @@ public:
   // Draws the picture of the control and its visible children with the
   // control's top-left pixel at (X, Y) of Canvas, painting marked controls
   // first; nothing when the control is hidden. The canvas's clip rectangle
-  // is respected and restored.
+  // is respected, and afterwards it is the one the caller set, exactly (also
+  // one that reaches beyond the bitmap, or on a canvas without pixels), as
+  // are its origin and copy mode.
   void PaintTo(TCanvas& Canvas, int32_t X, int32_t Y);
 
   // --- Mouse entry points (the host or a test calls them; the defaults fire
@@ -496,14 +499,20 @@ public:
   TPanelBevel GetBevelInner() const { return FBevelInner; }
   void SetBevelInner(TPanelBevel Value);
   int32_t GetBevelWidth() const { return FBevelWidth; }
-  // At least 1.
+  // At least 1. Any value is kept; painting and alignment stop where the
+  // rings have used up the panel, so a width beyond the panel's size costs
+  // no more than one that fills it.
   void SetBevelWidth(int32_t Value);
   int32_t GetBorderWidth() const { return FBorderWidth; }
-  // At least 0.
+  // At least 0; kept like BevelWidth.
   void SetBorderWidth(int32_t Value);
   TAlignment GetAlignment() const { return FAlignment; }
   void SetAlignment(TAlignment Value);
 
+  // The client rectangle inset by the bevels and the border (their sum
+  // taken in 64 bits and capped at the larger side of the panel, so the
+  // rectangle never overflows; it is empty or reversed once they take the
+  // whole panel).
   TRect GetAlignRect() const override;
 
 protected:

@@ -48,10 +48,16 @@ enum class TImageFileFormat : int32_t { iffUnknown = 0, iffBMP = 1, iffPNG = 2, 
 // signature PNG, FF D8 FF JPEG; anything else (or too few bytes) unknown.
 TImageFileFormat DetectImageFormat(std::span<const uint8_t> Data);
 
-// The format a file name's extension asks for, case ignored: ".bmp", ".dib"
-// and no extension BMP; ".png" PNG; ".jpg", ".jpeg", ".jpe", ".jfif" JPEG;
-// anything else iffUnknown. The extension is what follows the last '.' of
-// the last path component.
+// The extension of an image file name, the one rule every writer of the
+// library uses: the last '.' of the last path component ('/' separates
+// components) and what follows it, in lower case (ASCII); "" when that
+// component has no '.'. A leading dot counts ("dir/.png" has ".png"), and a
+// trailing one gives "." ("x." is not a name without extension).
+std::string ImageFileExtension(const std::string& FileName);
+
+// The format a file name's extension (ImageFileExtension) asks for: ".bmp",
+// ".dib" and no extension BMP; ".png" PNG; ".jpg", ".jpeg", ".jpe", ".jfif"
+// JPEG; anything else iffUnknown.
 TImageFileFormat FormatFromFileName(const std::string& FileName);
 
 // What a header says, without decoding pixels.
@@ -124,9 +130,24 @@ std::vector<uint8_t> EncodeImage(const TBitmap& Bitmap, TImageFileFormat Format,
 // Whole files
 // ---------------------------------------------------------------------------
 
-// All bytes of a file. Throws EInOutError when it cannot be opened or read,
-// EInvalidGraphic when it is larger than MaxBytes.
-std::vector<uint8_t> ReadFileBytes(const std::string& FileName, int64_t MaxBytes = int64_t{1} << 32);
+// The largest image file a reader accepts: what an image at the pixel limit
+// (GetMaxImagePixels, at most 2^30) could need, kImageFileBytesPerPixel
+// bytes per pixel (a 16-bit RGBA PNG stored without compression takes 8 and
+// a filter byte per row; a JPEG of noise at full quality stays below that),
+// plus kImageFileExtraBytes for headers, palettes and metadata. The default
+// limit gives 1.6 GB.
+constexpr int64_t kImageFileBytesPerPixel = 16;
+constexpr int64_t kImageFileExtraBytes = int64_t{16} << 20;
+int64_t MaxImageFileBytes();
+
+// All bytes of a regular file. Throws EInOutError when it cannot be opened
+// or read, and for anything but a regular file (a directory, a device such
+// as /dev/zero, a pipe or FIFO: refused from its type, before any byte is
+// read, and without waiting for a FIFO's writer); EInvalidGraphic when it
+// is larger than MaxBytes (negative: MaxImageFileBytes()), found from its
+// size before reading, and never more than MaxBytes + 1 bytes are read
+// should the file grow meanwhile.
+std::vector<uint8_t> ReadFileBytes(const std::string& FileName, int64_t MaxBytes = -1);
 // Writes Data to a file (created or emptied); throws EInOutError on failure.
 void WriteFileBytes(const std::string& FileName, std::span<const uint8_t> Data);
 

@@ -1,14 +1,13 @@
 // SaveArrayAsImg: an integer array of colours as a BMP, PNG or JPEG image,
 // or on the clipboard.
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
-#include <filesystem>
 #include <new>
 #include <string>
 
 #include "gui/zel_clipbrd.hpp"
 #include "gui/zel_graphics.hpp"
+#include "gui/zel_imagefiles.hpp"
 #include "num/arrays/arrays_impl.hpp"
 
 namespace zel {
@@ -21,9 +20,9 @@ int32_t SaveArrayAsImg(const std::string& fileName, const TInt2DArray& a, int32_
   constexpr int64_t kMaxPixels = int64_t{1} << 30;
   if (m < 1 || m > 10) return -2;
   if (!fileName.empty()) {
-    std::string ext = std::filesystem::path(fileName).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    // The image writer's own extension rule, so that what passes here is
+    // exactly what it writes as BMP, PNG or JPEG.
+    const std::string ext = ImageFileExtension(fileName);
     if (!ext.empty() && ext != ".bmp" && ext != ".png" && ext != ".jpg") return -1;
   }
   if (CheckShape(a) != 0) return -3;

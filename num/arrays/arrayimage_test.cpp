@@ -9,6 +9,7 @@
 
 #include "gui/zel_clipbrd.hpp"
 #include "gui/zel_graphics.hpp"
+#include "gui/zel_imagefiles.hpp"
 #include "num/arrays/zel_openarrays.hpp"
 
 namespace zel {
@@ -52,6 +53,39 @@ TEST_F(SaveArrayAsImgTest, ArgumentChecks) {
   // 33000 x 33000 pixels exceed the bitmap's 2^30.
   EXPECT_EQ(SaveArrayAsImg(Path("a.bmp"), TInt2DArray(3300, TIntArray(3300, 0)), 10), -3);
   EXPECT_FALSE(fs::exists(Path("a.bmp")));
+}
+
+TEST_F(SaveArrayAsImgTest, TakesTheExtensionByTheImageWritersRule) {
+  // Names whose last component starts with a dot, or ends in one: refused
+  // exactly when the extension is not one of the three, never written in a
+  // format the check did not allow, never failing after the check.
+  struct TCase {
+    const char* Name;
+    int32_t Result;
+    const char* Magic;  // first bytes written, "" for none
+  };
+  const TCase cases[] = {
+      {".jpeg", -1, ""},          {".gif", -1, ""},         {".JPG", 0, "\xFF\xD8"},
+      {".png", 0, "\x89P"},        {"x.", -1, ""},           {"a.b.BMP", 0, "BM"},
+      {"d.png.dir/plain", 0, "BM"}, {"x.jpeg", -1, ""},       {"x.dib", -1, ""},
+  };
+  fs::create_directories(Path("d.png.dir"));
+  for (const TCase& c : cases) {
+    EXPECT_EQ(SaveArrayAsImg(Path(c.Name), kColors, 1), c.Result) << c.Name;
+    const std::string magic = c.Magic;
+    EXPECT_EQ(fs::exists(Path(c.Name)), !magic.empty()) << c.Name;
+    if (magic.empty()) continue;
+    std::ifstream f(Path(c.Name), std::ios::binary);
+    std::string head(magic.size(), '\0');
+    f.read(head.data(), static_cast<std::streamsize>(head.size()));
+    EXPECT_EQ(head, magic) << c.Name;
+  }
+  // The rule itself, shared with TBitmap::SaveToFile.
+  EXPECT_EQ(ImageFileExtension("dir/.GIF"), ".gif");
+  EXPECT_EQ(ImageFileExtension("a.b/c"), "");
+  EXPECT_EQ(ImageFileExtension("x."), ".");
+  EXPECT_EQ(FormatFromFileName("dir/.jpeg"), TImageFileFormat::iffJPEG);
+  EXPECT_EQ(FormatFromFileName("x."), TImageFileFormat::iffUnknown);
 }
 
 TEST_F(SaveArrayAsImgTest, LosslessFormatsRoundTripEveryPixel) {

@@ -1206,7 +1206,10 @@ int32_t ConvertToColorMap(TInt2DArray& a, const TColorArray* colors);
 // 24-bit TBitmap (gui/zel_graphics.hpp). The format follows the extension of
 // fileName, case ignored: ".bmp" (the graphics layer's own writer), ".png"
 // (libpng), ".jpg" (libjpeg, quality 90); a name without an extension is
-// written as BMP under that name. An empty fileName puts the bitmap on the
+// written as BMP under that name. The extension is taken by the image
+// writer's rule (ImageFileExtension, gui/zel_imagefiles.hpp): from the last
+// '.' of the last path component, a leading dot included, so "dir/.png" is
+// a PNG and "dir/.gif" and "dir/.jpeg" give -1 like "x.gif" and "x.jpeg". An empty fileName puts the bitmap on the
 // process's clipboard (gui/zel_clipbrd.hpp, Clipboard().Assign), replacing
 // its content. Checked in this order: -2 m outside 1..10; -1 another
 // extension; -3 an empty or ragged array, or an image beyond the bitmap's
