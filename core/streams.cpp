@@ -30,8 +30,9 @@ void TStream::WriteBuffer(const void* Buffer, int64_t Count) {
 
 int64_t TStream::CopyFrom(TStream& Source, int64_t Count) {
   if (Count <= 0) {
+    // To the end as reading finds it: a pipe's size is not known before.
     Source.SetPosition(0);
-    Count = Source.GetSize();
+    Count = std::numeric_limits<int64_t>::max();
   }
   uint8_t chunk[65536];
   int64_t copied = 0;

@@ -492,6 +492,15 @@ TEST(SequentialFiles, LinesAcrossBufferRefillsAndSteppingBack) {
   EXPECT_TRUE(s.HasReadError());
 }
 
+TEST(SequentialFiles, CopyFromTakesAPipeWhole) {
+  const std::string text = ManyLines(300);
+  TFedPipe pipe(text);
+  TFileStream source(pipe.Path(), TFileMode::fmOpenRead);
+  TMemoryStream copy;
+  EXPECT_EQ(copy.CopyFrom(source, 0), static_cast<int64_t>(text.size()));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(copy.GetMemory()), static_cast<size_t>(copy.GetSize())), text);
+}
+
 TEST(SequentialFiles, ForwardSeeksSkipBytes) {
   TFedPipe pipe("0123456789abcdef");
   TFileStream s(pipe.Path(), TFileMode::fmOpenRead);

@@ -96,8 +96,9 @@ public:
   void WriteBuffer(const void* Buffer, int64_t Count);
 
   // Copies Count bytes from Source's position into this stream; Count <= 0
-  // copies the whole of Source from its beginning. Returns the bytes copied
-  // (fewer when Source ends early or writing fails).
+  // copies the whole of Source from its beginning to where reading ends (so
+  // a sequential file that has not been read yet is copied whole). Returns
+  // the bytes copied (fewer when Source ends early or writing fails).
   int64_t CopyFrom(TStream& Source, int64_t Count);
 };
 
