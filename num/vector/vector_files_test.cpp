@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "num/matrix/zel_matrix.hpp"
 #include "num/vector/zel_vector.hpp"
 
 namespace zel {
@@ -278,6 +279,13 @@ TEST(VectorMessages, UnnamedVectorsAreNamedByTheirClass) {
     FAIL() << "vectors of different sizes must raise";
   } catch (const EZELVectorError& e) {
     EXPECT_STREQ(e.what(), "Component \"TVector\": vectors have different dimensions");
+  }
+  TMatrix m(nullptr);
+  try {
+    m.Resize(std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max());
+    FAIL() << "an impossible size must raise";
+  } catch (const EZELMatrixError& e) {
+    EXPECT_STREQ(e.what(), "Component \"TMatrix\": not enough memory on heap");
   }
 }
 
