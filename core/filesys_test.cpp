@@ -122,7 +122,7 @@ TEST(AscHeader, ReadsFromAFifoWithoutTheSizeCheck) {
   const std::string path = TempPath("fifo.asc");
   std::filesystem::remove(path);
   ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-  std::thread writer([&] { std::ofstream(path, std::ios::binary) << "c\n1\n3\n" << kFlags << "1\n2\n3\n"; });
+  std::jthread writer([&] { std::ofstream(path, std::ios::binary) << "c\n1\n3\n" << kFlags << "1\n2\n3\n"; });
   TTextFile f;
   ASSERT_TRUE(f.Reset(path));
   TAscHeader h;

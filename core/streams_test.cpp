@@ -41,7 +41,7 @@ class TFedPipe {
 public:
   explicit TFedPipe(std::string bytes) {
     if (::pipe(FFds) != 0) throw std::runtime_error("pipe");
-    FWriter = std::thread([this, b = std::move(bytes)] {
+    FWriter = std::jthread([this, b = std::move(bytes)] {
       size_t done = 0;
       while (done < b.size()) {
         const ssize_t n = ::write(FFds[1], b.data() + done, b.size() - done);
@@ -63,7 +63,7 @@ public:
 
 private:
   int FFds[2] = {-1, -1};
-  std::thread FWriter;
+  std::jthread FWriter;
 };
 
 // Lines "line 0", "line 1", ... of growing length, long enough together to
@@ -448,7 +448,7 @@ TEST(SequentialFiles, MemoryStreamRefusesMoreThanItsBound) {
 TEST(SequentialFiles, TextFileReadsTheLinesOfAFifo) {
   TempFile fifo("fifo");
   ASSERT_EQ(::mkfifo(fifo.Path.c_str(), 0600), 0);
-  std::thread writer([&] { std::ofstream(fifo.Path, std::ios::binary) << "first line\r\nsecond 2.5\n"; });
+  std::jthread writer([&] { std::ofstream(fifo.Path, std::ios::binary) << "first line\r\nsecond 2.5\n"; });
   TTextFile f;
   ASSERT_TRUE(f.Reset(fifo.Path));
   EXPECT_TRUE(f.IsSequential());

@@ -440,7 +440,7 @@ TEST_F(ArrayFiles, ReadersTakePipes) {
   const auto viaPipe = [](const Bytes& bytes, auto&& read) {
     int fds[2];
     EXPECT_EQ(::pipe(fds), 0);
-    std::thread writer([&] {
+    std::jthread writer([&] {
       for (size_t done = 0; done < bytes.size();) {
         const ssize_t n = ::write(fds[1], bytes.data() + done, bytes.size() - done);
         if (n <= 0) break;

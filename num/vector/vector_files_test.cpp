@@ -235,10 +235,10 @@ TEST(VectorText, ReadersTakeFifos) {
   const std::string fifo = dir.File("fifo");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const auto feed = [&](const std::string& text) {
-    return std::thread([fifo, text] { std::ofstream(fifo, std::ios::binary) << text; });
+    return std::jthread([fifo, text] { std::ofstream(fifo, std::ios::binary) << text; });
   };
   TVector v(nullptr);
-  std::thread writer = feed("2 3\n1.5\n2.5\n");
+  std::jthread writer = feed("2 3\n1.5\n2.5\n");
   EXPECT_TRUE(v.LoadFromFile(fifo, true));
   writer.join();
   EXPECT_EQ(Elems(v), (std::vector<double>{0, 1.5, 2.5}));
