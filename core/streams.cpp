@@ -218,8 +218,8 @@ TFileStream::~TFileStream() {
   if (FFd >= 0) ::close(FFd);
 }
 
-int64_t TFileStream::ReadDirect(int64_t Offset, uint8_t* Buffer, int64_t Count) {
-  if (FSequential) return ReadSequential(Offset, Buffer, Count);
+int64_t TFileStream::ReadDirect(int64_t Offset, uint8_t* Buffer, int64_t Count, bool Fill) {
+  if (FSequential) return ReadSequential(Offset, Buffer, Count, Fill);
   int64_t done = 0;
   while (done < Count) {
     const ssize_t n = ::pread(FFd, Buffer + done, static_cast<size_t>(Count - done),
@@ -232,14 +232,16 @@ int64_t TFileStream::ReadDirect(int64_t Offset, uint8_t* Buffer, int64_t Count) 
   return done;
 }
 
-int64_t TFileStream::ReadSequential(int64_t Offset, uint8_t* Buffer, int64_t Count) {
+int64_t TFileStream::ReadSequential(int64_t Offset, uint8_t* Buffer, int64_t Count, bool Fill) {
   if (Offset < FSeqOffset) {
     FReadFailed = true;  // those bytes are gone
     return 0;
   }
-  const auto take = [&](uint8_t* to, int64_t n) {
+  // Filling the read-ahead takes what the pipe holds now rather than waiting
+  // for 64 KiB, so that a producer's lines arrive as it writes them.
+  const auto take = [&](uint8_t* to, int64_t n, bool some) {
     int64_t done = 0;
-    while (done < n && !FSeqEnd) {
+    while (done < n && !FSeqEnd && !(some && done > 0)) {
       const ssize_t got = ::read(FFd, to + done, static_cast<size_t>(n - done));
       if (got < 0 && errno == EINTR) continue;
       if (got < 0) FReadFailed = true;
@@ -255,10 +257,10 @@ int64_t TFileStream::ReadSequential(int64_t Offset, uint8_t* Buffer, int64_t Cou
   // A forward seek: read and drop the bytes in between.
   while (FSeqOffset < Offset && !FSeqEnd) {
     uint8_t skip[4096];
-    take(skip, std::min<int64_t>(Offset - FSeqOffset, sizeof skip));
+    take(skip, std::min<int64_t>(Offset - FSeqOffset, sizeof skip), false);
   }
   if (FSeqOffset < Offset) return 0;
-  return take(Buffer, Count);
+  return take(Buffer, Count, Fill);
 }
 
 int64_t TFileStream::WriteDirect(int64_t Offset, const uint8_t* Buffer, int64_t Count) {
@@ -309,7 +311,7 @@ int64_t TFileStream::Read(void* Buffer, int64_t Count) {
       std::memmove(FBuf.data(), FBuf.data() + (FBufLen - keep), static_cast<size_t>(keep));
     }
     FBufStart = FPosition - keep;
-    FBufLen = keep + ReadDirect(FPosition, FBuf.data() + keep, kFileBufferSize - keep);
+    FBufLen = keep + ReadDirect(FPosition, FBuf.data() + keep, kFileBufferSize - keep, true);
     if (FBufLen == keep) break;
   }
   return done;

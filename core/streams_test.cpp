@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -490,6 +492,34 @@ TEST(SequentialFiles, LinesAcrossBufferRefillsAndSteppingBack) {
   s.SetPosition(10);
   EXPECT_EQ(s.Read(tail, 4), 0);
   EXPECT_TRUE(s.HasReadError());
+}
+
+TEST(SequentialFiles, LinesArriveAsTheProducerWritesThem) {
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  std::atomic<bool> firstRead{false};
+  std::atomic<bool> gaveUp{false};
+  std::jthread producer([&] {
+    (void)!::write(fds[1], "one\n", 4);
+    // The second line only after the first was read (or after 10 s, so that
+    // a reader waiting for a full buffer cannot hang the test).
+    for (int i = 0; i < 1000 && !firstRead; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    gaveUp = !firstRead;
+    (void)!::write(fds[1], "two\n", 4);
+    ::close(fds[1]);
+  });
+  TTextFile f;
+  ASSERT_TRUE(f.Reset("/dev/fd/" + std::to_string(fds[0])));
+  std::string line;
+  ASSERT_TRUE(f.ReadLn(line));
+  firstRead = true;
+  EXPECT_EQ(line, "one");
+  ASSERT_TRUE(f.ReadLn(line));
+  EXPECT_EQ(line, "two");
+  EXPECT_FALSE(gaveUp);
+  producer.join();
+  f.Close();
+  ::close(fds[0]);
 }
 
 TEST(SequentialFiles, CopyFromTakesAPipeWhole) {

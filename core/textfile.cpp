@@ -97,10 +97,22 @@ bool TTextFile::ReadLn(std::string& Line, int64_t MaxLength) {
   const int first = GetChar();
   if (first < 0) return false;
   if (first == '\n') return true;
-  // The rest of the line in chunks rather than byte by byte.
   std::string rest;
   bool tooLong = false;
-  ReadLnStream(*FStream, rest, MaxLength, &tooLong);
+  if (FStream->IsSequential()) {
+    // Byte by byte: a chunk would wait for bytes that a producer writing
+    // into the pipe has not sent yet, and a line must arrive as it is sent.
+    const uint64_t limit = MaxLength < 0 ? std::numeric_limits<uint64_t>::max()
+                                         : static_cast<uint64_t>(MaxLength) + 1;
+    for (int c = GetChar(); c >= 0 && c != '\n' && !tooLong; c = GetChar()) {
+      rest += static_cast<char>(c);
+      tooLong = rest.size() > limit;
+    }
+    if (!rest.empty() && rest.back() == '\r') rest.pop_back();
+  } else {
+    // In chunks rather than byte by byte.
+    ReadLnStream(*FStream, rest, MaxLength, &tooLong);
+  }
   if (!tooLong) {
     Line.reserve(rest.size() + 1);
     Line += static_cast<char>(first);

@@ -218,8 +218,10 @@ protected:
 
 private:
   bool FlushWriteBuffer();
-  int64_t ReadDirect(int64_t Offset, uint8_t* Buffer, int64_t Count);
-  int64_t ReadSequential(int64_t Offset, uint8_t* Buffer, int64_t Count);
+  // Count bytes at Offset, fewer only at the end; with Fill, a sequential
+  // file gives what it holds now (at least one byte before its end).
+  int64_t ReadDirect(int64_t Offset, uint8_t* Buffer, int64_t Count, bool Fill = false);
+  int64_t ReadSequential(int64_t Offset, uint8_t* Buffer, int64_t Count, bool Fill);
   int64_t WriteDirect(int64_t Offset, const uint8_t* Buffer, int64_t Count);
 
   std::string FFileName;
