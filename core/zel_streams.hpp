@@ -179,6 +179,8 @@ enum class TFileMode : int32_t {
 // turns true once a read has met the end, and Seek may move forward (the
 // bytes between are read and dropped) or back by at most the last 8 KiB
 // read; a read at any earlier position gets nothing and sets HasReadError().
+// Read(Buffer, Count) still waits for Count bytes or the end, but TTextFile
+// takes a pipe's lines as a producer writes them.
 // Readers that need the size up front check it and fail on such files (or
 // load them into a TMemoryStream first).
 //
