@@ -531,6 +531,22 @@ TEST(SequentialFiles, CopyFromTakesAPipeWhole) {
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(copy.GetMemory()), static_cast<size_t>(copy.GetSize())), text);
 }
 
+TEST(SequentialFiles, AReadTheSystemRefusesIsAnErrorNotTheEnd) {
+  // Opened for reading and writing, a FIFO is not taken sequentially, and
+  // pread on it fails (ESPIPE): that must not read as an empty file.
+  TempFile fifo("rwfifo");
+  ASSERT_EQ(::mkfifo(fifo.Path.c_str(), 0600), 0);
+  TFileStream s(fifo.Path, TFileMode::fmOpenReadWrite);  // O_RDWR does not wait for a writer
+  EXPECT_FALSE(s.IsSequential());
+  char c = 0;
+  EXPECT_EQ(s.Read(&c, 1), 0);
+  EXPECT_TRUE(s.HasReadError());
+  TMemoryStream ms;
+  ms.Write("x", 1);
+  EXPECT_FALSE(ms.LoadFromStream(s));
+  EXPECT_EQ(ms.GetSize(), 1);
+}
+
 TEST(SequentialFiles, ForwardSeeksSkipBytes) {
   TFedPipe pipe("0123456789abcdef");
   TFileStream s(pipe.Path(), TFileMode::fmOpenRead);
