@@ -40,8 +40,10 @@ void TComponent::RemoveComponent(TComponent* Child) {
   if (it != FComponents.rend()) FComponents.erase(std::next(it).base());
 }
 
+std::string TComponent::MessageName() const { return FName.empty() ? ClassName() : FName; }
+
 std::string TComponent::ComponentMessage(const std::string& Text) const {
-  return zel::ComponentMessage(FName, Text);
+  return zel::ComponentMessage(MessageName(), Text);
 }
 
 std::string ComponentMessage(const std::string& Name, const std::string& Text) {

@@ -63,6 +63,22 @@ TEST(Components, MessagesCarryTheComponentName) {
   EXPECT_EQ(ComponentMessage("", "x"), "Component \"\": x");
 }
 
+TEST(Components, UnnamedComponentsAreNamedByTheirClassInMessages) {
+  struct TGauge : TComponent {
+    using TComponent::TComponent;
+    std::string ClassName() const override { return "TGauge"; }
+  };
+  TGauge g(nullptr);
+  EXPECT_EQ(g.MessageName(), "TGauge");
+  EXPECT_EQ(g.ComponentMessage("not enough memory on heap"),
+            "Component \"TGauge\": not enough memory on heap");
+  EXPECT_EQ(ComponentMessage(g.MessageName() + ".Histogram", "x"), "Component \"TGauge.Histogram\": x");
+  g.SetName("Gauge1");
+  EXPECT_EQ(g.ComponentMessage("x"), "Component \"Gauge1\": x");
+  TComponent plain(nullptr);
+  EXPECT_EQ(plain.ComponentMessage("x"), "Component \"TComponent\": x");
+}
+
 TEST(Components, AssignWithoutSupportRaises) {
   TComponent a(nullptr), b(nullptr);
   try {

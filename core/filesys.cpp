@@ -52,7 +52,9 @@ bool ParseFlagLine(std::string_view line, bool (&flags)[4]) {
 }
 
 // The header grammar over any line source; Remaining() gives the bytes left
-// after the lines read so far.
+// after the lines read so far, or -1 when the size of the source is not known.
+// readLine reads at most kMaxAscHeaderLineLength bytes, so a line that is
+// longer fails as that line's code.
 int32_t ParseAscHeader(const std::function<bool(std::string&)>& readLine,
                        const std::function<int64_t()>& remaining, TAscHeader& header) {
   header = TAscHeader{};
@@ -66,7 +68,7 @@ int32_t ParseAscHeader(const std::function<bool(std::string&)>& readLine,
   if (!readLine(line) || !ParseFlagLine(line, flags)) return kAscBadFlags;
   // Each cell takes at least one byte, so more rows than that cannot be there.
   const int64_t cells = static_cast<int64_t>(h.NrOfRows) * std::max<int64_t>(h.NrOfColumns, 1);
-  if (cells > remaining() + 1) return kAscBadRowCount;
+  if (const int64_t left = remaining(); left >= 0 && cells > left + 1) return kAscBadRowCount;
   h.RowAttributes = flags[0];
   h.ColumnNames = flags[1];
   h.RowNames = flags[2];
@@ -77,17 +79,25 @@ int32_t ParseAscHeader(const std::function<bool(std::string&)>& readLine,
 
 }  // namespace
 
+int32_t ReadHeaderOfASC(TTextFile& File, TAscHeader& Header) {
+  return ParseAscHeader([&](std::string& line) { return File.ReadLn(line, kMaxAscHeaderLineLength); },
+                        [&] { return File.IsSequential() ? -1 : File.FileSize() - File.Position(); },
+                        Header);
+}
+
 int32_t ReadHeaderOfASC(const std::string& FileName, TAscHeader& Header) {
   Header = TAscHeader{};
   TTextFile f;
   if (!f.Reset(FileName)) return kAscCannotRead;
-  return ParseAscHeader([&](std::string& line) { return f.ReadLn(line); },
-                        [&] { return f.FileSize() - f.Position(); }, Header);
+  return ReadHeaderOfASC(f, Header);
 }
 
 int32_t ReadHeaderOfASC(TStream& Stream, TAscHeader& Header) {
-  return ParseAscHeader([&](std::string& line) { return ReadLnStream(Stream, line); },
-                        [&] { return Stream.Remaining(); }, Header);
+  const auto* file = dynamic_cast<const TFileStream*>(&Stream);
+  const bool sized = file == nullptr || !file->IsSequential();
+  return ParseAscHeader(
+      [&](std::string& line) { return ReadLnStream(Stream, line, kMaxAscHeaderLineLength); },
+      [&] { return sized ? Stream.Remaining() : -1; }, Header);
 }
 
 int32_t ReadHeaderOfASC(const std::string& FileName, std::string& Comment, int32_t& NrOfColumns,

@@ -1,10 +1,12 @@
 #include "core/zel_filesys.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace zel {
 namespace {
@@ -99,6 +101,39 @@ TEST(AscHeader, StreamFormLeavesStreamAtTheBody) {
   EXPECT_EQ(line, "7");
   ms.SetPosition(static_cast<int64_t>(text.size()));
   EXPECT_EQ(ReadHeaderOfASC(ms, h), kAscCannotRead);
+}
+
+TEST(AscHeader, RefusesOverlongLinesWithTheCodeOfTheLine) {
+  TAscHeader h;
+  // A device without line breaks is refused after one line's limit, not
+  // read until memory runs out.
+  EXPECT_EQ(ReadHeaderOfASC("/dev/zero", h), kAscCannotRead);
+  const std::string longLine(static_cast<size_t>(kMaxAscHeaderLineLength) + 1, ' ');
+  EXPECT_EQ(HeaderOf(longLine + "\n1\n1\n" + kFlags + "5\n", h), kAscCannotRead);
+  EXPECT_EQ(HeaderOf("c\n1" + longLine + "\n1\n" + kFlags + "5\n", h), kAscBadColumnCount);
+  EXPECT_EQ(HeaderOf("c\n1\n1" + longLine + "\n" + kFlags + "5\n", h), kAscBadRowCount);
+  EXPECT_EQ(HeaderOf("c\n1\n1\nTRUE TRUE TRUE TRUE" + longLine + "\n5\n", h), kAscBadFlags);
+  // Up to the limit is fine (blanks after a count are allowed).
+  const std::string fits(static_cast<size_t>(kMaxAscHeaderLineLength) - 1, ' ');
+  EXPECT_EQ(HeaderOf("c\n1" + fits + "\n1\n" + kFlags + "5\n", h), kAscOk);
+}
+
+TEST(AscHeader, ReadsFromAFifoWithoutTheSizeCheck) {
+  const std::string path = TempPath("fifo.asc");
+  std::filesystem::remove(path);
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  std::jthread writer([&] { std::ofstream(path, std::ios::binary) << "c\n1\n3\n" << kFlags << "1\n2\n3\n"; });
+  TTextFile f;
+  ASSERT_TRUE(f.Reset(path));
+  TAscHeader h;
+  EXPECT_EQ(ReadHeaderOfASC(f, h), kAscOk);  // the file form would have to open the FIFO twice
+  EXPECT_EQ(h.NrOfRows, 3);
+  std::string word;
+  ASSERT_TRUE(f.ReadWord(word));
+  EXPECT_EQ(word, "1");
+  f.Close();
+  writer.join();
+  std::filesystem::remove(path);
 }
 
 TEST(TextFileHelpers, ReadsWordsAndAppendsLines) {

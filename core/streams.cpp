@@ -30,8 +30,9 @@ void TStream::WriteBuffer(const void* Buffer, int64_t Count) {
 
 int64_t TStream::CopyFrom(TStream& Source, int64_t Count) {
   if (Count <= 0) {
+    // To the end as reading finds it: a pipe's size is not known before.
     Source.SetPosition(0);
-    Count = Source.GetSize();
+    Count = std::numeric_limits<int64_t>::max();
   }
   uint8_t chunk[65536];
   int64_t copied = 0;
@@ -105,19 +106,50 @@ void TMemoryStream::Clear() {
   FPosition = 0;
 }
 
-bool TMemoryStream::LoadFromFile(const std::string& FileName) {
+bool TMemoryStream::LoadFromStream(TStream& Source, int64_t MaxSize) {
   try {
-    TFileStream f(FileName, TFileMode::fmOpenRead);
-    const int64_t size = f.GetSize();
-    if (size < 0 || static_cast<uint64_t>(size) > FData.max_size()) return false;
-    std::vector<uint8_t> data(static_cast<size_t>(size));
-    if (f.Read(data.data(), size) != size) return false;
+    const auto* file = dynamic_cast<const TFileStream*>(&Source);
+    const bool sequential = file != nullptr && file->IsSequential();
+    std::vector<uint8_t> data;
+    if (!sequential) {
+      const int64_t size = Source.Remaining();
+      if (static_cast<uint64_t>(size) > data.max_size()) return false;
+      if (MaxSize >= 0 && size > MaxSize) return false;
+      data.resize(static_cast<size_t>(size));
+      if (Source.Read(data.data(), size) != size) return false;
+    } else {
+      // The size is known only at the end: grow as the bytes arrive, and
+      // read one byte beyond the bound to tell "exactly" from "more".
+      const int64_t limit = MaxSize >= 0 ? MaxSize : kMaxUnsizedFileBytes;
+      constexpr int64_t kStep = 65536;
+      int64_t used = 0;
+      for (;;) {
+        const int64_t want = std::min(kStep, limit + 1 - used);
+        if (want <= 0) return false;
+        data.resize(static_cast<size_t>(used + want));
+        const int64_t got = Source.Read(data.data() + used, want);
+        used += got;
+        if (got < want) break;
+      }
+      if (used > limit) return false;
+      data.resize(static_cast<size_t>(used));
+    }
+    if (file != nullptr && file->HasReadError()) return false;
     FData.swap(data);
     FPosition = 0;
     return true;
-  } catch (const EInOutError&) {
-    return false;
   } catch (const std::bad_alloc&) {
+    return false;
+  } catch (const std::length_error&) {
+    return false;
+  }
+}
+
+bool TMemoryStream::LoadFromFile(const std::string& FileName, int64_t MaxSize) {
+  try {
+    TFileStream f(FileName, TFileMode::fmOpenRead);
+    return LoadFromStream(f, MaxSize);
+  } catch (const EInOutError&) {
     return false;
   }
 }
@@ -140,6 +172,9 @@ bool TMemoryStream::SaveToFile(const std::string& FileName) const {
 namespace {
 
 constexpr int64_t kFileBufferSize = 65536;
+// Bytes of a sequential file kept before the position when the buffer is
+// refilled, so that a reader may step back over what it has just read.
+constexpr int64_t kSequentialKeep = 8192;
 
 }  // namespace
 
@@ -171,6 +206,10 @@ TFileStream::TFileStream(const std::string& FileName, TFileMode Mode) : FFileNam
     throw EInOutError(verb + FileName + "\": " + std::strerror(err), err);
   }
   FCanWrite = Mode != TFileMode::fmOpenRead;
+  if (Mode == TFileMode::fmOpenRead) {
+    struct stat st {};
+    FSequential = ::fstat(FFd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0;
+  }
   FBuf.resize(static_cast<size_t>(kFileBufferSize));
 }
 
@@ -179,16 +218,49 @@ TFileStream::~TFileStream() {
   if (FFd >= 0) ::close(FFd);
 }
 
-int64_t TFileStream::ReadDirect(int64_t Offset, uint8_t* Buffer, int64_t Count) const {
+int64_t TFileStream::ReadDirect(int64_t Offset, uint8_t* Buffer, int64_t Count, bool Fill) {
+  if (FSequential) return ReadSequential(Offset, Buffer, Count, Fill);
   int64_t done = 0;
   while (done < Count) {
     const ssize_t n = ::pread(FFd, Buffer + done, static_cast<size_t>(Count - done),
                               static_cast<off_t>(Offset + done));
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0) FReadFailed = true;
     if (n <= 0) break;
     done += n;
   }
   return done;
+}
+
+int64_t TFileStream::ReadSequential(int64_t Offset, uint8_t* Buffer, int64_t Count, bool Fill) {
+  if (Offset < FSeqOffset) {
+    FReadFailed = true;  // those bytes are gone
+    return 0;
+  }
+  // Filling the read-ahead takes what the pipe holds now rather than waiting
+  // for 64 KiB, so that a producer's lines arrive as it writes them.
+  const auto take = [&](uint8_t* to, int64_t n, bool some) {
+    int64_t done = 0;
+    while (done < n && !FSeqEnd && !(some && done > 0)) {
+      const ssize_t got = ::read(FFd, to + done, static_cast<size_t>(n - done));
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) FReadFailed = true;
+      if (got <= 0) {
+        FSeqEnd = true;
+        break;
+      }
+      done += got;
+    }
+    FSeqOffset += done;
+    return done;
+  };
+  // A forward seek: read and drop the bytes in between.
+  while (FSeqOffset < Offset && !FSeqEnd) {
+    uint8_t skip[4096];
+    take(skip, std::min<int64_t>(Offset - FSeqOffset, sizeof skip), false);
+  }
+  if (FSeqOffset < Offset) return 0;
+  return take(Buffer, Count, Fill);
 }
 
 int64_t TFileStream::WriteDirect(int64_t Offset, const uint8_t* Buffer, int64_t Count) {
@@ -233,9 +305,14 @@ int64_t TFileStream::Read(void* Buffer, int64_t Count) {
       FPosition += n;
       break;
     }
-    FBufStart = FPosition;
-    FBufLen = ReadDirect(FPosition, FBuf.data(), kFileBufferSize);
-    if (FBufLen == 0) break;
+    int64_t keep = 0;
+    if (FSequential && FBufLen > 0 && FPosition == FBufStart + FBufLen) {
+      keep = std::min(FBufLen, kSequentialKeep);
+      std::memmove(FBuf.data(), FBuf.data() + (FBufLen - keep), static_cast<size_t>(keep));
+    }
+    FBufStart = FPosition - keep;
+    FBufLen = keep + ReadDirect(FPosition, FBuf.data() + keep, kFileBufferSize - keep, true);
+    if (FBufLen == keep) break;
   }
   return done;
 }
@@ -280,6 +357,7 @@ int64_t TFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
 }
 
 int64_t TFileStream::GetSize() const {
+  if (FSequential) return 0;
   struct stat st {};
   int64_t size = ::fstat(FFd, &st) == 0 ? static_cast<int64_t>(st.st_size) : 0;
   if (FDirty) size = std::max(size, FBufStart + FBufLen);
@@ -376,8 +454,11 @@ bool ReadExtendedFromStream(TStream& Stream, long double& Value) {
   return true;
 }
 
-bool ReadLnStream(TStream& Stream, std::string& Line) {
+bool ReadLnStream(TStream& Stream, std::string& Line, int64_t MaxLength, bool* TooLong) {
   Line.clear();
+  if (TooLong != nullptr) *TooLong = false;
+  // One byte more than the limit may be a "\r" that is not counted.
+  const uint64_t limit = MaxLength < 0 ? std::numeric_limits<uint64_t>::max() : static_cast<uint64_t>(MaxLength) + 1;
   // Read in chunks and give back what follows the line, so that the stream
   // is left exactly after it without a read call per byte.
   char chunk[512];
@@ -387,16 +468,23 @@ bool ReadLnStream(TStream& Stream, std::string& Line) {
     if (got <= 0) break;
     any = true;
     const char* nl = static_cast<const char*>(std::memchr(chunk, '\n', static_cast<size_t>(got)));
-    if (nl == nullptr) {
-      Line.append(chunk, static_cast<size_t>(got));
-      continue;
+    const int64_t used = nl == nullptr ? got : nl - chunk;
+    if (Line.size() + static_cast<uint64_t>(used) > limit) {
+      Line.clear();
+      if (TooLong != nullptr) *TooLong = true;
+      return false;
     }
-    const int64_t used = nl - chunk;
     Line.append(chunk, static_cast<size_t>(used));
+    if (nl == nullptr) continue;
     Stream.Seek(used + 1 - got, TSeekOrigin::soCurrent);
     break;
   }
   if (!Line.empty() && Line.back() == '\r') Line.pop_back();
+  if (MaxLength >= 0 && Line.size() > static_cast<uint64_t>(MaxLength)) {
+    Line.clear();
+    if (TooLong != nullptr) *TooLong = true;
+    return false;
+  }
   return any;
 }
 
@@ -409,6 +497,11 @@ bool WriteLnStream(TStream& Stream, std::string_view Line) {
 // ---------------------------------------------------------------------------
 // TMixedFStream
 // ---------------------------------------------------------------------------
+
+bool TMixedFStream::Eof() const {
+  if (!IsSequential()) return GetPosition() >= GetSize();
+  return SequentialEndReached();
+}
 
 bool TMixedFStream::ReadByte(uint8_t& Value) {
   if (Read(&Value, 1) == 1) return true;

@@ -1,12 +1,17 @@
 #include "core/zel_streams.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <string>
+#include <thread>
 
 namespace zel {
 namespace {
@@ -31,6 +36,45 @@ public:
   }
   std::string Path;
 };
+
+// A pipe whose write end a thread fills with Bytes and closes; Path() names
+// the read end as a file, as /dev/stdin names a shell's pipe.
+class TFedPipe {
+public:
+  explicit TFedPipe(std::string bytes) {
+    if (::pipe(FFds) != 0) throw std::runtime_error("pipe");
+    FWriter = std::jthread([this, b = std::move(bytes)] {
+      size_t done = 0;
+      while (done < b.size()) {
+        const ssize_t n = ::write(FFds[1], b.data() + done, b.size() - done);
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+      }
+      ::close(FFds[1]);
+    });
+  }
+  ~TFedPipe() {
+    // Drain what no test read, so that the writer can finish.
+    char sink[4096];
+    while (::read(FFds[0], sink, sizeof sink) > 0) {
+    }
+    FWriter.join();
+    ::close(FFds[0]);
+  }
+  std::string Path() const { return "/dev/fd/" + std::to_string(FFds[0]); }
+
+private:
+  int FFds[2] = {-1, -1};
+  std::jthread FWriter;
+};
+
+// Lines "line 0", "line 1", ... of growing length, long enough together to
+// pass several 64 KiB buffers.
+std::string ManyLines(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += "line " + std::to_string(i) + std::string(static_cast<size_t>(i % 700), 'x') + "\n";
+  return text;
+}
 
 // --- TStream, TMemoryStream, TFileStream --------------------------------------
 
@@ -312,7 +356,8 @@ TEST(TextFile, ReadsLinesWordsAndNumbersAcrossLineBreaks) {
   EXPECT_EQ(s, "word");
   EXPECT_FALSE(f.ReadNumber(x));  // "12abc" is consumed as a failure
   EXPECT_EQ(x, 0.0);
-  EXPECT_FALSE(f.ReadNumber(x));  // out of the double range
+  ASSERT_TRUE(f.ReadNumber(x));  // beyond the double range: a value, not a failure
+  EXPECT_EQ(x, std::numeric_limits<double>::infinity());
   EXPECT_FALSE(f.Eof());
   EXPECT_TRUE(f.SeekEof());
   EXPECT_FALSE(f.ReadWord(s));
@@ -361,6 +406,208 @@ TEST(TextFile, CloseReportsAFailedWrite) {
   ASSERT_TRUE(f.Append("/dev/full"));
   f.WriteLn("lost");
   EXPECT_FALSE(f.Close());
+}
+
+}  // namespace
+}  // namespace zel
+
+namespace zel {
+namespace {
+
+// --- files read front to back: pipes, FIFOs, /proc, devices ------------------
+
+TEST(SequentialFiles, MemoryStreamLoadsAPipeToItsEnd) {
+  const std::string text = ManyLines(600);  // about 215 KB, beyond the pipe's own buffer
+  TFedPipe pipe(text);
+  TMemoryStream ms;
+  ASSERT_TRUE(ms.LoadFromFile(pipe.Path()));
+  ASSERT_EQ(ms.GetSize(), static_cast<int64_t>(text.size()));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(ms.GetMemory()), text.size()), text);
+}
+
+TEST(SequentialFiles, MemoryStreamLoadsProcFilesWhoseSizeIsZero) {
+  TMemoryStream ms;
+  ASSERT_TRUE(ms.LoadFromFile("/proc/self/status"));
+  ASSERT_GT(ms.GetSize(), 5);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(ms.GetMemory()), 5), "Name:");
+}
+
+TEST(SequentialFiles, MemoryStreamRefusesMoreThanItsBound) {
+  TMemoryStream ms;
+  ms.Write("keep", 4);
+  EXPECT_FALSE(ms.LoadFromFile("/dev/zero", 100000));  // endless: refused at the bound
+  EXPECT_EQ(ms.GetSize(), 4);
+  TFedPipe pipe(std::string(1000, 'a'));
+  EXPECT_FALSE(ms.LoadFromFile(pipe.Path(), 999));
+  EXPECT_EQ(ms.GetSize(), 4);
+  TempFile tmp("bound.bin");
+  tmp.WriteRaw(std::string(1000, 'b'));
+  EXPECT_FALSE(ms.LoadFromFile(tmp.Path, 999));
+  ASSERT_TRUE(ms.LoadFromFile(tmp.Path, 1000));
+  EXPECT_EQ(ms.GetSize(), 1000);
+}
+
+TEST(SequentialFiles, TextFileReadsTheLinesOfAFifo) {
+  TempFile fifo("fifo");
+  ASSERT_EQ(::mkfifo(fifo.Path.c_str(), 0600), 0);
+  std::jthread writer([&] { std::ofstream(fifo.Path, std::ios::binary) << "first line\r\nsecond 2.5\n"; });
+  TTextFile f;
+  ASSERT_TRUE(f.Reset(fifo.Path));
+  EXPECT_TRUE(f.IsSequential());
+  std::string line;
+  ASSERT_TRUE(f.ReadLn(line));
+  EXPECT_EQ(line, "first line");
+  ASSERT_TRUE(f.ReadWord(line));
+  EXPECT_EQ(line, "second");
+  double x = 0;
+  ASSERT_TRUE(f.ReadNumber(x));
+  EXPECT_EQ(x, 2.5);
+  EXPECT_TRUE(f.SeekEof());
+  EXPECT_FALSE(f.ReadLn(line));
+  EXPECT_FALSE(f.HasReadError());
+  writer.join();
+}
+
+TEST(SequentialFiles, LinesAcrossBufferRefillsAndSteppingBack) {
+  const std::string text = ManyLines(600);
+  TFedPipe pipe(text);
+  TMixedFStream s(pipe.Path(), TFileMode::fmOpenRead);
+  EXPECT_TRUE(s.IsSequential());
+  EXPECT_EQ(s.GetSize(), 0);  // not known before the end
+  EXPECT_FALSE(s.Eof());      // nor is the end
+  std::string line;
+  for (int i = 0; i < 600; ++i) {
+    ASSERT_TRUE(s.ReadLn(line)) << i;
+    ASSERT_EQ(line, "line " + std::to_string(i) + std::string(static_cast<size_t>(i % 700), 'x')) << i;
+  }
+  EXPECT_FALSE(s.ReadLn(line));
+  EXPECT_TRUE(s.Eof());
+  EXPECT_FALSE(s.HasReadError());
+  // Stepping back over what was just read works; bytes long gone cannot be read again.
+  EXPECT_EQ(s.Seek(-10, TSeekOrigin::soEnd), -1);  // the size is 0: a target below 0 is refused
+  s.SetPosition(static_cast<int64_t>(text.size()) - 4);
+  char tail[4];
+  EXPECT_EQ(s.Read(tail, 4), 4);
+  EXPECT_EQ(std::string(tail, 4), "xxx\n");
+  s.SetPosition(10);
+  EXPECT_EQ(s.Read(tail, 4), 0);
+  EXPECT_TRUE(s.HasReadError());
+}
+
+TEST(SequentialFiles, LinesArriveAsTheProducerWritesThem) {
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  std::atomic<bool> firstRead{false};
+  std::atomic<bool> gaveUp{false};
+  std::jthread producer([&] {
+    (void)!::write(fds[1], "one\n", 4);
+    // The second line only after the first was read (or after 10 s, so that
+    // a reader waiting for a full buffer cannot hang the test).
+    for (int i = 0; i < 1000 && !firstRead; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    gaveUp = !firstRead;
+    (void)!::write(fds[1], "two\n", 4);
+    ::close(fds[1]);
+  });
+  TTextFile f;
+  ASSERT_TRUE(f.Reset("/dev/fd/" + std::to_string(fds[0])));
+  std::string line;
+  ASSERT_TRUE(f.ReadLn(line));
+  firstRead = true;
+  EXPECT_EQ(line, "one");
+  ASSERT_TRUE(f.ReadLn(line));
+  EXPECT_EQ(line, "two");
+  EXPECT_FALSE(gaveUp);
+  producer.join();
+  f.Close();
+  ::close(fds[0]);
+}
+
+TEST(SequentialFiles, CopyFromTakesAPipeWhole) {
+  const std::string text = ManyLines(300);
+  TFedPipe pipe(text);
+  TFileStream source(pipe.Path(), TFileMode::fmOpenRead);
+  TMemoryStream copy;
+  EXPECT_EQ(copy.CopyFrom(source, 0), static_cast<int64_t>(text.size()));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(copy.GetMemory()), static_cast<size_t>(copy.GetSize())), text);
+}
+
+TEST(SequentialFiles, AReadTheSystemRefusesIsAnErrorNotTheEnd) {
+  // Opened for reading and writing, a FIFO is not taken sequentially, and
+  // pread on it fails (ESPIPE): that must not read as an empty file.
+  TempFile fifo("rwfifo");
+  ASSERT_EQ(::mkfifo(fifo.Path.c_str(), 0600), 0);
+  TFileStream s(fifo.Path, TFileMode::fmOpenReadWrite);  // O_RDWR does not wait for a writer
+  EXPECT_FALSE(s.IsSequential());
+  char c = 0;
+  EXPECT_EQ(s.Read(&c, 1), 0);
+  EXPECT_TRUE(s.HasReadError());
+  TMemoryStream ms;
+  ms.Write("x", 1);
+  EXPECT_FALSE(ms.LoadFromStream(s));
+  EXPECT_EQ(ms.GetSize(), 1);
+}
+
+TEST(SequentialFiles, ForwardSeeksSkipBytes) {
+  TFedPipe pipe("0123456789abcdef");
+  TFileStream s(pipe.Path(), TFileMode::fmOpenRead);
+  s.SetPosition(10);
+  char buf[6];
+  ASSERT_EQ(s.Read(buf, 6), 6);
+  EXPECT_EQ(std::string(buf, 6), "abcdef");
+  EXPECT_EQ(s.Read(buf, 1), 0);
+  EXPECT_FALSE(s.HasReadError());
+}
+
+TEST(SequentialFiles, RegularFilesStayRandomAccess) {
+  TempFile tmp("regular.txt");
+  tmp.WriteRaw("abc");
+  TFileStream s(tmp.Path, TFileMode::fmOpenRead);
+  EXPECT_FALSE(s.IsSequential());
+  EXPECT_EQ(s.GetSize(), 3);
+  TempFile empty("empty.txt");
+  empty.WriteRaw("");
+  TMemoryStream ms;
+  ASSERT_TRUE(ms.LoadFromFile(empty.Path));  // an empty file is empty, not an error
+  EXPECT_EQ(ms.GetSize(), 0);
+}
+
+// --- line lengths ----------------------------------------------------------------
+
+TEST(LineLimits, ReadLnStreamRefusesLinesBeyondTheLimit) {
+  TMemoryStream ms;
+  const std::string text = "0123456789\r\n0123456789A\nok\n";
+  ms.Write(text.data(), static_cast<int64_t>(text.size()));
+  ms.SetPosition(0);
+  std::string line;
+  bool tooLong = true;
+  ASSERT_TRUE(ReadLnStream(ms, line, 10, &tooLong));  // the "\r" does not count
+  EXPECT_EQ(line, "0123456789");
+  EXPECT_FALSE(tooLong);
+  EXPECT_FALSE(ReadLnStream(ms, line, 10, &tooLong));
+  EXPECT_TRUE(tooLong);
+  EXPECT_TRUE(line.empty());
+  ms.SetPosition(0);
+  ASSERT_TRUE(ReadLnStream(ms, line, -1));  // no limit
+  ASSERT_TRUE(ReadLnStream(ms, line, -1));
+  EXPECT_EQ(line, "0123456789A");
+}
+
+TEST(LineLimits, TextFileStopsAtTheLimitOnAnEndlessDevice) {
+  TTextFile f;
+  ASSERT_TRUE(f.Reset("/dev/zero"));
+  std::string line = "stale";
+  EXPECT_FALSE(f.ReadLn(line, 100000));
+  EXPECT_TRUE(line.empty());
+  EXPECT_TRUE(f.HasReadError());
+  TempFile tmp("long.txt");
+  tmp.WriteRaw("12345\r\n123456\nnext\n");
+  ASSERT_TRUE(f.Reset(tmp.Path));
+  EXPECT_FALSE(f.HasReadError());  // cleared by opening
+  ASSERT_TRUE(f.ReadLn(line, 5));
+  EXPECT_EQ(line, "12345");
+  EXPECT_FALSE(f.ReadLn(line, 5));
+  EXPECT_TRUE(f.HasReadError());
+  EXPECT_EQ(kMaxLineLength, int64_t{1} << 26);
 }
 
 }  // namespace

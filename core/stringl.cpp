@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "core/zel_system.hpp"
 
@@ -175,6 +176,83 @@ std::string strff(double Value, int32_t Width, int32_t Decimals) {
   s.append(4 - std::min<size_t>(4, expDigits.size()), '0');
   s += expDigits;
   return PadLeft(std::move(s), width);
+}
+
+namespace {
+
+int DigitOf(char c, int base) {
+  int v = 99;
+  if (c >= '0' && c <= '9') v = c - '0';
+  else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+  return v < base ? v : -1;
+}
+
+// For a number that from_chars found out of range: true when its magnitude
+// is large (overflow), false when it is tiny. Out-of-range magnitudes lie
+// beyond 1e300 or below 1e-300, so the exponent of the leading digit decides.
+bool IsOverflow(const char* first, const char* last, bool hex) {
+  const int base = hex ? 16 : 10;
+  const char expChar = hex ? 'p' : 'e';
+  const char* p = first;
+  if (p < last && *p == '-') ++p;
+  int64_t lead = 0;  // position of the leading nonzero digit, 0 = just before the point
+  bool seen = false, afterPoint = false;
+  int64_t digitsBefore = 0, zerosAfter = 0;
+  for (; p < last; ++p) {
+    if (*p == '.') {
+      afterPoint = true;
+      continue;
+    }
+    const int d = DigitOf(*p, base);
+    if (d < 0) break;
+    if (!afterPoint) {
+      if (seen || d != 0) ++digitsBefore;
+      if (d != 0) seen = true;
+    } else if (!seen) {
+      if (d != 0) seen = true;
+      else ++zerosAfter;
+    }
+  }
+  lead = digitsBefore > 0 ? digitsBefore - 1 : -(zerosAfter + 1);
+  int64_t exponent = 0;
+  if (p < last && (*p == expChar || *p == expChar - 'a' + 'A')) {
+    ++p;
+    bool negative = false;
+    if (p < last && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    for (; p < last && *p >= '0' && *p <= '9'; ++p)
+      exponent = std::min<int64_t>(exponent * 10 + (*p - '0'), int64_t{1} << 40);
+    if (negative) exponent = -exponent;
+  }
+  // A hexadecimal digit is four binary places; the exponent counts binary places.
+  return hex ? lead * 4 + exponent >= 0 : lead + exponent >= 0;
+}
+
+}  // namespace
+
+std::from_chars_result FloatFromChars(const char* First, const char* Last, double& Value,
+                                      std::chars_format Format) {
+  auto res = std::from_chars(First, Last, Value, Format);
+  if (res.ec != std::errc::result_out_of_range) return res;
+  const bool negative = First < Last && *First == '-';
+  const double magnitude = IsOverflow(First, res.ptr, Format == std::chars_format::hex)
+                               ? std::numeric_limits<double>::infinity()
+                               : 0.0;
+  Value = negative ? -magnitude : magnitude;
+  res.ec = std::errc();
+  return res;
+}
+
+bool TryStrToFloat(std::string_view Text, double& Value) {
+  Value = 0;
+  // from_chars takes no leading '+'; "+-1" must stay invalid.
+  if (Text.size() > 1 && Text[0] == '+' && Text[1] != '-') Text.remove_prefix(1);
+  const char* last = Text.data() + Text.size();
+  double v = 0;
+  const auto res = FloatFromChars(Text.data(), last, v);
+  if (res.ec != std::errc() || res.ptr != last) return false;
+  Value = v;
+  return true;
 }
 
 std::string BoolToStr(bool Value) { return Value ? "TRUE" : "FALSE"; }

@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <string_view>
 
 namespace zel {
 namespace {
@@ -167,6 +168,64 @@ TEST(Strff, NonFiniteValuesAndCaps) {
   EXPECT_EQ(wide.size(), 100u);
   EXPECT_EQ(wide.substr(100 - 73), " 1." + std::string(64, '0') + "E+0000");
   EXPECT_EQ(strff(-std::numeric_limits<double>::max(), 1, 0).size(), 310u);
+}
+
+// Number text out of the double range is a value, not a failure.
+TEST(FloatFromChars, ReadsMagnitudesBeyondTheRangeAsInfinityOrZero) {
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    std::string_view text;
+    double expected;
+    size_t used;
+  };
+  const Case cases[] = {
+      {"1e-400", 0.0, 6},         {"-1e-400", -0.0, 7},
+      {"1e400", inf, 5},          {"-1e400x", -inf, 6},
+      {"0.000001e-320", 0.0, 13}, {"123456e-330", 0.0, 11},  // leading digit decides, not the exponent
+      {"0.0001e313", inf, 10},    {"1e99999999999999999999", inf, 22},
+      {"2e-324", 0.0, 6},         {"1.7976931348623159e308", inf, 22},  // rounds to 0 / to inf
+      {"3e-324", 4.9406564584124654e-324, 6},  // nearest subnormal is kept
+      {"1.7976931348623157e308", 1.7976931348623157e308, 22},
+  };
+  for (const Case& c : cases) {
+    double v = 42;
+    const auto res = FloatFromChars(c.text.data(), c.text.data() + c.text.size(), v);
+    EXPECT_EQ(res.ec, std::errc()) << c.text;
+    EXPECT_EQ(static_cast<size_t>(res.ptr - c.text.data()), c.used) << c.text;
+    EXPECT_EQ(v, c.expected) << c.text;
+    EXPECT_EQ(std::signbit(v), std::signbit(c.expected)) << c.text;
+  }
+  // Hexadecimal digits count four binary places each.
+  const std::string_view hex[] = {"1p-1100", "0.01p-1070", "1p1024", "-0.1p1030"};
+  const double hexExpected[] = {0.0, 0.0, inf, -inf};
+  for (size_t k = 0; k < 4; ++k) {
+    double v = 42;
+    const auto res = FloatFromChars(hex[k].data(), hex[k].data() + hex[k].size(), v, std::chars_format::hex);
+    EXPECT_EQ(res.ec, std::errc()) << hex[k];
+    EXPECT_EQ(v, hexExpected[k]) << hex[k];
+  }
+  double v = 42;
+  const std::string_view none = "e5";
+  EXPECT_EQ(FloatFromChars(none.data(), none.data() + none.size(), v).ec, std::errc::invalid_argument);
+  EXPECT_EQ(v, 42);
+}
+
+TEST(TryStrToFloat, AcceptsOneWholeNumberOnly) {
+  double v = 7;
+  EXPECT_TRUE(TryStrToFloat("+2.5e1", v));
+  EXPECT_EQ(v, 25);
+  EXPECT_TRUE(TryStrToFloat("-1e-400", v));
+  EXPECT_EQ(v, 0);
+  EXPECT_TRUE(std::signbit(v));
+  EXPECT_TRUE(TryStrToFloat("1E+400", v));
+  EXPECT_EQ(v, std::numeric_limits<double>::infinity());
+  EXPECT_TRUE(TryStrToFloat("NaN", v));
+  EXPECT_TRUE(std::isnan(v));
+  for (std::string_view bad : {"2,5", "", "+", "+-1", " 1", "1 ", "1e", "0x10", "1.5.2", "--1"}) {
+    v = 7;
+    EXPECT_FALSE(TryStrToFloat(bad, v)) << bad;
+    EXPECT_EQ(v, 0) << bad;
+  }
 }
 
 TEST(BoolToStr, UsesUpperCaseWords) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/zel_streams.hpp"
@@ -231,6 +232,37 @@ TEST(TagReader, StreamReaderLeavesStreamJustAfterTheTag) {
   std::string line;
   ASSERT_TRUE(ReadLnStream(ms, line));
   EXPECT_EQ(line, "first line");
+}
+
+TEST(TagReader, StreamReaderStepsBackOnAPipe) {
+  // On a pipe the stream can only step back over what it has just read:
+  // the tags lie across the 64 KiB read-ahead, so the reader's give-back
+  // crosses a refill of it.
+  const std::string input = "<geomap>" + std::string(65497, 'x') + "<corners a=\"1\">tail\n<resolution>\n";
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  std::jthread writer([&] {
+    for (size_t done = 0; done < input.size();) {
+      const ssize_t n = ::write(fds[1], input.data() + done, input.size() - done);
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+    ::close(fds[1]);
+  });
+  {
+    TFileStream s("/dev/fd/" + std::to_string(fds[0]), TFileMode::fmOpenRead);
+    std::string before, attr, line;
+    EXPECT_EQ(ReadNextTagInStream(s, kGeoTags, 4, before, attr), 0);
+    EXPECT_EQ(ReadNextTagInStream(s, kGeoTags, 4, before, attr), 3);
+    EXPECT_EQ(before, std::string(65497, 'x'));
+    EXPECT_EQ(attr, "a=\"1\"");
+    ASSERT_TRUE(ReadLnStream(s, line));
+    EXPECT_EQ(line, "tail");
+    EXPECT_EQ(ReadNextTagInStream(s, kGeoTags, 4, before, attr), 4);
+    EXPECT_FALSE(s.HasReadError());
+  }
+  writer.join();
+  ::close(fds[0]);
 }
 
 }  // namespace

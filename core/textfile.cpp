@@ -24,6 +24,7 @@ bool TTextFile::Open(const std::string& FileName, TFileMode Mode, bool AtEnd, bo
   FFileName = FileName;
   FReading = ForReading;
   FFailed = false;
+  FLineTooLong = false;
   FPeeked = -2;
   return true;
 }
@@ -57,6 +58,10 @@ bool TTextFile::Close() {
 
 int64_t TTextFile::FileSize() const { return FStream ? FStream->GetSize() : 0; }
 
+bool TTextFile::IsSequential() const { return FStream && FStream->IsSequential(); }
+
+bool TTextFile::HasReadError() const { return FLineTooLong || (FStream && FStream->HasReadError()); }
+
 int64_t TTextFile::Position() const {
   if (!FStream) return 0;
   return FStream->GetPosition() - (FPeeked >= 0 ? 1 : 0);
@@ -87,25 +92,58 @@ bool TTextFile::SeekEof() {
   return Eof();
 }
 
-bool TTextFile::ReadLn(std::string& Line) {
+bool TTextFile::ReadLn(std::string& Line, int64_t MaxLength) {
   Line.clear();
-  if (PeekChar() < 0) return false;
-  for (int c = GetChar(); c >= 0 && c != '\n'; c = GetChar()) Line += static_cast<char>(c);
-  if (!Line.empty() && Line.back() == '\r') Line.pop_back();
+  const int first = GetChar();
+  if (first < 0) return false;
+  if (first == '\n') return true;
+  std::string rest;
+  bool tooLong = false;
+  if (FStream->IsSequential()) {
+    // Byte by byte: a chunk would wait for bytes that a producer writing
+    // into the pipe has not sent yet, and a line must arrive as it is sent.
+    const uint64_t limit = MaxLength < 0 ? std::numeric_limits<uint64_t>::max()
+                                         : static_cast<uint64_t>(MaxLength) + 1;
+    for (int c = GetChar(); c >= 0 && c != '\n' && !tooLong; c = GetChar()) {
+      rest += static_cast<char>(c);
+      tooLong = rest.size() > limit;
+    }
+    if (!rest.empty() && rest.back() == '\r') rest.pop_back();
+  } else {
+    // In chunks rather than byte by byte.
+    ReadLnStream(*FStream, rest, MaxLength, &tooLong);
+  }
+  if (!tooLong) {
+    Line.reserve(rest.size() + 1);
+    Line += static_cast<char>(first);
+    Line += rest;
+    if (Line == "\r") Line.clear();  // a "\r\n" line
+    tooLong = MaxLength >= 0 && static_cast<int64_t>(Line.size()) > MaxLength;
+  }
+  if (tooLong) {
+    Line.clear();
+    FLineTooLong = true;
+    return false;
+  }
   return true;
 }
 
 bool TTextFile::ReadLn() {
-  if (PeekChar() < 0) return false;
-  for (int c = GetChar(); c >= 0 && c != '\n'; c = GetChar()) {
-  }
-  return true;
+  std::string line;
+  return ReadLn(line);
 }
 
 bool TTextFile::ReadWord(std::string& Word) {
   Word.clear();
   SkipWhitespace();
-  while (PeekChar() >= 0 && !IsWhitespace(PeekChar())) Word += static_cast<char>(GetChar());
+  while (PeekChar() >= 0 && !IsWhitespace(PeekChar())) {
+    if (static_cast<int64_t>(Word.size()) >= kMaxLineLength) {
+      Word.clear();
+      FLineTooLong = true;
+      return false;
+    }
+    Word += static_cast<char>(GetChar());
+  }
   return !Word.empty();
 }
 
@@ -113,15 +151,7 @@ bool TTextFile::ReadNumber(double& Value) {
   Value = 0;
   std::string word;
   if (!ReadWord(word)) return false;
-  // from_chars takes no leading '+'.
-  const size_t start = word.size() > 1 && word[0] == '+' && word[1] != '-' ? 1 : 0;
-  const char* first = word.data() + start;
-  const char* last = word.data() + word.size();
-  double v = 0;
-  const auto res = std::from_chars(first, last, v, std::chars_format::general);
-  if (res.ec != std::errc() || res.ptr != last) return false;
-  Value = v;
-  return true;
+  return TryStrToFloat(word, Value);
 }
 
 bool TTextFile::ReadInteger(int32_t& Value) {

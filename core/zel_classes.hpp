@@ -60,7 +60,12 @@ public:
   // 0-based; nullptr outside the range.
   TComponent* GetComponent(int32_t Index) const;
 
-  // 'Component "<Name>": <Text>', the prefix of every message a component raises.
+  // The name a message shows: Name, or the class name (ClassName()) for an
+  // unnamed component, so that a message never reads 'Component ""'.
+  std::string MessageName() const;
+  // 'Component "<MessageName()>": <Text>', the form of every message a
+  // component raises: 'Component "Vector1": ...' when named,
+  // 'Component "TMatrix": ...' when not.
   std::string ComponentMessage(const std::string& Text) const;
 
 private:
@@ -72,7 +77,9 @@ private:
   std::vector<TComponent*> FComponents;
 };
 
-// 'Component "<Name>": <Text>'.
+// 'Component "<Name>": <Text>' with Name as given. A component builds its
+// messages with TComponent::ComponentMessage, or passes MessageName() (with a
+// suffix such as ".Histogram") here, never a bare GetName().
 std::string ComponentMessage(const std::string& Name, const std::string& Text);
 
 }  // namespace zel

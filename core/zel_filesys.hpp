@@ -23,6 +23,11 @@ constexpr int32_t kAscBadColumnCount = -2;  // second line is not a column count
 constexpr int32_t kAscBadRowCount = -3;     // third line is not a row count, or too many rows
 constexpr int32_t kAscBadFlags = -4;        // fourth line is not four TRUE/FALSE flags
 
+// Longest header line that ReadHeaderOfASC reads (1 MiB); a longer one fails
+// with the code of that line, so that a file without line breaks (or an
+// endless device) is refused at once.
+constexpr int64_t kMaxAscHeaderLineLength = int64_t{1} << 20;
+
 // The header that ReadHeaderOfASC returns.
 struct TAscHeader {
   std::string Comment;
@@ -46,7 +51,13 @@ struct TAscHeader {
 // ';'. Counts must lie in 0..2147483647. Since every cell needs at least one
 // byte, a row count that cannot fit into the bytes after the header
 // (NrOfRows * max(NrOfColumns, 1) > remaining bytes + 1) is rejected as -3,
-// so that a caller may size its storage from the header without risk.
+// so that a caller may size its storage from the header without risk. The
+// check needs the file's size: on a sequential file (a pipe or FIFO, see
+// TFileStream) it cannot be made, and a caller must then grow its storage
+// as the rows arrive instead of trusting the row count.
+//
+// Each line may be at most kMaxAscHeaderLineLength bytes long; a longer one
+// counts as missing (-1 for the comment line, -2, -3 or -4 for the others).
 //
 // The result is 0 on success, else the first failure: -1 the file does not
 // exist, cannot be read or has no first line; -2 the column count line is
@@ -62,6 +73,11 @@ int32_t ReadHeaderOfASC(const std::string& FileName, TAscHeader& Header);
 // holds no line there). On success the stream is left at the first line
 // after the header; after a failure its position is unspecified.
 int32_t ReadHeaderOfASC(TStream& Stream, TAscHeader& Header);
+// The same from a text file open for reading, from its current position, so
+// that the body can be read from the same file (which is what a pipe needs:
+// it cannot be opened twice). On success the file is left at the first line
+// after the header.
+int32_t ReadHeaderOfASC(TTextFile& File, TAscHeader& Header);
 
 // ---------------------------------------------------------------------------
 // Text files

@@ -37,6 +37,15 @@
 
 namespace zel {
 
+// Longest line that ReadLnStream and TTextFile::ReadLn return by default
+// (64 MiB): a file without line breaks (or an endless device) must not grow
+// a line until memory runs out.
+constexpr int64_t kMaxLineLength = int64_t{1} << 26;
+
+// What TMemoryStream::LoadFromFile reads at most, by default, from a file
+// whose size is not known in advance (pipe, FIFO, device, /proc file): 1 GiB.
+constexpr int64_t kMaxUnsizedFileBytes = int64_t{1} << 30;
+
 // ErrorCode of the EInOutError that ReadBuffer and WriteBuffer throw.
 constexpr int32_t kStreamReadErrorCode = 100;
 constexpr int32_t kStreamWriteErrorCode = 101;
@@ -87,8 +96,9 @@ public:
   void WriteBuffer(const void* Buffer, int64_t Count);
 
   // Copies Count bytes from Source's position into this stream; Count <= 0
-  // copies the whole of Source from its beginning. Returns the bytes copied
-  // (fewer when Source ends early or writing fails).
+  // copies the whole of Source from its beginning to where reading ends (so
+  // a sequential file that has not been read yet is copied whole). Returns
+  // the bytes copied (fewer when Source ends early or writing fails).
   int64_t CopyFrom(TStream& Source, int64_t Count);
 };
 
@@ -126,8 +136,18 @@ public:
   // The whole content to or from a file. LoadFromFile replaces the content
   // and sets the position to 0; both return false when the file cannot be
   // read or written completely (LoadFromFile then leaves the stream as it
-  // was).
-  bool LoadFromFile(const std::string& FileName);
+  // was). A file whose size is not known in advance (a pipe such as
+  // /dev/stdin, a FIFO, a character device, a /proc file) is read to its
+  // end. MaxSize bounds the bytes read: a file that holds more fails the
+  // load. MaxSize < 0 (the default) means no bound for a regular file and
+  // kMaxUnsizedFileBytes for a file of unknown size, so an endless device
+  // such as /dev/zero fails instead of filling the memory.
+  bool LoadFromFile(const std::string& FileName, int64_t MaxSize = -1);
+  // The same from Source's position to its end (Source is left there), for a
+  // stream that is already open: a sequential TFileStream is read until its
+  // end, any other stream for its Remaining() bytes. False, with this stream
+  // unchanged, when reading fails or more than MaxSize bytes are there.
+  bool LoadFromStream(TStream& Source, int64_t MaxSize = -1);
   bool SaveToFile(const std::string& FileName) const;
 
 private:
@@ -151,7 +171,22 @@ enum class TFileMode : int32_t {
 // 'Cannot open file "<name>": <reason>' otherwise, ErrorCode = errno) when it
 // cannot; a directory cannot be opened (EISDIR).
 //
-// Reads and writes go through a 64 KiB buffer. Write on a file opened with
+// Sequential files. A file opened with fmOpenRead that cannot be read at
+// arbitrary offsets, or whose size the system does not report (pipes,
+// FIFOs, terminals, character devices, /proc files: anything but a regular
+// file of non-zero size), is read front to back with read(2): IsSequential()
+// is true, GetSize() is 0 because the size is not known before the end, Eof()
+// turns true once a read has met the end, and Seek may move forward (the
+// bytes between are read and dropped) or back by at most the last 8 KiB
+// read; a read at any earlier position gets nothing and sets HasReadError().
+// Read(Buffer, Count) still waits for Count bytes or the end, but TTextFile
+// takes a pipe's lines as a producer writes them.
+// Readers that need the size up front check it and fail on such files (or
+// load them into a TMemoryStream first).
+//
+// Reads and writes go through a 64 KiB buffer. A read that the system
+// refuses (other than at the end of the file) sets HasReadError(); Read then
+// returns the bytes it got before, never treating the error as the end. Write on a file opened with
 // fmOpenRead returns 0. A failed write is reported by the Write that moves
 // the data to the file (fewer bytes than asked); since a
 // Write may only fill the buffer, a writer calls Flush at the end and checks
@@ -173,11 +208,22 @@ public:
   bool Flush();
   // True once a write has failed (sticky).
   bool HasWriteError() const { return FWriteFailed; }
+  // True once a read has failed other than at the end of the file (sticky).
+  bool HasReadError() const { return FReadFailed; }
+  // True for a file read front to back (see above).
+  bool IsSequential() const { return FSequential; }
   const std::string& GetFileName() const { return FFileName; }
+
+protected:
+  // A sequential file whose end a read has met, with the position there.
+  bool SequentialEndReached() const { return FSeqEnd && FPosition >= FSeqOffset; }
 
 private:
   bool FlushWriteBuffer();
-  int64_t ReadDirect(int64_t Offset, uint8_t* Buffer, int64_t Count) const;
+  // Count bytes at Offset, fewer only at the end; with Fill, a sequential
+  // file gives what it holds now (at least one byte before its end).
+  int64_t ReadDirect(int64_t Offset, uint8_t* Buffer, int64_t Count, bool Fill = false);
+  int64_t ReadSequential(int64_t Offset, uint8_t* Buffer, int64_t Count, bool Fill);
   int64_t WriteDirect(int64_t Offset, const uint8_t* Buffer, int64_t Count);
 
   std::string FFileName;
@@ -190,7 +236,13 @@ private:
   int64_t FBufLen = 0;
   bool FDirty = false;
   bool FWriteFailed = false;
+  bool FReadFailed = false;
   bool FCanWrite = true;
+  bool FSequential = false;
+  // Sequential files: bytes taken from the file so far, and whether its end
+  // has been met.
+  int64_t FSeqOffset = 0;
+  bool FSeqEnd = false;
 };
 
 // ---------------------------------------------------------------------------
@@ -214,7 +266,14 @@ bool ReadExtendedFromStream(TStream& Stream, long double& Value);
 // a line break is returned like any other. False, with Line empty, when the
 // position is at (or beyond) the end: an empty last line "\n" gives one
 // empty line and then false. The stream is left just after the line.
-bool ReadLnStream(TStream& Stream, std::string& Line);
+//
+// A line longer than MaxLength bytes (its "\r" not counted) is not read:
+// the result is false with Line empty, and the stream is left inside that
+// line, so a reader that meets it must give up (check with TooLong, which
+// is set to true then and to false otherwise). MaxLength < 0 means no limit;
+// readers of a stream whose size is known may pass its Remaining().
+bool ReadLnStream(TStream& Stream, std::string& Line, int64_t MaxLength = kMaxLineLength,
+                  bool* TooLong = nullptr);
 // Writes Line and "\n"; false when not all was written.
 bool WriteLnStream(TStream& Stream, std::string_view Line);
 
@@ -246,8 +305,9 @@ public:
   // consumed, when Count < 0 or fewer bytes remain, so a damaged length
   // cannot cause a huge allocation.
   bool ReadChars(int64_t Count, std::string& Text);
-  // True when the position is at or beyond the end of the file.
-  bool Eof() const { return GetPosition() >= GetSize(); }
+  // True when the position is at or beyond the end of the file; for a
+  // sequential file, once a read has met its end.
+  bool Eof() const;
 };
 
 // ---------------------------------------------------------------------------
@@ -262,7 +322,8 @@ public:
 // Reading: ReadLn reads lines as ReadLnStream does; ReadWord, ReadNumber,
 // ReadInteger and ReadQuotedName read the next item across blanks, TABs and
 // line breaks ("whitespace": the bytes 0x00-0x20). Every reader returns
-// false at the end of the file. Writing: Write and WriteLn return false when
+// false at the end of the file, and after a read error of the file
+// (HasReadError tells the two apart). Writing: Write and WriteLn return false when
 // the text was not written; Close returns false when any write since the
 // file was opened failed. Reading from a file open for writing, or writing to
 // one open for reading, fails the same way. The destructor closes.
@@ -290,20 +351,34 @@ public:
   // Skips whitespace, then as Eof.
   bool SeekEof();
   // The size of the file and the count of bytes read or written so far.
+  // FileSize is 0 for a sequential file (TFileStream), whose size is not
+  // known: pipes and FIFOs are read line by line like any file, but readers
+  // that check a count against the size must not rely on it there.
   int64_t FileSize() const;
   int64_t Position() const;
+  // True when the file is read front to back (see TFileStream).
+  bool IsSequential() const;
+  // True once reading failed other than at the end: the system refused a
+  // read, or ReadLn or ReadWord met a line or word longer than its limit. Sticky until the file
+  // is opened again.
+  bool HasReadError() const;
 
-  // The next line (see ReadLnStream); false at the end.
-  bool ReadLn(std::string& Line);
-  // Skips the rest of the current line; false at the end.
+  // The next line (see ReadLnStream); false at the end. A line longer than
+  // MaxLength bytes (< 0: no limit) is not read: false, Line empty,
+  // HasReadError() true and the file left inside the line.
+  bool ReadLn(std::string& Line, int64_t MaxLength = kMaxLineLength);
+  // Skips the rest of the current line; false at the end, and for a line
+  // longer than kMaxLineLength (as ReadLn).
   bool ReadLn();
   // The next whitespace-delimited word; the delimiter after it is not
-  // consumed. False, with Word empty, when only whitespace remains.
+  // consumed. False, with Word empty, when only whitespace remains, and when
+  // the word is longer than kMaxLineLength (HasReadError() is then true).
   bool ReadWord(std::string& Word);
-  // The next word parsed as a number ('.' as decimal point, optional sign and
-  // exponent, "inf" and "nan" accepted, no locale). When the word is not a
-  // number in full, or lies outside the double range, the result is false,
-  // Value is 0 and the word stays consumed.
+  // The next word parsed as a number by TryStrToFloat ('.' as decimal point,
+  // optional sign and exponent, "inf" and "nan" accepted, no locale; a
+  // magnitude beyond the double range reads as +-inf, one below it as +-0).
+  // When the word is not a number in full the result is false, Value is 0
+  // and the word stays consumed.
   bool ReadNumber(double& Value);
   // The same for a decimal integer in the 32-bit range.
   bool ReadInteger(int32_t& Value);
@@ -329,6 +404,7 @@ private:
   std::string FFileName;
   bool FReading = false;
   bool FFailed = false;
+  bool FLineTooLong = false;
   // One byte of look-ahead, -2 when none is held.
   int FPeeked = -2;
 };

@@ -10,6 +10,7 @@
 // locale.
 #pragma once
 
+#include <charconv>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -191,6 +192,23 @@ int32_t ReadNextTagInString(std::string_view Text, int64_t& Pos, std::span<const
 // mantissa digits) to 64. Non-finite values give "NAN", "INF" or "-INF",
 // padded on the left to Width like numbers.
 std::string strff(double Value, int32_t Width, int32_t Decimals);
+
+// Number text to double, the one conversion behind every reader of the
+// library. It is std::from_chars (same syntax for the given format, no
+// leading '+', no blanks, "inf", "infinity" and "nan" in any case, no
+// locale), except for magnitudes outside the double range: a number too
+// large for a double reads as +inf or -inf and one too small for the
+// smallest subnormal as +0 or -0, with ec == std::errc() and ptr after the
+// number, so that such values are data rather than "not a number".
+// Value is untouched when ec is set (the text holds no number at First).
+std::from_chars_result FloatFromChars(const char* First, const char* Last, double& Value,
+                                      std::chars_format Format = std::chars_format::general);
+
+// True when the whole of Text is one number as FloatFromChars reads it in
+// the general format, optionally preceded by '+' or '-'; Value then holds
+// it (out-of-range magnitudes as +-inf or +-0). Otherwise false with Value 0;
+// a decimal comma ("2,5"), blanks or trailing characters make it false.
+bool TryStrToFloat(std::string_view Text, double& Value);
 
 // "TRUE" or "FALSE", the spelling of the library's text files.
 std::string BoolToStr(bool Value);

@@ -17,6 +17,7 @@
 
 #include "core/zel_dstruct.hpp"
 #include "core/zel_streams.hpp"
+#include "core/zel_stringl.hpp"
 #include "num/arrays/arrays_impl.hpp"
 
 namespace zel {
@@ -115,14 +116,24 @@ bool ValidFields(const TArrayHeader& h) {
   return true;
 }
 
-// Opens for reading; nullptr when the file cannot be opened.
-std::unique_ptr<TFileStream> OpenForReading(const std::string& fileName) {
+// Opens for reading; nullptr when the file cannot be opened. The readers
+// seek and check sizes, so a file that can only be read front to back (a
+// pipe, a FIFO) is read into memory first.
+std::unique_ptr<TStream> OpenForReading(const std::string& fileName) {
   try {
-    return std::make_unique<TFileStream>(fileName, TFileMode::fmOpenRead);
+    auto file = std::make_unique<TFileStream>(fileName, TFileMode::fmOpenRead);
+    if (!file->IsSequential()) return file;
+    auto memory = std::make_unique<TMemoryStream>();
+    if (!memory->LoadFromStream(*file)) return nullptr;
+    return memory;
   } catch (const EInOutError&) {
     return nullptr;
   }
 }
+
+// Lines of the text format are as long as an array's last dimension; the
+// stream's size bounds them.
+bool ReadLine(TStream& s, std::string& line) { return ReadLnStream(s, line, -1); }
 
 // ---------------------------------------------------------------------------
 // Shapes
@@ -421,9 +432,15 @@ std::vector<std::string_view> Words(std::string_view line) {
   return w;
 }
 
+// A value of the text format: integers must fit, a double out of range
+// reads as +-inf or +-0 (the writer never produces one, but other tools may).
 template <class T>
 bool ParseNumber(std::string_view w, T& v) {
-  const auto res = std::from_chars(w.data(), w.data() + w.size(), v);
+  std::from_chars_result res{};
+  if constexpr (std::is_same_v<T, double>)
+    res = FloatFromChars(w.data(), w.data() + w.size(), v);
+  else
+    res = std::from_chars(w.data(), w.data() + w.size(), v);
   return res.ec == std::errc() && res.ptr == w.data() + w.size();
 }
 
@@ -451,14 +468,14 @@ int32_t VerifyText(TStream& s) {
   const bool endsWithBreak = size > 0 && s.Read(&last, 1) == 1 && last == '\n';
   s.SetPosition(0);
   std::string line;
-  if (!ReadLnStream(s, line)) return kDamaged;
+  if (!ReadLine(s, line)) return kDamaged;
   if (const int32_t st = CheckTextMagic(line, s.GetPosition() >= size && !endsWithBreak))
     return st;
   // Every line but the last goes into the checksum; the last one holds it.
   Crc crc;
   std::string previous = std::move(line);
   bool more = false;
-  while (ReadLnStream(s, line)) {
+  while (ReadLine(s, line)) {
     crc.Add(previous);
     crc.Add("\n");
     previous = std::move(line);
@@ -480,8 +497,8 @@ int32_t ReadTextBody(TStream& s, A& a, std::string& comment) {
   if (const int32_t st = VerifyText(s)) return st;
   s.SetPosition(0);
   std::string line;
-  ReadLnStream(s, line);  // the magic, checked
-  if (!ReadLnStream(s, line)) return kDamaged;
+  ReadLine(s, line);  // the magic, checked
+  if (!ReadLine(s, line)) return kDamaged;
   const auto w = Words(line);
   if (w.size() < 2) return kDamaged;
   TArrayHeader h;
@@ -499,7 +516,7 @@ int32_t ReadTextBody(TStream& s, A& a, std::string& comment) {
     if (!ParseNumber(w[static_cast<size_t>(d) + 2], h.dims[static_cast<size_t>(d)]))
       return kDamaged;
   if (!ValidFields(h)) return kDamaged;
-  if (!ReadLnStream(s, line) || line.compare(0, 8, "comment ") != 0 ||
+  if (!ReadLine(s, line) || line.compare(0, 8, "comment ") != 0 ||
       !UnescapeComment(std::string_view(line).substr(8), h.comment))
     return kDamaged;
   if (h.type != TypeCode<T>()) return kWrongType;
@@ -512,7 +529,7 @@ int32_t ReadTextBody(TStream& s, A& a, std::string& comment) {
     bool ok = true;
     ForEachRun(tmp, [&](T* p, size_t n) {
       if (!ok) return;
-      if (!ReadLnStream(s, line)) {
+      if (!ReadLine(s, line)) {
         ok = false;
         return;
       }
@@ -524,7 +541,7 @@ int32_t ReadTextBody(TStream& s, A& a, std::string& comment) {
       for (size_t i = 0; i < n && ok; ++i) ok = ParseNumber(values[i], p[i]);
     });
     // Only the verified checksum line may follow.
-    if (!ok || !ReadLnStream(s, line) || line.compare(0, 6, "crc32 ") != 0 ||
+    if (!ok || !ReadLine(s, line) || line.compare(0, 6, "crc32 ") != 0 ||
         s.GetPosition() < s.GetSize())
       return kDamaged;
     a = std::move(tmp);

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <limits>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/zel_dstruct.hpp"
@@ -416,6 +417,67 @@ TEST_F(ArrayFiles, HostileHeadersFailBeforeAllocating) {
   ASSERT_EQ(LoadBinaryArray(Path("ok"), a, c, false), 0);
   EXPECT_EQ(a.size(), 16u);
   EXPECT_EQ(a[15].size(), 8u);
+}
+
+// Values out of the double range are numbers, not damage.
+TEST_F(ArrayFiles, TextValuesBeyondTheDoubleRangeReadAsInfinityOrZero) {
+  const std::string all = "ZELARRAY-TEXT 1\ndouble 1 4\ncomment \n1e-400 -1e-400 1e400 -2E999\n";
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "%08x", CalcCRC32(std::string_view(all)));
+  const std::string s = all + "crc32 " + hex + "\n";
+  WriteAll(Path("t"), Bytes(s.begin(), s.end()));
+  TDoubleArray a;
+  std::string c;
+  ASSERT_EQ(LoadArray(Path("t"), a, c), 0);
+  const double inf = std::numeric_limits<double>::infinity();
+  ASSERT_EQ(a, (TDoubleArray{0, 0, inf, -inf}));
+  EXPECT_FALSE(std::signbit(a[0]));
+  EXPECT_TRUE(std::signbit(a[1]));
+}
+
+// A pipe has no size and cannot seek: the readers take it through memory.
+TEST_F(ArrayFiles, ReadersTakePipes) {
+  const auto viaPipe = [](const Bytes& bytes, auto&& read) {
+    int fds[2];
+    EXPECT_EQ(::pipe(fds), 0);
+    std::jthread writer([&] {
+      for (size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fds[1], bytes.data() + done, bytes.size() - done);
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+      }
+      ::close(fds[1]);
+    });
+    const int32_t status = read("/dev/fd/" + std::to_string(fds[0]));
+    writer.join();
+    ::close(fds[0]);
+    return status;
+  };
+  TDouble2DArray big(3, TDoubleArray(30000));
+  for (size_t i = 0; i < 3; ++i)
+    for (size_t j = 0; j < big[i].size(); ++j) big[i][j] = 1.0 / static_cast<double>(i * 40000 + j + 1);
+  ASSERT_EQ(StoreArray(Path("t"), big, "text"), 0);
+  ASSERT_EQ(SaveBinaryArray(Path("b"), big, "binary"), 0);
+  for (const char* name : {"t", "b"}) {
+    TDouble2DArray a;
+    std::string c;
+    EXPECT_EQ(viaPipe(ReadAll(Path(name)), [&](const std::string& p) { return LoadArray(p, a, c); }), 0) << name;
+    EXPECT_EQ(a, big) << name;
+  }
+  int32_t d1 = 0, d2 = 0, d3 = 0, d4 = 0, type = 0;
+  std::string c;
+  EXPECT_EQ(viaPipe(ReadAll(Path("b")),
+                    [&](const std::string& p) { return ReadBinaryArrayHeader(p, d1, d2, d3, d4, c, type); }),
+            0);
+  EXPECT_EQ(d1, 3);
+  EXPECT_EQ(d2, 30000);
+  EXPECT_EQ(c, "binary");
+  // A truncated stream is damage, as for a file.
+  Bytes cut = ReadAll(Path("b"));
+  cut.resize(cut.size() - 1);
+  TDouble2DArray keep = {{1}};
+  EXPECT_EQ(viaPipe(cut, [&](const std::string& p) { return LoadBinaryArray(p, keep, c, false); }), -9);
+  EXPECT_EQ(keep, (TDouble2DArray{{1}}));
 }
 
 TEST_F(ArrayFiles, HostileTextHeaders) {

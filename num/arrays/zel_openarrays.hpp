@@ -1268,7 +1268,10 @@ int32_t SaveArrayAsImg(const std::string& fileName, const TInt2DArray& a, int32_
 // bytes that remain before anything is allocated, the data is read into a
 // temporary, and the destination (array and comment) is replaced only when
 // the whole file checked out. On any non-zero status the destination is
-// unchanged. Status codes:
+// unchanged. A double of the text format beyond the double range (written
+// by another tool) reads as +-inf, one below it as +-0. A file without a
+// known size (a pipe or FIFO) is read into memory first (at most
+// kMaxUnsizedFileBytes; more fails as -3). Status codes:
 //    0 success
 //   -3 the file cannot be opened
 //   -5 not an array file of this library (wrong magic or first line)

@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 
+#include "core/zel_stringl.hpp"
 #include "num/math1/zel_math1.hpp"
 
 namespace zel {
@@ -154,22 +155,9 @@ std::optional<FloatText> ParseFloatText(std::string_view text, size_t i, bool al
   return f;
 }
 
-// Decimal exponent of the leading nonzero digit, for telling an underflow
-// from an overflow; the exponent digits saturate far beyond any double.
-int64_t DecimalMagnitude(const FloatText& f) {
-  int64_t exponent = 0;
-  for (char c : f.ExpDigits) exponent = std::min<int64_t>(exponent * 10 + (c - '0'), int64_t{1} << 40);
-  if (f.ExpNegative) exponent = -exponent;
-  const size_t lead = f.IntDigits.find_first_not_of('0');
-  if (lead != std::string_view::npos)
-    return exponent + static_cast<int64_t>(f.IntDigits.size() - lead) - 1;
-  const size_t fracLead = f.FracDigits.find_first_not_of('0');
-  if (fracLead == std::string_view::npos) return std::numeric_limits<int64_t>::min();  // zero
-  return exponent - static_cast<int64_t>(fracLead) - 1;
-}
-
-// The correctly rounded double of the text; false when its magnitude is
-// beyond the largest double. A value below the smallest subnormal is zero.
+// The correctly rounded double of the text; a magnitude beyond the largest
+// double is +-inf and one below the smallest subnormal +-0, as every reader
+// of the library takes them.
 bool FloatValue(const FloatText& f, double& value) {
   std::string s;
   s.reserve(f.IntDigits.size() + f.FracDigits.size() + f.ExpDigits.size() + 4);
@@ -183,13 +171,8 @@ bool FloatValue(const FloatText& f, double& value) {
     s += f.ExpDigits;
   }
   double v = 0;
-  const auto res = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (res.ec == std::errc::result_out_of_range) {
-    if (DecimalMagnitude(f) >= 0) return false;
-    v = 0;
-  } else if (res.ec != std::errc() || res.ptr != s.data() + s.size()) {
-    return false;  // cannot happen for text that passed ParseFloatText
-  }
+  const auto res = FloatFromChars(s.data(), s.data() + s.size(), v);
+  if (res.ec != std::errc() || res.ptr != s.data() + s.size()) return false;  // not for checked text
   value = f.Negative ? -v : v;
   return true;
 }
@@ -539,9 +522,11 @@ bool ReadsWholeText(std::string_view text, Scan scan) noexcept {
 }  // namespace
 
 bool IsValidDouble(std::string_view Text, bool AllowExp, TDecPSep DecPSep) noexcept {
+  double value = 0;
   return ReadsWholeText(Text, [&](std::string_view t, int32_t& pos) {
-    ScanFPNum(t, AllowExp, static_cast<int32_t>(DecPSep), pos);
-  });
+           value = ScanFPNum(t, AllowExp, static_cast<int32_t>(DecPSep), pos);
+         }) &&
+         std::isfinite(value);
 }
 
 bool IsValidFPNum(std::string_view Text, TDecPSep DecPSep) noexcept {

@@ -17,6 +17,7 @@ constexpr auto dpsPoint = TDecPSep::dpsPoint;
 constexpr auto dpsComma = TDecPSep::dpsComma;
 constexpr auto dpsBoth = TDecPSep::dpsBoth;
 constexpr int32_t kPoint = 0, kComma = 1, kBoth = 2;
+constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr int32_t kMax32 = std::numeric_limits<int32_t>::max();
 constexpr int32_t kMin32 = std::numeric_limits<int32_t>::min();
 const std::string kDeg = "\xC2\xB0";
@@ -116,9 +117,12 @@ TEST(ScanFPNum, ReadsMantissaExponentAndTheChosenSeparator) {
       {"1.7976931348623157e308", true, kPoint, std::numeric_limits<double>::max(), 23},
       {"4.9e-324", true, kPoint, std::numeric_limits<double>::denorm_min(), 9},
       {"1e-400", true, kPoint, 0, 7},  // underflow reads as zero
-      // No number: too large, not a number, no digits.
-      {"1e400", true, kPoint, 0, 1},
-      {"-1e99999999999999999999", true, kPoint, 0, 1},
+      // Overflow reads as infinity, with its sign, and counts as read.
+      {"1e400", true, kPoint, kInf, 6},
+      {"-1e99999999999999999999 ", true, kPoint, -kInf, 24},
+      {"0.00001e314", true, kPoint, kInf, 12},
+      {"123456e-330", true, kPoint, 0, 12},
+      // No number: not a number, no digits.
       {"inf", true, kPoint, 0, 1},
       {"-", true, kPoint, 0, 1},
       {".", true, kPoint, 0, 1},
@@ -256,6 +260,8 @@ TEST(Validators, AcceptExactlyOneNumberBetweenBlanks) {
   EXPECT_TRUE(IsValidDouble("1,5", true, dpsBoth));
   // IsValidDouble checks the range, IsValidFPNum only the syntax.
   EXPECT_FALSE(IsValidDouble("1e400", true, dpsPoint));
+  EXPECT_FALSE(IsValidDouble("-1e400", true, dpsPoint));
+  EXPECT_TRUE(IsValidDouble("1e-400", true, dpsPoint));
   EXPECT_TRUE(IsValidFPNum("1e400", dpsPoint));
   EXPECT_TRUE(IsValidFPNum("-1,25E-7", dpsComma));
   for (const char* text : {"", "1.", "abc", "1e", "1.5.2", "--1", "1 e5"})
@@ -308,14 +314,14 @@ TEST(HostileInput, ScannersStayInsideTheTextAndNeverThrow) {
       double v = 0;
       EXPECT_NO_THROW(v = ScanFPNum(text, sep % 2 == 0, sep, pos));
       check(pos, v != 0, "ScanFPNum");
-      EXPECT_TRUE(std::isfinite(v));
+      EXPECT_TRUE(std::isfinite(v) || (std::isinf(v) && pos != start));  // inf only when read
     }
     for (bool hemisphere : {false, true}) {
       int32_t pos = start, format = 99;
       double v = 0;
       EXPECT_NO_THROW(v = ScanDegrees(text, pos, hemisphere, format));
       check(pos, v != 0 || format != -1, "ScanDegrees");
-      EXPECT_TRUE(std::isfinite(v) && format >= -1 && format <= 3);
+      EXPECT_TRUE((std::isfinite(v) || (std::isinf(v) && pos != start)) && format >= -1 && format <= 3);
     }
     for (const std::string& format : {std::string(formats[round % 5]), text}) {
       int32_t pos = start;

@@ -343,9 +343,9 @@ int32_t ScanBin(std::string_view Text, int32_t& Pos);
 // followed by exponent digits, or any "E" when AllowExp is false, ends the
 // number before it ("2E" reads 2). The value is the correctly rounded double of the
 // decimal text (any count of digits). A magnitude beyond the largest double
-// is no number (0, Pos unchanged); one below the smallest subnormal gives
-// 0 with the number's sign and counts as read. "inf", "nan" and hexadecimal
-// floats are not numbers.
+// reads as infinity and one below the smallest subnormal as 0, both with
+// the number's sign, and count as read (the file readers take them so).
+// "inf", "nan" and hexadecimal floats are not numbers.
 double ScanFPNum(std::string_view Text, bool AllowExp, int32_t DecPSep, int32_t& Pos);
 
 // An angle as DegreeToStr writes it, or a plain number:
@@ -370,8 +370,8 @@ double ScanFPNum(std::string_view Text, bool AllowExp, int32_t DecPSep, int32_t&
 // whole ("-0° 30'" is -0.5). Format receives the layout read as a
 // TDegreeFormat ordinal: 0 degrees with "\u00B0" only, 1 with minutes, 2
 // with seconds, 3 a plain number; -1 when no angle was read (then the result
-// is 0 and Pos unchanged). A digit run beyond the double range is no
-// number.
+// is 0 and Pos unchanged). A component beyond the double range reads as
+// infinity, as in ScanFPNum.
 double ScanDegrees(std::string_view Text, int32_t& Pos, bool AllowHemisphere, int32_t& Format);
 
 // A date-time (days since 1899-12-30, the fraction the time of day; before
@@ -407,7 +407,8 @@ TDateTime ScanDateTime(std::string_view Text, std::string_view Format, TLanguage
 // number as the matching scanner reads it from position 1. They never throw.
 
 // One floating-point number as ScanFPNum reads it with AllowExp and the
-// separator of DecPSep, whose value is a finite double ("1e400" is false).
+// separator of DecPSep, whose value is a finite double: "1e400", which
+// ScanFPNum reads as infinity, is false; "1e-400" (read as 0) is true.
 bool IsValidDouble(std::string_view Text, bool AllowExp, TDecPSep DecPSep) noexcept;
 
 // One floating-point number in the syntax of ScanFPNum, exponent allowed,

@@ -1,7 +1,6 @@
 // Vectors: the stream format, the text format of StoreOnFile/LoadFromFile
 // and the ASC text format.
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -57,20 +56,6 @@ T DecodeElem(const uint8_t* in) {
     return static_cast<double>(ExtendedFromBytes(in));
 }
 
-// A number of the text formats: the whole word must be a number ('.' as
-// decimal point, optional sign and exponent; "nan" and "inf" in any case),
-// read without the locale.
-bool ParseNumberWord(std::string_view word, double& value) {
-  // from_chars takes no leading '+'.
-  if (word.size() > 1 && word[0] == '+' && word[1] != '-') word.remove_prefix(1);
-  double v = 0;
-  const char* last = word.data() + word.size();
-  const auto res = std::from_chars(word.data(), last, v, std::chars_format::general);
-  if (res.ec != std::errc() || res.ptr != last) return false;
-  value = v;
-  return true;
-}
-
 // A number read from text as an element: TIntVector rounds halves to even
 // and saturates (NaN gives 0).
 template <class T>
@@ -112,18 +97,30 @@ std::string SanitizeComment(std::string Text) {
   return Text;
 }
 
-// Reads numbers into values until it holds count of them; words that are
-// not numbers are skipped. False when the file ends first.
+// Reads numbers into values until it holds count of them. A word that is
+// not a number fails the read, so that a damaged line ("2,5") can never
+// shift the values after it. False when the file ends first.
 template <class T>
 bool ReadNumbers(TTextFile& f, size_t count, std::vector<T>& values) {
   std::string word;
   double x = 0;
   while (values.size() < count) {
-    if (!ReadNextWordInTextFile(f, word)) return false;
-    if (ParseNumberWord(word, x)) values.push_back(FromText<T>(x));
+    if (!ReadNextWordInTextFile(f, word) || !TryStrToFloat(word, x)) return false;
+    values.push_back(FromText<T>(x));
   }
   return true;
 }
+
+// Words are separated as TTextFile separates them: by the bytes 0x00-0x20.
+bool IsWordSeparator(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+bool HoldsDigit(std::string_view word) {
+  return std::any_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Elements a reader reserves ahead on a file whose size is not known (a pipe):
+// beyond that, storage grows only as the values arrive.
+constexpr size_t kUnsizedReserve = 4096;
 
 }  // namespace
 
@@ -256,14 +253,21 @@ bool TVectorT<T>::LoadFromFile(const std::string& FileName, bool AdjustVectorSiz
   if (!StripLTBlanks(std::string_view(line).substr(static_cast<size_t>(pos - 1))).empty()) return false;
   if (first < 1 || first > last) return false;
   const int64_t count = int64_t{last} - first + 1;
-  // Every number takes at least one byte and all but the last a separator.
-  const int64_t remaining = f.FileSize() - f.Position();
-  if (count > (remaining + 1) / 2) return false;
-  if (AdjustVectorSize ? !GrowthAllowed(last, f.FileSize()) : GetNrOfElem() < last) return false;
+  // The size checks come before any allocation; a pipe has no size, so there
+  // they are made against the bytes actually read.
+  const bool sized = !f.IsSequential();
+  if (sized) {
+    // Every number takes at least one byte and all but the last a separator.
+    const int64_t remaining = f.FileSize() - f.Position();
+    if (count > (remaining + 1) / 2) return false;
+  }
+  if (!AdjustVectorSize && GetNrOfElem() < last) return false;
+  if (AdjustVectorSize && sized && !GrowthAllowed(last, f.FileSize())) return false;
   try {
     std::vector<T> values;
-    values.reserve(static_cast<size_t>(count));
+    values.reserve(sized ? static_cast<size_t>(count) : std::min<size_t>(count, kUnsizedReserve));
     if (!ReadNumbers(f, static_cast<size_t>(count), values)) return false;
+    if (AdjustVectorSize && !sized && !GrowthAllowed(last, f.Position())) return false;
     StoreLoaded(AdjustVectorSize ? last : 0, first, values);
   } catch (const std::bad_alloc&) {
     return false;
@@ -284,18 +288,36 @@ bool TVector::LoadFromFile(const std::string& FileName, bool AdjustVectorSize, b
   if (!AutoDetect) return LoadFromFile(FileName, AdjustVectorSize);
   TTextFile f;
   if (!f.Reset(FileName)) return false;
+  // One pass, so that a pipe works as well: count the lines that hold a
+  // digit and collect the numbers of the whole file in free format. A word
+  // without digits is a label and skipped ("Run 1"); a word with digits that
+  // is not a number ("2,5", "x1") fails the load, since skipping it would
+  // shift the values.
   int64_t lines = 0;
   std::string line;
-  while (f.ReadLn(line))
-    if (StringContains(line, "//dig")) ++lines;
-  if (lines == 0 || lines > std::numeric_limits<int32_t>::max()) return false;
-  if (!f.Reset(FileName)) return false;
-  const int64_t target = AdjustVectorSize ? lines : std::min<int64_t>(lines, GetNrOfElem());
   try {
-    std::vector<double> values;
-    values.reserve(static_cast<size_t>(target));
-    if (!ReadNumbers(f, static_cast<size_t>(target), values)) return false;
-    StoreLoaded(AdjustVectorSize ? static_cast<int32_t>(lines) : 0, 1, values);
+    std::vector<double> numbers;
+    double x = 0;
+    while (f.ReadLn(line)) {
+      if (StringContains(line, "//dig")) ++lines;
+      for (size_t i = 0; i < line.size();) {
+        while (i < line.size() && IsWordSeparator(line[i])) ++i;
+        const size_t start = i;
+        while (i < line.size() && !IsWordSeparator(line[i])) ++i;
+        if (i == start) continue;
+        const std::string_view word(line.data() + start, i - start);
+        if (TryStrToFloat(word, x))
+          numbers.push_back(x);
+        else if (HoldsDigit(word))
+          return false;
+      }
+    }
+    if (f.HasReadError()) return false;
+    if (lines == 0 || lines > std::numeric_limits<int32_t>::max()) return false;
+    const int64_t target = AdjustVectorSize ? lines : std::min<int64_t>(lines, GetNrOfElem());
+    if (static_cast<int64_t>(numbers.size()) < target) return false;
+    numbers.resize(static_cast<size_t>(target));
+    StoreLoaded(AdjustVectorSize ? static_cast<int32_t>(lines) : 0, 1, numbers);
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -333,31 +355,32 @@ int32_t TVectorT<T>::ImportASC(const std::string& FName, std::string& Comment) {
   Comment.clear();
   std::error_code ec;
   if (!std::filesystem::exists(FName, ec)) return -8;
+  // Header and body from one opening: a pipe cannot be read twice.
+  TTextFile f;
+  if (!f.Reset(FName)) return kAscCannotRead;
   TAscHeader header;
-  const int32_t status = ReadHeaderOfASC(FName, header);
+  const int32_t status = ReadHeaderOfASC(f, header);
   if (status != kAscOk) return status;
   if (header.NrOfColumns != 1) return -7;
   if (header.NrOfRows < 1) return -9;
-  TTextFile f;
-  if (!f.Reset(FName)) return kAscCannotRead;
-  for (int k = 0; k < 4; ++k)
-    if (!f.ReadLn()) return kAscCannotRead;
   std::string word;
   if (header.ColumnNames && !f.ReadQuotedName(word)) return -6;
   try {
-    // ReadHeaderOfASC has checked the row count against the file size.
+    // ReadHeaderOfASC has checked the row count against the file size; a
+    // pipe has none, so there the storage grows with the rows read.
     std::vector<T> values;
-    values.reserve(static_cast<size_t>(header.NrOfRows));
+    values.reserve(f.IsSequential() ? std::min<size_t>(header.NrOfRows, kUnsizedReserve)
+                                    : static_cast<size_t>(header.NrOfRows));
     double x = 0;
     for (int32_t row = 0; row < header.NrOfRows; ++row) {
       if (header.RowAttributes &&
-          (!ReadNextWordInTextFile(f, word) || !ParseNumberWord(word, x)))
+          (!ReadNextWordInTextFile(f, word) || !TryStrToFloat(word, x)))
         return -5;
       if (header.RowNames && !f.ReadQuotedName(word)) return -6;
       if (!ReadNextWordInTextFile(f, word)) return -6;
       if (word == "###") {
         x = 0;
-      } else if (!ParseNumberWord(word, x)) {
+      } else if (!TryStrToFloat(word, x)) {
         return -6;
       }
       if (std::isnan(x)) x = 0;

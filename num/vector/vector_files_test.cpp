@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -7,8 +8,10 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "num/matrix/zel_matrix.hpp"
 #include "num/vector/zel_vector.hpp"
 
 namespace zel {
@@ -173,14 +176,117 @@ TEST(VectorText, ScientificWidth26RestoresEveryDouble) {
   EXPECT_TRUE(std::isnan(w.GetVal(1)));
 }
 
-TEST(VectorText, LoadFromFileSkipsWordsThatAreNotNumbers) {
+TEST(VectorText, LoadFromFileReadsSignsExponentsAndIgnoresWhatFollows) {
   TempDir dir;
   TVector v(nullptr);
-  ASSERT_TRUE(v.LoadFromFile(dir.Write("a.txt", "2 4\r\n1.5\r\nabc\r\n+2\r\n3e1 99\r\n"), true));
-  EXPECT_EQ(Elems(v), (std::vector<double>{0, 1.5, 2, 30}));  // 99 is beyond LastElem
+  ASSERT_TRUE(v.LoadFromFile(dir.Write("a.txt", "2 4\r\n1.5\r\n+2\r\n3e1 99 abc\r\n"), true));
+  EXPECT_EQ(Elems(v), (std::vector<double>{0, 1.5, 2, 30}));  // 99 and abc are beyond LastElem
   TIntVector iv(nullptr);
   ASSERT_TRUE(iv.LoadFromFile(dir.Write("i.txt", "1 5\n0.5\n1.5\n2.5\n-2.5\n1e12\n"), true));
   EXPECT_EQ(Elems(iv), (std::vector<int32_t>{0, 2, 2, -2, std::numeric_limits<int32_t>::max()}));
+}
+
+// A value out of the double range is data: dropping it would shift the
+// values after it into the wrong elements.
+TEST(VectorText, NumbersBeyondTheDoubleRangeReadAsZeroOrInfinity) {
+  TempDir dir;
+  TVector v(nullptr);
+  ASSERT_TRUE(v.LoadFromFile(dir.Write("r.txt", "1 5\n1e-400\n2\n-1e-400\n1E400\n-2e999\n"), true));
+  EXPECT_EQ(Elems(v), (std::vector<double>{0, 2, 0, kInf, -kInf}));
+  EXPECT_TRUE(std::signbit(v.GetVal(3)));
+  TIntVector iv(nullptr);
+  ASSERT_TRUE(iv.LoadFromFile(dir.Write("i.txt", "1 3\n1e-400\n5\n1e400\n"), true));
+  EXPECT_EQ(Elems(iv), (std::vector<int32_t>{0, 5, std::numeric_limits<int32_t>::max()}));
+  ASSERT_TRUE(v.LoadFromFile(dir.Write("a.txt", "1e-400\n2\n3\n"), true, true));
+  EXPECT_EQ(Elems(v), (std::vector<double>{0, 2, 3}));
+  std::string comment;
+  ASSERT_EQ(v.ImportASC(dir.Write("r.asc", "c\n1\n3\nTRUE FALSE FALSE FALSE\n1e999 1e-400\n2 5\n3 -1e400\n"), comment), 0);
+  EXPECT_EQ(Elems(v), (std::vector<double>{0, 5, -kInf}));
+}
+
+// A line that does not parse fails the load; it is never skipped.
+TEST(VectorText, MalformedNumbersFailTheLoadInsteadOfShiftingValues) {
+  TempDir dir;
+  auto v = Make<TVector>({7, 8, 9});
+  const char* plain[] = {"1 3\n1\n2,5\n3\n4\n", "1 3\n1\nabc\n2\n3\n", "1 2\n1\n0x10\n2\n",
+                         "1 2\n1.5.2\n1\n2\n"};
+  for (const char* text : plain) {
+    EXPECT_FALSE(v->LoadFromFile(dir.Write("p.txt", text), true)) << text;
+    EXPECT_FALSE(v->LoadFromFile(dir.Write("p.txt", text), false)) << text;
+    EXPECT_EQ(Elems(*v), (std::vector<double>{7, 8, 9})) << text;
+  }
+  // Auto-detection skips labels, but a word with digits must be a number.
+  const char* detected[] = {"1\n2,5\n3\n4\n", "1\n2\n3 x1\n", "Value: 3;\n4\n"};
+  for (const char* text : detected) {
+    EXPECT_FALSE(v->LoadFromFile(dir.Write("a.txt", text), false, true)) << text;
+    EXPECT_FALSE(v->LoadFromFile(dir.Write("a.txt", text), true, true)) << text;
+    EXPECT_EQ(Elems(*v), (std::vector<double>{7, 8, 9})) << text;
+  }
+  TIntVector iv(nullptr);
+  EXPECT_FALSE(iv.LoadFromFile(dir.Write("i.txt", "1 2\n1\n2,5\n3\n"), true));
+  std::string comment;
+  EXPECT_EQ(v->ImportASC(dir.Write("c.asc", "c\n1\n2\nFALSE FALSE FALSE FALSE\n2,5\n3\n"), comment), -6);
+  EXPECT_EQ(Elems(*v), (std::vector<double>{7, 8, 9}));
+}
+
+// Pipes and FIFOs have no size; they are read as they stream in.
+TEST(VectorText, ReadersTakeFifos) {
+  TempDir dir;
+  const std::string fifo = dir.File("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const auto feed = [&](const std::string& text) {
+    return std::jthread([fifo, text] { std::ofstream(fifo, std::ios::binary) << text; });
+  };
+  TVector v(nullptr);
+  std::jthread writer = feed("2 3\n1.5\n2.5\n");
+  EXPECT_TRUE(v.LoadFromFile(fifo, true));
+  writer.join();
+  EXPECT_EQ(Elems(v), (std::vector<double>{0, 1.5, 2.5}));
+  writer = feed("Run 1\n4\n");
+  EXPECT_TRUE(v.LoadFromFile(fifo, true, true));
+  writer.join();
+  EXPECT_EQ(Elems(v), (std::vector<double>{1, 4}));
+  std::string comment;
+  writer = feed("fifo\n1\n2\nFALSE FALSE FALSE FALSE\n8\n9\n");
+  EXPECT_EQ(v.ImportASC(fifo, comment), 0);
+  writer.join();
+  EXPECT_EQ(Elems(v), (std::vector<double>{8, 9}));
+  EXPECT_EQ(comment, "fifo");
+  // The growth limit holds against the bytes that came, since no size is known.
+  writer = feed("2000000 2000000\n1\n");
+  EXPECT_FALSE(v.LoadFromFile(fifo, true));
+  writer.join();
+  EXPECT_EQ(Elems(v), (std::vector<double>{8, 9}));
+}
+
+// Messages of unnamed components carry the class name.
+TEST(VectorMessages, UnnamedVectorsAreNamedByTheirClass) {
+  TIntVector iv(nullptr);
+  iv.Resize(2);
+  TIntArray h;
+  int32_t under = 0, over = 0, maxCnt = 0;
+  try {
+    iv.Histogram(0, 0, 0, 1000, 1, h, under, over, maxCnt);
+    FAIL() << "more than 500 bins must raise";
+  } catch (const EZELVectorError& e) {
+    EXPECT_STREQ(e.what(), "Component \"TIntVector.Histogram\": invalid number of bins");
+  }
+  TVector a(nullptr), b(nullptr);
+  a.Resize(2);
+  b.Resize(3);
+  try {
+    a.Add(&b);
+    FAIL() << "vectors of different sizes must raise";
+  } catch (const EZELVectorError& e) {
+    EXPECT_STREQ(e.what(), "Component \"TVector\": vectors have different dimensions");
+  }
+  TMatrix m(nullptr);
+  try {
+    m.Resize(std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max());
+    FAIL() << "an impossible size must raise";
+  } catch (const EZELMatrixError& e) {
+    EXPECT_STREQ(e.what(), "Component \"TMatrix\": not enough memory on heap");
+  }
 }
 
 TEST(VectorText, LoadFromFileRejectsDamagedFilesWithoutChanges) {
@@ -194,7 +300,7 @@ TEST(VectorText, LoadFromFileRejectsDamagedFilesWithoutChanges) {
       "0 2\n5\n6\n7\n",       // FirstElem below 1
       "3 2\n5\n6\n",          // reversed
       "1 3\n5\n6\n",          // ends early
-      "1 3\n5\nx\n6\n",       // ends early after a skipped word
+      "1 3\n5\nx\n6\n",       // a word that is not a number
       "1 99999\n5\n6\n",      // count cannot fit into the file
       "2000000000 2000000000\n5\n",  // growth beyond the file
   };

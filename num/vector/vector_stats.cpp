@@ -637,7 +637,7 @@ bool TIntVector::Histogram(int32_t FirstElem, int32_t LastElem, int32_t FirstBin
   const int64_t first = FirstBin;
   const int64_t bins = std::llabs(int64_t{LastBin} - first) / width + 1;
   if (bins < 1 || bins > 500)
-    throw EZELVectorError(zel::ComponentMessage(GetName() + ".Histogram", "invalid number of bins"));
+    throw EZELVectorError(zel::ComponentMessage(MessageName() + ".Histogram", "invalid number of bins"));
   HistoCounts c;
   c.Bins.assign(static_cast<size_t>(bins), 0);
   const int64_t upper = int64_t{LastBin} + width;

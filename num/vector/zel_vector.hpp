@@ -439,16 +439,20 @@ public:
   // Reads the text format of StoreOnFile: a first line with FirstElem and
   // LastElem (two decimal integers separated by blanks, nothing else), then
   // the numbers for FirstElem..LastElem, one per line as written (any
-  // whitespace separates them when read). A word that is not a number ('.'
-  // decimal point, optional sign and exponent, "NAN" and "INF" in any case)
-  // is skipped and the next number goes to the same element. TIntVector
-  // rounds each number (halves to even) and saturates it to the 32-bit
-  // range (NaN gives 0). False (vector unchanged) when the file cannot be
-  // opened, the header is malformed, 1 <= FirstElem <= LastElem fails, the
-  // count cannot fit into the file, the vector cannot hold LastElem elements
-  // (AdjustVectorSize resizes to LastElem, subject to the growth limit), or
-  // the file ends before LastElem - FirstElem + 1 numbers were read.
-  // Numbers after those are ignored.
+  // whitespace separates them when read). Each word must be a number as
+  // core's TryStrToFloat reads it ('.' decimal point, optional sign and
+  // exponent, "NAN" and "INF" in any case); a magnitude beyond the double
+  // range reads as +-INF, one below it as +-0. TIntVector rounds each number
+  // (halves to even) and saturates it to the 32-bit range (NaN gives 0).
+  // False (vector unchanged) when the file cannot be opened, the header is
+  // malformed, 1 <= FirstElem <= LastElem fails, the count cannot fit into
+  // the file, the vector cannot hold LastElem elements (AdjustVectorSize
+  // resizes to LastElem, subject to the growth limit), a word before the
+  // last needed number is not a number (a decimal comma "2,5" fails the
+  // load rather than shifting the values after it), or the file ends before
+  // LastElem - FirstElem + 1 numbers were read. Words after those are
+  // ignored. A pipe or FIFO is read as it streams in; the size checks are
+  // then made against the bytes read.
   bool LoadFromFile(const std::string& FileName, bool AdjustVectorSize);
 
   // Reads the ASC text format written by ExportAsASC (and by the matrix
@@ -456,7 +460,9 @@ public:
   // per row an optional row attribute (a number) and an optional
   // double-quoted row name, as the header's flags announce, and the value:
   // "NAN" and "###" store 0, "INF"/"-INF" store infinities (TIntVector: the
-  // saturated limits), anything else must be a number. Comment receives the
+  // saturated limits), anything else must be a number (out-of-range
+  // magnitudes as +-INF or +-0, as in LoadFromFile). The file is opened once,
+  // so a pipe or FIFO can be imported. Comment receives the
   // header's comment on success (empty otherwise). The vector's count
   // becomes the row count. Result:
   //    0  success
@@ -578,10 +584,14 @@ public:
   // The plain reader of TVectorT, and with AutoDetect true a reader that
   // ignores any header: it counts the non-empty lines that hold a digit
   // (core's StringContains(line, "//dig")), resizes to that count when
-  // AdjustVectorSize, then reads numbers across lines into the elements
-  // 1..min(count, NrOfElem), skipping words that are not numbers. False
-  // (vector unchanged) when the file cannot be opened, holds no such line,
-  // or ends before those elements were filled.
+  // AdjustVectorSize, then reads numbers across those lines into the
+  // elements 1..min(count, NrOfElem). Words without a digit are labels and
+  // skipped ("Run 1" gives 1); a word with a digit that is not a number
+  // ("2,5", "x1") fails the load, since skipping it would shift the values
+  // that follow. False (vector unchanged) when the file cannot be opened or
+  // read, holds no line with a digit, holds such a malformed word, or has
+  // fewer numbers than elements to fill. The file is read once (a pipe
+  // works).
   using TVectorT<double>::LoadFromFile;
   bool LoadFromFile(const std::string& FileName, bool AdjustVectorSize, bool AutoDetect);
 
