@@ -18,7 +18,7 @@ namespace zel {
 
 double TMatrix::Determinant() const {
   if (FNCol != FNRow) return 0.0;
-  return zel::Determinant(Mat);
+  return matrix_detail::LuDeterminant(Mat);
 }
 
 bool TMatrix::LUdecomposition(TMatrix *MatL, TMatrix *MatU) const {
@@ -27,7 +27,7 @@ bool TMatrix::LUdecomposition(TMatrix *MatL, TMatrix *MatU) const {
     return false;
   TDouble2DArray l;
   TDouble2DArray u;
-  if (zel::LUdecomposition(Mat, l, u) != 0) return false;
+  if (!matrix_detail::LuDoolittle(Mat, l, u)) return false;
   MatL->StoreAll(std::move(l));
   MatL->Changed();
   MatU->StoreAll(std::move(u));
@@ -37,9 +37,9 @@ bool TMatrix::LUdecomposition(TMatrix *MatL, TMatrix *MatU) const {
 
 bool TMatrix::Invert() {
   if (FNCol != FNRow) return false;
-  TDouble2DArray work = Mat;
-  if (InvertArray(work) != 0) return false;
-  Mat = std::move(work);
+  TDouble2DArray inv;
+  if (matrix_detail::LuInvert(Mat, inv) != 0) return false;
+  Mat = std::move(inv);
   Changed();
   return true;
 }
