@@ -18,14 +18,18 @@ namespace zel::matrix_detail {
 namespace {
 
 // Columns of the decomposition handled per block: the block first loses
-// the products of every column left of it in one product call.
-constexpr int64_t kBlock = 64;
+// the products of every column left of it in one product call. Multiples
+// of the kernel's 6 columns avoid its edge tiles.
+constexpr int64_t kBlock = 192;
 // Panels this narrow are factored column by column.
 constexpr int64_t kNarrow = 8;
 // Triangular solves split their rows in halves down to this many.
-constexpr int64_t kSolveRows = 16;
-// Columns of the inverse computed together.
-constexpr int64_t kRhs = 128;
+constexpr int64_t kSolveRows = 32;
+// Columns of the inverse computed together: wide groups for the back
+// substitution, whose U is packed once per group, and narrower ones for
+// the forward substitution, which skips the zero rows above each group.
+constexpr int64_t kRhs = 240;
+constexpr int64_t kRhsForward = 120;
 // Crout: smaller pivots are raised to this and mark the matrix singular.
 constexpr double kTinyPivot = 1e-100;
 
@@ -34,15 +38,13 @@ void DivideBy(double* x, double d, int64_t n) {
   for (int64_t i = 0; i < n; ++i) x[i] /= d;
 }
 
-// Lower triangular solve on rows a .. c - 1 of the nx columns X (each a
-// pointer to row 0): X(i) -= L(i, k) X(k) for k = a .. i - 1 in increasing
-// k, then X(i) /= L(i, i) unless Unit. The rows must already have lost the
-// products of every k < a. L is given by columns (L[k][i] is L(i, k)).
-// Halves the rows so that the products between the halves go through the
-// product kernel.
-void SolveLower(const double* const* L, bool Unit, int64_t a, int64_t c, double* const* X,
-                int64_t nx, TGemmBuffers& buffers) {
-  if (c - a <= kSolveRows) {
+// The solve of a few rows by plain loops. With many columns the rows are
+// copied out side by side, so that each step updates a whole row of
+// right-hand sides at once; each element still takes its products in
+// increasing k and its division last.
+void SolveLowerRows(const double* const* L, bool Unit, int64_t a, int64_t c, double* const* X,
+                    int64_t nx, std::vector<double>& rows) {
+  if (nx < 8) {
     for (int64_t j = 0; j < nx; ++j) {
       double* x = X[j];
       for (int64_t k = a; k < c; ++k) {
@@ -52,19 +54,58 @@ void SolveLower(const double* const* L, bool Unit, int64_t a, int64_t c, double*
     }
     return;
   }
-  const int64_t mid = a + (c - a) / 2;
-  SolveLower(L, Unit, a, mid, X, nx, buffers);
-  std::vector<const double*> left(static_cast<size_t>(mid - a));
-  for (int64_t k = a; k < mid; ++k) left[static_cast<size_t>(k - a)] = L[k] + mid;
-  std::vector<const double*> solved(static_cast<size_t>(nx));
-  std::vector<double*> rest(static_cast<size_t>(nx));
+  const int64_t h = c - a;
+  rows.resize(static_cast<size_t>(h * nx));
+  double* t = rows.data();
   for (int64_t j = 0; j < nx; ++j) {
-    solved[static_cast<size_t>(j)] = X[j] + a;
-    rest[static_cast<size_t>(j)] = X[j] + mid;
+    const double* x = X[j] + a;
+    for (int64_t i = 0; i < h; ++i) t[i * nx + j] = x[i];
   }
-  GemmSubtract(c - mid, nx, mid - a, left.data(), false, solved.data(), false, rest.data(),
-               TGemmPath::gpAuto, &buffers);
-  SolveLower(L, Unit, mid, c, X, nx, buffers);
+  for (int64_t i = 0; i < h; ++i) {
+    double* ti = t + i * nx;
+    for (int64_t k = 0; k < i; ++k) Axpy(-L[a + k][a + i], t + k * nx, ti, nx);
+    if (!Unit) DivideBy(ti, L[a + i][a + i], nx);
+  }
+  for (int64_t j = 0; j < nx; ++j) {
+    double* x = X[j] + a;
+    for (int64_t i = 0; i < h; ++i) x[i] = t[i * nx + j];
+  }
+}
+
+// Scratch of the triangular solves, reused from call to call.
+struct TSolveWork {
+  TGemmBuffers Gemm;
+  std::vector<const double*> Left;
+  std::vector<const double*> Solved;
+  std::vector<double*> Rest;
+  std::vector<double> Rows;
+};
+
+// Lower triangular solve on rows a .. c - 1 of the nx columns X (each a
+// pointer to row 0): X(i) -= L(i, k) X(k) for k = a .. i - 1 in increasing
+// k, then X(i) /= L(i, i) unless Unit. The rows must already have lost the
+// products of every k < a. L is given by columns (L[k][i] is L(i, k)).
+// Halves the rows so that the products between the halves go through the
+// product kernel.
+void SolveLower(const double* const* L, bool Unit, int64_t a, int64_t c, double* const* X,
+                int64_t nx, TSolveWork& w) {
+  if (c - a <= kSolveRows) {
+    SolveLowerRows(L, Unit, a, c, X, nx, w.Rows);
+    return;
+  }
+  const int64_t mid = a + (c - a) / 2;
+  SolveLower(L, Unit, a, mid, X, nx, w);
+  w.Left.resize(static_cast<size_t>(mid - a));
+  for (int64_t k = a; k < mid; ++k) w.Left[static_cast<size_t>(k - a)] = L[k] + mid;
+  w.Solved.resize(static_cast<size_t>(nx));
+  w.Rest.resize(static_cast<size_t>(nx));
+  for (int64_t j = 0; j < nx; ++j) {
+    w.Solved[static_cast<size_t>(j)] = X[j] + a;
+    w.Rest[static_cast<size_t>(j)] = X[j] + mid;
+  }
+  GemmSubtract(c - mid, nx, mid - a, w.Left.data(), false, w.Solved.data(), false, w.Rest.data(),
+               TGemmPath::gpAuto, &w.Gemm);
+  SolveLower(L, Unit, mid, c, X, nx, w);
 }
 
 // Left-looking LU in place: a block of columns first takes the part above
@@ -72,9 +113,9 @@ void SolveLower(const double* const* L, bool Unit, int64_t a, int64_t c, double*
 // rows below lose the products of all finished columns at once, then the
 // block is factored by halving it (the right half losing the products of
 // the left one) down to narrow panels factored column by column. The row
-// exchanges of a block reach the columns outside it when the block is done;
-// nothing reads those columns meanwhile, so this equals exchanging whole
-// rows at once.
+// exchanges of a block reach the finished columns when the block is done,
+// and the columns right of it when their own block starts; nothing reads
+// them meanwhile, so this equals exchanging whole rows at once.
 class TLuFactor {
 public:
   TLuFactor(int64_t n, double* const* cols, TLuPivot mode, double* scale, int64_t* perm,
@@ -86,10 +127,11 @@ public:
       const int64_t b = std::min(kBlock, n_ - j0);
       blockLo_ = j0;
       blockHi_ = j0 + b;
-      SolveLower(cols_, true, 0, j0, cols_ + j0, b, buffers_);
+      ExchangeBefore(j0, b);
+      SolveLower(cols_, true, 0, j0, cols_ + j0, b, work_);
       SubtractProducts(j0, b, 0, j0);
       if (!FactorPanel(j0, b)) return res_;
-      ExchangeOutside(j0, b);
+      ExchangeLeft(j0, b);
     }
     return res_;
   }
@@ -111,7 +153,7 @@ private:
       dst_[static_cast<size_t>(j)] = Col(c0 + j) + r0;
     }
     GemmSubtract(n_ - r0, cw, k, left_.data(), false, top_.data(), false, dst_.data(),
-                 TGemmPath::gpAuto, &buffers_);
+                 TGemmPath::gpAuto, &work_.Gemm);
   }
 
   // Factors columns c0 .. c0 + cw - 1, which have lost the products of
@@ -121,7 +163,7 @@ private:
     if (cw > kNarrow) {
       const int64_t h = cw / 2;
       if (!FactorPanel(c0, h)) return false;
-      SolveLower(cols_, true, c0, c0 + h, cols_ + c0 + h, cw - h, buffers_);
+      SolveLower(cols_, true, c0, c0 + h, cols_ + c0 + h, cw - h, work_);
       SubtractProducts(c0 + h, cw - h, c0, c0 + h);
       return FactorPanel(c0 + h, cw - h);
     }
@@ -185,15 +227,21 @@ private:
     return true;
   }
 
+  // The exchanges of the columns left of j0, in their order, applied to
+  // columns j0 .. j0 + b - 1 as their block starts (while they are in
+  // cache).
+  void ExchangeBefore(int64_t j0, int64_t b) {
+    for (int64_t c = j0; c < j0 + b; ++c) {
+      double* x = Col(c);
+      for (int64_t j = 0; j < j0; ++j)
+        if (perm_[j] != j) std::swap(x[j], x[perm_[j]]);
+    }
+  }
+
   // The exchanges of columns j0 .. j0 + b - 1, in their order, applied to
-  // every column outside that block.
-  void ExchangeOutside(int64_t j0, int64_t b) {
-    bool any = false;
-    for (int64_t j = j0; j < j0 + b; ++j) any = any || perm_[j] != j;
-    if (!any) return;
-    for (int64_t c = 0; c < n_; ++c) {
-      if (c == j0) c = j0 + b;
-      if (c >= n_) break;
+  // the finished columns left of them.
+  void ExchangeLeft(int64_t j0, int64_t b) {
+    for (int64_t c = 0; c < j0; ++c) {
       double* x = Col(c);
       for (int64_t j = j0; j < j0 + b; ++j)
         if (perm_[j] != j) std::swap(x[j], x[perm_[j]]);
@@ -212,7 +260,7 @@ private:
   std::vector<const double*> left_;
   std::vector<const double*> top_;
   std::vector<double*> dst_;
-  TGemmBuffers buffers_;
+  TSolveWork work_;
 };
 
 std::vector<double*> ColumnPointers(std::vector<std::vector<double>>& a) {
@@ -238,7 +286,7 @@ TLuResult LuFactor(int64_t n, double* const* Cols, TLuPivot Mode, double* Scale,
 bool LuInverse(int64_t n, const double* const* LU, const int64_t* Perm, double* const* Inv,
                bool Progress) {
   if (n <= 0) return true;
-  TGemmBuffers buffers;
+  TSolveWork work;
   // at[t]: the column of the inverse whose unit vector has its 1 in row t
   // once the exchanges are applied.
   std::vector<int64_t> at(static_cast<size_t>(n));
@@ -275,11 +323,12 @@ bool LuInverse(int64_t n, const double* const* LU, const int64_t* Perm, double* 
       col[t] = 1.0;
       x[static_cast<size_t>(t - t0)] = col;
     }
-    // Rows above t0 are zero in all these columns and stay so; the
+    // Rows above s0 are zero in the columns from s0 on and stay so; the
     // products with them are exact zeros and are left out.
-    SolveLower(LU, true, t0, n, x.data(), nb, buffers);
+    for (int64_t s0 = t0; s0 < t0 + nb; s0 += kRhsForward)
+      SolveLower(LU, true, s0, n, x.data() + (s0 - t0), std::min(kRhsForward, t0 + nb - s0), work);
     for (int64_t j = 0; j < nb; ++j) std::reverse(x[static_cast<size_t>(j)], x[static_cast<size_t>(j)] + n);
-    SolveLower(revCols.data(), false, 0, n, x.data(), nb, buffers);
+    SolveLower(revCols.data(), false, 0, n, x.data(), nb, work);
     for (int64_t j = 0; j < nb; ++j) std::reverse(x[static_cast<size_t>(j)], x[static_cast<size_t>(j)] + n);
   }
   return true;

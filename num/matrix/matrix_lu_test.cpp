@@ -160,9 +160,10 @@ matrix_detail::TLuResult BlockedFactor(TDouble2DArray& lu, TLuPivot mode, std::v
                                  false);
 }
 
-// Across the narrow panels (8), the blocks (64), the solve splits (16) and
-// the product kernel's cache blocks (256 deep).
-constexpr size_t kSizes[] = {1, 2, 7, 8, 9, 17, 63, 64, 65, 129, 200, 300};
+// Across the narrow panels (8), the halvings of a block, the blocks (192),
+// the plain solves (32 rows) and the product kernel's cache blocks (256
+// deep).
+constexpr size_t kSizes[] = {1, 2, 7, 8, 9, 33, 96, 97, 191, 192, 193, 300};
 
 TEST(MatrixLUBlocked, FactorEqualsTheTextbookLoopBitForBit) {
   for (TLuPivot mode : {TLuPivot::lpCrout, TLuPivot::lpPartial})
@@ -184,33 +185,33 @@ TEST(MatrixLUBlocked, FactorEqualsTheTextbookLoopBitForBit) {
       }
 }
 
-// Integer factors whose product is exact: U(k, k) = 0 at k = 70 stops the
+// Integer factors whose product is exact: U(k, k) = 0 at k = 210 stops the
 // decomposition without exchanges there, inside the second block.
 TEST(MatrixLUBlocked, WithoutExchangesStopsAtTheFirstZeroPivot) {
-  const size_t n = 100;
+  const size_t n = 250;
   SetRandSeed(5);
   TDouble2DArray l(n, TDoubleArray(n, 0.0)), u(n, TDoubleArray(n, 0.0));
   for (size_t c = 0; c < n; ++c) {
     l[c][c] = 1;
-    u[c][c] = c == 70 ? 0 : 1 + Random(2);  // 1 or 2: every division exact
-    // Column 70 of L is zero below the diagonal, so that raising a(70, 70)
-    // by 1 only raises U(70, 70) by 1.
-    for (size_t r = c + 1; r < n; ++r) l[c][r] = c == 70 ? 0 : Random(3) - 1;
+    u[c][c] = c == 210 ? 0 : 1 + Random(2);  // 1 or 2: every division exact
+    // Column 210 of L is zero below the diagonal, so that raising
+    // a(210, 210) by 1 only raises U(210, 210) by 1.
+    for (size_t r = c + 1; r < n; ++r) l[c][r] = c == 210 ? 0 : Random(3) - 1;
     for (size_t r = 0; r < c; ++r) u[c][r] = Random(3) - 1;
   }
   TDouble2DArray a(n, TDoubleArray(n, 0.0));
   for (size_t j = 0; j < n; ++j)
     for (size_t k = 0; k <= j; ++k)
       for (size_t i = 0; i < n; ++i) a[j][i] += l[k][i] * u[j][k];
-  for (size_t stop : {size_t{70}, n}) {
+  for (size_t stop : {size_t{210}, n}) {
     TDouble2DArray in = a;
-    if (stop == n) in[70][70] += 1;  // the same with a non-zero pivot there
+    if (stop == n) in[210][210] += 1;  // the same with a non-zero pivot there
     const TTextbookLu want = TextbookFactor(in, TLuPivot::lpNone);
     TDouble2DArray lu = in;
     std::vector<int64_t> perm;
     const auto got = BlockedFactor(lu, TLuPivot::lpNone, perm);
-    EXPECT_EQ(got.Singular, stop == 70);
-    EXPECT_EQ(want.Singular, stop == 70);
+    EXPECT_EQ(got.Singular, stop == 210);
+    EXPECT_EQ(want.Singular, stop == 210);
     if (stop == n) {
       std::string first;
       EXPECT_EQ(BitDifferences(lu, want.LU, first), 0u) << first;
@@ -220,7 +221,8 @@ TEST(MatrixLUBlocked, WithoutExchangesStopsAtTheFirstZeroPivot) {
 
 TEST(MatrixLUBlocked, InverseEqualsTheTextbookSubstitutionBitForBit) {
   for (TKind kind : {TKind::Dense, TKind::Sparse, TKind::Graded})
-    for (size_t n : {1, 2, 9, 17, 65, 128, 129, 260}) {
+    // Across the column groups of the substitutions (120 and 240).
+    for (size_t n : {1, 2, 9, 33, 120, 121, 241, 260}) {
       SCOPED_TRACE("kind " + std::to_string(static_cast<int>(kind)) + " n " + std::to_string(n));
       const TDouble2DArray a = MakeInput(n, kind, n * 7 + static_cast<uint64_t>(kind));
       const TTextbookLu f = TextbookFactor(a, TLuPivot::lpCrout);
@@ -235,7 +237,7 @@ TEST(MatrixLUBlocked, InverseEqualsTheTextbookSubstitutionBitForBit) {
 // The array unit's InvertArray, Determinant and LUdecomposition are the
 // unblocked column loops: the matrix routines must give their very bits.
 TEST(MatrixLUBlocked, MatrixRoutinesEqualTheArrayRoutines) {
-  for (size_t n : {3, 70, 150}) {
+  for (size_t n : {3, 70, 250}) {
     SCOPED_TRACE(n);
     for (TKind kind : {TKind::Dense, TKind::Sparse}) {
       const TDouble2DArray a = MakeInput(n, kind, 40 + n);
