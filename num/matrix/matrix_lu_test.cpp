@@ -18,6 +18,10 @@
 #include "num/matrix/matrix_test_detail.hpp"
 #include "num/matrix/zel_matrix.hpp"
 
+#ifdef ZEL_HAVE_LAPACKE
+#include <lapacke.h>
+#endif
+
 namespace zel {
 namespace {
 
@@ -263,8 +267,8 @@ TEST(MatrixLUBlocked, MatrixRoutinesEqualTheArrayRoutines) {
   }
 }
 
-// A * inv(A) - I for a matrix of order 300 (cond ~ 1e3 for such random
-// matrices): the largest element stays within 300 * eps * cond * 10.
+// A * inv(A) - I for a matrix of order 300, summed in long double: 7.4e-13
+// measured; the bound leaves a factor of about 10.
 TEST(MatrixLUBlocked, InverseHasASmallResidual) {
   const size_t n = 300;
   const TDouble2DArray a = MakeInput(n, TKind::Dense, 99);
@@ -278,8 +282,39 @@ TEST(MatrixLUBlocked, InverseHasASmallResidual) {
       for (size_t k = 0; k < n; ++k) s += static_cast<long double>(a[k][i]) * inv[j][k];
       worst = std::max(worst, std::fabs(static_cast<double>(s) - (i == j ? 1.0 : 0.0)));
     }
-  EXPECT_LT(worst, 1e-9);
+  EXPECT_LT(worst, 1e-11);
 }
+
+#ifdef ZEL_HAVE_LAPACKE
+// LAPACK's dgetrf + dgetri (an independent implementation, through
+// LAPACKE) on the same matrix of order 300: the inverses differ by 1.8e-13
+// of their largest element (measured; the bound leaves a factor of about
+// 10), and the determinants (dgetrf's diagonal and exchanges) by 4.5e-13
+// relative (bound 5e-12).
+TEST(MatrixLUBlocked, AgreesWithLapack) {
+  const int n = 300;
+  const TDouble2DArray a = MakeInput(n, TKind::Dense, 99);
+  std::vector<double> packed;
+  for (const auto& col : a) packed.insert(packed.end(), col.begin(), col.end());
+  std::vector<lapack_int> ipiv(n);
+  ASSERT_EQ(LAPACKE_dgetrf(LAPACK_COL_MAJOR, n, n, packed.data(), n, ipiv.data()), 0);
+  long double det = 1;
+  for (int i = 0; i < n; ++i) det *= (ipiv[static_cast<size_t>(i)] != i + 1 ? -1 : 1) * packed[static_cast<size_t>(i) * (n + 1)];
+  ASSERT_EQ(LAPACKE_dgetri(LAPACK_COL_MAJOR, n, packed.data(), n, ipiv.data()), 0);
+  auto m = MakeMatrix(a);
+  const double ours = m->Determinant();
+  EXPECT_LT(std::fabs(ours - static_cast<double>(det)), 5e-12 * std::fabs(ours));
+  ASSERT_TRUE(m->Invert());
+  double big = 0, diff = 0;
+  for (size_t j = 0; j < static_cast<size_t>(n); ++j)
+    for (size_t i = 0; i < static_cast<size_t>(n); ++i) {
+      const double ref = packed[j * n + i];
+      big = std::max(big, std::fabs(ref));
+      diff = std::max(diff, std::fabs(m->GetVal(static_cast<int32_t>(j + 1), static_cast<int32_t>(i + 1)) - ref));
+    }
+  EXPECT_LT(diff, 2e-12 * big);
+}
+#endif
 
 // One progress step per column of the decomposition and one per column of
 // the solution; an abort found at any step leaves the matrix as it was.
