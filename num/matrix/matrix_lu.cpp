@@ -290,16 +290,8 @@ bool LuInverse(int64_t n, const double* const* LU, const int64_t* Perm, double* 
   // at[t]: the column of the inverse whose unit vector has its 1 in row t
   // once the exchanges are applied.
   std::vector<int64_t> at(static_cast<size_t>(n));
-  for (int64_t j = 0; j < n; ++j) {
-    int64_t s = j;
-    for (int64_t k = 0; k < n; ++k) {
-      if (s == k)
-        s = Perm[k];
-      else if (s == Perm[k])
-        s = k;
-    }
-    at[static_cast<size_t>(s)] = j;
-  }
+  for (int64_t j = 0; j < n; ++j) at[static_cast<size_t>(j)] = j;
+  for (int64_t k = 0; k < n; ++k) std::swap(at[static_cast<size_t>(k)], at[static_cast<size_t>(Perm[k])]);
   // U with rows and columns in reverse order is lower triangular, and back
   // substitution becomes forward substitution taking the products in
   // decreasing original index, as the textbook back substitution does.
