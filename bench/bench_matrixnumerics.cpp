@@ -1,7 +1,8 @@
 // Matrix numerics against single-threaded OpenBLAS/LAPACK and Eigen: the SVD
 // of 200 x 200 and 500 x 300 (dgesvd, Eigen BDCSVD and JacobiSVD), Cholesky
-// of 500 x 500 (dpotrf) and the cross-product Square of 2000 x 500 with one
-// and two threads (dsyrk). Peers that are not installed are left out.
+// of 500 x 500 (dpotrf), Invert and Determinant of 400 x 400 and 1000 x 1000
+// (dgetrf + dgetri, dgetrf) and the cross-product Square of 2000 x 500 with
+// one and two threads (dsyrk). Peers that are not installed are left out.
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_data.hpp"
@@ -118,6 +119,73 @@ void BM_LapackDpotrf(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_LapackDpotrf)->Unit(benchmark::kMillisecond);
+#endif
+
+// Invert and Determinant on the same random matrix as the LAPACK peers;
+// each run starts from a fresh copy, as the peers' do.
+void BM_ZelInvert(benchmark::State& state) {
+  const auto n = static_cast<int32_t>(state.range(0));
+  const zel::TDouble2DArray src = RandomColumns(n, n, 11);
+  zel::TMatrix a(nullptr);
+  a.Resize(n, n);
+  for (auto _ : state) {
+    state.PauseTiming();
+    a.CopyFromArray(src, 0, 0, 0, 0, 1, 1);
+    state.ResumeTiming();
+    if (!a.Invert()) state.SkipWithError("Invert failed");
+  }
+}
+BENCHMARK(BM_ZelInvert)->Arg(400)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+void BM_ZelDeterminant(benchmark::State& state) {
+  const auto n = static_cast<int32_t>(state.range(0));
+  zel::TMatrix a(nullptr);
+  a.Resize(n, n);
+  a.CopyFromArray(RandomColumns(n, n, 11), 0, 0, 0, 0, 1, 1);
+  for (auto _ : state) benchmark::DoNotOptimize(a.Determinant());
+}
+BENCHMARK(BM_ZelDeterminant)->Arg(400)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+#ifdef ZEL_HAVE_LAPACKE
+void BM_LapackDgetrfDgetri(benchmark::State& state) {
+  const auto n = static_cast<lapack_int>(state.range(0));
+  const std::vector<double> src = ColumnMajor(RandomColumns(n, n, 11));
+  std::vector<double> a(src.size());
+  std::vector<lapack_int> ipiv(static_cast<size_t>(n));
+  // The work size dgetri asks for (its blocked path).
+  double query = 0;
+  LAPACKE_dgetri_work(LAPACK_COL_MAJOR, n, a.data(), n, ipiv.data(), &query, -1);
+  std::vector<double> work(static_cast<size_t>(query) + 1);
+  for (auto _ : state) {
+    state.PauseTiming();
+    a = src;
+    state.ResumeTiming();
+    if (LAPACKE_dgetrf_work(LAPACK_COL_MAJOR, n, n, a.data(), n, ipiv.data()) != 0 ||
+        LAPACKE_dgetri_work(LAPACK_COL_MAJOR, n, a.data(), n, ipiv.data(), work.data(),
+                            static_cast<lapack_int>(work.size())) != 0)
+      state.SkipWithError("dgetrf/dgetri failed");
+  }
+}
+BENCHMARK(BM_LapackDgetrfDgetri)->Arg(400)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+// dgetrf and the determinant from its diagonal and exchanges: a copy of
+// the matrix and the factorisation, as Determinant does.
+void BM_LapackDgetrfDeterminant(benchmark::State& state) {
+  const auto n = static_cast<lapack_int>(state.range(0));
+  const std::vector<double> src = ColumnMajor(RandomColumns(n, n, 11));
+  std::vector<lapack_int> ipiv(static_cast<size_t>(n));
+  for (auto _ : state) {
+    std::vector<double> a = src;
+    LAPACKE_dgetrf_work(LAPACK_COL_MAJOR, n, n, a.data(), n, ipiv.data());
+    long double det = 1;
+    for (lapack_int i = 0; i < n; ++i) {
+      det *= a[static_cast<size_t>(i) * static_cast<size_t>(n + 1)];
+      if (ipiv[static_cast<size_t>(i)] != i + 1) det = -det;
+    }
+    benchmark::DoNotOptimize(det);
+  }
+}
+BENCHMARK(BM_LapackDgetrfDeterminant)->Arg(400)->Arg(1000)->Unit(benchmark::kMillisecond);
 #endif
 
 constexpr int32_t kSqRows = 2000, kSqCols = 500;

@@ -113,4 +113,57 @@ private:
   const void* data_;
 };
 
+// ---------------------------------------------------------------------------
+// LU decomposition, inversion and determinant (matrix_lu.cpp)
+//
+// Square matrices given as n column pointers (Cols[c][r] is row r, column
+// c). The decomposition is left-looking (Crout's order: every element loses
+// L(i, k) U(k, j) one by one in increasing k, with a separate multiply and
+// subtract), computed in blocks whose products go through GemmSubtract, so
+// it equals the plain column-by-column loop bit for bit.
+// ---------------------------------------------------------------------------
+
+// How LuFactor chooses its pivot in column j.
+enum class TLuPivot : int32_t {
+  lpNone = 0,     // no exchanges (Doolittle); stops at a zero or non-finite pivot
+  lpPartial = 1,  // largest |x|, the first on ties; a zero column stays as it is
+  lpCrout = 2     // largest Scale[i] |x|, the later on ties; pivots below 1e-100 are raised to it
+};
+
+struct TLuResult {
+  int32_t Sign = 1;       // of the row permutation
+  bool Singular = false;  // lpCrout: a pivot below 1e-100 or not finite; lpNone: a zero pivot
+  bool Aborted = false;   // AbortMathProc was found set
+};
+
+// L (unit, below the diagonal) and U in place; Perm[j] is the row exchanged
+// with row j at step j (whole rows, L included). Scale (lpCrout only, else
+// null) holds the row weights and is exchanged with the rows. With
+// Progress, core's ReportProgress is called and AbortMathProc read before
+// each column is pivoted. lpNone stops at its first bad pivot; the other
+// modes run to the end.
+TLuResult LuFactor(int64_t n, double* const* Cols, TLuPivot Mode, double* Scale, int64_t* Perm,
+                   bool Progress);
+// The inverse from LuFactor's factors into the n columns Inv (each n
+// elements, overwritten): for every unit vector the exchanges, forward
+// substitution with L from its 1 on, back substitution with U taking the
+// products in decreasing k and dividing by the diagonal last, all as the
+// textbook loops do them. With Progress one ReportProgress per column;
+// false when AbortMathProc was found set.
+bool LuInverse(int64_t n, const double* const* LU, const int64_t* Perm, double* const* Inv,
+               bool Progress);
+// Crout inversion with implicit row scaling (row weights 1 / largest |a|).
+// Status: 0 done (Inv replaced); -1 not square; -2 out of memory; -3 a zero
+// row, a pivot below 1e-100 or not finite; -4 aborted. Inv is untouched
+// unless 0.
+int32_t LuInvert(const std::vector<std::vector<double>>& A, std::vector<std::vector<double>>& Inv);
+// det from lpPartial: the permutation's sign times U's diagonal, the product
+// in long double. 0 when not square.
+double LuDeterminant(const std::vector<std::vector<double>>& A);
+// Doolittle without exchanges: L unit lower, U upper, both n x n. False
+// (L, U untouched) when not square or a pivot is zero (the last excepted) or
+// not finite.
+bool LuDoolittle(const std::vector<std::vector<double>>& A, std::vector<std::vector<double>>& L,
+                 std::vector<std::vector<double>>& U);
+
 }  // namespace zel::matrix_detail

@@ -23,7 +23,7 @@ using matrix_detail::AllFinite;
 double TMatrix::Determinant() const {
   if (FNCol != FNRow) return 0.0;
   if (!AllFinite(Mat)) return std::numeric_limits<double>::quiet_NaN();
-  return zel::Determinant(Mat);
+  return matrix_detail::LuDeterminant(Mat);
 }
 
 bool TMatrix::LUdecomposition(TMatrix *MatL, TMatrix *MatU) const {
@@ -32,7 +32,7 @@ bool TMatrix::LUdecomposition(TMatrix *MatL, TMatrix *MatU) const {
     return false;
   TDouble2DArray l;
   TDouble2DArray u;
-  if (zel::LUdecomposition(Mat, l, u) != 0) return false;
+  if (!AllFinite(Mat) || !matrix_detail::LuDoolittle(Mat, l, u)) return false;
   if (!MatL->StoreAll(std::move(l))) return false;
   MatL->Changed();
   if (!MatU->StoreAll(std::move(u))) return false;
@@ -42,9 +42,9 @@ bool TMatrix::LUdecomposition(TMatrix *MatL, TMatrix *MatU) const {
 
 bool TMatrix::Invert() {
   if (FNCol != FNRow || !AllFinite(Mat)) return false;
-  TDouble2DArray work = Mat;
-  if (InvertArray(work) != 0) return false;
-  Mat = std::move(work);
+  TDouble2DArray inv;
+  if (matrix_detail::LuInvert(Mat, inv) != 0) return false;
+  Mat = std::move(inv);
   Changed();
   return true;
 }

@@ -765,28 +765,53 @@ public:
   // -------------------------------------------------------------------------
 
   // det of a square matrix from the LU decomposition with partial pivoting
-  // (the array unit's Determinant): the sign of the row permutation times
-  // the product of U's diagonal, so [[1, 2], [3, 4]] (rows) gives -2 and
-  // [[0, 1], [1, 0]] gives -1. 0 for a non-square or exactly singular
-  // matrix (a zero pivot); NaN when an element is NaN or infinite (no
-  // elimination is tried).
+  // (as the array unit's Determinant, with the same bits): the sign of the
+  // row permutation times the product of U's diagonal, formed in long
+  // double, so [[1, 2], [3, 4]] (rows) gives -2 and [[0, 1], [1, 0]] gives
+  // -1. 0 for a non-square or exactly singular matrix (a zero pivot); NaN
+  // when an element is NaN or infinite (no elimination is tried). The
+  // decomposition is left-looking (every element loses L(i, k) U(k, j) one
+  // by one in increasing k, a separate multiply and subtract) and runs in
+  // blocks of 192 columns, halved down to panels of 8, whose products go
+  // through the unit's packed product kernel; the result equals the plain
+  // column loop bit for bit. Work on a copy: n^3 / 3 multiply-adds, 8 n^2
+  // bytes.
   double Determinant() const;
-  // Doolittle's decomposition without pivoting (the array unit's
-  // LUdecomposition): MatL (unit lower triangular) x MatU (upper
-  // triangular) = this. False, with MatL and MatU untouched, when the
-  // matrix is not square, MatL or MatU is null or the same object as this
-  // matrix or each other, or a leading principal minor is zero (use
-  // Determinant for such matrices), or an element is NaN or infinite. On
-  // success both are resized to n x n and stored cell by cell (their events
-  // as the copies fire them); false when a handler resizes one of them
-  // meanwhile (storing stops there).
+  // Doolittle's decomposition without pivoting (as the array unit's
+  // LUdecomposition, with the same bits, computed in blocks as for
+  // Determinant): MatL (unit lower triangular) x MatU (upper triangular) =
+  // this. False, with MatL and MatU untouched, when the matrix is not
+  // square, MatL or MatU is null or the same object as this matrix or each
+  // other, or a leading principal minor is zero or a value is not finite
+  // (use Determinant for such matrices). On success both are resized to
+  // n x n and stored cell by cell (their events as the copies fire them);
+  // false when a handler resizes one of them meanwhile (storing stops there).
   bool LUdecomposition(TMatrix* MatL, TMatrix* MatU) const;
-  // Replaces the elements by the inverse (the array unit's InvertArray:
-  // Crout with implicit row scaling and partial pivoting; serves ProcStat
-  // and MathFeedBackProc and reads AbortMathProc). True on success, then
-  // OnChange fires once; false for a non-square, singular or aborted
-  // inversion, and at once (no progress step) when an element is NaN or
-  // infinite; then nothing changes.
+  // Replaces the elements by the inverse: Crout's LU with implicit row
+  // scaling and partial pivoting (Press et al., "Numerical Recipes",
+  // ludcmp/lubksb), as the array unit's InvertArray and with the same bits:
+  // row weights 1 / largest |a| of the row (a zero row is singular); in
+  // each column the row with the largest weight x |reduced element| is the
+  // pivot, the later one on ties; a pivot below 1e-100 is raised to 1e-100
+  // and makes the inversion fail once the decomposition is complete, as a
+  // pivot that is not finite does. Every column of the inverse is then the
+  // solution for a unit vector: the exchanges, forward substitution with L
+  // from its 1 on, back substitution with U taking the products in
+  // decreasing k and dividing by the diagonal last. The decomposition runs
+  // in blocks as for Determinant, the substitutions in groups of 240
+  // columns (forward: 120) with the products between halves of the rows in
+  // the packed product kernel; the order of the operations on each element
+  // is that of the plain loops, so the grouping changes no bit. About
+  // n^3 multiply-adds; a copy of the matrix, the inverse and U (3 x 8 n^2
+  // bytes). Accuracy: the residual |A inv(A) - I| is a modest multiple of
+  // n eps cond(A) (see InvertArray for measured values). Progress: 2n
+  // steps (one before each column of the decomposition is pivoted, one per
+  // column of the inverse as its group starts) call core's ReportProgress
+  // (ProcStat, MathFeedBackProc) and read AbortMathProc, never clearing it.
+  // True on success, then OnChange fires once; false for a non-square,
+  // singular or aborted inversion or when the work storage cannot be had,
+  // and at once (no progress step) when an element is NaN or infinite;
+  // then nothing changes.
   bool Invert();
   // HatMat becomes the rows x rows hat matrix X (X'X)^-1 X' of this matrix
   // (the array unit's CalcHatMatrix) and its status is returned: 0 done,
