@@ -1,6 +1,7 @@
 // TVector against the equivalent standard-library algorithms over the same
 // data: the mean (MeanVar vs std::accumulate), the standard deviation
-// (MeanVar in one pass vs std::accumulate plus std::inner_product), Sum and
+// (MeanVar: the mean, then the centred sum, vs the one-pass
+// std::accumulate plus std::inner_product), Sum and
 // DotProduct (vs std::accumulate and std::inner_product) over 1e7 doubles,
 // and SortElems (comb sort, no exchange handler) vs std::sort over 1e6.
 #include <benchmark/benchmark.h>
