@@ -15,6 +15,8 @@ namespace zel {
 
 namespace {
 
+using matrix_detail::TDeferredRotations;
+using matrix_detail::TSvdBlocking;
 using matrix_detail::TSvdKernels;
 using matrix_detail::TSvdPath;
 
@@ -50,7 +52,7 @@ bool StepAndAbort() {
 // then keeps the textbook loop order, otherwise the kernels do the loops.
 template <bool Hooked>
 bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const* v,
-               const TSvdHooks* hooks, const TSvdKernels& K) {
+               const TSvdHooks* hooks, const TSvdKernels& K, const TSvdBlocking& blocking) {
   bool fa = false;
   bool fv = false;
   if constexpr (Hooked) {
@@ -85,23 +87,18 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
     }
   };
   // Rotation of columns p, q (x, y) of a (rows m, fire = FA) or v (rows n,
-  // fire = FV) to (x c + y s, y c - x s).
-  auto Rotate = [&K](double* const* cols, int32_t rows, int32_t p, int32_t q, double c, double s,
-                     auto fire) {
+  // fire = FV) to (x c + y s, y c - x s), hooked form.
+  auto Rotate = [](double* const* cols, int32_t rows, int32_t p, int32_t q, double c, double s,
+                   auto fire) {
     double* x = cols[p - 1];
     double* y = cols[q - 1];
-    if constexpr (Hooked) {
-      for (int32_t r = 0; r < rows; ++r) {
-        const double xr = x[r];
-        const double yr = y[r];
-        x[r] = xr * c + yr * s;
-        fire();
-        y[r] = yr * c - xr * s;
-        fire();
-      }
-    } else {
-      double* const pair[2] = {x, y};
-      K.RotateSeq(pair, rows, 1, &c, &s);
+    for (int32_t r = 0; r < rows; ++r) {
+      const double xr = x[r];
+      const double yr = y[r];
+      x[r] = xr * c + yr * s;
+      fire();
+      y[r] = yr * c - xr * s;
+      fire();
     }
   };
   std::vector<double> rv1v(static_cast<size_t>(n) + 1, 0.0);
@@ -109,13 +106,6 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
   // Row sums of a Householder update (hooked form), or a row of a copied
   // into contiguous memory.
   std::vector<double> sums(static_cast<size_t>(std::max(m, n)) + 1, 0.0);
-  // Rotations of one QR sweep, gathered so that the kernels apply the whole
-  // sweep in one pass over v and one over a.
-  std::vector<double> rots(4 * static_cast<size_t>(n));
-  double* const cv = rots.data();
-  double* const sv = cv + n;
-  double* const ca = sv + n;
-  double* const sa = ca + n;
 
   double g = 0.0;
   double scale = 0.0;
@@ -265,9 +255,23 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
     FA();
   }
   // Diagonalisation of the bidiagonal form, last singular value first.
+  // The rotations depend only on w and e, so unhooked they are kept and
+  // applied to a and v in batches of several sweeps, a block of rows at a
+  // time (the same bits as one by one).
+  TDeferredRotations qa(a, m, n, K, blocking);
+  TDeferredRotations qv(v, n, n, K, blocking);
+  auto Settle = [&]() {
+    if constexpr (!Hooked) {
+      qa.Flush();
+      qv.Flush();
+    }
+  };
   bool ok = true;
   for (int32_t k = n; k >= 1; --k) {
-    if (StepAndAbort()) return false;
+    if (StepAndAbort()) {
+      Settle();
+      return false;
+    }
     for (int32_t its = 1;; ++its) {
       bool flag = true;
       int32_t nm = 0;
@@ -294,16 +298,23 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
           h = 1.0 / h;
           c = g * h;
           s = -f * h;
-          Rotate(a, m, nm, i, c, s, FA);
+          if constexpr (Hooked)
+            Rotate(a, m, nm, i, c, s, FA);
+          else
+            qa.AddRotation(nm - 1, i - 1, c, s);
         }
       }
       double z = W(k);
       if (l == k) {
         if (z < 0.0) {
           W(k) = -z;
-          for (int32_t j = 1; j <= n; ++j) {
-            V(j, k) = -V(j, k);
-            FV();
+          if constexpr (Hooked) {
+            for (int32_t j = 1; j <= n; ++j) {
+              V(j, k) = -V(j, k);
+              FV();
+            }
+          } else {
+            qv.AddNegation(k - 1);
           }
         }
         break;
@@ -321,8 +332,17 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
       f = ((y - z) * (y + z) + (g - h) * (g + h)) / (2.0 * h * y);
       g = Pythag(f, 1.0);
       f = ((x - z) * (x + z) + h * ((y / (f + SignOf(g, f))) - h)) / x;
-      // Next QR transformation. The rotations depend only on w and e, so
-      // unhooked they are gathered and applied after the sweep.
+      // Next QR transformation.
+      double* cv = nullptr;
+      double* sv = nullptr;
+      double* ca = nullptr;
+      double* sa = nullptr;
+      if constexpr (!Hooked) {
+        cv = qv.AddSweep(l - 1, nm - l + 1);
+        sv = cv + (nm - l + 1);
+        ca = qa.AddSweep(l - 1, nm - l + 1);
+        sa = ca + (nm - l + 1);
+      }
       double c = 1.0;
       s = 1.0;
       for (int32_t j = l; j <= nm; ++j) {
@@ -361,15 +381,12 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
           sa[j - l] = s;
         }
       }
-      if constexpr (!Hooked) {
-        K.RotateSeq(v + (l - 1), n, nm - l + 1, cv, sv);
-        K.RotateSeq(a + (l - 1), m, nm - l + 1, ca, sa);
-      }
       E(l) = 0.0;
       E(k) = f;
       W(k) = x;
     }
   }
+  Settle();
   return ok;
 }
 
@@ -378,12 +395,12 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
 namespace matrix_detail {
 
 bool SVDecomposeOn(TSvdPath path, int32_t m, int32_t n, double* const* a, double* w,
-                   double* const* v, const TSvdHooks* hooks) {
+                   double* const* v, const TSvdHooks* hooks, const TSvdBlocking& blocking) {
   if (m < 1 || n < 1) return false;
   const TSvdKernels& K = SvdKernels(path);
   if (hooks != nullptr && (hooks->OnWriteA || hooks->OnWriteV))
-    return Decompose<true>(m, n, a, w, v, hooks, K);
-  return Decompose<false>(m, n, a, w, v, hooks, K);
+    return Decompose<true>(m, n, a, w, v, hooks, K, blocking);
+  return Decompose<false>(m, n, a, w, v, hooks, K, blocking);
 }
 
 }  // namespace matrix_detail

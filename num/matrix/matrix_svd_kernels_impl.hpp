@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "num/matrix/zel_matrix.hpp"
 
@@ -47,8 +48,59 @@ struct TSvdKernels {
 // off x86 the plain one).
 const TSvdKernels& SvdKernels(TSvdPath path);
 
-// SVDecompose (zel_matrix.hpp) with the kernels of the given path.
+// Sizes of the deferred rotations; 0 takes the default. The tests make them
+// tiny so that every batch and block edge is crossed.
+struct TSvdBlocking {
+  int32_t RowBlock = 0;      // rows per block of a flush
+  int64_t MaxRotations = 0;  // rotations kept before a flush
+};
+
+// Plane rotations and sign changes on the columns of one matrix, kept in
+// order and applied later in one pass: a block of rows at a time goes
+// through every kept operation while it stays in cache. Rows are
+// independent under column operations, so each element sees the same
+// operations in the same order as when they are applied one by one over
+// whole columns: the result is the same bit for bit.
+class TDeferredRotations {
+public:
+  TDeferredRotations(double* const* cols, int32_t rows, int32_t ncols, const TSvdKernels& kernels,
+                     const TSvdBlocking& blocking);
+  // Keeps the sequence of count rotations on the column pairs (first + t,
+  // first + t + 1), t = 0 .. count - 1, as RotateSeq applies it; returns
+  // where the caller writes c[0 .. count) and, count elements further on,
+  // s[0 .. count) before the next call.
+  double* AddSweep(int32_t first, int32_t count);
+  // (x, y) of columns p, q becomes (x c + y s, y c - x s).
+  void AddRotation(int32_t p, int32_t q, double c, double s);
+  // Column col becomes its negative.
+  void AddNegation(int32_t col);
+  // Applies everything kept and forgets it.
+  void Flush();
+
+private:
+  enum class TKind : int32_t { kSweep, kPair, kNegate };
+  struct TOp {
+    TKind Kind;
+    int32_t P;      // first column
+    int32_t Q;      // kSweep: rotation count; kPair: second column
+    int64_t Off;    // c and s in Buf
+  };
+  double* const* Cols;
+  int32_t Rows;
+  int32_t NCols;
+  const TSvdKernels& K;
+  int32_t RowBlock;
+  int64_t Capacity;  // rotations in Buf
+  int64_t Used = 0;
+  std::vector<TOp> Ops;
+  std::vector<double> Buf;
+  std::vector<double*> Shifted;  // Cols moved down to the current block
+  void Reserve(int64_t count);
+};
+
+// SVDecompose (zel_matrix.hpp) with the kernels of the given path and, for
+// the tests, the given sizes of the deferred rotations.
 bool SVDecomposeOn(TSvdPath path, int32_t m, int32_t n, double* const* a, double* w,
-                   double* const* v, const TSvdHooks* hooks);
+                   double* const* v, const TSvdHooks* hooks, const TSvdBlocking& blocking = {});
 
 }  // namespace zel::matrix_detail
