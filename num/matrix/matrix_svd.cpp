@@ -48,6 +48,126 @@ bool StepAndAbort() {
   return AbortMathProc.load();
 }
 
+// Reflectors per block of an accumulation: `vectors` vectors of `len`
+// doubles each per reflector stay in cache.
+int32_t ReflectorBlock(int32_t len, int32_t vectors, const TSvdBlocking& blocking) {
+  if (blocking.Reflectors > 0) return blocking.Reflectors;
+  const int64_t fit = matrix_detail::kSvdCacheBytes /
+                      (static_cast<int64_t>(sizeof(double)) * vectors * std::max(len, 1));
+  return static_cast<int32_t>(std::clamp<int64_t>(fit, 1, 64));
+}
+
+// Progress and abort before each of the outer steps i0, i0 - 1, .., i1;
+// gives the last step that may run (i1, or one above the aborted step).
+int32_t StepsOfBlock(int32_t i0, int32_t i1, bool& aborted) {
+  for (int32_t i = i0; i >= i1; --i)
+    if (StepAndAbort()) {
+      aborted = true;
+      return i + 1;
+    }
+  return i1;
+}
+
+// Accumulation of the right-hand transformations without hooks. Step i
+// (from n down) changes only columns i .. n of v, each on its own, so a
+// block of steps runs column by column: each column of v goes through the
+// block's reflectors in step order while it is in cache, which gives the
+// same operations on every element in the same order as step by step.
+// e[i] is E(i), 1-based. False when aborted, after the steps before it.
+bool AccumulateRight(int32_t n, double* const* a, double* const* v, const double* e,
+                     const TSvdKernels& K, const TSvdBlocking& blocking) {
+  const int32_t block = ReflectorBlock(n, 2, blocking);
+  const size_t stride = static_cast<size_t>(n);
+  // Per step of the block: the Householder vector, as step i would write
+  // it into column i of v, and row i of a.
+  std::vector<double> hv(static_cast<size_t>(block) * stride);
+  std::vector<double> rw(static_cast<size_t>(block) * stride);
+  for (int32_t i0 = n; i0 >= 1; i0 -= block) {
+    bool aborted = false;
+    const int32_t last = StepsOfBlock(i0, std::max(1, i0 - block + 1), aborted);
+    for (int32_t i = i0; i >= last; --i) {
+      if (i == n || e[i + 1] == 0.0) continue;
+      const double g = e[i + 1];
+      double* h = hv.data() + static_cast<size_t>(i0 - i) * stride;
+      double* r = rw.data() + static_cast<size_t>(i0 - i) * stride;
+      const double ail = a[i][i - 1];  // A(i, i + 1)
+      for (int32_t j = i + 1; j <= n; ++j) {
+        const double aij = a[j - 1][i - 1];
+        // Double division avoids a possible underflow.
+        h[j - i - 1] = (aij / ail) / g;
+        r[j - i - 1] = aij;
+      }
+    }
+    for (int32_t j = last; j <= n; ++j) {
+      double* col = v[j - 1];  // V(r, j) is col[r - 1]
+      for (int32_t i = std::min(i0, j); i >= last; --i) {
+        if (i == j) {
+          // Step j leaves e_j below row j - 1 (its vector is cleared after use).
+          col[j - 1] = 1.0;
+          for (int32_t r = j + 1; r <= n; ++r) col[r - 1] = 0.0;
+          continue;
+        }
+        if (e[i + 1] != 0.0) {
+          const size_t off = static_cast<size_t>(i0 - i) * stride;
+          const double s = K.Dot(rw.data() + off, col + i, n - i);
+          K.Axpy(s, hv.data() + off, col + i, n - i);
+        }
+        col[i - 1] = 0.0;
+      }
+    }
+    if (aborted) return false;
+  }
+  return true;
+}
+
+// Accumulation of the left-hand transformations without hooks, blocked in
+// the same way: step i (from min(m, n) down) changes only columns i .. n of
+// a, each on its own, with the Householder vector that column i holds
+// before the step. w is 0-based. False when aborted, after the steps
+// before it.
+bool AccumulateLeft(int32_t m, int32_t n, double* const* a, const double* w, const TSvdKernels& K,
+                    const TSvdBlocking& blocking) {
+  const int32_t block = ReflectorBlock(m, 1, blocking);
+  const size_t stride = static_cast<size_t>(m);
+  std::vector<double> hb(static_cast<size_t>(block) * stride);  // column i, rows i .. m
+  std::vector<double> ginv(static_cast<size_t>(block));
+  for (int32_t i0 = std::min(m, n); i0 >= 1; i0 -= block) {
+    bool aborted = false;
+    const int32_t last = StepsOfBlock(i0, std::max(1, i0 - block + 1), aborted);
+    for (int32_t i = i0; i >= last; --i) {
+      if (w[i - 1] == 0.0) continue;
+      const double* ci = a[i - 1] + (i - 1);
+      std::copy(ci, ci + (m - i + 1), hb.data() + static_cast<size_t>(i0 - i) * stride);
+      ginv[static_cast<size_t>(i0 - i)] = 1.0 / w[i - 1];
+    }
+    for (int32_t j = last; j <= n; ++j) {
+      double* col = a[j - 1];  // A(r, j) is col[r - 1]
+      for (int32_t i = std::min(i0, j); i >= last; --i) {
+        const double g = ginv[static_cast<size_t>(i0 - i)];
+        const int64_t len = m - i + 1;
+        double* cj = col + (i - 1);
+        if (i == j) {
+          if (w[i - 1] != 0.0) {
+            for (int64_t k = 0; k < len; ++k) cj[k] *= g;
+          } else {
+            std::fill(cj, cj + len, 0.0);
+          }
+          cj[0] += 1.0;
+          continue;
+        }
+        cj[0] = 0.0;
+        if (w[i - 1] != 0.0) {
+          const double* h = hb.data() + static_cast<size_t>(i0 - i) * stride;
+          const double s = K.Dot(h + 1, cj + 1, len - 1);
+          K.Axpy((s / h[0]) * g, h, cj, len);
+        }
+      }
+    }
+    if (aborted) return false;
+  }
+  return true;
+}
+
 // The decomposition; Hooked fires the write hooks after every element and
 // then keeps the textbook loop order, otherwise the kernels do the loops.
 template <bool Hooked>
@@ -191,68 +311,73 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
     }
     anorm = std::max(anorm, std::fabs(W(i)) + std::fabs(E(i)));
   }
-  // Accumulation of the right-hand transformations.
-  for (int32_t i = n; i >= 1; --i) {
-    if (StepAndAbort()) return false;
-    if (i < n) {
-      if (g != 0.0) {
-        const int64_t len = n - l + 1;
-        // Double division avoids a possible underflow.
+  if constexpr (Hooked) {
+    // Accumulation of the right-hand transformations.
+    for (int32_t i = n; i >= 1; --i) {
+      if (StepAndAbort()) return false;
+      if (i < n) {
+        if (g != 0.0) {
+          const int64_t len = n - l + 1;
+          // Double division avoids a possible underflow.
+          for (int32_t j = l; j <= n; ++j) {
+            V(j, i) = (A(i, j) / A(i, l)) / g;
+            FV();
+          }
+          // Row i of A once into contiguous memory.
+          for (int32_t k = l; k <= n; ++k) sums[static_cast<size_t>(k - l)] = A(i, k);
+          const double* vi = &V(l, i);
+          for (int32_t j = l; j <= n; ++j) {
+            double* vj = &V(l, j);
+            s = K.Dot(sums.data(), vj, len);
+            Axpy(s, vi, vj, len, FV);
+          }
+        }
         for (int32_t j = l; j <= n; ++j) {
-          V(j, i) = (A(i, j) / A(i, l)) / g;
+          V(i, j) = V(j, i) = 0.0;
+          FV();
           FV();
         }
-        // Row i of A once into contiguous memory.
-        for (int32_t k = l; k <= n; ++k) sums[static_cast<size_t>(k - l)] = A(i, k);
-        const double* vi = &V(l, i);
+      }
+      V(i, i) = 1.0;
+      FV();
+      g = E(i);
+      l = i;
+    }
+    // Accumulation of the left-hand transformations.
+    for (int32_t i = std::min(m, n); i >= 1; --i) {
+      if (StepAndAbort()) return false;
+      l = i + 1;
+      g = W(i);
+      for (int32_t j = l; j <= n; ++j) {
+        A(i, j) = 0.0;
+        FA();
+      }
+      double* ci = &A(i, i);
+      const int64_t len = m - i + 1;
+      if (g != 0.0) {
+        g = 1.0 / g;
         for (int32_t j = l; j <= n; ++j) {
-          double* vj = &V(l, j);
-          s = K.Dot(sums.data(), vj, len);
-          Axpy(s, vi, vj, len, FV);
+          double* cj = &A(i, j);
+          s = K.Dot(ci + 1, cj + 1, len - 1);
+          f = (s / ci[0]) * g;
+          Axpy(f, ci, cj, len, FA);
+        }
+        for (int64_t k = 0; k < len; ++k) {
+          ci[k] *= g;
+          FA();
+        }
+      } else {
+        for (int64_t k = 0; k < len; ++k) {
+          ci[k] = 0.0;
+          FA();
         }
       }
-      for (int32_t j = l; j <= n; ++j) {
-        V(i, j) = V(j, i) = 0.0;
-        FV();
-        FV();
-      }
-    }
-    V(i, i) = 1.0;
-    FV();
-    g = E(i);
-    l = i;
-  }
-  // Accumulation of the left-hand transformations.
-  for (int32_t i = std::min(m, n); i >= 1; --i) {
-    if (StepAndAbort()) return false;
-    l = i + 1;
-    g = W(i);
-    for (int32_t j = l; j <= n; ++j) {
-      A(i, j) = 0.0;
+      A(i, i) += 1.0;
       FA();
     }
-    double* ci = &A(i, i);
-    const int64_t len = m - i + 1;
-    if (g != 0.0) {
-      g = 1.0 / g;
-      for (int32_t j = l; j <= n; ++j) {
-        double* cj = &A(i, j);
-        s = K.Dot(ci + 1, cj + 1, len - 1);
-        f = (s / ci[0]) * g;
-        Axpy(f, ci, cj, len, FA);
-      }
-      for (int64_t k = 0; k < len; ++k) {
-        ci[k] *= g;
-        FA();
-      }
-    } else {
-      for (int64_t k = 0; k < len; ++k) {
-        ci[k] = 0.0;
-        FA();
-      }
-    }
-    A(i, i) += 1.0;
-    FA();
+  } else {
+    if (!AccumulateRight(n, a, v, rv1v.data(), K, blocking)) return false;
+    if (!AccumulateLeft(m, n, a, w, K, blocking)) return false;
   }
   // Diagonalisation of the bidiagonal form, last singular value first.
   // The rotations depend only on w and e, so unhooked they are kept and

@@ -288,11 +288,6 @@ const TSvdKernels kAvx2{DotAvx2, AxpyAvx2, RotateSeqAvx2, ReflectRowsAvx2};
 
 }  // namespace
 
-// A flush keeps one block of rows (all columns) plus the kept c and s in
-// the second-level cache, which every core of our targets has at 512 KiB
-// or more.
-constexpr int64_t kBlockBytes = 256 * 1024;
-
 TDeferredRotations::TDeferredRotations(double* const* cols, int32_t rows, int32_t ncols,
                                        const TSvdKernels& kernels, const TSvdBlocking& blocking)
     : Cols(cols), Rows(rows), NCols(ncols), K(kernels) {
@@ -300,7 +295,7 @@ TDeferredRotations::TDeferredRotations(double* const* cols, int32_t rows, int32_
     RowBlock = blocking.RowBlock;
   } else {
     // A multiple of the widest kernel block (16 rows), at least one.
-    const int64_t fit = kBlockBytes / (static_cast<int64_t>(sizeof(double)) * std::max(ncols, 1));
+    const int64_t fit = kSvdCacheBytes / (static_cast<int64_t>(sizeof(double)) * std::max(ncols, 1));
     RowBlock = static_cast<int32_t>(std::max<int64_t>(16, fit / 16 * 16));
   }
   // Eight sweeps over all columns: a flush then costs little beside its

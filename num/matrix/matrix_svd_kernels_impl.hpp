@@ -48,12 +48,19 @@ struct TSvdKernels {
 // off x86 the plain one).
 const TSvdKernels& SvdKernels(TSvdPath path);
 
-// Sizes of the deferred rotations; 0 takes the default. The tests make them
+// Sizes of the deferred rotations and blocked accumulations; 0 takes the
+// default. The tests make them
 // tiny so that every batch and block edge is crossed.
 struct TSvdBlocking {
   int32_t RowBlock = 0;      // rows per block of a flush
   int64_t MaxRotations = 0;  // rotations kept before a flush
+  int32_t Reflectors = 0;    // reflectors per block of an accumulation
 };
+
+// What a block of rows, or a block of reflectors, may take of the
+// second-level cache, which every core of our targets has at 512 KiB or
+// more.
+constexpr int64_t kSvdCacheBytes = 256 * 1024;
 
 // Plane rotations and sign changes on the columns of one matrix, kept in
 // order and applied later in one pass: a block of rows at a time goes

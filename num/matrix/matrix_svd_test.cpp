@@ -386,15 +386,16 @@ TEST(MatrixSvd, EveryPathHookedOrNotGivesTheSameBits) {
   }
 }
 
-// The QR rotations kept over several sweeps give the bits of the hooked run,
-// which applies each at once, whatever the batch and the row block.
-TEST(MatrixSvd, DeferredRotationsGiveTheHookedBitsForEveryBatchAndRowBlock) {
+// The QR rotations kept over several sweeps and the accumulations in
+// blocks of reflectors give the bits of the hooked run, which goes step by
+// step, whatever the batch, row block and reflector block.
+TEST(MatrixSvd, BlockedArithmeticGivesTheHookedBitsForEveryBlockSize) {
   TSvdHooks counting;
   int64_t writes = 0;
   counting.OnWriteA = [&] { ++writes; };
   std::vector<TDouble2DArray> shapes = OddShapes();
   shapes.push_back(RandomCols(33, 50, 29));
-  const TSvdBlocking blockings[] = {{1, 1}, {3, 5}, {16, 40}, {7, 100000}};
+  const TSvdBlocking blockings[] = {{1, 1, 1}, {3, 5, 2}, {16, 40, 3}, {7, 100000, 5}, {0, 0, 64}};
   for (const auto& a : shapes) {
     const TSvdRun ref = RunSvd(a, TSvdPath::spScalar, &counting);
     ASSERT_TRUE(ref.ok);
@@ -404,7 +405,8 @@ TEST(MatrixSvd, DeferredRotationsGiveTheHookedBitsForEveryBatchAndRowBlock) {
         const std::string what = std::to_string(a.front().size()) + "x" + std::to_string(a.size()) + " path " +
                                  std::to_string(static_cast<int>(path)) + " block " +
                                  std::to_string(blocking.RowBlock) + " batch " +
-                                 std::to_string(blocking.MaxRotations);
+                                 std::to_string(blocking.MaxRotations) + " reflectors " +
+                                 std::to_string(blocking.Reflectors);
         EXPECT_TRUE(r.ok) << what;
         EXPECT_TRUE(SameBits(r.u, ref.u)) << what;
         EXPECT_TRUE(SameBits(r.w, ref.w)) << what;
@@ -413,9 +415,10 @@ TEST(MatrixSvd, DeferredRotationsGiveTheHookedBitsForEveryBatchAndRowBlock) {
   }
 }
 
-// An abort in the middle of the QR sweeps leaves the partial U and V of the
-// hooked run: the rotations kept so far are applied before returning.
-TEST(MatrixSvd, AbortDuringTheSweepsLeavesEveryRotationApplied) {
+// An abort in any phase leaves the partial U and V of the hooked run: the
+// steps of a block before the aborted one run, and in the QR sweeps the
+// rotations kept so far are applied before returning.
+TEST(MatrixSvd, AbortLeavesTheResultsOfTheStepsBeforeIt) {
   const TDouble2DArray a = RandomCols(30, 40, 41);
   const int64_t n = 30;
   struct TRestore {
@@ -424,14 +427,13 @@ TEST(MatrixSvd, AbortDuringTheSweepsLeavesEveryRotationApplied) {
       AbortMathProc = false;
     }
   } restore;
-  // Steps: n (bidiagonal form) + n (V) + n (U), then one per singular value.
-  auto run = [&](const TSvdHooks* hooks, int64_t stopAt) {
+  auto run = [&](const TSvdHooks* hooks, int64_t stopAt, const TSvdBlocking& blocking) {
     int64_t steps = 0;
     MathFeedBackProc = [&](double) {
       if (++steps == stopAt) AbortMathProc = true;
     };
     AbortMathProc = false;
-    TSvdRun r = RunSvd(a, TSvdPath::spAuto, hooks);
+    TSvdRun r = RunSvd(a, TSvdPath::spAuto, hooks, blocking);
     MathFeedBackProc = nullptr;
     AbortMathProc = false;
     EXPECT_EQ(steps, stopAt);
@@ -440,17 +442,23 @@ TEST(MatrixSvd, AbortDuringTheSweepsLeavesEveryRotationApplied) {
   };
   TSvdHooks hooked;
   hooked.OnWriteV = [] {};
-  const int64_t stopAt = 3 * n + 13;  // before the 13th singular value
-  const TSvdRun ref = run(&hooked, stopAt);
-  const TSvdRun r = run(nullptr, stopAt);
-  EXPECT_TRUE(SameBits(r.u, ref.u));
-  EXPECT_TRUE(SameBits(r.v, ref.v));
-  EXPECT_TRUE(SameBits(r.w, ref.w));
+  // Steps: n (bidiagonal form) + n (V) + n (U), then one per singular
+  // value. Stops inside a block of 4 reflectors for V and for U, at the
+  // first step of a block, and before the 13th singular value.
+  for (const int64_t stopAt : {n + 6, n + 9, 2 * n + 7, 3 * n + 13}) {
+    const TSvdBlocking blocking{0, 0, 4};
+    const TSvdRun ref = run(&hooked, stopAt, blocking);
+    const TSvdRun r = run(nullptr, stopAt, blocking);
+    EXPECT_TRUE(SameBits(r.u, ref.u)) << stopAt;
+    EXPECT_TRUE(SameBits(r.v, ref.v)) << stopAt;
+    EXPECT_TRUE(SameBits(r.w, ref.w)) << stopAt;
+  }
   // Rotations had been made by then: U and V differ from the accumulated
   // transformations at the start of the sweeps.
-  const TSvdRun start = run(nullptr, 3 * n + 1);
-  EXPECT_FALSE(SameBits(r.u, start.u));
-  EXPECT_FALSE(SameBits(r.v, start.v));
+  const TSvdRun sweeps = run(nullptr, 3 * n + 13, {});
+  const TSvdRun start = run(nullptr, 3 * n + 1, {});
+  EXPECT_FALSE(SameBits(sweeps.u, start.u));
+  EXPECT_FALSE(SameBits(sweeps.v, start.v));
 }
 
 // Between two hook calls at most one element changes, in the matrix whose
