@@ -48,6 +48,98 @@ bool StepAndAbort() {
   return AbortMathProc.load();
 }
 
+// Householder reduction to bidiagonal form without hooks. Step i's row
+// reflector changes rows i + 1 .. m of columns i + 1 .. n by t e^T, with t
+// the row sums against the reflector; that update is applied column by
+// column in the pass of step i + 1's column reflector (after that step's
+// progress and abort), so each step reads the trailing matrix once for t
+// and once more to update it, with one write. Every element sees the same
+// operations in the same order as step by step. w is 0-based, e is E(i)
+// 1-based. False when aborted, with the steps before it complete.
+bool Bidiagonalize(int32_t m, int32_t n, double* const* a, double* w, double* e, double& anorm,
+                   const TSvdKernels& K) {
+  auto A = [a](int32_t r, int32_t c) -> double& {
+    return a[static_cast<size_t>(c - 1)][static_cast<size_t>(r - 1)];
+  };
+  std::vector<double> t(static_cast<size_t>(m));       // row sums of the pending update
+  std::vector<double> ep(static_cast<size_t>(n));      // its e, from column pl on
+  std::vector<double> u(static_cast<size_t>(n));       // the row reflector
+  int32_t pl = 0;  // first row and column of the pending update; 0 when none
+  auto Settle = [&](int32_t j) {
+    K.Axpy(ep[static_cast<size_t>(j - pl)], t.data(), &A(pl, j), m - pl + 1);
+  };
+  double g = 0.0;
+  double scale = 0.0;
+  double s = 0.0;
+  double f = 0.0;
+  double h = 0.0;
+  anorm = 0.0;
+  for (int32_t i = 1; i <= n; ++i) {
+    if (StepAndAbort()) {
+      if (pl != 0)
+        for (int32_t j = pl; j <= n; ++j) Settle(j);
+      return false;
+    }
+    const int32_t l = i + 1;
+    e[i] = scale * g;
+    g = s = scale = 0.0;
+    if (i <= m) {
+      // Column i from row i down; a pending update starts at row and column i.
+      double* ci = &A(i, i);
+      const int64_t len = m - i + 1;
+      if (pl != 0) Settle(i);
+      for (int64_t k = 0; k < len; ++k) scale += std::fabs(ci[k]);
+      if (scale != 0.0) {
+        for (int64_t k = 0; k < len; ++k) {
+          ci[k] /= scale;
+          s += ci[k] * ci[k];
+        }
+        f = ci[0];
+        g = -SignOf(std::sqrt(s), f);
+        h = f * g - s;
+        ci[0] = f - g;
+        for (int32_t j = l; j <= n; ++j) {
+          double* cj = &A(i, j);
+          if (pl != 0) Settle(j);
+          f = K.Dot(ci, cj, len) / h;
+          K.Axpy(f, ci, cj, len);
+        }
+        for (int64_t k = 0; k < len; ++k) ci[k] *= scale;
+      } else if (pl != 0) {
+        for (int32_t j = l; j <= n; ++j) Settle(j);
+      }
+    }
+    pl = 0;
+    w[i - 1] = scale * g;
+    g = s = scale = 0.0;
+    if (i <= m && i != n) {
+      for (int32_t k = l; k <= n; ++k) scale += std::fabs(A(i, k));
+      if (scale != 0.0) {
+        for (int32_t k = l; k <= n; ++k) {
+          A(i, k) /= scale;
+          s += A(i, k) * A(i, k);
+        }
+        f = A(i, l);
+        g = -SignOf(std::sqrt(s), f);
+        h = f * g - s;
+        A(i, l) = f - g;
+        for (int32_t k = l; k <= n; ++k) e[k] = A(i, k) / h;
+        if (l <= m) {
+          // Row sums over rows l .. m, each in increasing k.
+          for (int32_t k = l; k <= n; ++k) u[static_cast<size_t>(k - l)] = A(i, k);
+          std::fill(t.begin(), t.begin() + (m - l + 1), 0.0);
+          for (int32_t k = l; k <= n; ++k) K.Axpy(u[static_cast<size_t>(k - l)], &A(l, k), t.data(), m - l + 1);
+          std::copy(e + l, e + n + 1, ep.begin());
+          pl = l;
+        }
+        for (int32_t k = l; k <= n; ++k) A(i, k) *= scale;
+      }
+    }
+    anorm = std::max(anorm, std::fabs(w[i - 1]) + std::fabs(e[i]));
+  }
+  return true;
+}
+
 // Reflectors per block of an accumulation: `vectors` vectors of `len`
 // doubles each per reflector stay in cache.
 int32_t ReflectorBlock(int32_t len, int32_t vectors, const TSvdBlocking& blocking) {
@@ -196,14 +288,10 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
       if (fv) hooks->OnWriteV();
   };
   // y += f x over len elements of a (fire = FA) or v (fire = FV).
-  auto Axpy = [&K](double f, const double* x, double* y, int64_t len, auto fire) {
-    if constexpr (Hooked) {
-      for (int64_t k = 0; k < len; ++k) {
-        y[k] += f * x[k];
-        fire();
-      }
-    } else {
-      K.Axpy(f, x, y, len);
+  auto Axpy = [](double f, const double* x, double* y, int64_t len, auto fire) {
+    for (int64_t k = 0; k < len; ++k) {
+      y[k] += f * x[k];
+      fire();
     }
   };
   // Rotation of columns p, q (x, y) of a (rows m, fire = FA) or v (rows n,
@@ -234,57 +322,57 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
   double f = 0.0;
   double h = 0.0;
   int32_t l = 1;
-  // Householder reduction to bidiagonal form.
-  for (int32_t i = 1; i <= n; ++i) {
-    if (StepAndAbort()) return false;
-    l = i + 1;
-    E(i) = scale * g;
-    g = s = scale = 0.0;
-    if (i <= m) {
-      // Column i from row i down.
-      double* ci = &A(i, i);
-      const int64_t len = m - i + 1;
-      for (int64_t k = 0; k < len; ++k) scale += std::fabs(ci[k]);
-      if (scale != 0.0) {
-        for (int64_t k = 0; k < len; ++k) {
-          ci[k] /= scale;
+  if constexpr (Hooked) {
+    // Householder reduction to bidiagonal form.
+    for (int32_t i = 1; i <= n; ++i) {
+      if (StepAndAbort()) return false;
+      l = i + 1;
+      E(i) = scale * g;
+      g = s = scale = 0.0;
+      if (i <= m) {
+        // Column i from row i down.
+        double* ci = &A(i, i);
+        const int64_t len = m - i + 1;
+        for (int64_t k = 0; k < len; ++k) scale += std::fabs(ci[k]);
+        if (scale != 0.0) {
+          for (int64_t k = 0; k < len; ++k) {
+            ci[k] /= scale;
+            FA();
+            s += ci[k] * ci[k];
+          }
+          f = ci[0];
+          g = -SignOf(std::sqrt(s), f);
+          h = f * g - s;
+          ci[0] = f - g;
           FA();
-          s += ci[k] * ci[k];
-        }
-        f = ci[0];
-        g = -SignOf(std::sqrt(s), f);
-        h = f * g - s;
-        ci[0] = f - g;
-        FA();
-        for (int32_t j = l; j <= n; ++j) {
-          double* cj = &A(i, j);
-          f = K.Dot(ci, cj, len) / h;
-          Axpy(f, ci, cj, len, FA);
-        }
-        for (int64_t k = 0; k < len; ++k) {
-          ci[k] *= scale;
-          FA();
+          for (int32_t j = l; j <= n; ++j) {
+            double* cj = &A(i, j);
+            f = K.Dot(ci, cj, len) / h;
+            Axpy(f, ci, cj, len, FA);
+          }
+          for (int64_t k = 0; k < len; ++k) {
+            ci[k] *= scale;
+            FA();
+          }
         }
       }
-    }
-    W(i) = scale * g;
-    g = s = scale = 0.0;
-    if (i <= m && i != n) {
-      for (int32_t k = l; k <= n; ++k) scale += std::fabs(A(i, k));
-      if (scale != 0.0) {
-        for (int32_t k = l; k <= n; ++k) {
-          A(i, k) /= scale;
+      W(i) = scale * g;
+      g = s = scale = 0.0;
+      if (i <= m && i != n) {
+        for (int32_t k = l; k <= n; ++k) scale += std::fabs(A(i, k));
+        if (scale != 0.0) {
+          for (int32_t k = l; k <= n; ++k) {
+            A(i, k) /= scale;
+            FA();
+            s += A(i, k) * A(i, k);
+          }
+          f = A(i, l);
+          g = -SignOf(std::sqrt(s), f);
+          h = f * g - s;
+          A(i, l) = f - g;
           FA();
-          s += A(i, k) * A(i, k);
-        }
-        f = A(i, l);
-        g = -SignOf(std::sqrt(s), f);
-        h = f * g - s;
-        A(i, l) = f - g;
-        FA();
-        for (int32_t k = l; k <= n; ++k) E(k) = A(i, k) / h;
-        // Rows l..m: each row's sum adds its terms in increasing k.
-        if constexpr (Hooked) {
+          for (int32_t k = l; k <= n; ++k) E(k) = A(i, k) / h;
+          // Rows l..m: each row's sum adds its terms in increasing k.
           std::fill(sums.begin(), sums.end(), 0.0);
           for (int32_t k = l; k <= n; ++k) {
             const double aik = A(i, k);
@@ -299,19 +387,14 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
               FA();
             }
           }
-        } else {
-          for (int32_t k = l; k <= n; ++k) sums[static_cast<size_t>(k - l)] = A(i, k);
-          K.ReflectRows(a + (l - 1), n - l + 1, l - 1, m, sums.data(), &E(l));
-        }
-        for (int32_t k = l; k <= n; ++k) {
-          A(i, k) *= scale;
-          FA();
+          for (int32_t k = l; k <= n; ++k) {
+            A(i, k) *= scale;
+            FA();
+          }
         }
       }
+      anorm = std::max(anorm, std::fabs(W(i)) + std::fabs(E(i)));
     }
-    anorm = std::max(anorm, std::fabs(W(i)) + std::fabs(E(i)));
-  }
-  if constexpr (Hooked) {
     // Accumulation of the right-hand transformations.
     for (int32_t i = n; i >= 1; --i) {
       if (StepAndAbort()) return false;
@@ -376,6 +459,7 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
       FA();
     }
   } else {
+    if (!Bidiagonalize(m, n, a, w, rv1v.data(), anorm, K)) return false;
     if (!AccumulateRight(n, a, v, rv1v.data(), K, blocking)) return false;
     if (!AccumulateLeft(m, n, a, w, K, blocking)) return false;
   }
