@@ -50,14 +50,16 @@ bool StepAndAbort() {
 
 // Householder reduction to bidiagonal form without hooks. Step i's row
 // reflector changes rows i + 1 .. m of columns i + 1 .. n by t e^T, with t
-// the row sums against the reflector; that update is applied column by
-// column in the pass of step i + 1's column reflector (after that step's
-// progress and abort), so each step reads the trailing matrix once for t
-// and once more to update it, with one write. Every element sees the same
-// operations in the same order as step by step. w is 0-based, e is E(i)
-// 1-based. False when aborted, with the steps before it complete.
+// the row sums against the reflector. While that trailing matrix fits in
+// cache, ReflectRows does it at once, a block of rows at a time. Beyond,
+// t is formed column by column and the update applied column by column in
+// the pass of step i + 1's column reflector (after that step's progress
+// and abort), so each step reads the trailing matrix once for t and once
+// more to update it, with one write. Either way every element sees the
+// same operations in the same order as step by step. w is 0-based, e is
+// E(i) 1-based. False when aborted, with the steps before it complete.
 bool Bidiagonalize(int32_t m, int32_t n, double* const* a, double* w, double* e, double& anorm,
-                   const TSvdKernels& K) {
+                   const TSvdKernels& K, const TSvdBlocking& blocking) {
   auto A = [a](int32_t r, int32_t c) -> double& {
     return a[static_cast<size_t>(c - 1)][static_cast<size_t>(r - 1)];
   };
@@ -124,9 +126,14 @@ bool Bidiagonalize(int32_t m, int32_t n, double* const* a, double* w, double* e,
         h = f * g - s;
         A(i, l) = f - g;
         for (int32_t k = l; k <= n; ++k) e[k] = A(i, k) / h;
-        if (l <= m) {
+        for (int32_t k = l; k <= n; ++k) u[static_cast<size_t>(k - l)] = A(i, k);
+        const int64_t trailing = int64_t{m - l + 1} * (n - l + 1) * static_cast<int64_t>(sizeof(double));
+        const bool defer = blocking.DeferRows > 0 ||
+                           (blocking.DeferRows == 0 && trailing > 2 * matrix_detail::kSvdCacheBytes);
+        if (l <= m && !defer) {
+          K.ReflectRows(a + (l - 1), n - l + 1, l - 1, m, u.data(), e + l);
+        } else if (l <= m) {
           // Row sums over rows l .. m, each in increasing k.
-          for (int32_t k = l; k <= n; ++k) u[static_cast<size_t>(k - l)] = A(i, k);
           std::fill(t.begin(), t.begin() + (m - l + 1), 0.0);
           for (int32_t k = l; k <= n; ++k) K.Axpy(u[static_cast<size_t>(k - l)], &A(l, k), t.data(), m - l + 1);
           std::copy(e + l, e + n + 1, ep.begin());
@@ -459,7 +466,7 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
       FA();
     }
   } else {
-    if (!Bidiagonalize(m, n, a, w, rv1v.data(), anorm, K)) return false;
+    if (!Bidiagonalize(m, n, a, w, rv1v.data(), anorm, K, blocking)) return false;
     if (!AccumulateRight(n, a, v, rv1v.data(), K, blocking)) return false;
     if (!AccumulateLeft(m, n, a, w, K, blocking)) return false;
   }

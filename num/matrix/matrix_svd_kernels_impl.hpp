@@ -55,6 +55,10 @@ struct TSvdBlocking {
   int32_t RowBlock = 0;      // rows per block of a flush
   int64_t MaxRotations = 0;  // rotations kept before a flush
   int32_t Reflectors = 0;    // reflectors per block of an accumulation
+  // Row reflectors of the bidiagonal reduction: applied at once by
+  // ReflectRows (-1), in the pass of the next column reflector (1), or at
+  // once while the trailing matrix fits in cache and in that pass beyond (0).
+  int32_t DeferRows = 0;
 };
 
 // What a block of rows, or a block of reflectors, may take of the

@@ -395,7 +395,8 @@ TEST(MatrixSvd, BlockedArithmeticGivesTheHookedBitsForEveryBlockSize) {
   counting.OnWriteA = [&] { ++writes; };
   std::vector<TDouble2DArray> shapes = OddShapes();
   shapes.push_back(RandomCols(33, 50, 29));
-  const TSvdBlocking blockings[] = {{1, 1, 1}, {3, 5, 2}, {16, 40, 3}, {7, 100000, 5}, {0, 0, 64}};
+  const TSvdBlocking blockings[] = {{1, 1, 1, 1},   {3, 5, 2, 1},  {16, 40, 3, -1},
+                                    {7, 100000, 5, 1}, {0, 0, 64, 0}, {0, 0, 0, 1}};
   for (const auto& a : shapes) {
     const TSvdRun ref = RunSvd(a, TSvdPath::spScalar, &counting);
     ASSERT_TRUE(ref.ok);
@@ -406,7 +407,8 @@ TEST(MatrixSvd, BlockedArithmeticGivesTheHookedBitsForEveryBlockSize) {
                                  std::to_string(static_cast<int>(path)) + " block " +
                                  std::to_string(blocking.RowBlock) + " batch " +
                                  std::to_string(blocking.MaxRotations) + " reflectors " +
-                                 std::to_string(blocking.Reflectors);
+                                 std::to_string(blocking.Reflectors) + " defer rows " +
+                                 std::to_string(blocking.DeferRows);
         EXPECT_TRUE(r.ok) << what;
         EXPECT_TRUE(SameBits(r.u, ref.u)) << what;
         EXPECT_TRUE(SameBits(r.w, ref.w)) << what;
@@ -415,9 +417,10 @@ TEST(MatrixSvd, BlockedArithmeticGivesTheHookedBitsForEveryBlockSize) {
   }
 }
 
-// An abort in any phase leaves the partial U and V of the hooked run: the
-// steps of a block before the aborted one run, and in the QR sweeps the
-// rotations kept so far are applied before returning.
+// An abort in any phase leaves the partial U and V of the hooked run: a
+// pending row reflector and the steps of a block before the aborted one
+// run, and in the QR sweeps the rotations kept so far are applied before
+// returning.
 TEST(MatrixSvd, AbortLeavesTheResultsOfTheStepsBeforeIt) {
   const TDouble2DArray a = RandomCols(30, 40, 41);
   const int64_t n = 30;
@@ -443,10 +446,11 @@ TEST(MatrixSvd, AbortLeavesTheResultsOfTheStepsBeforeIt) {
   TSvdHooks hooked;
   hooked.OnWriteV = [] {};
   // Steps: n (bidiagonal form) + n (V) + n (U), then one per singular
-  // value. Stops inside a block of 4 reflectors for V and for U, at the
-  // first step of a block, and before the 13th singular value.
-  for (const int64_t stopAt : {n + 6, n + 9, 2 * n + 7, 3 * n + 13}) {
-    const TSvdBlocking blocking{0, 0, 4};
+  // value. Stops with a row reflector pending, inside a block of 4
+  // reflectors for V and for U, at the first step of a block, and before
+  // the 13th singular value.
+  for (const int64_t stopAt : {int64_t{7}, n + 6, n + 9, 2 * n + 7, 3 * n + 13}) {
+    const TSvdBlocking blocking{0, 0, 4, 1};
     const TSvdRun ref = run(&hooked, stopAt, blocking);
     const TSvdRun r = run(nullptr, stopAt, blocking);
     EXPECT_TRUE(SameBits(r.u, ref.u)) << stopAt;
