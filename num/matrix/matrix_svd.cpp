@@ -1,7 +1,8 @@
 // Singular value decomposition (Golub-Reinsch) over column storage and its
-// TMatrix form. The element loops run in the kernels of
-// matrix_svd_kernels.cpp; with write hooks set, the same arithmetic runs in
-// plain loops that fire after every element, so both give the same bits.
+// TMatrix form. Without write hooks the element loops run in the kernels of
+// matrix_svd_kernels.cpp, in blocks that stay in cache; with hooks set, the
+// same arithmetic runs step by step in plain loops that fire after every
+// element. Both give the same bits.
 #include <algorithm>
 #include <cmath>
 #include <functional>

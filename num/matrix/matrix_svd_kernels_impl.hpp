@@ -1,5 +1,6 @@
-// Inner loops of the singular value decomposition (matrix_svd.cpp) and a
-// form of it with a chosen instruction set, for the tests. Not part of the
+// Inner loops of the singular value decomposition (matrix_svd.cpp), the
+// deferred rotations of its QR sweeps, and a form of it with a chosen
+// instruction set and block sizes, for the tests. Not part of the
 // interface: include num/matrix/zel_matrix.hpp instead.
 //
 // Every kernel exists as plain C++, SSE2 and AVX2 (chosen at run time; only
@@ -48,9 +49,9 @@ struct TSvdKernels {
 // off x86 the plain one).
 const TSvdKernels& SvdKernels(TSvdPath path);
 
-// Sizes of the deferred rotations and blocked accumulations; 0 takes the
-// default. The tests make them
-// tiny so that every batch and block edge is crossed.
+// Sizes of the blocked arithmetic of the decomposition without hooks; 0
+// takes the default. The tests make them tiny so that every batch and
+// block edge is crossed.
 struct TSvdBlocking {
   int32_t RowBlock = 0;      // rows per block of a flush
   int64_t MaxRotations = 0;  // rotations kept before a flush
