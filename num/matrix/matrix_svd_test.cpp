@@ -417,6 +417,23 @@ TEST(MatrixSvd, BlockedArithmeticGivesTheHookedBitsForEveryBlockSize) {
   }
 }
 
+// At 400 x 200 the trailing matrix starts above the cache size and ends
+// below it, so the default switches from deferred to immediate row
+// reflectors in mid-run; both pure forms are checked against the hooked
+// run above.
+TEST(MatrixSvd, SwitchingRowReflectorFormsInMidRunKeepsTheBits) {
+  const TDouble2DArray a = RandomCols(200, 400, 51);
+  const TSvdRun ref = RunSvd(a, TSvdPath::spAuto, nullptr, {0, 0, 0, -1});
+  ASSERT_TRUE(ref.ok);
+  for (const TSvdBlocking& blocking : {TSvdBlocking{}, TSvdBlocking{0, 0, 0, 1}}) {
+    const TSvdRun r = RunSvd(a, TSvdPath::spAuto, nullptr, blocking);
+    EXPECT_TRUE(r.ok);
+    EXPECT_TRUE(SameBits(r.u, ref.u)) << blocking.DeferRows;
+    EXPECT_TRUE(SameBits(r.w, ref.w)) << blocking.DeferRows;
+    EXPECT_TRUE(SameBits(r.v, ref.v)) << blocking.DeferRows;
+  }
+}
+
 // An abort in any phase leaves the partial U and V of the hooked run: a
 // pending row reflector and the steps of a block before the aborted one
 // run, and in the QR sweeps the rotations kept so far are applied before
