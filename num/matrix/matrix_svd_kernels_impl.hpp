@@ -95,18 +95,18 @@ private:
     TKind Kind;
     int32_t P;      // first column
     int32_t Q;      // kSweep: rotation count; kPair: second column
-    int64_t Off;    // c and s in Buf
+    int64_t Off;    // c and s in FBuf
   };
-  double* const* Cols;
-  int32_t Rows;
-  int32_t NCols;
-  const TSvdKernels& K;
-  int32_t RowBlock;
-  int64_t Capacity;  // rotations in Buf
-  int64_t Used = 0;
-  std::vector<TOp> Ops;
-  std::vector<double> Buf;
-  std::vector<double*> Shifted;  // Cols moved down to the current block
+  double* const* FCols;
+  int32_t FRows;
+  int32_t FNCols;
+  const TSvdKernels& FK;
+  int32_t FRowBlock;
+  int64_t FCapacity;  // rotations in FBuf
+  int64_t FUsed = 0;
+  std::vector<TOp> FOps;
+  std::vector<double> FBuf;
+  std::vector<double*> FShifted;  // FCols moved down to the current block
   void Reserve(int64_t count);
 };
 
