@@ -1,7 +1,8 @@
 // Singular value decomposition (Golub-Reinsch) over column storage and its
-// TMatrix form. The element loops run in the kernels of
-// matrix_svd_kernels.cpp; with write hooks set, the same arithmetic runs in
-// plain loops that fire after every element, so both give the same bits.
+// TMatrix form. Without write hooks the element loops run in the kernels of
+// matrix_svd_kernels.cpp, in blocks that stay in cache; with hooks set, the
+// same arithmetic runs step by step in plain loops that fire after every
+// element. Both give the same bits.
 #include <algorithm>
 #include <cfloat>
 #include <climits>
@@ -18,6 +19,8 @@ namespace zel {
 
 namespace {
 
+using matrix_detail::TDeferredRotations;
+using matrix_detail::TSvdBlocking;
 using matrix_detail::TSvdKernels;
 using matrix_detail::TSvdPath;
 
@@ -49,11 +52,230 @@ bool StepAndAbort() {
   return AbortMathProc.load();
 }
 
+// Householder reduction to bidiagonal form without hooks. Step i's row
+// reflector changes rows i + 1 .. m of columns i + 1 .. n by t e^T, with t
+// the row sums against the reflector. While that trailing matrix fits in
+// cache, ReflectRows does it at once, a block of rows at a time. Beyond,
+// t is formed column by column and the update applied column by column in
+// the pass of step i + 1's column reflector (after that step's progress
+// and abort), so each step reads the trailing matrix once for t and once
+// more to update it, with one write. Either way every element sees the
+// same operations in the same order as step by step. w is 0-based, e is
+// E(i) 1-based. False when aborted, with the steps before it complete.
+bool Bidiagonalize(int32_t m, int32_t n, double* const* a, double* w, double* e, double& anorm,
+                   const TSvdKernels& K, const TSvdBlocking& blocking) {
+  auto A = [a](int32_t r, int32_t c) -> double& {
+    return a[static_cast<size_t>(c - 1)][static_cast<size_t>(r - 1)];
+  };
+  std::vector<double> t(static_cast<size_t>(m));       // row sums of the pending update
+  std::vector<double> ep(static_cast<size_t>(n));      // its e, from column pl on
+  std::vector<double> u(static_cast<size_t>(n));       // the row reflector
+  int32_t pl = 0;  // first row and column of the pending update; 0 when none
+  auto Settle = [&](int32_t j) {
+    K.Axpy(ep[static_cast<size_t>(j - pl)], t.data(), &A(pl, j), m - pl + 1);
+  };
+  double g = 0.0;
+  double scale = 0.0;
+  double s = 0.0;
+  double f = 0.0;
+  double h = 0.0;
+  anorm = 0.0;
+  for (int32_t i = 1; i <= n; ++i) {
+    if (StepAndAbort()) {
+      if (pl != 0)
+        for (int32_t j = pl; j <= n; ++j) Settle(j);
+      return false;
+    }
+    const int32_t l = i + 1;
+    e[i] = scale * g;
+    g = s = scale = 0.0;
+    if (i <= m) {
+      // Column i from row i down; a pending update starts at row and column i.
+      double* ci = &A(i, i);
+      const int64_t len = m - i + 1;
+      if (pl != 0) Settle(i);
+      for (int64_t k = 0; k < len; ++k) scale += std::fabs(ci[k]);
+      if (scale != 0.0) {
+        for (int64_t k = 0; k < len; ++k) {
+          ci[k] /= scale;
+          s += ci[k] * ci[k];
+        }
+        f = ci[0];
+        g = -SignOf(std::sqrt(s), f);
+        h = f * g - s;
+        ci[0] = f - g;
+        for (int32_t j = l; j <= n; ++j) {
+          double* cj = &A(i, j);
+          if (pl != 0) Settle(j);
+          f = K.Dot(ci, cj, len) / h;
+          K.Axpy(f, ci, cj, len);
+        }
+        for (int64_t k = 0; k < len; ++k) ci[k] *= scale;
+      } else if (pl != 0) {
+        for (int32_t j = l; j <= n; ++j) Settle(j);
+      }
+    }
+    pl = 0;
+    w[i - 1] = scale * g;
+    g = s = scale = 0.0;
+    if (i <= m && i != n) {
+      for (int32_t k = l; k <= n; ++k) scale += std::fabs(A(i, k));
+      if (scale != 0.0) {
+        for (int32_t k = l; k <= n; ++k) {
+          A(i, k) /= scale;
+          s += A(i, k) * A(i, k);
+        }
+        f = A(i, l);
+        g = -SignOf(std::sqrt(s), f);
+        h = f * g - s;
+        A(i, l) = f - g;
+        for (int32_t k = l; k <= n; ++k) e[k] = A(i, k) / h;
+        for (int32_t k = l; k <= n; ++k) u[static_cast<size_t>(k - l)] = A(i, k);
+        const int64_t trailing = int64_t{m - l + 1} * (n - l + 1) * static_cast<int64_t>(sizeof(double));
+        const bool defer = blocking.DeferRows > 0 ||
+                           (blocking.DeferRows == 0 && trailing > 2 * matrix_detail::kSvdCacheBytes);
+        if (l <= m && !defer) {
+          K.ReflectRows(a + (l - 1), n - l + 1, l - 1, m, u.data(), e + l);
+        } else if (l <= m) {
+          // Row sums over rows l .. m, each in increasing k.
+          std::fill(t.begin(), t.begin() + (m - l + 1), 0.0);
+          for (int32_t k = l; k <= n; ++k) K.Axpy(u[static_cast<size_t>(k - l)], &A(l, k), t.data(), m - l + 1);
+          std::copy(e + l, e + n + 1, ep.begin());
+          pl = l;
+        }
+        for (int32_t k = l; k <= n; ++k) A(i, k) *= scale;
+      }
+    }
+    anorm = std::max(anorm, std::fabs(w[i - 1]) + std::fabs(e[i]));
+  }
+  return true;
+}
+
+// Reflectors per block of an accumulation: `vectors` vectors of `len`
+// doubles each per reflector stay in cache.
+int32_t ReflectorBlock(int32_t len, int32_t vectors, const TSvdBlocking& blocking) {
+  if (blocking.Reflectors > 0) return blocking.Reflectors;
+  const int64_t fit = matrix_detail::kSvdCacheBytes /
+                      (static_cast<int64_t>(sizeof(double)) * vectors * std::max(len, 1));
+  return static_cast<int32_t>(std::clamp<int64_t>(fit, 1, 64));
+}
+
+// Progress and abort before each of the outer steps i0, i0 - 1, .., i1;
+// gives the last step that may run (i1, or one above the aborted step).
+int32_t StepsOfBlock(int32_t i0, int32_t i1, bool& aborted) {
+  for (int32_t i = i0; i >= i1; --i)
+    if (StepAndAbort()) {
+      aborted = true;
+      return i + 1;
+    }
+  return i1;
+}
+
+// Accumulation of the right-hand transformations without hooks. Step i
+// (from n down) changes only columns i .. n of v, each on its own, so a
+// block of steps runs column by column: each column of v goes through the
+// block's reflectors in step order while it is in cache, which gives the
+// same operations on every element in the same order as step by step.
+// e[i] is E(i), 1-based. False when aborted, after the steps before it.
+bool AccumulateRight(int32_t n, double* const* a, double* const* v, const double* e,
+                     const TSvdKernels& K, const TSvdBlocking& blocking) {
+  const int32_t block = ReflectorBlock(n, 2, blocking);
+  const size_t stride = static_cast<size_t>(n);
+  // Per step of the block: the Householder vector, as step i would write
+  // it into column i of v, and row i of a.
+  std::vector<double> hv(static_cast<size_t>(block) * stride);
+  std::vector<double> rw(static_cast<size_t>(block) * stride);
+  for (int32_t i0 = n; i0 >= 1; i0 -= block) {
+    bool aborted = false;
+    const int32_t last = StepsOfBlock(i0, std::max(1, i0 - block + 1), aborted);
+    for (int32_t i = i0; i >= last; --i) {
+      if (i == n || e[i + 1] == 0.0) continue;
+      const double g = e[i + 1];
+      double* h = hv.data() + static_cast<size_t>(i0 - i) * stride;
+      double* r = rw.data() + static_cast<size_t>(i0 - i) * stride;
+      const double ail = a[i][i - 1];  // A(i, i + 1)
+      for (int32_t j = i + 1; j <= n; ++j) {
+        const double aij = a[j - 1][i - 1];
+        // Double division avoids a possible underflow.
+        h[j - i - 1] = (aij / ail) / g;
+        r[j - i - 1] = aij;
+      }
+    }
+    for (int32_t j = last; j <= n; ++j) {
+      double* col = v[j - 1];  // V(r, j) is col[r - 1]
+      for (int32_t i = std::min(i0, j); i >= last; --i) {
+        if (i == j) {
+          // Step j leaves e_j below row j - 1 (its vector is cleared after use).
+          col[j - 1] = 1.0;
+          for (int32_t r = j + 1; r <= n; ++r) col[r - 1] = 0.0;
+          continue;
+        }
+        if (e[i + 1] != 0.0) {
+          const size_t off = static_cast<size_t>(i0 - i) * stride;
+          const double s = K.Dot(rw.data() + off, col + i, n - i);
+          K.Axpy(s, hv.data() + off, col + i, n - i);
+        }
+        col[i - 1] = 0.0;
+      }
+    }
+    if (aborted) return false;
+  }
+  return true;
+}
+
+// Accumulation of the left-hand transformations without hooks, blocked in
+// the same way: step i (from min(m, n) down) changes only columns i .. n of
+// a, each on its own, with the Householder vector that column i holds
+// before the step. w is 0-based. False when aborted, after the steps
+// before it.
+bool AccumulateLeft(int32_t m, int32_t n, double* const* a, const double* w, const TSvdKernels& K,
+                    const TSvdBlocking& blocking) {
+  const int32_t block = ReflectorBlock(m, 1, blocking);
+  const size_t stride = static_cast<size_t>(m);
+  std::vector<double> hb(static_cast<size_t>(block) * stride);  // column i, rows i .. m
+  std::vector<double> ginv(static_cast<size_t>(block));
+  for (int32_t i0 = std::min(m, n); i0 >= 1; i0 -= block) {
+    bool aborted = false;
+    const int32_t last = StepsOfBlock(i0, std::max(1, i0 - block + 1), aborted);
+    for (int32_t i = i0; i >= last; --i) {
+      if (w[i - 1] == 0.0) continue;
+      const double* ci = a[i - 1] + (i - 1);
+      std::copy(ci, ci + (m - i + 1), hb.data() + static_cast<size_t>(i0 - i) * stride);
+      ginv[static_cast<size_t>(i0 - i)] = 1.0 / w[i - 1];
+    }
+    for (int32_t j = last; j <= n; ++j) {
+      double* col = a[j - 1];  // A(r, j) is col[r - 1]
+      for (int32_t i = std::min(i0, j); i >= last; --i) {
+        const double g = ginv[static_cast<size_t>(i0 - i)];
+        const int64_t len = m - i + 1;
+        double* cj = col + (i - 1);
+        if (i == j) {
+          if (w[i - 1] != 0.0) {
+            for (int64_t k = 0; k < len; ++k) cj[k] *= g;
+          } else {
+            std::fill(cj, cj + len, 0.0);
+          }
+          cj[0] += 1.0;
+          continue;
+        }
+        cj[0] = 0.0;
+        if (w[i - 1] != 0.0) {
+          const double* h = hb.data() + static_cast<size_t>(i0 - i) * stride;
+          const double s = K.Dot(h + 1, cj + 1, len - 1);
+          K.Axpy((s / h[0]) * g, h, cj, len);
+        }
+      }
+    }
+    if (aborted) return false;
+  }
+  return true;
+}
+
 // The decomposition; Hooked fires the write hooks after every element and
 // then keeps the textbook loop order, otherwise the kernels do the loops.
 template <bool Hooked>
 bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const* v,
-               const TSvdHooks* hooks, const TSvdKernels& K) {
+               const TSvdHooks* hooks, const TSvdKernels& K, const TSvdBlocking& blocking) {
   bool fa = false;
   bool fv = false;
   if constexpr (Hooked) {
@@ -112,13 +334,6 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
   // Row sums of a Householder update (hooked form), or a row of a copied
   // into contiguous memory.
   std::vector<double> sums(static_cast<size_t>(std::max(m, n)) + 1, 0.0);
-  // Rotations of one QR sweep, gathered so that the kernels apply the whole
-  // sweep in one pass over v and one over a.
-  std::vector<double> rots(4 * static_cast<size_t>(n));
-  double* const cv = rots.data();
-  double* const sv = cv + n;
-  double* const ca = sv + n;
-  double* const sa = ca + n;
 
   double g = 0.0;
   double scale = 0.0;
@@ -127,8 +342,15 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
   double f = 0.0;
   double h = 0.0;
   int32_t l = 1;
+  // Without hooks the blocked forms do the first three phases; the loops
+  // below then never run.
+  if constexpr (!Hooked) {
+    if (!Bidiagonalize(m, n, a, w, rv1v.data(), anorm, K, blocking)) return false;
+    if (!AccumulateRight(n, a, v, rv1v.data(), K, blocking)) return false;
+    if (!AccumulateLeft(m, n, a, w, K, blocking)) return false;
+  }
   // Householder reduction to bidiagonal form.
-  for (int32_t i = 1; i <= n; ++i) {
+  for (int32_t i = 1; Hooked && i <= n; ++i) {
     if (StepAndAbort()) return false;
     l = i + 1;
     E(i) = scale * g;
@@ -205,7 +427,7 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
     anorm = std::max(anorm, std::fabs(W(i)) + std::fabs(E(i)));
   }
   // Accumulation of the right-hand transformations.
-  for (int32_t i = n; i >= 1; --i) {
+  for (int32_t i = n; Hooked && i >= 1; --i) {
     if (StepAndAbort()) return false;
     if (i < n) {
       if (g != 0.0) {
@@ -236,7 +458,7 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
     l = i;
   }
   // Accumulation of the left-hand transformations.
-  for (int32_t i = std::min(m, n); i >= 1; --i) {
+  for (int32_t i = std::min(m, n); Hooked && i >= 1; --i) {
     if (StepAndAbort()) return false;
     l = i + 1;
     g = W(i);
@@ -268,9 +490,23 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
     FA();
   }
   // Diagonalisation of the bidiagonal form, last singular value first.
+  // The rotations depend only on w and e, so unhooked they are kept and
+  // applied to a and v in batches of several sweeps, a block of rows at a
+  // time (the same bits as one by one).
+  TDeferredRotations qa(a, m, n, K, blocking);
+  TDeferredRotations qv(v, n, n, K, blocking);
+  auto Settle = [&]() {
+    if constexpr (!Hooked) {
+      qa.Flush();
+      qv.Flush();
+    }
+  };
   bool ok = true;
   for (int32_t k = n; k >= 1; --k) {
-    if (StepAndAbort()) return false;
+    if (StepAndAbort()) {
+      Settle();
+      return false;
+    }
     for (int32_t its = 1;; ++its) {
       bool flag = true;
       int32_t nm = 0;
@@ -297,16 +533,23 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
           h = 1.0 / h;
           c = g * h;
           s = -f * h;
-          Rotate(a, m, nm, i, c, s, FA);
+          if constexpr (Hooked)
+            Rotate(a, m, nm, i, c, s, FA);
+          else
+            qa.AddRotation(nm - 1, i - 1, c, s);
         }
       }
       double z = W(k);
       if (l == k) {
         if (z < 0.0) {
           W(k) = -z;
-          for (int32_t j = 1; j <= n; ++j) {
-            V(j, k) = -V(j, k);
-            FV();
+          if constexpr (Hooked) {
+            for (int32_t j = 1; j <= n; ++j) {
+              V(j, k) = -V(j, k);
+              FV();
+            }
+          } else {
+            qv.AddNegation(k - 1);
           }
         }
         break;
@@ -324,8 +567,17 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
       f = ((y - z) * (y + z) + (g - h) * (g + h)) / (2.0 * h * y);
       g = Pythag(f, 1.0);
       f = ((x - z) * (x + z) + h * ((y / (f + SignOf(g, f))) - h)) / x;
-      // Next QR transformation. The rotations depend only on w and e, so
-      // unhooked they are gathered and applied after the sweep.
+      // Next QR transformation.
+      double* cv = nullptr;
+      double* sv = nullptr;
+      double* ca = nullptr;
+      double* sa = nullptr;
+      if constexpr (!Hooked) {
+        cv = qv.AddSweep(l - 1, nm - l + 1);
+        sv = cv + (nm - l + 1);
+        ca = qa.AddSweep(l - 1, nm - l + 1);
+        sa = ca + (nm - l + 1);
+      }
       double c = 1.0;
       s = 1.0;
       for (int32_t j = l; j <= nm; ++j) {
@@ -364,15 +616,12 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
           sa[j - l] = s;
         }
       }
-      if constexpr (!Hooked) {
-        K.RotateSeq(v + (l - 1), n, nm - l + 1, cv, sv);
-        K.RotateSeq(a + (l - 1), m, nm - l + 1, ca, sa);
-      }
       E(l) = 0.0;
       E(k) = f;
       W(k) = x;
     }
   }
+  Settle();
   return ok;
 }
 
@@ -404,7 +653,7 @@ struct TStorageChanged {};
 namespace matrix_detail {
 
 bool SVDecomposeOn(TSvdPath path, int32_t m, int32_t n, double* const* a, double* w,
-                   double* const* v, const TSvdHooks* hooks) {
+                   double* const* v, const TSvdHooks* hooks, const TSvdBlocking& blocking) {
   if (m < 1 || n < 1) return false;
   // Non-finite input would only be iterated to NaN: refused at once.
   const int e = ScaleExponent(m, n, a);
@@ -414,8 +663,8 @@ bool SVDecomposeOn(TSvdPath path, int32_t m, int32_t n, double* const* a, double
       for (int32_t r = 0; r < m; ++r) a[c][r] = std::ldexp(a[c][r], -e);
   const TSvdKernels& K = SvdKernels(path);
   const bool ok = hooks != nullptr && (hooks->OnWriteA || hooks->OnWriteV)
-                      ? Decompose<true>(m, n, a, w, v, hooks, K)
-                      : Decompose<false>(m, n, a, w, v, hooks, K);
+                      ? Decompose<true>(m, n, a, w, v, hooks, K, blocking)
+                      : Decompose<false>(m, n, a, w, v, hooks, K, blocking);
   // U and V do not depend on the scale; W scales back exactly.
   if (e != 0)
     for (int32_t i = 0; i < n; ++i) w[i] = std::ldexp(w[i], e);

@@ -2,6 +2,8 @@
 // forms that give the same bits (see matrix_svd_kernels_impl.hpp).
 #include "num/matrix/matrix_svd_kernels_impl.hpp"
 
+#include <algorithm>
+
 #include "num/matrix/matrix_impl.hpp"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -285,6 +287,78 @@ const TSvdKernels kAvx2{DotAvx2, AxpyAvx2, RotateSeqAvx2, ReflectRowsAvx2};
 #endif
 
 }  // namespace
+
+TDeferredRotations::TDeferredRotations(double* const* cols, int32_t rows, int32_t ncols,
+                                       const TSvdKernels& kernels, const TSvdBlocking& blocking)
+    : FCols(cols), FRows(rows), FNCols(ncols), FK(kernels) {
+  if (blocking.RowBlock > 0) {
+    FRowBlock = blocking.RowBlock;
+  } else {
+    // A multiple of the widest kernel block (16 rows), at least one.
+    const int64_t fit = kSvdCacheBytes / (static_cast<int64_t>(sizeof(double)) * std::max(ncols, 1));
+    FRowBlock = static_cast<int32_t>(std::max<int64_t>(16, fit / 16 * 16));
+  }
+  // About eight sweeps over all columns: a flush then costs little beside
+  // its arithmetic, and c and s (16 bytes a rotation) stay in the
+  // second-level cache beside the block of rows (256 KiB at 2000 columns).
+  FCapacity = blocking.MaxRotations > 0 ? blocking.MaxRotations : std::max<int64_t>(8 * int64_t{ncols}, 1024);
+  FShifted.resize(static_cast<size_t>(ncols));
+}
+
+void TDeferredRotations::Reserve(int64_t count) {
+  if (FUsed + count > FCapacity) Flush();
+  const int64_t need = 2 * (FUsed + count);
+  if (static_cast<int64_t>(FBuf.size()) < need)
+    FBuf.resize(static_cast<size_t>(std::max(need, 2 * FCapacity)));
+}
+
+double* TDeferredRotations::AddSweep(int32_t first, int32_t count) {
+  Reserve(count);
+  FOps.push_back({TKind::kSweep, first, count, 2 * FUsed});
+  double* c = FBuf.data() + 2 * FUsed;
+  FUsed += count;
+  return c;
+}
+
+void TDeferredRotations::AddRotation(int32_t p, int32_t q, double c, double s) {
+  Reserve(1);
+  FOps.push_back({TKind::kPair, p, q, 2 * FUsed});
+  FBuf[static_cast<size_t>(2 * FUsed)] = c;
+  FBuf[static_cast<size_t>(2 * FUsed + 1)] = s;
+  ++FUsed;
+}
+
+void TDeferredRotations::AddNegation(int32_t col) {
+  FOps.push_back({TKind::kNegate, col, 0, 0});
+}
+
+void TDeferredRotations::Flush() {
+  if (FOps.empty()) return;
+  for (int32_t r0 = 0; r0 < FRows; r0 += FRowBlock) {
+    const int32_t h = std::min(FRowBlock, FRows - r0);
+    for (int32_t c = 0; c < FNCols; ++c) FShifted[static_cast<size_t>(c)] = FCols[c] + r0;
+    for (const TOp& op : FOps) {
+      const double* cs = FBuf.data() + op.Off;
+      switch (op.Kind) {
+        case TKind::kSweep:
+          FK.RotateSeq(FShifted.data() + op.P, h, op.Q, cs, cs + op.Q);
+          break;
+        case TKind::kPair: {
+          double* const pair[2] = {FShifted[static_cast<size_t>(op.P)], FShifted[static_cast<size_t>(op.Q)]};
+          FK.RotateSeq(pair, h, 1, cs, cs + 1);
+          break;
+        }
+        case TKind::kNegate: {
+          double* x = FShifted[static_cast<size_t>(op.P)];
+          for (int32_t r = 0; r < h; ++r) x[r] = -x[r];
+          break;
+        }
+      }
+    }
+  }
+  FOps.clear();
+  FUsed = 0;
+}
 
 void Axpy(double f, const double* x, double* y, int64_t n) {
   SvdKernels(TSvdPath::spAuto).Axpy(f, x, y, n);

@@ -1,5 +1,6 @@
-// Inner loops of the singular value decomposition (matrix_svd.cpp) and a
-// form of it with a chosen instruction set, for the tests. Not part of the
+// Inner loops of the singular value decomposition (matrix_svd.cpp), the
+// deferred rotations of its QR sweeps, and a form of it with a chosen
+// instruction set and block sizes, for the tests. Not part of the
 // interface: include num/matrix/zel_matrix.hpp instead.
 //
 // Every kernel exists as plain C++, SSE2 and AVX2 (chosen at run time; only
@@ -10,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "num/matrix/zel_matrix.hpp"
 
@@ -47,8 +49,70 @@ struct TSvdKernels {
 // off x86 the plain one).
 const TSvdKernels& SvdKernels(TSvdPath path);
 
-// SVDecompose (zel_matrix.hpp) with the kernels of the given path.
+// Sizes of the blocked arithmetic of the decomposition without hooks; 0
+// takes the default. The tests make them tiny so that every batch and
+// block edge is crossed.
+struct TSvdBlocking {
+  int32_t RowBlock = 0;      // rows per block of a flush
+  int64_t MaxRotations = 0;  // rotations kept before a flush
+  int32_t Reflectors = 0;    // reflectors per block of an accumulation
+  // Row reflectors of the bidiagonal reduction: applied at once by
+  // ReflectRows (-1), in the pass of the next column reflector (1), or at
+  // once while the trailing matrix fits in cache and in that pass beyond (0).
+  int32_t DeferRows = 0;
+};
+
+// What a block of rows, or a block of reflectors, may take of the
+// second-level cache, which every core of our targets has at 512 KiB or
+// more.
+constexpr int64_t kSvdCacheBytes = 256 * 1024;
+
+// Plane rotations and sign changes on the columns of one matrix, kept in
+// order and applied later in one pass: a block of rows at a time goes
+// through every kept operation while it stays in cache. Rows are
+// independent under column operations, so each element sees the same
+// operations in the same order as when they are applied one by one over
+// whole columns: the result is the same bit for bit.
+class TDeferredRotations {
+public:
+  TDeferredRotations(double* const* cols, int32_t rows, int32_t ncols, const TSvdKernels& kernels,
+                     const TSvdBlocking& blocking);
+  // Keeps the sequence of count rotations on the column pairs (first + t,
+  // first + t + 1), t = 0 .. count - 1, as RotateSeq applies it; returns
+  // where the caller writes c[0 .. count) and, count elements further on,
+  // s[0 .. count) before the next call.
+  double* AddSweep(int32_t first, int32_t count);
+  // (x, y) of columns p, q becomes (x c + y s, y c - x s).
+  void AddRotation(int32_t p, int32_t q, double c, double s);
+  // Column col becomes its negative.
+  void AddNegation(int32_t col);
+  // Applies everything kept and forgets it.
+  void Flush();
+
+private:
+  enum class TKind : int32_t { kSweep, kPair, kNegate };
+  struct TOp {
+    TKind Kind;
+    int32_t P;      // first column
+    int32_t Q;      // kSweep: rotation count; kPair: second column
+    int64_t Off;    // c and s in FBuf
+  };
+  double* const* FCols;
+  int32_t FRows;
+  int32_t FNCols;
+  const TSvdKernels& FK;
+  int32_t FRowBlock;
+  int64_t FCapacity;  // rotations in FBuf
+  int64_t FUsed = 0;
+  std::vector<TOp> FOps;
+  std::vector<double> FBuf;
+  std::vector<double*> FShifted;  // FCols moved down to the current block
+  void Reserve(int64_t count);
+};
+
+// SVDecompose (zel_matrix.hpp) with the kernels of the given path and, for
+// the tests, the given sizes of the deferred rotations.
 bool SVDecomposeOn(TSvdPath path, int32_t m, int32_t n, double* const* a, double* w,
-                   double* const* v, const TSvdHooks* hooks);
+                   double* const* v, const TSvdHooks* hooks, const TSvdBlocking& blocking = {});
 
 }  // namespace zel::matrix_detail

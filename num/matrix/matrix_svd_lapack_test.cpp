@@ -59,7 +59,9 @@ TEST(SvdAgainstLapack, SingularValuesAgreeOnManyShapes) {
     int m, n;
     double decades;
   };
-  const Case cases[] = {{1, 1, 0}, {7, 7, 0}, {40, 25, 0}, {25, 40, 0}, {3, 12, 0}, {60, 60, 0}, {30, 20, 12}};
+  // 400 x 300 is large enough for the cache-blocked forms of every phase.
+  const Case cases[] = {{1, 1, 0},  {7, 7, 0},   {40, 25, 0},  {25, 40, 0},
+                        {3, 12, 0}, {60, 60, 0}, {30, 20, 12}, {400, 300, 0}};
   uint64_t seed = 11;
   for (const Case& k : cases) {
     const TDouble2DArray a = RandomMatrix(k.m, k.n, seed++, k.decades);

@@ -168,6 +168,8 @@ TEST(MatrixSvd, StopsWhenAborted) {
 
 using matrix_detail::SvdKernels;
 using matrix_detail::SVDecomposeOn;
+using matrix_detail::TDeferredRotations;
+using matrix_detail::TSvdBlocking;
 using matrix_detail::TSvdKernels;
 using matrix_detail::TSvdPath;
 
@@ -269,6 +271,59 @@ TEST(MatrixSvdKernels, ElementLoopsMatchTheTextbookLoopsBitForBit) {
   }
 }
 
+// Kept operations, applied by blocks of rows, against the same operations
+// applied at once over whole columns: sweeps of every length (the empty one
+// included), rotations of distant pairs and sign changes, with batches that
+// fill up in the middle of the list and row blocks with ragged ends.
+TEST(MatrixSvdKernels, DeferredRotationsMatchOneByOneApplication) {
+  constexpr int32_t kCols = 9;
+  const TSvdBlocking blockings[] = {{1, 1}, {3, 2}, {5, 7}, {16, 3}, {40, 100}, {0, 0}};
+  for (TSvdPath path : kAllPaths)
+    for (int32_t rows : {1, 7, 19, 37})
+      for (const TSvdBlocking& blocking : blockings) {
+        TDouble2DArray got(kCols), want;
+        for (size_t c = 0; c < kCols; ++c) got[c] = RandomVec(static_cast<size_t>(rows), 800 + c);
+        want = got;
+        std::vector<double*> p = Ptrs(got);
+        TDeferredRotations q(p.data(), rows, kCols, SvdKernels(path), blocking);
+        auto rotate = [&](size_t x, size_t y, double c, double s) {
+          for (size_t r = 0; r < static_cast<size_t>(rows); ++r) {
+            const double u = want[x][r], v = want[y][r];
+            want[x][r] = u * c + v * s;
+            want[y][r] = v * c - u * s;
+          }
+        };
+        SetRandSeed(900 + static_cast<uint64_t>(rows));
+        for (int step = 0; step < 30; ++step) {
+          const int32_t kind = step % 5;
+          if (kind == 3) {
+            const auto col = static_cast<size_t>(Random(kCols));
+            q.AddNegation(static_cast<int32_t>(col));
+            for (double& x : want[col]) x = -x;
+          } else if (kind == 4) {
+            const auto x = static_cast<size_t>(Random(kCols)), y = (x + 1 + static_cast<size_t>(Random(kCols - 1))) % kCols;
+            const double c = Random() - 0.5, s = Random() - 0.5;
+            q.AddRotation(static_cast<int32_t>(x), static_cast<int32_t>(y), c, s);
+            rotate(x, y, c, s);
+          } else {
+            const int32_t first = Random(kCols);
+            const int32_t count = Random(kCols - first);  // 0 .. columns left - 1
+            double* cs = q.AddSweep(first, count);
+            for (int32_t t = 0; t < count; ++t) {
+              cs[t] = Random() - 0.5;
+              cs[count + t] = Random() - 0.5;
+              rotate(static_cast<size_t>(first + t), static_cast<size_t>(first + t + 1), cs[t], cs[count + t]);
+            }
+          }
+        }
+        q.Flush();
+        EXPECT_TRUE(SameBits(got, want)) << "rows " << rows << " block " << blocking.RowBlock << " batch "
+                                         << blocking.MaxRotations << " path " << static_cast<int>(path);
+        q.Flush();  // nothing kept: no change
+        EXPECT_TRUE(SameBits(got, want));
+      }
+}
+
 // Shapes with every kind of vector tail, and an upper bidiagonal matrix
 // with a zero on the diagonal, which takes the cancellation branch.
 std::vector<TDouble2DArray> OddShapes() {
@@ -285,7 +340,8 @@ struct TSvdRun {
   bool ok = false;
 };
 
-TSvdRun RunSvd(const TDouble2DArray& a0, TSvdPath path, const TSvdHooks* hooks) {
+TSvdRun RunSvd(const TDouble2DArray& a0, TSvdPath path, const TSvdHooks* hooks,
+               const TSvdBlocking& blocking = {}) {
   TSvdRun r;
   const size_t n = a0.size();
   r.u = a0;
@@ -293,7 +349,7 @@ TSvdRun RunSvd(const TDouble2DArray& a0, TSvdPath path, const TSvdHooks* hooks) 
   r.w.assign(n, -1.0);
   std::vector<double*> pa = Ptrs(r.u), pv = Ptrs(r.v);
   r.ok = SVDecomposeOn(path, static_cast<int32_t>(a0.front().size()), static_cast<int32_t>(n), pa.data(),
-                       r.w.data(), pv.data(), hooks);
+                       r.w.data(), pv.data(), hooks, blocking);
   return r;
 }
 
@@ -328,6 +384,102 @@ TEST(MatrixSvd, EveryPathHookedOrNotGivesTheSameBits) {
         }
       }
   }
+}
+
+// The QR rotations kept over several sweeps and the accumulations in
+// blocks of reflectors give the bits of the hooked run, which goes step by
+// step, whatever the batch, row block and reflector block.
+TEST(MatrixSvd, BlockedArithmeticGivesTheHookedBitsForEveryBlockSize) {
+  TSvdHooks counting;
+  int64_t writes = 0;
+  counting.OnWriteA = [&] { ++writes; };
+  std::vector<TDouble2DArray> shapes = OddShapes();
+  shapes.push_back(RandomCols(33, 50, 29));
+  const TSvdBlocking blockings[] = {{1, 1, 1, 1},   {3, 5, 2, 1},  {16, 40, 3, -1},
+                                    {7, 100000, 5, 1}, {0, 0, 64, 0}, {0, 0, 0, 1}};
+  for (const auto& a : shapes) {
+    const TSvdRun ref = RunSvd(a, TSvdPath::spScalar, &counting);
+    ASSERT_TRUE(ref.ok);
+    for (TSvdPath path : kAllPaths)
+      for (const TSvdBlocking& blocking : blockings) {
+        const TSvdRun r = RunSvd(a, path, nullptr, blocking);
+        const std::string what = std::to_string(a.front().size()) + "x" + std::to_string(a.size()) + " path " +
+                                 std::to_string(static_cast<int>(path)) + " block " +
+                                 std::to_string(blocking.RowBlock) + " batch " +
+                                 std::to_string(blocking.MaxRotations) + " reflectors " +
+                                 std::to_string(blocking.Reflectors) + " defer rows " +
+                                 std::to_string(blocking.DeferRows);
+        EXPECT_TRUE(r.ok) << what;
+        EXPECT_TRUE(SameBits(r.u, ref.u)) << what;
+        EXPECT_TRUE(SameBits(r.w, ref.w)) << what;
+        EXPECT_TRUE(SameBits(r.v, ref.v)) << what;
+      }
+  }
+}
+
+// At 400 x 200 the trailing matrix starts above the cache size and ends
+// below it, so the default switches from deferred to immediate row
+// reflectors in mid-run; both pure forms are checked against the hooked
+// run above.
+TEST(MatrixSvd, SwitchingRowReflectorFormsInMidRunKeepsTheBits) {
+  const TDouble2DArray a = RandomCols(200, 400, 51);
+  const TSvdRun ref = RunSvd(a, TSvdPath::spAuto, nullptr, {0, 0, 0, -1});
+  ASSERT_TRUE(ref.ok);
+  for (const TSvdBlocking& blocking : {TSvdBlocking{}, TSvdBlocking{0, 0, 0, 1}}) {
+    const TSvdRun r = RunSvd(a, TSvdPath::spAuto, nullptr, blocking);
+    EXPECT_TRUE(r.ok);
+    EXPECT_TRUE(SameBits(r.u, ref.u)) << blocking.DeferRows;
+    EXPECT_TRUE(SameBits(r.w, ref.w)) << blocking.DeferRows;
+    EXPECT_TRUE(SameBits(r.v, ref.v)) << blocking.DeferRows;
+  }
+}
+
+// An abort in any phase leaves the partial U and V of the hooked run: a
+// pending row reflector and the steps of a block before the aborted one
+// run, and in the QR sweeps the rotations kept so far are applied before
+// returning.
+TEST(MatrixSvd, AbortLeavesTheResultsOfTheStepsBeforeIt) {
+  const TDouble2DArray a = RandomCols(30, 40, 41);
+  const int64_t n = 30;
+  struct TRestore {
+    ~TRestore() {
+      MathFeedBackProc = nullptr;
+      AbortMathProc = false;
+    }
+  } restore;
+  auto run = [&](const TSvdHooks* hooks, int64_t stopAt, const TSvdBlocking& blocking) {
+    int64_t steps = 0;
+    MathFeedBackProc = [&](double) {
+      if (++steps == stopAt) AbortMathProc = true;
+    };
+    AbortMathProc = false;
+    TSvdRun r = RunSvd(a, TSvdPath::spAuto, hooks, blocking);
+    MathFeedBackProc = nullptr;
+    AbortMathProc = false;
+    EXPECT_EQ(steps, stopAt);
+    EXPECT_FALSE(r.ok);
+    return r;
+  };
+  TSvdHooks hooked;
+  hooked.OnWriteV = [] {};
+  // Steps: n (bidiagonal form) + n (V) + n (U), then one per singular
+  // value. Stops with a row reflector pending, inside a block of 4
+  // reflectors for V and for U, at the first step of a block, and before
+  // the 13th singular value.
+  for (const int64_t stopAt : {int64_t{7}, n + 6, n + 9, 2 * n + 7, 3 * n + 13}) {
+    const TSvdBlocking blocking{0, 0, 4, 1};
+    const TSvdRun ref = run(&hooked, stopAt, blocking);
+    const TSvdRun r = run(nullptr, stopAt, blocking);
+    EXPECT_TRUE(SameBits(r.u, ref.u)) << stopAt;
+    EXPECT_TRUE(SameBits(r.v, ref.v)) << stopAt;
+    EXPECT_TRUE(SameBits(r.w, ref.w)) << stopAt;
+  }
+  // Rotations had been made by then: U and V differ from the accumulated
+  // transformations at the start of the sweeps.
+  const TSvdRun sweeps = run(nullptr, 3 * n + 13, {});
+  const TSvdRun start = run(nullptr, 3 * n + 1, {});
+  EXPECT_FALSE(SameBits(sweeps.u, start.u));
+  EXPECT_FALSE(SameBits(sweeps.v, start.v));
 }
 
 // Between two hook calls at most one element changes, in the matrix whose

@@ -967,10 +967,22 @@ struct TSvdHooks {
 // Output: a holds U (m x n), w the n singular values (>= 0, not sorted; a
 // converged negative one is negated with its column of v), v (n column
 // pointers of n rows) the right singular vectors.
-// Arithmetic: inner products use eight partial sums in a fixed order;
-// each QR sweep's rotations are gathered and applied in one pass over a
-// and one over v. The bits are the same on every processor (SSE2 or AVX2,
-// no fused multiply-add).
+// Arithmetic: inner products use eight partial sums in a fixed order.
+// Without hooks the element loops run in cache-sized blocks that give
+// every element the same operations in the same order as step by step,
+// so the result equals the hooked one bit for bit:
+// - a row reflector of the bidiagonal reduction is applied a block of
+//   rows at a time while the trailing matrix fits in 512 KiB; beyond, its
+//   row sums are formed column by column and the update is applied in the
+//   pass of the next column reflector (after that step's progress call);
+// - the accumulations of the right- and left-hand transformations run in
+//   blocks of reflectors (as many as fit in 256 KiB, 1 to 64), each column
+//   going through a whole block while it is in cache;
+// - the rotations of the QR sweeps and the sign changes of v are kept for
+//   several sweeps (until 8 n rotations, at least 1024, are kept) and then
+//   applied a block of rows at a time (about 256 KiB of a or v).
+// The bits are the same on every processor (SSE2 or AVX2, no fused
+// multiply-add).
 // Magnitude: a matrix whose largest element lies outside 2^-256 .. 2^256
 // is first divided by that element's power of two (exact), decomposed,
 // and w multiplied back (exact unless w itself leaves the double range),
@@ -982,7 +994,10 @@ struct TSvdHooks {
 // v untouched, when an element of a is NaN or infinite.
 // State: before every outer step of each of the four phases ProcStat
 // increases by 1 and MathFeedBackProc is called (ReportProgress); when
-// AbortMathProc is then true the result is false at once (never cleared).
+// AbortMathProc is then true the result is false at once (never cleared),
+// with the steps before it complete. Without hooks, the calls for a block
+// of reflectors come before its work, and a and v are up to date only
+// when the routine returns.
 // Result false also when m or n < 1 or a singular value did not converge in
 // 30 sweeps (the others are still computed); partial results remain.
 bool SVDecompose(int32_t m, int32_t n, double* const* a, double* w, double* const* v,
