@@ -60,6 +60,17 @@ void InsertInto(std::span<T> a, T value, int32_t position) {
   a[static_cast<size_t>(position)] = value;
 }
 
+// Moves the elements of data(from..to] for which take() holds to the front
+// of that part, in Lomuto's manner, and returns the index of the last one
+// moved (from when none was).
+template <class Take>
+size_t GatherFront(std::span<double> data, size_t from, size_t to, Take take) {
+  size_t last = from;
+  for (size_t i = from + 1; i <= to; ++i)
+    if (take(data[i])) std::swap(data[++last], data[i]);
+  return last;
+}
+
 template <class T>
 std::span<T> Typed(void* data, int32_t count) {
   return {static_cast<T*>(data), static_cast<size_t>(count)};
@@ -84,23 +95,27 @@ double QuickSelect(std::span<double> data, int32_t k, int32_t low, int32_t high)
   if (std::all_of(data.begin() + low, data.begin() + high + 1,
                   [first](double v) { return v == first; }))
     return first;
-  // Terminates: a pass either shrinks the range or, when the pivot was the
-  // strict maximum and lands on hi, makes the next pivot (taken below hi)
-  // leave hi out.
+  // Three-way partition, so that every pass drops the whole block of values
+  // equal to the pivot: with many ties a two-way partition sends them all to
+  // one side and the selection turns quadratic. NaN orders after every
+  // number, which keeps the order total and the passes finite.
   for (;;) {
     std::swap(data[lo], data[lo + (hi - lo) / 2]);
     const double pivot = data[lo];
-    size_t last = lo;
-    for (size_t i = lo + 1; i <= hi; ++i)
-      if (data[i] < pivot) std::swap(data[++last], data[i]);
+    const bool nanPivot = std::isnan(pivot);
+    size_t last = nanPivot ? GatherFront(data, lo, hi, [](double v) { return !std::isnan(v); })
+                           : GatherFront(data, lo, hi, [pivot](double v) { return v < pivot; });
     std::swap(data[lo], data[last]);
     if (target < last) {
-      hi = last;
-    } else if (target > last) {
-      lo = last + 1;
-    } else {
-      return data[target];
+      hi = last - 1;
+      continue;
     }
+    // The equal block is gathered only when k lies at or beyond the pivot,
+    // so values without ties pay one extra comparison per element at most.
+    last = nanPivot ? GatherFront(data, last, hi, [](double v) { return std::isnan(v); })
+                    : GatherFront(data, last, hi, [pivot](double v) { return v == pivot; });
+    if (target <= last) return data[target];
+    lo = last + 1;
   }
 }
 

@@ -79,27 +79,32 @@ public:
 // 2.1 Fixed-width integer texts
 // ---------------------------------------------------------------------------
 
+// Largest digit count of Decimal; a longer request gets this many digits.
+inline constexpr int32_t kMaxDecimalDigits = 255;
+
 // Exactly Digits decimal digits of |Value|, "-" in front for a negative
-// Value. Digits = 0 counts as 1. The digits are taken from the least
-// significant end: digits beyond Digits are dropped (the leading ones, never
-// the trailing ones), missing ones are "0". Decimal(5, 3) = "005",
-// Decimal(1234, 2) = "34", Decimal(-7, 2) = "-07". The magnitude is taken in
-// 64 bits, so INT32_MIN gives "-2147483648" with 10 digits.
-std::string Decimal(int32_t Value, uint8_t Digits);
+// Value. Digits is clamped to 1..kMaxDecimalDigits (0 and negative counts
+// give 1 digit, Decimal(0, 1000) has 255 digits). The digits are taken from
+// the least significant end: digits beyond Digits are dropped (the leading
+// ones, never the trailing ones), missing ones are "0". Decimal(5, 3) =
+// "005", Decimal(1234, 2) = "34", Decimal(-7, 2) = "-07". The magnitude is
+// taken in 64 bits, so INT32_MIN gives "-2147483648" with 10 digits.
+std::string Decimal(int32_t Value, int32_t Digits);
 
 // Exactly Digits upper-case hexadecimal digits of Value taken as an unsigned
-// 32-bit number, from the least significant end. Digits is capped at 16 and
-// 0 counts as 1; digits beyond the eighth are "0". Hex(-1, 8) = "FFFFFFFF",
-// Hex(255, 0) = "F", Hex(255, 10) = "00000000FF".
-std::string Hex(int32_t Value, uint8_t Digits);
+// 32-bit number, from the least significant end. Digits is clamped to 1..16
+// (0 and negative counts give 1 digit, 256 gives 16); digits beyond the
+// eighth are "0". Hex(-1, 8) = "FFFFFFFF", Hex(255, 0) = "F", Hex(255, 10) =
+// "00000000FF".
+std::string Hex(int32_t Value, int32_t Digits);
 
-// As Hex with 3-bit digits "0".."7"; Digits is capped at 11 (the eleventh
-// digit holds the top two bits). Octal(8, 2) = "10", Octal(-1, 11) =
-// "37777777777".
-std::string Octal(int32_t Value, uint8_t Digits);
+// As Hex with 3-bit digits "0".."7"; Digits is clamped to 1..11 (the
+// eleventh digit holds the top two bits). Octal(8, 2) = "10", Octal(-1, 11)
+// = "37777777777".
+std::string Octal(int32_t Value, int32_t Digits);
 
-// As Hex with 1-bit digits; Digits is capped at 32. Bin(5, 4) = "0101".
-std::string Bin(int32_t Value, uint8_t Digits);
+// As Hex with 1-bit digits; Digits is clamped to 1..32. Bin(5, 4) = "0101".
+std::string Bin(int32_t Value, int32_t Digits);
 
 // Roman numeral of Value: empty for Value <= 0 or Value >= 30000; otherwise
 // the greedy walk over the 13 pairs 1000 "M", 900 "CM", 500 "D", 400 "CD",
@@ -768,12 +773,14 @@ double LongRand(int32_t seed);
 // ===========================================================================
 
 // The k-th smallest value (k counted from 0 in the array, like low and high)
-// of data[low..high] by quickselect: the range is partitioned around its
-// middle element (Lomuto scheme) and the part that holds k is partitioned
-// again. Returns 0 unless
-// 0 <= low <= k <= high <= data.size() - 1. When all elements of the range
-// equal data[low] that value is returned at once. data is partially
-// reordered.
+// of data[low..high] by quickselect: the range is partitioned three ways
+// around its middle element (smaller, equal, larger) and the part that holds
+// k is partitioned again, so the expected work is O(n) also when many values
+// are equal (each pass drops the whole block equal to its pivot). Returns 0
+// unless 0 <= low <= k <= high <= data.size() - 1. When all elements of the
+// range equal data[low] that value is returned at once. NaN counts as larger
+// than every number (and equal to NaN), so the result is that of the range
+// sorted with NaNs last. data is partially reordered.
 double QuickSelect(std::span<double> data, int32_t k, int32_t low, int32_t high);
 
 // The k-th smallest value of the whole array with the elements equal to x
@@ -847,8 +854,9 @@ void ExChange(void* a, void* b, uint16_t len);
 // an 80-bit or fused intermediate would break the compensation).
 class TKahanSum : public TComponent {
 public:
-  // Registers with AOwner (which then deletes it) and resets.
-  explicit TKahanSum(TComponent* AOwner);
+  // Registers with AOwner (which then deletes it) and resets. Without an
+  // owner (the default) the caller owns it: TKahanSum k; is a ready sum.
+  explicit TKahanSum(TComponent* AOwner = nullptr);
   std::string ClassName() const override { return "TKahanSum"; }
 
   // Sets Sum and cps to 0.
