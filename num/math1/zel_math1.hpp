@@ -463,10 +463,12 @@ long double Factorial(int32_t n);
 // stops while the running product is still below INT64_MAX div max(a, b)).
 int64_t ProductConsecInts(int32_t a, int32_t b);
 
-// x - y*Int(x/y), evaluated in 80 bits: the remainder with the sign of x.
-// y = 0 gives NaN. Because the quotient is rounded before Int, the result
-// can in rare cases differ from std::fmod by one y when x/y lies within
-// 2^-64 (relative) of an integer.
+// x - y*Int(x/y) with the quotient's integer part taken exactly: the
+// remainder with the sign of x (the sign of y does not matter) and
+// |result| < |y|, computed exactly by std::fmod for every pair of doubles,
+// however large x/y is (modr(1e30, 7) = 5). y = 0, an infinite x or NaN
+// gives NaN; a finite x with an infinite y gives x. A zero result keeps the
+// sign of x.
 double modr(double x, double y);
 
 // -1 for x < 0, else 1 (also for 0, -0 and NaN).
