@@ -676,7 +676,15 @@ void CalcScalePars(int32_t ticks, long double low, long double high, long double
 double EuclideanDistance(double x1, double y1, double x2, double y2);
 double EuclideanDistance(const TPointDouble& p1, const TPointDouble& p2);
 
-// Distance from p to the segment a-b (to a when a = b).
+// Distance from p to the segment a-b (to a when a = b): with d = b - a and
+// t = ((p - a).d)/|d|^2, the distance to a for t < 0, to b for t > 1, and
+// otherwise to the line through a and b (|(p - a) x d| / |d|). Computed in
+// long double, where no square of a double difference overflows or
+// underflows, so the result is accurate to about one rounding at every
+// scale: p = (5e199, 1) from the segment (0, 0)-(1e200, 0) is 1, and a
+// segment of length 1e-200 is a segment, not a point. Scaling all three
+// points by a power of two scales the result exactly (while it stays a
+// normal double). NaN input gives NaN.
 double DistanceToSegment(const TPointDouble& p, const TPointDouble& a, const TPointDouble& b);
 
 // Orientation of the triangle p1 p2 p3: +1 counter-clockwise, -1 clockwise,
