@@ -676,8 +676,12 @@ int32_t FillDiagArray(A& a, ArrayElem<A> value);
 //     high < low. With duplicates each element is low plus a uniform integer
 //     in 0..high - low (high included). Without, the span high - low + 1 must
 //     be at least the array length (-3) and at most 1 000 000 (-4); the
-//     span's values are shuffled with ShuffleArray and the first ones taken,
-//     so all elements differ.
+//     values are drawn by a partial Fisher-Yates shuffle of the span's
+//     values (element i takes a uniform pick among the values not yet
+//     taken), so all elements differ and every ordered choice of n distinct
+//     values is equally likely: each element is uniform over low..high, and
+//     a[i] = low + i is as likely as any other value. (ShuffleArray, a
+//     Sattolo cycle, would never leave a value in its place.)
 template <DoubleArrayND A>
 int32_t FillRandomUniform(A& a, double low, double high);
 template <DoubleArrayND A>
