@@ -1075,8 +1075,10 @@ int32_t FloodFillArray(int32_t col, int32_t row, double tolerance, double fill, 
 // element at centre and of the elements centre +- 1 .. centre +- halfWidth
 // that lie within lo..hi. centre, lo and hi are clamped into 0..n-1 (a
 // reversed lo, hi is exchanged) and halfWidth into 0..n-1; the centre
-// element always counts, also when it lies outside lo..hi. An empty array
-// gives 0. Members: double and int 1-D.
+// element always counts, also when it lies outside lo..hi. The work is
+// proportional to the cells collected, whatever halfWidth is (INT32_MAX on
+// a window of 3 cells costs 3 cells). An empty array gives 0. Members:
+// double and int 1-D.
 template <NumElement T>
 double LocalMean(const Array1D<T>& data, int32_t centre, int32_t halfWidth, int32_t lo,
                  int32_t hi);
