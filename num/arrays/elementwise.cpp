@@ -303,9 +303,13 @@ int32_t DiscretizeArray(TDouble2DArray& a, int32_t n, double t1, double t2, doub
   const int32_t s = CheckShape(a);
   if (s == -1) return -1;
   if (s == -2) return -3;
-  const double step = (t2 - t1) / (static_cast<double>(n) - 2);
-  const double levelStep = (level2 - level1) / (static_cast<double>(n) - 1);
-  const double topM = static_cast<double>(n) - 3;
+  // Differences of doubles taken in long double cannot overflow: with
+  // thresholds or levels of both signs near the double limit (t2 - t1 or
+  // level2 - level1 beyond 1.8e308) the double forms gave inf and NaN.
+  const long double step = (static_cast<long double>(t2) - t1) / (static_cast<long double>(n) - 2);
+  const long double levelStep =
+      (static_cast<long double>(level2) - level1) / (static_cast<long double>(n) - 1);
+  const long double topM = static_cast<long double>(n) - 3;
   for (auto& col : a) {
     for (double& x : col) {
       if (x <= t1) {
@@ -313,8 +317,8 @@ int32_t DiscretizeArray(TDouble2DArray& a, int32_t n, double t1, double t2, doub
       } else if (x >= t2) {
         x = level2;
       } else if (!std::isnan(x)) {
-        const double m = std::min(std::floor((x - t1) / step), topM);
-        x = level1 + levelStep * (m + 1);
+        const long double m = std::min(std::floor((static_cast<long double>(x) - t1) / step), topM);
+        x = static_cast<double>(level1 + levelStep * (m + 1));
       }
     }
   }

@@ -608,8 +608,12 @@ int32_t DichotomizeArray(const A& a, double low, double high,
 // DiscretizeArray(a, n, t1, t2, level1, level2): in place, each x <= t1
 // becomes level1, each x >= t2 level2, and x in between level1 + (level2 -
 // level1)/(n - 1) * (m + 1) with m = floor((x - t1)/((t2 - t1)/(n - 2))),
-// kept in double and limited to n - 3 (rounding just below t2 cannot reach
-// level2), giving n equally spaced levels. NaN stays NaN. Own codes: -2 when
+// limited to n - 3 (rounding just below t2 cannot reach level2), giving n
+// equally spaced levels. Differences, m and the level are computed in long
+// double, so thresholds and levels anywhere in the double range work
+// (DiscretizeArray(a, 3, 0, 1, -1e308, 1e308) maps 0.5 to 0, where
+// level2 - level1 overflows a double); each level is rounded once to
+// double. NaN stays NaN. Own codes: -2 when
 // t1 >= t2 (or either NaN), -1 when n < 3 or the array is empty, -3 for a
 // ragged array.
 int32_t DiscretizeArray(TDouble2DArray& a, int32_t n, double t1, double t2, double level1,
