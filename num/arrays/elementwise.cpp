@@ -150,8 +150,10 @@ int32_t NormalizeColumns(TDouble2DArray& a) {
       result = -1;
       continue;
     }
-    const double norm = static_cast<double>(std::sqrt(ss));
-    for (double& x : col) x /= norm;
+    // Divided in long double: the norm of a column of huge (or subnormal)
+    // values need not be a finite (or exact) double.
+    const long double norm = std::sqrt(ss);
+    for (double& x : col) x = static_cast<double>(x / norm);
   }
   return result;
 }
@@ -163,15 +165,15 @@ int32_t NormalizeRows(TDouble2DArray& a) {
   std::vector<long double> ss(rows, 0.0L);
   for (const auto& col : a)
     for (size_t r = 0; r < rows; ++r) ss[r] += static_cast<long double>(col[r]) * col[r];
-  std::vector<double> norm(rows);
+  std::vector<long double> norm(rows);
   int32_t result = 0;
   for (size_t r = 0; r < rows; ++r) {
     if (ss[r] == 0) result = -1;
-    norm[r] = ss[r] == 0 ? 1.0 : static_cast<double>(std::sqrt(ss[r]));
+    norm[r] = ss[r] == 0 ? 1.0L : std::sqrt(ss[r]);
   }
   for (auto& col : a)
     for (size_t r = 0; r < rows; ++r)
-      if (ss[r] != 0) col[r] /= norm[r];
+      if (ss[r] != 0) col[r] = static_cast<double>(col[r] / norm[r]);
   return result;
 }
 

@@ -96,6 +96,22 @@ TEST(NormalizeArrays, UnitLengthAndZeroColumnsReported) {
   EXPECT_EQ(NormalizeColumns(e), -1);
 }
 
+// The norm of {1.5e308, 1.5e308} is beyond the double range and the norm of
+// subnormals is not exact in double; dividing by either gave 0 or a vector
+// off unit length.
+TEST(NormalizeArrays, HugeAndSubnormalColumnsAndRowsReachUnitLength) {
+  const double r = std::sqrt(0.5);
+  for (const double v : {1.5e308, 1e300, 3e-320, std::numeric_limits<double>::denorm_min()}) {
+    SCOPED_TRACE(v);
+    TDouble2DArray a{{v, v}, {-v, 0}};
+    ASSERT_EQ(NormalizeColumns(a), 0);
+    EXPECT_EQ(a, (TDouble2DArray{{r, r}, {-1, 0}}));
+    TDouble2DArray b{{v, 0}, {v, -v}};
+    ASSERT_EQ(NormalizeRows(b), 0);
+    EXPECT_EQ(b, (TDouble2DArray{{r, 0}, {r, -1}}));
+  }
+}
+
 TEST(MeanCenterArrays, MeansReturnedOnlyWhenAsked) {
   TDouble2DArray a{{1, 3}, {10, 20}, {5, 5}};
   TDoubleArray none;

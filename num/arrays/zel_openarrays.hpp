@@ -548,7 +548,10 @@ template <DoubleArrayND A>
 int32_t ReciprocalArray(A& a, double substitute);
 
 // NormalizeColumns / NormalizeRows: each column (row) divided by the square
-// root of its sum of squares (long double) to unit Euclidean length. A
+// root of its sum of squares to unit Euclidean length; squares, norm and
+// quotient are long double, so columns of values near the double limit
+// ({1.5e308, 1.5e308} gives {0.7071..., 0.7071...}) or of subnormals are
+// normalised like any other, each element rounded once. A
 // column (row) whose sum of squares is 0 is left unchanged and makes the
 // result -1 (else 0). An empty array gives -1, a ragged one -2.
 int32_t NormalizeColumns(TDouble2DArray& a);
