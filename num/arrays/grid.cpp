@@ -273,7 +273,15 @@ double LocalMedian(const Array1D<T>& data, int32_t centre, int32_t halfWidth, in
                    int32_t hi) {
   if (data.empty()) return 0;
   std::vector<T> w = LocalWindow(data, centre, halfWidth, lo, hi);
-  std::sort(w.begin(), w.end());
+  // NaN after every number (as QuickSelect orders it): a plain < is no
+  // strict weak order with NaN, which std::sort requires.
+  std::sort(w.begin(), w.end(), [](T x, T y) {
+    if constexpr (std::is_floating_point_v<T>) {
+      if (std::isnan(x)) return false;
+      if (std::isnan(y)) return true;
+    }
+    return x < y;
+  });
   const size_t m = w.size() / 2;
   if (w.size() % 2 == 1) return static_cast<double>(w[m]);
   return static_cast<double>((static_cast<long double>(w[m - 1]) + w[m]) / 2);

@@ -264,6 +264,24 @@ TEST(LocalMeanAndMedian, ClippedLoopMatchesTheFullLoopBitForBit) {
         }
 }
 
+// std::sort with a plain < is undefined with NaN; the window sorts NaN last.
+TEST(LocalMeanAndMedian, MedianSortsNaNAfterEveryNumber) {
+  const double nan = std::nan("");
+  EXPECT_EQ(LocalMedian(TDoubleArray{3, nan, 1}, 1, 1, 0, 2), 3.0);  // 1, 3, NaN
+  EXPECT_TRUE(std::isnan(LocalMedian(TDoubleArray{nan, 1, nan}, 1, 1, 0, 2)));
+  EXPECT_TRUE(std::isnan(LocalMedian(TDoubleArray{5, nan}, 0, 1, 0, 1)));  // mean of 5, NaN
+  // Many NaNs among numbers: the numbers below the middle are still ordered.
+  TDoubleArray d;
+  for (int i = 0; i < 41; ++i) d.push_back(i % 3 == 0 ? nan : 40.0 - i);
+  // 27 numbers and 14 NaNs: the middle (rank 20) is the 21st smallest number.
+  std::vector<double> numbers;
+  for (const double x : d)
+    if (!std::isnan(x)) numbers.push_back(x);
+  std::sort(numbers.begin(), numbers.end());
+  EXPECT_EQ(LocalMedian(d, 20, 20, 0, 40), numbers[20]);
+  EXPECT_TRUE(std::isnan(LocalMean(d, 20, 20, 0, 40)));
+}
+
 // A half width of INT32_MAX on a long array with a window of 3 cells.
 TEST(LocalMeanAndMedian, HugeHalfWidthOnLongArrayUsesTheWindowOnly) {
   TIntArray d(5'000'000);

@@ -292,7 +292,10 @@ int32_t MinMaxArray(const Array2D<T>& a, int32_t lo1, int32_t lo2, int32_t hi1, 
 // copied to a scratch array of n values; k = round(n*p/100) (halves to
 // even), capped at n - 1; the result is the k-th smallest value (from 0),
 // found with QuickSelect. Hence p = 0 gives the minimum, p = 100 the
-// maximum, and PercentileArray(50, [4, 1, 3, 2]) = 3 (k = 2).
+// maximum, and PercentileArray(50, [4, 1, 3, 2]) = 3 (k = 2). NaN counts as
+// larger than every number (QuickSelect's order), so ranks that reach the
+// NaNs give NaN: p = 100 of [1, NaN, 3] is NaN, p = 0 is 1. The selection
+// is O(n) expected also with many equal values.
 // The ranged forms normalise their range with the library's default rule:
 // both 0 means the whole extent, a reversed pair is exchanged, and the
 // bounds are clamped into the array (2-D: per dimension).
@@ -1092,7 +1095,9 @@ double LocalMean(const Array1D<T>& data, int32_t centre, int32_t halfWidth, int3
 
 // LocalMedian: the same selection as LocalMean; the collected values are
 // sorted and the middle one returned, or the mean of the two middle ones for
-// an even count. An empty array gives 0. Members: double and int 1-D.
+// an even count. NaN sorts after every number (as in QuickSelect), so a NaN
+// in the upper half of the window gives NaN ({1, NaN, NaN} gives NaN,
+// {1, 2, NaN} gives 2). An empty array gives 0. Members: double and int 1-D.
 template <NumElement T>
 double LocalMedian(const Array1D<T>& data, int32_t centre, int32_t halfWidth, int32_t lo,
                    int32_t hi);
