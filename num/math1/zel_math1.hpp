@@ -489,9 +489,9 @@ int32_t IntNeg(double x);
 //                x > 0, the largest rung <= m for x < 0).
 //   RoundNeg125: toward -infinity (largest rung <= m for x > 0, smallest
 //                rung >= m for x < 0).
-// The result is sign(x)*rung*10^g; a result with |result| > 1 is rounded to
-// an integer to remove representation noise, and a result below 1 is the
-// double nearest to rung/10^-g (Round125(0.0034) == 0.005 exactly).
+// The result is sign(x) times the double nearest to rung*10^g, rounded once
+// (as the decimal text "5e125" reads), so every rung is exact: 5e125, 1e126
+// and 2e126 as well as Round125(0.0034) == 0.005 and integers above 1.
 // 0 gives 0; NaN and infinities are returned unchanged; a result beyond the
 // double range (Round125(9e307) = 1e308 still fits, 1.7e308 does not) is
 // infinity.
@@ -785,8 +785,10 @@ double LongRand(int32_t seed);
 // The k-th smallest value (k counted from 0 in the array, like low and high)
 // of data[low..high] by quickselect: the range is partitioned three ways
 // around its middle element (smaller, equal, larger) and the part that holds
-// k is partitioned again, so the expected work is O(n) also when many values
-// are equal (each pass drops the whole block equal to its pivot). Returns 0
+// k is partitioned again, so the expected work on data in random order is
+// O(n), also when many values are equal (each pass drops the whole block
+// equal to its pivot; 4e5 random 0/1 values take about as long as
+// std::nth_element). Returns 0
 // unless 0 <= low <= k <= high <= data.size() - 1. When all elements of the
 // range equal data[low] that value is returned at once. NaN counts as larger
 // than every number (and equal to NaN), so the result is that of the range
