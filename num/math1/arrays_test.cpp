@@ -81,6 +81,42 @@ TEST(Math1QuickSelect, OrdersNaNAfterEveryNumber) {
   EXPECT_TRUE(std::isnan(QuickSelect(v, 4, 0, 4)));
 }
 
+// Larger ranges with few or many distinct values and some NaNs, against a
+// full sort with NaNs last; sub-ranges keep the rest of the array in place.
+TEST(Math1QuickSelect, MatchesTheSortedRangeOnLargerData) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  std::mt19937 rng(37);
+  const auto nanLast = [](double x, double y) {
+    return !std::isnan(x) && (std::isnan(y) || x < y);
+  };
+  const auto same = [](double x, double y) { return x == y || (std::isnan(x) && std::isnan(y)); };
+  for (const int n : {100, 1000, 5000}) {
+    for (const int distinct : {1, 2, 3, 10, 1 << 30}) {
+      std::uniform_int_distribution<int> value(0, distinct - 1);
+      std::uniform_int_distribution<int> percent(0, 99);
+      std::vector<double> data(static_cast<size_t>(n));
+      for (auto& x : data) x = percent(rng) < 3 ? nan : value(rng);
+      for (int trial = 0; trial < 4; ++trial) {
+        std::uniform_int_distribution<int> index(0, n - 1);
+        int low = index(rng), high = index(rng);
+        if (low > high) std::swap(low, high);
+        const int k = std::uniform_int_distribution<int>(low, high)(rng);
+        std::vector<double> sorted(data.begin() + low, data.begin() + high + 1);
+        std::sort(sorted.begin(), sorted.end(), nanLast);
+        std::vector<double> work = data;
+        const double got = QuickSelect(work, k, low, high);
+        const double want = sorted[static_cast<size_t>(k - low)];
+        if (std::isnan(want))
+          EXPECT_TRUE(std::isnan(got)) << n << " " << distinct << " k=" << k;
+        else
+          EXPECT_EQ(got, want) << n << " " << distinct << " k=" << k;
+        EXPECT_TRUE(std::equal(work.begin(), work.begin() + low, data.begin(), same));
+        EXPECT_TRUE(std::equal(work.begin() + high + 1, work.end(), data.begin() + high + 1, same));
+      }
+    }
+  }
+}
+
 // A large range of two values exercises the equal block: every k must still
 // be the sorted value, and the range keeps its elements.
 TEST(Math1QuickSelect, ManyTiesGiveTheSortedValue) {
