@@ -61,7 +61,8 @@ TEST(Math1QuickSelect, OrdersNaNAfterEveryNumber) {
     for (auto& x : data) x = pick(rng) == 3 ? nan : pick(rng) - 1.0;
     std::vector<double> sorted = data;
     std::stable_partition(sorted.begin(), sorted.end(), [](double v) { return !std::isnan(v); });
-    const auto numbers = std::count_if(data.begin(), data.end(), [](double v) { return !std::isnan(v); });
+    const auto numbers =
+        std::count_if(data.begin(), data.end(), [](double v) { return !std::isnan(v); });
     std::sort(sorted.begin(), sorted.begin() + numbers);
     for (int k = 0; k < n; ++k) {
       std::vector<double> work = data;
