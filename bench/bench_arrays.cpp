@@ -1,11 +1,14 @@
 // Array unit against plain standard-library loops over the same data:
 // MeanArray vs std::accumulate, MinMaxArray vs std::minmax_element,
 // AddArrays vs std::transform (1e7 doubles each), and SortArray with an
-// index (comb sort) vs std::sort of (value, index) pairs.
+// index (comb sort) vs std::sort of (value, index) pairs; PercentileArray
+// on many ties vs std::nth_element on a copy; LocalMean with a huge half
+// width vs a plain sum over its window.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <functional>
+#include <limits>
 #include <map>
 #include <numeric>
 #include <utility>
@@ -120,6 +123,64 @@ void BM_StdSortPairs(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kSort);
 }
 BENCHMARK(BM_StdSortPairs)->Unit(benchmark::kMillisecond);
+
+// Median of 2e5 random 0/1 values (many ties). PercentileArray copies the
+// data and selects on the copy; the peer does the same with
+// std::nth_element.
+constexpr int32_t kTies = 200'000;
+
+const zel::TDoubleArray& TiesData() {
+  static const zel::TDoubleArray data = [] {
+    zel::SetRandSeed(11);
+    zel::TDoubleArray v(kTies);
+    for (double& x : v) x = zel::Random(2);
+    return v;
+  }();
+  return data;
+}
+
+void BM_PercentileArrayTies(benchmark::State& state) {
+  const auto& a = TiesData();
+  for (auto _ : state) benchmark::DoNotOptimize(zel::PercentileArray(50.0, a));
+  state.SetItemsProcessed(state.iterations() * kTies);
+}
+BENCHMARK(BM_PercentileArrayTies)->Unit(benchmark::kMillisecond);
+
+void BM_StdNthElementCopyTies(benchmark::State& state) {
+  const auto& a = TiesData();
+  for (auto _ : state) {
+    std::vector<double> work(a);
+    auto k = work.begin() + kTies / 2;  // round(n * 50 / 100)
+    std::nth_element(work.begin(), k, work.end());
+    benchmark::DoNotOptimize(*k);
+  }
+  state.SetItemsProcessed(state.iterations() * kTies);
+}
+BENCHMARK(BM_StdNthElementCopyTies)->Unit(benchmark::kMillisecond);
+
+// LocalMean with a half width of INT32_MAX on 2e7 values whose window lo..hi
+// holds 3 cells: the cost must follow the window, as the plain sum of those
+// cells does.
+constexpr int32_t kLocal = 20'000'000;
+
+void BM_LocalMeanHugeHalfWidth(benchmark::State& state) {
+  const auto& a = UniformData(kLocal, 4);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(
+        zel::LocalMean(a, kLocal / 2, std::numeric_limits<int32_t>::max(), kLocal / 2 - 1,
+                       kLocal / 2 + 1));
+}
+BENCHMARK(BM_LocalMeanHugeHalfWidth)->Unit(benchmark::kMicrosecond);
+
+void BM_PlainWindowMean(benchmark::State& state) {
+  const auto& a = UniformData(kLocal, 4);
+  for (auto _ : state) {
+    const auto first = a.begin() + (kLocal / 2 - 1);
+    long double sum = std::accumulate(first, first + 3, 0.0L);
+    benchmark::DoNotOptimize(static_cast<double>(sum / 3));
+  }
+}
+BENCHMARK(BM_PlainWindowMean)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -150,8 +150,10 @@ int32_t NormalizeColumns(TDouble2DArray& a) {
       result = -1;
       continue;
     }
-    const double norm = static_cast<double>(std::sqrt(ss));
-    for (double& x : col) x /= norm;
+    // Divided in long double: the norm of a column of huge (or subnormal)
+    // values need not be a finite (or exact) double.
+    const long double norm = std::sqrt(ss);
+    for (double& x : col) x = static_cast<double>(x / norm);
   }
   return result;
 }
@@ -163,15 +165,15 @@ int32_t NormalizeRows(TDouble2DArray& a) {
   std::vector<long double> ss(rows, 0.0L);
   for (const auto& col : a)
     for (size_t r = 0; r < rows; ++r) ss[r] += static_cast<long double>(col[r]) * col[r];
-  std::vector<double> norm(rows);
+  std::vector<long double> norm(rows);
   int32_t result = 0;
   for (size_t r = 0; r < rows; ++r) {
     if (ss[r] == 0) result = -1;
-    norm[r] = ss[r] == 0 ? 1.0 : static_cast<double>(std::sqrt(ss[r]));
+    norm[r] = ss[r] == 0 ? 1.0L : std::sqrt(ss[r]);
   }
   for (auto& col : a)
     for (size_t r = 0; r < rows; ++r)
-      if (ss[r] != 0) col[r] /= norm[r];
+      if (ss[r] != 0) col[r] = static_cast<double>(col[r] / norm[r]);
   return result;
 }
 
@@ -303,9 +305,13 @@ int32_t DiscretizeArray(TDouble2DArray& a, int32_t n, double t1, double t2, doub
   const int32_t s = CheckShape(a);
   if (s == -1) return -1;
   if (s == -2) return -3;
-  const double step = (t2 - t1) / (static_cast<double>(n) - 2);
-  const double levelStep = (level2 - level1) / (static_cast<double>(n) - 1);
-  const double topM = static_cast<double>(n) - 3;
+  // Differences of doubles taken in long double cannot overflow: with
+  // thresholds or levels of both signs near the double limit (t2 - t1 or
+  // level2 - level1 beyond 1.8e308) the double forms gave inf and NaN.
+  const long double step = (static_cast<long double>(t2) - t1) / (static_cast<long double>(n) - 2);
+  const long double levelStep =
+      (static_cast<long double>(level2) - level1) / (static_cast<long double>(n) - 1);
+  const long double topM = static_cast<long double>(n) - 3;
   for (auto& col : a) {
     for (double& x : col) {
       if (x <= t1) {
@@ -313,8 +319,8 @@ int32_t DiscretizeArray(TDouble2DArray& a, int32_t n, double t1, double t2, doub
       } else if (x >= t2) {
         x = level2;
       } else if (!std::isnan(x)) {
-        const double m = std::min(std::floor((x - t1) / step), topM);
-        x = level1 + levelStep * (m + 1);
+        const long double m = std::min(std::floor((static_cast<long double>(x) - t1) / step), topM);
+        x = static_cast<double>(level1 + levelStep * (m + 1));
       }
     }
   }

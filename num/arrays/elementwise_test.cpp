@@ -96,6 +96,22 @@ TEST(NormalizeArrays, UnitLengthAndZeroColumnsReported) {
   EXPECT_EQ(NormalizeColumns(e), -1);
 }
 
+// The norm of {1.5e308, 1.5e308} is beyond the double range and the norm of
+// subnormals is not exact in double; dividing by either gave 0 or a vector
+// off unit length.
+TEST(NormalizeArrays, HugeAndSubnormalColumnsAndRowsReachUnitLength) {
+  const double r = std::sqrt(0.5);
+  for (const double v : {1.5e308, 1e300, 3e-320, std::numeric_limits<double>::denorm_min()}) {
+    SCOPED_TRACE(v);
+    TDouble2DArray a{{v, v}, {-v, 0}};
+    ASSERT_EQ(NormalizeColumns(a), 0);
+    EXPECT_EQ(a, (TDouble2DArray{{r, r}, {-1, 0}}));
+    TDouble2DArray b{{v, 0}, {v, -v}};
+    ASSERT_EQ(NormalizeRows(b), 0);
+    EXPECT_EQ(b, (TDouble2DArray{{r, 0}, {r, -1}}));
+  }
+}
+
 TEST(MeanCenterArrays, MeansReturnedOnlyWhenAsked) {
   TDouble2DArray a{{1, 3}, {10, 20}, {5, 5}};
   TDoubleArray none;
@@ -200,6 +216,27 @@ TEST(DiscretizeArray, MapsToEquallySpacedLevels) {
   TDouble2DArray big{{0.5}};
   ASSERT_EQ(DiscretizeArray(big, std::numeric_limits<int32_t>::max(), 0, 1, 0, 1), 0);
   EXPECT_NEAR(big[0][0], 0.5, 1e-9);
+}
+
+// level2 - level1 and t2 - t1 overflowed a double: 0.5 became inf or NaN.
+TEST(DiscretizeArray, ThresholdsAndLevelsSpanningTheDoubleRange) {
+  constexpr double kMax = std::numeric_limits<double>::max();
+  TDouble2DArray a{{0.5, 0.25, 0.75}};
+  ASSERT_EQ(DiscretizeArray(a, 3, 0, 1, -1e308, 1e308), 0);
+  EXPECT_EQ(a[0], (TDoubleArray{0, 0, 0}));  // one step between t1 and t2: the middle level
+  a = {{0.1, 0.5, 0.9}};
+  ASSERT_EQ(DiscretizeArray(a, 4, 0, 1, -kMax, kMax), 0);
+  // Levels -max, -max/3, max/3, max; bins (0, 0.5) and [0.5, 1).
+  EXPECT_EQ(a[0][0], -kMax / 3);
+  EXPECT_EQ(a[0][1], kMax / 3);
+  EXPECT_EQ(a[0][2], kMax / 3);
+  a = {{-1e308, 0, 1e307, 1e308}};
+  ASSERT_EQ(DiscretizeArray(a, 4, -1e308, 1e308, 0, 3), 0);
+  // Thresholds 2e308 apart, two bins of 1e308: 0 and 1e307 fall in the upper.
+  EXPECT_EQ(a[0], (TDoubleArray{0, 2, 2, 3}));
+  a = {{-1.5e308}};
+  ASSERT_EQ(DiscretizeArray(a, 5, -kMax, kMax, 0, 4), 0);
+  EXPECT_EQ(a[0][0], 1.0);
 }
 
 TEST(MeanAbsDev, OverTheFirstNElements) {

@@ -173,8 +173,16 @@ int32_t FillRandomUniform(TIntArray& a, int32_t low, int32_t high, bool allowDup
   TIntArray values(static_cast<size_t>(span));
   for (size_t i = 0; i < values.size(); ++i)
     values[i] = static_cast<int32_t>(low + static_cast<int64_t>(i));
-  ShuffleArray(values);
-  std::copy_n(values.begin(), a.size(), a.begin());
+  // Partial Fisher-Yates: position i draws from all values not yet taken,
+  // itself included, so every ordered choice of distinct values is equally
+  // likely. (Sattolo's shuffle never leaves a value in its place: a[i] could
+  // never be low + i.)
+  const auto total = static_cast<int32_t>(span);
+  for (size_t i = 0; i < a.size(); ++i) {
+    const auto j = i + static_cast<size_t>(Random(total - static_cast<int32_t>(i)));
+    std::swap(values[i], values[j]);
+    a[i] = values[i];
+  }
   return 0;
 }
 

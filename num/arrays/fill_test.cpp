@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <set>
 
 #include "core/zel_random.hpp"
@@ -159,6 +160,62 @@ TEST(RandomFills, IntegerFillWithoutDuplicatesGivesDistinctValues) {
             0);
   TIntArray e;
   EXPECT_EQ(FillRandomUniform(e, 0, 5, true), -1);
+}
+
+// Draws without repetition must be uniform over ordered choices: for n
+// values from a span of m there are m!/(m - n)! outcomes of equal
+// probability. The fill reseeds from the clock on every call, so the draws
+// cannot be fixed by a seed; the chi-square bound is the quantile of upper
+// tail 1e-9 (computed from the regularized incomplete gamma function), so a
+// correct fill fails one case in a billion runs. A Sattolo-based draw gives
+// zero counts for every outcome with a[i] = low + i and a statistic in the
+// thousands.
+TEST(RandomFills, DrawWithoutRepetitionIsUniformOverOrderedChoices) {
+  struct Case {
+    int32_t low, high;
+    size_t n;
+    double bound;  // chi-square quantile, upper tail 1e-9, outcomes - 1 df
+  };
+  const Case cases[] = {
+      {0, 1, 2, 37.32},   // 2 outcomes, 1 df
+      {1, 3, 3, 50.69},   // 6 permutations, 5 df
+      {1, 4, 2, 65.17},   // 12 ordered pairs, 11 df
+      {-2, 2, 2, 81.56},  // 20 ordered pairs, 19 df
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.low);
+    std::map<TIntArray, int> counts;
+    int outcomes = 1;  // m!/(m - n)!
+    for (size_t i = 0; i < c.n; ++i) outcomes *= c.high - c.low + 1 - static_cast<int>(i);
+    const int draws = 500 * outcomes;
+    TIntArray a(c.n);
+    for (int d = 0; d < draws; ++d) {
+      ASSERT_EQ(FillRandomUniform(a, c.low, c.high, false), 0);
+      ++counts[a];
+    }
+    ASSERT_LE(counts.size(), static_cast<size_t>(outcomes));
+    const double expected = static_cast<double>(draws) / outcomes;
+    double chi2 = (outcomes - static_cast<double>(counts.size())) * expected;  // unseen ones
+    for (const auto& [tuple, k] : counts) {
+      EXPECT_EQ(std::set<int32_t>(tuple.begin(), tuple.end()).size(), c.n);
+      chi2 += (k - expected) * (k - expected) / expected;
+    }
+    EXPECT_LT(chi2, c.bound) << counts.size() << " of " << outcomes << " outcomes seen";
+  }
+}
+
+// Each element is uniform over the whole span, its own "home" value
+// included: with n = 3 from 0..9, position i holds i with probability 1/10.
+TEST(RandomFills, DrawWithoutRepetitionReachesEveryValueAtEveryPosition) {
+  constexpr int kDraws = 20000;
+  int home[3] = {0, 0, 0};
+  TIntArray a(3);
+  for (int d = 0; d < kDraws; ++d) {
+    ASSERT_EQ(FillRandomUniform(a, 0, 9, false), 0);
+    for (int i = 0; i < 3; ++i) home[i] += a[static_cast<size_t>(i)] == i;
+  }
+  // Binomial(20000, 0.1): mean 2000, sd 42.4; +-300 is more than 7 sd.
+  for (const int h : home) EXPECT_NEAR(h, 2000, 300);
 }
 
 }  // namespace

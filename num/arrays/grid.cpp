@@ -229,9 +229,25 @@ std::vector<T> LocalWindow(const Array1D<T>& data, int32_t centre, int32_t halfW
   const int64_t w = clamp(halfWidth);
   int64_t l = clamp(lo), h = clamp(hi);
   if (l > h) std::swap(l, h);
+  // Only the distances k at which c - k or c + k lies in l..h are visited,
+  // so the work follows the window and not the requested half width; the
+  // order of the values (centre, then c - k before c + k) stays that of the
+  // plain loop, and with it the rounding of the mean.
+  const int64_t leftFrom = std::max<int64_t>(1, c - h), leftTo = std::min(w, c - l);
+  const int64_t rightFrom = std::max<int64_t>(1, l - c), rightTo = std::min(w, h - c);
+  int64_t kFrom = INT64_MAX, kTo = 0;
+  if (leftFrom <= leftTo) {
+    kFrom = leftFrom;
+    kTo = leftTo;
+  }
+  if (rightFrom <= rightTo) {
+    kFrom = std::min(kFrom, rightFrom);
+    kTo = std::max(kTo, rightTo);
+  }
   std::vector<T> out;
+  out.reserve(static_cast<size_t>(std::max<int64_t>(0, kTo - kFrom + 1)) * 2 + 1);
   out.push_back(data[static_cast<size_t>(c)]);
-  for (int64_t k = 1; k <= w; ++k) {
+  for (int64_t k = kFrom; k <= kTo; ++k) {
     if (c - k >= l && c - k <= h) out.push_back(data[static_cast<size_t>(c - k)]);
     if (c + k >= l && c + k <= h) out.push_back(data[static_cast<size_t>(c + k)]);
   }
@@ -257,7 +273,15 @@ double LocalMedian(const Array1D<T>& data, int32_t centre, int32_t halfWidth, in
                    int32_t hi) {
   if (data.empty()) return 0;
   std::vector<T> w = LocalWindow(data, centre, halfWidth, lo, hi);
-  std::sort(w.begin(), w.end());
+  // NaN after every number (as QuickSelect orders it): a plain < is no
+  // strict weak order with NaN, which std::sort requires.
+  std::sort(w.begin(), w.end(), [](T x, T y) {
+    if constexpr (std::is_floating_point_v<T>) {
+      if (std::isnan(x)) return false;
+      if (std::isnan(y)) return true;
+    }
+    return x < y;
+  });
   const size_t m = w.size() / 2;
   if (w.size() % 2 == 1) return static_cast<double>(w[m]);
   return static_cast<double>((static_cast<long double>(w[m - 1]) + w[m]) / 2);

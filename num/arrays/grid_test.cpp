@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <limits>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "num/arrays/zel_openarrays.hpp"
 
@@ -220,6 +223,75 @@ TEST(LocalMeanAndMedian, WindowClampedToBoundsAroundCentre) {
   EXPECT_DOUBLE_EQ(LocalMean(i, 1, 1, 0, 2), 10.0 / 3.0);
   EXPECT_DOUBLE_EQ(LocalMedian(i, 1, 1, 0, 1), 3.0);
   EXPECT_EQ(LocalMedian(TIntArray{}, 0, 0, 0, 0), 0.0);
+}
+
+// The window loop visits only the distances that reach lo..hi; the values,
+// and their order in the long double sum, must be those of the plain loop
+// over every distance up to the half width. Values of very different
+// magnitude make the sum's rounding depend on that order.
+TEST(LocalMeanAndMedian, ClippedLoopMatchesTheFullLoopBitForBit) {
+  const TDoubleArray d{1e17, 3, -1e17, 0.1, 7, 1e-3, 2.5e16, -9, 0.7};
+  const auto n = static_cast<int64_t>(d.size());
+  const auto reference = [&](int32_t centre, int32_t half, int32_t lo, int32_t hi) {
+    const auto clamp = [n](int64_t v) { return std::clamp<int64_t>(v, 0, n - 1); };
+    const int64_t c = clamp(centre), w = clamp(half);
+    int64_t l = clamp(lo), h = clamp(hi);
+    if (l > h) std::swap(l, h);
+    std::vector<double> v{d[static_cast<size_t>(c)]};
+    for (int64_t k = 1; k <= w; ++k) {
+      if (c - k >= l && c - k <= h) v.push_back(d[static_cast<size_t>(c - k)]);
+      if (c + k >= l && c + k <= h) v.push_back(d[static_cast<size_t>(c + k)]);
+    }
+    long double sum = 0;
+    for (const double x : v) sum += x;
+    std::vector<double> sorted = v;
+    std::sort(sorted.begin(), sorted.end());
+    const size_t m = sorted.size() / 2;
+    double median = sorted[m];
+    if (sorted.size() % 2 == 0)
+      median = static_cast<double>((static_cast<long double>(sorted[m - 1]) + sorted[m]) / 2);
+    return std::pair{static_cast<double>(sum / static_cast<long double>(v.size())), median};
+  };
+  const int32_t big = std::numeric_limits<int32_t>::max();
+  for (int32_t c = -1; c <= 9; ++c)
+    for (const int32_t half : {-2, 0, 1, 2, 3, 5, 8, 100, big})
+      for (int32_t lo = -1; lo <= 9; ++lo)
+        for (int32_t hi = -1; hi <= 9; ++hi) {
+          SCOPED_TRACE(::testing::Message() << c << " " << half << " " << lo << " " << hi);
+          const auto [mean, median] = reference(c, half, lo, hi);
+          ASSERT_EQ(LocalMean(d, c, half, lo, hi), mean);
+          ASSERT_EQ(LocalMedian(d, c, half, lo, hi), median);
+        }
+}
+
+// std::sort with a plain < is undefined with NaN; the window sorts NaN last.
+TEST(LocalMeanAndMedian, MedianSortsNaNAfterEveryNumber) {
+  const double nan = std::nan("");
+  EXPECT_EQ(LocalMedian(TDoubleArray{3, nan, 1}, 1, 1, 0, 2), 3.0);  // 1, 3, NaN
+  EXPECT_TRUE(std::isnan(LocalMedian(TDoubleArray{nan, 1, nan}, 1, 1, 0, 2)));
+  EXPECT_TRUE(std::isnan(LocalMedian(TDoubleArray{5, nan}, 0, 1, 0, 1)));  // mean of 5, NaN
+  // Many NaNs among numbers: the numbers below the middle are still ordered.
+  TDoubleArray d;
+  for (int i = 0; i < 41; ++i) d.push_back(i % 3 == 0 ? nan : 40.0 - i);
+  // 27 numbers and 14 NaNs: the middle (rank 20) is the 21st smallest number.
+  std::vector<double> numbers;
+  for (const double x : d)
+    if (!std::isnan(x)) numbers.push_back(x);
+  std::sort(numbers.begin(), numbers.end());
+  EXPECT_EQ(LocalMedian(d, 20, 20, 0, 40), numbers[20]);
+  EXPECT_TRUE(std::isnan(LocalMean(d, 20, 20, 0, 40)));
+}
+
+// A half width of INT32_MAX on a long array with a window of 3 cells.
+TEST(LocalMeanAndMedian, HugeHalfWidthOnLongArrayUsesTheWindowOnly) {
+  TIntArray d(5'000'000);
+  for (size_t i = 0; i < d.size(); ++i) d[i] = static_cast<int32_t>(i % 1000);
+  const int32_t big = std::numeric_limits<int32_t>::max();
+  EXPECT_EQ(LocalMean(d, 4'000'000, big, 3'999'999, 4'000'001),
+            static_cast<double>(1000.0L / 3));  // 999, 0, 1
+  EXPECT_EQ(LocalMedian(d, 4'000'000, big, 3'999'999, 4'000'001), 1.0);
+  // Centre outside the window: the centre (10) and lo..hi (998, 999, 0).
+  EXPECT_EQ(LocalMedian(d, 10, big, 4'000'998, 4'001'000), 504.0);
 }
 
 TEST(CheckLinearity, RecordsPositionsWhereTheStepChanges) {

@@ -283,6 +283,25 @@ TEST(PercentileArray, RankRoundsHalfToEvenAndIsCapped) {
   EXPECT_EQ(PercentileArray(50, TIntArray{7, 1, 5}), 7.0);  // k = round(1.5) = 2
 }
 
+// NaN ranks after every number, whatever its position in the data; many
+// ties still give the element of the rank.
+TEST(PercentileArray, NaNRanksLastAndTiesKeepTheRank) {
+  const double nan = std::nan("");
+  for (const TDoubleArray& a :
+       {TDoubleArray{nan, 1, 3}, TDoubleArray{1, nan, 3}, TDoubleArray{3, 1, nan}}) {
+    EXPECT_EQ(PercentileArray(0, a), 1.0);
+    EXPECT_EQ(PercentileArray(33.4, a), 3.0);          // k = round(1.002) = 1
+    EXPECT_TRUE(std::isnan(PercentileArray(50, a)));   // k = round(1.5) = 2
+    EXPECT_TRUE(std::isnan(PercentileArray(100, a)));  // k = 3 capped at 2
+  }
+  // 60000 zeros and 40001 ones, scrambled (7919 is prime to 100001).
+  TDoubleArray t(100001);
+  for (size_t i = 0; i < t.size(); ++i) t[i] = (i * 7919) % t.size() < 60000 ? 0 : 1;
+  EXPECT_EQ(PercentileArray(50, t), 0.0);
+  EXPECT_EQ(PercentileArray(59.99, t), 0.0);  // k = round(59990.6) = 59991
+  EXPECT_EQ(PercentileArray(60, t), 1.0);     // k = round(60000.6) = 60001
+}
+
 TEST(PercentileArray, RangedFormsClampAndSwapBounds) {
   const TDoubleArray a{100, 1, 2, 3, 4, 100};
   EXPECT_EQ(PercentileArray(100, a, 1, 4), 4.0);

@@ -300,7 +300,10 @@ int32_t MinMaxArray(const Array2D<T>& a, int32_t lo1, int32_t lo2, int32_t hi1, 
 // copied to a scratch array of n values; k = round(n*p/100) (halves to
 // even), capped at n - 1; the result is the k-th smallest value (from 0),
 // found with QuickSelect. Hence p = 0 gives the minimum, p = 100 the
-// maximum, and PercentileArray(50, [4, 1, 3, 2]) = 3 (k = 2).
+// maximum, and PercentileArray(50, [4, 1, 3, 2]) = 3 (k = 2). NaN counts as
+// larger than every number (QuickSelect's order), so ranks that reach the
+// NaNs give NaN: p = 100 of [1, NaN, 3] is NaN, p = 0 is 1. The selection
+// is O(n) expected also with many equal values.
 // The ranged forms normalise their range with the library's default rule:
 // both 0 means the whole extent, a reversed pair is exchanged, and the
 // bounds are clamped into the array (2-D: per dimension).
@@ -560,7 +563,10 @@ template <DoubleArrayND A>
 int32_t ReciprocalArray(A& a, double substitute);
 
 // NormalizeColumns / NormalizeRows: each column (row) divided by the square
-// root of its sum of squares (long double) to unit Euclidean length. A
+// root of its sum of squares to unit Euclidean length; squares, norm and
+// quotient are long double, so columns of values near the double limit
+// ({1.5e308, 1.5e308} gives {0.7071..., 0.7071...}) or of subnormals are
+// normalised like any other, each element rounded once. A
 // column (row) whose sum of squares is 0 is left unchanged and makes the
 // result -1 (else 0). An empty array gives -1, a ragged one -2.
 int32_t NormalizeColumns(TDouble2DArray& a);
@@ -620,8 +626,12 @@ int32_t DichotomizeArray(const A& a, double low, double high,
 // DiscretizeArray(a, n, t1, t2, level1, level2): in place, each x <= t1
 // becomes level1, each x >= t2 level2, and x in between level1 + (level2 -
 // level1)/(n - 1) * (m + 1) with m = floor((x - t1)/((t2 - t1)/(n - 2))),
-// kept in double and limited to n - 3 (rounding just below t2 cannot reach
-// level2), giving n equally spaced levels. NaN stays NaN. Own codes: -2 when
+// limited to n - 3 (rounding just below t2 cannot reach level2), giving n
+// equally spaced levels. Differences, m and the level are computed in long
+// double, so thresholds and levels anywhere in the double range work
+// (DiscretizeArray(a, 3, 0, 1, -1e308, 1e308) maps 0.5 to 0, where
+// level2 - level1 overflows a double); each level is rounded once to
+// double. NaN stays NaN. Own codes: -2 when
 // t1 >= t2 (or either NaN), -1 when n < 3 or the array is empty, -3 for a
 // ragged array.
 int32_t DiscretizeArray(TDouble2DArray& a, int32_t n, double t1, double t2, double level1,
@@ -688,8 +698,12 @@ int32_t FillDiagArray(A& a, ArrayElem<A> value);
 //     high < low. With duplicates each element is low plus a uniform integer
 //     in 0..high - low (high included). Without, the span high - low + 1 must
 //     be at least the array length (-3) and at most 1 000 000 (-4); the
-//     span's values are shuffled with ShuffleArray and the first ones taken,
-//     so all elements differ.
+//     values are drawn by a partial Fisher-Yates shuffle of the span's
+//     values (element i takes a uniform pick among the values not yet
+//     taken), so all elements differ and every ordered choice of n distinct
+//     values is equally likely: each element is uniform over low..high, and
+//     a[i] = low + i is as likely as any other value. (ShuffleArray, a
+//     Sattolo cycle, would never leave a value in its place.)
 template <DoubleArrayND A>
 int32_t FillRandomUniform(A& a, double low, double high);
 template <DoubleArrayND A>
@@ -1085,15 +1099,19 @@ int32_t FloodFillArray(int32_t col, int32_t row, double tolerance, double fill, 
 // element at centre and of the elements centre +- 1 .. centre +- halfWidth
 // that lie within lo..hi. centre, lo and hi are clamped into 0..n-1 (a
 // reversed lo, hi is exchanged) and halfWidth into 0..n-1; the centre
-// element always counts, also when it lies outside lo..hi. An empty array
-// gives 0. Members: double and int 1-D.
+// element always counts, also when it lies outside lo..hi. The work is
+// proportional to the cells collected, whatever halfWidth is (INT32_MAX on
+// a window of 3 cells costs 3 cells). An empty array gives 0. Members:
+// double and int 1-D.
 template <NumElement T>
 double LocalMean(const Array1D<T>& data, int32_t centre, int32_t halfWidth, int32_t lo,
                  int32_t hi);
 
 // LocalMedian: the same selection as LocalMean; the collected values are
 // sorted and the middle one returned, or the mean of the two middle ones for
-// an even count. An empty array gives 0. Members: double and int 1-D.
+// an even count. NaN sorts after every number (as in QuickSelect), so a NaN
+// in the upper half of the window gives NaN ({1, NaN, NaN} gives NaN,
+// {1, 2, NaN} gives 2). An empty array gives 0. Members: double and int 1-D.
 template <NumElement T>
 double LocalMedian(const Array1D<T>& data, int32_t centre, int32_t halfWidth, int32_t lo,
                    int32_t hi);

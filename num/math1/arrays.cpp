@@ -60,6 +60,38 @@ void InsertInto(std::span<T> a, T value, int32_t position) {
   a[static_cast<size_t>(position)] = value;
 }
 
+// Bentley and McIlroy's three-way partition ("Engineering a sort
+// function", 1993) of data[lo..hi] around the value data[lo]: a Hoare scan
+// that parks the elements equal to the pivot at both ends and swaps them
+// into the middle at the end. On return data[lo..lessEnd) < pivot,
+// data[lessEnd..greaterBegin) equal, data[greaterBegin..hi] > pivot in the
+// order that le, ge and eq define (x <= pivot, x >= pivot, x == pivot).
+template <class Le, class Ge, class Eq>
+void PartitionThreeWay(std::span<double> data, ptrdiff_t lo, ptrdiff_t hi, Le le, Ge ge, Eq eq,
+                       ptrdiff_t& lessEnd, ptrdiff_t& greaterBegin) {
+  const auto at = [data](ptrdiff_t i) -> double& { return data[static_cast<size_t>(i)]; };
+  ptrdiff_t a = lo + 1, b = lo + 1, c = hi, d = hi;
+  for (;;) {
+    while (b <= c && le(at(b))) {
+      if (eq(at(b))) std::swap(at(a++), at(b));
+      ++b;
+    }
+    while (c >= b && ge(at(c))) {
+      if (eq(at(c))) std::swap(at(c), at(d--));
+      --c;
+    }
+    if (b > c) break;
+    std::swap(at(b++), at(c--));
+  }
+  // Equal blocks [lo, a) and (d, hi] move next to the middle.
+  ptrdiff_t s = std::min(a - lo, b - a);
+  for (ptrdiff_t i = 0; i < s; ++i) std::swap(at(lo + i), at(b - s + i));
+  s = std::min(d - c, hi - d);
+  for (ptrdiff_t i = 0; i < s; ++i) std::swap(at(b + i), at(hi - s + 1 + i));
+  lessEnd = lo + (b - a);
+  greaterBegin = hi - (d - c) + 1;
+}
+
 template <class T>
 std::span<T> Typed(void* data, int32_t count) {
   return {static_cast<T*>(data), static_cast<size_t>(count)};
@@ -77,29 +109,37 @@ T ReadValue(const void* value) {
 double QuickSelect(std::span<double> data, int32_t k, int32_t low, int32_t high) {
   const int64_t lastIndex = static_cast<int64_t>(data.size()) - 1;
   if (!(0 <= low && low <= k && k <= high && high <= lastIndex)) return 0;
-  size_t lo = static_cast<size_t>(low);
-  size_t hi = static_cast<size_t>(high);
-  const size_t target = static_cast<size_t>(k);
-  const double first = data[lo];
+  const double first = data[static_cast<size_t>(low)];
   if (std::all_of(data.begin() + low, data.begin() + high + 1,
                   [first](double v) { return v == first; }))
     return first;
-  // Terminates: a pass either shrinks the range or, when the pivot was the
-  // strict maximum and lands on hi, makes the next pivot (taken below hi)
-  // leave hi out.
+  // Three-way partition, so that every pass drops the whole block of values
+  // equal to the pivot: with many ties a two-way partition sends them all to
+  // one side and the selection turns quadratic. NaN orders after every
+  // number, which keeps the order total and the passes finite.
+  auto lo = static_cast<ptrdiff_t>(low);
+  auto hi = static_cast<ptrdiff_t>(high);
+  const auto target = static_cast<ptrdiff_t>(k);
   for (;;) {
-    std::swap(data[lo], data[lo + (hi - lo) / 2]);
-    const double pivot = data[lo];
-    size_t last = lo;
-    for (size_t i = lo + 1; i <= hi; ++i)
-      if (data[i] < pivot) std::swap(data[++last], data[i]);
-    std::swap(data[lo], data[last]);
-    if (target < last) {
-      hi = last;
-    } else if (target > last) {
-      lo = last + 1;
+    std::swap(data[static_cast<size_t>(lo)], data[static_cast<size_t>(lo + (hi - lo) / 2)]);
+    const double pivot = data[static_cast<size_t>(lo)];
+    ptrdiff_t lessEnd = 0, greaterBegin = 0;
+    if (std::isnan(pivot)) {
+      PartitionThreeWay(
+          data, lo, hi, [](double) { return true; }, [](double v) { return std::isnan(v); },
+          [](double v) { return std::isnan(v); }, lessEnd, greaterBegin);
     } else {
-      return data[target];
+      PartitionThreeWay(
+          data, lo, hi, [pivot](double v) { return v <= pivot; },
+          [pivot](double v) { return !(v < pivot); }, [pivot](double v) { return v == pivot; },
+          lessEnd, greaterBegin);
+    }
+    if (target < lessEnd) {
+      hi = lessEnd - 1;
+    } else if (target >= greaterBegin) {
+      lo = greaterBegin;
+    } else {
+      return data[static_cast<size_t>(target)];
     }
   }
 }

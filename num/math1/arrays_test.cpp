@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <limits>
+#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
@@ -45,6 +47,89 @@ TEST(Math1QuickSelect, AgreesWithNthElementOnRandomData) {
         EXPECT_TRUE(std::is_permutation(work.begin(), work.end(), data.begin()));
       }
     }
+  }
+}
+
+// A NaN pivot used to sort as the smallest value and a numeric pivot sent
+// NaNs to the large side, so the result depended on where the NaNs stood.
+TEST(Math1QuickSelect, OrdersNaNAfterEveryNumber) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  std::mt19937 rng(29);
+  std::uniform_int_distribution<int> pick(0, 3);
+  for (int n = 2; n <= 40; ++n) {
+    std::vector<double> data(n);
+    for (auto& x : data) x = pick(rng) == 3 ? nan : pick(rng) - 1.0;
+    std::vector<double> sorted = data;
+    std::stable_partition(sorted.begin(), sorted.end(), [](double v) { return !std::isnan(v); });
+    const auto numbers =
+        std::count_if(data.begin(), data.end(), [](double v) { return !std::isnan(v); });
+    std::sort(sorted.begin(), sorted.begin() + numbers);
+    for (int k = 0; k < n; ++k) {
+      std::vector<double> work = data;
+      const double got = QuickSelect(work, k, 0, n - 1);
+      if (std::isnan(sorted[k]))
+        EXPECT_TRUE(std::isnan(got)) << "n=" << n << " k=" << k << " got " << got;
+      else
+        EXPECT_EQ(got, sorted[k]) << "n=" << n << " k=" << k;
+    }
+  }
+  // A NaN in the middle is the first pivot.
+  std::vector<double> v{3, 1, nan, 2, 0};
+  EXPECT_EQ(QuickSelect(v, 0, 0, 4), 0.0);
+  v = {3, 1, nan, 2, 0};
+  EXPECT_EQ(QuickSelect(v, 3, 0, 4), 3.0);
+  v = {3, 1, nan, 2, 0};
+  EXPECT_TRUE(std::isnan(QuickSelect(v, 4, 0, 4)));
+}
+
+// Larger ranges with few or many distinct values and some NaNs, against a
+// full sort with NaNs last; sub-ranges keep the rest of the array in place.
+TEST(Math1QuickSelect, MatchesTheSortedRangeOnLargerData) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  std::mt19937 rng(37);
+  const auto nanLast = [](double x, double y) {
+    return !std::isnan(x) && (std::isnan(y) || x < y);
+  };
+  const auto same = [](double x, double y) { return x == y || (std::isnan(x) && std::isnan(y)); };
+  for (const int n : {100, 1000, 5000}) {
+    for (const int distinct : {1, 2, 3, 10, 1 << 30}) {
+      std::uniform_int_distribution<int> value(0, distinct - 1);
+      std::uniform_int_distribution<int> percent(0, 99);
+      std::vector<double> data(static_cast<size_t>(n));
+      for (auto& x : data) x = percent(rng) < 3 ? nan : value(rng);
+      for (int trial = 0; trial < 4; ++trial) {
+        std::uniform_int_distribution<int> index(0, n - 1);
+        int low = index(rng), high = index(rng);
+        if (low > high) std::swap(low, high);
+        const int k = std::uniform_int_distribution<int>(low, high)(rng);
+        std::vector<double> sorted(data.begin() + low, data.begin() + high + 1);
+        std::sort(sorted.begin(), sorted.end(), nanLast);
+        std::vector<double> work = data;
+        const double got = QuickSelect(work, k, low, high);
+        const double want = sorted[static_cast<size_t>(k - low)];
+        if (std::isnan(want))
+          EXPECT_TRUE(std::isnan(got)) << n << " " << distinct << " k=" << k;
+        else
+          EXPECT_EQ(got, want) << n << " " << distinct << " k=" << k;
+        EXPECT_TRUE(std::equal(work.begin(), work.begin() + low, data.begin(), same));
+        EXPECT_TRUE(std::equal(work.begin() + high + 1, work.end(), data.begin() + high + 1, same));
+      }
+    }
+  }
+}
+
+// A large range of two values exercises the equal block: every k must still
+// be the sorted value, and the range keeps its elements.
+TEST(Math1QuickSelect, ManyTiesGiveTheSortedValue) {
+  std::mt19937 rng(31);
+  std::bernoulli_distribution coin(0.5);
+  std::vector<double> data(20001);
+  for (auto& x : data) x = coin(rng) ? 1.0 : 0.0;
+  const auto zeros = std::count(data.begin(), data.end(), 0.0);
+  for (const int64_t k : {int64_t{0}, zeros - 1, zeros, int64_t{10000}, int64_t{20000}}) {
+    std::vector<double> work = data;
+    EXPECT_EQ(QuickSelect(work, static_cast<int32_t>(k), 0, 20000), k < zeros ? 0.0 : 1.0) << k;
+    EXPECT_EQ(std::count(work.begin(), work.end(), 0.0), zeros);
   }
 }
 

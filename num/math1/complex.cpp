@@ -45,7 +45,9 @@ bool CpxIsNearEqual(const TComplex& z1, const TComplex& z2) {
 }
 
 bool CpxIsZero(const TComplex& z) {
-  return std::fabs(z.re) < CpxNearZero && std::fabs(z.im) < CpxNearZero;
+  // An exact zero is zero whatever the threshold, also a threshold of 0.
+  const auto isZero = [](long double part) { return part == 0 || std::fabs(part) < CpxNearZero; };
+  return isZero(z.re) && isZero(z.im);
 }
 
 TComplexPolar ConvertRectToPolar(const TComplex& z) {

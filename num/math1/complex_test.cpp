@@ -67,8 +67,19 @@ TEST_F(ComplexThreshold, ZeroAndNearEqualityUseTheStrictThreshold) {
   EXPECT_FALSE(CpxIsZero(Cpx(0, 1e-15L)));  // equal to the threshold is not below it
   CpxNearZero = 0;
   EXPECT_FALSE(CpxIsNearEqual(Cpx(1, 2), Cpx(1, 2)));
-  EXPECT_FALSE(CpxIsZero(Cpx(0, 0)));
   EXPECT_TRUE(CpxIsEqual(Cpx(1, 2), Cpx(1, 2)));
+}
+
+TEST_F(ComplexThreshold, ExactZeroPartsAreZeroWhateverTheThreshold) {
+  constexpr long double kNaNL = std::numeric_limits<long double>::quiet_NaN();
+  for (const long double threshold : {1e-15L, 0.0L, -1.0L}) {
+    CpxNearZero = threshold;
+    EXPECT_TRUE(CpxIsZero(Cpx(0, 0))) << threshold;
+    EXPECT_TRUE(CpxIsZero(Cpx(-0.0L, -0.0L))) << threshold;
+    EXPECT_FALSE(CpxIsZero(Cpx(kNaNL, 0))) << threshold;
+  }
+  CpxNearZero = 0;
+  EXPECT_FALSE(CpxIsZero(Cpx(1e-4000L, 0)));
 }
 
 TEST(ComplexPolar, ConvertsBothWays) {

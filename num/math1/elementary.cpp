@@ -1,5 +1,6 @@
 // Elementary and rounding functions.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -27,6 +28,27 @@ long double Pow10Long(int k) {
     return p;
   }
   return std::pow(10.0L, static_cast<long double>(k));
+}
+
+// The double nearest to rung*10^g. A product formed in long double and
+// then stored in a double is rounded twice and can land one unit in the last
+// place off (5e125, 1e126, 2e126); the decimal reader rounds once. Beyond the
+// double range: infinity; below its smallest subnormal: 0.
+double RungTimesPow10(int rung, int g) {
+  if (rung == 10) {
+    rung = 1;
+    ++g;
+  }
+  if (g >= 0 && g <= kMaxExactPow10) return rung * kExactPow10[g];
+  if (g < 0 && -g <= kMaxExactPow10) return rung / kExactPow10[-g];
+  char text[16];
+  char* end = std::to_chars(text, text + sizeof text, rung).ptr;
+  *end++ = 'e';
+  end = std::to_chars(end, text + sizeof text, g).ptr;
+  double value = 0;
+  if (std::from_chars(text, end, value).ec == std::errc::result_out_of_range)
+    return g > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+  return value;
 }
 
 enum class LadderMode { Nearest, Up, Down };
@@ -75,17 +97,7 @@ double Ladder125(double x, LadderMode mode) {
       rung = positive ? LargestRungAtMost(m) : SmallestRungAtLeast(m);
       break;
   }
-  double magnitude;
-  if (g >= 0) {
-    // At least 1; above 1 it is an integer up to representation noise.
-    long double r = rung * Pow10Long(g);
-    if (r > 1) r = Round(r);
-    magnitude = static_cast<double>(r);
-  } else if (-g <= kMaxExactPow10) {
-    magnitude = static_cast<double>(rung) / kExactPow10[-g];
-  } else {
-    magnitude = static_cast<double>(rung / Pow10Long(-g));
-  }
+  const double magnitude = RungTimesPow10(static_cast<int>(rung), g);
   return positive ? magnitude : -magnitude;
 }
 
@@ -141,10 +153,10 @@ int64_t ProductConsecInts(int32_t a, int32_t b) {
 }
 
 double modr(double x, double y) {
+  // fmod is exact: x - y*Int(x/y) formed from a rounded quotient cancels
+  // once x/y has more digits than the mantissa holds.
   if (y == 0) return std::numeric_limits<double>::quiet_NaN();
-  const long double xl = x;
-  const long double yl = y;
-  return static_cast<double>(xl - yl * Int(xl / yl));
+  return std::fmod(x, y);
 }
 
 int32_t Signum(double x) { return x < 0 ? -1 : 1; }

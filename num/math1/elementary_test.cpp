@@ -83,6 +83,29 @@ TEST(Math1Modr, KeepsTheSignOfTheDividend) {
   EXPECT_TRUE(std::isnan(modr(1, 0)));
 }
 
+// A rounded quotient cancels every digit once x/y exceeds 2^64. References:
+// the exact remainders of the doubles, computed with Python's fractions.
+TEST(Math1Rounding, ModrIsExactForHugeQuotients) {
+  struct Case {
+    double x, y, expected;
+  };
+  const Case cases[] = {
+      {1e30, 7, 5},
+      {-1e30, 7, -5},
+      {1e30, -7, 5},
+      {1.8960107729418641e40, 3.824535550191546e-4, 0x1.69253641994f8p-13},
+      {0x1p60 + 256, 0.1, 0x1.999999999969ap-4},
+      {-0x1p-1074, 1, -0x1p-1074},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(modr(c.x, c.y), c.expected) << c.x << " mod " << c.y;
+    EXPECT_LT(std::fabs(modr(c.x, c.y)), std::fabs(c.y));
+  }
+  EXPECT_TRUE(std::signbit(modr(-21, 7)));
+  EXPECT_EQ(modr(2.5, std::numeric_limits<double>::infinity()), 2.5);
+  EXPECT_TRUE(std::isnan(modr(std::numeric_limits<double>::infinity(), 3)));
+}
+
 TEST(Math1Rounding, SignumAndSaturatingCeilFloor) {
   EXPECT_EQ(Signum(-0.5), -1);
   EXPECT_EQ(Signum(0.0), 1);
@@ -145,26 +168,40 @@ TEST(Math1Ladder125, LeavesValuesOnTheLadderInPlace) {
   EXPECT_EQ(RoundPos125(-200), -200.0);
   EXPECT_EQ(RoundNeg125(-5000), -5000.0);
 
-  for (int g = -300; g <= 300; ++g) {
+  // Every rung of the normal double range, bit for bit.
+  for (int g = -307; g <= 308; ++g) {
     for (const int rung : {1, 2, 5}) {
       char text[32];
       std::snprintf(text, sizeof text, "%de%d", rung, g);
       const double x = std::strtod(text, nullptr);  // the double nearest rung*10^g
+      if (std::isinf(x)) continue;
       for (const double v : {x, -x}) {
         SCOPED_TRACE(text);
-        if (std::abs(g) <= 22) {
-          // Exact powers of ten on this side: the results are the literals.
-          EXPECT_EQ(Round125(v), v);
-          EXPECT_EQ(RoundPos125(v), v);
-          EXPECT_EQ(RoundNeg125(v), v);
-        } else {
-          EXPECT_DOUBLE_EQ(Round125(v), v);
-          EXPECT_DOUBLE_EQ(RoundPos125(v), v);
-          EXPECT_DOUBLE_EQ(RoundNeg125(v), v);
-        }
+        EXPECT_EQ(Round125(v), v);
+        EXPECT_EQ(RoundPos125(v), v);
+        EXPECT_EQ(RoundNeg125(v), v);
       }
     }
   }
+}
+
+// Rungs formed in long double and then stored in a double were rounded twice
+// and came out one unit in the last place off.
+TEST(Math1Ladder125, RoundsOntoTheNearestDoubleOfTheRung) {
+  struct Case {
+    double (*ladder)(double);
+    double x, expected;
+  };
+  const Case cases[] = {
+      {Round125, 5e125, 5e125},     {Round125, 1e126, 1e126},     {Round125, 2e126, 2e126},
+      {Round125, 4.2e125, 5e125},   {Round125, 8.5e125, 1e126},   {Round125, 2.6e126, 2e126},
+      {RoundPos125, 4.2e125, 5e125}, {RoundPos125, 6e125, 1e126}, {RoundPos125, 1.1e126, 2e126},
+      {RoundNeg125, 9e125, 5e125},  {RoundNeg125, 1.9e126, 1e126}, {RoundNeg125, 4e126, 2e126},
+      {RoundNeg125, -4.2e125, -5e125}, {RoundPos125, -1.9e126, -1e126},
+      {Round125, 9e307, 1e308},     {Round125, 3e-300, 5e-300},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.ladder(c.x), c.expected) << c.x;
+  EXPECT_EQ(Round125(1.7e308), std::numeric_limits<double>::infinity());
 }
 
 TEST(Math1Ladder125, RoundsOffLadderValuesInTheStatedDirection) {

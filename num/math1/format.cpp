@@ -20,7 +20,7 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 // Digits of the unsigned 32-bit pattern, bitsPerDigit at a time from the
 // least significant end; digits past bit 31 come out as "0".
-std::string PatternDigits(int32_t value, uint8_t digits, int maxDigits, int bitsPerDigit) {
+std::string PatternDigits(int32_t value, int32_t digits, int maxDigits, int bitsPerDigit) {
   const int n = std::clamp<int>(digits, 1, maxDigits);
   const uint64_t pattern = static_cast<uint32_t>(value);
   const uint64_t mask = (uint64_t{1} << bitsPerDigit) - 1;
@@ -77,8 +77,8 @@ int SciExponent(const std::string& sci) {
 // Fixed-width integer texts
 // ---------------------------------------------------------------------------
 
-std::string Decimal(int32_t Value, uint8_t Digits) {
-  const int n = std::max<int>(Digits, 1);
+std::string Decimal(int32_t Value, int32_t Digits) {
+  const int n = std::clamp<int>(Digits, 1, kMaxDecimalDigits);
   uint64_t magnitude = static_cast<uint64_t>(Abs64(Value));
   std::string s(static_cast<size_t>(n), '0');
   for (int k = n - 1; k >= 0 && magnitude != 0; --k) {
@@ -88,11 +88,11 @@ std::string Decimal(int32_t Value, uint8_t Digits) {
   return Value < 0 ? "-" + s : s;
 }
 
-std::string Hex(int32_t Value, uint8_t Digits) { return PatternDigits(Value, Digits, 16, 4); }
+std::string Hex(int32_t Value, int32_t Digits) { return PatternDigits(Value, Digits, 16, 4); }
 
-std::string Octal(int32_t Value, uint8_t Digits) { return PatternDigits(Value, Digits, 11, 3); }
+std::string Octal(int32_t Value, int32_t Digits) { return PatternDigits(Value, Digits, 11, 3); }
 
-std::string Bin(int32_t Value, uint8_t Digits) { return PatternDigits(Value, Digits, 32, 1); }
+std::string Bin(int32_t Value, int32_t Digits) { return PatternDigits(Value, Digits, 32, 1); }
 
 std::string Roman(int32_t Value) {
   static constexpr std::pair<int32_t, const char*> kTable[13] = {

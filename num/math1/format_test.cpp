@@ -51,6 +51,38 @@ TEST(FixedWidthIntegers, PatternDigitsTakeTheUnsignedValueAndCapTheCount) {
   EXPECT_EQ(Bin(kMin32, 32), "1" + std::string(31, '0'));
 }
 
+TEST(FixedWidthIntegers, DigitCountsBeyondAByteAreClampedNotWrapped) {
+  // Counts held in an int, as callers compute them: 256 and 257 must not wrap
+  // to 0 and 1.
+  struct Case {
+    std::string (*format)(int32_t, int32_t);
+    int32_t value;
+    int32_t digits;
+    std::string expected;
+  };
+  using F = std::string (*)(int32_t, int32_t);
+  const F hex = [](int32_t v, int32_t d) { return zel::Hex(v, d); };
+  const F octal = [](int32_t v, int32_t d) { return zel::Octal(v, d); };
+  const F bin = [](int32_t v, int32_t d) { return zel::Bin(v, d); };
+  const F decimal = [](int32_t v, int32_t d) { return zel::Decimal(v, d); };
+  const Case cases[] = {
+      {hex, 255, 256, "00000000000000FF"},
+      {hex, -1, 257, "00000000FFFFFFFF"},
+      {octal, 8, 256, "00000000010"},
+      {bin, 5, 256, std::string(29, '0') + "101"},
+      {bin, -1, std::numeric_limits<int32_t>::max(), std::string(32, '1')},
+      {decimal, 7, 256, std::string(254, '0') + "7"},
+      {decimal, -7, 1 << 30, "-" + std::string(254, '0') + "7"},
+      // Zero and negative counts give one digit.
+      {hex, 0xAB, -1, "B"},
+      {octal, 8, kMin32, "0"},
+      {bin, 6, -32, "0"},
+      {decimal, -1234, -3, "-4"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(c.format(c.value, c.digits), c.expected) << c.value << " with " << c.digits;
+}
+
 TEST(FixedWidthIntegers, RomanWalksTheTableGreedily) {
   EXPECT_EQ(Roman(0), "");
   EXPECT_EQ(Roman(-5), "");

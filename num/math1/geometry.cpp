@@ -49,13 +49,20 @@ double EuclideanDistance(const TPointDouble& p1, const TPointDouble& p2) {
 }
 
 double DistanceToSegment(const TPointDouble& p, const TPointDouble& a, const TPointDouble& b) {
-  const double dx = b.x - a.x;
-  const double dy = b.y - a.y;
-  const double len2 = dx * dx + dy * dy;
-  const double t = len2 == 0 ? -1 : ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2;
-  if (t < 0) return EuclideanDistance(p, a);
-  if (t > 1) return EuclideanDistance(p, b);
-  return EuclideanDistance(p.x, p.y, a.x + t * dx, a.y + t * dy);
+  // In long double the squares of any two double differences neither
+  // overflow nor underflow, so the projection works at every scale.
+  const long double dx = static_cast<long double>(b.x) - a.x;
+  const long double dy = static_cast<long double>(b.y) - a.y;
+  const long double px = static_cast<long double>(p.x) - a.x;
+  const long double py = static_cast<long double>(p.y) - a.y;
+  const long double len2 = dx * dx + dy * dy;
+  const long double t = len2 == 0 ? -1 : (px * dx + py * dy) / len2;
+  if (t < 0) return static_cast<double>(std::hypot(px, py));
+  if (t > 1) return static_cast<double>(std::hypot(static_cast<long double>(p.x) - b.x,
+                                                   static_cast<long double>(p.y) - b.y));
+  // The distance to the line as |cross|/|d|: the foot a + t*d would carry
+  // the rounding of t times the segment's length.
+  return static_cast<double>(std::fabs(px * dy - py * dx) / std::sqrt(len2));
 }
 
 int32_t CcwTriangle(const TPointDouble& p1, const TPointDouble& p2, const TPointDouble& p3) {

@@ -25,6 +25,30 @@ TEST(Math1Distances, EuclideanAndToSegment) {
   EXPECT_EQ(DistanceToSegment({3, 4}, a, a), 5.0);    // degenerate segment
 }
 
+// The squared length overflowed (NaN) or underflowed (a segment taken for
+// its first end) in double.
+TEST(Math1Geometry, DistanceToSegmentHoldsAtEveryScale) {
+  EXPECT_EQ(DistanceToSegment({5e199, 1}, {0, 0}, {1e200, 0}), 1.0);
+  EXPECT_EQ(DistanceToSegment({5e-201, 1e-201}, {0, 0}, {1e-200, 0}), 1e-201);
+  EXPECT_EQ(DistanceToSegment({0, -1e300}, {-1.5e308, 0}, {1.5e308, 0}), 1e300);
+  // Scaling by a power of two is exact in every step, so the result scales
+  // exactly; 2^+-900 pushes the squares far beyond the double range.
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> u(-1, 1);
+  for (int trial = 0; trial < 200; ++trial) {
+    const TPointDouble p{u(rng), u(rng)}, a{u(rng), u(rng)}, b{u(rng), u(rng)};
+    const double d = DistanceToSegment(p, a, b);
+    ASSERT_TRUE(std::isfinite(d));
+    for (const int e : {-900, -300, 300, 900}) {
+      const auto s = [e](const TPointDouble& q) {
+        return TPointDouble{std::ldexp(q.x, e), std::ldexp(q.y, e)};
+      };
+      EXPECT_EQ(DistanceToSegment(s(p), s(a), s(b)), std::ldexp(d, e)) << trial << " " << e;
+    }
+  }
+  EXPECT_TRUE(std::isnan(DistanceToSegment({std::nan(""), 0}, {0, 0}, {1, 0})));
+}
+
 TEST(Math1Orientation, CcwTriangleSigns) {
   EXPECT_EQ(CcwTriangle({0, 0}, {1, 0}, {0, 1}), 1);
   EXPECT_EQ(CcwTriangle({0, 0}, {0, 1}, {1, 0}), -1);

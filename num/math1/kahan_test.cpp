@@ -42,6 +42,20 @@ TEST(Math1KahanSum, CompensationTracksTheLostLowPart) {
   EXPECT_EQ(k.cps, 0.0);
 }
 
+TEST(Math1KahanSum, DefaultConstructedSumHasNoOwnerAndStartsAtZero) {
+  TKahanSum k;
+  EXPECT_EQ(k.GetOwner(), nullptr);
+  EXPECT_EQ(k.Sum, 0.0);
+  EXPECT_EQ(k.cps, 0.0);
+  k.Add(1e16);
+  k.Add(1.0);
+  k.Add(1.0);
+  EXPECT_EQ(k.Sum, 1e16 + 2);
+  // A heap sum without an owner is the caller's to free.
+  auto owned = std::make_unique<TKahanSum>();
+  EXPECT_EQ(owned->GetOwner(), nullptr);
+}
+
 TEST(Math1KahanSum, IsOwnedAndFreedByItsOwner) {
   auto owner = std::make_unique<TComponent>(nullptr);
   auto* k = new TKahanSum(owner.get());

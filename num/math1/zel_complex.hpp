@@ -59,7 +59,9 @@ bool CpxIsEqual(const TComplex& z1, const TComplex& z2);
 // |re1 - re2| < CpxNearZero and |im1 - im2| < CpxNearZero (strict: with a
 // threshold of 0 even identical numbers are not near-equal).
 bool CpxIsNearEqual(const TComplex& z1, const TComplex& z2);
-// Both parts below CpxNearZero in absolute value.
+// True when each part is exactly 0 (either sign) or below CpxNearZero in
+// absolute value. An exact zero counts whatever the threshold: with
+// CpxNearZero = 0, (0, 0) is zero and (1e-4000, 0) is not. NaN is not zero.
 bool CpxIsZero(const TComplex& z);
 
 // r = CpxAbs(z), phi = atan2(im, re) in -pi..pi. (0, 0) gives phi = 0;
