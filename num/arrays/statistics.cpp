@@ -249,6 +249,10 @@ std::vector<double> CollectBlock(const TDouble2DArray& a, int32_t lo1, int32_t l
 double PercentileOf(double p, std::vector<double>& scratch) {
   const size_t n = scratch.size();
   if (n == 0) return 0;
+  // NaN has no rank: like the vector and matrix percentiles, any NaN in the
+  // data gives NaN, whatever p.
+  if (std::any_of(scratch.begin(), scratch.end(), [](double x) { return std::isnan(x); }))
+    return std::numeric_limits<double>::quiet_NaN();
   if (std::isnan(p)) p = 0;
   p = std::clamp(p, 0.0, 100.0);
   double k = Round(static_cast<double>(n) * p / 100.0);

@@ -285,15 +285,14 @@ TEST(PercentileArray, RankRoundsHalfToEvenAndIsCapped) {
 
 // NaN ranks after every number, whatever its position in the data; many
 // ties still give the element of the rank.
-TEST(PercentileArray, NaNRanksLastAndTiesKeepTheRank) {
+TEST(PercentileArray, NaNGivesNaNAndTiesKeepTheRank) {
   const double nan = std::nan("");
   for (const TDoubleArray& a :
-       {TDoubleArray{nan, 1, 3}, TDoubleArray{1, nan, 3}, TDoubleArray{3, 1, nan}}) {
-    EXPECT_EQ(PercentileArray(0, a), 1.0);
-    EXPECT_EQ(PercentileArray(33.4, a), 3.0);          // k = round(1.002) = 1
-    EXPECT_TRUE(std::isnan(PercentileArray(50, a)));   // k = round(1.5) = 2
-    EXPECT_TRUE(std::isnan(PercentileArray(100, a)));  // k = 3 capped at 2
-  }
+       {TDoubleArray{nan, 1, 3}, TDoubleArray{1, nan, 3}, TDoubleArray{3, 1, nan}})
+    for (const double p : {0.0, 33.4, 50.0, 100.0})
+      EXPECT_TRUE(std::isnan(PercentileArray(p, a))) << p;
+  EXPECT_TRUE(std::isnan(PercentileArray(0, TDoubleArray{5, 1, 2, nan}, 0, 3)));
+  EXPECT_EQ(PercentileArray(0, TDoubleArray{5, 1, 2, nan}, 0, 2), 1.0);  // NaN outside the range
   // 60000 zeros and 40001 ones, scrambled (7919 is prime to 100001).
   TDoubleArray t(100001);
   for (size_t i = 0; i < t.size(); ++i) t[i] = (i * 7919) % t.size() < 60000 ? 0 : 1;

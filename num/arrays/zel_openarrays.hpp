@@ -300,10 +300,10 @@ int32_t MinMaxArray(const Array2D<T>& a, int32_t lo1, int32_t lo2, int32_t hi1, 
 // copied to a scratch array of n values; k = round(n*p/100) (halves to
 // even), capped at n - 1; the result is the k-th smallest value (from 0),
 // found with QuickSelect. Hence p = 0 gives the minimum, p = 100 the
-// maximum, and PercentileArray(50, [4, 1, 3, 2]) = 3 (k = 2). NaN counts as
-// larger than every number (QuickSelect's order), so ranks that reach the
-// NaNs give NaN: p = 100 of [1, NaN, 3] is NaN, p = 0 is 1. The selection
-// is O(n) expected also with many equal values.
+// maximum, and PercentileArray(50, [4, 1, 3, 2]) = 3 (k = 2). A NaN
+// element of the range gives NaN for every p (as the vector and matrix
+// percentiles do). The selection is O(n) expected also with many equal
+// values.
 // The ranged forms normalise their range with the library's default rule:
 // both 0 means the whole extent, a reversed pair is exchanged, and the
 // bounds are clamped into the array (2-D: per dimension).
