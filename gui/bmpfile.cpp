@@ -4,7 +4,7 @@
 #include <bit>
 #include <vector>
 
-#include "gui/imagefiles_detail.hpp"
+#include "gui/imagefiles_impl.hpp"
 #include "gui/zel_imagefiles.hpp"
 
 namespace zel {

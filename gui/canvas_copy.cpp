@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "gui/canvas_detail.hpp"
+#include "gui/canvas_impl.hpp"
 #include "gui/zel_graphics.hpp"
 
 namespace zel {

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "gui/canvas_detail.hpp"
+#include "gui/canvas_impl.hpp"
 #include "gui/zel_graphics.hpp"
 
 namespace zel {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "gui/canvas_detail.hpp"
+#include "gui/canvas_impl.hpp"
 #include "gui/zel_graphics.hpp"
 
 namespace zel {

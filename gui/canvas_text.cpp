@@ -3,7 +3,7 @@
 #include <cmath>
 #include <utility>
 
-#include "gui/canvas_detail.hpp"
+#include "gui/canvas_impl.hpp"
 #include "gui/zel_fonts.hpp"
 #include "gui/zel_graphics.hpp"
 

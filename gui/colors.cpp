@@ -1,7 +1,7 @@
 // The system colour table, pen operations and dash patterns.
 #include <array>
 
-#include "gui/canvas_detail.hpp"
+#include "gui/canvas_impl.hpp"
 #include "gui/zel_graphics.hpp"
 
 namespace zel {

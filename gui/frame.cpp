@@ -1,7 +1,7 @@
 // DrawFrame: the frame styles of the visual components.
 #include <algorithm>
 
-#include "gui/canvas_detail.hpp"
+#include "gui/canvas_impl.hpp"
 #include "gui/zel_graphics.hpp"
 
 namespace zel {

@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "gui/imagefiles_detail.hpp"
+#include "gui/imagefiles_impl.hpp"
 #include "gui/zel_imagefiles.hpp"
 
 namespace zel {

@@ -15,7 +15,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "gui/imagefiles_detail.hpp"
+#include "gui/imagefiles_impl.hpp"
 #include "gui/zel_imagefiles.hpp"
 
 namespace zel {

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <vector>
 
-#include "gui/imagefiles_detail.hpp"
+#include "gui/imagefiles_impl.hpp"
 #include "gui/zel_imagefiles.hpp"
 
 namespace zel {

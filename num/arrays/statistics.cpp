@@ -9,7 +9,7 @@
 
 #include "num/arrays/arrays_impl.hpp"
 #include "num/math1/zel_math1.hpp"
-#include "num/vector/vector_kernels.hpp"
+#include "num/vector/vector_kernels_impl.hpp"
 
 namespace zel {
 namespace arrays_detail {

@@ -10,7 +10,7 @@
 #include "num/arrays/zel_openarrays.hpp"
 #include "num/matrix/matrix_impl.hpp"
 #include "num/matrix/zel_matrix.hpp"
-#include "num/vector/vector_kernels.hpp"
+#include "num/vector/vector_kernels_impl.hpp"
 
 namespace zel {
 

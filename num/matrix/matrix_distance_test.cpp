@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "num/matrix/matrix_test_detail.hpp"
+#include "num/matrix/matrix_test_impl.hpp"
 #include "num/matrix/zel_matrix.hpp"
 
 namespace zel {

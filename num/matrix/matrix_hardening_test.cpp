@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/zel_zelbase.hpp"
-#include "num/matrix/matrix_test_detail.hpp"
+#include "num/matrix/matrix_test_impl.hpp"
 #include "num/matrix/zel_matrix.hpp"
 
 namespace zel {

@@ -33,7 +33,7 @@ T ElemSub(T a, T b) {
 }
 
 // Means, variances and correlations use the centred-sum kernels of
-// num/vector/vector_kernels.hpp (mean first, then the deviations), never
+// num/vector/vector_kernels_impl.hpp (mean first, then the deviations), never
 // sums of squares minus the squared sum.
 
 // ---------------------------------------------------------------------------

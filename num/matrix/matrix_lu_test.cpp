@@ -15,7 +15,7 @@
 #include "core/zel_zelbase.hpp"
 #include "num/arrays/zel_openarrays.hpp"
 #include "num/matrix/matrix_impl.hpp"
-#include "num/matrix/matrix_test_detail.hpp"
+#include "num/matrix/matrix_test_impl.hpp"
 #include "num/matrix/zel_matrix.hpp"
 
 #ifdef ZEL_HAVE_LAPACKE

@@ -7,7 +7,7 @@
 
 #include "core/zel_random.hpp"
 #include "core/zel_zelbase.hpp"
-#include "num/matrix/matrix_test_detail.hpp"
+#include "num/matrix/matrix_test_impl.hpp"
 #include "num/matrix/zel_matrix.hpp"
 
 namespace zel {

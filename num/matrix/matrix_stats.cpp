@@ -11,7 +11,7 @@
 #include "num/math1/zel_math1.hpp"
 #include "num/matrix/matrix_impl.hpp"
 #include "num/matrix/zel_matrix.hpp"
-#include "num/vector/vector_kernels.hpp"
+#include "num/vector/vector_kernels_impl.hpp"
 
 namespace zel {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/zel_univconst.hpp"
-#include "num/matrix/matrix_test_detail.hpp"
+#include "num/matrix/matrix_test_impl.hpp"
 #include "num/matrix/zel_matrix.hpp"
 
 namespace zel {

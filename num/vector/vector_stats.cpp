@@ -10,7 +10,7 @@
 
 #include "core/zel_dstruct.hpp"
 #include "num/math1/zel_math1.hpp"
-#include "num/vector/vector_kernels.hpp"
+#include "num/vector/vector_kernels_impl.hpp"
 #include "num/vector/zel_vector.hpp"
 
 namespace zel {

@@ -1,4 +1,4 @@
-// Helpers for the matrix unit's tests (not installed: *_detail.hpp).
+// Helpers for the matrix unit's tests (not installed: *_impl.hpp).
 #pragma once
 
 #include <memory>
