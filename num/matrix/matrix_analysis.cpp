@@ -302,7 +302,7 @@ int32_t TMatrix::ResampleExtMat(const TMatrix* SrcMat, double colpct, double row
   }
   RndColIx.swap(cols);
   RndRowIx.swap(rows);
-  StoreAll(std::move(data));
+  if (!StoreAll(std::move(data))) return -6;
   Changed();
   Resized();
   return 0;

@@ -297,6 +297,21 @@ TEST(MatrixEventResize, CopiesStopWhenTheDestinationResizes) {
   }
 }
 
+TEST(MatrixEventResize, ResampleReportsAHandlerThatResizes) {
+  auto src = MakeMatrix(TDouble2DArray(10, TDoubleArray(10, 1.0)), "S");
+  auto dst = MakeMatrix({{0}}, "D");
+  int changes = 0;
+  dst->OnChange = [&](TObject*) {
+    if (++changes == 2) dst->Resize(1, 1);
+  };
+  TIntArray cols(1), rows(1);
+  EXPECT_EQ(dst->ResampleExtMat(src.get(), 100, 100, true, cols, rows), -6);
+  EXPECT_EQ(dst->GetNrOfColumns(), 1);
+  changes = 10;  // no more resizing: the same call succeeds
+  EXPECT_EQ(dst->ResampleExtMat(src.get(), 100, 100, true, cols, rows), 0);
+  EXPECT_EQ(dst->GetNrOfColumns(), 10);
+}
+
 TEST(MatrixEventResize, CopyColToVecStopsWhenTheZeroFillShrinksTheSource) {
   auto m = MakeMatrix(TDouble2DArray(40, TDoubleArray(40, 3.0)));
   TVector vec(nullptr);

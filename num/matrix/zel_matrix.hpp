@@ -755,6 +755,9 @@ public:
   //   -1  nc < 1 or colpct > 100 (or NaN)
   //   -4  distinct rows (or columns) were asked for from more than
   //       1 000 000 (the random fill's limit)
+  //   -6  an event handler resized this matrix while the cells were being
+  //       stored: storing stopped there, no OnResize fires, and RndColIx
+  //       and RndRowIx hold the numbers drawn
   int32_t ResampleExtMat(const TMatrix* SrcMat, double colpct, double rowpct, bool BootStrap,
                          TIntArray& RndColIx, TIntArray& RndRowIx);
 
