@@ -1,0 +1,41 @@
+# The established libraries our results and speed are compared with, found
+# once for the tests and the benchmarks. Each peer is optional: a missing one
+# leaves its target undefined, and whoever uses it checks `if(TARGET ...)`.
+#
+#   ZelPeer::OpenBLAS  BLAS (cblas.h) and LAPACK from OpenBLAS (Debian libopenblas-dev)
+#   ZelPeer::LAPACKE   the C interface to LAPACK, lapacke.h (Debian liblapacke-dev)
+#   ZelPeer::Eigen     Eigen 3, header only (Debian libeigen3-dev)
+include_guard(GLOBAL)
+
+find_library(ZEL_PEER_OPENBLAS_LIBRARY openblas)
+# Debian keeps cblas.h below the multiarch folder, one copy per OpenBLAS flavour.
+find_path(ZEL_PEER_CBLAS_INCLUDE_DIR cblas.h PATH_SUFFIXES openblas openblas-pthread)
+if(ZEL_PEER_OPENBLAS_LIBRARY AND ZEL_PEER_CBLAS_INCLUDE_DIR)
+  add_library(ZelPeer::OpenBLAS UNKNOWN IMPORTED)
+  set_target_properties(ZelPeer::OpenBLAS PROPERTIES
+    IMPORTED_LOCATION ${ZEL_PEER_OPENBLAS_LIBRARY}
+    INTERFACE_INCLUDE_DIRECTORIES ${ZEL_PEER_CBLAS_INCLUDE_DIR})
+else()
+  message(STATUS "Peer OpenBLAS (libopenblas, cblas.h) not found: its comparisons are left out")
+endif()
+
+find_library(ZEL_PEER_LAPACKE_LIBRARY lapacke)
+find_path(ZEL_PEER_LAPACKE_INCLUDE_DIR lapacke.h)
+if(ZEL_PEER_LAPACKE_LIBRARY AND ZEL_PEER_LAPACKE_INCLUDE_DIR)
+  # liblapacke brings its own dependency on the system LAPACK; a program that
+  # wants LAPACK from OpenBLAS links ZelPeer::OpenBLAS after this target.
+  add_library(ZelPeer::LAPACKE UNKNOWN IMPORTED)
+  set_target_properties(ZelPeer::LAPACKE PROPERTIES
+    IMPORTED_LOCATION ${ZEL_PEER_LAPACKE_LIBRARY}
+    INTERFACE_INCLUDE_DIRECTORIES ${ZEL_PEER_LAPACKE_INCLUDE_DIR})
+else()
+  message(STATUS "Peer LAPACKE (liblapacke, lapacke.h) not found: its comparisons are left out")
+endif()
+
+find_package(Eigen3 QUIET NO_MODULE)
+if(TARGET Eigen3::Eigen)
+  add_library(ZelPeer::Eigen INTERFACE IMPORTED)
+  target_link_libraries(ZelPeer::Eigen INTERFACE Eigen3::Eigen)
+else()
+  message(STATUS "Peer Eigen3 not found: its comparisons are left out")
+endif()
