@@ -1,7 +1,6 @@
 // Matrices: creation, size and element access, notification, ranges,
 // copies, fills, and the row and column operations.
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <limits>
@@ -9,7 +8,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "core/zel_dstruct.hpp"
+#include "core/zel_binary.hpp"
 #include "core/zel_univconst.hpp"
 #include "num/arrays/zel_openarrays.hpp"
 #include "num/math1/zel_math1.hpp"
@@ -876,20 +875,10 @@ int32_t TMatrixT<T>::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* De
 
 template <class T>
 std::string TMatrixT<T>::CRCofData() const {
-  constexpr size_t kBytes = sizeof(T);
-  using Bits = std::conditional_t<kBytes == 8, uint64_t, uint32_t>;
-  uint32_t reg[kBytes];
-  std::fill(std::begin(reg), std::end(reg), 0xFFFFFFFFu);
-  for (const auto& column : Mat) {
-    for (const T x : column) {
-      const auto bits = std::bit_cast<Bits>(x);
-      for (size_t k = 0; k < kBytes; ++k) reg[k] = CalcNextCRC32(static_cast<uint8_t>(bits >> (8 * k)), reg[k]);
-    }
-  }
-  std::string text;
-  text.reserve(8 * kBytes);
-  for (const uint32_t r : reg) text += Hex(static_cast<int32_t>(~r), 8);
-  return text;
+  TDoubleFingerprint fingerprint;
+  for (const auto& column : Mat)
+    for (const T x : column) fingerprint.Add(static_cast<double>(x));
+  return fingerprint.Text();
 }
 
 // ---------------------------------------------------------------------------
