@@ -10,6 +10,7 @@
 
 #include "core/zel_binary.hpp"
 #include "core/zel_univconst.hpp"
+#include "core/zel_zelbase.hpp"
 #include "num/arrays/zel_openarrays.hpp"
 #include "num/math1/zel_math1.hpp"
 #include "num/matrix/matrix_impl.hpp"
@@ -22,18 +23,6 @@ using matrix_detail::LD;
 using matrix_detail::TShapeOf;
 
 namespace {
-
-// Clamps an index pair into first..last (both 0: the whole span), ordered.
-void ClampPair(int32_t& Lo, int32_t& Hi, int32_t Last) {
-  if (Lo == 0 && Hi == 0) {
-    Lo = 1;
-    Hi = Last;
-    return;
-  }
-  Lo = std::clamp(Lo, 1, Last);
-  Hi = std::clamp(Hi, 1, Last);
-  if (Lo > Hi) std::swap(Lo, Hi);
-}
 
 int32_t SaturateCount(int64_t n) {
   return static_cast<int32_t>(std::min<int64_t>(n, std::numeric_limits<int32_t>::max()));
@@ -244,8 +233,8 @@ void TMatrixT<T>::CopyFrom(const TMatrixT* MatSource, int32_t SourceColLo, int32
                            int32_t SourceColHi, int32_t SourceRowHi, int32_t DestCol,
                            int32_t DestRow) {
   if (MatSource == nullptr) return;
-  ClampPair(SourceColLo, SourceColHi, MatSource->FNCol);
-  ClampPair(SourceRowLo, SourceRowHi, MatSource->FNRow);
+  NormalizeRange(SourceColLo, SourceColHi, 1, MatSource->FNCol);
+  NormalizeRange(SourceRowLo, SourceRowHi, 1, MatSource->FNRow);
   const int64_t dc = int64_t{DestCol} - SourceColLo;
   const int64_t dr = int64_t{DestRow} - SourceRowLo;
   // Only the rows that land inside this matrix are read.
