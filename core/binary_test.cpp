@@ -83,7 +83,8 @@ TEST(Crc32Accumulator, PiecesGiveTheCrcOfTheWhole) {
   EXPECT_EQ(crc.Value(), 0x88B075E2u);  // reading it does not end the sum
   crc.Add(std::string_view("jumps over the lazy dog"));
   EXPECT_EQ(crc.Value(), 0x414FA339u);
-  EXPECT_EQ(crc.Value(), CalcCRC32(std::string_view("The quick brown fox jumps over the lazy dog")));
+  const std::string_view whole = "The quick brown fox jumps over the lazy dog";
+  EXPECT_EQ(crc.Value(), CalcCRC32(whole));
 }
 
 // Reference texts from python: zlib.crc32 over byte k of struct.pack('<d', x)
@@ -97,7 +98,8 @@ TEST(DoubleFingerprint, EachLaneIsTheCrcOfOneByteOfEveryValue) {
   EXPECT_EQ(zero.Text(), want);
   TDoubleFingerprint negativeZero;
   negativeZero.Add(-0.0);
-  EXPECT_EQ(negativeZero.Text(), "D202EF8DD202EF8DD202EF8DD202EF8DD202EF8DD202EF8DD202EF8D3FBA6CAD");
+  // Only the sign bit, in byte 7, differs from +0.
+  EXPECT_EQ(negativeZero.Text(), want.substr(0, 56) + "3FBA6CAD");
   TDoubleFingerprint ascending, descending;
   ascending.Add(1.0);
   ascending.Add(2.0);

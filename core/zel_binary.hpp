@@ -78,7 +78,9 @@ public:
     for (const uint8_t b : Bytes) FReg = CalcNextCRC32(b, FReg);
   }
   /// Feeds `Count` bytes from `Bytes`.
-  constexpr void Add(const uint8_t* Bytes, size_t Count) { Add(std::span<const uint8_t>(Bytes, Count)); }
+  constexpr void Add(const uint8_t* Bytes, size_t Count) {
+    Add(std::span<const uint8_t>(Bytes, Count));
+  }
   /// Feeds the bytes of a text (UTF-8 as stored, no terminator).
   constexpr void Add(std::string_view Text) {
     for (const char c : Text) FReg = CalcNextCRC32(static_cast<uint8_t>(c), FReg);
