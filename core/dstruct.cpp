@@ -3,18 +3,20 @@
 #include <algorithm>
 #include <bit>
 
+#include "core/zel_binary.hpp"
+
 namespace zel {
 
 uint32_t CalcCRC32(std::span<const uint8_t> Data) {
-  uint32_t crc = 0xFFFFFFFFu;
-  for (uint8_t b : Data) crc = CalcNextCRC32(b, crc);
-  return ~crc;
+  TCrc32 crc;
+  crc.Add(Data);
+  return crc.Value();
 }
 
 uint32_t CalcCRC32(std::string_view Text) {
-  uint32_t crc = 0xFFFFFFFFu;
-  for (char c : Text) crc = CalcNextCRC32(static_cast<uint8_t>(c), crc);
-  return ~crc;
+  TCrc32 crc;
+  crc.Add(Text);
+  return crc.Value();
 }
 
 namespace {

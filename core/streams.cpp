@@ -10,6 +10,8 @@
 #include <limits>
 #include <new>
 
+#include "core/zel_binary.hpp"
+
 namespace zel {
 
 // ---------------------------------------------------------------------------
@@ -388,24 +390,11 @@ bool ReadBytes(TStream& Stream, uint8_t (&bytes)[N]) {
   return Stream.Read(bytes, N) == static_cast<int64_t>(N);
 }
 
-uint64_t LittleEndianToU64(const uint8_t* b, int n) {
-  uint64_t v = 0;
-  for (int i = n - 1; i >= 0; --i) v = (v << 8) | b[i];
-  return v;
-}
-
-void U64ToLittleEndian(uint64_t v, uint8_t* b, int n) {
-  for (int i = 0; i < n; ++i) {
-    b[i] = static_cast<uint8_t>(v & 0xFF);
-    v >>= 8;
-  }
-}
-
 }  // namespace
 
 bool WriteLongIntToStream(TStream& Stream, int32_t Value) {
   uint8_t b[4];
-  U64ToLittleEndian(static_cast<uint32_t>(Value), b, 4);
+  StoreLE32(b, static_cast<uint32_t>(Value));
   return Stream.Write(b, 4) == 4;
 }
 
@@ -415,15 +404,13 @@ bool ReadLongIntFromStream(TStream& Stream, int32_t& Value) {
     Value = 0;
     return false;
   }
-  Value = static_cast<int32_t>(static_cast<uint32_t>(LittleEndianToU64(b, 4)));
+  Value = static_cast<int32_t>(LoadLE32(b));
   return true;
 }
 
 bool WriteDoubleToStream(TStream& Stream, double Value) {
-  uint64_t bits = 0;
-  std::memcpy(&bits, &Value, sizeof bits);
   uint8_t b[8];
-  U64ToLittleEndian(bits, b, 8);
+  StoreLEDouble(b, Value);
   return Stream.Write(b, 8) == 8;
 }
 
@@ -433,8 +420,7 @@ bool ReadDoubleFromStream(TStream& Stream, double& Value) {
     Value = 0;
     return false;
   }
-  const uint64_t bits = LittleEndianToU64(b, 8);
-  std::memcpy(&Value, &bits, sizeof Value);
+  Value = LoadLEDouble(b);
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <bit>
 #include <vector>
 
+#include "core/zel_binary.hpp"
 #include "gui/imagefiles_impl.hpp"
 #include "gui/zel_imagefiles.hpp"
 
@@ -172,7 +173,7 @@ TBitmap DecodeBMP(std::span<const uint8_t> Data, const TProgressEvent& OnProgres
       }
       case 16:
         for (int32_t x = 0; x < h.Width; ++x) {
-          const uint32_t px = static_cast<uint32_t>(src[2 * x] | (src[2 * x + 1] << 8));
+          const uint32_t px = LoadLE16(src + 2 * x);
           out[x] = red.Get(px) | (green.Get(px) << 8) | (blue.Get(px) << 16);
         }
         break;
@@ -183,9 +184,7 @@ TBitmap DecodeBMP(std::span<const uint8_t> Data, const TProgressEvent& OnProgres
         break;
       case 32:
         for (int32_t x = 0; x < h.Width; ++x) {
-          const uint32_t px = static_cast<uint32_t>(src[4 * x]) | (static_cast<uint32_t>(src[4 * x + 1]) << 8) |
-                              (static_cast<uint32_t>(src[4 * x + 2]) << 16) |
-                              (static_cast<uint32_t>(src[4 * x + 3]) << 24);
+          const uint32_t px = LoadLE32(src + 4 * x);
           out[x] = red.Get(px) | (green.Get(px) << 8) | (blue.Get(px) << 16);
         }
         break;
@@ -204,14 +203,9 @@ std::vector<uint8_t> EncodeBMP(const TBitmap& Bitmap) {
   const int64_t fileSize = 54 + imageSize;
   if (fileSize > UINT32_MAX) throw EInvalidGraphic("Bitmap too large for a BMP file");
   std::vector<uint8_t> out(static_cast<size_t>(fileSize), 0);
-  auto put16 = [&](size_t at, uint32_t v) {
-    out[at] = static_cast<uint8_t>(v);
-    out[at + 1] = static_cast<uint8_t>(v >> 8);
-  };
-  auto put32 = [&](size_t at, uint32_t v) {
-    put16(at, v & 0xFFFF);
-    put16(at + 2, v >> 16);
-  };
+  // Every field lies inside the 54 header bytes allocated above.
+  auto put16 = [&](size_t at, uint16_t v) { StoreLE16(out.data() + at, v); };
+  auto put32 = [&](size_t at, uint32_t v) { StoreLE32(out.data() + at, v); };
   out[0] = 'B';
   out[1] = 'M';
   put32(2, static_cast<uint32_t>(fileSize));

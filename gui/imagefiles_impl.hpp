@@ -1,4 +1,4 @@
-// Internal helpers of the image codecs: little-endian field readers,
+// Internal helpers of the image codecs: checked little-endian field readers,
 // the pixel-limit check, progress reporting and the per-format header
 // readers. Not part of the public interface.
 #pragma once
@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "core/zel_binary.hpp"
 #include "gui/zel_imagefiles.hpp"
 
 namespace zel::detail {
@@ -20,12 +21,11 @@ inline void CheckField(std::span<const uint8_t> d, size_t at, size_t width) {
 }
 inline uint16_t ReadU16(std::span<const uint8_t> d, size_t at) {
   CheckField(d, at, 2);
-  return static_cast<uint16_t>(d[at] | (d[at + 1] << 8));
+  return LoadLE16(d.data() + at);
 }
 inline uint32_t ReadU32(std::span<const uint8_t> d, size_t at) {
   CheckField(d, at, 4);
-  return static_cast<uint32_t>(d[at]) | (static_cast<uint32_t>(d[at + 1]) << 8) |
-         (static_cast<uint32_t>(d[at + 2]) << 16) | (static_cast<uint32_t>(d[at + 3]) << 24);
+  return LoadLE32(d.data() + at);
 }
 inline int32_t ReadI32(std::span<const uint8_t> d, size_t at) { return static_cast<int32_t>(ReadU32(d, at)); }
 

@@ -2,7 +2,6 @@
 // StoreArray/LoadArray, SaveBinaryArray/LoadBinaryArray and
 // ReadBinaryArrayHeader.
 #include <array>
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -15,7 +14,7 @@
 #include <system_error>
 #include <vector>
 
-#include "core/zel_dstruct.hpp"
+#include "core/zel_binary.hpp"
 #include "core/zel_streams.hpp"
 #include "core/zel_stringl.hpp"
 #include "num/arrays/arrays_impl.hpp"
@@ -52,40 +51,19 @@ constexpr int32_t TypeCode() {
   return std::is_same_v<T, double> ? kTypeDouble : kTypeInt;
 }
 
-struct Crc {
-  uint32_t reg = 0xFFFFFFFFu;
-  void Add(const uint8_t* p, size_t n) {
-    for (size_t i = 0; i < n; ++i) reg = CalcNextCRC32(p[i], reg);
-  }
-  void Add(std::string_view s) { Add(reinterpret_cast<const uint8_t*>(s.data()), s.size()); }
-  uint32_t Value() const { return ~reg; }
-};
-
-void PutLE32(uint8_t* p, uint32_t v) {
-  for (int k = 0; k < 4; ++k) p[k] = static_cast<uint8_t>(v >> (8 * k));
-}
-uint32_t GetLE32(const uint8_t* p) {
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
 template <class T>
 void Encode(T v, uint8_t* p) {
-  if constexpr (std::is_same_v<T, double>) {
-    const auto bits = std::bit_cast<uint64_t>(v);
-    for (int k = 0; k < 8; ++k) p[k] = static_cast<uint8_t>(bits >> (8 * k));
-  } else {
-    PutLE32(p, static_cast<uint32_t>(v));
-  }
+  if constexpr (std::is_same_v<T, double>)
+    StoreLEDouble(p, v);
+  else
+    StoreLE32(p, static_cast<uint32_t>(v));
 }
 template <class T>
 T Decode(const uint8_t* p) {
-  if constexpr (std::is_same_v<T, double>) {
-    uint64_t bits = 0;
-    for (int k = 0; k < 8; ++k) bits |= uint64_t{p[k]} << (8 * k);
-    return std::bit_cast<double>(bits);
-  } else {
-    return static_cast<int32_t>(GetLE32(p));
-  }
+  if constexpr (std::is_same_v<T, double>)
+    return LoadLEDouble(p);
+  else
+    return static_cast<int32_t>(LoadLE32(p));
 }
 
 // What a header describes.
@@ -218,21 +196,21 @@ int32_t WriteBinary(const std::string& fileName, const A& a, const std::string& 
 
   std::vector<uint8_t> head(static_cast<size_t>(kFixedHeader));
   std::memcpy(head.data(), kMagic.data(), kMagic.size());
-  PutLE32(&head[8], kVersion);
-  PutLE32(&head[12], static_cast<uint32_t>(h.type));
-  PutLE32(&head[16], static_cast<uint32_t>(h.rank));
-  for (size_t d = 0; d < 4; ++d) PutLE32(&head[20 + 4 * d], static_cast<uint32_t>(h.dims[d]));
-  PutLE32(&head[36], static_cast<uint32_t>(comment.size()));
-  Crc headCrc;
+  StoreLE32(&head[8], kVersion);
+  StoreLE32(&head[12], static_cast<uint32_t>(h.type));
+  StoreLE32(&head[16], static_cast<uint32_t>(h.rank));
+  for (size_t d = 0; d < 4; ++d) StoreLE32(&head[20 + 4 * d], static_cast<uint32_t>(h.dims[d]));
+  StoreLE32(&head[36], static_cast<uint32_t>(comment.size()));
+  TCrc32 headCrc;
   headCrc.Add(head.data(), head.size());
   headCrc.Add(comment);
   uint8_t word[4];
   file.Put(head.data(), head.size());
   file.Put(comment.data(), comment.size());
-  PutLE32(word, headCrc.Value());
+  StoreLE32(word, headCrc.Value());
   file.Put(word, 4);
 
-  Crc dataCrc;
+  TCrc32 dataCrc;
   std::vector<uint8_t> buf(kChunk);
   size_t used = 0;
   const auto flush = [&] {
@@ -248,7 +226,7 @@ int32_t WriteBinary(const std::string& fileName, const A& a, const std::string& 
     }
   });
   flush();
-  PutLE32(word, dataCrc.Value());
+  StoreLE32(word, dataCrc.Value());
   file.Put(word, 4);
   return file.Commit();
 }
@@ -302,7 +280,7 @@ int32_t WriteText(const std::string& fileName, const A& a, const std::string& co
   if (const int32_t s = DescribeForWriting(a, comment, h)) return s;
   TNewFile file(fileName);
   if (!file.IsOpen()) return kCannotOpen;
-  Crc crc;
+  TCrc32 crc;
   const auto putLine = [&](std::string& line) {
     line += '\n';
     crc.Add(line);
@@ -343,22 +321,22 @@ int32_t ReadBinaryHeader(TStream& s, TArrayHeader& h) {
   const auto magicGot = static_cast<size_t>(std::min<int64_t>(got, 8));
   if (std::memcmp(head.data(), kMagic.data(), magicGot) != 0) return kNotArrayFile;
   if (magicGot < 8) return kDamaged;
-  if (got >= 12 && static_cast<int32_t>(GetLE32(&head[8])) != kVersion) return kOtherVersion;
+  if (got >= 12 && static_cast<int32_t>(LoadLE32(&head[8])) != kVersion) return kOtherVersion;
   if (got < kFixedHeader) return kDamaged;
-  const auto commentLen = static_cast<int32_t>(GetLE32(&head[36]));
+  const auto commentLen = static_cast<int32_t>(LoadLE32(&head[36]));
   // The comment and both checksums must fit.
   if (commentLen < 0 || !CountFitsInStream(s, int64_t{commentLen} + 8, 1)) return kDamaged;
   std::string comment(static_cast<size_t>(commentLen), '\0');
   if (s.Read(comment.data(), commentLen) != commentLen) return kDamaged;
   uint8_t word[4];
   if (s.Read(word, 4) != 4) return kDamaged;
-  Crc crc;
+  TCrc32 crc;
   crc.Add(head.data(), head.size());
   crc.Add(comment);
-  if (crc.Value() != GetLE32(word)) return kDamaged;
-  h.type = static_cast<int32_t>(GetLE32(&head[12]));
-  h.rank = static_cast<int32_t>(GetLE32(&head[16]));
-  for (size_t d = 0; d < 4; ++d) h.dims[d] = static_cast<int32_t>(GetLE32(&head[20 + 4 * d]));
+  if (crc.Value() != LoadLE32(word)) return kDamaged;
+  h.type = static_cast<int32_t>(LoadLE32(&head[12]));
+  h.rank = static_cast<int32_t>(LoadLE32(&head[16]));
+  for (size_t d = 0; d < 4; ++d) h.dims[d] = static_cast<int32_t>(LoadLE32(&head[20 + 4 * d]));
   if (!ValidFields(h)) return kDamaged;
   h.comment = std::move(comment);
   return 0;
@@ -386,7 +364,7 @@ int32_t ReadBinaryBody(TStream& s, A& a, std::string& comment, bool headerCheckO
   try {
     A tmp;
     MakeShape(tmp, h.dims.data());
-    Crc crc;
+    TCrc32 crc;
     std::vector<uint8_t> buf;
     bool ok = true;
     ForEachRun(tmp, [&](T* p, size_t n) {
@@ -406,7 +384,7 @@ int32_t ReadBinaryBody(TStream& s, A& a, std::string& comment, bool headerCheckO
     });
     uint8_t word[4];
     if (!ok || s.Read(word, 4) != 4) return kDamaged;
-    if (!headerCheckOnly && crc.Value() != GetLE32(word)) return kDamaged;
+    if (!headerCheckOnly && crc.Value() != LoadLE32(word)) return kDamaged;
     a = std::move(tmp);
     comment = std::move(h.comment);
     return 0;
@@ -472,7 +450,7 @@ int32_t VerifyText(TStream& s) {
   if (const int32_t st = CheckTextMagic(line, s.GetPosition() >= size && !endsWithBreak))
     return st;
   // Every line but the last goes into the checksum; the last one holds it.
-  Crc crc;
+  TCrc32 crc;
   std::string previous = std::move(line);
   bool more = false;
   while (ReadLine(s, line)) {

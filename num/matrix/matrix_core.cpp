@@ -1,7 +1,6 @@
 // Matrices: creation, size and element access, notification, ranges,
 // copies, fills, and the row and column operations.
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <limits>
@@ -9,8 +8,9 @@
 #include <stdexcept>
 #include <utility>
 
-#include "core/zel_dstruct.hpp"
+#include "core/zel_binary.hpp"
 #include "core/zel_univconst.hpp"
+#include "core/zel_zelbase.hpp"
 #include "num/arrays/zel_openarrays.hpp"
 #include "num/math1/zel_math1.hpp"
 #include "num/matrix/matrix_impl.hpp"
@@ -23,18 +23,6 @@ using matrix_detail::LD;
 using matrix_detail::TShapeOf;
 
 namespace {
-
-// Clamps an index pair into first..last (both 0: the whole span), ordered.
-void ClampPair(int32_t& Lo, int32_t& Hi, int32_t Last) {
-  if (Lo == 0 && Hi == 0) {
-    Lo = 1;
-    Hi = Last;
-    return;
-  }
-  Lo = std::clamp(Lo, 1, Last);
-  Hi = std::clamp(Hi, 1, Last);
-  if (Lo > Hi) std::swap(Lo, Hi);
-}
 
 int32_t SaturateCount(int64_t n) {
   return static_cast<int32_t>(std::min<int64_t>(n, std::numeric_limits<int32_t>::max()));
@@ -245,8 +233,8 @@ void TMatrixT<T>::CopyFrom(const TMatrixT* MatSource, int32_t SourceColLo, int32
                            int32_t SourceColHi, int32_t SourceRowHi, int32_t DestCol,
                            int32_t DestRow) {
   if (MatSource == nullptr) return;
-  ClampPair(SourceColLo, SourceColHi, MatSource->FNCol);
-  ClampPair(SourceRowLo, SourceRowHi, MatSource->FNRow);
+  NormalizeRange(SourceColLo, SourceColHi, 1, MatSource->FNCol);
+  NormalizeRange(SourceRowLo, SourceRowHi, 1, MatSource->FNRow);
   const int64_t dc = int64_t{DestCol} - SourceColLo;
   const int64_t dr = int64_t{DestRow} - SourceRowLo;
   // Only the rows that land inside this matrix are read.
@@ -876,20 +864,10 @@ int32_t TMatrixT<T>::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* De
 
 template <class T>
 std::string TMatrixT<T>::CRCofData() const {
-  constexpr size_t kBytes = sizeof(T);
-  using Bits = std::conditional_t<kBytes == 8, uint64_t, uint32_t>;
-  uint32_t reg[kBytes];
-  std::fill(std::begin(reg), std::end(reg), 0xFFFFFFFFu);
-  for (const auto& column : Mat) {
-    for (const T x : column) {
-      const auto bits = std::bit_cast<Bits>(x);
-      for (size_t k = 0; k < kBytes; ++k) reg[k] = CalcNextCRC32(static_cast<uint8_t>(bits >> (8 * k)), reg[k]);
-    }
-  }
-  std::string text;
-  text.reserve(8 * kBytes);
-  for (const uint32_t r : reg) text += Hex(static_cast<int32_t>(~r), 8);
-  return text;
+  TDoubleFingerprint fingerprint;
+  for (const auto& column : Mat)
+    for (const T x : column) fingerprint.Add(static_cast<double>(x));
+  return fingerprint.Text();
 }
 
 // ---------------------------------------------------------------------------

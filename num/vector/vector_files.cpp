@@ -8,6 +8,7 @@
 #include <string>
 #include <system_error>
 
+#include "core/zel_binary.hpp"
 #include "core/zel_filesys.hpp"
 #include "core/zel_streams.hpp"
 #include "core/zel_stringl.hpp"
@@ -29,21 +30,10 @@ constexpr int64_t kStreamBytes = IsInt<T> ? 4 : 10;
 // vector needs neither one call per value nor a second copy of itself.
 constexpr size_t kChunk = 4096;
 
-void EncodeInt32(int32_t v, uint8_t* out) {
-  const auto u = static_cast<uint32_t>(v);
-  for (int k = 0; k < 4; ++k) out[k] = static_cast<uint8_t>(u >> (8 * k));
-}
-
-int32_t DecodeInt32(const uint8_t* in) {
-  uint32_t u = 0;
-  for (int k = 0; k < 4; ++k) u |= static_cast<uint32_t>(in[k]) << (8 * k);
-  return static_cast<int32_t>(u);
-}
-
 template <class T>
 void EncodeElem(T v, uint8_t* out) {
   if constexpr (IsInt<T>)
-    EncodeInt32(v, out);
+    StoreLE32(out, static_cast<uint32_t>(v));
   else
     ExtendedToBytes(static_cast<long double>(v), out);
 }
@@ -51,7 +41,7 @@ void EncodeElem(T v, uint8_t* out) {
 template <class T>
 T DecodeElem(const uint8_t* in) {
   if constexpr (IsInt<T>)
-    return DecodeInt32(in);
+    return static_cast<int32_t>(LoadLE32(in));
   else
     return static_cast<double>(ExtendedFromBytes(in));
 }

@@ -1,14 +1,13 @@
 // Vectors: algebra, statistics, search and sort, the checksum, histograms
 // and integration.
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <limits>
 #include <new>
 #include <span>
 #include <utility>
 
-#include "core/zel_dstruct.hpp"
+#include "core/zel_binary.hpp"
 #include "num/math1/zel_math1.hpp"
 #include "num/vector/vector_kernels_impl.hpp"
 #include "num/vector/zel_vector.hpp"
@@ -522,16 +521,9 @@ void TVectorT<T>::SortElems(bool Ascending, int32_t RangeFirst, int32_t RangeLas
 
 template <class T>
 std::string TVectorT<T>::CRCofData() const {
-  uint32_t reg[8];
-  std::fill(std::begin(reg), std::end(reg), 0xFFFFFFFFu);
-  for (const T x : FVec) {
-    const auto bits = std::bit_cast<uint64_t>(static_cast<double>(x));
-    for (int k = 0; k < 8; ++k) reg[k] = CalcNextCRC32(static_cast<uint8_t>(bits >> (8 * k)), reg[k]);
-  }
-  std::string text;
-  text.reserve(64);
-  for (const uint32_t r : reg) text += Hex(static_cast<int32_t>(~r), 8);
-  return text;
+  TDoubleFingerprint fingerprint;
+  for (const T x : FVec) fingerprint.Add(static_cast<double>(x));
+  return fingerprint.Text();
 }
 
 // ---------------------------------------------------------------------------
