@@ -21,7 +21,7 @@ inline constexpr double uc_MaxDouble = std::numeric_limits<double>::max();
 /// (2^-1074). It serves as "effectively zero" in tolerances such as
 /// 0.1*sqrt(uc_MinDouble) ~ 2.2e-163; it is no guard for a division, since
 /// 1/uc_MinDouble overflows to infinity (use the smallest normal double,
-/// std::numeric_limits\<double>::min(), for that).
+/// `std::numeric_limits<double>::min()`, for that).
 inline constexpr double uc_MinDouble = std::numeric_limits<double>::denorm_min();
 
 /// The "largest extended value" as the library stores it: in a double, so it
