@@ -16,6 +16,8 @@ struct TPicture {
   std::vector<const char*> Rows;
 };
 
+// One row of characters per pixel row: kept as drawn.
+// clang-format off
 const TPicture kPointer{"POINTR",
                         {},
                         {
@@ -152,6 +154,7 @@ const TPicture kCurGeoHand{"CURGEOHAND",
                                "................................",
                                "................................",
                            }};
+// clang-format on
 
 const std::array<const TPicture*, 3> kBitmaps = {&kPointer, &kZoomIn, &kZoom11};
 const std::array<const TPicture*, 2> kCursors = {&kCurGeoHand, &kCurGeoZoom};
