@@ -166,9 +166,8 @@ constexpr int32_t kLocal = 20'000'000;
 void BM_LocalMeanHugeHalfWidth(benchmark::State& state) {
   const auto& a = UniformData(kLocal, 4);
   for (auto _ : state)
-    benchmark::DoNotOptimize(
-        zel::LocalMean(a, kLocal / 2, std::numeric_limits<int32_t>::max(), kLocal / 2 - 1,
-                       kLocal / 2 + 1));
+    benchmark::DoNotOptimize(zel::LocalMean(a, kLocal / 2, std::numeric_limits<int32_t>::max(),
+                                            kLocal / 2 - 1, kLocal / 2 + 1));
 }
 BENCHMARK(BM_LocalMeanHugeHalfWidth)->Unit(benchmark::kMicrosecond);
 

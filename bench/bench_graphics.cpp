@@ -26,7 +26,8 @@ const TBitmap& Source() {
     std::mt19937 rng(1);
     for (int y = 0; y < kH; ++y) {
       uint32_t* row = b.GetScanLine(y);
-      for (int x = 0; x < kW; ++x) row[x] = ((x * 255 / kW) | ((y * 255 / kH) << 8) | ((rng() & 0x3F) << 16));
+      for (int x = 0; x < kW; ++x)
+        row[x] = ((x * 255 / kW) | ((y * 255 / kH) << 8) | ((rng() & 0x3F) << 16));
     }
     return b;
   }();
@@ -58,17 +59,26 @@ void Stretch(benchmark::State& state, TStretchMode mode, TRect from) {
   state.SetItemsProcessed(state.iterations() * int64_t{kScreenW} * kScreenH);
 }
 
-void BM_StretchShrinkNearest(benchmark::State& s) { Stretch(s, TStretchMode::smColorOnColor, TRect{0, 0, kW, kH}); }
-void BM_StretchShrinkHalftone(benchmark::State& s) { Stretch(s, TStretchMode::smHalftone, TRect{0, 0, kW, kH}); }
-void BM_StretchZoom2Nearest(benchmark::State& s) { Stretch(s, TStretchMode::smColorOnColor, TRect{100, 100, 1060, 640}); }
-void BM_StretchZoom2Halftone(benchmark::State& s) { Stretch(s, TStretchMode::smHalftone, TRect{100, 100, 1060, 640}); }
+void BM_StretchShrinkNearest(benchmark::State& s) {
+  Stretch(s, TStretchMode::smColorOnColor, TRect{0, 0, kW, kH});
+}
+void BM_StretchShrinkHalftone(benchmark::State& s) {
+  Stretch(s, TStretchMode::smHalftone, TRect{0, 0, kW, kH});
+}
+void BM_StretchZoom2Nearest(benchmark::State& s) {
+  Stretch(s, TStretchMode::smColorOnColor, TRect{100, 100, 1060, 640});
+}
+void BM_StretchZoom2Halftone(benchmark::State& s) {
+  Stretch(s, TStretchMode::smHalftone, TRect{100, 100, 1060, 640});
+}
 
 // The cached view: a 1:1 copy of the visible part.
 void BM_CopyScreen(benchmark::State& state) {
   TBitmap screen(kScreenW, kScreenH);
   TBitmap src = Source();
   for (auto _ : state) {
-    screen.GetCanvas().CopyRect(TRect{0, 0, kScreenW, kScreenH}, src.GetCanvas(), TRect{40, 30, 40 + kScreenW, 30 + kScreenH});
+    screen.GetCanvas().CopyRect(TRect{0, 0, kScreenW, kScreenH}, src.GetCanvas(),
+                                TRect{40, 30, 40 + kScreenW, 30 + kScreenH});
     benchmark::DoNotOptimize(screen.GetBits());
   }
   state.SetItemsProcessed(state.iterations() * int64_t{kScreenW} * kScreenH);
@@ -79,7 +89,8 @@ void BM_RandomLines(benchmark::State& state) {
   TCanvas& c = b.GetCanvas();
   std::mt19937 rng(2);
   std::vector<TPoint> pts(200000);
-  for (auto& p : pts) p = TPoint{static_cast<int32_t>(rng() % kW), static_cast<int32_t>(rng() % kH)};
+  for (auto& p : pts)
+    p = TPoint{static_cast<int32_t>(rng() % kW), static_cast<int32_t>(rng() % kH)};
   c.GetPen().SetMode(static_cast<TPenMode>(state.range(0)));
   for (auto _ : state) {
     for (size_t i = 0; i < pts.size(); i += 2) {
@@ -145,10 +156,13 @@ void BM_TextRuns(benchmark::State& state) {
   std::vector<TPoint> at;
   for (int i = 0; i < 10000; ++i) {
     texts.push_back("N " + std::to_string(i % 90) + "\u00B0 " + std::to_string(i % 60) + "'");
-    at.push_back(TPoint{static_cast<int32_t>(rng() % (kW - 100)), static_cast<int32_t>(rng() % (kH - 20))});
+    at.push_back(
+        TPoint{static_cast<int32_t>(rng() % (kW - 100)), static_cast<int32_t>(rng() % (kH - 20))});
   }
   for (auto _ : state) {
-    for (int i = 0; i < 10000; ++i) c.TextOut(at[static_cast<size_t>(i)].x, at[static_cast<size_t>(i)].y, texts[static_cast<size_t>(i)]);
+    for (int i = 0; i < 10000; ++i)
+      c.TextOut(at[static_cast<size_t>(i)].x, at[static_cast<size_t>(i)].y,
+                texts[static_cast<size_t>(i)]);
     benchmark::DoNotOptimize(b.GetBits());
   }
   state.SetItemsProcessed(state.iterations() * 10000);
@@ -162,7 +176,10 @@ BENCHMARK(BM_StretchShrinkNearest)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StretchShrinkHalftone)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StretchZoom2Nearest)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StretchZoom2Halftone)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RandomLines)->Arg(static_cast<int>(TPenMode::pmCopy))->Arg(static_cast<int>(TPenMode::pmXor))->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RandomLines)
+    ->Arg(static_cast<int>(TPenMode::pmCopy))
+    ->Arg(static_cast<int>(TPenMode::pmXor))
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PolygonFill)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WidePenLine)
     ->ArgsProduct({{8, 1000, 100000, 2000000000}, {0, 1}})

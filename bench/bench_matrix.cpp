@@ -60,7 +60,8 @@ void BM_TMatrixMultiply(benchmark::State& state) {
     a.Multiply(&b, &c);
     benchmark::DoNotOptimize(c.GetMat().front().data());
   }
-  state.counters["GFLOPS"] = benchmark::Counter(kFlops, benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["GFLOPS"] =
+      benchmark::Counter(kFlops, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_TMatrixMultiply)->Unit(benchmark::kMillisecond);
 
@@ -70,11 +71,12 @@ void BM_OpenBlasDgemm(benchmark::State& state) {
   const auto b = Block(Matrix(kProduct, 2));
   std::vector<double> c(a.size());
   for (auto _ : state) {
-    cblas_dgemm(CblasColMajor, CblasNoTrans, CblasNoTrans, kProduct, kProduct, kProduct, 1.0, a.data(),
-                kProduct, b.data(), kProduct, 0.0, c.data(), kProduct);
+    cblas_dgemm(CblasColMajor, CblasNoTrans, CblasNoTrans, kProduct, kProduct, kProduct, 1.0,
+                a.data(), kProduct, b.data(), kProduct, 0.0, c.data(), kProduct);
     benchmark::DoNotOptimize(c.data());
   }
-  state.counters["GFLOPS"] = benchmark::Counter(kFlops, benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["GFLOPS"] =
+      benchmark::Counter(kFlops, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_OpenBlasDgemm)->Unit(benchmark::kMillisecond);
 #endif
@@ -90,7 +92,8 @@ void BM_EigenProduct(benchmark::State& state) {
     ec.noalias() = ea * eb;
     benchmark::DoNotOptimize(ec.data());
   }
-  state.counters["GFLOPS"] = benchmark::Counter(kFlops, benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["GFLOPS"] =
+      benchmark::Counter(kFlops, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_EigenProduct)->Unit(benchmark::kMillisecond);
 #endif

@@ -53,22 +53,31 @@ void BM_ZelSVD(benchmark::State& state) {
 }
 // The two large sizes leave the caches: one iteration is seconds, so they run once per repetition.
 BENCHMARK(BM_ZelSVD)->Args({200, 200})->Args({500, 300})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ZelSVD)->Args({1000, 1000})->Args({2000, 2000})->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZelSVD)
+    ->Args({1000, 1000})
+    ->Args({2000, 2000})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 #ifdef ZEL_HAVE_LAPACKE
 void BM_LapackDgesvd(benchmark::State& state) {
   const auto m = static_cast<int>(state.range(0)), n = static_cast<int>(state.range(1));
   const std::vector<double> src = ColumnMajor(RandomColumns(n, m, 7));
-  std::vector<double> s(static_cast<size_t>(n)), vt(static_cast<size_t>(n) * n), superb(static_cast<size_t>(n));
+  std::vector<double> s(static_cast<size_t>(n)), vt(static_cast<size_t>(n) * n),
+      superb(static_cast<size_t>(n));
   for (auto _ : state) {
     std::vector<double> a = src;
     // U overwrites A and all of V^T is formed, the same work as ours.
-    benchmark::DoNotOptimize(LAPACKE_dgesvd(LAPACK_COL_MAJOR, 'O', 'A', m, n, a.data(), m, s.data(), nullptr,
-                                            1, vt.data(), n, superb.data()));
+    benchmark::DoNotOptimize(LAPACKE_dgesvd(LAPACK_COL_MAJOR, 'O', 'A', m, n, a.data(), m, s.data(),
+                                            nullptr, 1, vt.data(), n, superb.data()));
   }
 }
 BENCHMARK(BM_LapackDgesvd)->Args({200, 200})->Args({500, 300})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LapackDgesvd)->Args({1000, 1000})->Args({2000, 2000})->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LapackDgesvd)
+    ->Args({1000, 1000})
+    ->Args({2000, 2000})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 #endif
 
 #ifdef ZEL_HAVE_EIGEN
@@ -83,7 +92,9 @@ void EigenSvd(benchmark::State& state) {
   }
 }
 void BM_EigenBDCSVD(benchmark::State& state) { EigenSvd<Eigen::BDCSVD<Eigen::MatrixXd>>(state); }
-void BM_EigenJacobiSVD(benchmark::State& state) { EigenSvd<Eigen::JacobiSVD<Eigen::MatrixXd>>(state); }
+void BM_EigenJacobiSVD(benchmark::State& state) {
+  EigenSvd<Eigen::JacobiSVD<Eigen::MatrixXd>>(state);
+}
 BENCHMARK(BM_EigenBDCSVD)->Args({200, 200})->Args({500, 300})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EigenJacobiSVD)->Args({200, 200})->Args({500, 300})->Unit(benchmark::kMillisecond);
 #endif
@@ -208,8 +219,8 @@ void BM_BlasDsyrk(benchmark::State& state) {
   const std::vector<double> a = ColumnMajor(RandomColumns(kSqCols, kSqRows, 5));
   std::vector<double> c(static_cast<size_t>(kSqCols) * kSqCols);
   for (auto _ : state) {
-    cblas_dsyrk(CblasColMajor, CblasUpper, CblasTrans, kSqCols, kSqRows, 1.0, a.data(), kSqRows, 0.0, c.data(),
-                kSqCols);
+    cblas_dsyrk(CblasColMajor, CblasUpper, CblasTrans, kSqCols, kSqRows, 1.0, a.data(), kSqRows,
+                0.0, c.data(), kSqCols);
     benchmark::DoNotOptimize(c.data());
   }
 }

@@ -8,8 +8,8 @@ namespace zel {
 
 void TPersistent::Assign(const TPersistent* Source) {
   if (Source != nullptr && Source->AssignTo(this)) return;
-  throw Exception("Cannot assign " + (Source ? Source->ClassName() : std::string("nil")) +
-                  " to " + ClassName());
+  throw Exception("Cannot assign " + (Source ? Source->ClassName() : std::string("nil")) + " to " +
+                  ClassName());
 }
 
 bool TPersistent::AssignTo(TPersistent* /*Dest*/) const { return false; }

@@ -13,14 +13,14 @@ namespace {
 
 // Records the order in which components die.
 class TProbe : public TComponent {
-public:
+ public:
   TProbe(TComponent* AOwner, std::vector<std::string>* Log, std::string Tag)
       : TComponent(AOwner), FLog(Log) {
     SetName(std::move(Tag));
   }
   ~TProbe() override { FLog->push_back(GetName()); }
 
-private:
+ private:
   std::vector<std::string>* FLog;
 };
 
@@ -72,7 +72,8 @@ TEST(Components, UnnamedComponentsAreNamedByTheirClassInMessages) {
   EXPECT_EQ(g.MessageName(), "TGauge");
   EXPECT_EQ(g.ComponentMessage("not enough memory on heap"),
             "Component \"TGauge\": not enough memory on heap");
-  EXPECT_EQ(ComponentMessage(g.MessageName() + ".Histogram", "x"), "Component \"TGauge.Histogram\": x");
+  EXPECT_EQ(ComponentMessage(g.MessageName() + ".Histogram", "x"),
+            "Component \"TGauge.Histogram\": x");
   g.SetName("Gauge1");
   EXPECT_EQ(g.ComponentMessage("x"), "Component \"Gauge1\": x");
   TComponent plain(nullptr);

@@ -87,10 +87,8 @@ void TBitFld::CombineWith(const TBitFld* Other, TLogicOp Op) {
     case TLogicOp::loXor:
     case TLogicOp::loAndNot:
     case TLogicOp::loOrNot:
-    case TLogicOp::loXorNot:
-      break;
-    default:
-      return;
+    case TLogicOp::loXorNot: break;
+    default: return;
   }
   for (size_t w = 0; w < FWords.size(); ++w) {
     // Other's unused high bits are 0, and so are its missing words.

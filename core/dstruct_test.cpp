@@ -22,7 +22,8 @@ TEST(Crc32, MatchesZlibCheckValues) {
   EXPECT_EQ(CalcCRC32(std::string_view("123456789")), 0xCBF43926u);
   EXPECT_EQ(CalcCRC32(std::string_view("")), 0x00000000u);
   EXPECT_EQ(CalcCRC32(std::string_view("a")), 0xE8B7BE43u);
-  EXPECT_EQ(CalcCRC32(std::string_view("The quick brown fox jumps over the lazy dog")), 0x414FA339u);
+  EXPECT_EQ(CalcCRC32(std::string_view("The quick brown fox jumps over the lazy dog")),
+            0x414FA339u);
   const std::vector<uint8_t> zero{0x00}, ff{0xFF};
   EXPECT_EQ(CalcCRC32(zero), 0xD202EF8Du);
   EXPECT_EQ(CalcCRC32(ff), 0xFF000000u);
@@ -105,14 +106,18 @@ TEST(BitFld, CombineWithAppliesEachLogicOp) {
     bool r[4];
   };
   const Case cases[] = {
-      {TLogicOp::loAnd, {true, false, false, false}},   {TLogicOp::loOr, {true, true, true, false}},
-      {TLogicOp::loXor, {false, true, true, false}},    {TLogicOp::loAndNot, {false, true, false, false}},
-      {TLogicOp::loOrNot, {true, true, false, true}},   {TLogicOp::loXorNot, {true, false, false, true}},
+      {TLogicOp::loAnd, {true, false, false, false}},
+      {TLogicOp::loOr, {true, true, true, false}},
+      {TLogicOp::loXor, {false, true, true, false}},
+      {TLogicOp::loAndNot, {false, true, false, false}},
+      {TLogicOp::loOrNot, {true, true, false, true}},
+      {TLogicOp::loXorNot, {true, false, false, true}},
   };
   for (const auto& c : cases) {
     TBitFld a = make(true, true, false, false);
     a.CombineWith(&b, c.op);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(a.GetBit(i + 1), c.r[i]) << static_cast<int>(c.op) << " bit " << i + 1;
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ(a.GetBit(i + 1), c.r[i]) << static_cast<int>(c.op) << " bit " << i + 1;
     EXPECT_EQ(a.GetSize(), 4);
     EXPECT_EQ(a.CountTrueBits(), c.r[0] + c.r[1] + c.r[2] + c.r[3]);  // nothing beyond bit 4
   }

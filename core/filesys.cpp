@@ -39,8 +39,9 @@ bool ParseFlagLine(std::string_view line, bool (&flags)[4]) {
     const size_t start = i;
     while (i < line.size() && !IsBlank(line[i]) && line[i] != ';') ++i;
     std::string word(line.substr(start, i - start));
-    std::transform(word.begin(), word.end(), word.begin(),
-                   [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; });
+    std::transform(word.begin(), word.end(), word.begin(), [](char c) {
+      return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    });
     if (word == "TRUE")
       flag = true;
     else if (word == "FALSE")
@@ -80,9 +81,9 @@ int32_t ParseAscHeader(const std::function<bool(std::string&)>& readLine,
 }  // namespace
 
 int32_t ReadHeaderOfASC(TTextFile& File, TAscHeader& Header) {
-  return ParseAscHeader([&](std::string& line) { return File.ReadLn(line, kMaxAscHeaderLineLength); },
-                        [&] { return File.IsSequential() ? -1 : File.FileSize() - File.Position(); },
-                        Header);
+  return ParseAscHeader(
+      [&](std::string& line) { return File.ReadLn(line, kMaxAscHeaderLineLength); },
+      [&] { return File.IsSequential() ? -1 : File.FileSize() - File.Position(); }, Header);
 }
 
 int32_t ReadHeaderOfASC(const std::string& FileName, TAscHeader& Header) {
@@ -101,8 +102,8 @@ int32_t ReadHeaderOfASC(TStream& Stream, TAscHeader& Header) {
 }
 
 int32_t ReadHeaderOfASC(const std::string& FileName, std::string& Comment, int32_t& NrOfColumns,
-                        int32_t& NrOfRows, bool& RowAttributes, bool& ColumnNames,
-                        bool& RowNames, bool& NominalVars) {
+                        int32_t& NrOfRows, bool& RowAttributes, bool& ColumnNames, bool& RowNames,
+                        bool& NominalVars) {
   TAscHeader h;
   const int32_t result = ReadHeaderOfASC(FileName, h);
   Comment = h.Comment;

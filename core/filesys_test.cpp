@@ -26,14 +26,17 @@ int32_t HeaderOf(const std::string& bytes, TAscHeader& h) {
   return rc;
 }
 
-const std::string kFlags = "FALSE TRUE false True\t;row attributes, column names, row names, nominal variables\n";
+const std::string kFlags =
+    "FALSE TRUE false True\t;row attributes, column names, row names, nominal variables\n";
 
 TEST(AscHeader, ReadsTheHeaderTheVectorExportWrites) {
   TAscHeader h;
-  ASSERT_EQ(HeaderOf("Exported by ZEL TVector component: v.asc\r\n1\t;nr. of columns\r\n3\t;nr. of rows\r\n" +
-                         kFlags + "1.5\n2.5\n3.5\n",
-                     h),
-            kAscOk);
+  ASSERT_EQ(
+      HeaderOf(
+          "Exported by ZEL TVector component: v.asc\r\n1\t;nr. of columns\r\n3\t;nr. of rows\r\n" +
+              kFlags + "1.5\n2.5\n3.5\n",
+          h),
+      kAscOk);
   EXPECT_EQ(h.Comment, "Exported by ZEL TVector component: v.asc");
   EXPECT_EQ(h.NrOfColumns, 1);
   EXPECT_EQ(h.NrOfRows, 3);
@@ -63,7 +66,8 @@ TEST(AscHeader, ReturnsOneCodePerFailingLineAndClearsOutputs) {
   EXPECT_EQ(HeaderOf("comment only", h), kAscBadColumnCount);
   EXPECT_EQ(HeaderOf("c\nx\t;nr. of columns\n", h), kAscBadColumnCount);
   EXPECT_EQ(HeaderOf("c\n-1\n1\n" + kFlags, h), kAscBadColumnCount);
-  EXPECT_EQ(HeaderOf("c\n1 columns\n1\n" + kFlags, h), kAscBadColumnCount);  // no ';' before the remark
+  EXPECT_EQ(HeaderOf("c\n1 columns\n1\n" + kFlags, h),
+            kAscBadColumnCount);  // no ';' before the remark
   EXPECT_EQ(HeaderOf("c\n99999999999\n1\n" + kFlags, h), kAscBadColumnCount);
   EXPECT_EQ(HeaderOf("c\n1\n", h), kAscBadRowCount);
   EXPECT_EQ(HeaderOf("c\n1\n2.5\n" + kFlags, h), kAscBadRowCount);
@@ -122,7 +126,9 @@ TEST(AscHeader, ReadsFromAFifoWithoutTheSizeCheck) {
   const std::string path = TempPath("fifo.asc");
   std::filesystem::remove(path);
   ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-  std::jthread writer([&] { std::ofstream(path, std::ios::binary) << "c\n1\n3\n" << kFlags << "1\n2\n3\n"; });
+  std::jthread writer([&] {
+    std::ofstream(path, std::ios::binary) << "c\n1\n3\n" << kFlags << "1\n2\n3\n";
+  });
   TTextFile f;
   ASSERT_TRUE(f.Reset(path));
   TAscHeader h;

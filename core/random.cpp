@@ -66,9 +66,9 @@ uint64_t GetRandSeed() {
 
 uint64_t ClockSeed() {
   static std::atomic<uint64_t> counter{0};
-  uint64_t x = static_cast<uint64_t>(
-                   std::chrono::high_resolution_clock::now().time_since_epoch().count()) ^
-               (counter.fetch_add(1, std::memory_order_relaxed) * 0x9E3779B97F4A7C15ULL);
+  uint64_t x =
+      static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count()) ^
+      (counter.fetch_add(1, std::memory_order_relaxed) * 0x9E3779B97F4A7C15ULL);
   return SplitMix64(x);
 }
 

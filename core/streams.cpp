@@ -204,7 +204,8 @@ TFileStream::TFileStream(const std::string& FileName, TFileMode Mode) : FFileNam
     }
   }
   if (FFd < 0) {
-    const std::string verb = Mode == TFileMode::fmCreate ? "Cannot create file \"" : "Cannot open file \"";
+    const std::string verb =
+        Mode == TFileMode::fmCreate ? "Cannot create file \"" : "Cannot open file \"";
     throw EInOutError(verb + FileName + "\": " + std::strerror(err), err);
   }
   FCanWrite = Mode != TFileMode::fmOpenRead;
@@ -444,7 +445,8 @@ bool ReadLnStream(TStream& Stream, std::string& Line, int64_t MaxLength, bool* T
   Line.clear();
   if (TooLong != nullptr) *TooLong = false;
   // One byte more than the limit may be a "\r" that is not counted.
-  const uint64_t limit = MaxLength < 0 ? std::numeric_limits<uint64_t>::max() : static_cast<uint64_t>(MaxLength) + 1;
+  const uint64_t limit =
+      MaxLength < 0 ? std::numeric_limits<uint64_t>::max() : static_cast<uint64_t>(MaxLength) + 1;
   // Read in chunks and give back what follows the line, so that the stream
   // is left exactly after it without a read call per byte.
   char chunk[512];

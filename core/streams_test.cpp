@@ -19,7 +19,7 @@ namespace {
 // A file name in the temporary directory, unique per process, removed when
 // the test ends.
 class TempFile {
-public:
+ public:
   explicit TempFile(const std::string& stem)
       : Path((std::filesystem::temp_directory_path() /
               ("zel_streams_" + std::to_string(::getpid()) + "_" + stem))
@@ -27,9 +27,7 @@ public:
     std::filesystem::remove(Path);
   }
   ~TempFile() { std::filesystem::remove(Path); }
-  void WriteRaw(const std::string& bytes) const {
-    std::ofstream(Path, std::ios::binary) << bytes;
-  }
+  void WriteRaw(const std::string& bytes) const { std::ofstream(Path, std::ios::binary) << bytes; }
   std::string ReadRaw() const {
     std::ifstream in(Path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -40,7 +38,7 @@ public:
 // A pipe whose write end a thread fills with Bytes and closes; Path() names
 // the read end as a file, as /dev/stdin names a shell's pipe.
 class TFedPipe {
-public:
+ public:
   explicit TFedPipe(std::string bytes) {
     if (::pipe(FFds) != 0) throw std::runtime_error("pipe");
     FWriter = std::jthread([this, b = std::move(bytes)] {
@@ -63,7 +61,7 @@ public:
   }
   std::string Path() const { return "/dev/fd/" + std::to_string(FFds[0]); }
 
-private:
+ private:
   int FFds[2] = {-1, -1};
   std::jthread FWriter;
 };
@@ -72,7 +70,8 @@ private:
 // pass several 64 KiB buffers.
 std::string ManyLines(int count) {
   std::string text;
-  for (int i = 0; i < count; ++i) text += "line " + std::to_string(i) + std::string(static_cast<size_t>(i % 700), 'x') + "\n";
+  for (int i = 0; i < count; ++i)
+    text += "line " + std::to_string(i) + std::string(static_cast<size_t>(i % 700), 'x') + "\n";
   return text;
 }
 
@@ -92,7 +91,8 @@ TEST(MemoryStream, ReadsWritesSeeksAndGrowsWithZeros) {
   EXPECT_EQ(ms.Read(buf, 1), 0);
   EXPECT_EQ(ms.Write("z", 1), 1);
   EXPECT_EQ(ms.GetSize(), 9);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(ms.GetMemory()), 9), std::string("abcdef\0\0z", 9));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(ms.GetMemory()), 9),
+            std::string("abcdef\0\0z", 9));
   EXPECT_TRUE(ms.SetSize(3));
   EXPECT_EQ(ms.GetPosition(), 3);
   EXPECT_FALSE(ms.SetSize(-1));
@@ -106,7 +106,8 @@ TEST(FileStream, RoundTripsThroughTheBufferAcrossSeeksAndLargeWrites) {
   {
     TFileStream f(tmp.Path, TFileMode::fmCreate);
     EXPECT_EQ(f.Write("head", 4), 4);
-    EXPECT_EQ(f.Write(big.data(), static_cast<int64_t>(big.size())), static_cast<int64_t>(big.size()));
+    EXPECT_EQ(f.Write(big.data(), static_cast<int64_t>(big.size())),
+              static_cast<int64_t>(big.size()));
     EXPECT_EQ(f.GetSize(), 200004);
     f.SetPosition(2);
     EXPECT_EQ(f.Write("AD", 2), 2);  // overwrite inside the written part
@@ -133,7 +134,8 @@ TEST(FileStream, OpeningFailuresThrowInOutErrorWithErrno) {
     FAIL() << "opened a missing file";
   } catch (const EInOutError& e) {
     EXPECT_EQ(e.ErrorCode, ENOENT);
-    EXPECT_NE(std::string(e.what()).find("Cannot open file \"" + tmp.Path + "\""), std::string::npos);
+    EXPECT_NE(std::string(e.what()).find("Cannot open file \"" + tmp.Path + "\""),
+              std::string::npos);
   }
   EXPECT_THROW(TFileStream(std::filesystem::temp_directory_path().string(), TFileMode::fmOpenRead),
                EInOutError);
@@ -174,14 +176,17 @@ TEST(StreamValues, WritesLittleEndianLayout) {
   WriteDoubleToStream(ms, 1.0);
   WriteExtendedToStream(ms, -1.0L);
   ASSERT_EQ(ms.GetSize(), 22);
-  const uint8_t expected[22] = {0xFE, 0xFF, 0xFF, 0xFF,                    // -2
-                                0, 0, 0, 0, 0, 0, 0xF0, 0x3F,              // 1.0
-                                0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0xBF};    // -1.0L
+  const uint8_t expected[22] = {0xFE, 0xFF, 0xFF, 0xFF,                                 // -2
+                                0,    0,    0,    0,    0, 0, 0xF0, 0x3F,               // 1.0
+                                0,    0,    0,    0,    0, 0, 0,    0x80, 0xFF, 0xBF};  // -1.0L
   for (int i = 0; i < 22; ++i) EXPECT_EQ(ms.GetMemory()[i], expected[i]) << i;
 }
 
 TEST(StreamValues, RoundTripsExtremeValuesExactly) {
-  const long double exts[] = {0.0L, -0.0L, 1.0L / 3.0L, std::numeric_limits<long double>::max(),
+  const long double exts[] = {0.0L,
+                              -0.0L,
+                              1.0L / 3.0L,
+                              std::numeric_limits<long double>::max(),
                               std::numeric_limits<long double>::denorm_min(),
                               -std::numeric_limits<long double>::infinity(),
                               123456789.123456789012L};
@@ -325,7 +330,7 @@ TEST(MixedFStream, RejectsTruncatedFileAndHugeLengths) {
   std::string s = "old";
   EXPECT_FALSE(f.ReadChars(n, s));  // refused before allocating
   EXPECT_EQ(s, "");
-  EXPECT_EQ(f.GetPosition(), 4);    // nothing consumed
+  EXPECT_EQ(f.GetPosition(), 4);  // nothing consumed
   EXPECT_FALSE(f.ReadChars(-1, s));
   double d = 3;
   EXPECT_FALSE(f.ReadDouble(d));
@@ -392,7 +397,7 @@ TEST(TextFile, RewriteAppendAndCloseReportState) {
   EXPECT_TRUE(f.Close());
   EXPECT_EQ(tmp.ReadRaw(), "first\nsecond\n");
   ASSERT_TRUE(f.Reset(tmp.Path));
-  EXPECT_FALSE(f.WriteLn("x"));  // not open for writing
+  EXPECT_FALSE(f.WriteLn("x"));      // not open for writing
   ASSERT_TRUE(f.Rewrite(tmp.Path));  // closes and empties
   EXPECT_TRUE(f.Close());
   EXPECT_EQ(tmp.ReadRaw(), "");
@@ -450,7 +455,8 @@ TEST(SequentialFiles, MemoryStreamRefusesMoreThanItsBound) {
 TEST(SequentialFiles, TextFileReadsTheLinesOfAFifo) {
   TempFile fifo("fifo");
   ASSERT_EQ(::mkfifo(fifo.Path.c_str(), 0600), 0);
-  std::jthread writer([&] { std::ofstream(fifo.Path, std::ios::binary) << "first line\r\nsecond 2.5\n"; });
+  std::jthread writer(
+      [&] { std::ofstream(fifo.Path, std::ios::binary) << "first line\r\nsecond 2.5\n"; });
   TTextFile f;
   ASSERT_TRUE(f.Reset(fifo.Path));
   EXPECT_TRUE(f.IsSequential());
@@ -478,7 +484,8 @@ TEST(SequentialFiles, LinesAcrossBufferRefillsAndSteppingBack) {
   std::string line;
   for (int i = 0; i < 600; ++i) {
     ASSERT_TRUE(s.ReadLn(line)) << i;
-    ASSERT_EQ(line, "line " + std::to_string(i) + std::string(static_cast<size_t>(i % 700), 'x')) << i;
+    ASSERT_EQ(line, "line " + std::to_string(i) + std::string(static_cast<size_t>(i % 700), 'x'))
+        << i;
   }
   EXPECT_FALSE(s.ReadLn(line));
   EXPECT_TRUE(s.Eof());
@@ -503,7 +510,8 @@ TEST(SequentialFiles, LinesArriveAsTheProducerWritesThem) {
     (void)!::write(fds[1], "one\n", 4);
     // The second line only after the first was read (or after 10 s, so that
     // a reader waiting for a full buffer cannot hang the test).
-    for (int i = 0; i < 1000 && !firstRead; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int i = 0; i < 1000 && !firstRead; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     gaveUp = !firstRead;
     (void)!::write(fds[1], "two\n", 4);
     ::close(fds[1]);
@@ -528,7 +536,9 @@ TEST(SequentialFiles, CopyFromTakesAPipeWhole) {
   TFileStream source(pipe.Path(), TFileMode::fmOpenRead);
   TMemoryStream copy;
   EXPECT_EQ(copy.CopyFrom(source, 0), static_cast<int64_t>(text.size()));
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(copy.GetMemory()), static_cast<size_t>(copy.GetSize())), text);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(copy.GetMemory()),
+                        static_cast<size_t>(copy.GetSize())),
+            text);
 }
 
 TEST(SequentialFiles, AReadTheSystemRefusesIsAnErrorNotTheEnd) {

@@ -139,7 +139,8 @@ constexpr int32_t kMaxWidth = 255;
 constexpr int32_t kMaxDigits = 64;
 
 std::string PadLeft(std::string s, int32_t width) {
-  if (static_cast<int64_t>(s.size()) < width) s.insert(0, static_cast<size_t>(width) - s.size(), ' ');
+  if (static_cast<int64_t>(s.size()) < width)
+    s.insert(0, static_cast<size_t>(width) - s.size(), ' ');
   return s;
 }
 
@@ -154,7 +155,8 @@ std::string strff(double Value, int32_t Width, int32_t Decimals) {
   char buf[400];
   if (Decimals >= 0) {
     const int precision = std::min(Decimals, kMaxDigits);
-    const auto res = std::to_chars(buf, buf + sizeof buf, Value, std::chars_format::fixed, precision);
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, Value, std::chars_format::fixed, precision);
     std::string s(buf, res.ptr);
     // A value that rounds to zero shows no minus sign.
     if (s.front() == '-' && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);
@@ -162,8 +164,8 @@ std::string strff(double Value, int32_t Width, int32_t Decimals) {
   }
 
   const int digits = std::clamp(width - 9, 1, kMaxDigits);
-  const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(Value),
-                                 std::chars_format::scientific, digits);
+  const auto res =
+      std::to_chars(buf, buf + sizeof buf, std::fabs(Value), std::chars_format::scientific, digits);
   const std::string_view sci(buf, static_cast<size_t>(res.ptr - buf));
   const size_t e = sci.find('e');
   const int exponent = std::atoi(std::string(sci.substr(e + 1)).c_str());
@@ -182,9 +184,12 @@ namespace {
 
 int DigitOf(char c, int base) {
   int v = 99;
-  if (c >= '0' && c <= '9') v = c - '0';
-  else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-  else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+  if (c >= '0' && c <= '9')
+    v = c - '0';
+  else if (c >= 'a' && c <= 'f')
+    v = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F')
+    v = c - 'A' + 10;
   return v < base ? v : -1;
 }
 
@@ -210,8 +215,10 @@ bool IsOverflow(const char* first, const char* last, bool hex) {
       if (seen || d != 0) ++digitsBefore;
       if (d != 0) seen = true;
     } else if (!seen) {
-      if (d != 0) seen = true;
-      else ++zerosAfter;
+      if (d != 0)
+        seen = true;
+      else
+        ++zerosAfter;
     }
   }
   lead = digitsBefore > 0 ? digitsBefore - 1 : -(zerosAfter + 1);
@@ -265,7 +272,10 @@ std::string ReduceStringToFN83CompliantChars(std::string_view Name) {
   // ASCII base letters of Windows-1252 0xC0..0xFF; '\0' drops the character
   // (the multiplication and division signs).
   static constexpr char kLatin1Base[65] =
-      "AAAAAAACEEEEIIII" "DNOOOOO\0OUUUUYTs" "aaaaaaaceeeeiiii" "dnooooo\0ouuuuyty";
+      "AAAAAAACEEEEIIII"
+      "DNOOOOO\0OUUUUYTs"
+      "aaaaaaaceeeeiiii"
+      "dnooooo\0ouuuuyty";
   // Windows-1252 holds every Latin-1 letter at its code point, and maps what it
   // cannot hold to '?', which is dropped below like any other unsafe byte.
   const std::string ansi = Utf8ToAnsi(Name);

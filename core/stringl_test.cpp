@@ -22,7 +22,9 @@ TEST(StringCleaning, TrimsBlanksAndTabsOnlyAtBothEnds) {
 }
 
 TEST(StringCleaning, RemovesAsciiControlsButKeepsUtf8) {
-  EXPECT_EQ(RemoveControlChars("a\tb\r\n\x7F" "c\x01"), "abc");
+  EXPECT_EQ(RemoveControlChars("a\tb\r\n\x7F"
+                               "c\x01"),
+            "abc");
   EXPECT_EQ(RemoveControlChars("\u00B0C \u20AC"), "\u00B0C \u20AC");
   EXPECT_EQ(RemoveControlChars(std::string("a\0b", 3)), "ab");
 }
@@ -59,8 +61,8 @@ TEST(StringIx, ReturnsOneBasedPositionOfExactMatch) {
   const std::array<std::string, 4> list = {"gelWGS84", "gelBessel", "gelClarke", "gelWGS84"};
   EXPECT_EQ(StringIx("gelWGS84", list, 3), 1);  // the first of two equal entries
   EXPECT_EQ(StringIx("gelClarke", list, 3), 3);
-  EXPECT_EQ(StringIx("gelclarke", list, 3), 0);  // case counts
-  EXPECT_EQ(StringIx("gelClarke", list, 1), 0);  // beyond HighestIx
+  EXPECT_EQ(StringIx("gelclarke", list, 3), 0);   // case counts
+  EXPECT_EQ(StringIx("gelClarke", list, 1), 0);   // beyond HighestIx
   EXPECT_EQ(StringIx("gelClarke", list, 99), 3);  // clamped to the list
   EXPECT_EQ(StringIx("gelWGS84", list, -1), 0);
   EXPECT_EQ(StringIx("", std::span<const std::string>(), 5), 0);
@@ -111,8 +113,8 @@ TEST(Strff, RoundsExactBinaryValueHalvesToEven) {
   EXPECT_EQ(strff(0.125, 1, 2), "0.12");  // exact tie
   EXPECT_EQ(strff(0.375, 1, 2), "0.38");  // exact tie
   // Not ties: the stored values lie below and above the printed halves.
-  EXPECT_EQ(strff(1.005, 1, 2), "1.00");   // 1.00499999999999989...
-  EXPECT_EQ(strff(2.675, 1, 2), "2.67");   // 2.67499999999999982...
+  EXPECT_EQ(strff(1.005, 1, 2), "1.00");      // 1.00499999999999989...
+  EXPECT_EQ(strff(2.675, 1, 2), "2.67");      // 2.67499999999999982...
   EXPECT_EQ(strff(-0.0005, 1, 3), "-0.001");  // -0.000500000000000000010...
   EXPECT_EQ(strff(0.1, 1, 20), "0.10000000000000000555");
   EXPECT_EQ(strff(1e22, 1, 0), "10000000000000000000000");
@@ -179,11 +181,16 @@ TEST(FloatFromChars, ReadsMagnitudesBeyondTheRangeAsInfinityOrZero) {
     size_t used;
   };
   const Case cases[] = {
-      {"1e-400", 0.0, 6},         {"-1e-400", -0.0, 7},
-      {"1e400", inf, 5},          {"-1e400x", -inf, 6},
-      {"0.000001e-320", 0.0, 13}, {"123456e-330", 0.0, 11},  // leading digit decides, not the exponent
-      {"0.0001e313", inf, 10},    {"1e99999999999999999999", inf, 22},
-      {"2e-324", 0.0, 6},         {"1.7976931348623159e308", inf, 22},  // rounds to 0 / to inf
+      {"1e-400", 0.0, 6},
+      {"-1e-400", -0.0, 7},
+      {"1e400", inf, 5},
+      {"-1e400x", -inf, 6},
+      {"0.000001e-320", 0.0, 13},
+      {"123456e-330", 0.0, 11},  // leading digit decides, not the exponent
+      {"0.0001e313", inf, 10},
+      {"1e99999999999999999999", inf, 22},
+      {"2e-324", 0.0, 6},
+      {"1.7976931348623159e308", inf, 22},     // rounds to 0 / to inf
       {"3e-324", 4.9406564584124654e-324, 6},  // nearest subnormal is kept
       {"1.7976931348623157e308", 1.7976931348623157e308, 22},
   };
@@ -200,13 +207,15 @@ TEST(FloatFromChars, ReadsMagnitudesBeyondTheRangeAsInfinityOrZero) {
   const double hexExpected[] = {0.0, 0.0, inf, -inf};
   for (size_t k = 0; k < 4; ++k) {
     double v = 42;
-    const auto res = FloatFromChars(hex[k].data(), hex[k].data() + hex[k].size(), v, std::chars_format::hex);
+    const auto res =
+        FloatFromChars(hex[k].data(), hex[k].data() + hex[k].size(), v, std::chars_format::hex);
     EXPECT_EQ(res.ec, std::errc()) << hex[k];
     EXPECT_EQ(v, hexExpected[k]) << hex[k];
   }
   double v = 42;
   const std::string_view none = "e5";
-  EXPECT_EQ(FloatFromChars(none.data(), none.data() + none.size(), v).ec, std::errc::invalid_argument);
+  EXPECT_EQ(FloatFromChars(none.data(), none.data() + none.size(), v).ec,
+            std::errc::invalid_argument);
   EXPECT_EQ(v, 42);
 }
 

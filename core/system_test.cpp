@@ -69,8 +69,8 @@ TEST(AnsiCodec, RoundTripsEveryByte) {
 
 TEST(AnsiCodec, ReplacesUnmappableAndMalformedWithQuestionMark) {
   EXPECT_EQ(Utf8ToAnsi("a\u4E2Db"), "a?b");
-  EXPECT_EQ(Utf8ToAnsi("\xC3"), "?");          // truncated sequence
-  EXPECT_EQ(Utf8ToAnsi("\xC0\xAF"), "??");     // overlong encoding
+  EXPECT_EQ(Utf8ToAnsi("\xC3"), "?");       // truncated sequence
+  EXPECT_EQ(Utf8ToAnsi("\xC0\xAF"), "??");  // overlong encoding
   EXPECT_EQ(Utf8ToAnsi("\u20AC\u00E9"), "\x80\xE9");
 }
 

@@ -12,14 +12,14 @@ namespace {
 
 // A byte source with one byte of look-ahead: values 0..255, -1 at the end.
 class TByteSource {
-public:
+ public:
   virtual ~TByteSource() = default;
   virtual int Get() = 0;
   virtual int Peek() = 0;
 };
 
 class TStringSource : public TByteSource {
-public:
+ public:
   TStringSource(std::string_view text, size_t index) : FText(text), FIndex(index) {}
   int Get() override {
     const int c = Peek();
@@ -31,25 +31,25 @@ public:
   }
   size_t Index() const { return FIndex; }
 
-private:
+ private:
   std::string_view FText;
   size_t FIndex;
 };
 
 class TTextFileSource : public TByteSource {
-public:
+ public:
   explicit TTextFileSource(TTextFile& file) : FFile(file) {}
   int Get() override { return FFile.GetChar(); }
   int Peek() override { return FFile.PeekChar(); }
 
-private:
+ private:
   TTextFile& FFile;
 };
 
 // Reads the stream in chunks; Finish gives back the bytes read ahead so that
 // the stream ends up just after the last byte the grammar consumed.
 class TStreamSource : public TByteSource {
-public:
+ public:
   explicit TStreamSource(TStream& stream) : FStream(stream) {}
   int Get() override {
     const int c = Peek();
@@ -74,7 +74,7 @@ public:
     FIndex = FLen = 0;
   }
 
-private:
+ private:
   TStream& FStream;
   uint8_t FChunk[4096];
   int64_t FIndex = 0;
@@ -91,7 +91,9 @@ bool IsTagSpace(int c) { return c >= 0 && c <= 0x20; }
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    auto lower = [](char c) {
+      return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    };
     if (lower(a[i]) != lower(b[i])) return false;
   }
   return true;
@@ -297,16 +299,15 @@ int32_t ReadNextTagInString(std::string_view Text, int64_t& Pos, std::span<const
   return result;
 }
 
-int32_t ReadNextTagInTextFile(TTextFile& File, std::span<const std::string> Tags,
-                              int32_t HighestIx, std::string& TextBefore,
-                              std::string& Attributes, TTagReadInfo* Info) {
+int32_t ReadNextTagInTextFile(TTextFile& File, std::span<const std::string> Tags, int32_t HighestIx,
+                              std::string& TextBefore, std::string& Attributes,
+                              TTagReadInfo* Info) {
   TTextFileSource src(File);
   return ReadNextTag(src, Tags, HighestIx, TextBefore, Attributes, Info);
 }
 
-int32_t ReadNextTagInStream(TStream& Stream, std::span<const std::string> Tags,
-                            int32_t HighestIx, std::string& TextBefore, std::string& Attributes,
-                            TTagReadInfo* Info) {
+int32_t ReadNextTagInStream(TStream& Stream, std::span<const std::string> Tags, int32_t HighestIx,
+                            std::string& TextBefore, std::string& Attributes, TTagReadInfo* Info) {
   TStreamSource src(Stream);
   const int32_t result = ReadNextTag(src, Tags, HighestIx, TextBefore, Attributes, Info);
   src.Finish();

@@ -30,8 +30,8 @@ struct TagRead {
 
 std::ostream& operator<<(std::ostream& os, const TagRead& r) {
   return os << "{" << r.Result << ", before=\"" << r.Before << "\", attr=\"" << r.Attr
-            << "\", status=" << static_cast<int>(r.Status) << ", name=\"" << r.Name << "\", self="
-            << r.SelfClosing << "}";
+            << "\", status=" << static_cast<int>(r.Status) << ", name=\"" << r.Name
+            << "\", self=" << r.SelfClosing << "}";
 }
 
 // Reads until the end of input (at most 50 reads, which also guards against
@@ -47,7 +47,8 @@ std::vector<TagRead> ReadAll(ReadOne readOne) {
     r.Name = info.Name;
     r.SelfClosing = info.SelfClosing;
     reads.push_back(r);
-    if (info.Status == TTagReadStatus::trsEndOfInput || info.Status == TTagReadStatus::trsUnterminated)
+    if (info.Status == TTagReadStatus::trsEndOfInput ||
+        info.Status == TTagReadStatus::trsUnterminated)
       break;
   }
   return reads;
@@ -110,7 +111,8 @@ TEST(TagReader, ReturnsIndexAttributesAndElementContent) {
       "<resolution>12.500</resolution>\n</geomap>\n";
   const auto r = ReadAllThreeWays(xml);
   ASSERT_EQ(r.size(), 7u);
-  EXPECT_EQ(r[0], (TagRead{0, "\n\n\n", "sig=\"ZELCSuite\" vers=\"1.0\" id=\"x\"", kListed, "geomap", false}));
+  EXPECT_EQ(r[0], (TagRead{0, "\n\n\n", "sig=\"ZELCSuite\" vers=\"1.0\" id=\"x\"", kListed,
+                           "geomap", false}));
   EXPECT_EQ(r[1], (TagRead{3, "\n", "", kListed, "corners", false}));
   // The closing tag is not in the list: the list length, and the content.
   EXPECT_EQ(r[2], (TagRead{5, "\n[1.5,2.5] [3,4] \n", "", kUnlisted, "/corners", false}));
@@ -144,7 +146,8 @@ TEST(TagReader, QuotedValuesMayHoldAngleBracketsAndTagsMaySpanLines) {
   const auto r = ReadAllThreeWays(
       "<calline type=\"a>b\"\r\n  value='1<2' npoints=\"3\">x</calline>"
       "<symbol name=\"n\" />");
-  EXPECT_EQ(r[0], (TagRead{2, "", "type=\"a>b\"   value='1<2' npoints=\"3\"", kListed, "calline", false}));
+  EXPECT_EQ(r[0], (TagRead{2, "", "type=\"a>b\"   value='1<2' npoints=\"3\"", kListed, "calline",
+                           false}));
   EXPECT_EQ(r[1], (TagRead{5, "x", "", kUnlisted, "/calline", false}));
   EXPECT_EQ(r[2], (TagRead{5, "", "name=\"n\"", kUnlisted, "symbol", true}));
   EXPECT_EQ(r[3].Status, kEnd);
@@ -183,12 +186,12 @@ TEST(TagReader, ReportsEndOfInputApartFromUnknownTags) {
 
 TEST(TagReader, StopsAtTheEndOfUnterminatedMarkup) {
   const std::array<std::string, 6> inputs = {
-      "text<geomap sig=\"x",       // unclosed quote
-      "text<geomap",                // unclosed tag
-      "text<!-- never closed -",    // unclosed comment
-      "text<?xml version",          // unclosed instruction
-      "text<![CDATA[abc]]",         // unclosed CDATA
-      "text<!DOCTYPE [ > ",         // unclosed declaration subset
+      "text<geomap sig=\"x",      // unclosed quote
+      "text<geomap",              // unclosed tag
+      "text<!-- never closed -",  // unclosed comment
+      "text<?xml version",        // unclosed instruction
+      "text<![CDATA[abc]]",       // unclosed CDATA
+      "text<!DOCTYPE [ > ",       // unclosed declaration subset
   };
   for (const std::string& input : inputs) {
     const auto r = ReadAllThreeWays(input);
@@ -238,7 +241,8 @@ TEST(TagReader, StreamReaderStepsBackOnAPipe) {
   // On a pipe the stream can only step back over what it has just read:
   // the tags lie across the 64 KiB read-ahead, so the reader's give-back
   // crosses a refill of it.
-  const std::string input = "<geomap>" + std::string(65497, 'x') + "<corners a=\"1\">tail\n<resolution>\n";
+  const std::string input =
+      "<geomap>" + std::string(65497, 'x') + "<corners a=\"1\">tail\n<resolution>\n";
   int fds[2];
   ASSERT_EQ(::pipe(fds), 0);
   std::jthread writer([&] {

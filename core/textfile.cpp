@@ -60,7 +60,9 @@ int64_t TTextFile::FileSize() const { return FStream ? FStream->GetSize() : 0; }
 
 bool TTextFile::IsSequential() const { return FStream && FStream->IsSequential(); }
 
-bool TTextFile::HasReadError() const { return FLineTooLong || (FStream && FStream->HasReadError()); }
+bool TTextFile::HasReadError() const {
+  return FLineTooLong || (FStream && FStream->HasReadError());
+}
 
 int64_t TTextFile::Position() const {
   if (!FStream) return 0;
@@ -102,8 +104,8 @@ bool TTextFile::ReadLn(std::string& Line, int64_t MaxLength) {
   if (FStream->IsSequential()) {
     // Byte by byte: a chunk would wait for bytes that a producer writing
     // into the pipe has not sent yet, and a line must arrive as it is sent.
-    const uint64_t limit = MaxLength < 0 ? std::numeric_limits<uint64_t>::max()
-                                         : static_cast<uint64_t>(MaxLength) + 1;
+    const uint64_t limit =
+        MaxLength < 0 ? std::numeric_limits<uint64_t>::max() : static_cast<uint64_t>(MaxLength) + 1;
     for (int c = GetChar(); c >= 0 && c != '\n' && !tooLong; c = GetChar()) {
       rest += static_cast<char>(c);
       tooLong = rest.size() > limit;

@@ -10,7 +10,8 @@ const std::array<double, uc_LnFactorialMax + 1>& LnFactorialTable() {
     // lgammal rather than a running sum of logs: the sum's rounding errors
     // accumulate over 1000 terms and can reach a double ulp near a midpoint.
     for (int32_t n = 0; n <= uc_LnFactorialMax; ++n)
-      t[static_cast<size_t>(n)] = static_cast<double>(std::lgammal(static_cast<long double>(n) + 1.0L));
+      t[static_cast<size_t>(n)] =
+          static_cast<double>(std::lgammal(static_cast<long double>(n) + 1.0L));
     return t;
   }();
   return table;

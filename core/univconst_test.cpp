@@ -25,7 +25,8 @@ TEST(UnivConst, LimitsAreFiniteExtremes) {
 TEST(UnivConst, MathConstantsAreCorrectlyRounded) {
   // Rounding the 64-bit-mantissa values to double gives the nearest double.
   EXPECT_EQ(uc_sqrt2, static_cast<double>(std::sqrt(2.0L)));
-  EXPECT_EQ(uc_sqrt2pitom1, static_cast<double>(1.0L / std::sqrt(2.0L * std::numbers::pi_v<long double>)));
+  EXPECT_EQ(uc_sqrt2pitom1,
+            static_cast<double>(1.0L / std::sqrt(2.0L * std::numbers::pi_v<long double>)));
   // mpmath, 200 bits: 1/sqrt(2 pi) = 0.3989422804014327 as double.
   EXPECT_EQ(uc_sqrt2pitom1, 0.3989422804014327);
 }
@@ -45,7 +46,8 @@ TEST(UnivConst, LnFactorialMatchesIndependentValues) {
     EXPECT_NEAR(uc_LnFactorial[n], std::lgamma(n + 1.0), 4e-15 * uc_LnFactorial[n]) << n;
   // The table is exact ln n!: consecutive entries differ by ln n.
   for (int n = 2; n <= 1000; ++n)
-    EXPECT_NEAR(uc_LnFactorial[n] - uc_LnFactorial[n - 1], std::log(static_cast<double>(n)), 2e-12) << n;
+    EXPECT_NEAR(uc_LnFactorial[n] - uc_LnFactorial[n - 1], std::log(static_cast<double>(n)), 2e-12)
+        << n;
 }
 
 }  // namespace

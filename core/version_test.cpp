@@ -9,8 +9,9 @@ namespace {
 // The build passes the CMake project's version to the tests, so a header
 // generated from the wrong fields or a stale library shows up here.
 TEST(Version, HeaderAndLibraryAgreeWithTheProject) {
-  const std::string assembled = std::to_string(ZEL_VERSION_MAJOR) + "." + std::to_string(ZEL_VERSION_MINOR) +
-                                "." + std::to_string(ZEL_VERSION_PATCH);
+  const std::string assembled = std::to_string(ZEL_VERSION_MAJOR) + "." +
+                                std::to_string(ZEL_VERSION_MINOR) + "." +
+                                std::to_string(ZEL_VERSION_PATCH);
   EXPECT_EQ(assembled, ZEL_TEST_PROJECT_VERSION);
   EXPECT_EQ(std::string(ZEL_VERSION_STRING), ZEL_TEST_PROJECT_VERSION);
   ASSERT_NE(zel::VersionString(), nullptr);

@@ -70,7 +70,7 @@ constexpr void StoreLEDouble(uint8_t* p, double v) { StoreLE64(p, std::bit_cast<
 /// complement, so bytes fed in pieces give the CRC of the whole, and no bytes
 /// give 0. Value() may be read at any time without ending the sum.
 class TCrc32 {
-public:
+ public:
   /// Feeds one byte.
   constexpr void Add(uint8_t Byte) { FReg = CalcNextCRC32(Byte, FReg); }
   /// Feeds the bytes in order.
@@ -88,7 +88,7 @@ public:
   /// The CRC-32 of everything fed so far.
   constexpr uint32_t Value() const { return ~FReg; }
 
-private:
+ private:
   uint32_t FReg = 0xFFFFFFFFu;
 };
 
@@ -104,7 +104,7 @@ private:
 /// order give the same text, whichever container held them; one 0.0 gives
 /// "D202EF8D" eight times, no values give "00000000" eight times.
 class TDoubleFingerprint {
-public:
+ public:
   /// Feeds one value (NaN payloads and the sign of zero count).
   constexpr void Add(double Value) {
     const auto bits = std::bit_cast<uint64_t>(Value);
@@ -113,7 +113,7 @@ public:
   /// The 64-character text of everything fed so far.
   std::string Text() const;
 
-private:
+ private:
   static constexpr size_t kLanes = 8;
   TCrc32 FLanes[kLanes];
 };

@@ -11,7 +11,7 @@ namespace zel {
 
 /// Polymorphic root of every class the library exports.
 class TObject {
-public:
+ public:
   TObject() = default;
   virtual ~TObject() = default;
   ///@{
@@ -29,13 +29,13 @@ using TNotifyEvent = std::function<void(TObject* Sender)>;
 /// Assign asks the source's AssignTo; if neither knows the pair, it throws
 /// Exception("Cannot assign \<source> to \<target>").
 class TPersistent : public TObject {
-public:
+ public:
   /// Copies the state of Source into this object (see the class).
   virtual void Assign(const TPersistent* Source);
   /// Short class name used in messages; components override it.
   virtual std::string ClassName() const { return "TPersistent"; }
 
-protected:
+ protected:
   /// Copies this object's state into Dest; returns false when it cannot.
   virtual bool AssignTo(TPersistent* Dest) const;
 };
@@ -46,7 +46,7 @@ protected:
 /// caller (hold it in a std::unique_ptr). Components are neither copyable nor
 /// movable; Assign copies state where a class defines it.
 class TComponent : public TPersistent {
-public:
+ public:
   /// A component owned by AOwner, which may be null (see the class).
   explicit TComponent(TComponent* AOwner);
   ~TComponent() override;
@@ -77,7 +77,7 @@ public:
   /// 'Component "TMatrix": ...' when not.
   std::string ComponentMessage(const std::string& Text) const;
 
-private:
+ private:
   void InsertComponent(TComponent* Child);
   void RemoveComponent(TComponent* Child);
 

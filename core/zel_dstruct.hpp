@@ -72,7 +72,7 @@ enum class TLogicOp : int32_t {
 /// when written. Bits are kept in 64-bit words; the unused high bits of the
 /// last word are always 0, so that counts and searches never see them.
 class TBitFld : public TObject {
-public:
+ public:
   /// Size 0 when Size <= 0.
   explicit TBitFld(int32_t Size = 0);
 
@@ -106,7 +106,7 @@ public:
   /// an ordinal outside TLogicOp.
   void CombineWith(const TBitFld* Other, TLogicOp Op);
 
-private:
+ private:
   void ClearUnusedBits();
 
   int32_t FSize = 0;

@@ -33,9 +33,9 @@ constexpr int64_t kMaxAscHeaderLineLength = int64_t{1} << 20;
 
 /// The header that ReadHeaderOfASC returns.
 struct TAscHeader {
-  std::string Comment;  ///< the comment line
-  int32_t NrOfColumns = 0;  ///< number of columns
-  int32_t NrOfRows = 0;  ///< number of rows
+  std::string Comment;         ///< the comment line
+  int32_t NrOfColumns = 0;     ///< number of columns
+  int32_t NrOfRows = 0;        ///< number of rows
   bool RowAttributes = false;  ///< each row starts with a numeric row attribute
   bool ColumnNames = false;    ///< a line of double-quoted column names follows the header
   bool RowNames = false;       ///< each row carries a double-quoted row name
@@ -68,8 +68,8 @@ struct TAscHeader {
 /// large; -4 the flag line is missing or invalid. All outputs are set to
 /// empty, 0 and false first and are filled only on success.
 int32_t ReadHeaderOfASC(const std::string& FileName, std::string& Comment, int32_t& NrOfColumns,
-                        int32_t& NrOfRows, bool& RowAttributes, bool& ColumnNames,
-                        bool& RowNames, bool& NominalVars);
+                        int32_t& NrOfRows, bool& RowAttributes, bool& ColumnNames, bool& RowNames,
+                        bool& NominalVars);
 /// The same into a record.
 int32_t ReadHeaderOfASC(const std::string& FileName, TAscHeader& Header);
 /// The same from a stream, starting at its position (code -1 when the stream

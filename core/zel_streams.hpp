@@ -65,7 +65,7 @@ enum class TSeekOrigin : int32_t { soBeginning = 0, soCurrent = 1, soEnd = 2 };
 /// the stream (with zero bytes) up to the position. Streams are neither
 /// copyable nor movable.
 class TStream : public TObject {
-public:
+ public:
   TStream() = default;
   ~TStream() override = default;
   TStream(const TStream&) = delete;
@@ -125,7 +125,7 @@ bool CountFitsInStream(const TStream& Stream, int64_t Count, int64_t BytesPerEle
 /// A stream held in memory. Writing past the end grows it; memory is
 /// released by Clear and the destructor.
 class TMemoryStream : public TStream {
-public:
+ public:
   TMemoryStream() = default;
 
   int64_t Read(void* Buffer, int64_t Count) override;
@@ -163,7 +163,7 @@ public:
   bool SaveToFile(const std::string& FileName) const;
   ///@}
 
-private:
+ private:
   std::vector<uint8_t> FData;
   int64_t FPosition = 0;
 };
@@ -208,7 +208,7 @@ enum class TFileMode : int32_t {
 /// it: Flush is false when any write since the file was opened failed. The
 /// destructor writes what is left but cannot report failure.
 class TFileStream : public TStream {
-public:
+ public:
   /// Opens FileName in Mode; throws EInOutError when it cannot (see the class).
   TFileStream(const std::string& FileName, TFileMode Mode);
   ~TFileStream() override;
@@ -232,11 +232,11 @@ public:
   const std::string& GetFileName() const { return FFileName; }
   ///@}
 
-protected:
+ protected:
   /// A sequential file whose end a read has met, with the position there.
   bool SequentialEndReached() const { return FSeqEnd && FPosition >= FSeqOffset; }
 
-private:
+ private:
   bool FlushWriteBuffer();
   ///@{
   /// Count bytes at Offset, fewer only at the end; with Fill, a sequential
@@ -312,7 +312,7 @@ bool WriteLnStream(TStream& Stream, std::string_view Line);
 /// failed read). A record read back with the wrong type is not detected: the
 /// format must be known.
 class TMixedFStream : public TFileStream {
-public:
+ public:
   /// Opens FileName as TFileStream does.
   TMixedFStream(const std::string& FileName, TFileMode Mode) : TFileStream(FileName, Mode) {}
 
@@ -360,7 +360,7 @@ public:
 /// file was opened failed. Reading from a file open for writing, or writing to
 /// one open for reading, fails the same way. The destructor closes.
 class TTextFile {
-public:
+ public:
   TTextFile() = default;
   ~TTextFile();
   TTextFile(const TTextFile&) = delete;
@@ -439,7 +439,7 @@ public:
   bool WriteLn(std::string_view Text = {});
   ///@}
 
-private:
+ private:
   bool Open(const std::string& FileName, TFileMode Mode, bool AtEnd, bool ForReading);
   void SkipWhitespace();
 
@@ -462,11 +462,11 @@ private:
 /// file open for reading and on a stream. Both start at the current position
 /// and leave the input just after the tag (or at its end), so lines and
 /// tags can be read in turn.
-int32_t ReadNextTagInTextFile(TTextFile& File, std::span<const std::string> Tags,
-                              int32_t HighestIx, std::string& TextBefore,
-                              std::string& Attributes, TTagReadInfo* Info = nullptr);
-int32_t ReadNextTagInStream(TStream& Stream, std::span<const std::string> Tags,
-                            int32_t HighestIx, std::string& TextBefore, std::string& Attributes,
+int32_t ReadNextTagInTextFile(TTextFile& File, std::span<const std::string> Tags, int32_t HighestIx,
+                              std::string& TextBefore, std::string& Attributes,
+                              TTagReadInfo* Info = nullptr);
+int32_t ReadNextTagInStream(TStream& Stream, std::span<const std::string> Tags, int32_t HighestIx,
+                            std::string& TextBefore, std::string& Attributes,
                             TTagReadInfo* Info = nullptr);
 ///@}
 

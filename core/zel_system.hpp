@@ -33,20 +33,20 @@ using TColor = int32_t;
 
 /// Root of every exception the library raises. Messages are UTF-8.
 class Exception : public std::runtime_error {
-public:
+ public:
   using std::runtime_error::runtime_error;
 };
 
 /// Floating-point errors that the hardware would trap (ln 0, tangent overflow).
 /// C++ does not trap; the library tests the condition and throws this.
 class EMathError : public Exception {
-public:
+ public:
   using Exception::Exception;
 };
 
 /// Input/output failure with the code of the failing operation.
 class EInOutError : public Exception {
-public:
+ public:
   /// The message and the code of the failing operation (errno, or a code of the library).
   EInOutError(const std::string& message, int32_t errorCode)
       : Exception(message), ErrorCode(errorCode) {}
@@ -104,9 +104,7 @@ constexpr int32_t WrapSub(int32_t a, int32_t b) {
 constexpr int32_t WrapMul(int32_t a, int32_t b) {
   return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
 }
-constexpr int32_t WrapNeg(int32_t a) {
-  return static_cast<int32_t>(0u - static_cast<uint32_t>(a));
-}
+constexpr int32_t WrapNeg(int32_t a) { return static_cast<int32_t>(0u - static_cast<uint32_t>(a)); }
 ///@}
 /// |a| as a 64-bit value, defined for INT32_MIN.
 constexpr int64_t Abs64(int32_t a) {
@@ -144,7 +142,7 @@ int32_t ProcessorCount();
 /// bit flags: TEnumSet\<TFontStyle>{TFontStyle::fsBold} | TFontStyle::fsItalic.
 template <class E>
 class TEnumSet {
-public:
+ public:
   constexpr TEnumSet() = default;
   ///@{
   /// A set of one value, or of the listed values.
@@ -172,18 +170,24 @@ public:
   constexpr uint64_t Bits() const { return FBits; }
 
   /// Union.
-  friend constexpr TEnumSet operator|(TEnumSet a, TEnumSet b) { return FromBits(a.FBits | b.FBits); }
+  friend constexpr TEnumSet operator|(TEnumSet a, TEnumSet b) {
+    return FromBits(a.FBits | b.FBits);
+  }
   /// Intersection.
-  friend constexpr TEnumSet operator&(TEnumSet a, TEnumSet b) { return FromBits(a.FBits & b.FBits); }
+  friend constexpr TEnumSet operator&(TEnumSet a, TEnumSet b) {
+    return FromBits(a.FBits & b.FBits);
+  }
   ///@{
   /// Set difference.
-  friend constexpr TEnumSet operator-(TEnumSet a, TEnumSet b) { return FromBits(a.FBits & ~b.FBits); }
+  friend constexpr TEnumSet operator-(TEnumSet a, TEnumSet b) {
+    return FromBits(a.FBits & ~b.FBits);
+  }
   constexpr TEnumSet& operator|=(TEnumSet b) { return *this = *this | b; }
   constexpr TEnumSet& operator&=(TEnumSet b) { return *this = *this & b; }
   friend constexpr bool operator==(TEnumSet a, TEnumSet b) = default;
   ///@}
 
-private:
+ private:
   static constexpr uint64_t Bit(E Value) { return uint64_t{1} << static_cast<unsigned>(Value); }
   static constexpr TEnumSet FromBits(uint64_t Bits) {
     TEnumSet s;

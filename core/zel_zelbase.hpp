@@ -22,15 +22,15 @@ namespace zel {
 // a rectangular array check it with IsRectangular.
 // ---------------------------------------------------------------------------
 
-using TDoubleArray = std::vector<double>;  ///< doubles
-using TDouble2DArray = std::vector<TDoubleArray>;  ///< doubles, [column][row]
+using TDoubleArray = std::vector<double>;            ///< doubles
+using TDouble2DArray = std::vector<TDoubleArray>;    ///< doubles, [column][row]
 using TDouble3DArray = std::vector<TDouble2DArray>;  ///< doubles, three indices
 using TDouble4DArray = std::vector<TDouble3DArray>;  ///< doubles, four indices
-using TIntArray = std::vector<int32_t>;  ///< 32-bit integers
-using TInt2DArray = std::vector<TIntArray>;  ///< 32-bit integers, [column][row]
-using TInt3DArray = std::vector<TInt2DArray>;  ///< 32-bit integers, three indices
-using TInt4DArray = std::vector<TInt3DArray>;  ///< 32-bit integers, four indices
-using TSingleArray = std::vector<float>;  ///< single-precision values
+using TIntArray = std::vector<int32_t>;              ///< 32-bit integers
+using TInt2DArray = std::vector<TIntArray>;          ///< 32-bit integers, [column][row]
+using TInt3DArray = std::vector<TInt2DArray>;        ///< 32-bit integers, three indices
+using TInt4DArray = std::vector<TInt3DArray>;        ///< 32-bit integers, four indices
+using TSingleArray = std::vector<float>;             ///< single-precision values
 ///@{
 /// Booleans as bytes holding 0 or 1, so that elements can be referenced.
 using TBoolArray = std::vector<uint8_t>;
@@ -97,9 +97,9 @@ struct TPointDouble {
 
 /// Two x bounds and two y bounds; either bound of a pair may be the larger.
 struct TRectDouble {
-  double Left = 0;  ///< first x bound
-  double Top = 0;  ///< first y bound
-  double Right = 0;  ///< second x bound
+  double Left = 0;    ///< first x bound
+  double Top = 0;     ///< first y bound
+  double Right = 0;   ///< second x bound
   double Bottom = 0;  ///< second y bound
 };
 
@@ -111,9 +111,9 @@ struct TPoint {
 
 /// Integer rectangle; each routine states whether Right and Bottom lie inside.
 struct TRect {
-  int32_t Left = 0;  ///< left edge
-  int32_t Top = 0;  ///< top edge
-  int32_t Right = 0;  ///< right edge
+  int32_t Left = 0;    ///< left edge
+  int32_t Top = 0;     ///< top edge
+  int32_t Right = 0;   ///< right edge
   int32_t Bottom = 0;  ///< bottom edge
 };
 
@@ -185,7 +185,13 @@ enum class TDistMode : int32_t {
 /// InsertIntoArray): 0 and 1 are 64-bit floats (vkReal is the second name of
 /// double, not the 80-bit format), 2 32-bit floats, 3 and 4 32-bit signed
 /// integers. Routines do nothing for any other ordinal.
-enum class TVarKind : int32_t { vkDouble = 0, vkReal = 1, vkSingle = 2, vkInteger = 3, vkLongInt = 4 };
+enum class TVarKind : int32_t {
+  vkDouble = 0,
+  vkReal = 1,
+  vkSingle = 2,
+  vkInteger = 3,
+  vkLongInt = 4
+};
 
 /// Shape set in a boolean mask (array CreateMaskShape): rectangle, ellipse
 /// inscribed in a rectangle, disc, ring.
@@ -208,14 +214,14 @@ enum class TVerticalAlignment : int32_t { vaTop = 0, vaBottom = 1, vaCenter = 2 
 /// does not use.
 enum class TMouseActMode : int32_t {
   maNone = 0,
-  maPan = 1,         ///< pan in both directions while the left button is held
-  maPanHoriz = 2,    ///< pan horizontally only
-  maPanVert = 3,     ///< pan vertically only
-  maRubberBand = 5,  ///< rubber band line, toggled by left presses
-  maZoomWindow = 7,  ///< zoom to a rectangle drawn with the left button
-  maZoomDrag = 9,    ///< zoom by dragging
-  maSelectRect = 16, ///< select a rectangle (OnSelectRect)
-  maMouseTrace = 17  ///< record a mouse trace
+  maPan = 1,          ///< pan in both directions while the left button is held
+  maPanHoriz = 2,     ///< pan horizontally only
+  maPanVert = 3,      ///< pan vertically only
+  maRubberBand = 5,   ///< rubber band line, toggled by left presses
+  maZoomWindow = 7,   ///< zoom to a rectangle drawn with the left button
+  maZoomDrag = 9,     ///< zoom by dragging
+  maSelectRect = 16,  ///< select a rectangle (OnSelectRect)
+  maMouseTrace = 17   ///< record a mouse trace
 };
 
 /// State of the map display's zoom-window interaction: zsRectStarted while a
@@ -277,7 +283,7 @@ using TExportTextEvent = std::function<void(TObject* Sender, const std::string& 
 // ---------------------------------------------------------------------------
 
 class EZELError : public Exception {
-public:
+ public:
   using Exception::Exception;
 };
 

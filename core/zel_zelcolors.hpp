@@ -43,7 +43,7 @@ void RGBtoHSI(int32_t Red, int32_t Green, int32_t Blue, double& Intensity, doubl
 /// (array ConvertToColorMap). Entries outside the range read 0 and are
 /// ignored when written.
 class TColorArray : public TObject {
-public:
+ public:
   /// NrOfColors entries (0 when negative).
   explicit TColorArray(int32_t NrOfColors = 0);
 
@@ -58,7 +58,7 @@ public:
   /// Sets entry Ix; ignored when Ix is outside 1..GetNrOfColors().
   void SetColorElem(int32_t Ix, TColor Color);
 
-private:
+ private:
   std::vector<TColor> FColors;
 };
 

@@ -15,10 +15,11 @@ int main() {
   using namespace zel;
 
   const int32_t z = AtomicNumber("Cl");
-  std::printf("%s (%s): Z %d, mass number %d, exact mass %.6f, weight %.3f, %s\n", CElemSymb(z).c_str(),
-              CElemName(z).c_str(), z, IntAtWeight(z), ExactAtWeight(z), ChemAtWeight(z),
-              FullElectronConfig(z).c_str());
-  std::printf("CAS %s is %s\n", FormatCASNr(7732185).c_str(), CheckCASNr(7732185) ? "valid" : "invalid");
+  std::printf("%s (%s): Z %d, mass number %d, exact mass %.6f, weight %.3f, %s\n",
+              CElemSymb(z).c_str(), CElemName(z).c_str(), z, IntAtWeight(z), ExactAtWeight(z),
+              ChemAtWeight(z), FullElectronConfig(z).c_str());
+  std::printf("CAS %s is %s\n", FormatCASNr(7732185).c_str(),
+              CheckCASNr(7732185) ? "valid" : "invalid");
 
   // A run of letters is one symbol, so symbols are separated by a count or
   // a blank: "C6H12O6" works, "CH4" does not (see below).
@@ -26,17 +27,19 @@ int main() {
   for (const char* text : {"C6H12O6", "(C H3)2 C O", "D2O", "13C6 H12 O6", "CH4", "C H4"}) {
     f.SetMolFormula(text);
     std::printf("%-12s -> %-20s complete %-3s  M %9.4f g/mol  exact %9.5f u  nominal %lld\n", text,
-                f.AsString(1).c_str(), f.LastParseComplete() ? "yes" : "no", f.ChemMolWgt(), f.ExactMolWgt(),
-                static_cast<long long>(f.NominalMolWgt()));
+                f.AsString(1).c_str(), f.LastParseComplete() ? "yes" : "no", f.ChemMolWgt(),
+                f.ExactMolWgt(), static_cast<long long>(f.NominalMolWgt()));
   }
   int32_t pos = 1, count = 0, mass = 0, atnum = 0;
   const bool read = TMolFormula::ScanNextFormPart("CH4", pos, count, mass, atnum);
-  std::printf("\"CH4\" is read as the symbol \"CH\", which is no element: part read %s\n", read ? "yes" : "no");
+  std::printf("\"CH4\" is read as the symbol \"CH\", which is no element: part read %s\n",
+              read ? "yes" : "no");
   // TryParse keeps the previous formula when a text does not read, and says
   // what stopped it and where.
   if (!f.TryParse("C2 H5 Xy"))
     std::printf("\"C2 H5 Xy\": %s at character %d; the formula stays %s\n",
-                FormulaParseErrorText(f.GetParseError()).c_str(), f.GetParseErrorPos(), f.AsString(0).c_str());
+                FormulaParseErrorText(f.GetParseError()).c_str(), f.GetParseErrorPos(),
+                f.AsString(0).c_str());
   // The strict reading takes conventional formulas: case-sensitive symbols.
   TMolFormula strict;
   strict.SetStrictSymbols(true);
@@ -68,7 +71,7 @@ int main() {
   form.Repaint();
   const auto file = std::filesystem::temp_directory_path() / "zel_example_chem.png";
   form.GetSurface().SaveToFile(file.string());
-  std::printf("drew %s (%d x %d) into %s\n", form.AsString(1).c_str(), form.GetWidth(), form.GetHeight(),
-              file.string().c_str());
+  std::printf("drew %s (%d x %d) into %s\n", form.AsString(1).c_str(), form.GetWidth(),
+              form.GetHeight(), file.string().c_str());
   return 0;
 }

@@ -18,8 +18,9 @@ int main() {
   owner->SetName("Owner");
   auto* child = new TComponent(owner.get());
   child->SetName("Child");
-  std::printf("%s owns %d component(s); an error of the child reads: %s\n", owner->GetName().c_str(),
-              owner->GetComponentCount(), child->ComponentMessage("not enough memory on heap").c_str());
+  std::printf("%s owns %d component(s); an error of the child reads: %s\n",
+              owner->GetName().c_str(), owner->GetComponentCount(),
+              child->ComponentMessage("not enough memory on heap").c_str());
 
   // CRC-32 of a text, byte by byte as file writers do it.
   uint32_t crc = 0xFFFFFFFFu;
@@ -37,7 +38,8 @@ int main() {
               strff(123.0, 13, -1).c_str());
 
   // ln(n!) from the table, and a colour as grey.
-  std::printf("ln(10!) = %.15f, grey of orange = %.3f\n", uc_LnFactorial[10], RGBtoGray(255, 165, 0));
+  std::printf("ln(10!) = %.15f, grey of orange = %.3f\n", uc_LnFactorial[10],
+              RGBtoGray(255, 165, 0));
 
   // The same seed gives the same numbers on every machine.
   SetRandSeed(42);

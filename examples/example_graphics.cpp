@@ -12,7 +12,8 @@
 int main(int argc, char** argv) {
   using namespace zel;
   const std::string path =
-      argc > 1 ? argv[1] : (std::filesystem::temp_directory_path() / "example_graphics.png").string();
+      argc > 1 ? argv[1]
+               : (std::filesystem::temp_directory_path() / "example_graphics.png").string();
 
   TBitmap bmp(720, 520);
   TCanvas& c = bmp.GetCanvas();
@@ -36,9 +37,10 @@ int main(int argc, char** argv) {
   }
 
   // Pen modes: a red line in each mode across stripes of colour.
-  const char* modeNames[] = {"pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy", "pmMergePenNot",
-                             "pmMaskPenNot", "pmMergeNotPen", "pmMaskNotPen", "pmMerge", "pmNotMerge", "pmMask",
-                             "pmNotMask", "pmXor", "pmNotXor"};
+  const char* modeNames[] = {"pmBlack",       "pmWhite",      "pmNop",         "pmNot",
+                             "pmCopy",        "pmNotCopy",    "pmMergePenNot", "pmMaskPenNot",
+                             "pmMergeNotPen", "pmMaskNotPen", "pmMerge",       "pmNotMerge",
+                             "pmMask",        "pmNotMask",    "pmXor",         "pmNotXor"};
   c.TextOut(280, 12, "Pen modes (red pen, 3 pixels wide, over stripes)");
   const TColor stripes[] = {clNavy, clYellow, clTeal, clWhite, clPurple, clLime};
   c.GetBrush().SetStyle(TBrushStyle::bsSolid);
@@ -109,7 +111,8 @@ int main(int argc, char** argv) {
   c.StretchDraw(TRect{500, 445, 520, 457}, checker);
 
   // Frames of the foundation.
-  DrawFrame(c, TFrameStyle::fsLowered, TRect{560, 400, 700, 490}, clBlack, clGray, clSilver, clWhite);
+  DrawFrame(c, TFrameStyle::fsLowered, TRect{560, 400, 700, 490}, clBlack, clGray, clSilver,
+            clWhite);
   DrawFrame(c, TFrameStyle::fsRaised, TRect{0, 0, 719, 519}, clBlack, clGray, clSilver, clWhite);
 
   bmp.SaveToFile(path);

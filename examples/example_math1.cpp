@@ -15,7 +15,8 @@ int main() {
   long double first = 0, distance = 0;
   uint16_t subTicks = 0;
   CalcScalePars(5, 0.37L, 9.81L, first, distance, subTicks);
-  std::printf("axis 0.37..9.81: first tick %.2Lf, every %.2Lf, %u sub-ticks\n", first, distance, subTicks);
+  std::printf("axis 0.37..9.81: first tick %.2Lf, every %.2Lf, %u sub-ticks\n", first, distance,
+              subTicks);
   std::printf("1-2-5 ladder: 140 -> %g (nearest), %g (up)\n", Round125(140), RoundPos125(140));
 
   TIntArray factors;
@@ -26,8 +27,8 @@ int main() {
 
   TPointDouble foot;
   const double d = DistFromEllipse({4, 3}, 0, 0, 3, 1, foot);
-  std::printf("point (4, 3) is %.6f from the ellipse x^2/9 + y^2 = 1, nearest at (%.6f, %.6f)\n", d, foot.x,
-              foot.y);
+  std::printf("point (4, 3) is %.6f from the ellipse x^2/9 + y^2 = 1, nearest at (%.6f, %.6f)\n", d,
+              foot.x, foot.y);
 
   // 0.1 added ten million times: the compensated sum keeps the last digits.
   auto kahan = std::make_unique<TKahanSum>(nullptr);
@@ -40,7 +41,8 @@ int main() {
 
   const TComplex q = CpxDiv(Cpx(1, 1), Cpx(0, 2));
   const TComplexPolar p = ConvertRectToPolar(Cpx(-1, 0));
-  std::printf("(1+i)/(2i) = %Lg%+Lgi; -1 in polar form: r = %Lg, phi = %.15Lf\n", q.re, q.im, p.r, p.phi);
+  std::printf("(1+i)/(2i) = %Lg%+Lgi; -1 in polar form: r = %Lg, phi = %.15Lf\n", q.re, q.im, p.r,
+              p.phi);
   try {
     CpxDiv(Cpx(1, 0), Cpx(0, 0));
   } catch (const EZELError& e) {

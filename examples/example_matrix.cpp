@@ -45,7 +45,9 @@ int main() {
   // Sort the rows of the data by column 2, descending; report every row
   // exchange as the sort makes it.
   int32_t exchanges = 0;
-  data->OnSortExchange = [&](TObject*, int32_t, int32_t, int32_t, int32_t, int32_t) { ++exchanges; };
+  data->OnSortExchange = [&](TObject*, int32_t, int32_t, int32_t, int32_t, int32_t) {
+    ++exchanges;
+  };
   data->SortRows(2, false, 0, 0, 0, 0);
   std::printf("sorted by column 2 (descending) with %d row exchanges\n", exchanges);
   Print("data", *data);

@@ -26,9 +26,11 @@ int main() {
   v->SkewKurtSample(0, 0, skew, kurt);
   v->Quartiles(0, 0, q1, q2, q3);
   v->MinMax(0, 0, lo, hi, loIx, hiIx);
-  std::printf("%d values: mean %.3f, standard deviation %.3f\n", v->GetNrOfElem(), mean, std::sqrt(variance));
+  std::printf("%d values: mean %.3f, standard deviation %.3f\n", v->GetNrOfElem(), mean,
+              std::sqrt(variance));
   std::printf("skewness %.3f, excess kurtosis %.3f\n", skew, kurt);
-  std::printf("quartiles %.3f / %.3f / %.3f, 95th percentile %.3f\n", q1, q2, q3, v->Percentile(95, 0, 0));
+  std::printf("quartiles %.3f / %.3f / %.3f, 95th percentile %.3f\n", q1, q2, q3,
+              v->Percentile(95, 0, 0));
   std::printf("minimum %.3f (element %d), maximum %.3f (element %d)\n", lo, loIx, hi, hiIx);
 
   TIntArray bins;
@@ -52,7 +54,8 @@ int main() {
   auto back = std::make_unique<TVector>(nullptr);
   std::string comment;
   const int32_t status = back->ImportASC(file, comment);
-  std::printf("ImportASC: status %d, comment \"%s\", %d values:", status, comment.c_str(), back->GetNrOfElem());
+  std::printf("ImportASC: status %d, comment \"%s\", %d values:", status, comment.c_str(),
+              back->GetNrOfElem());
   for (int32_t i = 1; i <= back->GetNrOfElem(); ++i) std::printf(" %.4f", back->GetVal(i));
   std::printf("\nchecksum of the values read: %s\n", back->CRCofData().c_str());
   std::filesystem::remove_all(dir);

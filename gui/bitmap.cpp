@@ -12,10 +12,16 @@ constexpr int64_t kMaxBitmapPixels = int64_t{1} << 30;
 
 }  // namespace
 
-TBitmap::TBitmap(int32_t Width, int32_t Height, TPixelFormat Format) : FFormat(Format) { SetSize(Width, Height); }
+TBitmap::TBitmap(int32_t Width, int32_t Height, TPixelFormat Format) : FFormat(Format) {
+  SetSize(Width, Height);
+}
 
 TBitmap::TBitmap(const TBitmap& Other)
-    : TPersistent(Other), FWidth(Other.FWidth), FHeight(Other.FHeight), FFormat(Other.FFormat), FPixels(Other.FPixels) {}
+    : TPersistent(Other),
+      FWidth(Other.FWidth),
+      FHeight(Other.FHeight),
+      FFormat(Other.FFormat),
+      FPixels(Other.FPixels) {}
 
 TBitmap::TBitmap(TBitmap&& Other) noexcept
     : FWidth(std::exchange(Other.FWidth, 0)),
@@ -61,9 +67,11 @@ void TBitmap::Assign(const TPersistent* Source) {
 
 void TBitmap::SetSize(int32_t Width, int32_t Height) {
   if (Width < 0 || Height < 0)
-    throw EInvalidGraphic("Invalid bitmap size " + std::to_string(Width) + " x " + std::to_string(Height));
+    throw EInvalidGraphic("Invalid bitmap size " + std::to_string(Width) + " x " +
+                          std::to_string(Height));
   if (int64_t{Width} * Height > kMaxBitmapPixels)
-    throw EInvalidGraphic("Bitmap too large: " + std::to_string(Width) + " x " + std::to_string(Height) + " pixels");
+    throw EInvalidGraphic("Bitmap too large: " + std::to_string(Width) + " x " +
+                          std::to_string(Height) + " pixels");
   if (Width == FWidth && Height == FHeight) return;
   if (Width == 0 || Height == 0) {
     // Keep the other side, as the system does, but no pixels.

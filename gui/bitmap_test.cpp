@@ -87,7 +87,9 @@ TEST(Bitmap, SystemColoursAreResolvedOnWrite) {
 TEST(Bitmap, FifteenBitQuantisesEveryWriteByBitReplication) {
   for (uint32_t v = 0; v < 256; ++v) {
     TBitmap b(1, 1, TPixelFormat::pf15bit);
-    b.SetPixel(0, 0, RGB(static_cast<int32_t>(v), static_cast<int32_t>(255 - v), static_cast<int32_t>(v ^ 0x5A)));
+    b.SetPixel(0, 0,
+               RGB(static_cast<int32_t>(v), static_cast<int32_t>(255 - v),
+                   static_cast<int32_t>(v ^ 0x5A)));
     const TColor c = b.GetPixel(0, 0);
     ASSERT_EQ(GetRValue(c), Expand5(v)) << v;
     ASSERT_EQ(GetGValue(c), Expand5(255 - v)) << v;

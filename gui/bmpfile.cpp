@@ -17,7 +17,9 @@ namespace {
 constexpr uint32_t kBiRgb = 0, kBiBitfields = 3, kBiAlphaBitfields = 6;
 constexpr size_t kFileHeader = 14;
 
-[[noreturn]] void Fail(const std::string& what) { throw EInvalidGraphic("Invalid BMP file: " + what); }
+[[noreturn]] void Fail(const std::string& what) {
+  throw EInvalidGraphic("Invalid BMP file: " + what);
+}
 
 // One channel of a bit-field pixel: mask position and width, expanded to 8
 // bits by bit replication (wider channels keep their top 8 bits).
@@ -87,10 +89,17 @@ THeader ParseHeader(std::span<const uint8_t> d) {
     colorsUsed = ReadU32(d, 46);
   }
   h.PaletteAt = kFileHeader + hsz;
-  if (h.Width <= 0 || h.Height <= 0) Fail("invalid size " + std::to_string(h.Width) + " x " + std::to_string(h.Height));
+  if (h.Width <= 0 || h.Height <= 0)
+    Fail("invalid size " + std::to_string(h.Width) + " x " + std::to_string(h.Height));
   if (planes != 1) Fail("plane count is not 1");
   switch (h.Bpp) {
-    case 1: case 4: case 8: case 15: case 16: case 24: case 32: break;
+    case 1:
+    case 4:
+    case 8:
+    case 15:
+    case 16:
+    case 24:
+    case 32: break;
     default: Fail("unsupported bit count " + std::to_string(h.Bpp));
   }
   if (h.Compression == kBiBitfields || h.Compression == kBiAlphaBitfields) {
@@ -134,7 +143,8 @@ TImageInfo ReadBMPInfo(std::span<const uint8_t> Data) {
 
 }  // namespace detail
 
-TBitmap DecodeBMP(std::span<const uint8_t> Data, const TProgressEvent& OnProgress, TObject* Sender) {
+TBitmap DecodeBMP(std::span<const uint8_t> Data, const TProgressEvent& OnProgress,
+                  TObject* Sender) {
   const THeader h = ParseHeader(Data);
   CheckPixelLimit("BMP", h.Width, h.Height);
   const int bpp = h.Bpp == 15 ? 16 : h.Bpp;
@@ -149,9 +159,13 @@ TBitmap DecodeBMP(std::span<const uint8_t> Data, const TProgressEvent& OnProgres
     palette[i] = static_cast<uint32_t>(Data[at + 2]) | (static_cast<uint32_t>(Data[at + 1]) << 8) |
                  (static_cast<uint32_t>(Data[at]) << 16);
   }
-  const TChannel red = MakeChannel(h.Masks[0]), green = MakeChannel(h.Masks[1]), blue = MakeChannel(h.Masks[2]);
-  const bool is555 = bpp == 16 && h.Masks[0] == 0x7C00 && h.Masks[1] == 0x03E0 && h.Masks[2] == 0x001F;
-  const TPixelFormat format = is555 ? TPixelFormat::pf15bit : bpp == 32 ? TPixelFormat::pf32bit : TPixelFormat::pf24bit;
+  const TChannel red = MakeChannel(h.Masks[0]), green = MakeChannel(h.Masks[1]),
+                 blue = MakeChannel(h.Masks[2]);
+  const bool is555 =
+      bpp == 16 && h.Masks[0] == 0x7C00 && h.Masks[1] == 0x03E0 && h.Masks[2] == 0x001F;
+  const TPixelFormat format = is555       ? TPixelFormat::pf15bit
+                              : bpp == 32 ? TPixelFormat::pf32bit
+                                          : TPixelFormat::pf24bit;
 
   TProgressReporter progress(OnProgress, Sender);
   progress.Start();
@@ -161,7 +175,9 @@ TBitmap DecodeBMP(std::span<const uint8_t> Data, const TProgressEvent& OnProgres
     const int32_t y = h.TopDown ? row : h.Height - 1 - row;
     uint32_t* out = bmp.GetScanLine(y);
     switch (bpp) {
-      case 1: case 4: case 8: {
+      case 1:
+      case 4:
+      case 8: {
         const int perByte = 8 / bpp;
         const uint32_t mask = (1u << bpp) - 1;
         for (int32_t x = 0; x < h.Width; ++x) {
@@ -179,7 +195,8 @@ TBitmap DecodeBMP(std::span<const uint8_t> Data, const TProgressEvent& OnProgres
         break;
       case 24:
         for (int32_t x = 0; x < h.Width; ++x)
-          out[x] = static_cast<uint32_t>(src[3 * x + 2]) | (static_cast<uint32_t>(src[3 * x + 1]) << 8) |
+          out[x] = static_cast<uint32_t>(src[3 * x + 2]) |
+                   (static_cast<uint32_t>(src[3 * x + 1]) << 8) |
                    (static_cast<uint32_t>(src[3 * x]) << 16);
         break;
       case 32:

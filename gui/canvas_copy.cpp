@@ -30,20 +30,46 @@ void RopLoop(const uint32_t* s, uint32_t* d, int64_t n, bool q15, F f) {
 // d[i] = Mode(s[i], d[i], p) for n pixels.
 void RopRow(TCopyMode Mode, const uint32_t* s, uint32_t* d, int64_t n, uint32_t p, bool q15) {
   switch (Mode) {
-    case TCopyMode::cmBlackness: RopLoop(s, d, n, q15, [](uint32_t, uint32_t) { return 0u; }); return;
-    case TCopyMode::cmWhiteness: RopLoop(s, d, n, q15, [](uint32_t, uint32_t) { return ~0u; }); return;
-    case TCopyMode::cmDstInvert: RopLoop(s, d, n, q15, [](uint32_t, uint32_t dd) { return ~dd; }); return;
-    case TCopyMode::cmMergeCopy: RopLoop(s, d, n, q15, [p](uint32_t ss, uint32_t) { return ss & p; }); return;
-    case TCopyMode::cmMergePaint: RopLoop(s, d, n, q15, [](uint32_t ss, uint32_t dd) { return ~ss | dd; }); return;
-    case TCopyMode::cmNotSrcCopy: RopLoop(s, d, n, q15, [](uint32_t ss, uint32_t) { return ~ss; }); return;
-    case TCopyMode::cmNotSrcErase: RopLoop(s, d, n, q15, [](uint32_t ss, uint32_t dd) { return ~(ss | dd); }); return;
+    case TCopyMode::cmBlackness:
+      RopLoop(s, d, n, q15, [](uint32_t, uint32_t) { return 0u; });
+      return;
+    case TCopyMode::cmWhiteness:
+      RopLoop(s, d, n, q15, [](uint32_t, uint32_t) { return ~0u; });
+      return;
+    case TCopyMode::cmDstInvert:
+      RopLoop(s, d, n, q15, [](uint32_t, uint32_t dd) { return ~dd; });
+      return;
+    case TCopyMode::cmMergeCopy:
+      RopLoop(s, d, n, q15, [p](uint32_t ss, uint32_t) { return ss & p; });
+      return;
+    case TCopyMode::cmMergePaint:
+      RopLoop(s, d, n, q15, [](uint32_t ss, uint32_t dd) { return ~ss | dd; });
+      return;
+    case TCopyMode::cmNotSrcCopy:
+      RopLoop(s, d, n, q15, [](uint32_t ss, uint32_t) { return ~ss; });
+      return;
+    case TCopyMode::cmNotSrcErase:
+      RopLoop(s, d, n, q15, [](uint32_t ss, uint32_t dd) { return ~(ss | dd); });
+      return;
     case TCopyMode::cmPatCopy: RopLoop(s, d, n, q15, [p](uint32_t, uint32_t) { return p; }); return;
-    case TCopyMode::cmPatInvert: RopLoop(s, d, n, q15, [p](uint32_t, uint32_t dd) { return p ^ dd; }); return;
-    case TCopyMode::cmPatPaint: RopLoop(s, d, n, q15, [p](uint32_t ss, uint32_t dd) { return p | ~ss | dd; }); return;
-    case TCopyMode::cmSrcAnd: RopLoop(s, d, n, q15, [](uint32_t ss, uint32_t dd) { return ss & dd; }); return;
-    case TCopyMode::cmSrcErase: RopLoop(s, d, n, q15, [](uint32_t ss, uint32_t dd) { return ss & ~dd; }); return;
-    case TCopyMode::cmSrcInvert: RopLoop(s, d, n, q15, [](uint32_t ss, uint32_t dd) { return ss ^ dd; }); return;
-    case TCopyMode::cmSrcPaint: RopLoop(s, d, n, q15, [](uint32_t ss, uint32_t dd) { return ss | dd; }); return;
+    case TCopyMode::cmPatInvert:
+      RopLoop(s, d, n, q15, [p](uint32_t, uint32_t dd) { return p ^ dd; });
+      return;
+    case TCopyMode::cmPatPaint:
+      RopLoop(s, d, n, q15, [p](uint32_t ss, uint32_t dd) { return p | ~ss | dd; });
+      return;
+    case TCopyMode::cmSrcAnd:
+      RopLoop(s, d, n, q15, [](uint32_t ss, uint32_t dd) { return ss & dd; });
+      return;
+    case TCopyMode::cmSrcErase:
+      RopLoop(s, d, n, q15, [](uint32_t ss, uint32_t dd) { return ss & ~dd; });
+      return;
+    case TCopyMode::cmSrcInvert:
+      RopLoop(s, d, n, q15, [](uint32_t ss, uint32_t dd) { return ss ^ dd; });
+      return;
+    case TCopyMode::cmSrcPaint:
+      RopLoop(s, d, n, q15, [](uint32_t ss, uint32_t dd) { return ss | dd; });
+      return;
     case TCopyMode::cmSrcCopy: break;
   }
   // cmSrcCopy, and any value outside the enumeration.
@@ -74,9 +100,11 @@ bool PrepareSource(const TBitmap* src, const TBitmap* dst, TSource& out) {
   return true;
 }
 
-void Copy1to1(const TSurface& s, const TBox& D, const TSource& src, const TBox& S, TCopyMode mode, uint32_t pat) {
+void Copy1to1(const TSurface& s, const TBox& D, const TSource& src, const TBox& S, TCopyMode mode,
+              uint32_t pat) {
   // Destination pixels whose source lies inside the source bitmap.
-  const TBox v = D.Intersect(s.Clip).Intersect(TBox{D.l - S.l, D.t - S.t, D.l - S.l + src.W, D.t - S.t + src.H});
+  const TBox v = D.Intersect(s.Clip).Intersect(
+      TBox{D.l - S.l, D.t - S.t, D.l - S.l + src.W, D.t - S.t + src.H});
   if (v.Empty()) return;
   for (int64_t y = v.t; y < v.b; ++y) {
     const uint32_t* sp = src.Bits + (S.t + (y - D.t)) * src.W + (S.l + (v.l - D.l));
@@ -87,7 +115,8 @@ void Copy1to1(const TSurface& s, const TBox& D, const TSource& src, const TBox& 
 // Nearest-pixel map of one axis: for destination coordinates [v0, v1) of a
 // destination run starting at d0 with length dn, the source coordinate
 // s0 + floor((2i + 1) sn / (2 dn)), or -1 outside [0, limit).
-std::vector<int64_t> NearestMap(int64_t v0, int64_t v1, int64_t d0, int64_t dn, int64_t s0, int64_t sn, int64_t limit) {
+std::vector<int64_t> NearestMap(int64_t v0, int64_t v1, int64_t d0, int64_t dn, int64_t s0,
+                                int64_t sn, int64_t limit) {
   std::vector<int64_t> m(static_cast<size_t>(v1 - v0));
   for (int64_t x = v0; x < v1; ++x) {
     const int64_t i = x - d0;
@@ -107,7 +136,8 @@ void ValidRun(const std::vector<int64_t>& m, int64_t& v0, int64_t& v1) {
   v0 = v0 + a;
 }
 
-void StretchNearest(const TSurface& s, const TBox& D, const TSource& src, const TBox& S, TCopyMode mode, uint32_t pat) {
+void StretchNearest(const TSurface& s, const TBox& D, const TSource& src, const TBox& S,
+                    TCopyMode mode, uint32_t pat) {
   const TBox v = D.Intersect(s.Clip);
   if (v.Empty()) return;
   const int64_t dw = D.r - D.l, dh = D.b - D.t, sw = S.r - S.l, sh = S.b - S.t;
@@ -141,7 +171,8 @@ struct TTaps {
   std::vector<uint8_t> Any;      // the footprint touches the source
 };
 
-TTaps AreaTaps(int64_t v0, int64_t v1, int64_t d0, int64_t dn, int64_t s0, int64_t sn, int64_t limit) {
+TTaps AreaTaps(int64_t v0, int64_t v1, int64_t d0, int64_t dn, int64_t s0, int64_t sn,
+               int64_t limit) {
   const size_t count = static_cast<size_t>(v1 - v0);
   std::vector<int64_t> lo(count), hi(count);
   int64_t k = 0;
@@ -214,8 +245,9 @@ void FilterRow(const uint32_t* sp, const TTaps& t, int64_t c0, int64_t c1, uint3
 }
 
 // Destination rows [y0, y1) of a halftone stretch whose taps are known.
-void HalftoneRows(const TSurface& s, const TBox& v, const TSource& src, const TTaps& tx, const TTaps& ty, int64_t c0,
-                  int64_t c1, int64_t y0, int64_t y1, TCopyMode mode, uint32_t pat) {
+void HalftoneRows(const TSurface& s, const TBox& v, const TSource& src, const TTaps& tx,
+                  const TTaps& ty, int64_t c0, int64_t c1, int64_t y0, int64_t y1, TCopyMode mode,
+                  uint32_t pat) {
   const int64_t vw = v.r - v.l;
   // Horizontally filtered source rows, each added into the sums as soon as
   // it is made. Footprints move down monotonically, so a destination row
@@ -274,7 +306,8 @@ void HalftoneRows(const TSurface& s, const TBox& v, const TSource& src, const TT
   }
 }
 
-void StretchHalftone(const TSurface& s, const TBox& D, const TSource& src, const TBox& S, TCopyMode mode, uint32_t pat) {
+void StretchHalftone(const TSurface& s, const TBox& D, const TSource& src, const TBox& S,
+                     TCopyMode mode, uint32_t pat) {
   const TBox v = D.Intersect(s.Clip);
   if (v.Empty()) return;
   const int64_t dw = D.r - D.l, dh = D.b - D.t, sw = S.r - S.l, sh = S.b - S.t;
@@ -290,7 +323,8 @@ void StretchHalftone(const TSurface& s, const TBox& D, const TSource& src, const
   // each band writes only its own rows, and every worker is joined before
   // returning (or rethrowing).
   const int64_t rows = v.b - v.t;
-  const int64_t bands = (rows * vw >= (int64_t{1} << 18)) ? std::min<int64_t>(ProcessorCount(), rows) : 1;
+  const int64_t bands =
+      (rows * vw >= (int64_t{1} << 18)) ? std::min<int64_t>(ProcessorCount(), rows) : 1;
   if (bands <= 1) {
     HalftoneRows(s, v, src, tx, ty, c0, c1, v.t, v.b, mode, pat);
     return;
@@ -299,7 +333,8 @@ void StretchHalftone(const TSurface& s, const TBox& D, const TSource& src, const
   std::vector<std::exception_ptr> errors(static_cast<size_t>(bands));
   auto band = [&](int64_t b) {
     try {
-      HalftoneRows(s, v, src, tx, ty, c0, c1, v.t + rows * b / bands, v.t + rows * (b + 1) / bands, mode, pat);
+      HalftoneRows(s, v, src, tx, ty, c0, c1, v.t + rows * b / bands, v.t + rows * (b + 1) / bands,
+                   mode, pat);
     } catch (...) {
       errors[static_cast<size_t>(b)] = std::current_exception();
     }
@@ -320,9 +355,10 @@ void StretchHalftone(const TSurface& s, const TBox& D, const TSource& src, const
 void TCanvas::CopyRect(const TRect& Dest, const TCanvas& Source, const TRect& SourceRect) {
   const TSurface s = CanvasSurface(*this);
   if (!s.Valid()) return;
-  const TBox D{DevX(*this, Dest.Left), DevY(*this, Dest.Top), DevX(*this, Dest.Right), DevY(*this, Dest.Bottom)};
-  const TBox S{DevX(Source, SourceRect.Left), DevY(Source, SourceRect.Top), DevX(Source, SourceRect.Right),
-               DevY(Source, SourceRect.Bottom)};
+  const TBox D{DevX(*this, Dest.Left), DevY(*this, Dest.Top), DevX(*this, Dest.Right),
+               DevY(*this, Dest.Bottom)};
+  const TBox S{DevX(Source, SourceRect.Left), DevY(Source, SourceRect.Top),
+               DevX(Source, SourceRect.Right), DevY(Source, SourceRect.Bottom)};
   if (D.Empty() || S.Empty()) return;
   TSource src;
   if (!PrepareSource(Source.GetTarget(), FTarget, src)) return;
@@ -347,7 +383,8 @@ void TCanvas::Draw(int32_t X, int32_t Y, const TBitmap& Source) {
 void TCanvas::StretchDraw(const TRect& Dest, const TBitmap& Source) {
   const TSurface s = CanvasSurface(*this);
   if (!s.Valid()) return;
-  const TBox D{DevX(*this, Dest.Left), DevY(*this, Dest.Top), DevX(*this, Dest.Right), DevY(*this, Dest.Bottom)};
+  const TBox D{DevX(*this, Dest.Left), DevY(*this, Dest.Top), DevX(*this, Dest.Right),
+               DevY(*this, Dest.Bottom)};
   if (D.Empty()) return;
   TSource src;
   if (!PrepareSource(&Source, FTarget, src)) return;
@@ -361,7 +398,8 @@ void TCanvas::StretchDraw(const TRect& Dest, const TBitmap& Source) {
     StretchNearest(s, D, src, S, FCopyMode, pat);
 }
 
-void TCanvas::DrawTransparent(int32_t X, int32_t Y, const TBitmap& Source, TColor TransparentColor) {
+void TCanvas::DrawTransparent(int32_t X, int32_t Y, const TBitmap& Source,
+                              TColor TransparentColor) {
   const TSurface s = CanvasSurface(*this);
   if (!s.Valid()) return;
   TSource src;

@@ -140,7 +140,8 @@ TEST(CanvasCopy, RasterOperationsCombineSourceDestinationAndBrush) {
       c.SetCopyMode(cs.mode);
       c.GetBrush().SetColor(static_cast<TColor>(P));
       c.CopyRect(TRect{0, 0, stretched ? 2 : 1, 1}, src.GetCanvas(), TRect{0, 0, 1, 1});
-      EXPECT_EQ(static_cast<uint32_t>(dst.GetPixel(0, 0)), cs.want) << std::hex << static_cast<int>(cs.mode);
+      EXPECT_EQ(static_cast<uint32_t>(dst.GetPixel(0, 0)), cs.want)
+          << std::hex << static_cast<int>(cs.mode);
       EXPECT_EQ(static_cast<uint32_t>(dst.GetPixel(1, 0)), stretched ? cs.want : D);
     }
   }
@@ -188,7 +189,8 @@ TEST(CanvasCopy, OverlappingCopyWithinOneBitmapReadsTheSourceFirst) {
   const TBitmap before = b;
   b.GetCanvas().CopyRect(TRect{3, 2, 18, 10}, b.GetCanvas(), TRect{0, 0, 15, 8});
   for (int y = 2; y < 10; ++y)
-    for (int x = 3; x < 18; ++x) ASSERT_EQ(b.GetPixel(x, y), before.GetPixel(x - 3, y - 2)) << x << "," << y;
+    for (int x = 3; x < 18; ++x)
+      ASSERT_EQ(b.GetPixel(x, y), before.GetPixel(x - 3, y - 2)) << x << "," << y;
   // Stretched self-copy too.
   TBitmap c = before;
   c.GetCanvas().CopyRect(TRect{0, 0, 20, 10}, c.GetCanvas(), TRect{0, 0, 10, 5});
@@ -262,7 +264,8 @@ TEST(CanvasStretch, HalftoneKeepsUniformAreasExactly) {
     dst.GetCanvas().SetStretchMode(TStretchMode::smHalftone);
     dst.GetCanvas().StretchDraw(d, src);
     for (int y = 0; y < d.Bottom; ++y)
-      for (int x = 0; x < d.Right; ++x) ASSERT_EQ(dst.GetPixel(x, y), 0x00A1B2C3) << d.Right << ": " << x << "," << y;
+      for (int x = 0; x < d.Right; ++x)
+        ASSERT_EQ(dst.GetPixel(x, y), 0x00A1B2C3) << d.Right << ": " << x << "," << y;
   }
 }
 
@@ -282,7 +285,8 @@ TEST(CanvasStretch, HalftoneMatchesAnIndependentAreaAverage) {
       for (int x = 0; x < dw; ++x) {
         // Exact area weights in doubles.
         double sum[3] = {0, 0, 0}, area = 0;
-        const double fx0 = x * 23.0 / dw, fx1 = (x + 1) * 23.0 / dw, fy0 = y * 17.0 / dh, fy1 = (y + 1) * 17.0 / dh;
+        const double fx0 = x * 23.0 / dw, fx1 = (x + 1) * 23.0 / dw, fy0 = y * 17.0 / dh,
+                     fy1 = (y + 1) * 17.0 / dh;
         for (int sy = 0; sy < 17; ++sy)
           for (int sx = 0; sx < 23; ++sx) {
             const double ox = std::max(0.0, std::min(fx1, sx + 1.0) - std::max(fx0, double(sx)));
@@ -321,7 +325,9 @@ TEST(CanvasStretch, HalftoneShrinkKeepsAboutOneDestinationRowOfScratch) {
   TBitmap tall(1, n);
   TBitmap wide(n, 1);
   wide.GetCanvas().SetStretchMode(TStretchMode::smHalftone);
-  const int64_t scratch2 = PeakScratch([&] { wide.GetCanvas().StretchDraw(TRect{0, 0, n, 1}, tall); });
+  const int64_t scratch2 = PeakScratch([&] {
+    wide.GetCanvas().StretchDraw(TRect{0, 0, n, 1}, tall);
+  });
   EXPECT_LT(scratch2, int64_t{8} * 12 * n) << "scratch of " << scratch2 << " bytes";
 }
 

@@ -108,7 +108,9 @@ struct TDashPattern {
   uint32_t Bits = 1;
   int32_t Length = 1;
   bool Solid() const { return Length == 1; }
-  bool On(int64_t pos) const { return Solid() || ((Bits >> static_cast<int>(pos % Length)) & 1u) != 0; }
+  bool On(int64_t pos) const {
+    return Solid() || ((Bits >> static_cast<int>(pos % Length)) & 1u) != 0;
+  }
 };
 TDashPattern PatternOf(TPenStyle Style);
 
@@ -207,14 +209,15 @@ int64_t TraceLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const TBox& Bo
 // count. Per visible row: one clipped line trace and one call per dash run
 // that shows, so the cost follows the visible pixels, whatever the width.
 template <class Fn>
-int64_t WideLineSpans(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const TBox& Box, const TDashPattern& Pattern,
-                      int64_t Pos, int64_t Width, Fn&& fn) {
+int64_t WideLineSpans(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const TBox& Box,
+                      const TDashPattern& Pattern, int64_t Pos, int64_t Width, Fn&& fn) {
   const int64_t dx = x1 - x0, dy = y1 - y0;
   const int64_t n = std::max(dx < 0 ? -dx : dx, dy < 0 ? -dy : dy);
   const int64_t lo = (Width - 1) / 2, hi = Width / 2;
   if (n == 0 || Box.Empty()) return n;
   const TBox reach = TBox{std::min(x0, x1) - lo, std::min(y0, y1) - lo, std::max(x0, x1) + hi + 1,
-                          std::max(y0, y1) + hi + 1}.Intersect(Box);
+                          std::max(y0, y1) + hi + 1}
+                         .Intersect(Box);
   if (reach.Empty()) return n;
   for (int64_t y = reach.t; y < reach.b; ++y) {
     // The steps whose square covers row y and reaches into the box's columns;
@@ -228,7 +231,8 @@ int64_t WideLineSpans(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const TBox
     };
     auto emit = [&](int64_t ia, int64_t ib) {  // steps ia..ib-1
       const int64_t xa = xOf(ia), xb = xOf(ib - 1);
-      const int64_t l = std::max(std::min(xa, xb) - lo, Box.l), r = std::min(std::max(xa, xb) + hi + 1, Box.r);
+      const int64_t l = std::max(std::min(xa, xb) - lo, Box.l),
+                    r = std::min(std::max(xa, xb) + hi + 1, Box.r);
       if (l < r) fn(l, r, y);
     };
     if (Pattern.Solid()) {
@@ -249,9 +253,11 @@ int64_t WideLineSpans(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const TBox
 // One byte per pixel of a device box: 0 untouched, 1 interior (brush),
 // 2 outline (pen). Lets one call change each pixel at most once.
 class TPixelMask {
-public:
+ public:
   explicit TPixelMask(const TBox& Box)
-      : FBox(Box), FW(Box.Empty() ? 0 : Box.r - Box.l), FData(static_cast<size_t>(Box.Empty() ? 0 : FW * (Box.b - Box.t)), 0) {}
+      : FBox(Box),
+        FW(Box.Empty() ? 0 : Box.r - Box.l),
+        FData(static_cast<size_t>(Box.Empty() ? 0 : FW * (Box.b - Box.t)), 0) {}
   const TBox& Box() const { return FBox; }
   void Mark(int64_t x, int64_t y, uint8_t v) {
     if (FBox.Contains(x, y)) {
@@ -272,7 +278,7 @@ public:
   // surface's clip.
   void Apply(const TSurface& s, const TPixelOp& PenOp, const TPixelOp* BrushOp) const;
 
-private:
+ private:
   TBox FBox;
   int64_t FW;
   std::vector<uint8_t> FData;
@@ -280,7 +286,8 @@ private:
 
 // Stamps or plots the pixels of one line of a path. Pos is the dash count
 // at the line's start; returns the line's step count.
-int64_t DrawPathLine(const TSurface& s, TPixelMask* Mask, int64_t x0, int64_t y0, int64_t x1, int64_t y1,
-                     const TDashPattern& Pattern, int64_t Pos, int64_t Width, const TPixelOp& Op);
+int64_t DrawPathLine(const TSurface& s, TPixelMask* Mask, int64_t x0, int64_t y0, int64_t x1,
+                     int64_t y1, const TDashPattern& Pattern, int64_t Pos, int64_t Width,
+                     const TPixelOp& Op);
 
 }  // namespace zel::detail

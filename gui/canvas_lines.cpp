@@ -20,7 +20,8 @@ TSurface CanvasSurface(const TCanvas& Canvas) {
   if (Canvas.HasClipRect()) {
     // GetClipRect is already intersected with the bitmap, in logical units.
     const TRect c = Canvas.GetClipRect();
-    s.Clip = s.Clip.Intersect(TBox{DevX(Canvas, c.Left), DevY(Canvas, c.Top), DevX(Canvas, c.Right), DevY(Canvas, c.Bottom)});
+    s.Clip = s.Clip.Intersect(TBox{DevX(Canvas, c.Left), DevY(Canvas, c.Top), DevX(Canvas, c.Right),
+                                   DevY(Canvas, c.Bottom)});
   }
   if (s.Clip.Empty()) s.Bits = nullptr;
   return s;
@@ -40,8 +41,9 @@ void TPixelMask::Apply(const TSurface& s, const TPixelOp& PenOp, const TPixelOp*
   }
 }
 
-int64_t DrawPathLine(const TSurface& s, TPixelMask* Mask, int64_t x0, int64_t y0, int64_t x1, int64_t y1,
-                     const TDashPattern& Pattern, int64_t Pos, int64_t Width, const TPixelOp& Op) {
+int64_t DrawPathLine(const TSurface& s, TPixelMask* Mask, int64_t x0, int64_t y0, int64_t x1,
+                     int64_t y1, const TDashPattern& Pattern, int64_t Pos, int64_t Width,
+                     const TPixelOp& Op) {
   if (Width <= 1) {
     const TBox box = Mask != nullptr ? Mask->Box() : s.Clip;
     if (Mask != nullptr) {
@@ -77,12 +79,13 @@ int64_t DrawPathLine(const TSurface& s, TPixelMask* Mask, int64_t x0, int64_t y0
     });
   }
   const TBox box = Mask != nullptr ? Mask->Box() : s.Clip;
-  return WideLineSpans(x0, y0, x1, y1, box, Pattern, Pos, Width, [&](int64_t xa, int64_t xb, int64_t y) {
-    if (Mask != nullptr)
-      Mask->MarkSpan(xa, xb, y, 2);
-    else
-      s.Span(xa, xb, y, Op);
-  });
+  return WideLineSpans(x0, y0, x1, y1, box, Pattern, Pos, Width,
+                       [&](int64_t xa, int64_t xb, int64_t y) {
+                         if (Mask != nullptr)
+                           Mask->MarkSpan(xa, xb, y, 2);
+                         else
+                           s.Span(xa, xb, y, Op);
+                       });
 }
 
 }  // namespace detail
@@ -144,7 +147,8 @@ void TCanvas::LineTo(int32_t X, int32_t Y) {
     const TDashPattern pattern = PatternOf(pen.GetStyle());
     const int64_t w = pen.GetWidth();
     if (w > 1 && !op.Idempotent()) {
-      const TBox bbox{std::min(x0, x1) - w, std::min(y0, y1) - w, std::max(x0, x1) + w + 1, std::max(y0, y1) + w + 1};
+      const TBox bbox{std::min(x0, x1) - w, std::min(y0, y1) - w, std::max(x0, x1) + w + 1,
+                      std::max(y0, y1) + w + 1};
       TPixelMask mask(bbox.Intersect(s.Clip));
       DrawPathLine(s, &mask, x0, y0, x1, y1, pattern, FPatternPos, w, op);
       mask.Apply(s, op, nullptr);

@@ -42,7 +42,8 @@ std::vector<TPoint> ReferenceLine(int x0, int y0, int x1, int y1) {
   for (int i = 0; i < n; ++i) {
     const double t = static_cast<double>(i) / n;
     auto near = [](double v, int sign) {  // half away from the start
-      return sign >= 0 ? static_cast<int>(std::floor(v + 0.5)) : -static_cast<int>(std::floor(-v + 0.5));
+      return sign >= 0 ? static_cast<int>(std::floor(v + 0.5))
+                       : -static_cast<int>(std::floor(-v + 0.5));
     };
     if (std::abs(dx) >= std::abs(dy))
       pts.push_back({x0 + (dx > 0 ? i : -i), y0 + near(t * dy, dy)});
@@ -113,7 +114,8 @@ TEST(CanvasLine, ClipsHugeCoordinatesExactlyAndFast) {
   // start, which lies up-left).
   c.Line(-2000000000, -1000000000, 2000000000, 1000000000);
   c.Line(INT32_MIN, 50, INT32_MAX, 50);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   EXPECT_LT(seconds, 0.5);
   for (int x = 0; x < 100; ++x) {
     EXPECT_EQ(b.GetPixel(x, x), clBlack) << x;
@@ -146,7 +148,8 @@ TEST(CanvasLine, FarAwayLinesMatchTheExactFormula) {
     TBitmap want(64, 64);
     const int64_t dx = x1 - x0, dy = y1 - y0;
     const bool xMajor = std::llabs(dx) >= std::llabs(dy);
-    const int64_t n = std::max(std::llabs(dx), std::llabs(dy)), a = std::min(std::llabs(dx), std::llabs(dy));
+    const int64_t n = std::max(std::llabs(dx), std::llabs(dy)),
+                  a = std::min(std::llabs(dx), std::llabs(dy));
     for (int64_t m = 0; m < 64 && n > 0; ++m) {
       // Major coordinate m: step i, then the minor coordinate.
       const int64_t i = xMajor ? (dx > 0 ? m - x0 : x0 - m) : (dy > 0 ? m - y0 : y0 - m);
@@ -296,7 +299,8 @@ TEST(CanvasLine, WideDashesScaleWithTheWidth) {
   c.Line(0, 0, 60, 0);
   // Dots of 3 become 6 pixels of the path; each puts a 2 x 2 square on
   // itself and its right neighbour, so runs of 7 and gaps of 5.
-  EXPECT_EQ(Picture(b).substr(0, 61), "#######.....#######.....#######.....#######.....#######.....\n");
+  EXPECT_EQ(Picture(b).substr(0, 61),
+            "#######.....#######.....#######.....#######.....#######.....\n");
 }
 
 // ---- Wide pens against a reference built from one-pixel drawings -------
@@ -315,7 +319,8 @@ std::vector<TPoint> LineSteps(TPoint a, TPoint b) {
       if (bmp.GetPixel(x, y) == clBlack) steps.push_back({x - pad + minX, y - pad + minY});
   const bool xMajor = std::abs(b.x - a.x) >= std::abs(b.y - a.y);
   std::sort(steps.begin(), steps.end(), [&](TPoint p, TPoint q) {
-    return xMajor ? std::abs(p.x - a.x) < std::abs(q.x - a.x) : std::abs(p.y - a.y) < std::abs(q.y - a.y);
+    return xMajor ? std::abs(p.x - a.x) < std::abs(q.x - a.x)
+                  : std::abs(p.y - a.y) < std::abs(q.y - a.y);
   });
   return steps;
 }
@@ -331,10 +336,12 @@ std::vector<bool> DashOn(TPenStyle style, int n) {
 }
 
 TEST(CanvasLine, WidePensMatchSquaresStampedOnEveryStep) {
-  const TPenStyle styles[] = {TPenStyle::psSolid, TPenStyle::psDash, TPenStyle::psDot, TPenStyle::psDashDot,
-                              TPenStyle::psDashDotDot};
+  const TPenStyle styles[] = {TPenStyle::psSolid, TPenStyle::psDash, TPenStyle::psDot,
+                              TPenStyle::psDashDot, TPenStyle::psDashDotDot};
   std::mt19937 rng(18);
-  auto coord = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+  auto coord = [&](int lo, int hi) {
+    return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1));
+  };
   for (int trial = 0; trial < 300; ++trial) {
     const int width = coord(2, 12);
     const TPenStyle style = styles[rng() % 5];
@@ -372,11 +379,14 @@ TEST(CanvasLine, WidePensMatchSquaresStampedOnEveryStep) {
       ASSERT_EQ(static_cast<int>(steps.size()), n);  // the end pixel is excluded
       for (int i = 0; i < n; ++i) {
         if (!on[static_cast<size_t>(((pos + i) / width) % 72)]) continue;
-        for (int y = steps[static_cast<size_t>(i)].y - lo; y <= steps[static_cast<size_t>(i)].y + hi; ++y)
-          for (int x = steps[static_cast<size_t>(i)].x - lo; x <= steps[static_cast<size_t>(i)].x + hi; ++x) {
+        for (int y = steps[static_cast<size_t>(i)].y - lo;
+             y <= steps[static_cast<size_t>(i)].y + hi; ++y)
+          for (int x = steps[static_cast<size_t>(i)].x - lo;
+               x <= steps[static_cast<size_t>(i)].x + hi; ++x) {
             const int dx = x + origin.x, dy = y + origin.y;
             if (x < clip.Left || x >= clip.Right || y < clip.Top || y >= clip.Bottom) continue;
-            if (dx >= 0 && dx < 30 && dy >= 0 && dy < 20) covered[static_cast<size_t>(dy * 30 + dx)] = 1;
+            if (dx >= 0 && dx < 30 && dy >= 0 && dy < 20)
+              covered[static_cast<size_t>(dy * 30 + dx)] = 1;
           }
       }
       pos += n;

@@ -38,7 +38,8 @@ TShapeOps ShapeOps(const TCanvas& c) {
 
 // Outline span x0..x1-1 of row y (already widened by the pen): marked, or
 // painted clipped.
-void PutOutline(const TSurface& s, TPixelMask* mask, int64_t x0, int64_t x1, int64_t y, const TShapeOps& o) {
+void PutOutline(const TSurface& s, TPixelMask* mask, int64_t x0, int64_t x1, int64_t y,
+                const TShapeOps& o) {
   if (x0 >= x1) return;
   if (mask != nullptr)
     mask->MarkSpan(x0, x1, y, 2);
@@ -47,7 +48,8 @@ void PutOutline(const TSurface& s, TPixelMask* mask, int64_t x0, int64_t x1, int
 }
 
 // Interior span x0..x1-1 of row y: marked, or painted clipped.
-void PutInterior(const TSurface& s, TPixelMask* mask, int64_t x0, int64_t x1, int64_t y, const TShapeOps& o) {
+void PutInterior(const TSurface& s, TPixelMask* mask, int64_t x0, int64_t x1, int64_t y,
+                 const TShapeOps& o) {
   if (!o.BrushOn || x0 >= x1) return;
   if (mask != nullptr)
     mask->MarkSpan(x0, x1, y, 1);
@@ -74,9 +76,13 @@ struct TRowSpan {
 };
 
 class TEllipseRows {
-public:
+ public:
   TEllipseRows(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
-      : FW(x2 - x1), FH(y2 - y1), FSx(x1 + x2), FSy(y1 + y2), FExact(FW <= (int64_t{1} << 30) && FH <= (int64_t{1} << 30)) {}
+      : FW(x2 - x1),
+        FH(y2 - y1),
+        FSx(x1 + x2),
+        FSy(y1 + y2),
+        FExact(FW <= (int64_t{1} << 30) && FH <= (int64_t{1} << 30)) {}
 
   TRowSpan Row(int64_t y) const {
     TRowSpan s;
@@ -104,14 +110,15 @@ public:
     return s;
   }
 
-private:
+ private:
   int64_t FW, FH, FSx, FSy;
   bool FExact;
 };
 
 // The outline part of a row: the row's pixels minus those whose four
 // neighbours all lie in the region.
-void RowOutline(const TRowSpan& up, const TRowSpan& cur, const TRowSpan& down, int64_t& il, int64_t& ir) {
+void RowOutline(const TRowSpan& up, const TRowSpan& cur, const TRowSpan& down, int64_t& il,
+                int64_t& ir) {
   // Interior il..ir (empty when il > ir).
   if (!up.Any || !down.Any) {
     il = 1;
@@ -127,14 +134,16 @@ void RowOutline(const TRowSpan& up, const TRowSpan& cur, const TRowSpan& down, i
 void TCanvas::FillRect(const TRect& R) {
   const TSurface s = CanvasSurface(*this);
   if (!s.Valid() || FState.Brush.GetStyle() == TBrushStyle::bsClear) return;
-  s.FillBox(TBox{DevX(*this, R.Left), DevY(*this, R.Top), DevX(*this, R.Right), DevY(*this, R.Bottom)},
-            CopyOp(ColorWord(FState.Brush.GetColor())));
+  s.FillBox(
+      TBox{DevX(*this, R.Left), DevY(*this, R.Top), DevX(*this, R.Right), DevY(*this, R.Bottom)},
+      CopyOp(ColorWord(FState.Brush.GetColor())));
 }
 
 void TCanvas::FrameRect(const TRect& R) {
   const TSurface s = CanvasSurface(*this);
   if (!s.Valid() || FState.Brush.GetStyle() == TBrushStyle::bsClear) return;
-  const TBox b{DevX(*this, R.Left), DevY(*this, R.Top), DevX(*this, R.Right), DevY(*this, R.Bottom)};
+  const TBox b{DevX(*this, R.Left), DevY(*this, R.Top), DevX(*this, R.Right),
+               DevY(*this, R.Bottom)};
   if (b.Empty()) return;
   const TPixelOp op = CopyOp(ColorWord(FState.Brush.GetColor()));
   s.FillBox(TBox{b.l, b.t, b.r, b.t + 1}, op);
@@ -146,8 +155,8 @@ void TCanvas::FrameRect(const TRect& R) {
 void TCanvas::Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
   const TSurface s = CanvasSurface(*this);
   if (!s.Valid()) return;
-  TBox b{DevX(*this, std::min(X1, X2)), DevY(*this, std::min(Y1, Y2)), DevX(*this, std::max(X1, X2)),
-         DevY(*this, std::max(Y1, Y2))};
+  TBox b{DevX(*this, std::min(X1, X2)), DevY(*this, std::min(Y1, Y2)),
+         DevX(*this, std::max(X1, X2)), DevY(*this, std::max(Y1, Y2))};
   if (b.Empty()) return;
   const TShapeOps o = ShapeOps(*this);
   if (!o.PenOn) {
@@ -183,8 +192,8 @@ void TCanvas::Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
 void TCanvas::Ellipse(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
   const TSurface s = CanvasSurface(*this);
   if (!s.Valid()) return;
-  const TBox b{DevX(*this, std::min(X1, X2)), DevY(*this, std::min(Y1, Y2)), DevX(*this, std::max(X1, X2)),
-               DevY(*this, std::max(Y1, Y2))};
+  const TBox b{DevX(*this, std::min(X1, X2)), DevY(*this, std::min(Y1, Y2)),
+               DevX(*this, std::max(X1, X2)), DevY(*this, std::max(Y1, Y2))};
   if (b.Empty()) return;
   TShapeOps o = ShapeOps(*this);
   if (!o.PenOn && !o.BrushOn) return;
@@ -230,7 +239,7 @@ void TCanvas::Ellipse(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
       const TRowSpan widest = rows.Row(std::clamp(yMid, ca, cb));
       if (!widest.Any) continue;
       const int64_t xa = widest.L - lo, xb = widest.R + hi;  // inclusive
-      int64_t ha = 1, hb = 0;  // the part no square reaches
+      int64_t ha = 1, hb = 0;                                // the part no square reaches
       if (wa > b.t && wb < b.b - 1) {
         int64_t il0, ir0, il1, ir1;
         interior(wa, il0, ir0);
@@ -296,7 +305,8 @@ void TCanvas::Polygon(std::span<const TPoint> Points) {
       if (e.Yb <= rowsBox.t || e.Ya >= rowsBox.b) continue;
       edges.push_back(e);
     }
-    std::sort(edges.begin(), edges.end(), [](const TEdge& a, const TEdge& b) { return a.Ya < b.Ya; });
+    std::sort(edges.begin(), edges.end(),
+              [](const TEdge& a, const TEdge& b) { return a.Ya < b.Ya; });
     std::vector<const TEdge*> active;
     std::vector<int64_t> xs;
     size_t next = 0;

@@ -53,7 +53,9 @@ bool InPolygon(const std::vector<TPoint>& p, int x, int y) {
     if (a.y > b.y) std::swap(a, b);
     if (y < a.y || y >= b.y) continue;
     // crossing xc = a.x + (y - a.y)(b.x - a.x)/(b.y - a.y) <= x
-    if (static_cast<long long>(x - a.x) * (b.y - a.y) >= static_cast<long long>(y - a.y) * (b.x - a.x)) in = !in;
+    if (static_cast<long long>(x - a.x) * (b.y - a.y) >=
+        static_cast<long long>(y - a.y) * (b.x - a.x))
+      in = !in;
   }
   return in;
 }
@@ -181,8 +183,9 @@ TEST(CanvasEllipse, MatchesTheCentreSamplingRule) {
       for (int y = 0; y < 18; ++y)
         for (int x = 0; x < 20; ++x) {
           const bool in = InEllipse(x, y, x1, y1, x2, y2);
-          const bool edge = in && (!InEllipse(x - 1, y, x1, y1, x2, y2) || !InEllipse(x + 1, y, x1, y1, x2, y2) ||
-                                   !InEllipse(x, y - 1, x1, y1, x2, y2) || !InEllipse(x, y + 1, x1, y1, x2, y2));
+          const bool edge =
+              in && (!InEllipse(x - 1, y, x1, y1, x2, y2) || !InEllipse(x + 1, y, x1, y1, x2, y2) ||
+                     !InEllipse(x, y - 1, x1, y1, x2, y2) || !InEllipse(x, y + 1, x1, y1, x2, y2));
           const TColor want = !in ? clWhite : edge ? clBlack : clRed;
           ASSERT_EQ(b.GetPixel(x, y), want) << w << "x" << h << " at " << x << "," << y;
         }
@@ -262,7 +265,8 @@ TEST(CanvasPolygon, FillMatchesEvenOddAtPixelCentres) {
     c.Polygon(pts);
     for (int y = 0; y < 30; ++y)
       for (int x = 0; x < 30; ++x)
-        ASSERT_EQ(b.GetPixel(x, y), InPolygon(pts, x, y) ? clRed : clWhite) << k << ": " << x << "," << y;
+        ASSERT_EQ(b.GetPixel(x, y), InPolygon(pts, x, y) ? clRed : clWhite)
+            << k << ": " << x << "," << y;
   }
 }
 
@@ -342,7 +346,8 @@ TEST(CanvasShapes, HugeShapesClipFast) {
   c.GetBrush().SetColor(clWhite);
   c.Polygon({{-2000000000, 47}, {2000000000, 47}, {0, -2000000000}});
   c.Rectangle(-2000000000, 20, 2000000000, 30);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   EXPECT_LT(seconds, 0.5);
   EXPECT_EQ(b.GetPixel(30, 0), clWhite);
   EXPECT_EQ(b.GetPixel(5, 20), clBlack);   // the last rectangle's top edge
@@ -371,12 +376,15 @@ std::vector<TPoint> ShapePixels(Draw draw, bool pen, bool brush) {
 
 TEST(CanvasShapes, WideOutlinesAreSquaresOnTheOnePixelOutline) {
   std::mt19937 rng(1818);
-  auto coord = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+  auto coord = [&](int lo, int hi) {
+    return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1));
+  };
   for (int trial = 0; trial < 240; ++trial) {
     const bool ellipse = trial % 2 == 0;
     int x1 = coord(-10, 30), y1 = coord(-8, 22);
     // Thin boxes now and then: one pixel wide or high.
-    int x2 = trial % 7 == 3 ? x1 + 1 : coord(-10, 40), y2 = trial % 11 == 5 ? y1 + 1 : coord(-8, 30);
+    int x2 = trial % 7 == 3 ? x1 + 1 : coord(-10, 40),
+        y2 = trial % 11 == 5 ? y1 + 1 : coord(-8, 30);
     const int width = coord(2, 12);
     const bool xorMode = rng() % 2 == 0, brush = rng() % 3 != 0;
     const TPoint origin{coord(-3, 3), coord(-3, 3)};
@@ -424,8 +432,9 @@ TEST(CanvasShapes, WideOutlinesAreSquaresOnTheOnePixelOutline) {
         if (k == 2) expected.SetPixel(x, y, xorMode ? old ^ pen : pen);
         if (k == 1 && brush) expected.SetPixel(x, y, xorMode ? old ^ fill : fill);
       }
-    ASSERT_TRUE(actual.SameImage(expected)) << "trial " << trial << (ellipse ? " ellipse " : " rectangle ") << x1
-                                            << "," << y1 << "," << x2 << "," << y2 << " width " << width;
+    ASSERT_TRUE(actual.SameImage(expected))
+        << "trial " << trial << (ellipse ? " ellipse " : " rectangle ") << x1 << "," << y1 << ","
+        << x2 << "," << y2 << " width " << width;
   }
 }
 

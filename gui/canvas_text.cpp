@@ -22,8 +22,10 @@ void FillQuad(const TSurface& s, const TPointDouble (&q)[4], const TPixelOp& op)
     ymin = std::min(ymin, p.y);
     ymax = std::max(ymax, p.y);
   }
-  const int64_t y0 = std::max<int64_t>(s.Clip.t, static_cast<int64_t>(std::floor(std::max(ymin, -4e18))));
-  const int64_t y1 = std::min<int64_t>(s.Clip.b, static_cast<int64_t>(std::ceil(std::min(ymax, 4e18))) + 1);
+  const int64_t y0 =
+      std::max<int64_t>(s.Clip.t, static_cast<int64_t>(std::floor(std::max(ymin, -4e18))));
+  const int64_t y1 =
+      std::min<int64_t>(s.Clip.b, static_cast<int64_t>(std::ceil(std::min(ymax, 4e18))) + 1);
   double xs[4];
   for (int64_t y = y0; y < y1; ++y) {
     const double yc = static_cast<double>(y) + 0.5;
@@ -54,14 +56,16 @@ void TCanvas::TextOut(int32_t X, int32_t Y, std::string_view Utf8) {
   const TSurface s = CanvasSurface(*this);
   const int64_t dx = DevX(*this, X), dy = DevY(*this, Y);
   if (s.Valid() && dx >= INT32_MIN && dx <= INT32_MAX && dy >= INT32_MIN && dy <= INT32_MAX) {
-    const TRect clip{static_cast<int32_t>(s.Clip.l), static_cast<int32_t>(s.Clip.t), static_cast<int32_t>(s.Clip.r),
-                     static_cast<int32_t>(s.Clip.b)};
-    const TTextMask m =
-        FontRenderText(FState.Font.GetSpec(), Utf8, static_cast<int32_t>(dx), static_cast<int32_t>(dy), clip);
-    if (FState.Brush.GetStyle() != TBrushStyle::bsClear) FillQuad(s, m.Box, CopyOp(ColorWord(FState.Brush.GetColor())));
+    const TRect clip{static_cast<int32_t>(s.Clip.l), static_cast<int32_t>(s.Clip.t),
+                     static_cast<int32_t>(s.Clip.r), static_cast<int32_t>(s.Clip.b)};
+    const TTextMask m = FontRenderText(FState.Font.GetSpec(), Utf8, static_cast<int32_t>(dx),
+                                       static_cast<int32_t>(dy), clip);
+    if (FState.Brush.GetStyle() != TBrushStyle::bsClear)
+      FillQuad(s, m.Box, CopyOp(ColorWord(FState.Brush.GetColor())));
     const uint32_t f = ColorWord(FState.Font.GetColor());
     const uint32_t fc[3] = {f & 0xFF, (f >> 8) & 0xFF, (f >> 16) & 0xFF};
-    const TBox box = TBox{m.Left, m.Top, int64_t{m.Left} + m.Width, int64_t{m.Top} + m.Height}.Intersect(s.Clip);
+    const TBox box =
+        TBox{m.Left, m.Top, int64_t{m.Left} + m.Width, int64_t{m.Top} + m.Height}.Intersect(s.Clip);
     for (int64_t y = box.t; y < box.b; ++y) {
       const uint8_t* cov = m.Coverage.data() + (y - m.Top) * int64_t{m.Width};
       uint32_t* row = s.Row(y);
@@ -86,10 +90,16 @@ void TCanvas::TextOut(int32_t X, int32_t Y, std::string_view Utf8) {
   FPatternPos = 0;
 }
 
-int32_t TCanvas::TextWidth(std::string_view Utf8) const { return FontTextExtent(FState.Font.GetSpec(), Utf8).cx; }
+int32_t TCanvas::TextWidth(std::string_view Utf8) const {
+  return FontTextExtent(FState.Font.GetSpec(), Utf8).cx;
+}
 
-int32_t TCanvas::TextHeight(std::string_view Utf8) const { return FontTextExtent(FState.Font.GetSpec(), Utf8).cy; }
+int32_t TCanvas::TextHeight(std::string_view Utf8) const {
+  return FontTextExtent(FState.Font.GetSpec(), Utf8).cy;
+}
 
-TSize TCanvas::TextExtent(std::string_view Utf8) const { return FontTextExtent(FState.Font.GetSpec(), Utf8); }
+TSize TCanvas::TextExtent(std::string_view Utf8) const {
+  return FontTextExtent(FState.Font.GetSpec(), Utf8);
+}
 
 }  // namespace zel

@@ -120,7 +120,8 @@ TEST(CanvasText, HonoursClipOriginAnd15BitTargets) {
       if (x < 10 || x >= 30) {
         ASSERT_EQ(p, clWhite) << x << "," << y;
       }
-      ASSERT_EQ(static_cast<uint32_t>(p), QuantizeColor(TPixelFormat::pf15bit, static_cast<uint32_t>(p)));
+      ASSERT_EQ(static_cast<uint32_t>(p),
+                QuantizeColor(TPixelFormat::pf15bit, static_cast<uint32_t>(p)));
     }
   EXPECT_EQ(b.GetPixel(10, 0), clBlack);
 }

@@ -10,7 +10,7 @@ namespace {
 
 // Each test starts from an empty clipboard without a host.
 class ClipboardTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     Clipboard().ClearHost();
     Clipboard().Clear();

@@ -8,16 +8,18 @@ namespace zel {
 namespace {
 
 int32_t Clamp32(int64_t v) {
-  return static_cast<int32_t>(
-      std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
 }
 
-bool Inside(const TRect& R, TPoint P) { return P.x >= R.Left && P.x < R.Right && P.y >= R.Top && P.y < R.Bottom; }
+bool Inside(const TRect& R, TPoint P) {
+  return P.x >= R.Left && P.x < R.Right && P.y >= R.Top && P.y < R.Bottom;
+}
 
 // Puts back the clip rectangle (as the caller set it, not cut to the
 // bitmap), origin and copy mode of a canvas that composes pictures.
 class TComposeGuard {
-public:
+ public:
   explicit TComposeGuard(TCanvas& Canvas)
       : FCanvas(Canvas),
         FHadClip(Canvas.HasClipRect()),
@@ -35,7 +37,7 @@ public:
   TComposeGuard(const TComposeGuard&) = delete;
   TComposeGuard& operator=(const TComposeGuard&) = delete;
 
-private:
+ private:
   TCanvas& FCanvas;
   bool FHadClip;
   TRect FClip;
@@ -177,7 +179,8 @@ void TControl::PropagateFont() {
   if (w == nullptr) return;
   // A handler run on the way may change the children.
   for (TControl* c : std::vector<TControl*>(w->FControls))
-    if (std::find(w->FControls.begin(), w->FControls.end(), c) != w->FControls.end()) c->ParentFontChanged(FFont);
+    if (std::find(w->FControls.begin(), w->FControls.end(), c) != w->FControls.end())
+      c->ParentFontChanged(FFont);
 }
 
 void TControl::SetParentFont(bool Value) {
@@ -186,7 +189,8 @@ void TControl::SetParentFont(bool Value) {
 }
 
 void TControl::EnsureSurface() {
-  if (FSurface.GetWidth() != FWidth || FSurface.GetHeight() != FHeight) FSurface.SetSize(FWidth, FHeight);
+  if (FSurface.GetWidth() != FWidth || FSurface.GetHeight() != FHeight)
+    FSurface.SetSize(FWidth, FHeight);
 }
 
 TCanvas& TControl::GetCanvas() {
@@ -261,7 +265,8 @@ void TControl::PaintTo(TCanvas& Canvas, int32_t X, int32_t Y) {
   TRect r{X, Y, Clamp32(int64_t{X} + FWidth), Clamp32(int64_t{Y} + FHeight)};
   if (Canvas.HasClipRect()) {
     const TRect c = Canvas.GetClipRect();
-    r = {std::max(r.Left, c.Left), std::max(r.Top, c.Top), std::min(r.Right, c.Right), std::min(r.Bottom, c.Bottom)};
+    r = {std::max(r.Left, c.Left), std::max(r.Top, c.Top), std::min(r.Right, c.Right),
+         std::min(r.Bottom, c.Bottom)};
   }
   if (r.Left >= r.Right || r.Top >= r.Bottom) return;
   Canvas.SetClipRect(r);
@@ -370,14 +375,14 @@ TControl* TWinControl::ControlAtPos(TPoint P, bool AllowDisabled, bool Deep) con
     TControl* c = *it;
     if (!c->GetVisible() || (!AllowDisabled && !c->GetEnabled())) continue;
     // In 64 bits: a control reaching past INT32_MAX still holds its last pixels.
-    if (P.x < c->GetLeft() || int64_t{P.x} >= int64_t{c->GetLeft()} + c->GetWidth() || P.y < c->GetTop() ||
-        int64_t{P.y} >= int64_t{c->GetTop()} + c->GetHeight())
+    if (P.x < c->GetLeft() || int64_t{P.x} >= int64_t{c->GetLeft()} + c->GetWidth() ||
+        P.y < c->GetTop() || int64_t{P.y} >= int64_t{c->GetTop()} + c->GetHeight())
       continue;
     if (Deep) {
       if (auto* w = dynamic_cast<TWinControl*>(c)) {
-        TControl* inner =
-            w->ControlAtPos({Clamp32(int64_t{P.x} - c->GetLeft()), Clamp32(int64_t{P.y} - c->GetTop())},
-                            AllowDisabled, true);
+        TControl* inner = w->ControlAtPos(
+            {Clamp32(int64_t{P.x} - c->GetLeft()), Clamp32(int64_t{P.y} - c->GetTop())},
+            AllowDisabled, true);
         if (inner != nullptr) return inner;
       }
     }
@@ -427,8 +432,8 @@ void TWinControl::Realign() {
   try {
     const TRect a = GetAlignRect();
     int64_t l = a.Left, t = a.Top, r = std::max(a.Right, a.Left), b = std::max(a.Bottom, a.Top);
-    static constexpr TAlign order[] = {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight,
-                                       TAlign::alClient};
+    static constexpr TAlign order[] = {TAlign::alTop, TAlign::alBottom, TAlign::alLeft,
+                                       TAlign::alRight, TAlign::alClient};
     for (TAlign al : order) {
       for (TControl* c : std::vector<TControl*>(FControls)) {
         // A handler run by an earlier placement may have removed or freed c.
@@ -454,9 +459,7 @@ void TWinControl::Realign() {
             c->SetBounds(Clamp32(r - w), Clamp32(t), Clamp32(w), Clamp32(b - t));
             r -= std::min<int64_t>(c->GetWidth(), r - l);
             break;
-          default:
-            c->SetBounds(Clamp32(l), Clamp32(t), Clamp32(r - l), Clamp32(b - t));
-            break;
+          default: c->SetBounds(Clamp32(l), Clamp32(t), Clamp32(r - l), Clamp32(b - t)); break;
         }
       }
     }
@@ -491,7 +494,9 @@ void TWinControl::PaintNow() {
 // TControlWatch, TScreen, TApplication
 // ---------------------------------------------------------------------------
 
-TControlWatch::TControlWatch(TControl* Control) : FControl(Control) { Screen().FWatches.push_back(this); }
+TControlWatch::TControlWatch(TControl* Control) : FControl(Control) {
+  Screen().FWatches.push_back(this);
+}
 
 TControlWatch::~TControlWatch() {
   auto& w = Screen().FWatches;
@@ -561,7 +566,9 @@ bool TApplication::ProcessMessagesUntil(const std::function<bool()>& Done) {
 // TControlHost
 // ---------------------------------------------------------------------------
 
-TControlHost::TControlHost(TControl* Root) : FRoot(Root), FClicked(nullptr) { Screen().FHosts.push_back(this); }
+TControlHost::TControlHost(TControl* Root) : FRoot(Root), FClicked(nullptr) {
+  Screen().FHosts.push_back(this);
+}
 
 TControlHost::~TControlHost() {
   Application().CancelMessages(this);
@@ -569,7 +576,8 @@ TControlHost::~TControlHost() {
   TControl* cap = Screen().GetCaptureControl();
   TControl* root = FRoot.Get();
   if (cap != nullptr && root != nullptr &&
-      (cap == root || (dynamic_cast<TWinControl*>(root) && static_cast<TWinControl*>(root)->ContainsControl(cap))))
+      (cap == root ||
+       (dynamic_cast<TWinControl*>(root) && static_cast<TWinControl*>(root)->ContainsControl(cap))))
     Screen().SetCaptureControl(nullptr);
 }
 
@@ -580,7 +588,8 @@ TControl* TControlHost::Target(int32_t X, int32_t Y) const {
   if (TControl* cap = Screen().GetCaptureControl();
       cap != nullptr && (cap == root || (wroot != nullptr && wroot->ContainsControl(cap))))
     return cap;
-  if (!root->GetVisible() || !root->GetEnabled() || !Inside(root->GetClientRect(), {X, Y})) return nullptr;
+  if (!root->GetVisible() || !root->GetEnabled() || !Inside(root->GetClientRect(), {X, Y}))
+    return nullptr;
   TControl* c = wroot != nullptr ? wroot->ControlAtPos({X, Y}, false, true) : nullptr;
   return c != nullptr ? c : root;
 }
@@ -595,7 +604,8 @@ void TControlHost::SendMouseDown(TMouseButton Button, TShiftState Shift, int32_t
   TControl* t = Target(X, Y);
   if (t == nullptr) return;
   FHeld.Include(ButtonShift(Button));
-  if (t->GetControlStyle().Contains(TControlStyleItem::csCaptureMouse)) Screen().SetCaptureControl(t);
+  if (t->GetControlStyle().Contains(TControlStyleItem::csCaptureMouse))
+    Screen().SetCaptureControl(t);
   if (Button == TMouseButton::mbLeft)
     FClicked.Set(t->GetControlStyle().Contains(TControlStyleItem::csClickEvents) ? t : nullptr);
   const TPoint p = Local(t, X, Y);
@@ -610,13 +620,16 @@ void TControlHost::SendDblClick(TMouseButton Button, TShiftState Shift, int32_t 
     return;
   }
   FHeld.Include(ButtonShift(Button));
-  if (t->GetControlStyle().Contains(TControlStyleItem::csCaptureMouse)) Screen().SetCaptureControl(t);
+  if (t->GetControlStyle().Contains(TControlStyleItem::csCaptureMouse))
+    Screen().SetCaptureControl(t);
   if (Button == TMouseButton::mbLeft) FClicked.Set(nullptr);
   const TPoint p = Local(t, X, Y);
   TControlWatch w(t);
-  if (Button == TMouseButton::mbLeft && t->GetControlStyle().Contains(TControlStyleItem::csClickEvents))
+  if (Button == TMouseButton::mbLeft &&
+      t->GetControlStyle().Contains(TControlStyleItem::csClickEvents))
     t->DblClick();
-  if (w.Get() != nullptr) w.Get()->MouseDown(Button, Shift | FHeld | TShiftStateItem::ssDouble, p.x, p.y);
+  if (w.Get() != nullptr)
+    w.Get()->MouseDown(Button, Shift | FHeld | TShiftStateItem::ssDouble, p.x, p.y);
 }
 
 void TControlHost::SendMouseMove(TShiftState Shift, int32_t X, int32_t Y) {
@@ -634,7 +647,8 @@ void TControlHost::SendMouseUp(TMouseButton Button, TShiftState Shift, int32_t X
   if (Button == TMouseButton::mbLeft) FClicked.Set(nullptr);
   // The capture ends before the control hears of the release, so that it
   // may capture the mouse again (an open drop-down list).
-  if (FHeld.Empty() && t != nullptr && Screen().GetCaptureControl() == t) Screen().SetCaptureControl(nullptr);
+  if (FHeld.Empty() && t != nullptr && Screen().GetCaptureControl() == t)
+    Screen().SetCaptureControl(nullptr);
   if (t == nullptr) return;
   const TPoint p = Local(t, X, Y);
   if (clicked == t && Inside(t->GetClientRect(), p)) t->Click();

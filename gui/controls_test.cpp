@@ -16,7 +16,7 @@ std::string Xy(int32_t X, int32_t Y) { return std::to_string(X) + "," + std::to_
 // A graphic control that logs its mouse calls and paints one green pixel
 // at (0, 0), leaving the rest of its surface as the parent's picture.
 class TProbe : public TGraphicControl {
-public:
+ public:
   TProbe(TComponent* AOwner, Log* L, const std::string& Tag) : TGraphicControl(AOwner), FLog(L) {
     SetName(Tag);
   }
@@ -24,8 +24,10 @@ public:
     if (FLog != nullptr) FLog->push_back(GetName() + " freed");
   }
   void MouseDown(TMouseButton B, TShiftState S, int32_t X, int32_t Y) override {
-    FLog->push_back(GetName() + " down " + Xy(X, Y) + (S.Contains(TShiftStateItem::ssDouble) ? " double" : "") +
-                    (S.Contains(TShiftStateItem::ssLeft) ? " L" : "") + (B == TMouseButton::mbRight ? " right" : ""));
+    FLog->push_back(GetName() + " down " + Xy(X, Y) +
+                    (S.Contains(TShiftStateItem::ssDouble) ? " double" : "") +
+                    (S.Contains(TShiftStateItem::ssLeft) ? " L" : "") +
+                    (B == TMouseButton::mbRight ? " right" : ""));
     TGraphicControl::MouseDown(B, S, X, Y);
   }
   void MouseMove(TShiftState S, int32_t X, int32_t Y) override {
@@ -47,7 +49,7 @@ public:
   int32_t Paints = 0;
   Log* FLog;
 
-protected:
+ protected:
   void Paint() override {
     ++Paints;
     GetCanvas().SetPixels(0, 0, clLime);
@@ -59,7 +61,8 @@ struct TBounds {
   int32_t L, T, W, H;
 };
 
-TPanel* Box(TComponent* Owner, TWinControl* Parent, TBounds B, TColor Color, const std::string& Name = "") {
+TPanel* Box(TComponent* Owner, TWinControl* Parent, TBounds B, TColor Color,
+            const std::string& Name = "") {
   auto* p = new TPanel(Owner);
   p->SetName(Name);
   p->SetBevelOuter(TPanelBevel::bvNone);
@@ -262,7 +265,8 @@ TEST(ControlMouse, CaptureKeepsRoutingToThePressedControl) {
   host.SendMouseUp(TMouseButton::mbLeft, {}, 110, 105);
   EXPECT_FALSE(a->GetMouseCapture());
   host.SendMouseMove({}, 120, 120);
-  EXPECT_EQ(log, (Log{"a down 5,5 L", "a move 110,110", "a move 490,-30", "a up 100,95", "b move 20,20"}));
+  EXPECT_EQ(log, (Log{"a down 5,5 L", "a move 110,110", "a move 490,-30", "a up 100,95",
+                      "b move 20,20"}));
   EXPECT_EQ(host.GetButtonsHeld(), TShiftState{});
   // A second button keeps the capture until both are up.
   log.clear();
@@ -286,7 +290,8 @@ TEST(ControlMouse, ClickOnReleaseInsideAndDoubleClickSequence) {
   host.SendMouseUp(TMouseButton::mbLeft, {}, 12, 12);
   host.SendDblClick(TMouseButton::mbLeft, {}, 12, 12);
   host.SendMouseUp(TMouseButton::mbLeft, {}, 12, 12);
-  EXPECT_EQ(log, (Log{"a down 2,2 L", "a click", "a up 2,2", "a dblclick", "a down 2,2 double L", "a up 2,2"}));
+  EXPECT_EQ(log, (Log{"a down 2,2 L", "a click", "a up 2,2", "a dblclick", "a down 2,2 double L",
+                      "a up 2,2"}));
   // Released outside: no click. Right button: no click.
   log.clear();
   host.SendMouseDown(TMouseButton::mbLeft, {}, 12, 12);
@@ -324,7 +329,8 @@ TEST(ControlMouse, WheelGoesUpTheParentsUntilHandled) {
   TControlHost host(root.get());
   host.SendMouseWheel({}, 120, 20, 30);
   host.SendMouseWheel({}, -240, 20, 30);
-  EXPECT_EQ(got, (std::vector<std::string>{"inner 120 10,20", "inner -240 10,20", "root down 20,30"}));
+  EXPECT_EQ(got,
+            (std::vector<std::string>{"inner 120 10,20", "inner -240 10,20", "root down 20,30"}));
 }
 
 TEST(ControlMouse, PostedEventsWaitForProcessMessages) {
@@ -478,13 +484,13 @@ TEST(ControlPaint, SnapshotComposesChildrenClippedToTheirParents) {
   const TBitmap snap = host.Snapshot();
   ASSERT_EQ(snap.GetWidth(), 60);
   ASSERT_EQ(snap.GetHeight(), 40);
-  EXPECT_EQ(snap.GetPixel(2, 2), clRed);      // hidden child not drawn
-  EXPECT_EQ(snap.GetPixel(12, 12), clBlue);   // inner
-  EXPECT_EQ(snap.GetPixel(27, 17), clYellow); // grandchild inside inner
-  EXPECT_EQ(snap.GetPixel(31, 17), clRed);    // grandchild outside inner: cut
+  EXPECT_EQ(snap.GetPixel(2, 2), clRed);       // hidden child not drawn
+  EXPECT_EQ(snap.GetPixel(12, 12), clBlue);    // inner
+  EXPECT_EQ(snap.GetPixel(27, 17), clYellow);  // grandchild inside inner
+  EXPECT_EQ(snap.GetPixel(31, 17), clRed);     // grandchild outside inner: cut
   EXPECT_EQ(snap.GetPixel(27, 21), clRed);
-  EXPECT_EQ(snap.GetPixel(40, 20), clLime);   // the probe's pixel
-  EXPECT_EQ(snap.GetPixel(45, 25), clRed);    // the rest shows its parent
+  EXPECT_EQ(snap.GetPixel(40, 20), clLime);  // the probe's pixel
+  EXPECT_EQ(snap.GetPixel(45, 25), clRed);   // the rest shows its parent
   EXPECT_EQ(grand->GetParent(), inner);
 }
 
@@ -623,7 +629,7 @@ TEST(ControlPaint, SpeedButtonShowsItsGlyphAndDownState) {
   EXPECT_EQ(up.GetPixel(4, 4), ColorToRGB(clBtnFace));  // glyph background left out
   b->SetDown(true);
   TBitmap down = host.Snapshot();
-  EXPECT_EQ(down.GetPixel(8, 6), clBlack);  // one pixel right and down
+  EXPECT_EQ(down.GetPixel(8, 6), clBlack);            // one pixel right and down
   EXPECT_NE(up.GetPixel(0, 0), down.GetPixel(0, 0));  // raised versus lowered frame
 }
 

@@ -129,12 +129,15 @@ FT_Fixed ToFixed(double v) { return static_cast<FT_Fixed>(std::lround(v * 65536.
 
 // The part of a convex polygon inside [X0, X1] x [Y0, Y1]
 // (Sutherland-Hodgman); fewer than 3 points when nothing is inside.
-std::vector<TPointDouble> ClipPolygon(std::vector<TPointDouble> Poly, double X0, double Y0, double X1, double Y1) {
+std::vector<TPointDouble> ClipPolygon(std::vector<TPointDouble> Poly, double X0, double Y0,
+                                      double X1, double Y1) {
   const double bound[4] = {X0, X1, Y0, Y1};
   for (int k = 0; k < 4 && Poly.size() >= 3; ++k) {
     const bool isX = k < 2, low = k % 2 == 0;
     auto coord = [isX](const TPointDouble& p) { return isX ? p.x : p.y; };
-    auto inside = [&](const TPointDouble& p) { return low ? coord(p) >= bound[k] : coord(p) <= bound[k]; };
+    auto inside = [&](const TPointDouble& p) {
+      return low ? coord(p) >= bound[k] : coord(p) <= bound[k];
+    };
     std::vector<TPointDouble> out;
     for (size_t i = 0; i < Poly.size(); ++i) {
       const TPointDouble& a = Poly[i];
@@ -150,7 +153,8 @@ std::vector<TPointDouble> ClipPolygon(std::vector<TPointDouble> Poly, double X0,
   return Poly;
 }
 
-void PolygonBounds(const std::vector<TPointDouble>& Poly, double& X0, double& Y0, double& X1, double& Y1) {
+void PolygonBounds(const std::vector<TPointDouble>& Poly, double& X0, double& Y0, double& X1,
+                   double& Y1) {
   X0 = X1 = Poly[0].x;
   Y0 = Y1 = Poly[0].y;
   for (const auto& p : Poly) {
@@ -205,7 +209,8 @@ struct TGlyphKeyHash {
     h = h * 0x9E3779B97F4A7C15ull ^ static_cast<uint64_t>(k.FaceId);
     h = h * 0x9E3779B97F4A7C15ull ^ static_cast<uint64_t>(k.Em);
     h = h * 0x9E3779B97F4A7C15ull ^ static_cast<uint64_t>(k.Orientation);
-    h = h * 0x9E3779B97F4A7C15ull ^ (uint64_t{k.Synth} | uint64_t{k.PhaseX} << 8 | uint64_t{k.PhaseY} << 16);
+    h = h * 0x9E3779B97F4A7C15ull ^
+        (uint64_t{k.Synth} | uint64_t{k.PhaseX} << 8 | uint64_t{k.PhaseY} << 16);
     return static_cast<size_t>(h ^ (h >> 29));
   }
 };
@@ -233,7 +238,7 @@ struct TLineMetrics {
 };
 
 class TEngine {
-public:
+ public:
   static TEngine& Instance() {
     static TEngine engine;
     return engine;
@@ -253,8 +258,8 @@ public:
                                       uint8_t PhaseX, uint8_t PhaseY);
   // Anti-aliased coverage of a convex polygon (screen coordinates) inside
   // the pixels [X0, X1) x [Y0, Y1), which must hold all of it.
-  std::vector<uint8_t> RenderPolygon(const std::vector<TPointDouble>& Poly, int64_t X0, int64_t Y0, int64_t X1,
-                                     int64_t Y1);
+  std::vector<uint8_t> RenderPolygon(const std::vector<TPointDouble>& Poly, int64_t X0, int64_t Y0,
+                                     int64_t X1, int64_t Y1);
   // Radius about a glyph origin that holds all its ink, in pixels.
   double InkRadius(const TFace& Face, int32_t Em) const;
   static int32_t BoldStrength(int32_t Em) { return std::max(1, RoundToInt32(Em / 24.0)); }
@@ -265,7 +270,7 @@ public:
     FCacheBytes = 0;
   }
 
-private:
+ private:
   TEngine();
   ~TEngine();
 
@@ -358,7 +363,7 @@ TResolved& TEngine::Resolve(const TFontSpec& Font) {
   if (auto it = FResolved.find(key); it != FResolved.end()) return it->second;
 
   static const std::map<std::string, std::string> substitutes = {
-      {"arial", "Liberation Sans"},         {"helvetica", "Liberation Sans"},
+      {"arial", "Liberation Sans"},          {"helvetica", "Liberation Sans"},
       {"timesnewroman", "Liberation Serif"}, {"times", "Liberation Serif"},
       {"couriernew", "Liberation Mono"},     {"courier", "Liberation Mono"}};
   static const char* const generic[] = {"sans-serif", "serif", "monospace", "sans", "mono"};
@@ -366,7 +371,8 @@ TResolved& TEngine::Resolve(const TFontSpec& Font) {
   const std::string fkey = FamilyKey(Font.Name);
   std::string family = Font.Name;
   if (auto it = substitutes.find(fkey); it != substitutes.end()) family = it->second;
-  const bool isGeneric = std::find(std::begin(generic), std::end(generic), fkey) != std::end(generic);
+  const bool isGeneric =
+      std::find(std::begin(generic), std::end(generic), fkey) != std::end(generic);
 
   TFace* found = fkey.empty() ? nullptr : Match(family, bold, italic, !isGeneric);
   TFace* dejavu = Match("DejaVu Sans", bold, italic, true);
@@ -375,7 +381,8 @@ TResolved& TEngine::Resolve(const TFontSpec& Font) {
   r.Italic = italic;
   r.Primary = found != nullptr ? found : dejavu;
   // Without DejaVu anything fontconfig offers beats no text at all.
-  if (r.Primary == nullptr) r.Primary = Match(fkey.empty() ? "sans-serif" : family, bold, italic, false);
+  if (r.Primary == nullptr)
+    r.Primary = Match(fkey.empty() ? "sans-serif" : family, bold, italic, false);
   if (r.Primary == nullptr) throw EFontError("No font file found for \"" + Font.Name + "\"");
   r.Fallback = dejavu != r.Primary ? dejavu : nullptr;
   return FResolved.emplace(std::move(key), r).first->second;
@@ -505,8 +512,8 @@ std::shared_ptr<const TGlyph> TEngine::Glyph(const TPlaced& P, int32_t Em, int32
   return g;
 }
 
-std::vector<uint8_t> TEngine::RenderPolygon(const std::vector<TPointDouble>& Poly, int64_t X0, int64_t Y0,
-                                            int64_t X1, int64_t Y1) {
+std::vector<uint8_t> TEngine::RenderPolygon(const std::vector<TPointDouble>& Poly, int64_t X0,
+                                            int64_t Y0, int64_t X1, int64_t Y1) {
   const int64_t w = X1 - X0, h = Y1 - Y0;
   std::vector<uint8_t> pixels(static_cast<size_t>(w * h), 0);
   std::vector<FT_Vector> pts(Poly.size());
@@ -536,8 +543,10 @@ std::vector<uint8_t> TEngine::RenderPolygon(const std::vector<TPointDouble>& Pol
 
 double TEngine::InkRadius(const TFace& Face, int32_t Em) const {
   const FT_BBox& b = Face.Face->bbox;
-  const double ex = std::max(std::abs(static_cast<double>(b.xMin)), std::abs(static_cast<double>(b.xMax)));
-  const double ey = std::max(std::abs(static_cast<double>(b.yMin)), std::abs(static_cast<double>(b.yMax)));
+  const double ex =
+      std::max(std::abs(static_cast<double>(b.xMin)), std::abs(static_cast<double>(b.xMax)));
+  const double ey =
+      std::max(std::abs(static_cast<double>(b.yMin)), std::abs(static_cast<double>(b.yMax)));
   const double scale = static_cast<double>(Em) / Face.Face->units_per_EM;
   // Hinting, the slant and emboldening may push ink a little beyond the
   // font's bounding box.
@@ -598,7 +607,8 @@ TTextMask Render(const TFontSpec& Font, std::string_view Utf8, int32_t X, int32_
       const double rad = std::max(radius[0], radius[1]);
       const double area = (bx1 - bx0 + 2 * rad) * (by1 - by0 + 2 * rad);
       if (area > static_cast<double>(kMaxUnclippedMask))
-        throw EFontError("Text of " + std::to_string(width) + " x " + std::to_string(lm.Ascent + lm.Descent) +
+        throw EFontError("Text of " + std::to_string(width) + " x " +
+                         std::to_string(lm.Ascent + lm.Descent) +
                          " pixels is too large to render unclipped");
     }
     keep.reserve(placed.size());
@@ -607,7 +617,8 @@ TTextMask Render(const TFontSpec& Font, std::string_view Utf8, int32_t X, int32_
       const double pu = static_cast<double>(p.Pen);
       const TPointDouble o = at(pu, lm.Ascent);
       const double rad = radius[p.Face == r.Primary ? 0 : 1];
-      if (o.x + rad < static_cast<double>(Clip.Left) || o.x - rad > static_cast<double>(Clip.Right) ||
+      if (o.x + rad < static_cast<double>(Clip.Left) ||
+          o.x - rad > static_cast<double>(Clip.Right) ||
           o.y + rad < static_cast<double>(Clip.Top) || o.y - rad > static_cast<double>(Clip.Bottom))
         continue;
       double fx = std::floor(o.x), fy = std::floor(o.y);
@@ -629,21 +640,27 @@ TTextMask Render(const TFontSpec& Font, std::string_view Utf8, int32_t X, int32_
       constexpr int64_t tile = 64;
       const std::vector<TPointDouble> quad =
           ClipPolygon({at(0, v0), at(w, v0), at(w, v1), at(0, v1)}, static_cast<double>(Clip.Left),
-                      static_cast<double>(Clip.Top), static_cast<double>(Clip.Right), static_cast<double>(Clip.Bottom));
+                      static_cast<double>(Clip.Top), static_cast<double>(Clip.Right),
+                      static_cast<double>(Clip.Bottom));
       if (quad.size() < 3) return;
       double bx0, by0, bx1, by1;
       PolygonBounds(quad, bx0, by0, bx1, by1);
-      for (int64_t ty = static_cast<int64_t>(std::floor(by0)); static_cast<double>(ty) < by1; ty += tile) {
-        const auto band = ClipPolygon(quad, bx0, static_cast<double>(ty), bx1, static_cast<double>(ty + tile));
+      for (int64_t ty = static_cast<int64_t>(std::floor(by0)); static_cast<double>(ty) < by1;
+           ty += tile) {
+        const auto band =
+            ClipPolygon(quad, bx0, static_cast<double>(ty), bx1, static_cast<double>(ty + tile));
         if (band.size() < 3) continue;
         double rx0, ry0, rx1, ry1;
         PolygonBounds(band, rx0, ry0, rx1, ry1);
-        for (int64_t tx = static_cast<int64_t>(std::floor(rx0)); static_cast<double>(tx) < rx1; tx += tile) {
-          const auto part = ClipPolygon(band, static_cast<double>(tx), static_cast<double>(ty),
-                                        static_cast<double>(tx + tile), static_cast<double>(ty + tile));
+        for (int64_t tx = static_cast<int64_t>(std::floor(rx0)); static_cast<double>(tx) < rx1;
+             tx += tile) {
+          const auto part =
+              ClipPolygon(band, static_cast<double>(tx), static_cast<double>(ty),
+                          static_cast<double>(tx + tile), static_cast<double>(ty + tile));
           if (part.size() < 3) continue;
           bars.push_back(e.RenderPolygon(part, tx, ty, tx + tile, ty + tile));
-          pieces.push_back({tx, ty, static_cast<int32_t>(tile), static_cast<int32_t>(tile), bars.back().data()});
+          pieces.push_back(
+              {tx, ty, static_cast<int32_t>(tile), static_cast<int32_t>(tile), bars.back().data()});
         }
       }
     };

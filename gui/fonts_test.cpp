@@ -25,7 +25,8 @@
 namespace zel {
 namespace {
 
-TFontSpec FontOf(const std::string& Name, int32_t Size, TFontStyles Style = {}, int32_t Orientation = 0) {
+TFontSpec FontOf(const std::string& Name, int32_t Size, TFontStyles Style = {},
+                 int32_t Orientation = 0) {
   TFontSpec f;
   f.Name = Name;
   f.Size = Size;
@@ -39,7 +40,7 @@ TFontSpec FontOf(const std::string& Name, int32_t Size, TFontStyles Style = {}, 
 // FreeType. The hinted advance FreeType reports for these fonts is the
 // linear advance rounded to a whole pixel.
 class TSfntRef {
-public:
+ public:
   explicit TSfntRef(const std::string& File) {
     std::ifstream in(File, std::ios::binary);
     FData.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -90,7 +91,7 @@ public:
     return static_cast<int32_t>(std::lround(double(AdvanceUnits(Char)) * Em / UnitsPerEm()));
   }
 
-private:
+ private:
   uint32_t U16(size_t at) const {
     if (at + 2 > FData.size()) return 0;
     return uint32_t{static_cast<uint8_t>(FData[at])} << 8 | static_cast<uint8_t>(FData[at + 1]);
@@ -100,7 +101,9 @@ private:
   std::map<std::string, uint32_t> FTables;
 };
 
-bool Contains(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
+bool Contains(const std::string& s, const std::string& part) {
+  return s.find(part) != std::string::npos;
+}
 
 uint8_t At(const TTextMask& m, int32_t x, int32_t y) {
   if (x < m.Left || y < m.Top || x >= m.Left + m.Width || y >= m.Top + m.Height) return 0;
@@ -122,8 +125,9 @@ TEST(FontLookup, WindowsFamiliesMapToLiberation) {
   EXPECT_TRUE(Contains(FontResolvedFile(FontOf("Courier New", 10)), "LiberationMono-Regular"));
   EXPECT_TRUE(Contains(FontResolvedFile(FontOf("Arial", 10)), "LiberationSans-Regular"));
   EXPECT_TRUE(Contains(FontResolvedFile(FontOf("times new roman", 10)), "LiberationSerif-Regular"));
-  EXPECT_TRUE(Contains(FontResolvedFile(FontOf("Arial", 10, {TFontStyle::fsBold, TFontStyle::fsItalic})),
-                       "LiberationSans-BoldItalic"));
+  EXPECT_TRUE(
+      Contains(FontResolvedFile(FontOf("Arial", 10, {TFontStyle::fsBold, TFontStyle::fsItalic})),
+               "LiberationSans-BoldItalic"));
   EXPECT_TRUE(Contains(FontResolvedFile(FontOf("Liberation Mono", 10, TFontStyle::fsBold)),
                        "LiberationMono-Bold"));
 }
@@ -135,7 +139,8 @@ TEST(FontLookup, UnknownOrEmptyFamilyFallsBackToDejaVuAndStillRenders) {
     EXPECT_GT(m.Width, 10) << name;
     EXPECT_GT(Ink(m), 0) << name;
   }
-  EXPECT_TRUE(Contains(FontResolvedFile(FontOf("Qx Unknown", 12, TFontStyle::fsBold)), "DejaVuSans-Bold"));
+  EXPECT_TRUE(
+      Contains(FontResolvedFile(FontOf("Qx Unknown", 12, TFontStyle::fsBold)), "DejaVuSans-Bold"));
 }
 
 // ---------------------------------------------------------------------------
@@ -172,7 +177,8 @@ TEST(FontMetrics, MonospaceWidthsAreAdditive) {
   const int32_t m = FontTextExtent(f, "M").cx;
   ASSERT_GT(m, 0);
   EXPECT_EQ(FontTextExtent(f, "Hello, world").cx, 12 * m);
-  EXPECT_EQ(FontTextExtent(f, "abc").cx + FontTextExtent(f, "xyz!").cx, FontTextExtent(f, "abcxyz!").cx);
+  EXPECT_EQ(FontTextExtent(f, "abc").cx + FontTextExtent(f, "xyz!").cx,
+            FontTextExtent(f, "abcxyz!").cx);
   EXPECT_EQ(FontTextExtent(f, "iiiiiiii").cx, FontTextExtent(f, "WWWWWWWW").cx);
 }
 
@@ -215,9 +221,11 @@ TEST(FontMetrics, EmptyTextHasZeroWidthAndTheLineHeight) {
 
 TEST(FontMetrics, SizesRoundToWholePixelEms) {
   // Equal ems give equal text: 12 pt and -12 pt, and sizes below 1 point.
-  EXPECT_EQ(FontTextExtent(FontOf("Arial", 12), "Width"), FontTextExtent(FontOf("Arial", -12), "Width"));
+  EXPECT_EQ(FontTextExtent(FontOf("Arial", 12), "Width"),
+            FontTextExtent(FontOf("Arial", -12), "Width"));
   EXPECT_EQ(FontTextExtent(FontOf("Arial", 0), "W"), FontTextExtent(FontOf("Arial", 1), "W"));
-  EXPECT_LT(FontTextExtent(FontOf("Arial", 12), "Width").cx, FontTextExtent(FontOf("Arial", 13), "Width").cx);
+  EXPECT_LT(FontTextExtent(FontOf("Arial", 12), "Width").cx,
+            FontTextExtent(FontOf("Arial", 13), "Width").cx);
 }
 
 // ---------------------------------------------------------------------------
@@ -249,8 +257,8 @@ TEST(FontText, MalformedUtf8CountsAsReplacementCharacters) {
   EXPECT_GT(rep, 0);
   EXPECT_EQ(FontTextExtent(f, "\xFF").cx, rep);
   EXPECT_EQ(FontTextExtent(f, "a\xC3").cx, FontTextExtent(f, "a").cx + rep);  // truncated sequence
-  EXPECT_EQ(FontTextExtent(f, "\xC0\xAF").cx, rep);                          // overlong '/'
-  EXPECT_EQ(FontTextExtent(f, "\xED\xA0\x80").cx, rep);                      // surrogate
+  EXPECT_EQ(FontTextExtent(f, "\xC0\xAF").cx, rep);                           // overlong '/'
+  EXPECT_EQ(FontTextExtent(f, "\xED\xA0\x80").cx, rep);                       // surrogate
 }
 
 TEST(FontText, MissingCharactersComeFromDejaVu) {
@@ -282,7 +290,8 @@ TEST(FontRender, UnrotatedInkLiesInTheCellBox) {
   EXPECT_DOUBLE_EQ(m.Box[2].y, 40 + e.cy);
   // Anti-aliased: partial coverage exists next to full ink.
   EXPECT_NE(std::find(m.Coverage.begin(), m.Coverage.end(), 255), m.Coverage.end());
-  EXPECT_NE(std::find_if(m.Coverage.begin(), m.Coverage.end(), [](uint8_t v) { return v > 0 && v < 255; }),
+  EXPECT_NE(std::find_if(m.Coverage.begin(), m.Coverage.end(),
+                         [](uint8_t v) { return v > 0 && v < 255; }),
             m.Coverage.end());
 }
 
@@ -349,7 +358,8 @@ TEST(FontRender, ThirtyDegreesBoxFollowsTheRotationFormula) {
   // Ink along the text direction: the mask spans most of the box's extent.
   EXPECT_GT(m.Width, (x1 - x0) * 0.7);
   // The same amount of ink as unrotated text, give or take the edges.
-  const double i0 = static_cast<double>(Ink(FontRenderText(FontOf("Arial", 18), "Angle text", X, Y)));
+  const double i0 =
+      static_cast<double>(Ink(FontRenderText(FontOf("Arial", 18), "Angle text", X, Y)));
   EXPECT_NEAR(static_cast<double>(Ink(m)), i0, 0.05 * i0);
 }
 
@@ -396,7 +406,8 @@ TEST(FontRender, ClippedMaskIsTheUnclippedOneCut) {
   EXPECT_LE(cut.Left + cut.Width, clip.Right);
   EXPECT_LE(cut.Top + cut.Height, clip.Bottom);
   for (int32_t y = clip.Top; y < clip.Bottom; ++y)
-    for (int32_t x = clip.Left; x < clip.Right; ++x) ASSERT_EQ(At(cut, x, y), At(full, x, y)) << x << "," << y;
+    for (int32_t x = clip.Left; x < clip.Right; ++x)
+      ASSERT_EQ(At(cut, x, y), At(full, x, y)) << x << "," << y;
   EXPECT_EQ(FontRenderText(f, "Clip me please", 10, 100, TRect{60, 90, 20, 50}).Width, 0);
 }
 
@@ -426,11 +437,13 @@ TEST(FontRender, RotatedUnderlineHasNoSeams) {
       ++rows;
     }
   ASSERT_GE(rows, 4);
-  const double v = top + rows / 2.0, c = std::cos(std::numbers::pi / 6), s = std::sin(std::numbers::pi / 6);
+  const double v = top + rows / 2.0, c = std::cos(std::numbers::pi / 6),
+               s = std::sin(std::numbers::pi / 6);
   int32_t worst = 255;
   for (double u = 3; u < e.cx - 3; u += 0.5) {
     const double x = u * c + v * s, y = 1000 - u * s + v * c;
-    worst = std::min<int32_t>(worst, At(m, static_cast<int32_t>(std::floor(x)), static_cast<int32_t>(std::floor(y))));
+    worst = std::min<int32_t>(
+        worst, At(m, static_cast<int32_t>(std::floor(x)), static_cast<int32_t>(std::floor(y))));
   }
   EXPECT_EQ(worst, 255);
   EXPECT_GT(e.cx, 500);
@@ -469,9 +482,9 @@ TEST(FontCache, RepeatedGlyphsAreRasterisedOnce) {
 }
 
 TEST(FontCache, ConcurrentRenderingGivesTheSameMasks) {
-  const std::vector<TFontSpec> fonts = {FontOf("Arial", 10), FontOf("Times New Roman", 15, TFontStyle::fsItalic),
-                                        FontOf("Courier New", 12, {}, 300),
-                                        FontOf("Arial", 9, TFontStyle::fsUnderline, 1350)};
+  const std::vector<TFontSpec> fonts = {
+      FontOf("Arial", 10), FontOf("Times New Roman", 15, TFontStyle::fsItalic),
+      FontOf("Courier New", 12, {}, 300), FontOf("Arial", 9, TFontStyle::fsUnderline, 1350)};
   std::vector<TTextMask> want;
   for (const auto& f : fonts) want.push_back(FontRenderText(f, "Thread safe \u00B0", 3, 4));
   FontClearGlyphCache();
@@ -481,7 +494,8 @@ TEST(FontCache, ConcurrentRenderingGivesTheSameMasks) {
     pool.emplace_back([&, t] {
       for (int i = 0; i < 40; ++i) {
         const size_t k = static_cast<size_t>((t + i) % 4);
-        if (FontRenderText(fonts[k], "Thread safe \u00B0", 3, 4).Coverage != want[k].Coverage) ++bad[static_cast<size_t>(t)];
+        if (FontRenderText(fonts[k], "Thread safe \u00B0", 3, 4).Coverage != want[k].Coverage)
+          ++bad[static_cast<size_t>(t)];
         if (i % 13 == 0) FontClearGlyphCache();
       }
     });

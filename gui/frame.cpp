@@ -13,7 +13,8 @@ namespace {
 // One ring on the inclusive box l..r x t..b: top row and left column in
 // TopLeft (up to, not including, the other corners), bottom row and right
 // column in BottomRight (corners included).
-void Ring(const TSurface& s, int64_t l, int64_t t, int64_t r, int64_t b, uint32_t TopLeft, uint32_t BottomRight) {
+void Ring(const TSurface& s, int64_t l, int64_t t, int64_t r, int64_t b, uint32_t TopLeft,
+          uint32_t BottomRight) {
   if (r < l || b < t) return;
   const TPixelOp tl = CopyOp(TopLeft), br = CopyOp(BottomRight);
   s.FillBox(TBox{l, t, r, t + 1}, tl);      // top, without the top-right corner
@@ -24,12 +25,14 @@ void Ring(const TSurface& s, int64_t l, int64_t t, int64_t r, int64_t b, uint32_
 
 }  // namespace
 
-void DrawFrame(TCanvas& Canvas, TFrameStyle Style, const TRect& R, TColor Dark, TColor Shadow, TColor Light,
-               TColor Highlight) {
+void DrawFrame(TCanvas& Canvas, TFrameStyle Style, const TRect& R, TColor Dark, TColor Shadow,
+               TColor Light, TColor Highlight) {
   const TSurface s = CanvasSurface(Canvas);
   if (!s.Valid()) return;
-  const int64_t l = DevX(Canvas, std::min(R.Left, R.Right)), r = DevX(Canvas, std::max(R.Left, R.Right));
-  const int64_t t = DevY(Canvas, std::min(R.Top, R.Bottom)), b = DevY(Canvas, std::max(R.Top, R.Bottom));
+  const int64_t l = DevX(Canvas, std::min(R.Left, R.Right)),
+                r = DevX(Canvas, std::max(R.Left, R.Right));
+  const int64_t t = DevY(Canvas, std::min(R.Top, R.Bottom)),
+                b = DevY(Canvas, std::max(R.Top, R.Bottom));
   const uint32_t dark = ColorWord(Dark), shadow = ColorWord(Shadow), light = ColorWord(Light),
                  high = ColorWord(Highlight);
   switch (Style) {

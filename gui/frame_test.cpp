@@ -63,7 +63,8 @@ TEST(DrawFrame, EachStyleHasItsDocumentedRings) {
 }
 
 TEST(DrawFrame, ReversedRectanglesAndClippingBehave) {
-  EXPECT_EQ(Frame(TFrameStyle::fsSimple, TRect{5, 4, 0, 0}), Frame(TFrameStyle::fsSimple, TRect{0, 0, 5, 4}));
+  EXPECT_EQ(Frame(TFrameStyle::fsSimple, TRect{5, 4, 0, 0}),
+            Frame(TFrameStyle::fsSimple, TRect{0, 0, 5, 4}));
   // A frame larger than the bitmap shows only its visible part.
   EXPECT_EQ(Frame(TFrameStyle::fsSimple, TRect{-1, 1, 3, 100}, 5, 3),
             ".....\n"

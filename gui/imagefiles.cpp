@@ -39,7 +39,9 @@ struct TFdCloser {
 
 int64_t GetMaxImagePixels() { return gMaxImagePixels.load(std::memory_order_relaxed); }
 
-void SetMaxImagePixels(int64_t Pixels) { gMaxImagePixels.store(std::max<int64_t>(Pixels, 1), std::memory_order_relaxed); }
+void SetMaxImagePixels(int64_t Pixels) {
+  gMaxImagePixels.store(std::max<int64_t>(Pixels, 1), std::memory_order_relaxed);
+}
 
 namespace detail {
 
@@ -47,17 +49,19 @@ void CheckPixelLimit(const char* Format, int64_t Width, int64_t Height) {
   // A bitmap cannot hold more than 2^30 pixels whatever the limit says.
   const int64_t limit = std::min(GetMaxImagePixels(), int64_t{1} << 30);
   if (Width * Height > limit)
-    throw EInvalidGraphic(std::string(Format) + " image too large: " + std::to_string(Width) + " x " +
-                          std::to_string(Height) + " pixels exceeds the limit of " + std::to_string(limit) +
-                          " pixels");
+    throw EInvalidGraphic(std::string(Format) + " image too large: " + std::to_string(Width) +
+                          " x " + std::to_string(Height) + " pixels exceeds the limit of " +
+                          std::to_string(limit) + " pixels");
 }
 
 }  // namespace detail
 
 TImageFileFormat DetectImageFormat(std::span<const uint8_t> Data) {
-  if (Data.size() >= 8 && std::equal(std::begin(kPngSignature), std::end(kPngSignature), Data.begin()))
+  if (Data.size() >= 8 &&
+      std::equal(std::begin(kPngSignature), std::end(kPngSignature), Data.begin()))
     return TImageFileFormat::iffPNG;
-  if (Data.size() >= 3 && Data[0] == 0xFF && Data[1] == 0xD8 && Data[2] == 0xFF) return TImageFileFormat::iffJPEG;
+  if (Data.size() >= 3 && Data[0] == 0xFF && Data[1] == 0xD8 && Data[2] == 0xFF)
+    return TImageFileFormat::iffJPEG;
   if (Data.size() >= 2 && Data[0] == 'B' && Data[1] == 'M') return TImageFileFormat::iffBMP;
   return TImageFileFormat::iffUnknown;
 }
@@ -78,7 +82,8 @@ TImageFileFormat FormatFromFileName(const std::string& FileName) {
   const std::string ext = ImageFileExtension(FileName);
   if (ext.empty() || ext == ".bmp" || ext == ".dib") return TImageFileFormat::iffBMP;
   if (ext == ".png") return TImageFileFormat::iffPNG;
-  if (ext == ".jpg" || ext == ".jpeg" || ext == ".jpe" || ext == ".jfif") return TImageFileFormat::iffJPEG;
+  if (ext == ".jpg" || ext == ".jpeg" || ext == ".jpe" || ext == ".jfif")
+    return TImageFileFormat::iffJPEG;
   return TImageFileFormat::iffUnknown;
 }
 
@@ -92,7 +97,8 @@ TImageInfo ReadImageInfo(std::span<const uint8_t> Data) {
   throw EInvalidGraphic("Unknown image file format");
 }
 
-TBitmap DecodeImage(std::span<const uint8_t> Data, const TProgressEvent& OnProgress, TObject* Sender) {
+TBitmap DecodeImage(std::span<const uint8_t> Data, const TProgressEvent& OnProgress,
+                    TObject* Sender) {
   switch (DetectImageFormat(Data)) {
     case TImageFileFormat::iffBMP: return DecodeBMP(Data, OnProgress, Sender);
     case TImageFileFormat::iffPNG: return DecodePNG(Data, OnProgress, Sender);
@@ -102,7 +108,8 @@ TBitmap DecodeImage(std::span<const uint8_t> Data, const TProgressEvent& OnProgr
   throw EInvalidGraphic("Unknown image file format");
 }
 
-std::vector<uint8_t> EncodeImage(const TBitmap& Bitmap, TImageFileFormat Format, int32_t JPEGQuality) {
+std::vector<uint8_t> EncodeImage(const TBitmap& Bitmap, TImageFileFormat Format,
+                                 int32_t JPEGQuality) {
   switch (Format) {
     case TImageFileFormat::iffBMP: return EncodeBMP(Bitmap);
     case TImageFileFormat::iffPNG: return EncodePNG(Bitmap);
@@ -120,7 +127,8 @@ int64_t MaxImageFileBytes() {
 std::vector<uint8_t> ReadFileBytes(const std::string& FileName, int64_t MaxBytes) {
   if (MaxBytes < 0) MaxBytes = MaxImageFileBytes();
   auto ioError = [&FileName](const char* what, int err) {
-    return EInOutError(std::string(what) + " file \"" + FileName + "\": " + std::strerror(err), err);
+    return EInOutError(std::string(what) + " file \"" + FileName + "\": " + std::strerror(err),
+                       err);
   };
   // Non-blocking, so that opening a FIFO without a writer cannot hang before
   // the file type is known.
@@ -131,9 +139,11 @@ std::vector<uint8_t> ReadFileBytes(const std::string& FileName, int64_t MaxBytes
   if (::fstat(fd, &st) != 0) throw ioError("Cannot read", errno);
   // Devices, pipes and directories hold no image, and /dev/zero would never end.
   if (!S_ISREG(st.st_mode))
-    throw EInOutError("Cannot read file \"" + FileName + "\": not a regular file", S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    throw EInOutError("Cannot read file \"" + FileName + "\": not a regular file",
+                      S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
   auto tooLarge = [&]() {
-    return EInvalidGraphic("File \"" + FileName + "\" is larger than " + std::to_string(MaxBytes) + " bytes");
+    return EInvalidGraphic("File \"" + FileName + "\" is larger than " + std::to_string(MaxBytes) +
+                           " bytes");
   };
   if (st.st_size > MaxBytes) throw tooLarge();
   std::vector<uint8_t> data(static_cast<size_t>(st.st_size));
@@ -142,7 +152,8 @@ std::vector<uint8_t> ReadFileBytes(const std::string& FileName, int64_t MaxBytes
     // The file may change while it is read: never read more than the cap.
     if (have == data.size()) {
       if (static_cast<int64_t>(have) >= MaxBytes + 1) throw tooLarge();
-      data.resize(static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(have) + 65536, MaxBytes + 1)));
+      data.resize(
+          static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(have) + 65536, MaxBytes + 1)));
     }
     const ssize_t got = ::read(fd, data.data() + have, data.size() - have);
     if (got < 0) {

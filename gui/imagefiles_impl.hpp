@@ -17,7 +17,8 @@ namespace zel::detail {
 inline void CheckField(std::span<const uint8_t> d, size_t at, size_t width) {
   if (at > d.size() || d.size() - at < width)
     throw EInvalidGraphic("Invalid image file: a header field at byte " + std::to_string(at) +
-                          " lies beyond the end of the data (" + std::to_string(d.size()) + " bytes)");
+                          " lies beyond the end of the data (" + std::to_string(d.size()) +
+                          " bytes)");
 }
 inline uint16_t ReadU16(std::span<const uint8_t> d, size_t at) {
   CheckField(d, at, 2);
@@ -27,15 +28,18 @@ inline uint32_t ReadU32(std::span<const uint8_t> d, size_t at) {
   CheckField(d, at, 4);
   return LoadLE32(d.data() + at);
 }
-inline int32_t ReadI32(std::span<const uint8_t> d, size_t at) { return static_cast<int32_t>(ReadU32(d, at)); }
+inline int32_t ReadI32(std::span<const uint8_t> d, size_t at) {
+  return static_cast<int32_t>(ReadU32(d, at));
+}
 
 // Throws EInvalidGraphic when Width x Height is above the pixel limit.
 void CheckPixelLimit(const char* Format, int64_t Width, int64_t Height);
 
 // Reports psStarting, psRunning on each new percentage, psEnding.
 class TProgressReporter {
-public:
-  TProgressReporter(const TProgressEvent& Event, TObject* Sender) : FEvent(Event), FSender(Sender) {}
+ public:
+  TProgressReporter(const TProgressEvent& Event, TObject* Sender)
+      : FEvent(Event), FSender(Sender) {}
   void Start() { Fire(TProgressStage::psStarting, 0); }
   void Update(int64_t Done, int64_t Total) {
     if (!FEvent || Total <= 0) return;
@@ -48,9 +52,10 @@ public:
   void End() { Fire(TProgressStage::psEnding, 100); }
   bool Active() const { return static_cast<bool>(FEvent); }
 
-private:
+ private:
   void Fire(TProgressStage Stage, int Percent) {
-    if (FEvent) FEvent(FSender, Stage, static_cast<uint8_t>(Percent), false, TRect{}, std::string());
+    if (FEvent)
+      FEvent(FSender, Stage, static_cast<uint8_t>(Percent), false, TRect{}, std::string());
   }
   const TProgressEvent& FEvent;
   TObject* FSender;

@@ -31,12 +31,15 @@ TBitmap Noise(int w, int h, uint32_t seed) {
 TBitmap Gradient(int w, int h) {
   TBitmap b(w, h);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) b.SetPixel(x, y, RGB(x * 255 / w, y * 255 / h, (x + y) * 255 / (w + h)));
+    for (int x = 0; x < w; ++x)
+      b.SetPixel(x, y, RGB(x * 255 / w, y * 255 / h, (x + y) * 255 / (w + h)));
   return b;
 }
 
 std::string TempPath(const std::string& name) {
-  return (std::filesystem::path(::testing::TempDir()) / ("zel_g1_" + std::to_string(::getpid()) + "_" + name)).string();
+  return (std::filesystem::path(::testing::TempDir()) /
+          ("zel_g1_" + std::to_string(::getpid()) + "_" + name))
+      .string();
 }
 
 // Restores the pixel limit at the end of a test.
@@ -64,15 +67,16 @@ struct TBmpSpec {
   uint32_t HeaderSize = 40;
   uint16_t Planes = 1;
   uint32_t ColorsUsed = 0;
-  std::vector<uint32_t> Masks;     // written after a 40-byte header, or into a larger one
-  std::vector<uint32_t> Palette;   // 0x00RRGGBB entries
-  std::vector<Bytes> Rows;         // file order, unpadded
+  std::vector<uint32_t> Masks;    // written after a 40-byte header, or into a larger one
+  std::vector<uint32_t> Palette;  // 0x00RRGGBB entries
+  std::vector<Bytes> Rows;        // file order, unpadded
   bool PadLastRow = true;
 };
 
 Bytes MakeBmp(const TBmpSpec& s) {
   size_t stride = ((static_cast<size_t>(std::max(s.Width, 0)) * s.Bpp + 31) / 32) * 4;
-  for (const Bytes& r : s.Rows) stride = std::max(stride, (r.size() + 3) / 4 * 4);  // malformed specs too
+  for (const Bytes& r : s.Rows)
+    stride = std::max(stride, (r.size() + 3) / 4 * 4);  // malformed specs too
   const size_t masksAfter = s.HeaderSize == 40 ? s.Masks.size() * 4 : 0;
   const size_t off = 14 + s.HeaderSize + masksAfter + s.Palette.size() * 4;
   Bytes b(std::max(off + stride * s.Rows.size(), 54 + 4 * s.Masks.size()), 0);
@@ -95,8 +99,10 @@ Bytes MakeBmp(const TBmpSpec& s) {
     b[at + 2] = static_cast<uint8_t>(c >> 16);  // red
     at += 4;
   }
-  for (size_t r = 0; r < s.Rows.size(); ++r) std::copy(s.Rows[r].begin(), s.Rows[r].end(), b.begin() + off + r * stride);
-  if (!s.PadLastRow && !s.Rows.empty()) b.resize(off + stride * (s.Rows.size() - 1) + s.Rows.back().size());
+  for (size_t r = 0; r < s.Rows.size(); ++r)
+    std::copy(s.Rows[r].begin(), s.Rows[r].end(), b.begin() + off + r * stride);
+  if (!s.PadLastRow && !s.Rows.empty())
+    b.resize(off + stride * (s.Rows.size() - 1) + s.Rows.back().size());
   return b;
 }
 
@@ -139,7 +145,8 @@ Bytes Zlib(const Bytes& raw) {
 using TSampleFn = std::function<std::vector<uint32_t>(int x, int y)>;
 
 // Rows of filter type 0 for the pixels (x0 + i*dx, y0 + j*dy).
-void AppendRows(Bytes& raw, int w, int h, int depth, int x0, int y0, int dx, int dy, const TSampleFn& f) {
+void AppendRows(Bytes& raw, int w, int h, int depth, int x0, int y0, int dx, int dy,
+                const TSampleFn& f) {
   const int pw = (w - x0 + dx - 1) / dx, ph = (h - y0 + dy - 1) / dy;
   if (pw <= 0 || ph <= 0) return;
   for (int j = 0; j < ph; ++j) {
@@ -166,8 +173,8 @@ void AppendRows(Bytes& raw, int w, int h, int depth, int x0, int y0, int dx, int
   }
 }
 
-Bytes MakePng(int w, int h, int depth, int colorType, bool interlace, const TSampleFn& f, const Bytes& plte = {},
-              const Bytes& trns = {}) {
+Bytes MakePng(int w, int h, int depth, int colorType, bool interlace, const TSampleFn& f,
+              const Bytes& plte = {}, const Bytes& trns = {}) {
   Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   Bytes ihdr;
   PutBE32(ihdr, static_cast<uint32_t>(w));
@@ -182,7 +189,8 @@ Bytes MakePng(int w, int h, int depth, int colorType, bool interlace, const TSam
   if (!trns.empty()) Chunk(png, "tRNS", trns);
   Bytes raw;
   if (interlace) {
-    const int pass[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    const int pass[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                            {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
     for (const auto& p : pass) AppendRows(raw, w, h, depth, p[0], p[1], p[2], p[3], f);
   } else {
     AppendRows(raw, w, h, depth, 0, 0, 1, 1, f);
@@ -199,7 +207,8 @@ uint32_t OverWhite(uint32_t v, uint32_t a) { return (v * a + 255 * (255 - a) + 1
 TEST(ImageFormat, DetectsByContentAndChoosesByExtension) {
   EXPECT_EQ(DetectImageFormat(Bytes{'B', 'M', 0}), TImageFileFormat::iffBMP);
   EXPECT_EQ(DetectImageFormat(Bytes{0xFF, 0xD8, 0xFF, 0xE0}), TImageFileFormat::iffJPEG);
-  EXPECT_EQ(DetectImageFormat(Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}), TImageFileFormat::iffPNG);
+  EXPECT_EQ(DetectImageFormat(Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}),
+            TImageFileFormat::iffPNG);
   EXPECT_EQ(DetectImageFormat(Bytes{0x89, 'P', 'N', 'G'}), TImageFileFormat::iffUnknown);
   EXPECT_EQ(DetectImageFormat(Bytes{}), TImageFileFormat::iffUnknown);
   EXPECT_EQ(FormatFromFileName("a/b.c/map.JPG"), TImageFileFormat::iffJPEG);
@@ -329,7 +338,8 @@ TEST(ImageFiles, RefusesFilesLargerThanThePixelLimitCouldNeed) {
     b.LoadFromFile(path);
     ADD_FAILURE() << "a file far beyond the cap was read";
   } catch (const EInvalidGraphic& e) {
-    EXPECT_NE(std::string(e.what()).find("is larger than " + std::to_string(cap) + " bytes"), std::string::npos)
+    EXPECT_NE(std::string(e.what()).find("is larger than " + std::to_string(cap) + " bytes"),
+              std::string::npos)
         << e.what();
   }
   // Exactly at an explicit cap is fine, one byte more is not.
@@ -394,7 +404,7 @@ TEST(BmpReader, ReadsSixteenBitFiveFiveFiveAndBitFields) {
 
   TBmpSpec f = s;
   f.Compression = 3;
-  f.Masks = {0xF800, 0x07E0, 0x001F};  // 5-6-5
+  f.Masks = {0xF800, 0x07E0, 0x001F};   // 5-6-5
   f.Rows = {{0xE0, 0x07, 0x21, 0x08}};  // green 63; red 1, green 1, blue 1
   const TBitmap b565 = DecodeBMP(MakeBmp(f));
   EXPECT_EQ(b565.GetPixelFormat(), TPixelFormat::pf24bit);
@@ -418,8 +428,8 @@ TEST(BmpReader, ReadsThirtyTwoBitWithWideAndNarrowMasksAndV5Headers) {
   // Red 10 bits at 20..29 keeps its top 8; green 2 bits replicates; blue 0.
   s.Masks = {0x3FF00000, 0x00000003, 0};
   const uint32_t px = (0x2A5u << 20) | 0x2u;  // red 1010100101b, green 10b
-  s.Rows = {{static_cast<uint8_t>(px), static_cast<uint8_t>(px >> 8), static_cast<uint8_t>(px >> 16),
-             static_cast<uint8_t>(px >> 24)}};
+  s.Rows = {{static_cast<uint8_t>(px), static_cast<uint8_t>(px >> 8),
+             static_cast<uint8_t>(px >> 16), static_cast<uint8_t>(px >> 24)}};
   const TBitmap b = DecodeBMP(MakeBmp(s));
   EXPECT_EQ(b.GetPixelFormat(), TPixelFormat::pf32bit);
   EXPECT_EQ(b.GetPixel(0, 0), RGB(0xA9, 0xAA, 0));
@@ -524,10 +534,11 @@ TEST(BmpReader, RefusesWhatItCannotRead) {
 // Bytes placed at the very end of a readable page that is followed by an
 // inaccessible one: a read past the end faults instead of passing silently.
 class TGuardedBytes {
-public:
+ public:
   explicit TGuardedBytes(const Bytes& b) {
     FPage = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
-    void* m = ::mmap(nullptr, 2 * FPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* m =
+        ::mmap(nullptr, 2 * FPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (m == MAP_FAILED || b.size() > FPage) return;
     FBase = static_cast<uint8_t*>(m);
     if (::mprotect(FBase + FPage, FPage, PROT_NONE) != 0) return;
@@ -542,7 +553,7 @@ public:
   TGuardedBytes& operator=(const TGuardedBytes&) = delete;
   std::span<const uint8_t> Data() const { return FData; }
 
-private:
+ private:
   size_t FPage = 0;
   uint8_t* FBase = nullptr;
   std::span<const uint8_t> FData;
@@ -592,37 +603,48 @@ TEST(BmpReader, NeverReadsPastTheEndOfAShortHeaderWithBitFields) {
   }
 }
 
-
 TEST(PngReader, ReadsPaletteGreyAlphaAndSixteenBitImages) {
   // Palette with transparency: entry 1 half transparent, entry 2 invisible.
   const Bytes plte = {255, 0, 0, 0, 0, 255, 0, 255, 0};
   const Bytes trns = {255, 128, 0};
-  const TBitmap pal = DecodePNG(MakePng(3, 1, 8, 3, false, [](int x, int) { return std::vector<uint32_t>{uint32_t(x)}; }, plte, trns));
+  const TBitmap pal = DecodePNG(MakePng(
+      3, 1, 8, 3, false, [](int x, int) { return std::vector<uint32_t>{uint32_t(x)}; }, plte,
+      trns));
   EXPECT_EQ(pal.GetPixel(0, 0), clRed);
   EXPECT_EQ(pal.GetPixel(1, 0), RGB(OverWhite(0, 128), OverWhite(0, 128), 255));
   EXPECT_EQ(pal.GetPixel(2, 0), clWhite);
 
-  const TBitmap grey1 = DecodePNG(MakePng(9, 2, 1, 0, false, [](int x, int y) { return std::vector<uint32_t>{uint32_t((x + y) & 1)}; }));
+  const TBitmap grey1 = DecodePNG(MakePng(9, 2, 1, 0, false, [](int x, int y) {
+    return std::vector<uint32_t>{uint32_t((x + y) & 1)};
+  }));
   EXPECT_EQ(grey1.GetPixel(0, 0), clBlack);
   EXPECT_EQ(grey1.GetPixel(8, 1), clWhite);
 
-  const TBitmap grey16 = DecodePNG(MakePng(2, 1, 16, 0, false, [](int x, int) { return std::vector<uint32_t>{x == 0 ? 0x8080u : 0xFFFFu}; }));
+  const TBitmap grey16 = DecodePNG(MakePng(2, 1, 16, 0, false, [](int x, int) {
+    return std::vector<uint32_t>{x == 0 ? 0x8080u : 0xFFFFu};
+  }));
   EXPECT_EQ(GetRValue(grey16.GetPixel(0, 0)), 128);  // 0x8080 * 255 / 65535
   EXPECT_EQ(grey16.GetPixel(1, 0), clWhite);
 
   // Grey with alpha and RGBA: composited over white.
-  const TBitmap ga = DecodePNG(MakePng(2, 1, 8, 4, false, [](int x, int) { return std::vector<uint32_t>{100, x == 0 ? 255u : 64u}; }));
+  const TBitmap ga = DecodePNG(MakePng(2, 1, 8, 4, false, [](int x, int) {
+    return std::vector<uint32_t>{100, x == 0 ? 255u : 64u};
+  }));
   EXPECT_EQ(GetRValue(ga.GetPixel(0, 0)), 100);
   EXPECT_EQ(GetRValue(ga.GetPixel(1, 0)), OverWhite(100, 64));
-  const TBitmap rgba = DecodePNG(MakePng(1, 1, 8, 6, false, [](int, int) { return std::vector<uint32_t>{200, 10, 0, 0}; }));
+  const TBitmap rgba = DecodePNG(MakePng(1, 1, 8, 6, false, [](int, int) {
+    return std::vector<uint32_t>{200, 10, 0, 0};
+  }));
   EXPECT_EQ(rgba.GetPixel(0, 0), clWhite);
 }
 
 TEST(PngReader, ReadsInterlacedImages) {
   auto colour = [](int x, int y) {
-    return std::vector<uint32_t>{uint32_t(x * 20), uint32_t(y * 30), uint32_t((x * 7 + y * 13) & 0xFF)};
+    return std::vector<uint32_t>{uint32_t(x * 20), uint32_t(y * 30),
+                                 uint32_t((x * 7 + y * 13) & 0xFF)};
   };
-  const Bytes plain = MakePng(11, 7, 8, 2, false, colour), laced = MakePng(11, 7, 8, 2, true, colour);
+  const Bytes plain = MakePng(11, 7, 8, 2, false, colour),
+              laced = MakePng(11, 7, 8, 2, true, colour);
   ASSERT_NE(plain, laced);
   const TBitmap a = DecodePNG(plain), b = DecodePNG(laced);
   EXPECT_TRUE(a.SameImage(b));
@@ -633,7 +655,8 @@ TEST(PngReader, ReadsInterlacedImages) {
 void ExpectTruncationsFail(const Bytes& data, size_t minComplete, const char* what) {
   for (size_t n = 0; n < minComplete; ++n) {
     const Bytes cut(data.begin(), data.begin() + static_cast<long>(n));
-    EXPECT_THROW(DecodeImage(cut), EInvalidGraphic) << what << " cut at " << n << " of " << data.size();
+    EXPECT_THROW(DecodeImage(cut), EInvalidGraphic)
+        << what << " cut at " << n << " of " << data.size();
   }
 }
 
@@ -683,7 +706,8 @@ TEST(DamagedFiles, FlippedBytesNeverCrash) {
   FlipEveryByte(bmp, 4, 3);
   const Bytes jpg = EncodeJPEG(Gradient(16, 16), 75);
   const std::vector<bool> jpgAccepted = FlipEveryByte(jpg, 16, 16);
-  EXPECT_LT(std::count(jpgAccepted.begin(), jpgAccepted.end(), true), static_cast<long>(jpg.size()));
+  EXPECT_LT(std::count(jpgAccepted.begin(), jpgAccepted.end(), true),
+            static_cast<long>(jpg.size()));
 }
 
 TEST(DamagedFiles, PngChecksumsCatchEveryFlipOutsideAncillaryChunks) {
@@ -693,7 +717,8 @@ TEST(DamagedFiles, PngChecksumsCatchEveryFlipOutsideAncillaryChunks) {
   // than their length: a damaged one is skipped.
   std::vector<bool> ancillary(png.size(), false);
   for (size_t at = 8; at + 12 <= png.size();) {
-    const size_t len = (size_t{png[at]} << 24) | (size_t{png[at + 1]} << 16) | (size_t{png[at + 2]} << 8) | png[at + 3];
+    const size_t len = (size_t{png[at]} << 24) | (size_t{png[at + 1]} << 16) |
+                       (size_t{png[at + 2]} << 8) | png[at + 3];
     if ((png[at + 4] & 0x20) != 0)
       for (size_t i = at + 4; i < at + 12 + len; ++i) ancillary[i] = true;
     at += 12 + len;
@@ -706,10 +731,12 @@ TEST(DamagedFiles, PngChecksumsCatchEveryFlipOutsideAncillaryChunks) {
 
 TEST(DamagedFiles, RandomGarbageAfterValidHeadersFails) {
   std::mt19937 rng(12);
-  for (const Bytes& good : {EncodeBMP(Noise(6, 6, 8)), EncodePNG(Noise(6, 6, 8)), EncodeJPEG(Gradient(16, 16))}) {
+  for (const Bytes& good :
+       {EncodeBMP(Noise(6, 6, 8)), EncodePNG(Noise(6, 6, 8)), EncodeJPEG(Gradient(16, 16))}) {
     for (int k = 0; k < 50; ++k) {
       Bytes bad = good;
-      for (size_t i = 20 + rng() % 20; i < bad.size(); i += 1 + rng() % 7) bad[i] = static_cast<uint8_t>(rng());
+      for (size_t i = 20 + rng() % 20; i < bad.size(); i += 1 + rng() % 7)
+        bad[i] = static_cast<uint8_t>(rng());
       try {
         DecodeImage(bad);
       } catch (const EInvalidGraphic&) {
@@ -732,7 +759,9 @@ TEST(PixelLimit, RefusesLargeImagesBeforeDecoding) {
       DecodeImage(*d);
       ADD_FAILURE() << "accepted an image above the limit";
     } catch (const EInvalidGraphic& e) {
-      EXPECT_NE(std::string(e.what()).find("20 x 20 pixels exceeds the limit of 399"), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find("20 x 20 pixels exceeds the limit of 399"),
+                std::string::npos)
+          << e.what();
     }
     EXPECT_EQ(ReadImageInfo(*d).Width, 20);  // the header alone is fine
   }
@@ -751,7 +780,8 @@ TEST(Progress, JpegLoadReportsStagesInOrder) {
   const Bytes jpg = EncodeJPEG(Gradient(200, 160), 90);
   std::vector<std::pair<TProgressStage, int>> seen;
   TBitmap b;
-  b.LoadFromMemory(jpg, [&](TObject* sender, TProgressStage stage, uint8_t percent, bool, const TRect&, const std::string&) {
+  b.LoadFromMemory(jpg, [&](TObject* sender, TProgressStage stage, uint8_t percent, bool,
+                            const TRect&, const std::string&) {
     EXPECT_EQ(sender, &b);
     seen.emplace_back(stage, percent);
   });
@@ -767,11 +797,13 @@ TEST(Progress, JpegLoadReportsStagesInOrder) {
 
 TEST(Progress, AnExceptionFromTheHandlerAbortsTheLoad) {
   struct TStop {};
-  for (const Bytes& data : {EncodeJPEG(Gradient(64, 64), 90), EncodeBMP(Noise(64, 64, 1)), EncodePNG(Noise(64, 64, 1))}) {
+  for (const Bytes& data : {EncodeJPEG(Gradient(64, 64), 90), EncodeBMP(Noise(64, 64, 1)),
+                            EncodePNG(Noise(64, 64, 1))}) {
     TBitmap b = Noise(3, 3, 2);
     const TBitmap before = b;
     EXPECT_THROW(b.LoadFromMemory(data,
-                                  [](TObject*, TProgressStage stage, uint8_t, bool, const TRect&, const std::string&) {
+                                  [](TObject*, TProgressStage stage, uint8_t, bool, const TRect&,
+                                     const std::string&) {
                                     if (stage == TProgressStage::psRunning) throw TStop{};
                                   }),
                  TStop);

@@ -29,7 +29,8 @@ namespace {
 constexpr int kMaxScans = 1000;
 
 // Pixel words are R, G, B, 0 in memory on a little-endian machine.
-constexpr J_COLOR_SPACE kWordSpace = std::endian::native == std::endian::little ? JCS_EXT_RGBX : JCS_EXT_XBGR;
+constexpr J_COLOR_SPACE kWordSpace =
+    std::endian::native == std::endian::little ? JCS_EXT_RGBX : JCS_EXT_XBGR;
 
 struct TJpegError {
   jpeg_error_mgr Mgr;  // first: libjpeg hands us a pointer to it
@@ -51,10 +52,8 @@ void ZelJpegEmitMessage(j_common_ptr cinfo, int level) {
     case JWRN_ADOBE_XFORM:
     case JWRN_EXTRANEOUS_DATA:
     case JWRN_JFIF_MAJOR:
-    case JWRN_BOGUS_ICC:
-      return;
-    default:
-      ZelJpegErrorExit(cinfo);
+    case JWRN_BOGUS_ICC: return;
+    default: ZelJpegErrorExit(cinfo);
   }
 }
 
@@ -137,7 +136,8 @@ bool ReadPixels(TJpegDecoder* d, uint32_t* bits, JDIMENSION width, JDIMENSION he
   d->Info.client_data = d;
   d->Progress.progress_monitor = ZelJpegProgress;
   jpeg_start_decompress(&d->Info);
-  if (d->Info.output_width != width || d->Info.output_height != height || d->Info.output_components != 4) {
+  if (d->Info.output_width != width || d->Info.output_height != height ||
+      d->Info.output_components != 4) {
     std::snprintf(d->Err.Message, sizeof d->Err.Message, "unexpected output geometry");
     return false;
   }
@@ -155,7 +155,8 @@ bool ReadPixels(TJpegDecoder* d, uint32_t* bits, JDIMENSION width, JDIMENSION he
       uint8_t* b = reinterpret_cast<uint8_t*>(row);
       for (JDIMENSION x = 0; x < width; ++x, b += 4) {
         const uint32_t k = b[3];
-        const uint32_t r = (b[0] * k + 127) / 255, g = (b[1] * k + 127) / 255, bl = (b[2] * k + 127) / 255;
+        const uint32_t r = (b[0] * k + 127) / 255, g = (b[1] * k + 127) / 255,
+                       bl = (b[2] * k + 127) / 255;
         row[x] = r | (g << 8) | (bl << 16);
       }
     } else {
@@ -186,7 +187,8 @@ struct TJpegEncoder {
   TJpegEncoder& operator=(const TJpegEncoder&) = delete;
 };
 
-bool WritePixels(TJpegEncoder* e, const uint32_t* bits, JDIMENSION width, JDIMENSION height, int quality) {
+bool WritePixels(TJpegEncoder* e, const uint32_t* bits, JDIMENSION width, JDIMENSION height,
+                 int quality) {
   if (setjmp(e->Err.Jump) != 0) return false;
   jpeg_create_compress(&e->Info);
   e->Created = true;
@@ -200,7 +202,8 @@ bool WritePixels(TJpegEncoder* e, const uint32_t* bits, JDIMENSION width, JDIMEN
   jpeg_start_compress(&e->Info, TRUE);
   while (e->Info.next_scanline < height) {
     // libjpeg does not write through its input rows.
-    JSAMPROW rows[1] = {reinterpret_cast<JSAMPROW>(const_cast<uint32_t*>(bits + static_cast<size_t>(e->Info.next_scanline) * width))};
+    JSAMPROW rows[1] = {reinterpret_cast<JSAMPROW>(
+        const_cast<uint32_t*>(bits + static_cast<size_t>(e->Info.next_scanline) * width))};
     jpeg_write_scanlines(&e->Info, rows, 1);
   }
   jpeg_finish_compress(&e->Info);
@@ -220,7 +223,8 @@ TImageInfo ReadJPEGInfo(std::span<const uint8_t> Data) {
 
 }  // namespace detail
 
-TBitmap DecodeJPEG(std::span<const uint8_t> Data, const TProgressEvent& OnProgress, TObject* Sender) {
+TBitmap DecodeJPEG(std::span<const uint8_t> Data, const TProgressEvent& OnProgress,
+                   TObject* Sender) {
   TJpegDecoder d;
   if (Data.empty()) throw EInvalidGraphic("Invalid JPEG file: no data");
   if (!ReadHeader(&d, Data.data(), Data.size())) d.Fail();

@@ -45,7 +45,8 @@ struct TPngDecoder {
 
 void PngError(png_structp png, png_const_charp message) {
   auto* d = static_cast<TPngDecoder*>(png_get_error_ptr(png));
-  std::snprintf(d->Message, sizeof d->Message, "%s", message != nullptr ? message : "unknown error");
+  std::snprintf(d->Message, sizeof d->Message, "%s",
+                message != nullptr ? message : "unknown error");
   std::longjmp(d->Jump, 1);
 }
 
@@ -103,7 +104,8 @@ bool ReadPixels(TPngDecoder* d, uint32_t* bits) {
   if (d->ColorType == PNG_COLOR_TYPE_GRAY && d->Depth < 8) png_set_expand_gray_1_2_4_to_8(png);
   if (png_get_valid(png, d->Info, PNG_INFO_tRNS) != 0) png_set_tRNS_to_alpha(png);
   if (d->Depth == 16) png_set_scale_16(png);
-  if (d->ColorType == PNG_COLOR_TYPE_GRAY || d->ColorType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
+  if (d->ColorType == PNG_COLOR_TYPE_GRAY || d->ColorType == PNG_COLOR_TYPE_GRAY_ALPHA)
+    png_set_gray_to_rgb(png);
   png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
   if constexpr (std::endian::native == std::endian::big) {
     png_set_bgr(png);
@@ -118,7 +120,8 @@ bool ReadPixels(TPngDecoder* d, uint32_t* bits) {
   const int64_t total = int64_t{passes} * d->Height;
   for (int pass = 0; pass < passes; ++pass) {
     for (png_uint_32 y = 0; y < d->Height; ++y) {
-      png_read_row(png, reinterpret_cast<png_bytep>(bits + static_cast<size_t>(y) * d->Width), nullptr);
+      png_read_row(png, reinterpret_cast<png_bytep>(bits + static_cast<size_t>(y) * d->Width),
+                   nullptr);
       if (d->Reporter != nullptr) {
         Report(d, int64_t{pass} * d->Height + y + 1, total);
         if (d->Pending) return false;
@@ -139,14 +142,16 @@ TImageInfo ReadPNGInfo(std::span<const uint8_t> Data) {
   d.Data = Data.data();
   d.Size = Data.size();
   if (!ReadHeader(&d)) d.Fail();
-  return TImageInfo{TImageFileFormat::iffPNG, static_cast<int32_t>(d.Width), static_cast<int32_t>(d.Height),
-                    d.Depth * d.Channels};
+  return TImageInfo{TImageFileFormat::iffPNG, static_cast<int32_t>(d.Width),
+                    static_cast<int32_t>(d.Height), d.Depth * d.Channels};
 }
 
 }  // namespace detail
 
-TBitmap DecodePNG(std::span<const uint8_t> Data, const TProgressEvent& OnProgress, TObject* Sender) {
-  if (Data.size() < 8 || png_sig_cmp(Data.data(), 0, 8) != 0) throw EInvalidGraphic("Invalid PNG file: no PNG signature");
+TBitmap DecodePNG(std::span<const uint8_t> Data, const TProgressEvent& OnProgress,
+                  TObject* Sender) {
+  if (Data.size() < 8 || png_sig_cmp(Data.data(), 0, 8) != 0)
+    throw EInvalidGraphic("Invalid PNG file: no PNG signature");
   TPngDecoder d;
   d.Data = Data.data();
   d.Size = Data.size();
@@ -167,7 +172,8 @@ TBitmap DecodePNG(std::span<const uint8_t> Data, const TProgressEvent& OnProgres
       }
       // Over white, rounded to nearest.
       uint32_t out = 0;
-      for (int s = 0; s < 24; s += 8) out |= ((((p >> s) & 0xFF) * a + 255 * (255 - a) + 127) / 255) << s;
+      for (int s = 0; s < 24; s += 8)
+        out |= ((((p >> s) & 0xFF) * a + 255 * (255 - a) + 127) / 255) << s;
       row[x] = out;
     }
   }
@@ -190,7 +196,8 @@ struct TPngImage {
 };
 
 [[noreturn]] void Fail(const png_image& img) {
-  throw EInvalidGraphic(std::string("Cannot write PNG: ") + (img.message[0] != 0 ? img.message : "unknown error"));
+  throw EInvalidGraphic(std::string("Cannot write PNG: ") +
+                        (img.message[0] != 0 ? img.message : "unknown error"));
 }
 
 }  // namespace
@@ -214,9 +221,11 @@ std::vector<uint8_t> EncodePNG(const TBitmap& Bitmap) {
   p.Image.format = PNG_FORMAT_RGB;
   png_alloc_size_t size = 0;
   // First call: the size; second: the bytes.
-  if (png_image_write_to_memory(&p.Image, nullptr, &size, 0, rgb.data(), 0, nullptr) == 0) Fail(p.Image);
+  if (png_image_write_to_memory(&p.Image, nullptr, &size, 0, rgb.data(), 0, nullptr) == 0)
+    Fail(p.Image);
   std::vector<uint8_t> out(size);
-  if (png_image_write_to_memory(&p.Image, out.data(), &size, 0, rgb.data(), 0, nullptr) == 0) Fail(p.Image);
+  if (png_image_write_to_memory(&p.Image, out.data(), &size, 0, rgb.data(), 0, nullptr) == 0)
+    Fail(p.Image);
   out.resize(size);
   return out;
 }

@@ -31,11 +31,13 @@ void TPrinter::SetOrientation(TPrinterOrientation Value) {
 }
 
 int32_t TPrinter::GetPageWidth() const {
-  return MmToPixels(FOrientation == TPrinterOrientation::poPortrait ? FPaperWidth : FPaperHeight, FResolution);
+  return MmToPixels(FOrientation == TPrinterOrientation::poPortrait ? FPaperWidth : FPaperHeight,
+                    FResolution);
 }
 
 int32_t TPrinter::GetPageHeight() const {
-  return MmToPixels(FOrientation == TPrinterOrientation::poPortrait ? FPaperHeight : FPaperWidth, FResolution);
+  return MmToPixels(FOrientation == TPrinterOrientation::poPortrait ? FPaperHeight : FPaperWidth,
+                    FResolution);
 }
 
 void TPrinter::SetFileNamePrefix(const std::string& Value) {
@@ -59,7 +61,8 @@ void TPrinter::BeginDoc() {
   CheckIdle();
   const int64_t w = GetPageWidth(), h = GetPageHeight();
   if (w * h > (int64_t{1} << 27))
-    throw EPrinter("Page of " + std::to_string(w) + " x " + std::to_string(h) + " pixels is too large");
+    throw EPrinter("Page of " + std::to_string(w) + " x " + std::to_string(h) +
+                   " pixels is too large");
   FFiles.clear();
   FAborted = false;
   FPageNumber = 1;

@@ -13,7 +13,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class PrinterTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     FDir = fs::temp_directory_path() /
            ("zel_printer_" + std::to_string(::getpid()) + "_" +

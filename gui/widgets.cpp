@@ -87,8 +87,12 @@ void TPanel::Paint() {
   TRect r = GetClientRect();
   auto bevel = [&](TPanelBevel b) {
     if (b == TPanelBevel::bvNone) return;
-    const TColor hi = b == TPanelBevel::bvRaised ? clBtnHighlight : b == TPanelBevel::bvLowered ? clBtnShadow : GetColor();
-    const TColor lo = b == TPanelBevel::bvRaised ? clBtnShadow : b == TPanelBevel::bvLowered ? clBtnHighlight : GetColor();
+    const TColor hi = b == TPanelBevel::bvRaised    ? clBtnHighlight
+                      : b == TPanelBevel::bvLowered ? clBtnShadow
+                                                    : GetColor();
+    const TColor lo = b == TPanelBevel::bvRaised    ? clBtnShadow
+                      : b == TPanelBevel::bvLowered ? clBtnHighlight
+                                                    : GetColor();
     // Rings past the middle of the panel would draw nothing.
     for (int32_t i = 0; i < FBevelWidth && r.Left < r.Right && r.Top < r.Bottom; ++i) {
       Ring(c, r, hi, lo);
@@ -218,8 +222,8 @@ void TSpeedButton::Paint() {
     c.GetBrush().SetStyle(TBrushStyle::bsSolid);
     c.GetBrush().SetColor(FDown && !FPressed ? clBtnHighlight : GetColor());
     c.FillRect(GetClientRect());
-    DrawFrame(c, sunk ? TFrameStyle::fsLowered : TFrameStyle::fsRaised, {0, 0, w - 1, h - 1}, cl3DDkShadow,
-              clBtnShadow, cl3DLight, clBtnHighlight);
+    DrawFrame(c, sunk ? TFrameStyle::fsLowered : TFrameStyle::fsRaised, {0, 0, w - 1, h - 1},
+              cl3DDkShadow, clBtnShadow, cl3DLight, clBtnHighlight);
   }
   const int32_t gw = FGlyph.GetWidth(), gh = FGlyph.GetHeight();
   int32_t tw = 0, th = 0;
@@ -372,15 +376,16 @@ void TComboBox::Paint() {
   c.GetBrush().SetStyle(TBrushStyle::bsSolid);
   c.GetBrush().SetColor(GetColor());
   c.FillRect(GetClientRect());
-  DrawFrame(c, TFrameStyle::fsLowered, {0, 0, w - 1, h - 1}, cl3DDkShadow, clBtnShadow, cl3DLight, clBtnHighlight);
+  DrawFrame(c, TFrameStyle::fsLowered, {0, 0, w - 1, h - 1}, cl3DDkShadow, clBtnShadow, cl3DLight,
+            clBtnHighlight);
   const int32_t bw = std::max(h - 4, 0);
   const TRect button{w - 2 - bw, 2, w - 2, h - 2};
   if (bw > 0) {
     c.GetBrush().SetColor(clBtnFace);
     c.FillRect(button);
     DrawFrame(c, FDroppedDown ? TFrameStyle::fsLowered : TFrameStyle::fsRaised,
-              {button.Left, button.Top, button.Right - 1, button.Bottom - 1}, cl3DDkShadow, clBtnShadow, cl3DLight,
-              clBtnHighlight);
+              {button.Left, button.Top, button.Right - 1, button.Bottom - 1}, cl3DDkShadow,
+              clBtnShadow, cl3DLight, clBtnHighlight);
     const int32_t cx = (button.Left + button.Right) / 2, cy = (button.Top + button.Bottom) / 2;
     c.GetPen().SetColor(GetEnabled() ? clBtnText : clGrayText);
     c.GetPen().SetStyle(TPenStyle::psSolid);

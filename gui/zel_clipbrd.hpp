@@ -46,7 +46,7 @@ struct TClipboardHost {
 
 /// The clipboard itself (see the file's description); Clipboard() returns the process's one.
 class TClipboard {
-public:
+ public:
   TClipboard() = default;
   TClipboard(const TClipboard&) = delete;
   TClipboard& operator=(const TClipboard&) = delete;
@@ -84,7 +84,7 @@ public:
   void ClearHost();
   ///@}
 
-private:
+ private:
   void Changed(std::unique_lock<std::mutex>& Lock);
 
   std::mutex FMutex;

@@ -81,7 +81,14 @@ constexpr TShiftStateItem ButtonShift(TMouseButton Button) {
 }
 
 /// Where a control goes inside its parent (see TWinControl::Realign).
-enum class TAlign : int32_t { alNone = 0, alTop = 1, alBottom = 2, alLeft = 3, alRight = 4, alClient = 5 };
+enum class TAlign : int32_t {
+  alNone = 0,
+  alTop = 1,
+  alBottom = 2,
+  alLeft = 3,
+  alRight = 4,
+  alClient = 5
+};
 
 ///@{
 /// A cursor identifier. Negative values are the predefined cursors of the
@@ -148,15 +155,16 @@ enum class TDragState : int32_t { dsDragEnter = 0, dsDragLeave = 1, dsDragMove =
 // ---------------------------------------------------------------------------
 
 /// A button went down or up at (X, Y) in the control's coordinates.
-using TMouseEvent =
-    std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)>;
+using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift,
+                                       int32_t X, int32_t Y)>;
 /// The mouse moved to (X, Y) in the control's coordinates.
-using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int32_t X, int32_t Y)>;
+using TMouseMoveEvent =
+    std::function<void(TObject* Sender, TShiftState Shift, int32_t X, int32_t Y)>;
 ///@{
 /// WheelDelta: multiples of 120 per notch, positive away from the user.
 /// MousePos in the control's coordinates. Setting Handled stops the event.
-using TMouseWheelEvent =
-    std::function<void(TObject* Sender, TShiftState Shift, int32_t WheelDelta, TPoint MousePos, bool& Handled)>;
+using TMouseWheelEvent = std::function<void(TObject* Sender, TShiftState Shift, int32_t WheelDelta,
+                                            TPoint MousePos, bool& Handled)>;
 using TMouseWheelUpDownEvent =
     std::function<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
 ///@}
@@ -178,7 +186,7 @@ using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int32
 
 /// TControl
 class TControl : public TComponent {
-public:
+ public:
   /// A 64 x 64 control at (0, 0), visible, enabled, button-face coloured,
   /// with the default font and ParentFont set; style csCaptureMouse,
   /// csClickEvents, csDoubleClicks. AOwner owns it (see TComponent); the
@@ -229,7 +237,9 @@ public:
   /// (Left, Top, Left + Width, Top + Height) in the parent's coordinates;
   /// Right and Bottom saturate at INT32_MAX (the sums are taken in 64 bits).
   TRect GetBoundsRect() const;
-  void SetBoundsRect(const TRect& R) { SetBounds(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top); }
+  void SetBoundsRect(const TRect& R) {
+    SetBounds(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top);
+  }
   ///@}
   ///@{
   /// (0, 0, Width, Height).
@@ -408,7 +418,7 @@ public:
   TEndDragEvent OnEndDrag;
   ///@}
 
-protected:
+ protected:
   /// Draws the control on its surface (GetCanvas()). The default draws
   /// nothing.
   virtual void Paint() {}
@@ -423,7 +433,7 @@ protected:
   /// Copies the parent's picture under the control onto the surface.
   void FillFromParent();
 
-private:
+ private:
   friend class TWinControl;
   void ParentFontChanged(const TFont& Value);
   void PropagateFont();
@@ -445,7 +455,8 @@ private:
   std::string FHint;
   bool FShowHint = false;
   bool FParentShowHint = true;
-  TStyleElements FStyleElements{TStyleElement::seFont, TStyleElement::seClient, TStyleElement::seBorder};
+  TStyleElements FStyleElements{TStyleElement::seFont, TStyleElement::seClient,
+                                TStyleElement::seBorder};
   TObject* FPopupMenu = nullptr;
   TDragMode FDragMode = TDragMode::dmManual;
   TCursor FDragCursor = crDrag;
@@ -465,12 +476,12 @@ private:
 /// TGraphicControl: a control without children that draws on its parent (see
 /// the model above). Descendants override Paint.
 class TGraphicControl : public TControl {
-public:
+ public:
   /// A control owned by AOwner (see TControl).
   explicit TGraphicControl(TComponent* AOwner) : TControl(AOwner) {}
   std::string ClassName() const override { return "TGraphicControl"; }
 
-protected:
+ protected:
   void PaintNow() override;
 };
 
@@ -480,7 +491,7 @@ protected:
 
 /// TWinControl: a container with children and alignment
 class TWinControl : public TControl {
-public:
+ public:
   /// Accepts controls (csAcceptsControls).
   explicit TWinControl(TComponent* AOwner);
   ///@{
@@ -528,7 +539,7 @@ public:
   /// The area alignment divides (default: the client rectangle).
   virtual TRect GetAlignRect() const { return GetClientRect(); }
 
-protected:
+ protected:
   ///@{
   /// Fills the surface with the colour.
   void Paint() override;
@@ -536,7 +547,7 @@ protected:
   void PaintNow() override;
   ///@}
 
-private:
+ private:
   friend class TControl;
   void InsertControl(TControl* Child);
   void RemoveControl(TControl* Child);
@@ -547,7 +558,7 @@ private:
 
 /// A container whose descendants paint themselves (override Paint).
 class TCustomControl : public TWinControl {
-public:
+ public:
   /// A container owned by AOwner (see TControl).
   explicit TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {}
   std::string ClassName() const override { return "TCustomControl"; }
@@ -572,7 +583,7 @@ enum class TAlignment : int32_t { taLeftJustify = 0, taRightJustify = 1, taCente
 /// border. Default: 185 x 41, outer bevel raised, inner none, BevelWidth 1,
 /// BorderWidth 0, caption empty, centred.
 class TPanel : public TCustomControl {
-public:
+ public:
   /// A panel owned by AOwner, with the defaults above.
   explicit TPanel(TComponent* AOwner);
   std::string ClassName() const override { return "TPanel"; }
@@ -611,10 +622,10 @@ public:
   /// whole panel).
   TRect GetAlignRect() const override;
 
-protected:
+ protected:
   void Paint() override;
 
-private:
+ private:
   std::string FCaption;
   TPanelBevel FBevelOuter = TPanelBevel::bvRaised;
   TPanelBevel FBevelInner = TPanelBevel::bvNone;
@@ -649,7 +660,7 @@ private:
 /// disabled, its visible pixels are drawn in clBtnShadow. A caption goes
 /// right of the glyph (or centred without one). Default: 23 x 22.
 class TSpeedButton : public TGraphicControl {
-public:
+ public:
   /// A button owned by AOwner.
   explicit TSpeedButton(TComponent* AOwner);
   std::string ClassName() const override { return "TSpeedButton"; }
@@ -689,10 +700,10 @@ public:
   ///@}
   void SetEnabled(bool Value) override;
 
-protected:
+ protected:
   void Paint() override;
 
-private:
+ private:
   void UpdateExclusive();
 
   int32_t FGroupIndex = 0;
@@ -730,7 +741,7 @@ enum class TComboBoxStyle : int32_t { csDropDown = 0, csSimple = 1, csDropDownLi
 /// button with a down-pointing triangle at the right (width = height - 4).
 /// Default: 145 x 23, csDropDown.
 class TComboBox : public TWinControl {
-public:
+ public:
   /// A combo box owned by AOwner.
   explicit TComboBox(TComponent* AOwner);
   std::string ClassName() const override { return "TComboBox"; }
@@ -789,10 +800,10 @@ public:
   TNotifyEvent OnCloseUp;
   ///@}
 
-protected:
+ protected:
   void Paint() override;
 
-private:
+ private:
   int32_t RowHeight() const;
 
   TComboBoxStyle FStyle = TComboBoxStyle::csDropDown;
@@ -813,7 +824,7 @@ private:
 /// control is destroyed (for code that keeps a control across events that
 /// may free it).
 class TControlWatch {
-public:
+ public:
   /// Watches Control (nullptr: nothing).
   explicit TControlWatch(TControl* Control = nullptr);
   ~TControlWatch();
@@ -825,7 +836,7 @@ public:
   void Set(TControl* Control) { FControl = Control; }
   ///@}
 
-private:
+ private:
   friend class TScreen;
   TControl* FControl;
 };
@@ -836,7 +847,7 @@ private:
 
 /// TScreen: process-wide cursor registry and mouse capture
 class TScreen {
-public:
+ public:
   TScreen(const TScreen&) = delete;
   TScreen& operator=(const TScreen&) = delete;
 
@@ -865,7 +876,7 @@ public:
   void SetCaptureControl(TControl* Control) { FCapture = Control; }
   ///@}
 
-private:
+ private:
   friend TScreen& Screen();
   friend class TControl;
   friend class TControlWatch;
@@ -891,7 +902,7 @@ TScreen& Screen();
 /// mouse events of TControlHost, or anything else). ProcessMessages is what a
 /// modal loop (the map display's box entry) calls while it waits.
 class TApplication {
-public:
+ public:
   TApplication(const TApplication&) = delete;
   TApplication& operator=(const TApplication&) = delete;
 
@@ -914,7 +925,7 @@ public:
   /// Called by ProcessMessages when set: where a host toolkit hands over its pending events.
   std::function<void()> OnProcessMessages;
 
-private:
+ private:
   friend TApplication& Application();
   TApplication() = default;
   struct TMessage {
@@ -954,7 +965,7 @@ TApplication& Application();
 /// Send... runs the event at once; Post... queues it with TApplication (it
 /// runs at the next ProcessMessages).
 class TControlHost {
-public:
+ public:
   ///@{
   /// Root must outlive the host.
   explicit TControlHost(TControl* Root);
@@ -1004,7 +1015,7 @@ public:
   /// changed: the host shows a new Snapshot when it can.
   std::function<void()> OnChange;
 
-private:
+ private:
   friend class TControl;
   TControl* Target(int32_t X, int32_t Y) const;
   TPoint Local(const TControl* C, int32_t X, int32_t Y) const;

@@ -116,16 +116,16 @@ struct TFontSpec {
 /// even the fallback family), and for an unclipped mask beyond the size limit
 /// of FontRenderText.
 class EFontError : public EZELError {
-public:
+ public:
   using EZELError::EZELError;
 };
 
 /// Vertical metrics of a font in pixels: Height = Ascent + Descent is the
 /// height of a line of text (what TextHeight reports).
 struct TFontMetrics {
-  int32_t Ascent = 0;  ///< above the baseline
+  int32_t Ascent = 0;   ///< above the baseline
   int32_t Descent = 0;  ///< below the baseline
-  int32_t Height = 0;  ///< Ascent + Descent
+  int32_t Height = 0;   ///< Ascent + Descent
 };
 
 /// Ascent, Descent and Height of the font (rules above). Orientation plays no

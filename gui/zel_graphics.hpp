@@ -56,7 +56,7 @@ namespace zel {
 /// data, an image above the pixel limit, an unknown file extension, a
 /// negative or too large bitmap size, an empty bitmap where one is needed.
 class EInvalidGraphic : public EZELError {
-public:
+ public:
   using EZELError::EZELError;
 };
 
@@ -146,7 +146,8 @@ TColor ColorToRGB(TColor Color);
 ///@{
 /// A colour from its components (each taken modulo 256).
 constexpr TColor RGB(int32_t Red, int32_t Green, int32_t Blue) {
-  return static_cast<TColor>((static_cast<uint32_t>(Red) & 0xFFu) | ((static_cast<uint32_t>(Green) & 0xFFu) << 8) |
+  return static_cast<TColor>((static_cast<uint32_t>(Red) & 0xFFu) |
+                             ((static_cast<uint32_t>(Green) & 0xFFu) << 8) |
                              ((static_cast<uint32_t>(Blue) & 0xFFu) << 16));
 }
 constexpr uint8_t GetRValue(TColor Color) { return static_cast<uint8_t>(Color & 0xFF); }
@@ -259,8 +260,9 @@ enum class TProgressStage : int32_t { psStarting = 0, psRunning = 1, psEnding = 
 /// empty and Msg is "" (kept for the system's signature). Sender is the
 /// bitmap being loaded (its pixels change only after success). An exception
 /// thrown by the handler aborts the load and propagates.
-using TProgressEvent = std::function<void(TObject* Sender, TProgressStage Stage, uint8_t PercentDone,
-                                          bool RedrawNow, const TRect& R, const std::string& Msg)>;
+using TProgressEvent =
+    std::function<void(TObject* Sender, TProgressStage Stage, uint8_t PercentDone, bool RedrawNow,
+                       const TRect& R, const std::string& Msg)>;
 
 // ---------------------------------------------------------------------------
 // TPen, TBrush, TFont: property holders that the canvas reads when it draws
@@ -268,7 +270,7 @@ using TProgressEvent = std::function<void(TObject* Sender, TProgressStage Stage,
 
 /// TPen, TBrush, TFont: property holders that the canvas reads when it draws
 class TPen {
-public:
+ public:
   ///@{
   /// Default: black, width 1, solid, copy.
   TColor GetColor() const { return FColor; }
@@ -285,7 +287,7 @@ public:
   friend bool operator==(const TPen&, const TPen&) = default;
   ///@}
 
-private:
+ private:
   TColor FColor = clBlack;
   int32_t FWidth = 1;
   TPenStyle FStyle = TPenStyle::psSolid;
@@ -294,7 +296,7 @@ private:
 
 /// The fill colour and style of a canvas.
 class TBrush {
-public:
+ public:
   ///@{
   /// Default: white, solid.
   TColor GetColor() const { return FColor; }
@@ -304,7 +306,7 @@ public:
   friend bool operator==(const TBrush&, const TBrush&) = default;
   ///@}
 
-private:
+ private:
   TColor FColor = clWhite;
   TBrushStyle FStyle = TBrushStyle::bsSolid;
 };
@@ -313,7 +315,7 @@ private:
 /// inch), Style and Orientation (tenths of a degree counter-clockwise) are
 /// those of TFontSpec, whose defaults a new font takes; Color is black.
 class TFont {
-public:
+ public:
   TFont() = default;
   /// The font Face in Color.
   explicit TFont(const TFontSpec& Face, TColor Color = clBlack) : FSpec(Face), FColor(Color) {}
@@ -349,16 +351,16 @@ public:
   /// Same description and colour.
   friend bool operator==(const TFont&, const TFont&) = default;
 
-private:
+ private:
   TFontSpec FSpec;
   TColor FColor = clBlack;
 };
 
 /// Pen, brush and font of a canvas, as SaveState returns them.
 struct TCanvasState {
-  TPen Pen;  ///< the pen
+  TPen Pen;      ///< the pen
   TBrush Brush;  ///< the brush
-  TFont Font;  ///< the font
+  TFont Font;    ///< the font
   /// All three equal.
   friend bool operator==(const TCanvasState&, const TCanvasState&) = default;
 };
@@ -414,7 +416,7 @@ class TBitmap;
 ///   the interior, never both. FillRect, FrameRect, SetPixels, and text always
 ///   replace (copy) the destination.
 class TCanvas : public TObject {
-public:
+ public:
   ///@{
   /// A canvas on Target, which must outlive the canvas (nullptr: the canvas
   /// draws nothing and reads 0).
@@ -513,7 +515,9 @@ public:
   /// once-per-pixel rule of wide pens; the pen position becomes the last
   /// point. Fewer than 2 points draw nothing (one point still moves the pen).
   void Polyline(std::span<const TPoint> Points);
-  void Polyline(std::initializer_list<TPoint> Points) { Polyline(std::span<const TPoint>(Points.begin(), Points.size())); }
+  void Polyline(std::initializer_list<TPoint> Points) {
+    Polyline(std::span<const TPoint>(Points.begin(), Points.size()));
+  }
   ///@}
 
   // --- Shapes --------------------------------------------------------------
@@ -553,7 +557,9 @@ public:
   /// the closed path of lines through the points (so it adds column 10 and
   /// row 10 in the example). Fewer than 2 points draw nothing.
   void Polygon(std::span<const TPoint> Points);
-  void Polygon(std::initializer_list<TPoint> Points) { Polygon(std::span<const TPoint>(Points.begin(), Points.size())); }
+  void Polygon(std::initializer_list<TPoint> Points) {
+    Polygon(std::span<const TPoint>(Points.begin(), Points.size()));
+  }
   ///@}
   /// Pixels [Left, Right) x [Top, Bottom) with the brush colour, copied; no
   /// exchange of reversed corners (then nothing is drawn); nothing with a
@@ -604,7 +610,7 @@ public:
   /// Source's format (a glyph with a background colour).
   void DrawTransparent(int32_t X, int32_t Y, const TBitmap& Source, TColor TransparentColor);
 
-private:
+ private:
   TBitmap* FTarget;
   TCanvasState FState;
   TCopyMode FCopyMode = TCopyMode::cmSrcCopy;
@@ -621,14 +627,14 @@ private:
 
 /// Puts back the pen, brush and font that Canvas had when the guard was made.
 class TCanvasStateSaver {
-public:
+ public:
   /// Saves the state of Canvas, which must outlive the guard.
   explicit TCanvasStateSaver(TCanvas& Canvas) : FCanvas(Canvas), FState(Canvas.SaveState()) {}
   ~TCanvasStateSaver() { FCanvas.RestoreState(FState); }
   TCanvasStateSaver(const TCanvasStateSaver&) = delete;
   TCanvasStateSaver& operator=(const TCanvasStateSaver&) = delete;
 
-private:
+ private:
   TCanvas& FCanvas;
   TCanvasState FState;
 };
@@ -642,7 +648,7 @@ private:
 /// and pixels; the copy has a canvas of its own in the default state.
 /// Moving moves the pixels; the target keeps its canvas (and its state).
 class TBitmap : public TPersistent {
-public:
+ public:
   /// An empty 24-bit bitmap.
   TBitmap() = default;
   ///@{
@@ -726,7 +732,7 @@ public:
   /// EInvalidGraphic; a file that cannot be written throws EInOutError.
   void SaveToFile(const std::string& FileName, int32_t JPEGQuality = 90) const;
 
-private:
+ private:
   int32_t FWidth = 0;
   int32_t FHeight = 0;
   TPixelFormat FFormat = TPixelFormat::pf24bit;
@@ -754,7 +760,7 @@ private:
 /// Pixels are copied (pen mode and pen state are neither used nor changed),
 /// clipped as any drawing. Rings that collapse (R less than 2 pixels wide or
 /// high for the inner ring) draw what remains of their rows and columns.
-void DrawFrame(TCanvas& Canvas, TFrameStyle Style, const TRect& R, TColor Dark, TColor Shadow, TColor Light,
-               TColor Highlight);
+void DrawFrame(TCanvas& Canvas, TFrameStyle Style, const TRect& R, TColor Dark, TColor Shadow,
+               TColor Light, TColor Highlight);
 
 }  // namespace zel

@@ -67,8 +67,8 @@ TImageFileFormat FormatFromFileName(const std::string& FileName);
 /// What a header says, without decoding pixels.
 struct TImageInfo {
   TImageFileFormat Format = TImageFileFormat::iffUnknown;  ///< the format
-  int32_t Width = 0;  ///< width in pixels
-  int32_t Height = 0;  ///< height in pixels
+  int32_t Width = 0;                                       ///< width in pixels
+  int32_t Height = 0;                                      ///< height in pixels
   /// Bits per pixel as stored (BMP: 1..32; PNG: bit depth times channels;
   /// JPEG: 8 times components).
   int32_t BitsPerPixel = 0;
@@ -99,7 +99,8 @@ TBitmap DecodeImage(std::span<const uint8_t> Data, const TProgressEvent& OnProgr
 /// JPEG/PNG and bit counts other than these are refused. The pixel data must
 /// be complete (the last row's padding may be missing). Result format:
 /// pf15bit for 5-5-5 data, pf32bit for 32-bit data, pf24bit otherwise.
-TBitmap DecodeBMP(std::span<const uint8_t> Data, const TProgressEvent& OnProgress = {}, TObject* Sender = nullptr);
+TBitmap DecodeBMP(std::span<const uint8_t> Data, const TProgressEvent& OnProgress = {},
+                  TObject* Sender = nullptr);
 
 /// PNG through libpng: every colour type and bit depth, interlaced or not.
 /// Samples are taken as stored (gAMA, cHRM, sRGB and iCCP chunks are not
@@ -108,14 +109,16 @@ TBitmap DecodeBMP(std::span<const uint8_t> Data, const TProgressEvent& OnProgres
 /// (c·a + 255·(255 - a) + 127) / 255. Every chunk up to IEND is read and its
 /// checksum verified (damaged ancillary chunks are skipped). Progress is
 /// reported per row (and pass, for interlaced files). Result format pf24bit.
-TBitmap DecodePNG(std::span<const uint8_t> Data, const TProgressEvent& OnProgress = {}, TObject* Sender = nullptr);
+TBitmap DecodePNG(std::span<const uint8_t> Data, const TProgressEvent& OnProgress = {},
+                  TObject* Sender = nullptr);
 
 /// JPEG through libjpeg-turbo: baseline and progressive, greyscale, YCbCr,
 /// RGB, CMYK and YCCK (Adobe's inverted CMYK). Progress comes from the
 /// library's progress monitor. Progressive files with more than 1000 scans
 /// are refused (a known way to make decoding take forever). Result format
 /// pf24bit.
-TBitmap DecodeJPEG(std::span<const uint8_t> Data, const TProgressEvent& OnProgress = {}, TObject* Sender = nullptr);
+TBitmap DecodeJPEG(std::span<const uint8_t> Data, const TProgressEvent& OnProgress = {},
+                   TObject* Sender = nullptr);
 
 // ---------------------------------------------------------------------------
 // Encoding. An empty bitmap throws EInvalidGraphic.
@@ -128,7 +131,8 @@ std::vector<uint8_t> EncodePNG(const TBitmap& Bitmap);
 /// Baseline JPEG, 4:2:0 YCbCr, Quality 1..100 (clamped).
 std::vector<uint8_t> EncodeJPEG(const TBitmap& Bitmap, int32_t Quality = 90);
 /// In the given format (iffUnknown throws EInvalidGraphic).
-std::vector<uint8_t> EncodeImage(const TBitmap& Bitmap, TImageFileFormat Format, int32_t JPEGQuality = 90);
+std::vector<uint8_t> EncodeImage(const TBitmap& Bitmap, TImageFileFormat Format,
+                                 int32_t JPEGQuality = 90);
 
 // ---------------------------------------------------------------------------
 // Whole files

@@ -17,7 +17,7 @@ namespace zel {
 /// change while printing), "Printer is not currently printing" (NewPage or
 /// EndDoc without BeginDoc), "Page of \<w> x \<h> pixels is too large".
 class EPrinter : public EZELError {
-public:
+ public:
   using EZELError::EZELError;
 };
 
@@ -30,7 +30,7 @@ using TPrinterPageEvent =
 
 /// A printer that draws pages on bitmaps and writes each finished page as a PNG file.
 class TPrinter : public TObject {
-public:
+ public:
   TPrinter() = default;
   TPrinter(const TPrinter&) = delete;
   TPrinter& operator=(const TPrinter&) = delete;
@@ -108,7 +108,7 @@ public:
   /// Fired for every finished page before it is written.
   TPrinterPageEvent OnPage;
 
-private:
+ private:
   void CheckIdle() const;
   void FinishPage();
   void StartPage();

@@ -16,7 +16,7 @@ namespace zel {
 
 /// A resource name that the library does not have.
 class EResNotFound : public EZELError {
-public:
+ public:
   using EZELError::EZELError;
 };
 
@@ -25,9 +25,9 @@ public:
 /// TCanvas::DrawTransparent draws). A host toolkit turns it into its own
 /// cursor.
 struct TCursorImage {
-  TBitmap Image;  ///< the picture
+  TBitmap Image;                        ///< the picture
   TColor TransparentColor = clFuchsia;  ///< pixels of this colour are not drawn
-  TPoint HotSpot;  ///< the pixel on the mouse position
+  TPoint HotSpot;                       ///< the pixel on the mouse position
 };
 
 /// Colour of the background of the resource glyphs (transparent where a

@@ -39,8 +39,8 @@ TEST(CdataCas, ParsesOnlyTheHyphenatedShape) {
   EXPECT_EQ(n, 7732185);
   EXPECT_TRUE(ConvertStrToCASNr("2244467-87-4", n));
   EXPECT_EQ(n, 2244467874LL);
-  for (const char* bad : {"5000-0", "50-000-0", "-00-0", "+50-00-0", "50-0-00", "5 0-00-0", "50-0a-0", "",
-                          "50000", "1-2-3", "99999999999999999999-00-0"}) {
+  for (const char* bad : {"5000-0", "50-000-0", "-00-0", "+50-00-0", "50-0-00", "5 0-00-0",
+                          "50-0a-0", "", "50000", "1-2-3", "99999999999999999999-00-0"}) {
     n = -1;
     EXPECT_FALSE(ConvertStrToCASNr(bad, n)) << bad;
     EXPECT_EQ(n, 0) << bad;
@@ -54,7 +54,8 @@ TEST(CdataCas, WrongCheckDigitStillDeliversTheNumber) {
 }
 
 TEST(CdataCas, FormattedNumbersReadBack) {
-  for (int64_t v : std::initializer_list<int64_t>{0, 5, 50000, 64175, 7732185, 123456789012, INT64_MAX}) {
+  for (int64_t v :
+       std::initializer_list<int64_t>{0, 5, 50000, 64175, 7732185, 123456789012, INT64_MAX}) {
     int64_t n = -1;
     EXPECT_EQ(ConvertStrToCASNr(FormatCASNr(v), n), CheckCASNr(v)) << v;
     EXPECT_EQ(n, v);

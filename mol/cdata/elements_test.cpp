@@ -27,7 +27,8 @@ std::array<int32_t, 10> ElectronsPerShell(const std::string& config) {
     const int32_t n = config[i] - '0';
     EXPECT_TRUE(n >= 1 && n <= 7) << config;
     ++i;
-    EXPECT_TRUE(i < config.size() && std::string("spdf").find(config[i]) != std::string::npos) << config;
+    EXPECT_TRUE(i < config.size() && std::string("spdf").find(config[i]) != std::string::npos)
+        << config;
     ++i;
     int32_t count = 0;
     while (i < config.size() && std::isdigit(static_cast<unsigned char>(config[i])))
@@ -55,7 +56,8 @@ TEST(CdataTable, ConfigurationsHoldZElectronsAndAgreeWithOuterShell) {
     int32_t total = 0;
     for (int32_t e : shells) total += e;
     EXPECT_EQ(total, z) << CElemSymb(z) << " " << config;
-    EXPECT_EQ(shells[static_cast<size_t>(Period(z))], NumOuterElectrons(z)) << CElemSymb(z) << " " << config;
+    EXPECT_EQ(shells[static_cast<size_t>(Period(z))], NumOuterElectrons(z))
+        << CElemSymb(z) << " " << config;
   }
 }
 
@@ -68,10 +70,13 @@ TEST(CdataTable, RowsAreWellFormedAndSymbolsDistinct) {
     EXPECT_TRUE(symbols.insert(s).second) << s;
     EXPECT_EQ(AtomicNumber(s), z);
     EXPECT_TRUE(!name.empty() && name.size() <= 12) << z;
-    EXPECT_TRUE(std::all_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; })) << name;
+    EXPECT_TRUE(std::all_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; }))
+        << name;
     // The exact mass belongs to the isotope the row names.
     EXPECT_NEAR(ExactAtWeight(z), IntAtWeight(z), 0.1) << s;
-    if (ChemAtWeight(z) > 0) { EXPECT_NEAR(ChemAtWeight(z), IntAtWeight(z), 3.0) << s; }
+    if (ChemAtWeight(z) > 0) {
+      EXPECT_NEAR(ChemAtWeight(z), IntAtWeight(z), 3.0) << s;
+    }
   }
   EXPECT_EQ(kElements[0].Symbol, "");
 }
@@ -96,8 +101,11 @@ TEST(CdataTable, DictionaryFragmentsAreDistinctLowerCaseAndDescending) {
   EXPECT_EQ(distinct.size(), 128u);
   for (size_t k = 0; k < d.size(); ++k) {
     EXPECT_TRUE(d[k].size() >= 2 && d[k].size() <= 7) << d[k];
-    EXPECT_TRUE(std::all_of(d[k].begin(), d[k].end(), [](char c) { return c >= 'a' && c <= 'z'; })) << d[k];
-    if (k > 0) { EXPECT_LE(d[k].size(), d[k - 1].size()) << d[k]; }
+    EXPECT_TRUE(std::all_of(d[k].begin(), d[k].end(), [](char c) { return c >= 'a' && c <= 'z'; }))
+        << d[k];
+    if (k > 0) {
+      EXPECT_LE(d[k].size(), d[k - 1].size()) << d[k];
+    }
   }
   EXPECT_EQ(d[11], "methyl");
 }
@@ -107,7 +115,9 @@ TEST(CdataTable, IsotopeTableIsSortedAndHoldsNoMainIsotope) {
   for (size_t k = 0; k < iso.size(); ++k) {
     EXPECT_NE(iso[k].A, IntAtWeight(iso[k].Z)) << iso[k].Z;
     EXPECT_NEAR(iso[k].Mass, iso[k].A, 0.1) << iso[k].Z << "-" << iso[k].A;
-    if (k > 0) { EXPECT_TRUE(iso[k - 1].Z < iso[k].Z || (iso[k - 1].Z == iso[k].Z && iso[k - 1].A < iso[k].A)); }
+    if (k > 0) {
+      EXPECT_TRUE(iso[k - 1].Z < iso[k].Z || (iso[k - 1].Z == iso[k].Z && iso[k - 1].A < iso[k].A));
+    }
   }
 }
 
@@ -221,7 +231,9 @@ TEST(CdataElements, VanDerWaalsRadiiForTheListedElementsOnly) {
   int32_t listed = 0;
   for (int32_t z = 1; z <= 53; ++z) {
     if (VDWRadius(z) > 0) ++listed;
-    if (z > 1 && VDWRadius(z) > 0) { EXPECT_GT(VDWRadius(z), VDWRadius(1)) << z; }
+    if (z > 1 && VDWRadius(z) > 0) {
+      EXPECT_GT(VDWRadius(z), VDWRadius(1)) << z;
+    }
   }
   EXPECT_EQ(listed, 16);
 }
@@ -263,7 +275,8 @@ TEST(CdataXRay, SingleElementFormCountsItsLines) {
 
 TEST(CdataXRay, LinesExistExactlyInTheirRanges) {
   const auto inRanges = [](int32_t z, std::initializer_list<std::pair<int32_t, int32_t>> ranges) {
-    return std::any_of(ranges.begin(), ranges.end(), [z](auto r) { return z >= r.first && z <= r.second; });
+    return std::any_of(ranges.begin(), ranges.end(),
+                       [z](auto r) { return z >= r.first && z <= r.second; });
   };
   int32_t total = 0;
   for (int32_t z = 4; z <= 92; ++z) {
@@ -317,7 +330,9 @@ TEST(CdataNames, LongestFragmentsWinAndExpansionLowerCases) {
   EXPECT_EQ(DeCompressChemName(c), "methylbenzoyl");
   EXPECT_EQ(CompressChemName("di"), std::string("\xFE"));
   EXPECT_EQ(CompressChemName("in"), std::string("\xFF"));
-  EXPECT_EQ(CompressChemName("2,4-Dinitrotoluene"), "2,4-\xFE\xA3\xD4\xFB" "e");
+  EXPECT_EQ(CompressChemName("2,4-Dinitrotoluene"),
+            "2,4-\xFE\xA3\xD4\xFB"
+            "e");
   EXPECT_EQ(DeCompressChemName(CompressChemName("2,4-Dinitrotoluene")), "2,4-dinitrotoluene");
   EXPECT_EQ(CompressChemName(""), "");
 }
@@ -325,7 +340,9 @@ TEST(CdataNames, LongestFragmentsWinAndExpansionLowerCases) {
 TEST(CdataNames, RoundTripsUtf8NamesThatUseHighBytes) {
   // The classic coding turned "Äthanol" into "progthanol" (Ä's second byte
   // is a fragment code).
-  for (std::string name : {"Äthanol", "Essigsäure", "α-pinene", "β-Carotin", "\x1b" "ethyl\x1b",
+  for (std::string name : {"Äthanol", "Essigsäure", "α-pinene", "β-Carotin",
+                           "\x1b"
+                           "ethyl\x1b",
                            "ethyl\xc3"}) {
     std::string lower = name;
     for (char& ch : lower)

@@ -18,7 +18,8 @@ int32_t TMolFormula::GetPermutCnt(int32_t i) const {
   return (i >= 1 && i <= kMaxFormulaEntries) ? FPermutCnt[static_cast<size_t>(i - 1)] : 0;
 }
 
-bool TMolFormula::InitFindFormula(double Mass, double Tol, const TFormulaRec& LowF, const TFormulaRec& HighF) {
+bool TMolFormula::InitFindFormula(double Mass, double Tol, const TFormulaRec& LowF,
+                                  const TFormulaRec& HighF) {
   FMassBForm = Mass;
   FTolBForm = Tol;
   FLowBForm = LowF;
@@ -26,7 +27,8 @@ bool TMolFormula::InitFindFormula(double Mass, double Tol, const TFormulaRec& Lo
   FPermutCnt.fill(0);
   FExhausted = true;
   if (!std::isfinite(Mass) || !std::isfinite(Tol)) return false;
-  if (HighF.FLeng < 1 || HighF.FLeng > kMaxFormulaEntries || LowF.FLeng > kMaxFormulaEntries) return false;
+  if (HighF.FLeng < 1 || HighF.FLeng > kMaxFormulaEntries || LowF.FLeng > kMaxFormulaEntries)
+    return false;
   // An element outside the table has no symbol and no exact mass: its
   // matches would write as "" and weigh what the mass number says.
   const auto knownElements = [](const TFormulaRec& f) {
@@ -78,7 +80,10 @@ bool TMolFormula::FindNext(bool Exact, bool CheckPlausibility) {
           case 6: c += cnt; break;
           case 7: nitrogen += cnt; break;
           case 1: h += cnt; break;
-          case 9: case 17: case 35: case 53: halogens += cnt; break;
+          case 9:
+          case 17:
+          case 35:
+          case 53: halogens += cnt; break;
           default: break;
         }
       }
@@ -100,8 +105,12 @@ bool TMolFormula::FindNext(bool Exact, bool CheckPlausibility) {
   return false;
 }
 
-bool TMolFormula::FindFormulaNominalMass(bool CheckPlausibility) { return FindNext(false, CheckPlausibility); }
+bool TMolFormula::FindFormulaNominalMass(bool CheckPlausibility) {
+  return FindNext(false, CheckPlausibility);
+}
 
-bool TMolFormula::FindFormulaExactMass(bool CheckPlausibility) { return FindNext(true, CheckPlausibility); }
+bool TMolFormula::FindFormulaExactMass(bool CheckPlausibility) {
+  return FindNext(true, CheckPlausibility);
+}
 
 }  // namespace zel

@@ -29,8 +29,8 @@ std::string Counts(const TMolFormula& f) {
 
 // Every candidate between the bounds in the finder's order (descending
 // odometer, last entry fastest), filtered by the same rules, for comparison.
-std::vector<std::string> BruteForce(const TFormulaRec& low, const TFormulaRec& high, double target, double tol,
-                                    bool exact, bool plausible) {
+std::vector<std::string> BruteForce(const TFormulaRec& low, const TFormulaRec& high, double target,
+                                    double tol, bool exact, bool plausible) {
   std::vector<std::string> found;
   const auto n = static_cast<size_t>(high.FLeng);
   std::vector<int32_t> c(n);
@@ -48,7 +48,8 @@ std::vector<std::string> BruteForce(const TFormulaRec& low, const TFormulaRec& h
       if (z == 7) nit += c[k];
       if (z == 9 || z == 17 || z == 35 || z == 53) hal += c[k];
     }
-    bool ok = exact ? std::fabs(em - target) < tol : nm == static_cast<int64_t>(std::nearbyint(target));
+    bool ok =
+        exact ? std::fabs(em - target) < tol : nm == static_cast<int64_t>(std::nearbyint(target));
     if (ok && plausible) ok = nit + 2 * carbon + 2 >= hyd + hal;
     if (ok) {
       std::string s;
@@ -76,7 +77,8 @@ std::vector<std::string> RunFinder(TMolFormula& f, bool exact, bool plausible) {
 
 TEST(CformFinder, YieldsTheUpperBoundThenRunsOut) {
   TMolFormula f;
-  ASSERT_TRUE(f.InitFindFormula(30, 0.05, Rec({{6, 12, 0}, {1, 1, 0}}), Rec({{6, 12, 2}, {1, 1, 6}})));
+  ASSERT_TRUE(
+      f.InitFindFormula(30, 0.05, Rec({{6, 12, 0}, {1, 1, 0}}), Rec({{6, 12, 2}, {1, 1, 6}})));
   EXPECT_TRUE(f.FindFormulaNominalMass(false));
   EXPECT_EQ(f.AsString(0), "C2 H6 ");
   EXPECT_FALSE(f.FinderExhausted());
@@ -121,7 +123,8 @@ TEST(CformFinder, MatchesBruteForceEnumerationInOrder) {
 TEST(CformFinder, ExactModeFindsEthanolFromItsRDKitMass) {
   // RDKit 2022.09.3 ExactMolWt of ethanol: 46.0418648.
   TMolFormula f;
-  ASSERT_TRUE(f.InitFindFormula(46.0418648, 1e-3, Rec({{6, 12, 0}, {1, 1, 0}, {7, 14, 0}, {8, 16, 0}}),
+  ASSERT_TRUE(f.InitFindFormula(46.0418648, 1e-3,
+                                Rec({{6, 12, 0}, {1, 1, 0}, {7, 14, 0}, {8, 16, 0}}),
                                 Rec({{6, 12, 4}, {1, 1, 10}, {7, 14, 2}, {8, 16, 2}})));
   EXPECT_TRUE(f.FindFormulaExactMass(true));
   EXPECT_EQ(f.AsString(0), "C2 H6 O ");  // the zero count writes nothing
@@ -168,7 +171,9 @@ TEST(CformFinder, RefusesBoundsWithElementsOutsideTheTable) {
     EXPECT_TRUE(f.FinderExhausted()) << z;
     EXPECT_FALSE(f.FindFormulaNominalMass(false)) << z;
     EXPECT_FALSE(f.FindFormulaExactMass(false)) << z;
-    EXPECT_FALSE(f.InitFindFormula(30, 0.05, Rec({{6, 12, 0}, {z, 1, 0}}), Rec({{6, 12, 2}, {1, 1, 6}}))) << z;
+    EXPECT_FALSE(
+        f.InitFindFormula(30, 0.05, Rec({{6, 12, 0}, {z, 1, 0}}), Rec({{6, 12, 2}, {1, 1, 6}})))
+        << z;
     EXPECT_FALSE(f.FindFormulaNominalMass(false)) << z;
   }
   EXPECT_EQ(f.AsString(0), "H2 O ");  // untouched

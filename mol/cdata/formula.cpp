@@ -11,16 +11,16 @@ namespace {
 
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 constexpr bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-constexpr char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char Upper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 constexpr bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '.'; }
 
 // Accumulators stop growing here: far above every accepted value, far below
 // any overflow.
 constexpr int32_t kDigitCap = 10'000'000;
 
-int32_t AddDigit(int32_t Acc, char Digit) {
-  return std::min(kDigitCap, Acc * 10 + (Digit - '0'));
-}
+int32_t AddDigit(int32_t Acc, char Digit) { return std::min(kDigitCap, Acc * 10 + (Digit - '0')); }
 
 // How a scan ended: a part, nothing at all (only blanks and skipped
 // characters before the end or a parenthesis), or something unreadable.
@@ -43,8 +43,8 @@ int32_t ClassicAtomicNumber(const std::string& Symbol) {
   return 0;
 }
 
-TScanResult ScanPart(std::string_view Text, int32_t& Pos, int32_t& Count, int32_t& Mass, int32_t& AtNum,
-                     bool Strict) {
+TScanResult ScanPart(std::string_view Text, int32_t& Pos, int32_t& Count, int32_t& Mass,
+                     int32_t& AtNum, bool Strict) {
   Count = 0;
   Mass = 0;
   AtNum = 0;
@@ -126,8 +126,7 @@ TScanResult ScanPart(std::string_view Text, int32_t& Pos, int32_t& Count, int32_
         else if (letter || sep)
           state = 6;
         break;
-      default:
-        break;
+      default: break;
     }
     if (state != 6) ++i;
   }
@@ -163,7 +162,8 @@ TScanResult ScanPart(std::string_view Text, int32_t& Pos, int32_t& Count, int32_
 
 // Digits directly at the 1-based position Pos.
 bool DigitAt(std::string_view Text, int32_t Pos) {
-  return Pos >= 1 && Pos <= static_cast<int32_t>(Text.size()) && IsDigit(Text[static_cast<size_t>(Pos - 1)]);
+  return Pos >= 1 && Pos <= static_cast<int32_t>(Text.size()) &&
+         IsDigit(Text[static_cast<size_t>(Pos - 1)]);
 }
 
 }  // namespace
@@ -243,13 +243,13 @@ bool TMolFormula::AppendEntry(int32_t AtNum, int32_t Mass, int64_t Count) {
 // Reading text
 // ---------------------------------------------------------------------------
 
-bool TMolFormula::ScanNextFormPart(std::string_view Text, int32_t& Pos, int32_t& Count, int32_t& Mass,
-                                   int32_t& AtNum) {
+bool TMolFormula::ScanNextFormPart(std::string_view Text, int32_t& Pos, int32_t& Count,
+                                   int32_t& Mass, int32_t& AtNum) {
   return ScanNextFormPart(Text, Pos, Count, Mass, AtNum, false);
 }
 
-bool TMolFormula::ScanNextFormPart(std::string_view Text, int32_t& Pos, int32_t& Count, int32_t& Mass,
-                                   int32_t& AtNum, bool StrictSymbols) {
+bool TMolFormula::ScanNextFormPart(std::string_view Text, int32_t& Pos, int32_t& Count,
+                                   int32_t& Mass, int32_t& AtNum, bool StrictSymbols) {
   Count = 0;
   Mass = 0;
   AtNum = 0;
@@ -268,7 +268,8 @@ void TMolFormula::SetMolFormula(std::string_view Text) {
   FEntries.FLeng = 0;
   Fail(TFormulaParseError::peNone, 0);
   // Positions are 32-bit; a longer text holds more than 20 parts anyway.
-  if (Text.size() >= static_cast<size_t>(INT32_MAX)) return Fail(TFormulaParseError::peTooManyEntries, 1);
+  if (Text.size() >= static_cast<size_t>(INT32_MAX))
+    return Fail(TFormulaParseError::peTooManyEntries, 1);
   const auto len = static_cast<int32_t>(Text.size());
   int32_t pos = 1;
   // Beyond the count limit: every part of the group is refused.
@@ -312,8 +313,10 @@ void TMolFormula::SetMolFormula(std::string_view Text) {
       if (r.End == TScanEnd::Unreadable) return Fail(r.Error, r.ErrorPos);
       // Only blanks or skipped characters up to a parenthesis: go on there.
       if (r.End == TScanEnd::Nothing) continue;
-      if (FEntries.FLeng >= kMaxFormulaEntries) return Fail(TFormulaParseError::peTooManyEntries, r.PartPos);
-      if (!AppendEntry(z, mass, count * multiplier)) return Fail(TFormulaParseError::peCountTooLarge, r.SymbolPos);
+      if (FEntries.FLeng >= kMaxFormulaEntries)
+        return Fail(TFormulaParseError::peTooManyEntries, r.PartPos);
+      if (!AppendEntry(z, mass, count * multiplier))
+        return Fail(TFormulaParseError::peCountTooLarge, r.SymbolPos);
     }
   }
 }
@@ -332,7 +335,8 @@ bool TMolFormula::TryParse(std::string_view Text) {
 void TMolFormula::ReadFromString(std::string_view Text) {
   FEntries.FLeng = 0;
   Fail(TFormulaParseError::peNone, 0);
-  if (Text.size() >= static_cast<size_t>(INT32_MAX)) return Fail(TFormulaParseError::peTooManyEntries, 1);
+  if (Text.size() >= static_cast<size_t>(INT32_MAX))
+    return Fail(TFormulaParseError::peTooManyEntries, 1);
   int32_t pos = 1;
   for (;;) {
     int32_t count = 0, mass = 0, z = 0;
@@ -342,7 +346,8 @@ void TMolFormula::ReadFromString(std::string_view Text) {
       if (pos <= static_cast<int32_t>(Text.size())) Fail(TFormulaParseError::peParenthesis, pos);
       return;
     }
-    if (FEntries.FLeng >= kMaxFormulaEntries) return Fail(TFormulaParseError::peTooManyEntries, r.PartPos);
+    if (FEntries.FLeng >= kMaxFormulaEntries)
+      return Fail(TFormulaParseError::peTooManyEntries, r.PartPos);
     AppendEntry(z, mass, count);
   }
 }
@@ -398,7 +403,8 @@ double TMolFormula::ChemMolWgt() const {
 
 double TMolFormula::ExactMolWgt() const {
   double sum = 0.0;
-  for (int32_t i = 1; i <= FEntries.FLeng; ++i) sum += IsotopeExactMass(GetAtNum(i), GetAtWgt(i)) * GetAtCnt(i);
+  for (int32_t i = 1; i <= FEntries.FLeng; ++i)
+    sum += IsotopeExactMass(GetAtNum(i), GetAtWgt(i)) * GetAtCnt(i);
   return sum;
 }
 

@@ -89,9 +89,9 @@ TEST(CformParse, CountsAndMassesBeyondOneByteAreExact) {
 TEST(CformParse, RefusesOversizedPartsAndStopsIncomplete) {
   // After a symbol and a blank, digits are its count ("O 12" is O12), so a
   // mass prefix needs a count or a parenthesis before it.
-  for (const char* text : {"O C65536", "O2 1000C", "O C99999999999999999999999", "O2 99999999999999999999C",
-                           "O (C)70000", "O (C H2)40000", "O (C)99999999999999", "O C6 Xx H2", "O2 12 3C",
-                           "O 70000"}) {
+  for (const char* text : {"O C65536", "O2 1000C", "O C99999999999999999999999",
+                           "O2 99999999999999999999C", "O (C)70000", "O (C H2)40000",
+                           "O (C)99999999999999", "O C6 Xx H2", "O2 12 3C", "O 70000"}) {
     const TMolFormula f = Parse(text);
     EXPECT_FALSE(f.LastParseComplete()) << text;
     EXPECT_TRUE(f.GetNumAtoms() == 0 || f.GetAtNum(1) == 8) << text;
@@ -204,7 +204,8 @@ TEST(CformParse, ReportsWhatFailedAndWhere) {
   EXPECT_EQ(g.GetParseErrorPos(), 0);
   // Every failure has a text of its own.
   std::set<std::string> texts;
-  for (int32_t e = 1; e <= 7; ++e) texts.insert(FormulaParseErrorText(static_cast<TFormulaParseError>(e)));
+  for (int32_t e = 1; e <= 7; ++e)
+    texts.insert(FormulaParseErrorText(static_cast<TFormulaParseError>(e)));
   EXPECT_EQ(texts.size(), 7u);
   EXPECT_EQ(texts.count(""), 0u);
   EXPECT_EQ(FormulaParseErrorText(TFormulaParseError::peNone), "");
@@ -451,10 +452,12 @@ struct TWeightPair {
   double Table;
 };
 const std::map<int32_t, TWeightPair> kWeights = {
-    {1, {1.008, 1.00797}},      {6, {12.011, 12.01115}},  {7, {14.007, 14.0067}},   {8, {15.999, 15.9994}},
-    {11, {22.99, 22.9898}},     {12, {24.305, 24.312}},   {14, {28.086, 28.086}},   {15, {30.974, 30.9738}},
-    {16, {32.067, 32.064}},     {17, {35.453, 35.453}},   {26, {55.845, 55.847}},   {35, {79.904, 79.909}},
-    {53, {126.904, 126.9044}},  {78, {195.078, 195.09}},  {82, {207.2, 207.19}},    {92, {238.029, 238.03}},
+    {1, {1.008, 1.00797}},     {6, {12.011, 12.01115}}, {7, {14.007, 14.0067}},
+    {8, {15.999, 15.9994}},    {11, {22.99, 22.9898}},  {12, {24.305, 24.312}},
+    {14, {28.086, 28.086}},    {15, {30.974, 30.9738}}, {16, {32.067, 32.064}},
+    {17, {35.453, 35.453}},    {26, {55.845, 55.847}},  {35, {79.904, 79.909}},
+    {53, {126.904, 126.9044}}, {78, {195.078, 195.09}}, {82, {207.2, 207.19}},
+    {92, {238.029, 238.03}},
 };
 
 TEST(CformWeights, AverageWeightDiffersFromRDKitOnlyByTheTablesOlderWeights) {

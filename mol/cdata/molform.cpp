@@ -175,7 +175,8 @@ TMolFormLayout TMolForm::GetLayout() const {
     add(FFormula.GetFormulaText(), layout.Height / 5, s);
   } else {
     for (int32_t i = 1; i <= FFormula.GetNumAtoms(); ++i) {
-      const int32_t z = FFormula.GetAtNum(i), mass = FFormula.GetAtWgt(i), count = FFormula.GetAtCnt(i);
+      const int32_t z = FFormula.GetAtNum(i), mass = FFormula.GetAtWgt(i),
+                    count = FFormula.GetAtCnt(i);
       if (count < 1) continue;
       const bool deuterium = FUseDeuterium && z == 1 && mass == 2;
       const bool showMass = FIsotVis == TIsotVisib::ivAlways ||

@@ -290,7 +290,8 @@ TEST(CformControl, PaintsOnlyTheVisibleTextYetAsTheTwiceWidePicture) {
   f.SetFont(font);
   for (int32_t width : {120, 30, 7}) {
     for (bool asText : {false, true}) {
-      for (TAlignment a : {TAlignment::taLeftJustify, TAlignment::taRightJustify, TAlignment::taCenter}) {
+      for (TAlignment a :
+           {TAlignment::taLeftJustify, TAlignment::taRightJustify, TAlignment::taCenter}) {
         for (bool transparent : {false, true}) {
           f.SetWidth(width);
           f.SetMolFormula(asText ? "Cl2 Br2 Fe3 O4 Mg S O4 Cf" : "13C6 H12 O6 Cf");
@@ -299,8 +300,8 @@ TEST(CformControl, PaintsOnlyTheVisibleTextYetAsTheTwiceWidePicture) {
           f.SetTransparent(transparent);
           const TBitmap& b = scene.Paint();
           const TBitmap ref = ReferencePicture(f, clWhite);
-          EXPECT_TRUE(b.SameImage(ref)) << width << " " << asText << " " << static_cast<int>(a) << " "
-                                        << transparent;
+          EXPECT_TRUE(b.SameImage(ref))
+              << width << " " << asText << " " << static_cast<int>(a) << " " << transparent;
         }
       }
     }

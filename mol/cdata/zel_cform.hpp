@@ -49,10 +49,10 @@ constexpr int32_t kMaxFormulaMass = 999;
 /// The structure readers fill it; the formula finder takes its bounds in it.
 /// It is a value in memory only (no file stores it).
 struct TFormulaRec {
-  int32_t FLeng = 0;                                  ///< entries used, 0..20
-  std::array<uint8_t, kMaxFormulaEntries> AtNum{};    ///< atomic number
-  std::array<uint16_t, kMaxFormulaEntries> AtWgt{};   ///< isotope (nominal) mass
-  std::array<uint16_t, kMaxFormulaEntries> AtCnt{};   ///< count
+  int32_t FLeng = 0;                                 ///< entries used, 0..20
+  std::array<uint8_t, kMaxFormulaEntries> AtNum{};   ///< atomic number
+  std::array<uint16_t, kMaxFormulaEntries> AtWgt{};  ///< isotope (nominal) mass
+  std::array<uint16_t, kMaxFormulaEntries> AtCnt{};  ///< count
 };
 
 /// When the display shows isotope masses: never, only where the mass differs
@@ -83,7 +83,7 @@ std::string FormulaParseErrorText(TFormulaParseError Error);
 /// The formula model behind TMolForm, usable on its own. Copyable. Created as
 /// water: entries (1, 1, 2) and (8, 16, 1), text "H2O".
 class TMolFormula {
-public:
+ public:
   TMolFormula();
 
   // -------------------------------------------------------------------------
@@ -354,7 +354,7 @@ public:
   bool FinderExhausted() const { return FExhausted; }
   ///@}
 
-private:
+ private:
   bool AppendEntry(int32_t AtNum, int32_t Mass, int64_t Count);
   bool FindNext(bool Exact, bool CheckPlausibility);
   void AdvanceCandidate();
@@ -382,17 +382,17 @@ private:
 /// its cell (before alignment) and its font size in points.
 struct TMolFormPiece {
   std::string Text;  ///< the text
-  int32_t X = 0;  ///< left of the cell
-  int32_t Y = 0;  ///< top of the cell
+  int32_t X = 0;     ///< left of the cell
+  int32_t Y = 0;     ///< top of the cell
   int32_t Size = 0;  ///< font size in points
 };
 
 /// Where the pieces of the formula go (see TMolForm's painting).
 struct TMolFormLayout {
   std::vector<TMolFormPiece> Pieces;  ///< in drawing order
-  int32_t Width = 0;   ///< drawn width: x after the last piece
-  int32_t Height = 0;  ///< the control height the font asks for
-  int32_t Offset = 0;  ///< alignment shift: a piece at X lands at X + Offset
+  int32_t Width = 0;                  ///< drawn width: x after the last piece
+  int32_t Height = 0;                 ///< the control height the font asks for
+  int32_t Offset = 0;                 ///< alignment shift: a piece at X lands at X + Offset
 };
 
 /// A graphic control that shows a TMolFormula with subscript counts and
@@ -440,7 +440,7 @@ struct TMolFormLayout {
 /// (Repaint) when opaque and mark the control for painting (Invalidate) when
 /// transparent; ColorTxt and ColorBkg repaint at once.
 class TMolForm : public TGraphicControl {
-public:
+ public:
   /// A formula component owned by AOwner, holding an empty formula.
   explicit TMolForm(TComponent* AOwner);
   std::string ClassName() const override { return "TMolForm"; }
@@ -562,11 +562,11 @@ public:
   bool FindFormulaExactMass(bool CheckPlausibility);
   ///@}
 
-protected:
+ protected:
   void Paint() override;
   void PaintNow() override;
 
-private:
+ private:
   void Changed();
   int32_t SmallSize() const;
   int32_t WantedHeight() const;

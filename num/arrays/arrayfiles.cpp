@@ -150,7 +150,7 @@ void MakeShape(V& a, const int32_t* dims) {
 
 // A stream on a new file that removes the file again unless committed.
 class TNewFile {
-public:
+ public:
   explicit TNewFile(const std::string& fileName) : FName(fileName) {
     try {
       FStream = std::make_unique<TFileStream>(fileName, TFileMode::fmCreate);
@@ -179,7 +179,7 @@ public:
     return 0;
   }
 
-private:
+ private:
   std::string FName;
   std::unique_ptr<TFileStream> FStream;
   bool FOk = true;
@@ -447,8 +447,7 @@ int32_t VerifyText(TStream& s) {
   s.SetPosition(0);
   std::string line;
   if (!ReadLine(s, line)) return kDamaged;
-  if (const int32_t st = CheckTextMagic(line, s.GetPosition() >= size && !endsWithBreak))
-    return st;
+  if (const int32_t st = CheckTextMagic(line, s.GetPosition() >= size && !endsWithBreak)) return st;
   // Every line but the last goes into the checksum; the last one holds it.
   TCrc32 crc;
   std::string previous = std::move(line);

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
 class ArrayFiles : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     dir_ = fs::path(::testing::TempDir()) /
@@ -47,8 +47,14 @@ protected:
 
 // Elements that a careless text or binary codec would not restore exactly.
 TDoubleArray Awkward() {
-  return {0.1, -0.0, 1e308, 5e-324, std::numeric_limits<double>::infinity(),
-          -std::numeric_limits<double>::infinity(), 1.0 / 3.0, -123456789.125};
+  return {0.1,
+          -0.0,
+          1e308,
+          5e-324,
+          std::numeric_limits<double>::infinity(),
+          -std::numeric_limits<double>::infinity(),
+          1.0 / 3.0,
+          -123456789.125};
 }
 
 bool SameBits(const TDoubleArray& a, const TDoubleArray& b) {
@@ -173,9 +179,9 @@ TEST_F(ArrayFiles, BinaryLayoutIsAsDocumented) {
   const Bytes b = ReadAll(Path("f"));
   ASSERT_EQ(b.size(), 48u + 2u + 6u * 4u);
   const Bytes head(b.begin(), b.begin() + 40);
-  const Bytes expected = {0x89, 'Z', 'E', 'L', 'A', 'R', 'R', '\n', 1, 0, 0, 0, 2, 0, 0, 0,
-                          2,    0,   0,   0,   3,   0,   0,   0,    2, 0, 0, 0, 0, 0, 0, 0,
-                          0,    0,   0,   0,   2,   0,   0,   0};
+  const Bytes expected = {0x89, 'Z', 'E', 'L', 'A', 'R', 'R', '\n', 1, 0, 0, 0, 2, 0,
+                          0,    0,   2,   0,   0,   0,   3,   0,    0, 0, 2, 0, 0, 0,
+                          0,    0,   0,   0,   0,   0,   0,   0,    2, 0, 0, 0};
   EXPECT_EQ(head, expected);
   EXPECT_EQ(b[40], 'h');
   const uint32_t headCrc = CalcCRC32(std::span<const uint8_t>(b.data(), 42));
@@ -358,7 +364,8 @@ Bytes CraftHeader(int32_t version, int32_t type, int32_t rank, std::array<int32_
                   size_t extra) {
   Bytes b = {0x89, 'Z', 'E', 'L', 'A', 'R', 'R', '\n'};
   const auto put = [&b](int32_t v) {
-    for (int k = 0; k < 4; ++k) b.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * k)));
+    for (int k = 0; k < 4; ++k)
+      b.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * k)));
   };
   put(version);
   put(type);
@@ -380,13 +387,10 @@ TEST_F(ArrayFiles, HostileHeadersFailBeforeAllocating) {
   const Case cases[] = {
       {1, 1, 2, {big, big, 0, 0}, -9},      // 4.6e18 elements in 1 KiB
       {1, 1, 2, {65536, 65536, 0, 0}, -9},  // product 2^32, fits int64, not the file
-      {1, 1, 2, {-1, 4, 0, 0}, -9},
-      {1, 1, 2, {0, 4, 0, 0}, -9},
+      {1, 1, 2, {-1, 4, 0, 0}, -9},        {1, 1, 2, {0, 4, 0, 0}, -9},
       {1, 1, 2, {2, 2, 7, 0}, -9},  // a dimension beyond the rank
-      {1, 1, 5, {1, 1, 1, 1}, -9},
-      {1, 1, 0, {0, 0, 0, 0}, -9},
-      {1, 3, 2, {1, 1, 0, 0}, -9},
-      {2, 1, 2, {1, 1, 0, 0}, -6},
+      {1, 1, 5, {1, 1, 1, 1}, -9},         {1, 1, 0, {0, 0, 0, 0}, -9},
+      {1, 3, 2, {1, 1, 0, 0}, -9},         {2, 1, 2, {1, 1, 0, 0}, -6},
       {1, 1, 2, {16, 16, 0, 0}, -9},  // 256 doubles announced, 128 present
   };
   for (const Case& k : cases) {
@@ -455,19 +459,24 @@ TEST_F(ArrayFiles, ReadersTakePipes) {
   };
   TDouble2DArray big(3, TDoubleArray(30000));
   for (size_t i = 0; i < 3; ++i)
-    for (size_t j = 0; j < big[i].size(); ++j) big[i][j] = 1.0 / static_cast<double>(i * 40000 + j + 1);
+    for (size_t j = 0; j < big[i].size(); ++j)
+      big[i][j] = 1.0 / static_cast<double>(i * 40000 + j + 1);
   ASSERT_EQ(StoreArray(Path("t"), big, "text"), 0);
   ASSERT_EQ(SaveBinaryArray(Path("b"), big, "binary"), 0);
   for (const char* name : {"t", "b"}) {
     TDouble2DArray a;
     std::string c;
-    EXPECT_EQ(viaPipe(ReadAll(Path(name)), [&](const std::string& p) { return LoadArray(p, a, c); }), 0) << name;
+    EXPECT_EQ(
+        viaPipe(ReadAll(Path(name)), [&](const std::string& p) { return LoadArray(p, a, c); }), 0)
+        << name;
     EXPECT_EQ(a, big) << name;
   }
   int32_t d1 = 0, d2 = 0, d3 = 0, d4 = 0, type = 0;
   std::string c;
   EXPECT_EQ(viaPipe(ReadAll(Path("b")),
-                    [&](const std::string& p) { return ReadBinaryArrayHeader(p, d1, d2, d3, d4, c, type); }),
+                    [&](const std::string& p) {
+                      return ReadBinaryArrayHeader(p, d1, d2, d3, d4, c, type);
+                    }),
             0);
   EXPECT_EQ(d1, 3);
   EXPECT_EQ(d2, 30000);
@@ -476,7 +485,8 @@ TEST_F(ArrayFiles, ReadersTakePipes) {
   Bytes cut = ReadAll(Path("b"));
   cut.resize(cut.size() - 1);
   TDouble2DArray keep = {{1}};
-  EXPECT_EQ(viaPipe(cut, [&](const std::string& p) { return LoadBinaryArray(p, keep, c, false); }), -9);
+  EXPECT_EQ(viaPipe(cut, [&](const std::string& p) { return LoadBinaryArray(p, keep, c, false); }),
+            -9);
   EXPECT_EQ(keep, (TDouble2DArray{{1}}));
 }
 
@@ -513,8 +523,8 @@ TEST_F(ArrayFiles, HostileTextHeaders) {
       EXPECT_EQ(a, kKeep);
     }
   }
-  WriteAll(Path("v"), Bytes{'Z', 'E', 'L', 'A', 'R', 'R', 'A', 'Y', '-', 'T', 'E', 'X', 'T', ' ',
-                            '2', '\n'});
+  WriteAll(Path("v"),
+           Bytes{'Z', 'E', 'L', 'A', 'R', 'R', 'A', 'Y', '-', 'T', 'E', 'X', 'T', ' ', '2', '\n'});
   TDouble2DArray a;
   std::string c;
   EXPECT_EQ(LoadArray(Path("v"), a, c), -6);

@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class SaveArrayAsImgTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     dir_ = fs::path(::testing::TempDir()) /
@@ -65,9 +65,9 @@ TEST_F(SaveArrayAsImgTest, TakesTheExtensionByTheImageWritersRule) {
     const char* Magic;  // first bytes written, "" for none
   };
   const TCase cases[] = {
-      {".jpeg", -1, ""},          {".gif", -1, ""},         {".JPG", 0, "\xFF\xD8"},
-      {".png", 0, "\x89P"},        {"x.", -1, ""},           {"a.b.BMP", 0, "BM"},
-      {"d.png.dir/plain", 0, "BM"}, {"x.jpeg", -1, ""},       {"x.dib", -1, ""},
+      {".jpeg", -1, ""}, {".gif", -1, ""},     {".JPG", 0, "\xFF\xD8"},      {".png", 0, "\x89P"},
+      {"x.", -1, ""},    {"a.b.BMP", 0, "BM"}, {"d.png.dir/plain", 0, "BM"}, {"x.jpeg", -1, ""},
+      {"x.dib", -1, ""},
   };
   fs::create_directories(Path("d.png.dir"));
   for (const TCase& c : cases) {

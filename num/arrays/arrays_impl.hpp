@@ -148,7 +148,7 @@ void ForEachRunPos(V& v, TArrayIndex<R>& pos, F&& f) {
 template <class D, class S>
 void ResizeLike(D& dst, const S& src) {
   dst.resize(src.size());
-  if constexpr (RankOf<D> > 1) {
+  if constexpr (RankOf < D >> 1) {
     for (size_t i = 0; i < src.size(); ++i) ResizeLike(dst[i], src[i]);
   }
 }

@@ -30,8 +30,7 @@ int32_t Int32Size(size_t n) { return static_cast<int32_t>(std::min<size_t>(n, IN
 // ---------------------------------------------------------------------------
 
 template <class S, class D>
-  requires ClonePair<S, D>
-int32_t CloneArray(const S& src, D& dst) {
+requires ClonePair<S, D> int32_t CloneArray(const S& src, D& dst) {
   using TS = ArrayElem<S>;
   using TD = ArrayElem<D>;
   if (const int32_t s = CheckShape(src)) return s;
@@ -47,10 +46,10 @@ int32_t CloneArray(const S& src, D& dst) {
 ZEL_NUM_ARRAYS(ZEL_SAME)
 ZEL_BOOL_ARRAYS(ZEL_SAME)
 #undef ZEL_SAME
-#define ZEL_CONVERSIONS(TS, TD)                         \
-  ZEL_INST(Array1D<TS>, Array1D<TD>)                    \
-  ZEL_INST(Array2D<TS>, Array2D<TD>)                    \
-  ZEL_INST(Array3D<TS>, Array3D<TD>)                    \
+#define ZEL_CONVERSIONS(TS, TD)      \
+  ZEL_INST(Array1D<TS>, Array1D<TD>) \
+  ZEL_INST(Array2D<TS>, Array2D<TD>) \
+  ZEL_INST(Array3D<TS>, Array3D<TD>) \
   ZEL_INST(Array4D<TS>, Array4D<TD>)
 ZEL_CONVERSIONS(float, double)
 ZEL_CONVERSIONS(double, float)
@@ -60,8 +59,8 @@ ZEL_CONVERSIONS(int32_t, double)
 #undef ZEL_INST
 
 template <class S, class D>
-  requires CloneReversePair<S, D>
-int32_t CloneAndReverseArray(const Array1D<S>& src, Array1D<D>& dst) {
+requires CloneReversePair<S, D> int32_t CloneAndReverseArray(const Array1D<S>& src,
+                                                             Array1D<D>& dst) {
   if (src.empty()) return -1;
   Array1D<D> r(src.size());
   std::transform(src.rbegin(), src.rend(), r.begin(), [](S x) { return ConvertElem<D>(x); });
@@ -122,8 +121,8 @@ int32_t CopyWhole(const A& src, const Ix<A>& pos, A& dst) {
   return CopyBlock(src, lo, hi, pos, dst);
 }
 
-#define ZEL_INST(A)                                                                        \
-  template int32_t CopyBlock(const A&, const Ix<A>&, const Ix<A>&, const Ix<A>&, A&);     \
+#define ZEL_INST(A)                                                                   \
+  template int32_t CopyBlock(const A&, const Ix<A>&, const Ix<A>&, const Ix<A>&, A&); \
   template int32_t CopyWhole(const A&, const Ix<A>&, A&);
 ZEL_NUM_ARRAYS(ZEL_INST)
 ZEL_BOOL_ARRAYS(ZEL_INST)
@@ -186,8 +185,7 @@ int32_t Copy2DRowTo1DArray(const TDouble2DArray& a, int32_t row, int32_t lo, int
   const size_t n =
       std::min(static_cast<size_t>(hi - lo) + 1, dst.size() - static_cast<size_t>(pos));
   TDoubleArray run(n);
-  for (size_t i = 0; i < n; ++i)
-    run[i] = a[static_cast<size_t>(lo) + i][static_cast<size_t>(row)];
+  for (size_t i = 0; i < n; ++i) run[i] = a[static_cast<size_t>(lo) + i][static_cast<size_t>(row)];
   std::copy(run.begin(), run.end(), dst.begin() + pos);
   return 0;
 }
@@ -249,16 +247,16 @@ int32_t CopyVectorToArrayRow(const Array1D<T>&, int32_t, int32_t, int32_t, int32
   throw EZELError("deprecated function, see help for details");
 }
 
-#define ZEL_INST(T)                                                                           \
-  template int32_t CopyArrayColumn(const Array2D<T>&, int32_t, int32_t, int32_t, Array1D<T>&); \
-  template int32_t CopyArrayRow(const Array2D<T>&, int32_t, int32_t, int32_t, Array1D<T>&);    \
-  template int32_t CopyToArrayColumn(const Array1D<T>&, int32_t, int32_t, int32_t, int32_t,    \
-                                     Array2D<T>&);                                            \
-  template int32_t CopyToArrayRow(const Array1D<T>&, int32_t, int32_t, int32_t, int32_t,       \
-                                  Array2D<T>&);                                               \
-  template int32_t CopyVectorToArrayColumn(const Array1D<T>&, int32_t, int32_t, int32_t,       \
-                                           int32_t, Array2D<T>&);                             \
-  template int32_t CopyVectorToArrayRow(const Array1D<T>&, int32_t, int32_t, int32_t, int32_t, \
+#define ZEL_INST(T)                                                                               \
+  template int32_t CopyArrayColumn(const Array2D<T>&, int32_t, int32_t, int32_t, Array1D<T>&);    \
+  template int32_t CopyArrayRow(const Array2D<T>&, int32_t, int32_t, int32_t, Array1D<T>&);       \
+  template int32_t CopyToArrayColumn(const Array1D<T>&, int32_t, int32_t, int32_t, int32_t,       \
+                                     Array2D<T>&);                                                \
+  template int32_t CopyToArrayRow(const Array1D<T>&, int32_t, int32_t, int32_t, int32_t,          \
+                                  Array2D<T>&);                                                   \
+  template int32_t CopyVectorToArrayColumn(const Array1D<T>&, int32_t, int32_t, int32_t, int32_t, \
+                                           Array2D<T>&);                                          \
+  template int32_t CopyVectorToArrayRow(const Array1D<T>&, int32_t, int32_t, int32_t, int32_t,    \
                                         Array2D<T>&);
 ZEL_COPY_ELEMENTS(ZEL_INST)
 #undef ZEL_INST

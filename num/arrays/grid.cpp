@@ -45,22 +45,15 @@ int32_t DistanceOfObjects(const TDouble2DArray& a, TDistMode mode, int32_t o1, i
       d = den == 0 ? 1.0 : static_cast<double>(sxy / den);
       return 0;
     }
-    case TDistMode::dmManhattan:
-      d = static_cast<double>(sabs);
-      return 0;
-    case TDistMode::dmEuclid:
-      d = static_cast<double>(std::sqrt(ssq));
-      return 0;
-    case TDistMode::dmSqrEuclid:
-      d = static_cast<double>(ssq);
-      return 0;
+    case TDistMode::dmManhattan: d = static_cast<double>(sabs); return 0;
+    case TDistMode::dmEuclid: d = static_cast<double>(std::sqrt(ssq)); return 0;
+    case TDistMode::dmSqrEuclid: d = static_cast<double>(ssq); return 0;
     case TDistMode::dmDice: {
       const long double den = sxx + syy;
       d = den == 0 ? 1.0 : static_cast<double>(2 * sxy / den);
       return 0;
     }
-    default:
-      return -5;
+    default: return -5;
   }
 }
 
@@ -100,8 +93,8 @@ namespace {
 // an unvisited cell joins the region; each cell is visited at most once, so
 // the fill ends whatever the fill value is.
 template <class T, class Match>
-int32_t FloodRuns(Array2D<T>& a, int32_t col, int32_t row, T fill, bool fourNeighbour,
-                  Match match, int32_t& highestRow, int32_t& lowestRow, int32_t& lowestCol,
+int32_t FloodRuns(Array2D<T>& a, int32_t col, int32_t row, T fill, bool fourNeighbour, Match match,
+                  int32_t& highestRow, int32_t& lowestRow, int32_t& lowestCol,
                   int32_t& highestCol) {
   const size_t cols = a.size();
   const size_t rows = a[0].size();
@@ -344,9 +337,8 @@ int32_t ListCellPositions(const TBool2DArray& a, bool value, int32_t maxCount, i
                           TInt2DArray& positions) {
   if (const int32_t s = CheckShape(a)) return s;
   const size_t cells = a.size() * a[0].size();
-  const size_t limit = maxCount < 1 || static_cast<size_t>(maxCount) > cells
-                           ? cells
-                           : static_cast<size_t>(maxCount);
+  const size_t limit =
+      maxCount < 1 || static_cast<size_t>(maxCount) > cells ? cells : static_cast<size_t>(maxCount);
   TInt2DArray found(2);
   for (size_t c = 0; c < a.size() && found[0].size() < limit; ++c)
     for (size_t r = 0; r < a[c].size() && found[0].size() < limit; ++r)
@@ -404,18 +396,10 @@ int32_t EdgeVector(const Array2D<T>& a, TOrientation orientation, TEdgeOp op,
     }
     const auto n = static_cast<long double>(used.size());
     switch (op) {
-      case TEdgeOp::eoMin:
-        out[o] = mn;
-        break;
-      case TEdgeOp::eoMax:
-        out[o] = mx;
-        break;
-      case TEdgeOp::eoSum:
-        out[o] = static_cast<double>(sum);
-        break;
-      case TEdgeOp::eoMean:
-        out[o] = used.empty() ? 0.0 : static_cast<double>(sum / n);
-        break;
+      case TEdgeOp::eoMin: out[o] = mn; break;
+      case TEdgeOp::eoMax: out[o] = mx; break;
+      case TEdgeOp::eoSum: out[o] = static_cast<double>(sum); break;
+      case TEdgeOp::eoMean: out[o] = used.empty() ? 0.0 : static_cast<double>(sum / n); break;
       case TEdgeOp::eoStdDev: {
         // Mean first, then the deviations from it; constant values have
         // exactly none.
@@ -494,9 +478,8 @@ int32_t CreateMaskShape(TBool2DArray& mask, TShapeKind kind, const TIntArray& pa
         const double q = static_cast<double>(d) / semi;
         return q * q;
       };
-      PaintCells(mask, c1, r1, c2, r2, [&](int64_t c, int64_t r) {
-        return term(c - cx, ea) + term(r - cy, eb) <= 1.0;
-      });
+      PaintCells(mask, c1, r1, c2, r2,
+                 [&](int64_t c, int64_t r) { return term(c - cx, ea) + term(r - cy, eb) <= 1.0; });
       return 0;
     }
     case TShapeKind::skDisc:
@@ -516,8 +499,7 @@ int32_t CreateMaskShape(TBool2DArray& mask, TShapeKind kind, const TIntArray& pa
       });
       return 0;
     }
-    default:
-      return -3;
+    default: return -3;
   }
 }
 

@@ -62,8 +62,7 @@ TEST(DistanceOfObjects, StatusCodesZeroTheResult) {
   EXPECT_EQ(DistanceOfObjects(a, TDistMode::dmUserDef, 0, 1, 0, 1, d), -5);
   EXPECT_EQ(DistanceOfObjects(a, static_cast<TDistMode>(17), 0, 1, 0, 1, d), -5);
   EXPECT_EQ(DistanceOfObjects(TDouble2DArray{}, TDistMode::dmEuclid, 0, 0, 0, 0, d), -1);
-  EXPECT_EQ(DistanceOfObjects(TDouble2DArray{{1, 2}, {3}}, TDistMode::dmEuclid, 0, 0, 0, 0, d),
-            -2);
+  EXPECT_EQ(DistanceOfObjects(TDouble2DArray{{1, 2}, {3}}, TDistMode::dmEuclid, 0, 0, 0, 0, d), -2);
 }
 
 // ---------------------------------------------------------------------------
@@ -210,10 +209,10 @@ TEST(FloodFillArray, ToleranceFormTerminatesWhenFillMatchesSeed) {
 
 TEST(LocalMeanAndMedian, WindowClampedToBoundsAroundCentre) {
   const TDoubleArray d{1, 2, 3, 10, 20};
-  EXPECT_DOUBLE_EQ(LocalMean(d, 2, 1, 0, 4), 5.0);     // 2, 3, 10
-  EXPECT_DOUBLE_EQ(LocalMean(d, 2, 1, 2, 4), 6.5);     // 3, 10: left neighbour outside lo
+  EXPECT_DOUBLE_EQ(LocalMean(d, 2, 1, 0, 4), 5.0);        // 2, 3, 10
+  EXPECT_DOUBLE_EQ(LocalMean(d, 2, 1, 2, 4), 6.5);        // 3, 10: left neighbour outside lo
   EXPECT_DOUBLE_EQ(LocalMean(d, 0, 10, 4, 3), 31.0 / 3);  // centre 1 always, then 10, 20
-  EXPECT_DOUBLE_EQ(LocalMean(d, 99, 1, 0, 99), 15.0);  // centre clamped to 4
+  EXPECT_DOUBLE_EQ(LocalMean(d, 99, 1, 0, 99), 15.0);     // centre clamped to 4
   EXPECT_DOUBLE_EQ(LocalMean(d, 1, -3, 0, 4), 2.0);
   EXPECT_EQ(LocalMean(TDoubleArray{}, 0, 1, 0, 0), 0.0);
   EXPECT_DOUBLE_EQ(LocalMedian(d, 2, 2, 0, 4), 3.0);
@@ -423,8 +422,8 @@ std::set<std::pair<int, int>> TrueCells(const TBool2DArray& m) {
 TEST(CreateMaskShape, RectangleIsInclusiveAndClippedToTheMask) {
   TBool2DArray m(5, TBoolArray(4, 0));
   ASSERT_EQ(CreateMaskShape(m, TShapeKind::skRectangle, TIntArray{3, 2, 1, 1}), 0);
-  EXPECT_EQ(TrueCells(m), (std::set<std::pair<int, int>>{{1, 1}, {1, 2}, {2, 1}, {2, 2}, {3, 1},
-                                                         {3, 2}}));
+  EXPECT_EQ(TrueCells(m),
+            (std::set<std::pair<int, int>>{{1, 1}, {1, 2}, {2, 1}, {2, 2}, {3, 1}, {3, 2}}));
   TBool2DArray n(2, TBoolArray(2, 0));
   ASSERT_EQ(CreateMaskShape(n, TShapeKind::skRectangle, TIntArray{1, 1, 100, 100}), 0);
   EXPECT_EQ(TrueCells(n), (std::set<std::pair<int, int>>{{1, 1}}));
@@ -457,8 +456,7 @@ TEST(CreateMaskShape, EllipseCentreUsesIntegerDivision) {
 TEST(CreateMaskShape, DiscAndRing) {
   TBool2DArray m(5, TBoolArray(5, 0));
   ASSERT_EQ(CreateMaskShape(m, TShapeKind::skDisc, TIntArray{2, 2, 1}), 0);
-  EXPECT_EQ(TrueCells(m),
-            (std::set<std::pair<int, int>>{{2, 2}, {1, 2}, {3, 2}, {2, 1}, {2, 3}}));
+  EXPECT_EQ(TrueCells(m), (std::set<std::pair<int, int>>{{2, 2}, {1, 2}, {3, 2}, {2, 1}, {2, 3}}));
   TBool2DArray r(5, TBoolArray(5, 0));
   ASSERT_EQ(CreateMaskShape(r, TShapeKind::skRing, TIntArray{2, 2, 2, 1}), 0);
   // Squared distances 1..4: every cell but the centre and the four corners.

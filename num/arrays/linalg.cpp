@@ -43,16 +43,16 @@ void Axpy1(double* __restrict x, const double* __restrict c, double f, size_t n)
 
 ZEL_VECTOR_CLONES
 void Axpy4(double* __restrict x, const double* __restrict c0, const double* __restrict c1,
-           const double* __restrict c2, const double* __restrict c3, const double* f,
-           size_t n) {
+           const double* __restrict c2, const double* __restrict c3, const double* f, size_t n) {
   const double f0 = f[0], f1 = f[1], f2 = f[2], f3 = f[3];
-  for (size_t i = 0; i < n; ++i) x[i] = (((x[i] - c0[i] * f0) - c1[i] * f1) - c2[i] * f2) - c3[i] * f3;
+  for (size_t i = 0; i < n; ++i)
+    x[i] = (((x[i] - c0[i] * f0) - c1[i] * f1) - c2[i] * f2) - c3[i] * f3;
 }
 
 ZEL_VECTOR_CLONES
 void Axpy4x2(double* __restrict x, double* __restrict y, const double* __restrict c0,
-             const double* __restrict c1, const double* __restrict c2,
-             const double* __restrict c3, const double* f, const double* g, size_t n) {
+             const double* __restrict c1, const double* __restrict c2, const double* __restrict c3,
+             const double* f, const double* g, size_t n) {
   const double f0 = f[0], f1 = f[1], f2 = f[2], f3 = f[3];
   const double g0 = g[0], g1 = g[1], g2 = g[2], g3 = g[3];
   for (size_t i = 0; i < n; ++i) {
@@ -68,8 +68,8 @@ void DivideBy(double* __restrict x, double d, size_t n) {
 }
 
 // x[b..n) -= sum of c_q[b..n) * f[t][q] for every x of xs, four columns c.
-void UpdateMany(double* const* xs, size_t m, const double* const* c, const double (*f)[4],
-                size_t b, size_t n) {
+void UpdateMany(double* const* xs, size_t m, const double* const* c, const double (*f)[4], size_t b,
+                size_t n) {
   if (b >= n) return;
   size_t t = 0;
   for (; t + 2 <= m; t += 2)
@@ -95,7 +95,8 @@ void LowerUpdateMany(double* const* xs, size_t m, const std::vector<double*>& co
       f[t][1] = x[k + 1];
       x[k + 2] = (x[k + 2] - c[0][k + 2] * f[t][0]) - c[1][k + 2] * f[t][1];
       f[t][2] = x[k + 2];
-      x[k + 3] = ((x[k + 3] - c[0][k + 3] * f[t][0]) - c[1][k + 3] * f[t][1]) - c[2][k + 3] * f[t][2];
+      x[k + 3] =
+          ((x[k + 3] - c[0][k + 3] * f[t][0]) - c[1][k + 3] * f[t][1]) - c[2][k + 3] * f[t][2];
       f[t][3] = x[k + 3];
     }
     UpdateMany(xs, m, c, f, k + 4, n);
@@ -181,9 +182,9 @@ enum class TPivoting {
 };
 
 struct TFactorResult {
-  int32_t sign = 1;        // of the permutation
-  bool singular = false;   // Crout: a tiny or non-finite pivot; None: a zero pivot
-  bool aborted = false;    // AbortMathProc was found set
+  int32_t sign = 1;       // of the permutation
+  bool singular = false;  // Crout: a tiny or non-finite pivot; None: a zero pivot
+  bool aborted = false;   // AbortMathProc was found set
 };
 
 // Left-looking LU of the n x n columns in place: L (unit, below the
@@ -437,8 +438,7 @@ int32_t LUPdecomposition(const TDouble2DArray& a, TDouble2DArray& l, TDouble2DAr
   const size_t n = a.size();
   TDouble2DArray lu = a;
   std::vector<size_t> perm;
-  const int32_t sg =
-      Factor(ColumnPointers(lu), n, TPivoting::Partial, nullptr, perm, false).sign;
+  const int32_t sg = Factor(ColumnPointers(lu), n, TPivoting::Partial, nullptr, perm, false).sign;
   // row[i] = the row of a that became row i of p * a.
   std::vector<size_t> row(n);
   std::iota(row.begin(), row.end(), size_t{0});
@@ -457,8 +457,7 @@ double Determinant(const TDouble2DArray& a) {
   const size_t n = a.size();
   TDouble2DArray lu = a;
   std::vector<size_t> perm;
-  const int32_t sign =
-      Factor(ColumnPointers(lu), n, TPivoting::Partial, nullptr, perm, false).sign;
+  const int32_t sign = Factor(ColumnPointers(lu), n, TPivoting::Partial, nullptr, perm, false).sign;
   long double det = sign;
   for (size_t j = 0; j < n; ++j) det *= lu[j][j];
   return static_cast<double>(det);
@@ -508,7 +507,8 @@ int32_t EigenDecomposition(const TDouble2DArray& a, bool descending, TDouble2DAr
       break;
     }
     // Small rotations are skipped in the first sweeps (threshold Jacobi).
-    const double thresh = sweep < 4 ? 0.2 * static_cast<double>(off) / static_cast<double>(n * n) : 0.0;
+    const double thresh =
+        sweep < 4 ? 0.2 * static_cast<double>(off) / static_cast<double>(n * n) : 0.0;
     for (size_t p = 0; p + 1 < n; ++p) {
       for (size_t q = p + 1; q < n; ++q) {
         const double apq = m[q][p];
@@ -574,9 +574,8 @@ int32_t EigenDecomposition(const TDouble2DArray& a, bool descending, TDouble2DAr
 
   std::vector<size_t> order(n);
   std::iota(order.begin(), order.end(), size_t{0});
-  std::stable_sort(order.begin(), order.end(), [&](size_t x, size_t y) {
-    return descending ? d[x] > d[y] : d[x] < d[y];
-  });
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t x, size_t y) { return descending ? d[x] > d[y] : d[x] < d[y]; });
   TDoubleArray vals(n);
   TDouble2DArray vecs(n);
   for (size_t k = 0; k < n; ++k) {

@@ -43,7 +43,7 @@ TDouble2DArray Identity(size_t n) {
 }
 
 class ProgressGuard : public ::testing::Test {
-protected:
+ protected:
   void TearDown() override {
     MathFeedBackProc = nullptr;
     AbortMathProc = false;
@@ -387,7 +387,8 @@ TEST(EigenDecomposition, SecondDifferenceMatrixAgainstClosedForm) {
       ref[i] = std::sin((i + 1) * k * std::numbers::pi / 4);
       norm += ref[i] * ref[i];
     }
-    for (int i = 0; i < 3; ++i) dot += (ref[i] /= std::sqrt(norm)) * vec[kk][static_cast<size_t>(i)];
+    for (int i = 0; i < 3; ++i)
+      dot += (ref[i] /= std::sqrt(norm)) * vec[kk][static_cast<size_t>(i)];
     const double s = dot < 0 ? -1 : 1;
     for (int i = 0; i < 3; ++i) EXPECT_NEAR(vec[kk][static_cast<size_t>(i)], s * ref[i], 4e-15);
     // Sign convention: the component of largest magnitude is positive.
@@ -507,7 +508,8 @@ TEST_F(ProgressGuard, DecompositionsRefuseNonFiniteInputBeforeAnyStep) {
     EXPECT_TRUE(std::isnan(Determinant(a)));
     TDouble2DArray x6(3, TDoubleArray(6));
     for (size_t c = 0; c < 3; ++c)
-      for (size_t r = 0; r < 6; ++r) x6[c][r] = static_cast<double>((c + 1) * (r + 2) % 7) + 0.5 * c;
+      for (size_t r = 0; r < 6; ++r)
+        x6[c][r] = static_cast<double>((c + 1) * (r + 2) % 7) + 0.5 * c;
     x6[1][4] = x;
     TDouble2DArray h{{7}};
     EXPECT_EQ(CalcHatMatrix(x6, h), -3);

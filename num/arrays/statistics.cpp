@@ -57,8 +57,9 @@ void RangeMeanAndSumSq(const A& a, const Ix<A>& lo, const Ix<A>& hi, LD& mean, L
     return;
   }
   mean = sum / static_cast<LD>(n);
-  ForEachRunIn(a, lo, hi,
-               [&](const T* p, size_t m, const auto&) { ss += vector_detail::CentredSumSq(p, m, mean); });
+  ForEachRunIn(a, lo, hi, [&](const T* p, size_t m, const auto&) {
+    ss += vector_detail::CentredSumSq(p, m, mean);
+  });
 }
 
 template <class A>

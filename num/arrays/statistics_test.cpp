@@ -147,7 +147,8 @@ TEST(MeanVarArray, NaNGivesNaNNotZero) {
 
 TEST(MinMaxArray, NaNIsBothExtremesAtItsPosition) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  for (const TDoubleArray& a : {TDoubleArray{nan, 1, 2}, TDoubleArray{1, nan, 2}, TDoubleArray{1, 2, nan}}) {
+  for (const TDoubleArray& a :
+       {TDoubleArray{nan, 1, 2}, TDoubleArray{1, nan, 2}, TDoubleArray{1, 2, nan}}) {
     int32_t i = -1;
     const auto at = static_cast<int32_t>(std::isnan(a[0]) ? 0 : std::isnan(a[1]) ? 1 : 2);
     EXPECT_TRUE(std::isnan(MaxArray(a, i)));

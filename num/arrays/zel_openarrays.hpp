@@ -134,18 +134,22 @@ concept CopyElement = NumElement<T> || std::same_as<T, uint8_t>;
 ///@{
 /// TDoubleArray .. TDouble4DArray and TIntArray .. TInt4DArray.
 template <class A>
-concept NumArray = ArrayRank<A> >= 1 && ArrayRank<A> <= 4 && NumElement<ArrayElem<A>>;
+concept NumArray = ArrayRank<A>
+>= 1 && ArrayRank<A> <= 4 && NumElement<ArrayElem<A>>;
 template <class A>
-concept DoubleArrayND = NumArray<A> && std::same_as<ArrayElem<A>, double>;
+concept DoubleArrayND = NumArray<A> && std::same_as < ArrayElem<A>,
+double > ;
 template <class A>
 concept IntArrayND = NumArray<A> && std::same_as<ArrayElem<A>, int32_t>;
 ///@}
 /// Numeric arrays of rank 1 and 2 only.
 template <class A>
-concept NumArray12 = NumArray<A> && ArrayRank<A> <= 2;
+concept NumArray12 = NumArray<A> && ArrayRank<A>
+<= 2;
 /// Numeric arrays of rank 2..4 (the ones that have a diagonal).
 template <class A>
-concept NumArray234 = NumArray<A> && ArrayRank<A> >= 2;
+concept NumArray234 = NumArray<A> && ArrayRank<A>
+>= 2;
 /// Numeric arrays, TBoolArray and TBool2DArray.
 template <class A>
 concept FillableArray = NumArray<A> || std::same_as<A, TBoolArray> || std::same_as<A, TBool2DArray>;
@@ -157,8 +161,8 @@ concept MinMaxArrayType = NumArray<A> || std::same_as<A, TSingleArray>;
 /// boolean 1-2 D), or of the same rank with the conversions float -> double,
 /// double -> float, double -> int32_t, int32_t -> double.
 template <class S, class D>
-concept ClonePair =
-    ArrayRank<S> == ArrayRank<D> && ArrayRank<S> >= 1 && ArrayRank<S> <= 4 &&
+concept ClonePair = ArrayRank<S>
+== ArrayRank<D>&& ArrayRank<S> >= 1 && ArrayRank<S> <= 4 &&
     ((std::same_as<S, D> && FillableArray<S>) ||
      (std::same_as<ArrayElem<S>, float> && std::same_as<ArrayElem<D>, double>) ||
      (std::same_as<ArrayElem<S>, double> && std::same_as<ArrayElem<D>, float>) ||
@@ -474,8 +478,7 @@ bool EqualArrays(const A& a, const A& b) {
 /// constant range, NaN for a NaN element). Status codes as MeanArray. Members: double and int, 1-D,
 /// 2-D.
 template <NumElement T>
-int32_t MeanVarArray(const Array1D<T>& a, int32_t lo, int32_t hi, double& mean,
-                     double& variance) {
+int32_t MeanVarArray(const Array1D<T>& a, int32_t lo, int32_t hi, double& mean, double& variance) {
   return arrays_detail::MeanVarArray(a, {lo}, {hi}, mean, variance);
 }
 template <NumElement T>
@@ -790,14 +793,13 @@ int32_t FillArrayMasked(Array2D<T>& a, std::type_identity_t<T> value, const TBoo
 /// Members: ClonePair above (same type bool 1-2 D, double and int 1-4 D;
 /// single <-> double, double -> int, int -> double, 1-4 D).
 template <class S, class D>
-  requires ClonePair<S, D>
-int32_t CloneArray(const S& src, D& dst);
+requires ClonePair<S, D> int32_t CloneArray(const S& src, D& dst);
 
 /// CloneAndReverseArray(src, dst): dst gets src's elements in reverse order,
 /// converted like CloneArray. dst may be src. -1 for an empty source.
 template <class S, class D>
-  requires CloneReversePair<S, D>
-int32_t CloneAndReverseArray(const Array1D<S>& src, Array1D<D>& dst);
+requires CloneReversePair<S, D> int32_t CloneAndReverseArray(const Array1D<S>& src,
+                                                             Array1D<D>& dst);
 
 ///@{
 /// CopyArray: copies into an existing destination, which is never resized.
@@ -1182,8 +1184,7 @@ int32_t FloodFillArray(int32_t col, int32_t row, double tolerance, double fill, 
 /// a window of 3 cells costs 3 cells). An empty array gives 0. Members:
 /// double and int 1-D.
 template <NumElement T>
-double LocalMean(const Array1D<T>& data, int32_t centre, int32_t halfWidth, int32_t lo,
-                 int32_t hi);
+double LocalMean(const Array1D<T>& data, int32_t centre, int32_t halfWidth, int32_t lo, int32_t hi);
 
 /// LocalMedian: the same selection as LocalMean; the collected values are
 /// sorted and the middle one returned, or the mean of the two middle ones for
@@ -1247,8 +1248,7 @@ template <NumElement T>
 int32_t EdgeVector(const Array2D<T>& a, TOrientation orientation, TEdgeOp op,
                    const TIntArray& positions, TDoubleArray& result);
 template <NumElement T>
-int32_t EdgeVector(const Array2D<T>& a, TOrientation orientation, TEdgeOp op,
-                   TDoubleArray& result);
+int32_t EdgeVector(const Array2D<T>& a, TOrientation orientation, TEdgeOp op, TDoubleArray& result);
 ///@}
 
 /// CreateMaskShape(mask, kind, params): sets the cells of one shape to true

@@ -72,7 +72,8 @@ std::string DegreeToStr(double Angle, TDegreeFormat Format, int32_t Decimals) {
   return s;
 }
 
-void ConvertDegrees(double& Deg, double& Min, double& Sec, TDegreeFormat Source, TDegreeFormat Target) {
+void ConvertDegrees(double& Deg, double& Min, double& Sec, TDegreeFormat Source,
+                    TDegreeFormat Target) {
   if (!InMinuteRange(Min)) throw EZELMath1Error("ConvertDegrees: invalid range of minutes");
   if (!InMinuteRange(Sec)) throw EZELMath1Error("ConvertDegrees: invalid range of seconds");
   const auto from = static_cast<int32_t>(Source);

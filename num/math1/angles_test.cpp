@@ -50,7 +50,8 @@ TEST(DegreeToStr, WritesTheSignsAndExactBlanks) {
       {-HUGE_VAL, dfDegMinSec, 2, "-INF" + kDeg},
       {HUGE_VAL, dfPlain, 2, "INF"},
   };
-  for (const Case& c : cases) EXPECT_EQ(DegreeToStr(c.angle, c.format, c.decimals), c.text) << c.angle;
+  for (const Case& c : cases)
+    EXPECT_EQ(DegreeToStr(c.angle, c.format, c.decimals), c.text) << c.angle;
   // The scaled value overflows: written without the rounding step.
   const std::string huge = DegreeToStr(-1e306, dfDegMinSec, 2);
   EXPECT_EQ(huge.substr(0, 2), "-1");
@@ -152,7 +153,8 @@ TEST(RoundDegrees, MovesToTheNeighbouringStep) {
     int32_t d = c.d, m = c.m, s = c.s;
     RoundDegrees(d, m, s, c.up);
     EXPECT_TRUE(d == c.rd && m == c.rm && s == c.rs)
-        << c.d << " " << c.m << " " << c.s << (c.up ? " up" : " down") << " gave " << d << " " << m << " " << s;
+        << c.d << " " << c.m << " " << c.s << (c.up ? " up" : " down") << " gave " << d << " " << m
+        << " " << s;
   }
   // A whole step stays where it is both ways: no residue from a detour
   // through fractions of a degree.

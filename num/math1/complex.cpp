@@ -23,11 +23,11 @@ TComplex CpxMult(const TComplex& z1, const TComplex& z2) {
 TComplex CpxDiv(const TComplex& z1, const TComplex& z2) {
   const long double d = z2.re * z2.re + z2.im * z2.im;
   const TComplex q{(z1.re * z2.re + z1.im * z2.im) / d, (z1.im * z2.re - z1.re * z2.im) / d};
-  const bool finiteOperands = std::isfinite(z1.re) && std::isfinite(z1.im) &&
-                              std::isfinite(z2.re) && std::isfinite(z2.im);
+  const bool finiteOperands =
+      std::isfinite(z1.re) && std::isfinite(z1.im) && std::isfinite(z2.re) && std::isfinite(z2.im);
   // C++ does not trap: test for what a trapping division would have refused.
-  if (d == 0 || (finiteOperands && (!std::isfinite(d) || !std::isfinite(q.re) ||
-                                    !std::isfinite(q.im))))
+  if (d == 0 ||
+      (finiteOperands && (!std::isfinite(d) || !std::isfinite(q.re) || !std::isfinite(q.im))))
     throw EZELComplexError("CpxDiv: division by zero");
   return q;
 }
@@ -36,9 +36,7 @@ TComplex CpxConj(const TComplex& z) { return {z.re, -z.im}; }
 
 TComplex CpxNeg(const TComplex& z) { return {-z.re, -z.im}; }
 
-bool CpxIsEqual(const TComplex& z1, const TComplex& z2) {
-  return z1.re == z2.re && z1.im == z2.im;
-}
+bool CpxIsEqual(const TComplex& z1, const TComplex& z2) { return z1.re == z2.re && z1.im == z2.im; }
 
 bool CpxIsNearEqual(const TComplex& z1, const TComplex& z2) {
   return std::fabs(z1.re - z2.re) < CpxNearZero && std::fabs(z1.im - z2.im) < CpxNearZero;
@@ -50,9 +48,7 @@ bool CpxIsZero(const TComplex& z) {
   return isZero(z.re) && isZero(z.im);
 }
 
-TComplexPolar ConvertRectToPolar(const TComplex& z) {
-  return {CpxAbs(z), std::atan2(z.im, z.re)};
-}
+TComplexPolar ConvertRectToPolar(const TComplex& z) { return {CpxAbs(z), std::atan2(z.im, z.re)}; }
 
 TComplex ConvertPolarToRect(const TComplexPolar& p) {
   return {p.r * std::cos(p.phi), p.r * std::sin(p.phi)};

@@ -13,7 +13,7 @@ constexpr long double kPi = std::numbers::pi_v<long double>;
 
 // Restores the process-wide threshold whatever a test does to it.
 class ComplexThreshold : public ::testing::Test {
-protected:
+ protected:
   void TearDown() override { CpxNearZero = 1e-15L; }
 };
 

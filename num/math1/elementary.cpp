@@ -87,15 +87,9 @@ double Ladder125(double x, LadderMode mode) {
   long double rung = 1;
   const bool positive = x > 0;
   switch (mode) {
-    case LadderMode::Nearest:
-      rung = m < 1.5L ? 1 : m < 3 ? 2 : m < 8 ? 5 : 10;
-      break;
-    case LadderMode::Up:
-      rung = positive ? SmallestRungAtLeast(m) : LargestRungAtMost(m);
-      break;
-    case LadderMode::Down:
-      rung = positive ? LargestRungAtMost(m) : SmallestRungAtLeast(m);
-      break;
+    case LadderMode::Nearest: rung = m < 1.5L ? 1 : m < 3 ? 2 : m < 8 ? 5 : 10; break;
+    case LadderMode::Up: rung = positive ? SmallestRungAtLeast(m) : LargestRungAtMost(m); break;
+    case LadderMode::Down: rung = positive ? LargestRungAtMost(m) : SmallestRungAtLeast(m); break;
   }
   const double magnitude = RungTimesPow10(static_cast<int>(rung), g);
   return positive ? magnitude : -magnitude;

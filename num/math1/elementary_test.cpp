@@ -193,12 +193,14 @@ TEST(Math1Ladder125, RoundsOntoTheNearestDoubleOfTheRung) {
     double x, expected;
   };
   const Case cases[] = {
-      {Round125, 5e125, 5e125},     {Round125, 1e126, 1e126},     {Round125, 2e126, 2e126},
-      {Round125, 4.2e125, 5e125},   {Round125, 8.5e125, 1e126},   {Round125, 2.6e126, 2e126},
-      {RoundPos125, 4.2e125, 5e125}, {RoundPos125, 6e125, 1e126}, {RoundPos125, 1.1e126, 2e126},
-      {RoundNeg125, 9e125, 5e125},  {RoundNeg125, 1.9e126, 1e126}, {RoundNeg125, 4e126, 2e126},
+      {Round125, 5e125, 5e125},        {Round125, 1e126, 1e126},
+      {Round125, 2e126, 2e126},        {Round125, 4.2e125, 5e125},
+      {Round125, 8.5e125, 1e126},      {Round125, 2.6e126, 2e126},
+      {RoundPos125, 4.2e125, 5e125},   {RoundPos125, 6e125, 1e126},
+      {RoundPos125, 1.1e126, 2e126},   {RoundNeg125, 9e125, 5e125},
+      {RoundNeg125, 1.9e126, 1e126},   {RoundNeg125, 4e126, 2e126},
       {RoundNeg125, -4.2e125, -5e125}, {RoundPos125, -1.9e126, -1e126},
-      {Round125, 9e307, 1e308},     {Round125, 3e-300, 5e-300},
+      {Round125, 9e307, 1e308},        {Round125, 3e-300, 5e-300},
   };
   for (const Case& c : cases) EXPECT_EQ(c.ladder(c.x), c.expected) << c.x;
   EXPECT_EQ(Round125(1.7e308), std::numeric_limits<double>::infinity());

@@ -142,7 +142,8 @@ std::string MakeEFormat(double x, int32_t Width, int32_t Decimals) {
   const int magnitude = std::abs(exponent);
   if (magnitude < 10) s += '0';
   s += std::to_string(magnitude);
-  if (s.size() < static_cast<size_t>(width)) s.insert(0, static_cast<size_t>(width) - s.size(), ' ');
+  if (s.size() < static_cast<size_t>(width))
+    s.insert(0, static_cast<size_t>(width) - s.size(), ' ');
   return s;
 }
 
@@ -183,7 +184,8 @@ std::string FPNumToHex(double x) {
   uint64_t bits = 0;
   std::memcpy(&bits, &x, sizeof bits);
   std::string s;
-  for (int shift = 56; shift >= 0; shift -= 8) AppendByteHex(s, static_cast<uint8_t>(bits >> shift));
+  for (int shift = 56; shift >= 0; shift -= 8)
+    AppendByteHex(s, static_cast<uint8_t>(bits >> shift));
   return s;
 }
 
@@ -199,7 +201,8 @@ std::string FPNumToHex(float x) {
   uint32_t bits = 0;
   std::memcpy(&bits, &x, sizeof bits);
   std::string s;
-  for (int shift = 24; shift >= 0; shift -= 8) AppendByteHex(s, static_cast<uint8_t>(bits >> shift));
+  for (int shift = 24; shift >= 0; shift -= 8)
+    AppendByteHex(s, static_cast<uint8_t>(bits >> shift));
   return s;
 }
 

@@ -100,7 +100,8 @@ TEST(FloatTexts, StrfMinusTwoCutsTheExponentToTwoDigits) {
   EXPECT_EQ(strf(0, 9, -2), " 0.00E+00");
   EXPECT_EQ(strf(9.9e99, 9, -2), " 9.90E+99");
   EXPECT_EQ(strf(1.23e12, 5, -2), " 1.2E+12");  // one mantissa digit at least
-  for (int32_t w = 8; w <= 40; ++w) EXPECT_EQ(strf(-4.5e7, w, -2).size(), static_cast<size_t>(w)) << w;
+  for (int32_t w = 8; w <= 40; ++w)
+    EXPECT_EQ(strf(-4.5e7, w, -2).size(), static_cast<size_t>(w)) << w;
 }
 
 TEST(FloatTexts, StrfMinusTwoShowsStarsForThreeDigitExponents) {
@@ -152,7 +153,7 @@ TEST(FloatTexts, EEngStrChoosesPrefixAndDecimals) {
   EXPECT_EQ(EEngStr(0.001, 1), "1m");
   EXPECT_EQ(EEngStr(3.3e-9, -2), "3n3");
   EXPECT_EQ(EEngStr(2.5e9, 2), "2.5G");
-  EXPECT_EQ(EEngStr(12.5, 3), "12.5");  // no letter, no blank
+  EXPECT_EQ(EEngStr(12.5, 3), "12.5");               // no letter, no blank
   EXPECT_EQ(EEngStr(1234.5678, 20), "1.23456780k");  // digits clamped to 9
   EXPECT_EQ(EEngStr(0, 3), "0.00");
   EXPECT_EQ(EEngStr(-0.0, -3), "0.00");
@@ -166,7 +167,8 @@ TEST(FloatTexts, EEngStrKeepsTheEndPrefixBeyondTheTable) {
   EXPECT_EQ(huge.substr(0, 5), "-1000");
   EXPECT_EQ(huge.back(), 'T');
   // strff's 64 decimals cannot reach the digits of the smallest values.
-  EXPECT_EQ(EEngStr(std::numeric_limits<double>::denorm_min(), 2), "0." + std::string(64, '0') + "a");
+  EXPECT_EQ(EEngStr(std::numeric_limits<double>::denorm_min(), 2),
+            "0." + std::string(64, '0') + "a");
   // The prefix is chosen before the mantissa rounds up.
   EXPECT_EQ(EEngStr(999.99, 3), "1000");
   EXPECT_EQ(EEngStr(999.99e3, 3), "1000k");
@@ -185,13 +187,16 @@ TEST(BitPatterns, RoundTripBitForBit) {
   for (uint64_t bits : {0x0ull, 0x8000000000000000ull, 0x7FF0000000000000ull, 0xFFF0000000000000ull,
                         0x7FF8000000012345ull, 0xFFF80000DEADBEEFull, 0x7FF0000000000001ull, 0x1ull,
                         0x7FEFFFFFFFFFFFFFull})
-    EXPECT_EQ(Bits<uint64_t>(HexToDouble(FPNumToHex(Bits<double>(bits)))), bits) << std::hex << bits;
-  for (uint32_t bits : {0x0u, 0x80000000u, 0x7F800000u, 0xFF800000u, 0x7FC01234u, 0x7F800001u, 0x1u})
+    EXPECT_EQ(Bits<uint64_t>(HexToDouble(FPNumToHex(Bits<double>(bits)))), bits)
+        << std::hex << bits;
+  for (uint32_t bits :
+       {0x0u, 0x80000000u, 0x7F800000u, 0xFF800000u, 0x7FC01234u, 0x7F800001u, 0x1u})
     EXPECT_EQ(Bits<uint32_t>(HexToSingle(FPNumToHex(Bits<float>(bits)))), bits) << std::hex << bits;
   for (const char* text : {"80000000000000000000", "FFFF8000000000000000", "7FFFC000000000001234",
                            "FFFFC0000000DEADBEEF", "7FFF8000000000000001", "00000000000000000001"})
     EXPECT_EQ(FPNumToHex(HexToExtended(text)), text);
-  EXPECT_EQ(HexToExtended("4000C90FDAA22168C235"), 0x1.921fb54442d1846ap+1L);  // pi as FLDPI loads it
+  EXPECT_EQ(HexToExtended("4000C90FDAA22168C235"),
+            0x1.921fb54442d1846ap+1L);  // pi as FLDPI loads it
 }
 
 TEST(BitPatterns, AcceptsLowerCaseAndHonoursTheByteOrderFlag) {
@@ -219,7 +224,8 @@ TEST(BitPatterns, RejectsBadTextsWithTheRoutineMessage) {
   EXPECT_EQ(message([] { HexToDouble(" 3FF000000000000", false); }),
             "HexToDouble: invalid hex string \" 3FF000000000000\"");
   EXPECT_EQ(message([] { HexToSingle(""); }), "HexToSingle: invalid hex string \"\"");
-  EXPECT_EQ(message([] { HexToSingle("0x3F8000"); }), "HexToSingle: invalid hex string \"0x3F8000\"");
+  EXPECT_EQ(message([] { HexToSingle("0x3F8000"); }),
+            "HexToSingle: invalid hex string \"0x3F8000\"");
   EXPECT_EQ(message([] { HexToExtended("3FFF800000000000000"); }),
             "HexToExtended: invalid hex string \"3FFF800000000000000\"");
 }

@@ -58,8 +58,9 @@ double DistanceToSegment(const TPointDouble& p, const TPointDouble& a, const TPo
   const long double len2 = dx * dx + dy * dy;
   const long double t = len2 == 0 ? -1 : (px * dx + py * dy) / len2;
   if (t < 0) return static_cast<double>(std::hypot(px, py));
-  if (t > 1) return static_cast<double>(std::hypot(static_cast<long double>(p.x) - b.x,
-                                                   static_cast<long double>(p.y) - b.y));
+  if (t > 1)
+    return static_cast<double>(
+        std::hypot(static_cast<long double>(p.x) - b.x, static_cast<long double>(p.y) - b.y));
   // The distance to the line as |cross|/|d|: the foot a + t*d would carry
   // the rounding of t times the segment's length.
   return static_cast<double>(std::fabs(px * dy - py * dx) / std::sqrt(len2));

@@ -49,9 +49,12 @@ bool StartsWith(std::string_view text, size_t i, std::string_view what) {
 
 int DigitValue(char c, int base) {
   int v = 99;
-  if (c >= '0' && c <= '9') v = c - '0';
-  else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-  else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+  if (c >= '0' && c <= '9')
+    v = c - '0';
+  else if (c >= 'A' && c <= 'F')
+    v = c - 'A' + 10;
+  else if (c >= 'a' && c <= 'f')
+    v = c - 'a' + 10;
   return v < base ? v : -1;
 }
 
@@ -85,9 +88,12 @@ int32_t ScanPattern(std::string_view text, int32_t& pos, int base) {
   size_t i = SkipBlanks(text, *start);
   if (base == 16) {
     size_t prefix = 0;
-    if (StartsWith(text, i, "$")) prefix = 1;
-    else if (StartsWith(text, i, "0x") || StartsWith(text, i, "0X")) prefix = 2;
-    if (prefix != 0 && i + prefix < text.size() && DigitValue(text[i + prefix], 16) >= 0) i += prefix;
+    if (StartsWith(text, i, "$"))
+      prefix = 1;
+    else if (StartsWith(text, i, "0x") || StartsWith(text, i, "0X"))
+      prefix = 2;
+    if (prefix != 0 && i + prefix < text.size() && DigitValue(text[i + prefix], 16) >= 0)
+      i += prefix;
   }
   const DigitRun run = ReadDigits(text, i, base, 0xFFFFFFFFu);
   if (run.End == i || run.Overflow) return 0;
@@ -121,8 +127,8 @@ size_t DigitsEnd(std::string_view text, size_t i) {
 }
 
 // [sign] (digits [sep digits] | sep digits) [exponent] from i (no blanks).
-std::optional<FloatText> ParseFloatText(std::string_view text, size_t i, bool allowSign, bool allowExp,
-                                        int32_t sepMode) {
+std::optional<FloatText> ParseFloatText(std::string_view text, size_t i, bool allowSign,
+                                        bool allowExp, int32_t sepMode) {
   FloatText f;
   if (allowSign && i < text.size() && (text[i] == '+' || text[i] == '-')) {
     f.Negative = text[i] == '-';
@@ -172,7 +178,8 @@ bool FloatValue(const FloatText& f, double& value) {
   }
   double v = 0;
   const auto res = FloatFromChars(s.data(), s.data() + s.size(), v);
-  if (res.ec != std::errc() || res.ptr != s.data() + s.size()) return false;  // not for checked text
+  if (res.ec != std::errc() || res.ptr != s.data() + s.size())
+    return false;  // not for checked text
   value = f.Negative ? -v : v;
   return true;
 }
@@ -232,8 +239,8 @@ bool ReadComponent(std::string_view text, size_t i, size_t& end, double& value, 
 
 constexpr const char* kMonthsEnglish[2][12] = {
     {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},
-    {"January", "February", "March", "April", "May", "June", "July", "August", "September", "October",
-     "November", "December"}};
+    {"January", "February", "March", "April", "May", "June", "July", "August", "September",
+     "October", "November", "December"}};
 constexpr const char* kMonthsGerman[2][12] = {
     {"Jan", "Feb", "M\u00E4r", "Apr", "Mai", "Jun", "Jul", "Aug", "Sep", "Okt", "Nov", "Dez"},
     {"Januar", "Februar", "M\u00E4rz", "April", "Mai", "Juni", "Juli", "August", "September",
@@ -301,8 +308,10 @@ bool MatchDateFormat(std::string_view text, size_t& i, std::string_view format, 
         break;
       case 'm':
         if (run > 4) return false;
-        if (run >= 3) ok = (d.Month = ReadMonthName(text, i, language, run == 4)) != 0;
-        else ok = ReadField(text, i, static_cast<int>(run), 2, d.Month);
+        if (run >= 3)
+          ok = (d.Month = ReadMonthName(text, i, language, run == 4)) != 0;
+        else
+          ok = ReadField(text, i, static_cast<int>(run), 2, d.Month);
         break;
       case 'd':
       case 'H':
@@ -312,7 +321,7 @@ bool MatchDateFormat(std::string_view text, size_t& i, std::string_view format, 
       case 'S':
       case 's': {
         if (run > 2) return false;
-        int32_t& field = c == 'd'                ? d.Day
+        int32_t& field = c == 'd'               ? d.Day
                          : c == 'H' || c == 'h' ? d.Hour
                          : c == 'M' || c == 'n' ? d.Minute
                                                 : d.Second;
@@ -345,7 +354,8 @@ std::optional<double> EncodeDateTime(const DateFields& d) {
                            day{static_cast<unsigned>(d.Day)}};
   if (!ymd.ok()) return std::nullopt;
   constexpr int64_t kUnixEpochSerial = 25569;  // 1970-01-01
-  const double days = static_cast<double>(sys_days{ymd}.time_since_epoch().count() + kUnixEpochSerial);
+  const double days =
+      static_cast<double>(sys_days{ymd}.time_since_epoch().count() + kUnixEpochSerial);
   const double time = ((d.Hour * 60.0 + d.Minute) * 60.0 + d.Second + d.Milli / 1000.0) / 86400.0;
   return days >= 0 ? days + time : days - time;
 }
@@ -384,7 +394,8 @@ int32_t StrToIntDefault(std::string_view Text, int32_t Default) {
     return negative ? WrapNeg(pattern) : pattern;
   }
   if (magnitude > (negative ? uint64_t{1} << 31 : (uint64_t{1} << 31) - 1)) return Default;
-  return static_cast<int32_t>(negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude));
+  return static_cast<int32_t>(negative ? -static_cast<int64_t>(magnitude)
+                                       : static_cast<int64_t>(magnitude));
 }
 
 // ---------------------------------------------------------------------------
@@ -453,14 +464,16 @@ double ScanDegrees(std::string_view Text, int32_t& Pos, bool AllowHemisphere, in
     double value = 0;
     size_t numEnd = 0;
     bool wholeMin = false;
-    if (whole && ReadComponent(Text, SkipBlanks(Text, end), numEnd, value, wholeMin) && value <= 60) {
+    if (whole && ReadComponent(Text, SkipBlanks(Text, end), numEnd, value, wholeMin) &&
+        value <= 60) {
       const size_t sign = SkipBlanks(Text, numEnd);
       if (const size_t minLen = MinuteSignAt(Text, sign); minLen != 0) {
         minutes = value;
         end = sign + minLen;
         format = 1;
         bool wholeSec = false;
-        if (wholeMin && ReadComponent(Text, SkipBlanks(Text, end), numEnd, value, wholeSec) && value <= 60) {
+        if (wholeMin && ReadComponent(Text, SkipBlanks(Text, end), numEnd, value, wholeSec) &&
+            value <= 60) {
           const size_t secSign = SkipBlanks(Text, numEnd);
           if (const size_t secLen = SecondSignAt(Text, secSign); secLen != 0) {
             seconds = value;
@@ -482,7 +495,8 @@ double ScanDegrees(std::string_view Text, int32_t& Pos, bool AllowHemisphere, in
   return negative || hemisphere < 0 ? -magnitude : magnitude;
 }
 
-TDateTime ScanDateTime(std::string_view Text, std::string_view Format, TLanguage Language, int32_t& Pos) {
+TDateTime ScanDateTime(std::string_view Text, std::string_view Format, TLanguage Language,
+                       int32_t& Pos) {
   const auto start = StartIndex(Text, Pos);
   if (!start) return 0;
   size_t i = SkipBlanks(Text, *start);
@@ -523,9 +537,10 @@ bool ReadsWholeText(std::string_view text, Scan scan) noexcept {
 
 bool IsValidDouble(std::string_view Text, bool AllowExp, TDecPSep DecPSep) noexcept {
   double value = 0;
-  return ReadsWholeText(Text, [&](std::string_view t, int32_t& pos) {
-           value = ScanFPNum(t, AllowExp, static_cast<int32_t>(DecPSep), pos);
-         }) &&
+  return ReadsWholeText(Text,
+                        [&](std::string_view t, int32_t& pos) {
+                          value = ScanFPNum(t, AllowExp, static_cast<int32_t>(DecPSep), pos);
+                        }) &&
          std::isfinite(value);
 }
 

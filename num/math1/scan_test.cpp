@@ -33,8 +33,9 @@ TEST(StrToIntDefault, ReadsSignedDecimalAndHexadecimalForms) {
   EXPECT_EQ(StrToIntDefault("$FFFFFFFF", 0), -1);
   EXPECT_EQ(StrToIntDefault("-2147483648", 0), kMin32);
   EXPECT_EQ(StrToIntDefault("2147483647", 0), kMax32);
-  for (const char* text : {"", " ", "+", "$", "0x", "12 ", "1.5", "- 5", "12abc", "$FG", "0x-5", "--5",
-                           "2147483648", "-2147483649", "$100000000", "99999999999999999999999"})
+  for (const char* text :
+       {"", " ", "+", "$", "0x", "12 ", "1.5", "- 5", "12abc", "$FG", "0x-5", "--5", "2147483648",
+        "-2147483649", "$100000000", "99999999999999999999999"})
     EXPECT_EQ(StrToIntDefault(text, -77), -77) << '"' << text << '"';
 }
 
@@ -44,25 +45,36 @@ TEST(IntegerScanners, ReadFromThePositionAndStopAfterTheNumber) {
     const char* text;
     int32_t pos, value, after;
   } cases[] = {
-      {ScanDecimal, "  42 x", 1, 42, 5},     {ScanDecimal, "-17abc", 1, -17, 4},
-      {ScanDecimal, "ab123", 3, 123, 6},     {ScanDecimal, "+007", 1, 7, 5},
+      {ScanDecimal, "  42 x", 1, 42, 5},
+      {ScanDecimal, "-17abc", 1, -17, 4},
+      {ScanDecimal, "ab123", 3, 123, 6},
+      {ScanDecimal, "+007", 1, 7, 5},
       {ScanDecimal, "-2147483648", 1, kMin32, 12},
-      {ScanHex, "$ff", 1, 255, 4},           {ScanHex, "  0x1F,", 1, 31, 7},
-      {ScanHex, "FFG", 1, 255, 3},           {ScanHex, "0xG", 1, 0, 2},  // the "0" before "x"
+      {ScanHex, "$ff", 1, 255, 4},
+      {ScanHex, "  0x1F,", 1, 31, 7},
+      {ScanHex, "FFG", 1, 255, 3},
+      {ScanHex, "0xG", 1, 0, 2},  // the "0" before "x"
       {ScanHex, "00000000FFFFFFFF", 1, -1, 17},
-      {ScanOctal, "128", 1, 10, 3},          {ScanBin, "1012", 1, 5, 4},
+      {ScanOctal, "128", 1, 10, 3},
+      {ScanBin, "1012", 1, 5, 4},
       // No number: 0 and the position unchanged, blanks included.
-      {ScanDecimal, "   ", 1, 0, 1},          {ScanDecimal, "- 5", 1, 0, 1},
-      {ScanDecimal, "", 1, 0, 1},             {ScanHex, "$G", 1, 0, 1},
+      {ScanDecimal, "   ", 1, 0, 1},
+      {ScanDecimal, "- 5", 1, 0, 1},
+      {ScanDecimal, "", 1, 0, 1},
+      {ScanHex, "$G", 1, 0, 1},
       {ScanHex, "-5", 1, 0, 1},
       // Out of range: no number either, never a wrapped value.
-      {ScanDecimal, "2147483648", 1, 0, 1},   {ScanDecimal, "-2147483649", 1, 0, 1},
+      {ScanDecimal, "2147483648", 1, 0, 1},
+      {ScanDecimal, "-2147483649", 1, 0, 1},
       {ScanDecimal, "99999999999999999999", 1, 0, 1},
-      {ScanHex, "123456789", 1, 0, 1},        {ScanOctal, "40000000000", 1, 0, 1},
+      {ScanHex, "123456789", 1, 0, 1},
+      {ScanOctal, "40000000000", 1, 0, 1},
       {ScanBin, "111111111111111111111111111111111", 1, 0, 1},
       // Positions outside the text read nothing.
-      {ScanDecimal, "123", 0, 0, 0},          {ScanDecimal, "123", -3, 0, -3},
-      {ScanDecimal, "123", 4, 0, 4},          {ScanDecimal, "123", kMax32, 0, kMax32},
+      {ScanDecimal, "123", 0, 0, 0},
+      {ScanDecimal, "123", -3, 0, -3},
+      {ScanDecimal, "123", 4, 0, 4},
+      {ScanDecimal, "123", kMax32, 0, kMax32},
       {ScanHex, "123", kMin32, 0, kMin32},
   };
   for (const Case& c : cases) {
@@ -171,11 +183,11 @@ TEST(ScanDegrees, ReadsSignsHemispheresAndStopsBeforeBrokenParts) {
       {"10 " + kDeg + " 30 '", false, 10.5, 1, 11},
       {"10" + kDeg + "30'36''", false, 10.51, 2, 12},
       {"10\u00BA30\u203236\u2033", false, 10.51, 2, 15},  // ordinal sign, prime, double prime
-      {"10\xB0", false, 10, 0, 4},                       // Windows-1252 degree sign
+      {"10\xB0", false, 10, 0, 4},                        // Windows-1252 degree sign
       {"48.5 rest", false, 48.5, 3, 5},
-      {"10" + kDeg + " 75'", false, 10, 0, 5},            // minutes above 60
-      {"10.5" + kDeg + " 30'", false, 10.5, 0, 7},        // decimal degrees take no minutes
-      {"10" + kDeg + " 30 x", false, 10, 0, 5},           // minutes without their sign
+      {"10" + kDeg + " 75'", false, 10, 0, 5},      // minutes above 60
+      {"10.5" + kDeg + " 30'", false, 10.5, 0, 7},  // decimal degrees take no minutes
+      {"10" + kDeg + " 30 x", false, 10, 0, 5},     // minutes without their sign
       {"10" + kDeg + " 30.5' 20\"", false, 10 + 30.5 / 60, 1, 11},
       {"48" + kDeg + " 12' S", true, -48.2, 1, 11},
       {"48" + kDeg + " 12' S", false, 48.2, 1, 9},
@@ -246,10 +258,14 @@ TEST(ScanDateTime, ReadsFourteenDigitStampsAndOtherFormats) {
 }
 
 TEST(Validators, AcceptExactlyOneNumberBetweenBlanks) {
-  for (const char* text : {"12", " -12\t", "+0", "-2147483648"}) EXPECT_TRUE(IsValidDecInt(text)) << text;
-  for (const char* text : {"", "   ", "12a", "1 2", "2147483648", "$12"}) EXPECT_FALSE(IsValidDecInt(text)) << text;
-  for (const char* text : {"FF", " $ff ", "0x1F", "00000000FFFFFFFF"}) EXPECT_TRUE(IsValidHex(text)) << text;
-  for (const char* text : {"", "FG", "0x", "123456789", "-1"}) EXPECT_FALSE(IsValidHex(text)) << text;
+  for (const char* text : {"12", " -12\t", "+0", "-2147483648"})
+    EXPECT_TRUE(IsValidDecInt(text)) << text;
+  for (const char* text : {"", "   ", "12a", "1 2", "2147483648", "$12"})
+    EXPECT_FALSE(IsValidDecInt(text)) << text;
+  for (const char* text : {"FF", " $ff ", "0x1F", "00000000FFFFFFFF"})
+    EXPECT_TRUE(IsValidHex(text)) << text;
+  for (const char* text : {"", "FG", "0x", "123456789", "-1"})
+    EXPECT_FALSE(IsValidHex(text)) << text;
   EXPECT_TRUE(IsValidOct("777") && !IsValidOct("78"));
   EXPECT_TRUE(IsValidBin("1010") && !IsValidBin("102"));
 
@@ -270,10 +286,39 @@ TEST(Validators, AcceptExactlyOneNumberBetweenBlanks) {
 
 // Random byte strings, biased toward the characters the scanners look at.
 std::string RandomText(std::mt19937& gen) {
-  static const std::vector<std::string> pieces = {
-      "0", "1", "7", "9", "F", "e", "E", "+", "-", ".", ",", " ", "\t", "$", "0x", "N", "S", "w", "'",
-      "''", "\"", "\xC2\xB0", "\xC2", "\xB0", "\xC2\xBA", "\xE2\x80\xB2", "\xE2\x80", ":", "Jan",
-      "M\xC3\xA4r", std::string(1, '\0'), "99999999999", "e999999"};
+  static const std::vector<std::string> pieces = {"0",
+                                                  "1",
+                                                  "7",
+                                                  "9",
+                                                  "F",
+                                                  "e",
+                                                  "E",
+                                                  "+",
+                                                  "-",
+                                                  ".",
+                                                  ",",
+                                                  " ",
+                                                  "\t",
+                                                  "$",
+                                                  "0x",
+                                                  "N",
+                                                  "S",
+                                                  "w",
+                                                  "'",
+                                                  "''",
+                                                  "\"",
+                                                  "\xC2\xB0",
+                                                  "\xC2",
+                                                  "\xB0",
+                                                  "\xC2\xBA",
+                                                  "\xE2\x80\xB2",
+                                                  "\xE2\x80",
+                                                  ":",
+                                                  "Jan",
+                                                  "M\xC3\xA4r",
+                                                  std::string(1, '\0'),
+                                                  "99999999999",
+                                                  "e999999"};
   const int kind = std::uniform_int_distribution<int>(0, 99)(gen);
   size_t length = 0;
   if (kind >= 5) length = std::uniform_int_distribution<size_t>(1, 24)(gen);
@@ -282,7 +327,8 @@ std::string RandomText(std::mt19937& gen) {
   std::uniform_int_distribution<size_t> piece(0, pieces.size() - 1);
   std::uniform_int_distribution<int> byte(0, 255);
   std::string s;
-  while (s.size() < length) s += byte(gen) < 64 ? std::string(1, static_cast<char>(byte(gen))) : pieces[piece(gen)];
+  while (s.size() < length)
+    s += byte(gen) < 64 ? std::string(1, static_cast<char>(byte(gen))) : pieces[piece(gen)];
   return s;
 }
 
@@ -321,7 +367,8 @@ TEST(HostileInput, ScannersStayInsideTheTextAndNeverThrow) {
       double v = 0;
       EXPECT_NO_THROW(v = ScanDegrees(text, pos, hemisphere, format));
       check(pos, v != 0 || format != -1, "ScanDegrees");
-      EXPECT_TRUE((std::isfinite(v) || (std::isinf(v) && pos != start)) && format >= -1 && format <= 3);
+      EXPECT_TRUE((std::isfinite(v) || (std::isinf(v) && pos != start)) && format >= -1 &&
+                  format <= 3);
     }
     for (const std::string& format : {std::string(formats[round % 5]), text}) {
       int32_t pos = start;
@@ -362,12 +409,14 @@ TEST(HostileInput, FormattersAcceptEveryBitPattern) {
     double x;
     std::memcpy(&x, &bits, sizeof x);
     const int32_t width = small(gen), decimals = small(gen) % 20;
-    EXPECT_GE(MakeEFormat(x, width, decimals).size(), static_cast<size_t>(std::clamp(width, 8, 40)));
+    EXPECT_GE(MakeEFormat(x, width, decimals).size(),
+              static_cast<size_t>(std::clamp(width, 8, 40)));
     if (std::isfinite(x) && width >= 8 && width <= 253) {
       EXPECT_EQ(strf(x, width, -2).size(), static_cast<size_t>(width));
     }
     EXPECT_FALSE(EEngStr(x, decimals).empty());
-    for (int32_t f = 0; f <= 3; ++f) EXPECT_FALSE(DegreeToStr(x, static_cast<TDegreeFormat>(f), decimals).empty());
+    for (int32_t f = 0; f <= 3; ++f)
+      EXPECT_FALSE(DegreeToStr(x, static_cast<TDegreeFormat>(f), decimals).empty());
     uint64_t back;
     const double y = HexToDouble(FPNumToHex(x));
     std::memcpy(&back, &y, sizeof back);

@@ -174,18 +174,11 @@ void SortArray(void* data, int32_t count, TVarKind kind, bool ascending) {
   if (data == nullptr || count < 2) return;
   switch (static_cast<int32_t>(kind)) {
     case 0:
-    case 1:
-      CombSort(Typed<double>(data, count), ascending);
-      break;
-    case 2:
-      CombSort(Typed<float>(data, count), ascending);
-      break;
+    case 1: CombSort(Typed<double>(data, count), ascending); break;
+    case 2: CombSort(Typed<float>(data, count), ascending); break;
     case 3:
-    case 4:
-      CombSort(Typed<int32_t>(data, count), ascending);
-      break;
-    default:
-      break;
+    case 4: CombSort(Typed<int32_t>(data, count), ascending); break;
+    default: break;
   }
 }
 
@@ -215,8 +208,7 @@ int32_t SortIntoArray(void* data, int32_t count, TVarKind kind, const void* valu
     case 4:
       return SortInto(Typed<int32_t>(data, count), ReadValue<int32_t>(value), ascending,
                       allowDuplicates);
-    default:
-      return -1;
+    default: return -1;
   }
 }
 
@@ -235,18 +227,11 @@ void InsertIntoArray(void* data, int32_t count, TVarKind kind, const void* value
   if (data == nullptr || value == nullptr || count < 1) return;
   switch (static_cast<int32_t>(kind)) {
     case 0:
-    case 1:
-      InsertInto(Typed<double>(data, count), ReadValue<double>(value), position);
-      break;
-    case 2:
-      InsertInto(Typed<float>(data, count), ReadValue<float>(value), position);
-      break;
+    case 1: InsertInto(Typed<double>(data, count), ReadValue<double>(value), position); break;
+    case 2: InsertInto(Typed<float>(data, count), ReadValue<float>(value), position); break;
     case 3:
-    case 4:
-      InsertInto(Typed<int32_t>(data, count), ReadValue<int32_t>(value), position);
-      break;
-    default:
-      break;
+    case 4: InsertInto(Typed<int32_t>(data, count), ReadValue<int32_t>(value), position); break;
+    default: break;
   }
 }
 

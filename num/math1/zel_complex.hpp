@@ -10,7 +10,7 @@ namespace zel {
 
 /// Errors of the complex-number routines.
 class EZELComplexError : public EZELError {
-public:
+ public:
   using EZELError::EZELError;
 };
 
@@ -22,7 +22,7 @@ struct TComplex {
 
 /// Polar form: magnitude, then angle in radians.
 struct TComplexPolar {
-  long double r = 0;  ///< magnitude
+  long double r = 0;    ///< magnitude
   long double phi = 0;  ///< angle in radians
 };
 

@@ -49,7 +49,7 @@ namespace zel {
 /// The logarithms and tangents raise core's EMathError instead, as a hardware
 /// floating-point trap would.
 class EZELMath1Error : public EZELError {
-public:
+ public:
   using EZELError::EZELError;
 };
 
@@ -273,7 +273,8 @@ std::string DegreeToStr(double Angle, TDegreeFormat Format, int32_t Decimals);
 /// or NaN throws EZELMath1Error "ConvertDegrees: invalid range of minutes",
 /// then Sec likewise "ConvertDegrees: invalid range of seconds". Nothing is
 /// changed when it throws.
-void ConvertDegrees(double& Deg, double& Min, double& Sec, TDegreeFormat Source, TDegreeFormat Target);
+void ConvertDegrees(double& Deg, double& Min, double& Sec, TDegreeFormat Source,
+                    TDegreeFormat Target);
 
 /// Moves an angle to a neighbouring step of the table 1, 2, 3, 5, 10, 15, 20,
 /// 30, 60, 90, 180, 360, for choosing grid spacings.
@@ -409,7 +410,8 @@ double ScanDegrees(std::string_view Text, int32_t& Pos, bool AllowHemisphere, in
 /// not exist (Feb 30), a field out of range, a format with a letter run of
 /// another length (such as "yyy"), or an empty Format gives 0 with Pos
 /// unchanged.
-TDateTime ScanDateTime(std::string_view Text, std::string_view Format, TLanguage Language, int32_t& Pos);
+TDateTime ScanDateTime(std::string_view Text, std::string_view Format, TLanguage Language,
+                       int32_t& Pos);
 
 // Validators: true when Text, apart from blanks at both ends, is exactly one
 // number as the matching scanner reads it from position 1. They never throw.
@@ -855,8 +857,7 @@ void SortArray(void* data, int32_t count, TVarKind kind, bool ascending);
 /// when the element there equals value and duplicates are not allowed.
 int32_t SortIntoArray(std::span<double> data, double value, bool ascending, bool allowDuplicates);
 int32_t SortIntoArray(std::span<float> data, float value, bool ascending, bool allowDuplicates);
-int32_t SortIntoArray(std::span<int32_t> data, int32_t value, bool ascending,
-                      bool allowDuplicates);
+int32_t SortIntoArray(std::span<int32_t> data, int32_t value, bool ascending, bool allowDuplicates);
 ///@}
 /// The same on an untyped buffer; value points to one element of the kind.
 /// A null pointer, count < 1 or an unknown kind gives -1.
@@ -872,8 +873,7 @@ void InsertIntoArray(std::span<float> data, float value, int32_t position);
 void InsertIntoArray(std::span<int32_t> data, int32_t value, int32_t position);
 ///@}
 /// The same on an untyped buffer; value points to one element of the kind.
-void InsertIntoArray(void* data, int32_t count, TVarKind kind, const void* value,
-                     int32_t position);
+void InsertIntoArray(void* data, int32_t count, TVarKind kind, const void* value, int32_t position);
 
 /// Orders a and b: ascending exchanges them unless a < b (so equal values are
 /// exchanged), descending exchanges them unless a >= b. True when exchanged.
@@ -900,7 +900,7 @@ void ExChange(void* a, void* b, uint16_t len);
 /// double (the library is built with -ffp-contract=off and SSE arithmetic;
 /// an 80-bit or fused intermediate would break the compensation).
 class TKahanSum : public TComponent {
-public:
+ public:
   ///@{
   /// Registers with AOwner (which then deletes it) and resets. Without an
   /// owner (the default) the caller owns it: TKahanSum k; is a ready sum.

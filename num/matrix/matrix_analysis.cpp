@@ -178,7 +178,8 @@ void TMatrix::MeanCenterColumns(TVector* Means) {
   TDoubleArray means(static_cast<size_t>(FNCol));
   for (size_t c = 0; c < Mat.size(); ++c) {
     auto& column = Mat[c];
-    const LD s = vector_detail::LaneSum(column.data(), column.size(), [](double x) { return static_cast<LD>(x); });
+    const LD s = vector_detail::LaneSum(column.data(), column.size(),
+                                        [](double x) { return static_cast<LD>(x); });
     const double mean = static_cast<double>(s / static_cast<LD>(column.size()));
     for (double& x : column) x -= mean;
     means[c] = mean;
@@ -220,7 +221,8 @@ void TMatrix::QNormalizeRows(double RefQuant, TVector* Medians, TVector* QuantDi
     const double m = Percentile(50, 1, r, FNCol, r);
     const double d = std::fabs(m - Percentile(RefQuant, 1, r, FNCol, r));
     if (d > 0)
-      for (auto& column : Mat) column[static_cast<size_t>(r - 1)] = (column[static_cast<size_t>(r - 1)] - m) / d;
+      for (auto& column : Mat)
+        column[static_cast<size_t>(r - 1)] = (column[static_cast<size_t>(r - 1)] - m) / d;
     medians[static_cast<size_t>(r - 1)] = m;
     diffs[static_cast<size_t>(r - 1)] = d;
   }
@@ -270,8 +272,8 @@ double TMatrix::Correlate(const TMatrix* OtherMat) const {
 // Random sub-matrix
 // ---------------------------------------------------------------------------
 
-int32_t TMatrix::ResampleExtMat(const TMatrix* SrcMat, double colpct, double rowpct,
-                                bool BootStrap, TIntArray& RndColIx, TIntArray& RndRowIx) {
+int32_t TMatrix::ResampleExtMat(const TMatrix* SrcMat, double colpct, double rowpct, bool BootStrap,
+                                TIntArray& RndColIx, TIntArray& RndRowIx) {
   if (SrcMat == nullptr) return -3;
   if (RndColIx.empty() || RndRowIx.empty()) return -5;
   const double nrD = Round(SrcMat->FNRow * rowpct / 100);

@@ -65,7 +65,8 @@ TDouble2DArray Naive(const TDouble2DArray& a, bool transA, const TDouble2DArray&
     if (x[c].size() != y[c].size()) return ::testing::AssertionFailure() << "row counts differ";
     for (size_t r = 0; r < x[c].size(); ++r)
       if (std::bit_cast<uint64_t>(x[c][r]) != std::bit_cast<uint64_t>(y[c][r]))
-        return ::testing::AssertionFailure() << "cell [" << c << "][" << r << "]: " << x[c][r] << " vs " << y[c][r];
+        return ::testing::AssertionFailure()
+               << "cell [" << c << "][" << r << "]: " << x[c][r] << " vs " << y[c][r];
   }
   return ::testing::AssertionSuccess();
 }
@@ -78,8 +79,8 @@ TEST(MatrixGemm, EveryPathAddsAndSubtractsAsTheTripleLoopBitForBit) {
   if (matrix_detail::GemmHasAvx2()) paths.push_back(TGemmPath::gpAvx2);
   // Shapes around the tile (8 x 6, 4 x 6) and block (96 x 256) sizes; 300
   // splits k into two blocks.
-  const int32_t shapes[][3] = {{1, 1, 1}, {3, 7, 5}, {8, 6, 4}, {9, 7, 13}, {37, 41, 29},
-                               {97, 13, 300}, {100, 61, 257}};
+  const int32_t shapes[][3] = {{1, 1, 1},    {3, 7, 5},     {8, 6, 4},     {9, 7, 13},
+                               {37, 41, 29}, {97, 13, 300}, {100, 61, 257}};
   uint64_t seed = 1;
   for (const auto& s : shapes) {
     const int32_t m = s[0], n = s[1], k = s[2];
@@ -99,13 +100,16 @@ TEST(MatrixGemm, EveryPathAddsAndSubtractsAsTheTripleLoopBitForBit) {
           std::vector<double*> pc;
           for (auto& col : c) pc.push_back(col.data());
           matrix_detail::Gemm(m, n, k, pa.data(), transA, pb.data(), transB, pc.data(), path);
-          EXPECT_TRUE(SameBits(c, want)) << m << "x" << n << "x" << k << " transA " << transA
-                                         << " transB " << transB << " path " << static_cast<int>(path);
-          for (size_t j = 0; j < c.size(); ++j) std::copy(start[j].begin(), start[j].end(), c[j].begin());
-          matrix_detail::GemmSubtract(m, n, k, pa.data(), transA, pb.data(), transB, pc.data(), path);
-          EXPECT_TRUE(SameBits(c, wantSub)) << "subtract " << m << "x" << n << "x" << k << " transA "
-                                            << transA << " transB " << transB << " path "
-                                            << static_cast<int>(path);
+          EXPECT_TRUE(SameBits(c, want))
+              << m << "x" << n << "x" << k << " transA " << transA << " transB " << transB
+              << " path " << static_cast<int>(path);
+          for (size_t j = 0; j < c.size(); ++j)
+            std::copy(start[j].begin(), start[j].end(), c[j].begin());
+          matrix_detail::GemmSubtract(m, n, k, pa.data(), transA, pb.data(), transB, pc.data(),
+                                      path);
+          EXPECT_TRUE(SameBits(c, wantSub))
+              << "subtract " << m << "x" << n << "x" << k << " transA " << transA << " transB "
+              << transB << " path " << static_cast<int>(path);
         }
       }
     }
@@ -173,7 +177,7 @@ TEST(MatrixProduct, MismatchOrNullGivesFalseAndChangesNothing) {
   EXPECT_FALSE(a->Subtract(nullptr));
   auto v = std::make_unique<TVector>(nullptr);
   v->Resize(2);
-  EXPECT_FALSE(a->Multiply(v.get(), v.get()));              // needs 3 elements
+  EXPECT_FALSE(a->Multiply(v.get(), v.get()));  // needs 3 elements
   EXPECT_FALSE(b->TransposeAndMultiply(static_cast<const TVector*>(nullptr), v.get()));
   EXPECT_EQ(Cols(*res), (TDouble2DArray{{9}}));
   EXPECT_EQ(log.Seq, "");
@@ -279,8 +283,8 @@ TEST(MatrixProduct, VectorProductsAndAliasing) {
   w->Resize(2);
   w->CopyFrom(TDoubleArray{1, 2}, 0, 1, 1);
   ASSERT_TRUE(sq->Multiply(w.get(), w.get()));
-  EXPECT_EQ(w->GetVal(1), 4.0);  // 2*1 + 1*2
-  EXPECT_EQ(w->GetVal(2), 7.0);  // 1*1 + 3*2
+  EXPECT_EQ(w->GetVal(1), 4.0);                              // 2*1 + 1*2
+  EXPECT_EQ(w->GetVal(2), 7.0);                              // 1*1 + 3*2
   ASSERT_TRUE(a->TransposeAndMultiply(res.get(), v.get()));  // A^T x (11, 14)
   EXPECT_EQ(v->GetNrOfElem(), 3);
   EXPECT_EQ(v->GetVal(1), 39.0);

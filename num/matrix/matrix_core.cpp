@@ -47,7 +47,8 @@ void TMatrixT<T>::Fail(const std::string& Text) const {
 template <class T>
 typename TMatrixT<T>::T2DArray TMatrixT<T>::NewStorage(int64_t Cols, int64_t Rows) const {
   // A size the address space cannot hold is refused before any allocation.
-  constexpr int64_t kMaxElems = std::numeric_limits<int64_t>::max() / 4 / static_cast<int64_t>(sizeof(T));
+  constexpr int64_t kMaxElems =
+      std::numeric_limits<int64_t>::max() / 4 / static_cast<int64_t>(sizeof(T));
   if (Cols <= 0 || Rows <= 0 || Cols > kMaxElems / Rows) Fail("not enough memory on heap");
   try {
     return T2DArray(static_cast<size_t>(Cols), std::vector<T>(static_cast<size_t>(Rows), T{0}));
@@ -106,11 +107,13 @@ bool TMatrixT<T>::Resize(int32_t Nc, int32_t Nr) {
     }
     data.resize(static_cast<size_t>(keepCols));
     for (auto& column : added) data.push_back(std::move(column));
-    for (int64_t c = 0; c < keepCols; ++c) data[static_cast<size_t>(c)].swap(Mat[static_cast<size_t>(c)]);
+    for (int64_t c = 0; c < keepCols; ++c)
+      data[static_cast<size_t>(c)].swap(Mat[static_cast<size_t>(c)]);
   } else {
     data = NewStorage(Nc, Nr);
     for (int64_t c = 0; c < keepCols; ++c)
-      std::copy_n(Mat[static_cast<size_t>(c)].begin(), keepRows, data[static_cast<size_t>(c)].begin());
+      std::copy_n(Mat[static_cast<size_t>(c)].begin(), keepRows,
+                  data[static_cast<size_t>(c)].begin());
   }
   SwapIn(data);
   NotifySizeChange();
@@ -254,7 +257,8 @@ void TMatrixT<T>::CopyFrom(const TMatrixT* MatSource, int32_t SourceColLo, int32
         block.resize(static_cast<size_t>(c1 - c0 + 1));
         for (int64_t c = c0; c <= c1; ++c) {
           const auto& src = Mat[static_cast<size_t>(c - 1)];
-          block[static_cast<size_t>(c - c0)].assign(src.begin() + (r0 - 1), src.begin() + (r0 - 1) + static_cast<ptrdiff_t>(len));
+          block[static_cast<size_t>(c - c0)].assign(
+              src.begin() + (r0 - 1), src.begin() + (r0 - 1) + static_cast<ptrdiff_t>(len));
         }
       } catch (const std::bad_alloc&) {
         Fail("not enough memory on heap");
@@ -321,7 +325,8 @@ void TMatrixT<T>::CopyRowToVec(TVec* DestVec, int32_t Row, int32_t FirstCol, int
   if (len <= 0) return;
   TArray values(static_cast<size_t>(len));
   for (int64_t i = 0; i < len; ++i)
-    values[static_cast<size_t>(i)] = Mat[static_cast<size_t>(FirstCol - 1 + skip + i)][static_cast<size_t>(Row - 1)];
+    values[static_cast<size_t>(i)] =
+        Mat[static_cast<size_t>(FirstCol - 1 + skip + i)][static_cast<size_t>(Row - 1)];
   DestVec->CopyFrom(values, 0, static_cast<int32_t>(len - 1), static_cast<int32_t>(pos));
 }
 
@@ -348,7 +353,9 @@ void TMatrixT<T>::CopyRowTo1DArray(TArray& Dest, int32_t Row, int32_t FirstCol, 
   for (int64_t c = FirstCol; c <= LastCol; ++c) {
     const int64_t pos = DestElem + (c - FirstCol);
     if (pos >= static_cast<int64_t>(Dest.size())) break;
-    if (pos >= 0) Dest[static_cast<size_t>(pos)] = Mat[static_cast<size_t>(c - 1)][static_cast<size_t>(Row - 1)];
+    if (pos >= 0)
+      Dest[static_cast<size_t>(pos)] =
+          Mat[static_cast<size_t>(c - 1)][static_cast<size_t>(Row - 1)];
   }
 }
 
@@ -360,7 +367,8 @@ void TMatrixT<T>::CopyFromVec(TDims Dim, const TVec* Src, int32_t FirstElem, int
   const bool fire = static_cast<bool>(OnChange);
   // Src may be a vector this matrix's handlers change; read it first.
   TArray values(static_cast<size_t>(LastElem - FirstElem + 1));
-  for (int32_t e = FirstElem; e <= LastElem; ++e) values[static_cast<size_t>(e - FirstElem)] = Src->GetVal(e);
+  for (int32_t e = FirstElem; e <= LastElem; ++e)
+    values[static_cast<size_t>(e - FirstElem)] = Src->GetVal(e);
   const TShapeOf<TMatrixT> shape(*this);
   for (size_t i = 0; i < values.size(); ++i) {
     const auto off = static_cast<int64_t>(i);
@@ -374,8 +382,8 @@ void TMatrixT<T>::CopyFromVec(TDims Dim, const TVec* Src, int32_t FirstElem, int
 }
 
 template <class T>
-void TMatrixT<T>::CopyFromVec(const TVec* Src, int32_t FirstElem, int32_t LastElem,
-                              int32_t DestCol, int32_t DestRow, bool AsColumn) {
+void TMatrixT<T>::CopyFromVec(const TVec* Src, int32_t FirstElem, int32_t LastElem, int32_t DestCol,
+                              int32_t DestRow, bool AsColumn) {
   CopyFromVec(AsColumn ? TDims::dimRows : TDims::dimColumns, Src, FirstElem, LastElem, DestCol,
               DestRow);
 }
@@ -386,7 +394,9 @@ int32_t TMatrixT<T>::CopyFrom1D(const A& Src, int32_t FirstElem, int32_t LastEle
                                 int32_t Row, bool AsColumn) {
   if (Src.empty()) return -1;
   const auto size = static_cast<int64_t>(Src.size());
-  if (FirstElem == 0 && LastElem == 0) LastElem = static_cast<int32_t>(std::min<int64_t>(size - 1, std::numeric_limits<int32_t>::max()));
+  if (FirstElem == 0 && LastElem == 0)
+    LastElem =
+        static_cast<int32_t>(std::min<int64_t>(size - 1, std::numeric_limits<int32_t>::max()));
   if (FirstElem < 0 || FirstElem >= size || LastElem < 0 || LastElem >= size) return -4;
   if (FirstElem > LastElem) std::swap(FirstElem, LastElem);
   if (Col < 1 || Col > FNCol || Row < 1 || Row > FNRow) return -5;
@@ -424,13 +434,14 @@ int32_t TMatrixT<T>::CopyFromArray(const TIntArray& Src, int32_t FirstElem, int3
 
 template <class T>
 template <class A>
-int32_t TMatrixT<T>::CopyFrom2D(const A& Src, int32_t SrcColLo, int32_t SrcRowLo,
-                                int32_t SrcColHi, int32_t SrcRowHi, int32_t DestCol,
-                                int32_t DestRow) {
+int32_t TMatrixT<T>::CopyFrom2D(const A& Src, int32_t SrcColLo, int32_t SrcRowLo, int32_t SrcColHi,
+                                int32_t SrcRowHi, int32_t DestCol, int32_t DestRow) {
   if (Src.empty() || Src.front().empty()) return -1;
   if (!IsRectangular(Src)) return -2;
-  const auto cols = static_cast<int32_t>(std::min<size_t>(Src.size(), std::numeric_limits<int32_t>::max()));
-  const auto rows = static_cast<int32_t>(std::min<size_t>(Src.front().size(), std::numeric_limits<int32_t>::max()));
+  const auto cols =
+      static_cast<int32_t>(std::min<size_t>(Src.size(), std::numeric_limits<int32_t>::max()));
+  const auto rows = static_cast<int32_t>(
+      std::min<size_t>(Src.front().size(), std::numeric_limits<int32_t>::max()));
   // 0-based bounds: clamp as 1-based ones and shift back.
   auto clamp0 = [](int32_t& lo, int32_t& hi, int32_t count) {
     if (lo == 0 && hi == 0) {
@@ -445,8 +456,10 @@ int32_t TMatrixT<T>::CopyFrom2D(const A& Src, int32_t SrcColLo, int32_t SrcRowLo
   clamp0(SrcRowLo, SrcRowHi, rows);
   const int64_t dc = int64_t{DestCol} - SrcColLo;  // matrix column of Src column i: i + dc
   const int64_t dr = int64_t{DestRow} - SrcRowLo;
-  const int64_t c0 = std::max<int64_t>(SrcColLo, 1 - dc), c1 = std::min<int64_t>(SrcColHi, FNCol - dc);
-  const int64_t r0 = std::max<int64_t>(SrcRowLo, 1 - dr), r1 = std::min<int64_t>(SrcRowHi, FNRow - dr);
+  const int64_t c0 = std::max<int64_t>(SrcColLo, 1 - dc),
+                c1 = std::min<int64_t>(SrcColHi, FNCol - dc);
+  const int64_t r0 = std::max<int64_t>(SrcRowLo, 1 - dr),
+                r1 = std::min<int64_t>(SrcRowHi, FNRow - dr);
   if (c0 <= c1 && r0 <= r1) {
     // Read the block first: Src may be this matrix's own storage.
     T2DArray block(static_cast<size_t>(c1 - c0 + 1), TArray(static_cast<size_t>(r1 - r0 + 1)));
@@ -458,7 +471,8 @@ int32_t TMatrixT<T>::CopyFrom2D(const A& Src, int32_t SrcColLo, int32_t SrcRowLo
     const TShapeOf<TMatrixT> shape(*this);
     for (int64_t c = c0; c <= c1; ++c)
       for (int64_t r = r0; r <= r1; ++r) {
-        PutCell(c + dc, r + dr, block[static_cast<size_t>(c - c0)][static_cast<size_t>(r - r0)], fire);
+        PutCell(c + dc, r + dr, block[static_cast<size_t>(c - c0)][static_cast<size_t>(r - r0)],
+                fire);
         if (fire && !shape.Same()) return -6;
       }
   }
@@ -577,7 +591,8 @@ void TMatrixT<T>::Transpose() {
       const int32_t r1 = std::min(FNRow, r0 + kTile);
       for (int32_t c = c0; c < c1; ++c) {
         const auto& src = Mat[static_cast<size_t>(c)];
-        for (int32_t r = r0; r < r1; ++r) data[static_cast<size_t>(r)][static_cast<size_t>(c)] = src[static_cast<size_t>(r)];
+        for (int32_t r = r0; r < r1; ++r)
+          data[static_cast<size_t>(r)][static_cast<size_t>(c)] = src[static_cast<size_t>(r)];
       }
     }
   }
@@ -589,7 +604,8 @@ template <class T>
 double TMatrixT<T>::Trace() const {
   if (FNCol != FNRow) return 0;
   LD sum = 0;
-  for (int32_t i = 0; i < FNCol; ++i) sum += static_cast<LD>(Mat[static_cast<size_t>(i)][static_cast<size_t>(i)]);
+  for (int32_t i = 0; i < FNCol; ++i)
+    sum += static_cast<LD>(Mat[static_cast<size_t>(i)][static_cast<size_t>(i)]);
   return static_cast<double>(sum);
 }
 
@@ -621,7 +637,8 @@ void TMatrixT<T>::ExchangeColumns(int32_t c1, int32_t c2) {
 template <class T>
 void TMatrixT<T>::ExchangeRows(int32_t r1, int32_t r2) {
   if (r1 < 1 || r1 > FNRow || r2 < 1 || r2 > FNRow) return;
-  for (auto& column : Mat) std::swap(column[static_cast<size_t>(r1 - 1)], column[static_cast<size_t>(r2 - 1)]);
+  for (auto& column : Mat)
+    std::swap(column[static_cast<size_t>(r1 - 1)], column[static_cast<size_t>(r2 - 1)]);
   Changed();
 }
 
@@ -651,7 +668,8 @@ int32_t TMatrixT<T>::Diff(int32_t Order, TApplyColRow Mode) {
         work = Mat[static_cast<size_t>(c)];
         for (int32_t pass = 0; pass < Order; ++pass)
           for (int32_t r = 0; r + pass + 1 < FNRow; ++r)
-            work[static_cast<size_t>(r)] = ElemSub(work[static_cast<size_t>(r + 1)], work[static_cast<size_t>(r)]);
+            work[static_cast<size_t>(r)] =
+                ElemSub(work[static_cast<size_t>(r + 1)], work[static_cast<size_t>(r)]);
         std::copy_n(work.begin(), FNRow - Order, data[static_cast<size_t>(c)].begin());
       }
       break;
@@ -661,16 +679,18 @@ int32_t TMatrixT<T>::Diff(int32_t Order, TApplyColRow Mode) {
       data = NewStorage(FNCol - Order, FNRow);
       std::vector<T> work(static_cast<size_t>(FNCol));
       for (int32_t r = 0; r < FNRow; ++r) {
-        for (int32_t c = 0; c < FNCol; ++c) work[static_cast<size_t>(c)] = Mat[static_cast<size_t>(c)][static_cast<size_t>(r)];
+        for (int32_t c = 0; c < FNCol; ++c)
+          work[static_cast<size_t>(c)] = Mat[static_cast<size_t>(c)][static_cast<size_t>(r)];
         for (int32_t pass = 0; pass < Order; ++pass)
           for (int32_t c = 0; c + pass + 1 < FNCol; ++c)
-            work[static_cast<size_t>(c)] = ElemSub(work[static_cast<size_t>(c + 1)], work[static_cast<size_t>(c)]);
-        for (int32_t c = 0; c < FNCol - Order; ++c) data[static_cast<size_t>(c)][static_cast<size_t>(r)] = work[static_cast<size_t>(c)];
+            work[static_cast<size_t>(c)] =
+                ElemSub(work[static_cast<size_t>(c + 1)], work[static_cast<size_t>(c)]);
+        for (int32_t c = 0; c < FNCol - Order; ++c)
+          data[static_cast<size_t>(c)][static_cast<size_t>(r)] = work[static_cast<size_t>(c)];
       }
       break;
     }
-    default:
-      return 0;
+    default: return 0;
   }
   SwapIn(data);
   NotifySizeChange();
@@ -707,7 +727,8 @@ int32_t TMatrixT<T>::CountValues(int32_t LowCol, int32_t HighCol, int32_t LowRow
   int64_t count = 0;
   for (int32_t c = LowCol; c <= HighCol; ++c) {
     const T* p = Mat[static_cast<size_t>(c - 1)].data();
-    for (int32_t r = LowRow - 1; r < HighRow; ++r) count += (p[r] >= RangeLow && p[r] <= RangeHigh) ? 1 : 0;
+    for (int32_t r = LowRow - 1; r < HighRow; ++r)
+      count += (p[r] >= RangeLow && p[r] <= RangeHigh) ? 1 : 0;
   }
   return SaturateCount(count);
 }
@@ -792,12 +813,15 @@ int32_t TMatrixT<T>::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, const TIntA
     if (rowwise) {
       for (const int32_t c : used) {
         const auto& column = Mat[static_cast<size_t>(c - 1)];
-        for (int32_t r = 0; r < nResults; ++r) visit(acc[static_cast<size_t>(r)], static_cast<double>(column[static_cast<size_t>(r)]));
+        for (int32_t r = 0; r < nResults; ++r)
+          visit(acc[static_cast<size_t>(r)], static_cast<double>(column[static_cast<size_t>(r)]));
       }
     } else {
       for (int32_t c = 0; c < nResults; ++c) {
         const auto& column = Mat[static_cast<size_t>(c)];
-        for (const int32_t r : used) visit(acc[static_cast<size_t>(c)], static_cast<double>(column[static_cast<size_t>(r - 1)]));
+        for (const int32_t r : used)
+          visit(acc[static_cast<size_t>(c)],
+                static_cast<double>(column[static_cast<size_t>(r - 1)]));
       }
     }
   };
@@ -805,8 +829,9 @@ int32_t TMatrixT<T>::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, const TIntA
     const int32_t firstIx = used.front() - 1;
     for (int32_t i = 0; i < nResults; ++i) {
       Acc& a = acc[static_cast<size_t>(i)];
-      a.First = static_cast<double>(rowwise ? Mat[static_cast<size_t>(firstIx)][static_cast<size_t>(i)]
-                                            : Mat[static_cast<size_t>(i)][static_cast<size_t>(firstIx)]);
+      a.First =
+          static_cast<double>(rowwise ? Mat[static_cast<size_t>(firstIx)][static_cast<size_t>(i)]
+                                      : Mat[static_cast<size_t>(i)][static_cast<size_t>(firstIx)]);
       a.Varies = !std::isfinite(a.First);
     }
   }
@@ -832,18 +857,10 @@ int32_t TMatrixT<T>::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, const TIntA
   for (size_t i = 0; i < results.size(); ++i) {
     const Acc& a = acc[i];
     switch (EdgeOp) {
-      case TEdgeOp::eoMin:
-        results[i] = a.Min;
-        break;
-      case TEdgeOp::eoMax:
-        results[i] = a.Max;
-        break;
-      case TEdgeOp::eoSum:
-        results[i] = static_cast<double>(a.Sum);
-        break;
-      case TEdgeOp::eoMean:
-        results[i] = used.empty() ? 0.0 : static_cast<double>(a.Sum / n);
-        break;
+      case TEdgeOp::eoMin: results[i] = a.Min; break;
+      case TEdgeOp::eoMax: results[i] = a.Max; break;
+      case TEdgeOp::eoSum: results[i] = static_cast<double>(a.Sum); break;
+      case TEdgeOp::eoMean: results[i] = used.empty() ? 0.0 : static_cast<double>(a.Sum / n); break;
       case TEdgeOp::eoStdDev:
         if (used.size() >= 3) {
           const LD var = a.SumSq / (n - 1);
@@ -874,66 +891,67 @@ std::string TMatrixT<T>::CRCofData() const {
 // Instantiation of the members defined in this file
 // ---------------------------------------------------------------------------
 
-#define ZEL_MATRIX_CORE_MEMBERS(T)                                                                  \
-  template TMatrixT<T>::TMatrixT(TComponent*);                                                      \
-  template void TMatrixT<T>::Fail(const std::string&) const;                                        \
-  template TMatrixT<T>::T2DArray TMatrixT<T>::NewStorage(int64_t, int64_t) const;                   \
-  template void TMatrixT<T>::SwapIn(T2DArray&);                                                     \
-  template void TMatrixT<T>::NotifySizeChange();                                                    \
-  template void TMatrixT<T>::SetNrOfColumns(int32_t);                                               \
-  template void TMatrixT<T>::SetNrOfRows(int32_t);                                                  \
-  template void TMatrixT<T>::SetVal(int32_t, int32_t, T);                                           \
-  template bool TMatrixT<T>::Resize(int32_t, int32_t);                                              \
-  template void TMatrixT<T>::ResizeAndClear(int32_t, int32_t);                                      \
-  template void TMatrixT<T>::Changed();                                                             \
-  template void TMatrixT<T>::Resized();                                                             \
-  template void TMatrixT<T>::PercDone(TObject*, int32_t);                                           \
-  template void TMatrixT<T>::SortExchange(int32_t, int32_t, int32_t, int32_t, int32_t);             \
-  template bool TMatrixT<T>::StoreAll(T2DArray&&);                                                  \
-  template bool TMatrixT<T>::MakeValidColRange(int32_t&, int32_t&) const;                           \
-  template bool TMatrixT<T>::MakeValidRowRange(int32_t&, int32_t&) const;                           \
-  template void TMatrixT<T>::Clone(const TMatrixT<T>*);                                             \
-  template void TMatrixT<T>::CopyFrom(const TMatrixT<T>*, int32_t, int32_t, int32_t, int32_t,       \
-                                      int32_t, int32_t);                                            \
-  template void TMatrixT<T>::CopyColToVec(TVec*, int32_t, int32_t, int32_t, int32_t) const;         \
-  template void TMatrixT<T>::CopyRowToVec(TVec*, int32_t, int32_t, int32_t, int32_t) const;         \
-  template void TMatrixT<T>::CopyColTo1DArray(TArray&, int32_t, int32_t, int32_t, int32_t) const;   \
-  template void TMatrixT<T>::CopyRowTo1DArray(TArray&, int32_t, int32_t, int32_t, int32_t) const;   \
-  template void TMatrixT<T>::CopyFromVec(TDims, const TVec*, int32_t, int32_t, int32_t, int32_t);   \
-  template void TMatrixT<T>::CopyFromVec(const TVec*, int32_t, int32_t, int32_t, int32_t, bool);    \
-  template int32_t TMatrixT<T>::CopyFromArray(const TDoubleArray&, int32_t, int32_t, int32_t,       \
-                                              int32_t, bool);                                       \
-  template int32_t TMatrixT<T>::CopyFromArray(const TIntArray&, int32_t, int32_t, int32_t, int32_t, \
-                                              bool);                                                \
-  template int32_t TMatrixT<T>::CopyFromArray(const TDouble2DArray&, int32_t, int32_t, int32_t,     \
-                                              int32_t, int32_t, int32_t);                           \
-  template int32_t TMatrixT<T>::CopyFromArray(const TInt2DArray&, int32_t, int32_t, int32_t,        \
-                                              int32_t, int32_t, int32_t);                           \
-  template int32_t TMatrixT<T>::CopyToArray(TDouble2DArray&, int32_t, int32_t, int32_t, int32_t,    \
-                                            int32_t, int32_t) const;                                \
-  template int32_t TMatrixT<T>::CopyToArray(TInt2DArray&, int32_t, int32_t, int32_t, int32_t,       \
-                                            int32_t, int32_t) const;                                \
-  template int32_t TMatrixT<T>::DuplicateDataAsArray(T2DArray&) const;                              \
-  template void TMatrixT<T>::Fill(T);                                                               \
-  template void TMatrixT<T>::Fill(int32_t, int32_t, int32_t, int32_t, T);                           \
-  template void TMatrixT<T>::FillDiag(T);                                                           \
-  template void TMatrixT<T>::FillSerial(T, T);                                                      \
-  template void TMatrixT<T>::Transpose();                                                           \
-  template double TMatrixT<T>::Trace() const;                                                       \
-  template bool TMatrixT<T>::RemoveColumn(int32_t);                                                 \
-  template bool TMatrixT<T>::RemoveRow(int32_t);                                                    \
-  template void TMatrixT<T>::ExchangeColumns(int32_t, int32_t);                                     \
-  template void TMatrixT<T>::ExchangeRows(int32_t, int32_t);                                        \
-  template void TMatrixT<T>::MirrorColumns();                                                       \
-  template void TMatrixT<T>::MirrorRows();                                                          \
-  template int32_t TMatrixT<T>::Diff(int32_t, TApplyColRow);                                        \
-  template int32_t TMatrixT<T>::Dichotomize(T, TBool2DArray&) const;                                \
-  template int32_t TMatrixT<T>::CountValues(int32_t, int32_t, int32_t, int32_t, T, T) const;        \
-  template void TMatrixT<T>::Find(int32_t, int32_t, int32_t, int32_t, T, int32_t&, int32_t&) const; \
-  template int32_t TMatrixT<T>::FindInSortedColumn(int32_t, bool, T) const;                         \
-  template int32_t TMatrixT<T>::EdgeVector(TOrientation, TEdgeOp, const TIntArray&, TVector*)       \
-      const;                                                                                        \
-  template int32_t TMatrixT<T>::EdgeVector(TOrientation, TEdgeOp, TVector*) const;                  \
+#define ZEL_MATRIX_CORE_MEMBERS(T)                                                                \
+  template TMatrixT<T>::TMatrixT(TComponent*);                                                    \
+  template void TMatrixT<T>::Fail(const std::string&) const;                                      \
+  template TMatrixT<T>::T2DArray TMatrixT<T>::NewStorage(int64_t, int64_t) const;                 \
+  template void TMatrixT<T>::SwapIn(T2DArray&);                                                   \
+  template void TMatrixT<T>::NotifySizeChange();                                                  \
+  template void TMatrixT<T>::SetNrOfColumns(int32_t);                                             \
+  template void TMatrixT<T>::SetNrOfRows(int32_t);                                                \
+  template void TMatrixT<T>::SetVal(int32_t, int32_t, T);                                         \
+  template bool TMatrixT<T>::Resize(int32_t, int32_t);                                            \
+  template void TMatrixT<T>::ResizeAndClear(int32_t, int32_t);                                    \
+  template void TMatrixT<T>::Changed();                                                           \
+  template void TMatrixT<T>::Resized();                                                           \
+  template void TMatrixT<T>::PercDone(TObject*, int32_t);                                         \
+  template void TMatrixT<T>::SortExchange(int32_t, int32_t, int32_t, int32_t, int32_t);           \
+  template bool TMatrixT<T>::StoreAll(T2DArray&&);                                                \
+  template bool TMatrixT<T>::MakeValidColRange(int32_t&, int32_t&) const;                         \
+  template bool TMatrixT<T>::MakeValidRowRange(int32_t&, int32_t&) const;                         \
+  template void TMatrixT<T>::Clone(const TMatrixT<T>*);                                           \
+  template void TMatrixT<T>::CopyFrom(const TMatrixT<T>*, int32_t, int32_t, int32_t, int32_t,     \
+                                      int32_t, int32_t);                                          \
+  template void TMatrixT<T>::CopyColToVec(TVec*, int32_t, int32_t, int32_t, int32_t) const;       \
+  template void TMatrixT<T>::CopyRowToVec(TVec*, int32_t, int32_t, int32_t, int32_t) const;       \
+  template void TMatrixT<T>::CopyColTo1DArray(TArray&, int32_t, int32_t, int32_t, int32_t) const; \
+  template void TMatrixT<T>::CopyRowTo1DArray(TArray&, int32_t, int32_t, int32_t, int32_t) const; \
+  template void TMatrixT<T>::CopyFromVec(TDims, const TVec*, int32_t, int32_t, int32_t, int32_t); \
+  template void TMatrixT<T>::CopyFromVec(const TVec*, int32_t, int32_t, int32_t, int32_t, bool);  \
+  template int32_t TMatrixT<T>::CopyFromArray(const TDoubleArray&, int32_t, int32_t, int32_t,     \
+                                              int32_t, bool);                                     \
+  template int32_t TMatrixT<T>::CopyFromArray(const TIntArray&, int32_t, int32_t, int32_t,        \
+                                              int32_t, bool);                                     \
+  template int32_t TMatrixT<T>::CopyFromArray(const TDouble2DArray&, int32_t, int32_t, int32_t,   \
+                                              int32_t, int32_t, int32_t);                         \
+  template int32_t TMatrixT<T>::CopyFromArray(const TInt2DArray&, int32_t, int32_t, int32_t,      \
+                                              int32_t, int32_t, int32_t);                         \
+  template int32_t TMatrixT<T>::CopyToArray(TDouble2DArray&, int32_t, int32_t, int32_t, int32_t,  \
+                                            int32_t, int32_t) const;                              \
+  template int32_t TMatrixT<T>::CopyToArray(TInt2DArray&, int32_t, int32_t, int32_t, int32_t,     \
+                                            int32_t, int32_t) const;                              \
+  template int32_t TMatrixT<T>::DuplicateDataAsArray(T2DArray&) const;                            \
+  template void TMatrixT<T>::Fill(T);                                                             \
+  template void TMatrixT<T>::Fill(int32_t, int32_t, int32_t, int32_t, T);                         \
+  template void TMatrixT<T>::FillDiag(T);                                                         \
+  template void TMatrixT<T>::FillSerial(T, T);                                                    \
+  template void TMatrixT<T>::Transpose();                                                         \
+  template double TMatrixT<T>::Trace() const;                                                     \
+  template bool TMatrixT<T>::RemoveColumn(int32_t);                                               \
+  template bool TMatrixT<T>::RemoveRow(int32_t);                                                  \
+  template void TMatrixT<T>::ExchangeColumns(int32_t, int32_t);                                   \
+  template void TMatrixT<T>::ExchangeRows(int32_t, int32_t);                                      \
+  template void TMatrixT<T>::MirrorColumns();                                                     \
+  template void TMatrixT<T>::MirrorRows();                                                        \
+  template int32_t TMatrixT<T>::Diff(int32_t, TApplyColRow);                                      \
+  template int32_t TMatrixT<T>::Dichotomize(T, TBool2DArray&) const;                              \
+  template int32_t TMatrixT<T>::CountValues(int32_t, int32_t, int32_t, int32_t, T, T) const;      \
+  template void TMatrixT<T>::Find(int32_t, int32_t, int32_t, int32_t, T, int32_t&, int32_t&)      \
+      const;                                                                                      \
+  template int32_t TMatrixT<T>::FindInSortedColumn(int32_t, bool, T) const;                       \
+  template int32_t TMatrixT<T>::EdgeVector(TOrientation, TEdgeOp, const TIntArray&, TVector*)     \
+      const;                                                                                      \
+  template int32_t TMatrixT<T>::EdgeVector(TOrientation, TEdgeOp, TVector*) const;                \
   template std::string TMatrixT<T>::CRCofData() const;
 
 ZEL_MATRIX_CORE_MEMBERS(double)

@@ -544,7 +544,7 @@ TEST(MatrixRowCol, DiffRejectsOrdersOutsideOneToTenOrNotBelowTheCount) {
   auto small = MakeMatrix({{1, 2, 3}, {4, 5, 6}});
   EXPECT_EQ(small->Diff(3, TApplyColRow::acrColumns), -2);  // order = rows
   EXPECT_EQ(small->Diff(2, TApplyColRow::acrRows), -2);     // order = columns
-  EXPECT_EQ(m.Diff(1, static_cast<TApplyColRow>(7)), 0);   // unknown mode: 0, nothing done
+  EXPECT_EQ(m.Diff(1, static_cast<TApplyColRow>(7)), 0);    // unknown mode: 0, nothing done
   EXPECT_EQ(Cols(m), before);
   EXPECT_EQ(log.Seq, "");
   EXPECT_EQ(Cols(*small), (TDouble2DArray{{1, 2, 3}, {4, 5, 6}}));

@@ -193,12 +193,18 @@ void KernelSse2(int64_t kc, const double* Ap, const double* Bp, double* const* c
     Ap += 4;
     Bp += kNR;
   }
-  _mm_storeu_pd(c[0], c00); _mm_storeu_pd(c[0] + 2, c01);
-  _mm_storeu_pd(c[1], c10); _mm_storeu_pd(c[1] + 2, c11);
-  _mm_storeu_pd(c[2], c20); _mm_storeu_pd(c[2] + 2, c21);
-  _mm_storeu_pd(c[3], c30); _mm_storeu_pd(c[3] + 2, c31);
-  _mm_storeu_pd(c[4], c40); _mm_storeu_pd(c[4] + 2, c41);
-  _mm_storeu_pd(c[5], c50); _mm_storeu_pd(c[5] + 2, c51);
+  _mm_storeu_pd(c[0], c00);
+  _mm_storeu_pd(c[0] + 2, c01);
+  _mm_storeu_pd(c[1], c10);
+  _mm_storeu_pd(c[1] + 2, c11);
+  _mm_storeu_pd(c[2], c20);
+  _mm_storeu_pd(c[2] + 2, c21);
+  _mm_storeu_pd(c[3], c30);
+  _mm_storeu_pd(c[3] + 2, c31);
+  _mm_storeu_pd(c[4], c40);
+  _mm_storeu_pd(c[4] + 2, c41);
+  _mm_storeu_pd(c[5], c50);
+  _mm_storeu_pd(c[5] + 2, c51);
 }
 
 template <bool Sub>
@@ -244,12 +250,18 @@ __attribute__((target("avx2"))) void KernelAvx2(int64_t kc, const double* Ap, co
     Ap += 8;
     Bp += kNR;
   }
-  _mm256_storeu_pd(c[0], c00); _mm256_storeu_pd(c[0] + 4, c01);
-  _mm256_storeu_pd(c[1], c10); _mm256_storeu_pd(c[1] + 4, c11);
-  _mm256_storeu_pd(c[2], c20); _mm256_storeu_pd(c[2] + 4, c21);
-  _mm256_storeu_pd(c[3], c30); _mm256_storeu_pd(c[3] + 4, c31);
-  _mm256_storeu_pd(c[4], c40); _mm256_storeu_pd(c[4] + 4, c41);
-  _mm256_storeu_pd(c[5], c50); _mm256_storeu_pd(c[5] + 4, c51);
+  _mm256_storeu_pd(c[0], c00);
+  _mm256_storeu_pd(c[0] + 4, c01);
+  _mm256_storeu_pd(c[1], c10);
+  _mm256_storeu_pd(c[1] + 4, c11);
+  _mm256_storeu_pd(c[2], c20);
+  _mm256_storeu_pd(c[2] + 4, c21);
+  _mm256_storeu_pd(c[3], c30);
+  _mm256_storeu_pd(c[3] + 4, c31);
+  _mm256_storeu_pd(c[4], c40);
+  _mm256_storeu_pd(c[4] + 4, c41);
+  _mm256_storeu_pd(c[5], c50);
+  _mm256_storeu_pd(c[5] + 4, c51);
 }
 
 #endif
@@ -257,16 +269,17 @@ __attribute__((target("avx2"))) void KernelAvx2(int64_t kc, const double* Ap, co
 // The blocked product with a micro-kernel of MR rows.
 template <int64_t MR>
 void GemmBlocked(int64_t m, int64_t n, int64_t k, const Operands& o, double* const* C,
-                 TGemmBuffers& buffers,
-                 KernelFn kernel) {
+                 TGemmBuffers& buffers, KernelFn kernel) {
   const int64_t mcMax = std::min(kMC, (m + MR - 1) / MR * MR);
   const int64_t ncMax = std::min(kNC, (n + kNR - 1) / kNR * kNR);
   const int64_t kcMax = std::min(kKC, k);
   std::vector<double>& packA = buffers.A;
   std::vector<double>& packB = buffers.B;
   // Grown, never shrunk: a caller's buffers serve many products.
-  if (packA.size() < static_cast<size_t>(mcMax * kcMax)) packA.resize(static_cast<size_t>(mcMax * kcMax));
-  if (packB.size() < static_cast<size_t>(ncMax * kcMax)) packB.resize(static_cast<size_t>(ncMax * kcMax));
+  if (packA.size() < static_cast<size_t>(mcMax * kcMax))
+    packA.resize(static_cast<size_t>(mcMax * kcMax));
+  if (packB.size() < static_cast<size_t>(ncMax * kcMax))
+    packB.resize(static_cast<size_t>(ncMax * kcMax));
   double edge[kNR][MR];
   double* edgeCols[kNR];
   for (int64_t j = 0; j < kNR; ++j) edgeCols[j] = edge[j];
@@ -321,8 +334,8 @@ bool GemmHasAvx2() {
 namespace {
 
 template <bool Sub>
-void GemmAny(int64_t m, int64_t n, int64_t k, const Operands& o, double* const* C,
-             TGemmPath Path, TGemmBuffers* Buffers) {
+void GemmAny(int64_t m, int64_t n, int64_t k, const Operands& o, double* const* C, TGemmPath Path,
+             TGemmBuffers* Buffers) {
   if (m <= 0 || n <= 0 || k <= 0) return;
   TGemmBuffers local;
   TGemmBuffers& buffers = Buffers != nullptr ? *Buffers : local;
@@ -333,9 +346,7 @@ void GemmAny(int64_t m, int64_t n, int64_t k, const Operands& o, double* const* 
       Path = GemmHasAvx2() ? TGemmPath::gpAvx2 : TGemmPath::gpSse2;
   }
   switch (Path) {
-    case TGemmPath::gpSimple:
-      GemmSimple<Sub>(m, n, k, o, C);
-      return;
+    case TGemmPath::gpSimple: GemmSimple<Sub>(m, n, k, o, C); return;
 #ifdef ZEL_GEMM_X86
     case TGemmPath::gpAvx2:
       if (GemmHasAvx2()) {
@@ -345,13 +356,9 @@ void GemmAny(int64_t m, int64_t n, int64_t k, const Operands& o, double* const* 
       GemmBlocked<4>(m, n, k, o, C, buffers, KernelSse2<Sub>);
       return;
     case TGemmPath::gpSse2:
-    default:
-      GemmBlocked<4>(m, n, k, o, C, buffers, KernelSse2<Sub>);
-      return;
+    default: GemmBlocked<4>(m, n, k, o, C, buffers, KernelSse2<Sub>); return;
 #else
-    default:
-      GemmBlocked<4>(m, n, k, o, C, buffers, KernelPortable<4, Sub>);
-      return;
+    default: GemmBlocked<4>(m, n, k, o, C, buffers, KernelPortable<4, Sub>); return;
 #endif
   }
 }

@@ -52,7 +52,7 @@ bool AllFinite(const TDouble2DArray& a) {
 
 // Clears the progress hooks a test sets.
 class ProgressHooks : public ::testing::Test {
-protected:
+ protected:
   void TearDown() override {
     MathFeedBackProc = nullptr;
     AbortMathProc = false;
@@ -85,8 +85,8 @@ TEST(MatrixNormLimits, NaNPropagatesThroughEveryNorm) {
   }
   // Infinity without NaN: every norm is infinite.
   auto m = MakeMatrix(FromRows({{kInf, 1}, {1, 1}}));
-  for (TNormType nt : {TNormType::ntColwise, TNormType::ntRowwise, TNormType::ntFrobenius,
-                       TNormType::ntSpectral})
+  for (TNormType nt :
+       {TNormType::ntColwise, TNormType::ntRowwise, TNormType::ntFrobenius, TNormType::ntSpectral})
     EXPECT_EQ(m->Norm(nt), kInf);
 }
 
@@ -94,15 +94,18 @@ TEST(MatrixNormLimits, FrobeniusNeitherOverflowsNorUnderflows) {
   // 3-4-5 triangles: exact results at every scale (powers of two scale
   // exactly; 5e160 within the rounding of the decimal inputs).
   EXPECT_DOUBLE_EQ(MakeMatrix({{3e160}, {4e160}})->Norm(TNormType::ntFrobenius), 5e160);
-  EXPECT_EQ(MakeMatrix({{std::ldexp(3.0, 1020)}, {std::ldexp(4.0, 1020)}})->Norm(TNormType::ntFrobenius),
-            std::ldexp(5.0, 1020));
-  EXPECT_EQ(MakeMatrix({{std::ldexp(3.0, -1070)}, {std::ldexp(4.0, -1070)}})->Norm(TNormType::ntFrobenius),
+  EXPECT_EQ(
+      MakeMatrix({{std::ldexp(3.0, 1020)}, {std::ldexp(4.0, 1020)}})->Norm(TNormType::ntFrobenius),
+      std::ldexp(5.0, 1020));
+  EXPECT_EQ(MakeMatrix({{std::ldexp(3.0, -1070)}, {std::ldexp(4.0, -1070)}})
+                ->Norm(TNormType::ntFrobenius),
             std::ldexp(5.0, -1070));
   EXPECT_EQ(MakeMatrix({{1e-170}})->Norm(TNormType::ntFrobenius), 1e-170);
   EXPECT_EQ(MakeMatrix({{0, 0}, {0, 0}})->Norm(TNormType::ntFrobenius), 0.0);
   // Many equal elements: sqrt(n) * x, with n = 10000 -> 100 x.
-  EXPECT_DOUBLE_EQ(MakeMatrix(TDouble2DArray(100, TDoubleArray(100, 1e300)))->Norm(TNormType::ntFrobenius),
-                   1e302);
+  EXPECT_DOUBLE_EQ(
+      MakeMatrix(TDouble2DArray(100, TDoubleArray(100, 1e300)))->Norm(TNormType::ntFrobenius),
+      1e302);
 }
 
 // ---------------------------------------------------------------------------
@@ -271,7 +274,8 @@ TEST(MatrixEventResize, CopiesStopWhenTheDestinationResizes) {
   // Shrinking, growing, and shrinking then growing back (new storage of
   // the old size) each end the copy after its second cell: cell (3, 1),
   // which every one of the copies would reach, is never written.
-  const std::vector<std::pair<int32_t, int32_t>> sizes[] = {{{3, 3}}, {{40, 40}}, {{1, 1}, {20, 20}}};
+  const std::vector<std::pair<int32_t, int32_t>> sizes[] = {
+      {{3, 3}}, {{40, 40}}, {{1, 1}, {20, 20}}};
   for (const auto& steps : sizes) {
     SCOPED_TRACE(steps.size());
     for (int kind = 0; kind < 3; ++kind) {

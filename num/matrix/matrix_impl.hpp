@@ -51,10 +51,10 @@ T ElemSub(T a, T b) {
 // ---------------------------------------------------------------------------
 
 enum class TGemmPath : int32_t {
-  gpAuto = 0,     // AVX2 when the processor has it, SSE2 otherwise
-  gpSimple = 1,   // plain column loops (used for small products)
-  gpSse2 = 2,     // 4 x 6 micro-kernel on 128-bit registers
-  gpAvx2 = 3      // 8 x 6 micro-kernel on 256-bit registers
+  gpAuto = 0,    // AVX2 when the processor has it, SSE2 otherwise
+  gpSimple = 1,  // plain column loops (used for small products)
+  gpSse2 = 2,    // 4 x 6 micro-kernel on 128-bit registers
+  gpAvx2 = 3     // 8 x 6 micro-kernel on 256-bit registers
 };
 
 // y[k] += f x[k] for k < n on the widest vector unit, a separate multiply
@@ -76,8 +76,8 @@ struct TGemmBuffers {
 // Throws std::bad_alloc when the pack buffers cannot be had. Buffers may be
 // null (the product allocates its own).
 void Gemm(int64_t m, int64_t n, int64_t k, const double* const* A, bool TransA,
-          const double* const* B, bool TransB, double* const* C,
-          TGemmPath Path = TGemmPath::gpAuto, TGemmBuffers* Buffers = nullptr);
+          const double* const* B, bool TransB, double* const* C, TGemmPath Path = TGemmPath::gpAuto,
+          TGemmBuffers* Buffers = nullptr);
 // C -= op(A) op(B) in the same way: C(i, j) = C(i, j) - op(A)(i, p) *
 // op(B)(p, j) term by term in increasing p.
 void GemmSubtract(int64_t m, int64_t n, int64_t k, const double* const* A, bool TransA,
@@ -99,14 +99,14 @@ inline bool AllFinite(const std::vector<std::vector<double>>& Cols) {
 // indices and pointers refer to the old storage.
 template <class M>
 class TShapeOf {
-public:
+ public:
   explicit TShapeOf(const M& m)
       : m_(m), cols_(m.GetNrOfColumns()), rows_(m.GetNrOfRows()), data_(m.GetMat().data()) {}
   bool Same() const {
     return m_.GetNrOfColumns() == cols_ && m_.GetNrOfRows() == rows_ && m_.GetMat().data() == data_;
   }
 
-private:
+ private:
   const M& m_;
   int32_t cols_;
   int32_t rows_;

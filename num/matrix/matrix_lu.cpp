@@ -117,7 +117,7 @@ void SolveLower(const double* const* L, bool Unit, int64_t a, int64_t c, double*
 // and the columns right of it when their own block starts; nothing reads
 // them meanwhile, so this equals exchanging whole rows at once.
 class TLuFactor {
-public:
+ public:
   TLuFactor(int64_t n, double* const* cols, TLuPivot mode, double* scale, int64_t* perm,
             bool progress)
       : n_(n), cols_(cols), mode_(mode), scale_(scale), perm_(perm), progress_(progress) {}
@@ -136,7 +136,7 @@ public:
     return res_;
   }
 
-private:
+ private:
   double* Col(int64_t c) const { return cols_[c]; }
 
   // Rows r0 .. n - 1 of columns c0 .. c0 + cw - 1 lose L(r, k) U(k, c) for
@@ -291,11 +291,13 @@ bool LuInverse(int64_t n, const double* const* LU, const int64_t* Perm, double* 
   // once the exchanges are applied.
   std::vector<int64_t> at(static_cast<size_t>(n));
   for (int64_t j = 0; j < n; ++j) at[static_cast<size_t>(j)] = j;
-  for (int64_t k = 0; k < n; ++k) std::swap(at[static_cast<size_t>(k)], at[static_cast<size_t>(Perm[k])]);
+  for (int64_t k = 0; k < n; ++k)
+    std::swap(at[static_cast<size_t>(k)], at[static_cast<size_t>(Perm[k])]);
   // U with rows and columns in reverse order is lower triangular, and back
   // substitution becomes forward substitution taking the products in
   // decreasing original index, as the textbook back substitution does.
-  std::vector<std::vector<double>> rev(static_cast<size_t>(n), std::vector<double>(static_cast<size_t>(n), 0.0));
+  std::vector<std::vector<double>> rev(static_cast<size_t>(n),
+                                       std::vector<double>(static_cast<size_t>(n), 0.0));
   for (int64_t k = 0; k < n; ++k) {
     const double* u = LU[n - 1 - k];
     double* r = rev[static_cast<size_t>(k)].data();
@@ -319,9 +321,11 @@ bool LuInverse(int64_t n, const double* const* LU, const int64_t* Perm, double* 
     // products with them are exact zeros and are left out.
     for (int64_t s0 = t0; s0 < t0 + nb; s0 += kRhsForward)
       SolveLower(LU, true, s0, n, x.data() + (s0 - t0), std::min(kRhsForward, t0 + nb - s0), work);
-    for (int64_t j = 0; j < nb; ++j) std::reverse(x[static_cast<size_t>(j)], x[static_cast<size_t>(j)] + n);
+    for (int64_t j = 0; j < nb; ++j)
+      std::reverse(x[static_cast<size_t>(j)], x[static_cast<size_t>(j)] + n);
     SolveLower(revCols.data(), false, 0, n, x.data(), nb, work);
-    for (int64_t j = 0; j < nb; ++j) std::reverse(x[static_cast<size_t>(j)], x[static_cast<size_t>(j)] + n);
+    for (int64_t j = 0; j < nb; ++j)
+      std::reverse(x[static_cast<size_t>(j)], x[static_cast<size_t>(j)] + n);
   }
   return true;
 }
@@ -340,7 +344,8 @@ int32_t LuInvert(const std::vector<std::vector<double>>& A, std::vector<std::vec
     }
     std::vector<int64_t> perm(A.size());
     const std::vector<double*> cols = ColumnPointers(lu);
-    const TLuResult f = LuFactor(n, cols.data(), TLuPivot::lpCrout, scale.data(), perm.data(), true);
+    const TLuResult f =
+        LuFactor(n, cols.data(), TLuPivot::lpCrout, scale.data(), perm.data(), true);
     if (f.Aborted) return -4;
     if (f.Singular) return -3;
     std::vector<std::vector<double>> inv(A.size(), std::vector<double>(A.size()));

@@ -150,7 +150,8 @@ size_t BitDifferences(const TDouble2DArray& a, const TDouble2DArray& b, std::str
   return count;
 }
 
-matrix_detail::TLuResult BlockedFactor(TDouble2DArray& lu, TLuPivot mode, std::vector<int64_t>& perm) {
+matrix_detail::TLuResult BlockedFactor(TDouble2DArray& lu, TLuPivot mode,
+                                       std::vector<int64_t>& perm) {
   const size_t n = lu.size();
   std::vector<double> scale(n, 0.0);
   for (const auto& col : lu)
@@ -281,7 +282,9 @@ TEST(MatrixLUBlocked, AgreesWithLapack) {
   std::vector<lapack_int> ipiv(n);
   ASSERT_EQ(LAPACKE_dgetrf(LAPACK_COL_MAJOR, n, n, packed.data(), n, ipiv.data()), 0);
   long double det = 1;
-  for (int i = 0; i < n; ++i) det *= (ipiv[static_cast<size_t>(i)] != i + 1 ? -1 : 1) * packed[static_cast<size_t>(i) * (n + 1)];
+  for (int i = 0; i < n; ++i)
+    det *=
+        (ipiv[static_cast<size_t>(i)] != i + 1 ? -1 : 1) * packed[static_cast<size_t>(i) * (n + 1)];
   ASSERT_EQ(LAPACKE_dgetri(LAPACK_COL_MAJOR, n, packed.data(), n, ipiv.data()), 0);
   auto m = MakeMatrix(a);
   const double ours = m->Determinant();
@@ -292,7 +295,9 @@ TEST(MatrixLUBlocked, AgreesWithLapack) {
     for (size_t i = 0; i < static_cast<size_t>(n); ++i) {
       const double ref = packed[j * n + i];
       big = std::max(big, std::fabs(ref));
-      diff = std::max(diff, std::fabs(m->GetVal(static_cast<int32_t>(j + 1), static_cast<int32_t>(i + 1)) - ref));
+      diff = std::max(
+          diff,
+          std::fabs(m->GetVal(static_cast<int32_t>(j + 1), static_cast<int32_t>(i + 1)) - ref));
     }
   EXPECT_LT(diff, 2e-12 * big);
 }

@@ -26,7 +26,7 @@ double TMatrix::Determinant() const {
   return matrix_detail::LuDeterminant(Mat);
 }
 
-bool TMatrix::LUdecomposition(TMatrix *MatL, TMatrix *MatU) const {
+bool TMatrix::LUdecomposition(TMatrix* MatL, TMatrix* MatU) const {
   if (FNCol != FNRow || MatL == nullptr || MatU == nullptr || MatL == this || MatU == this ||
       MatL == MatU)
     return false;
@@ -49,7 +49,7 @@ bool TMatrix::Invert() {
   return true;
 }
 
-int32_t TMatrix::CalcHatMatrix(TMatrix *HatMat) const {
+int32_t TMatrix::CalcHatMatrix(TMatrix* HatMat) const {
   if (HatMat == nullptr) return -1;
   TDouble2DArray h;
   const int32_t res = zel::CalcHatMatrix(Mat, h);
@@ -62,7 +62,7 @@ int32_t TMatrix::CalcHatMatrix(TMatrix *HatMat) const {
 namespace {
 
 // x[i] /= d for i < n.
-void DivideBy(double *x, double d, int64_t n) {
+void DivideBy(double* x, double d, int64_t n) {
   int64_t i = 0;
 #if defined(__SSE2__)
   const __m128d vd = _mm_set1_pd(d);
@@ -81,8 +81,8 @@ void DivideBy(double *x, double d, int64_t n) {
 // Every element still loses its products one by one in increasing k, so
 // the factor equals that of the textbook column loop bit for bit.
 class TCholesky {
-public:
-  TCholesky(int64_t n, double *const *cols) : n_(n), cols_(cols) {}
+ public:
+  TCholesky(int64_t n, double* const* cols) : n_(n), cols_(cols) {}
 
   // False at the first pivot that is not positive (or NaN), before
   // dividing by it.
@@ -97,11 +97,11 @@ public:
     return true;
   }
 
-private:
+ private:
   static constexpr int64_t kBlock = 48;
   static constexpr int64_t kNarrow = 12;
 
-  double *Col(int64_t c) const { return cols_[c]; }
+  double* Col(int64_t c) const { return cols_[c]; }
 
   // Columns c0 .. c0 + cw - 1, rows c0 .. n - 1, lose L(r, k) L(c, k) for
   // k = k0 .. k1 - 1 in turn (the cells above the diagonal of the block
@@ -125,7 +125,7 @@ private:
       return FactorPanel(c0 + h, cw - h);
     }
     for (int64_t j = c0; j < c0 + cw; ++j) {
-      double *cj = Col(j);
+      double* cj = Col(j);
       for (int64_t k = c0; k < j; ++k) matrix_detail::Axpy(-Col(k)[j], Col(k) + j, cj + j, n_ - j);
       const double s = cj[j];
       if (!(s > 0.0)) return false;
@@ -137,15 +137,15 @@ private:
   }
 
   int64_t n_;
-  double *const *cols_;
-  std::vector<const double *> left_;
-  std::vector<double *> dst_;
+  double* const* cols_;
+  std::vector<const double*> left_;
+  std::vector<double*> dst_;
   matrix_detail::TGemmBuffers buffers_;
 };
 
 }  // namespace
 
-bool TMatrix::CholeskyDecomp(TMatrix *MatL) {
+bool TMatrix::CholeskyDecomp(TMatrix* MatL) {
   if (FNCol != FNRow || MatL == nullptr || MatL == this) return false;
   const auto n = static_cast<size_t>(FNCol);
   // Only the lower triangle and the diagonal are read.
@@ -153,7 +153,7 @@ bool TMatrix::CholeskyDecomp(TMatrix *MatL) {
     for (size_t r = c; r < n; ++r)
       if (!std::isfinite(Mat[c][r])) return false;
   TDouble2DArray l = NewStorage(FNCol, FNCol);
-  std::vector<double *> cols(n);
+  std::vector<double*> cols(n);
   for (size_t c = 0; c < n; ++c) {
     std::copy(Mat[c].begin() + static_cast<std::ptrdiff_t>(c), Mat[c].end(),
               l[c].begin() + static_cast<std::ptrdiff_t>(c));
@@ -166,7 +166,7 @@ bool TMatrix::CholeskyDecomp(TMatrix *MatL) {
   for (size_t c0 = 0; c0 < n; c0 += kTile)
     for (size_t r0 = c0; r0 < n; r0 += kTile)
       for (size_t r = r0; r < std::min(n, r0 + kTile); ++r) {
-        double *dst = Mat[r].data();
+        double* dst = Mat[r].data();
         for (size_t c = c0; c < std::min(r, c0 + kTile); ++c) dst[c] = l[c][r];
       }
   Changed();
@@ -215,7 +215,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // The largest of the sums; NaN as soon as one is NaN (std::max would keep
 // whichever came first).
-double LargestSum(const TDoubleArray &sums) {
+double LargestSum(const TDoubleArray& sums) {
   double best = 0.0;
   for (const double s : sums) {
     if (std::isnan(s)) return kNaN;
@@ -225,9 +225,9 @@ double LargestSum(const TDoubleArray &sums) {
 }
 
 // NaN when an element is NaN, else inf when one is infinite, else 0.
-double NonFiniteNorm(const TDouble2DArray &a) {
+double NonFiniteNorm(const TDouble2DArray& a) {
   double res = 0.0;
-  for (const auto &col : a)
+  for (const auto& col : a)
     for (const double x : col) {
       if (std::isnan(x)) return kNaN;
       if (std::isinf(x)) res = std::numeric_limits<double>::infinity();
@@ -238,9 +238,9 @@ double NonFiniteNorm(const TDouble2DArray &a) {
 // sqrt(Sum a^2) over elements scaled by the power of two of the largest
 // one, so that no square overflows or underflows to 0 while the norm is
 // representable; summed and rooted in long double.
-double FrobeniusNorm(const TDouble2DArray &a) {
+double FrobeniusNorm(const TDouble2DArray& a) {
   double big = 0.0;
-  for (const auto &col : a)
+  for (const auto& col : a)
     for (const double x : col) {
       if (!std::isfinite(x)) return NonFiniteNorm(a);
       big = std::max(big, std::fabs(x));
@@ -249,7 +249,7 @@ double FrobeniusNorm(const TDouble2DArray &a) {
   const int e = std::ilogb(big);
   const long double scale = std::ldexp(1.0L, -e);
   long double s = 0.0L;
-  for (const auto &col : a)
+  for (const auto& col : a)
     for (const double x : col) {
       const long double y = x * scale;
       s += y * y;
@@ -264,7 +264,7 @@ double TMatrix::Norm(TNormType nt) const {
     case TNormType::ntColwise: {
       TDoubleArray sums;
       sums.reserve(Mat.size());
-      for (const auto &col : Mat) {
+      for (const auto& col : Mat) {
         double s = 0.0;
         for (double x : col) s += std::fabs(x);
         sums.push_back(s);
@@ -273,12 +273,11 @@ double TMatrix::Norm(TNormType nt) const {
     }
     case TNormType::ntRowwise: {
       TDoubleArray sums(static_cast<size_t>(FNRow), 0.0);
-      for (const auto &col : Mat)
+      for (const auto& col : Mat)
         for (size_t r = 0; r < col.size(); ++r) sums[r] += std::fabs(col[r]);
       return LargestSum(sums);
     }
-    case TNormType::ntFrobenius:
-      return FrobeniusNorm(Mat);
+    case TNormType::ntFrobenius: return FrobeniusNorm(Mat);
     case TNormType::ntSpectral: {
       if (!AllFinite(Mat)) return NonFiniteNorm(Mat);
       // Decompose the orientation with at least as many rows as columns.

@@ -51,10 +51,9 @@ struct TBlocks {
 // norm. The block's rows 0 .. end - 1 are computed into its own columns of
 // res (zero on entry) and mirrored afterwards; the mirror writes only cells
 // of rows inside this block, which no other block touches.
-void SquareBlock(const TDouble2DArray &a, TDouble2DArray &res, const TBlocks &blocks, int32_t b,
-                 double norm,
-                 std::vector<const double *> &src, std::vector<double *> &dst,
-                 matrix_detail::TGemmBuffers &buffers) {
+void SquareBlock(const TDouble2DArray& a, TDouble2DArray& res, const TBlocks& blocks, int32_t b,
+                 double norm, std::vector<const double*>& src, std::vector<double*>& dst,
+                 matrix_detail::TGemmBuffers& buffers) {
   const auto rows = static_cast<int64_t>(a.front().size());
   const int32_t j0 = blocks.First(b);
   const int32_t w = blocks.Width(b);
@@ -62,12 +61,13 @@ void SquareBlock(const TDouble2DArray &a, TDouble2DArray &res, const TBlocks &bl
   src.resize(static_cast<size_t>(end));
   for (int32_t c = 0; c < end; ++c) src[static_cast<size_t>(c)] = a[static_cast<size_t>(c)].data();
   dst.resize(static_cast<size_t>(w));
-  for (int32_t j = 0; j < w; ++j) dst[static_cast<size_t>(j)] = res[static_cast<size_t>(j0 + j)].data();
+  for (int32_t j = 0; j < w; ++j)
+    dst[static_cast<size_t>(j)] = res[static_cast<size_t>(j0 + j)].data();
   // res(i, j) = Sum_r a(r, i) a(r, j): A^T times the block's columns.
   matrix_detail::Gemm(end, w, rows, src.data(), true, src.data() + j0, false, dst.data(),
                       matrix_detail::TGemmPath::gpAuto, &buffers);
   for (int32_t j = j0; j < end; ++j) {
-    double *col = res[static_cast<size_t>(j)].data();
+    double* col = res[static_cast<size_t>(j)].data();
     for (int32_t i = 0; i <= j; ++i) {
       const double v = col[i] / norm;
       col[i] = v;
@@ -79,8 +79,8 @@ void SquareBlock(const TDouble2DArray &a, TDouble2DArray &res, const TBlocks &bl
 // Runs the workers; false when AbortMathProc stopped the run. Every path
 // out, exceptions of MathFeedBackProc included, joins all workers first.
 // Throws std::bad_alloc (after the join) when a worker ran out of memory.
-bool SquareThreaded(const TDouble2DArray &a, TDouble2DArray &res, const TBlocks &blocks, double norm,
-                    int32_t nThreads) {
+bool SquareThreaded(const TDouble2DArray& a, TDouble2DArray& res, const TBlocks& blocks,
+                    double norm, int32_t nThreads) {
   const int32_t n = blocks.n;
   std::atomic<int32_t> next{0};
   std::atomic<bool> stop{false};
@@ -89,8 +89,8 @@ bool SquareThreaded(const TDouble2DArray &a, TDouble2DArray &res, const TBlocks 
   std::condition_variable cv;
   int32_t finished = 0;  // columns, guarded by mu
   auto work = [&]() {
-    std::vector<const double *> src;
-    std::vector<double *> dst;
+    std::vector<const double*> src;
+    std::vector<double*> dst;
     matrix_detail::TGemmBuffers buffers;
     try {
       while (!stop.load(std::memory_order_relaxed)) {
@@ -104,7 +104,7 @@ bool SquareThreaded(const TDouble2DArray &a, TDouble2DArray &res, const TBlocks 
         }
         cv.notify_one();
       }
-    } catch (const std::bad_alloc &) {
+    } catch (const std::bad_alloc&) {
       outOfMemory = true;
       stop = true;
       cv.notify_one();
@@ -112,11 +112,11 @@ bool SquareThreaded(const TDouble2DArray &a, TDouble2DArray &res, const TBlocks 
   };
   std::vector<std::thread> workers;
   struct Joiner {
-    std::vector<std::thread> &w;
-    std::atomic<bool> &stop;
+    std::vector<std::thread>& w;
+    std::atomic<bool>& stop;
     ~Joiner() {
       stop = true;
-      for (auto &t : w)
+      for (auto& t : w)
         if (t.joinable()) t.join();
     }
   } joiner{workers, stop};
@@ -124,7 +124,7 @@ bool SquareThreaded(const TDouble2DArray &a, TDouble2DArray &res, const TBlocks 
   for (int32_t k = 0; k < nThreads; ++k) {
     try {
       workers.emplace_back(work);
-    } catch (const std::system_error &) {
+    } catch (const std::system_error&) {
       break;  // the threads that did start share all columns
     }
   }
@@ -151,11 +151,11 @@ bool SquareThreaded(const TDouble2DArray &a, TDouble2DArray &res, const TBlocks 
 
 }  // namespace
 
-bool TMatrix::Square(TMatrix *MatRes, double Norm) const {
+bool TMatrix::Square(TMatrix* MatRes, double Norm) const {
   return Square(MatRes, Norm, std::max(1, ProcessorCount() - 1));
 }
 
-bool TMatrix::Square(TMatrix *MatRes, double Norm, int32_t NThreads) const {
+bool TMatrix::Square(TMatrix* MatRes, double Norm, int32_t NThreads) const {
   if (MatRes == nullptr || Norm == 0.0 || std::isnan(Norm)) return false;
   // NaN or infinity would spread through whole rows and columns of the
   // result; refused before any work.
@@ -168,8 +168,8 @@ bool TMatrix::Square(TMatrix *MatRes, double Norm, int32_t NThreads) const {
   bool ok = true;
   try {
     if (nt == 1) {
-      std::vector<const double *> src;
-      std::vector<double *> dst;
+      std::vector<const double*> src;
+      std::vector<double*> dst;
       matrix_detail::TGemmBuffers buffers;
       for (int32_t ticket = 0; ticket < blocks.Count(); ++ticket) {
         if (AbortMathProc.load()) {
@@ -183,7 +183,7 @@ bool TMatrix::Square(TMatrix *MatRes, double Norm, int32_t NThreads) const {
     } else {
       ok = SquareThreaded(Mat, res, blocks, Norm, nt);
     }
-  } catch (const std::bad_alloc &) {
+  } catch (const std::bad_alloc&) {
     Fail("not enough memory on heap");
   }
   const bool resized = MatRes->FNCol != FNCol || MatRes->FNRow != FNCol;

@@ -36,7 +36,8 @@ std::vector<double> TMatrixT<T>::RangeCopy(int32_t LowCol, int32_t LowRow, int32
   }
   for (size_t c = 0; c < nc; ++c) {
     const T* p = Mat[static_cast<size_t>(LowCol - 1) + c].data() + (LowRow - 1);
-    for (size_t r = 0; r < nr; ++r) out[RowMajor ? r * nc + c : c * nr + r] = static_cast<double>(p[r]);
+    for (size_t r = 0; r < nr; ++r)
+      out[RowMajor ? r * nc + c : c * nr + r] = static_cast<double>(p[r]);
   }
   return out;
 }
@@ -66,7 +67,8 @@ void RangeMeanAndSumSq(const std::vector<std::vector<T>>& Mat, int32_t LowCol, i
     return;
   }
   mean = sum / static_cast<LD>(int64_t{HighCol - LowCol + 1} * static_cast<int64_t>(len));
-  for (int32_t c = LowCol; c <= HighCol; ++c) ss += vector_detail::CentredSumSq(column(c), len, mean);
+  for (int32_t c = LowCol; c <= HighCol; ++c)
+    ss += vector_detail::CentredSumSq(column(c), len, mean);
 }
 
 // True when a valid range holds a NaN.
@@ -132,7 +134,8 @@ void TMatrixT<T>::MeanVar(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32
   LD mean = 0, ss = 0;
   RangeMeanAndSumSq(Mat, LowCol, LowRow, HighCol, HighRow, mean, ss);
   Mean = static_cast<double>(mean);
-  Variance = vector_detail::SampleVariance(ss, int64_t{HighCol - LowCol + 1} * (HighRow - LowRow + 1));
+  Variance =
+      vector_detail::SampleVariance(ss, int64_t{HighCol - LowCol + 1} * (HighRow - LowRow + 1));
 }
 
 template <class T>
@@ -231,8 +234,8 @@ void TMatrixT<T>::SkewKurt(int32_t LowCol, int32_t LowRow, int32_t HighCol, int3
 }
 
 template <class T>
-void TMatrixT<T>::SkewKurtSample(int32_t LowCol, int32_t LowRow, int32_t HighCol,
-                                 int32_t HighRow, double& Skewness, double& Kurtosis) const {
+void TMatrixT<T>::SkewKurtSample(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                                 double& Skewness, double& Kurtosis) const {
   Skewness = 0;
   Kurtosis = 0;
   MakeValidColRange(LowCol, HighCol);
@@ -315,7 +318,8 @@ double TMatrixT<T>::Percentile(double Prob, int32_t LowCol, int32_t LowRow, int3
   if (RangeHasNaN(Mat, LowCol, LowRow, HighCol, HighRow)) return kNaN;
   if (SampleSize <= 0 || SampleSize >= n) {
     std::vector<double> a = RangeCopy(LowCol, LowRow, HighCol, HighRow, false);
-    return QuickSelect(std::span<double>(a), PercentileRank(Prob, n), 0, static_cast<int32_t>(n - 1));
+    return QuickSelect(std::span<double>(a), PercentileRank(Prob, n), 0,
+                       static_cast<int32_t>(n - 1));
   }
   std::vector<double> sample;
   try {
@@ -337,7 +341,8 @@ double TMatrixT<T>::Percentile(double Prob, int32_t LowCol, int32_t LowRow, int3
   const double negShare = static_cast<double>(negative) / SampleSize;
   const double nonPosShare = static_cast<double>(negative + zero) / SampleSize;
   if (share > negShare && share < nonPosShare) return 0;
-  return QuickSelect(std::span<double>(sample), PercentileRank(Prob, SampleSize), 0, SampleSize - 1);
+  return QuickSelect(std::span<double>(sample), PercentileRank(Prob, SampleSize), 0,
+                     SampleSize - 1);
 }
 
 template <class T>
@@ -348,7 +353,8 @@ void TMatrixT<T>::MeanVec(TDims Dim, TVector* Means) const {
     means.resize(static_cast<size_t>(FNCol));
     const auto len = static_cast<size_t>(FNRow);
     for (size_t c = 0; c < means.size(); ++c) {
-      const LD s = vector_detail::LaneSum(Mat[c].data(), len, [](T x) { return static_cast<LD>(x); });
+      const LD s =
+          vector_detail::LaneSum(Mat[c].data(), len, [](T x) { return static_cast<LD>(x); });
       means[c] = static_cast<double>(s / static_cast<LD>(len));
     }
   } else {
@@ -393,8 +399,11 @@ void TMatrixT<T>::SortRows(int32_t SortColIx, bool Ascending, int32_t LowCol, in
       const auto b = static_cast<size_t>(i + gap - 1);
       const auto& key = Mat[static_cast<size_t>(SortColIx - 1)];
       if (Ascending ? key[a] > key[b] : key[a] < key[b]) {
-        for (int32_t c = LowCol; c <= HighCol; ++c) std::swap(Mat[static_cast<size_t>(c - 1)][a], Mat[static_cast<size_t>(c - 1)][b]);
-        if (keyOutside) std::swap(Mat[static_cast<size_t>(SortColIx - 1)][a], Mat[static_cast<size_t>(SortColIx - 1)][b]);
+        for (int32_t c = LowCol; c <= HighCol; ++c)
+          std::swap(Mat[static_cast<size_t>(c - 1)][a], Mat[static_cast<size_t>(c - 1)][b]);
+        if (keyOutside)
+          std::swap(Mat[static_cast<size_t>(SortColIx - 1)][a],
+                    Mat[static_cast<size_t>(SortColIx - 1)][b]);
         exchanged = true;
         SortExchange(2, i, i + gap, LowCol, HighCol);
         if (!shape.Same()) return;  // the handler resized the matrix

@@ -125,8 +125,8 @@ TEST(MatrixStats, GeometricMeanDividesByTheCellsOfTheRange) {
 
 TEST(MatrixStats, MeansOfNaNAreNaN) {
   auto m = MakeMatrix({{kNaN, 1, 0}, {4, 9, -1}}, "N");
-  EXPECT_TRUE(std::isnan(m->GeometricMean(1, 1, 1, 2)));  // {NaN, 1}
-  EXPECT_TRUE(std::isnan(m->GeometricMean(1, 1, 1, 3)));  // a zero does not win over NaN
+  EXPECT_TRUE(std::isnan(m->GeometricMean(1, 1, 1, 2)));        // {NaN, 1}
+  EXPECT_TRUE(std::isnan(m->GeometricMean(1, 1, 1, 3)));        // a zero does not win over NaN
   EXPECT_THROW(m->GeometricMean(0, 0, 0, 0), EZELMatrixError);  // the negative still does
   EXPECT_NEAR(m->GeometricMean(2, 1, 2, 2), 6.0, 1e-15);
   // NaN is neither negative nor zero: no misleading error, a NaN result.
@@ -136,9 +136,9 @@ TEST(MatrixStats, MeansOfNaNAreNaN) {
 // Every statistic of a range holding a NaN gives NaN wherever it stands;
 // none skips it.
 TEST(MatrixStats, NaNPropagatesThroughEveryRangeStatistic) {
-  for (const TDouble2DArray& cols : {TDouble2DArray{{kNaN, 1, 2}, {3, 4, 5}},
-                                     TDouble2DArray{{1, 2, 3}, {4, kNaN, 5}},
-                                     TDouble2DArray{{1, 2, 3}, {4, 5, kNaN}}}) {
+  for (const TDouble2DArray& cols :
+       {TDouble2DArray{{kNaN, 1, 2}, {3, 4, 5}}, TDouble2DArray{{1, 2, 3}, {4, kNaN, 5}},
+        TDouble2DArray{{1, 2, 3}, {4, 5, kNaN}}}) {
     auto m = MakeMatrix(cols);
     double a = 0, b = 0, c = 0;
     m->MinMax(0, 0, 0, 0, a, b);
@@ -151,7 +151,8 @@ TEST(MatrixStats, NaNPropagatesThroughEveryRangeStatistic) {
     EXPECT_TRUE(std::isnan(a) && std::isnan(b));
     EXPECT_TRUE(m->Quartiles(0, 0, 0, 0, a, b, c));
     EXPECT_TRUE(std::isnan(a) && std::isnan(b) && std::isnan(c));
-    for (const double p : {0.0, 50.0, 100.0}) EXPECT_TRUE(std::isnan(m->Percentile(p, 0, 0, 0, 0))) << p;
+    for (const double p : {0.0, 50.0, 100.0})
+      EXPECT_TRUE(std::isnan(m->Percentile(p, 0, 0, 0, 0))) << p;
     EXPECT_TRUE(std::isnan(m->Percentile(50, 0, 0, 0, 0, 2)));  // sampled: whatever is drawn
     auto other = MakeMatrix({{1, 2, 3}, {5, 4, 7}});
     EXPECT_TRUE(std::isnan(m->Correlate(other.get())));
@@ -303,7 +304,8 @@ TEST(MatrixHistogram, ValuesBeyondTheRoundedBinCountAreOverflowNotAWritePastTheE
   EXPECT_EQ(h, (TIntArray{0, 0, 0, 1}));
   EXPECT_EQ(over, 2);
   auto b = MakeMatrix({{12, 13.9, 11.9}});
-  ASSERT_TRUE(b->Histogram(0, 0, 0, 0, 0, 10, 4, h, under, over, maxCnt));  // round(2.5) = 2: 3 bins
+  ASSERT_TRUE(
+      b->Histogram(0, 0, 0, 0, 0, 10, 4, h, under, over, maxCnt));  // round(2.5) = 2: 3 bins
   EXPECT_EQ(h, (TIntArray{0, 0, 1}));
   EXPECT_EQ(over, 2);
   auto c = MakeMatrix({{1.3, 1.1, kNaN}});
@@ -335,7 +337,8 @@ TEST(MatrixHistogram, RefusesBadWidthsAndTooManyBinsWithoutTouchingOutputs) {
   EXPECT_EQ(v.GetNrOfElem(), 2);
   EXPECT_EQ(v.GetVal(1), 1);
   EXPECT_EQ(v.GetVal(2), 1);
-  EXPECT_FALSE(m->Histogram(0, 0, 0, 0, 0, 1, 1, static_cast<TIntVector*>(nullptr), under, over, maxCnt));
+  EXPECT_FALSE(
+      m->Histogram(0, 0, 0, 0, 0, 1, 1, static_cast<TIntVector*>(nullptr), under, over, maxCnt));
 }
 
 // --- means per column or row, standardisation -----------------------------------
@@ -499,7 +502,7 @@ TEST(MatrixResample, ReportsItsCodesInOrderAndChangesNothing) {
   TIntArray ci{0}, ri{0}, none;
   EXPECT_EQ(m.ResampleExtMat(nullptr, 100, 100, false, ci, ri), -3);
   EXPECT_EQ(m.ResampleExtMat(src.get(), 100, 100, false, none, ri), -5);
-  EXPECT_EQ(m.ResampleExtMat(src.get(), 0, 10, false, ci, ri), -2);    // round(0.4) = 0 rows
+  EXPECT_EQ(m.ResampleExtMat(src.get(), 0, 10, false, ci, ri), -2);  // round(0.4) = 0 rows
   EXPECT_EQ(m.ResampleExtMat(src.get(), 0, 101, false, ci, ri), -2);
   EXPECT_EQ(m.ResampleExtMat(src.get(), 20, 100, false, ci, ri), -1);  // round(0.4) = 0 columns
   EXPECT_EQ(m.ResampleExtMat(src.get(), 150, 100, false, ci, ri), -1);
@@ -521,7 +524,8 @@ TEST(MatrixResample, CellsComeFromTheDrawnColumnsAndRows) {
   ASSERT_EQ(ci.size(), 3u);
   ASSERT_EQ(ri.size(), 20u);
   EXPECT_EQ(std::set<int32_t>(ci.begin(), ci.end()).size(), 3u);  // distinct columns
-  EXPECT_EQ(std::set<int32_t>(ri.begin(), ri.end()).size(), 20u);  // a permutation without bootstrap
+  EXPECT_EQ(std::set<int32_t>(ri.begin(), ri.end()).size(),
+            20u);  // a permutation without bootstrap
   for (size_t i = 0; i < ci.size(); ++i)
     for (size_t j = 0; j < ri.size(); ++j)
       ASSERT_EQ(m.GetVal(static_cast<int32_t>(i + 1), static_cast<int32_t>(j + 1)),
@@ -557,7 +561,8 @@ TEST(MatrixResample, FromItselfReadsTheSourceFirst) {
   ASSERT_EQ(m.ResampleExtMat(&m, 100, 100, true, ci, ri), 0);
   for (size_t i = 0; i < ci.size(); ++i)
     for (size_t j = 0; j < ri.size(); ++j)
-      ASSERT_EQ(m.GetMat()[i][j], before[static_cast<size_t>(ci[i] - 1)][static_cast<size_t>(ri[j] - 1)]);
+      ASSERT_EQ(m.GetMat()[i][j],
+                before[static_cast<size_t>(ci[i] - 1)][static_cast<size_t>(ri[j] - 1)]);
 }
 
 // --- sorting ---------------------------------------------------------------------
@@ -571,8 +576,9 @@ TEST(MatrixSort, CombSortShrinksTheGapFromHighMinusLowAndReportsEachExchange) {
   const double before = ProcStat;
   m->SortRows(1, true, 0, 0, 0, 0);
   EXPECT_EQ(Cols(*m), (TDouble2DArray{{1, 2, 3, 4, 5}, {10, 20, 30, 40, 50}}));
-  EXPECT_EQ(log.Exchanges, (std::vector<std::vector<int32_t>>{{2, 1, 4, 1, 2}, {2, 2, 5, 1, 2},
-                                                              {2, 1, 2, 1, 2}, {2, 4, 5, 1, 2}}));
+  EXPECT_EQ(log.Exchanges,
+            (std::vector<std::vector<int32_t>>{
+                {2, 1, 4, 1, 2}, {2, 2, 5, 1, 2}, {2, 1, 2, 1, 2}, {2, 4, 5, 1, 2}}));
   EXPECT_EQ(log.Seq, "C");
   EXPECT_EQ(ProcStat - before, 4.0);  // one progress step per pass
 }
@@ -599,8 +605,8 @@ TEST(MatrixSort, EqualAndNaNKeysAreNeverExchanged) {
   // Gap 2 meets only equal pairs; then gap 1 exchanges (1,2), (3,4), (2,3).
   m->SortRows(1, true, 0, 0, 0, 0);
   EXPECT_EQ(Cols(*m), (TDouble2DArray{{1, 1, 2, 2}, {2, 4, 1, 3}}));
-  EXPECT_EQ(log.Exchanges, (std::vector<std::vector<int32_t>>{{2, 1, 2, 1, 2}, {2, 3, 4, 1, 2},
-                                                              {2, 2, 3, 1, 2}}));
+  EXPECT_EQ(log.Exchanges,
+            (std::vector<std::vector<int32_t>>{{2, 1, 2, 1, 2}, {2, 3, 4, 1, 2}, {2, 2, 3, 1, 2}}));
   auto n = MakeMatrix({{kNaN, 1}});
   n->SortRows(1, true, 0, 0, 0, 0);
   EXPECT_TRUE(std::isnan(n->GetVal(1, 1)));

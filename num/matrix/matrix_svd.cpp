@@ -67,9 +67,9 @@ bool Bidiagonalize(int32_t m, int32_t n, double* const* a, double* w, double* e,
   auto A = [a](int32_t r, int32_t c) -> double& {
     return a[static_cast<size_t>(c - 1)][static_cast<size_t>(r - 1)];
   };
-  std::vector<double> t(static_cast<size_t>(m));       // row sums of the pending update
-  std::vector<double> ep(static_cast<size_t>(n));      // its e, from column pl on
-  std::vector<double> u(static_cast<size_t>(n));       // the row reflector
+  std::vector<double> t(static_cast<size_t>(m));   // row sums of the pending update
+  std::vector<double> ep(static_cast<size_t>(n));  // its e, from column pl on
+  std::vector<double> u(static_cast<size_t>(n));   // the row reflector
   int32_t pl = 0;  // first row and column of the pending update; 0 when none
   auto Settle = [&](int32_t j) {
     K.Axpy(ep[static_cast<size_t>(j - pl)], t.data(), &A(pl, j), m - pl + 1);
@@ -131,15 +131,17 @@ bool Bidiagonalize(int32_t m, int32_t n, double* const* a, double* w, double* e,
         A(i, l) = f - g;
         for (int32_t k = l; k <= n; ++k) e[k] = A(i, k) / h;
         for (int32_t k = l; k <= n; ++k) u[static_cast<size_t>(k - l)] = A(i, k);
-        const int64_t trailing = int64_t{m - l + 1} * (n - l + 1) * static_cast<int64_t>(sizeof(double));
-        const bool defer = blocking.DeferRows > 0 ||
-                           (blocking.DeferRows == 0 && trailing > 2 * matrix_detail::kSvdCacheBytes);
+        const int64_t trailing =
+            int64_t{m - l + 1} * (n - l + 1) * static_cast<int64_t>(sizeof(double));
+        const bool defer = blocking.DeferRows > 0 || (blocking.DeferRows == 0 &&
+                                                      trailing > 2 * matrix_detail::kSvdCacheBytes);
         if (l <= m && !defer) {
           K.ReflectRows(a + (l - 1), n - l + 1, l - 1, m, u.data(), e + l);
         } else if (l <= m) {
           // Row sums over rows l .. m, each in increasing k.
           std::fill(t.begin(), t.begin() + (m - l + 1), 0.0);
-          for (int32_t k = l; k <= n; ++k) K.Axpy(u[static_cast<size_t>(k - l)], &A(l, k), t.data(), m - l + 1);
+          for (int32_t k = l; k <= n; ++k)
+            K.Axpy(u[static_cast<size_t>(k - l)], &A(l, k), t.data(), m - l + 1);
           std::copy(e + l, e + n + 1, ep.begin());
           pl = l;
         }
@@ -716,9 +718,8 @@ bool TMatrix::SVDecomposeMatrix(TMatrix* V, TDoubleArray& W) {
   const auto* vcols = V->Mat.data();
   const double* wdata = W.data();
   auto intact = [=, this, &W]() {
-    return FNCol == nc && FNRow == nr && Mat.data() == cols && V->FNCol == nc &&
-           V->FNRow == nc && V->Mat.data() == vcols && W.data() == wdata &&
-           W.size() == static_cast<size_t>(nc);
+    return FNCol == nc && FNRow == nr && Mat.data() == cols && V->FNCol == nc && V->FNRow == nc &&
+           V->Mat.data() == vcols && W.data() == wdata && W.size() == static_cast<size_t>(nc);
   };
   TSvdHooks hooks;
   if (OnChange)

@@ -70,7 +70,8 @@ void ReflectRowsScalar(double* const* cols, int64_t count, int64_t r0, int64_t r
 
 double DotSse2(const double* __restrict x, const double* __restrict y, int64_t n) {
   // a0 holds p0, p1; a1 p2, p3; a2 p4, p5; a3 p6, p7.
-  __m128d a0 = _mm_setzero_pd(), a1 = _mm_setzero_pd(), a2 = _mm_setzero_pd(), a3 = _mm_setzero_pd();
+  __m128d a0 = _mm_setzero_pd(), a1 = _mm_setzero_pd(), a2 = _mm_setzero_pd(),
+          a3 = _mm_setzero_pd();
   int64_t k = 0;
   for (; k + 8 <= n; k += 8) {
     a0 = _mm_add_pd(a0, _mm_mul_pd(_mm_loadu_pd(x + k), _mm_loadu_pd(y + k)));
@@ -89,7 +90,8 @@ void AxpySse2(double f, const double* __restrict x, double* __restrict y, int64_
   int64_t k = 0;
   for (; k + 4 <= n; k += 4) {
     _mm_storeu_pd(y + k, _mm_add_pd(_mm_loadu_pd(y + k), _mm_mul_pd(vf, _mm_loadu_pd(x + k))));
-    _mm_storeu_pd(y + k + 2, _mm_add_pd(_mm_loadu_pd(y + k + 2), _mm_mul_pd(vf, _mm_loadu_pd(x + k + 2))));
+    _mm_storeu_pd(y + k + 2,
+                  _mm_add_pd(_mm_loadu_pd(y + k + 2), _mm_mul_pd(vf, _mm_loadu_pd(x + k + 2))));
   }
   for (; k < n; ++k) y[k] += f * x[k];
 }
@@ -137,7 +139,8 @@ void ReflectRowsSse2(double* const* cols, int64_t count, int64_t r0, int64_t r1,
                      const double* e) {
   int64_t r = r0;
   for (; r + 8 <= r1; r += 8) {
-    __m128d t0 = _mm_setzero_pd(), t1 = _mm_setzero_pd(), t2 = _mm_setzero_pd(), t3 = _mm_setzero_pd();
+    __m128d t0 = _mm_setzero_pd(), t1 = _mm_setzero_pd(), t2 = _mm_setzero_pd(),
+            t3 = _mm_setzero_pd();
     for (int64_t k = 0; k < count; ++k) {
       const __m128d uk = _mm_set1_pd(u[k]);
       const double* p = cols[k] + r;
@@ -193,12 +196,14 @@ __attribute__((target("avx2"))) void AxpyAvx2(double f, const double* __restrict
   const __m256d vf = _mm256_set1_pd(f);
   int64_t k = 0;
   for (; k + 8 <= n; k += 8) {
-    _mm256_storeu_pd(y + k, _mm256_add_pd(_mm256_loadu_pd(y + k), _mm256_mul_pd(vf, _mm256_loadu_pd(x + k))));
-    _mm256_storeu_pd(y + k + 4,
-                     _mm256_add_pd(_mm256_loadu_pd(y + k + 4), _mm256_mul_pd(vf, _mm256_loadu_pd(x + k + 4))));
+    _mm256_storeu_pd(
+        y + k, _mm256_add_pd(_mm256_loadu_pd(y + k), _mm256_mul_pd(vf, _mm256_loadu_pd(x + k))));
+    _mm256_storeu_pd(y + k + 4, _mm256_add_pd(_mm256_loadu_pd(y + k + 4),
+                                              _mm256_mul_pd(vf, _mm256_loadu_pd(x + k + 4))));
   }
   for (; k + 4 <= n; k += 4)
-    _mm256_storeu_pd(y + k, _mm256_add_pd(_mm256_loadu_pd(y + k), _mm256_mul_pd(vf, _mm256_loadu_pd(x + k))));
+    _mm256_storeu_pd(
+        y + k, _mm256_add_pd(_mm256_loadu_pd(y + k), _mm256_mul_pd(vf, _mm256_loadu_pd(x + k))));
   for (; k < n; ++k) y[k] += f * x[k];
 }
 
@@ -208,9 +213,8 @@ __attribute__((target("avx2"))) inline void RotAvx2(__m256d& x, __m256d y, __m25
   x = _mm256_sub_pd(_mm256_mul_pd(y, c), _mm256_mul_pd(x, s));
 }
 
-__attribute__((target("avx2"))) void RotateSeqAvx2(double* const* cols, int64_t rows,
-                                                   int64_t count, const double* c,
-                                                   const double* s) {
+__attribute__((target("avx2"))) void RotateSeqAvx2(double* const* cols, int64_t rows, int64_t count,
+                                                   const double* c, const double* s) {
   int64_t r = 0;
   for (; r + 16 <= rows; r += 16) {
     __m256d x0 = _mm256_loadu_pd(cols[0] + r), x1 = _mm256_loadu_pd(cols[0] + r + 4);
@@ -242,9 +246,8 @@ __attribute__((target("avx2"))) void RotateSeqAvx2(double* const* cols, int64_t 
   for (; r < rows; ++r) RotateRow(cols, r, count, c, s);
 }
 
-__attribute__((target("avx2"))) void ReflectRowsAvx2(double* const* cols, int64_t count,
-                                                     int64_t r0, int64_t r1, const double* u,
-                                                     const double* e) {
+__attribute__((target("avx2"))) void ReflectRowsAvx2(double* const* cols, int64_t count, int64_t r0,
+                                                     int64_t r1, const double* u, const double* e) {
   int64_t r = r0;
   for (; r + 16 <= r1; r += 16) {
     __m256d t0 = _mm256_setzero_pd(), t1 = _mm256_setzero_pd();
@@ -272,7 +275,8 @@ __attribute__((target("avx2"))) void ReflectRowsAvx2(double* const* cols, int64_
       t = _mm256_add_pd(t, _mm256_mul_pd(_mm256_loadu_pd(cols[k] + r), _mm256_set1_pd(u[k])));
     for (int64_t k = 0; k < count; ++k) {
       double* p = cols[k] + r;
-      _mm256_storeu_pd(p, _mm256_add_pd(_mm256_loadu_pd(p), _mm256_mul_pd(t, _mm256_set1_pd(e[k]))));
+      _mm256_storeu_pd(p,
+                       _mm256_add_pd(_mm256_loadu_pd(p), _mm256_mul_pd(t, _mm256_set1_pd(e[k]))));
     }
   }
   for (; r < r1; ++r) ReflectRow(cols, count, r, u, e);
@@ -295,13 +299,15 @@ TDeferredRotations::TDeferredRotations(double* const* cols, int32_t rows, int32_
     FRowBlock = blocking.RowBlock;
   } else {
     // A multiple of the widest kernel block (16 rows), at least one.
-    const int64_t fit = kSvdCacheBytes / (static_cast<int64_t>(sizeof(double)) * std::max(ncols, 1));
+    const int64_t fit =
+        kSvdCacheBytes / (static_cast<int64_t>(sizeof(double)) * std::max(ncols, 1));
     FRowBlock = static_cast<int32_t>(std::max<int64_t>(16, fit / 16 * 16));
   }
   // About eight sweeps over all columns: a flush then costs little beside
   // its arithmetic, and c and s (16 bytes a rotation) stay in the
   // second-level cache beside the block of rows (256 KiB at 2000 columns).
-  FCapacity = blocking.MaxRotations > 0 ? blocking.MaxRotations : std::max<int64_t>(8 * int64_t{ncols}, 1024);
+  FCapacity = blocking.MaxRotations > 0 ? blocking.MaxRotations
+                                        : std::max<int64_t>(8 * int64_t{ncols}, 1024);
   FShifted.resize(static_cast<size_t>(ncols));
 }
 
@@ -328,9 +334,7 @@ void TDeferredRotations::AddRotation(int32_t p, int32_t q, double c, double s) {
   ++FUsed;
 }
 
-void TDeferredRotations::AddNegation(int32_t col) {
-  FOps.push_back({TKind::kNegate, col, 0, 0});
-}
+void TDeferredRotations::AddNegation(int32_t col) { FOps.push_back({TKind::kNegate, col, 0, 0}); }
 
 void TDeferredRotations::Flush() {
   if (FOps.empty()) return;
@@ -340,11 +344,10 @@ void TDeferredRotations::Flush() {
     for (const TOp& op : FOps) {
       const double* cs = FBuf.data() + op.Off;
       switch (op.Kind) {
-        case TKind::kSweep:
-          FK.RotateSeq(FShifted.data() + op.P, h, op.Q, cs, cs + op.Q);
-          break;
+        case TKind::kSweep: FK.RotateSeq(FShifted.data() + op.P, h, op.Q, cs, cs + op.Q); break;
         case TKind::kPair: {
-          double* const pair[2] = {FShifted[static_cast<size_t>(op.P)], FShifted[static_cast<size_t>(op.Q)]};
+          double* const pair[2] = {FShifted[static_cast<size_t>(op.P)],
+                                   FShifted[static_cast<size_t>(op.Q)]};
           FK.RotateSeq(pair, h, 1, cs, cs + 1);
           break;
         }
@@ -367,14 +370,11 @@ void Axpy(double f, const double* x, double* y, int64_t n) {
 const TSvdKernels& SvdKernels(TSvdPath path) {
 #ifdef ZEL_SVD_X86
   switch (path) {
-    case TSvdPath::spScalar:
-      return kScalar;
-    case TSvdPath::spSse2:
-      return kSse2;
+    case TSvdPath::spScalar: return kScalar;
+    case TSvdPath::spSse2: return kSse2;
     case TSvdPath::spAvx2:
     case TSvdPath::spAuto:
-    default:
-      return GemmHasAvx2() ? kAvx2 : kSse2;
+    default: return GemmHasAvx2() ? kAvx2 : kSse2;
   }
 #else
   (void)path;

@@ -21,7 +21,7 @@ enum class TSvdPath : int32_t {
   spAuto = 0,    // AVX2 when the processor has it, SSE2 otherwise
   spScalar = 1,  // plain loops (the only one off x86)
   spSse2 = 2,
-  spAvx2 = 3     // falls back to SSE2 without AVX2
+  spAvx2 = 3  // falls back to SSE2 without AVX2
 };
 
 struct TSvdKernels {
@@ -74,7 +74,7 @@ constexpr int64_t kSvdCacheBytes = 256 * 1024;
 // operations in the same order as when they are applied one by one over
 // whole columns: the result is the same bit for bit.
 class TDeferredRotations {
-public:
+ public:
   TDeferredRotations(double* const* cols, int32_t rows, int32_t ncols, const TSvdKernels& kernels,
                      const TSvdBlocking& blocking);
   // Keeps the sequence of count rotations on the column pairs (first + t,
@@ -89,13 +89,13 @@ public:
   // Applies everything kept and forgets it.
   void Flush();
 
-private:
+ private:
   enum class TKind : int32_t { kSweep, kPair, kNegate };
   struct TOp {
     TKind Kind;
-    int32_t P;      // first column
-    int32_t Q;      // kSweep: rotation count; kPair: second column
-    int64_t Off;    // c and s in FBuf
+    int32_t P;    // first column
+    int32_t Q;    // kSweep: rotation count; kPair: second column
+    int64_t Off;  // c and s in FBuf
   };
   double* const* FCols;
   int32_t FRows;

@@ -24,8 +24,8 @@ std::vector<double> LapackSingularValues(int m, int n, const TDouble2DArray& a) 
   for (int c = 0; c < n; ++c)
     for (int r = 0; r < m; ++r) colMajor[static_cast<size_t>(c) * m + r] = a[c][r];
   std::vector<double> s(static_cast<size_t>(std::min(m, n))), superb(s.size() + 1);
-  const lapack_int info = LAPACKE_dgesvd(LAPACK_COL_MAJOR, 'N', 'N', m, n, colMajor.data(), m, s.data(),
-                                         nullptr, 1, nullptr, 1, superb.data());
+  const lapack_int info = LAPACKE_dgesvd(LAPACK_COL_MAJOR, 'N', 'N', m, n, colMajor.data(), m,
+                                         s.data(), nullptr, 1, nullptr, 1, superb.data());
   EXPECT_EQ(info, 0);
   return s;
 }

@@ -166,8 +166,8 @@ TEST(MatrixSvd, StopsWhenAborted) {
 // Kernels and instruction-set paths
 // ---------------------------------------------------------------------------
 
-using matrix_detail::SvdKernels;
 using matrix_detail::SVDecomposeOn;
+using matrix_detail::SvdKernels;
 using matrix_detail::TDeferredRotations;
 using matrix_detail::TSvdBlocking;
 using matrix_detail::TSvdKernels;
@@ -180,7 +180,8 @@ constexpr TSvdPath kAllPaths[] = {TSvdPath::spScalar, TSvdPath::spSse2, TSvdPath
 bool SameBits(double x, double y) { return std::memcmp(&x, &y, sizeof x) == 0; }
 
 bool SameBits(const TDoubleArray& x, const TDoubleArray& y) {
-  return x.size() == y.size() && (x.empty() || std::memcmp(x.data(), y.data(), x.size() * sizeof(double)) == 0);
+  return x.size() == y.size() &&
+         (x.empty() || std::memcmp(x.data(), y.data(), x.size() * sizeof(double)) == 0);
 }
 
 bool SameBits(const TDouble2DArray& x, const TDouble2DArray& y) {
@@ -216,7 +217,8 @@ TEST(MatrixSvdKernels, DotIsAccurateAndIdenticalOnEveryPath) {
       magnitude += std::fabs(x[k] * y[k]);
     }
     const double ref = SvdKernels(TSvdPath::spScalar).Dot(x.data() + 1, y.data() + 1, n);
-    EXPECT_NEAR(ref, static_cast<double>(exact), 2 * static_cast<double>(n + 1) * kEps * magnitude) << n;
+    EXPECT_NEAR(ref, static_cast<double>(exact), 2 * static_cast<double>(n + 1) * kEps * magnitude)
+        << n;
     for (TSvdPath path : kAllPaths)
       EXPECT_TRUE(SameBits(SvdKernels(path).Dot(x.data() + 1, y.data() + 1, n), ref))
           << "n " << n << " path " << static_cast<int>(path);
@@ -266,7 +268,8 @@ TEST(MatrixSvdKernels, ElementLoopsMatchTheTextbookLoopsBitForBit) {
         }
         p = Ptrs(cols);
         K.ReflectRows(p.data(), static_cast<int64_t>(nc), r0, rows, cs.data(), sn.data());
-        EXPECT_TRUE(SameBits(cols, want)) << "reflection rows " << r0 << ".." << rows << " columns " << nc;
+        EXPECT_TRUE(SameBits(cols, want))
+            << "reflection rows " << r0 << ".." << rows << " columns " << nc;
       }
   }
 }
@@ -301,7 +304,8 @@ TEST(MatrixSvdKernels, DeferredRotationsMatchOneByOneApplication) {
             q.AddNegation(static_cast<int32_t>(col));
             for (double& x : want[col]) x = -x;
           } else if (kind == 4) {
-            const auto x = static_cast<size_t>(Random(kCols)), y = (x + 1 + static_cast<size_t>(Random(kCols - 1))) % kCols;
+            const auto x = static_cast<size_t>(Random(kCols)),
+                       y = (x + 1 + static_cast<size_t>(Random(kCols - 1))) % kCols;
             const double c = Random() - 0.5, s = Random() - 0.5;
             q.AddRotation(static_cast<int32_t>(x), static_cast<int32_t>(y), c, s);
             rotate(x, y, c, s);
@@ -312,13 +316,15 @@ TEST(MatrixSvdKernels, DeferredRotationsMatchOneByOneApplication) {
             for (int32_t t = 0; t < count; ++t) {
               cs[t] = Random() - 0.5;
               cs[count + t] = Random() - 0.5;
-              rotate(static_cast<size_t>(first + t), static_cast<size_t>(first + t + 1), cs[t], cs[count + t]);
+              rotate(static_cast<size_t>(first + t), static_cast<size_t>(first + t + 1), cs[t],
+                     cs[count + t]);
             }
           }
         }
         q.Flush();
-        EXPECT_TRUE(SameBits(got, want)) << "rows " << rows << " block " << blocking.RowBlock << " batch "
-                                         << blocking.MaxRotations << " path " << static_cast<int>(path);
+        EXPECT_TRUE(SameBits(got, want))
+            << "rows " << rows << " block " << blocking.RowBlock << " batch "
+            << blocking.MaxRotations << " path " << static_cast<int>(path);
         q.Flush();  // nothing kept: no change
         EXPECT_TRUE(SameBits(got, want));
       }
@@ -327,9 +333,9 @@ TEST(MatrixSvdKernels, DeferredRotationsMatchOneByOneApplication) {
 // Shapes with every kind of vector tail, and an upper bidiagonal matrix
 // with a zero on the diagonal, which takes the cancellation branch.
 std::vector<TDouble2DArray> OddShapes() {
-  std::vector<TDouble2DArray> out = {RandomCols(1, 1, 21),  RandomCols(7, 1, 22),  RandomCols(1, 7, 23),
-                                     RandomCols(5, 7, 24),  RandomCols(7, 5, 25),  RandomCols(21, 37, 26),
-                                     RandomCols(37, 21, 27), RandomCols(45, 70, 28)};
+  std::vector<TDouble2DArray> out = {
+      RandomCols(1, 1, 21), RandomCols(7, 1, 22),   RandomCols(1, 7, 23),   RandomCols(5, 7, 24),
+      RandomCols(7, 5, 25), RandomCols(21, 37, 26), RandomCols(37, 21, 27), RandomCols(45, 70, 28)};
   out.push_back({{1, 0, 0, 0}, {0.5, 0, 0, 0}, {0, 0.7, 2, 0}, {0, 0, 0.4, 3}});
   return out;
 }
@@ -348,8 +354,8 @@ TSvdRun RunSvd(const TDouble2DArray& a0, TSvdPath path, const TSvdHooks* hooks,
   r.v.assign(n, TDoubleArray(n, -1.0));
   r.w.assign(n, -1.0);
   std::vector<double*> pa = Ptrs(r.u), pv = Ptrs(r.v);
-  r.ok = SVDecomposeOn(path, static_cast<int32_t>(a0.front().size()), static_cast<int32_t>(n), pa.data(),
-                       r.w.data(), pv.data(), hooks, blocking);
+  r.ok = SVDecomposeOn(path, static_cast<int32_t>(a0.front().size()), static_cast<int32_t>(n),
+                       pa.data(), r.w.data(), pv.data(), hooks, blocking);
   return r;
 }
 
@@ -373,8 +379,8 @@ TEST(MatrixSvd, EveryPathHookedOrNotGivesTheSameBits) {
       for (const TSvdHooks* hooks : hookSets) {
         writes = 0;
         const TSvdRun r = RunSvd(a, path, hooks);
-        const std::string what = std::to_string(a.front().size()) + "x" + std::to_string(a.size()) + " path " +
-                                 std::to_string(static_cast<int>(path));
+        const std::string what = std::to_string(a.front().size()) + "x" + std::to_string(a.size()) +
+                                 " path " + std::to_string(static_cast<int>(path));
         EXPECT_TRUE(r.ok) << what;
         EXPECT_TRUE(SameBits(r.u, ref.u)) << what;
         EXPECT_TRUE(SameBits(r.w, ref.w)) << what;
@@ -395,7 +401,7 @@ TEST(MatrixSvd, BlockedArithmeticGivesTheHookedBitsForEveryBlockSize) {
   counting.OnWriteA = [&] { ++writes; };
   std::vector<TDouble2DArray> shapes = OddShapes();
   shapes.push_back(RandomCols(33, 50, 29));
-  const TSvdBlocking blockings[] = {{1, 1, 1, 1},   {3, 5, 2, 1},  {16, 40, 3, -1},
+  const TSvdBlocking blockings[] = {{1, 1, 1, 1},      {3, 5, 2, 1},  {16, 40, 3, -1},
                                     {7, 100000, 5, 1}, {0, 0, 64, 0}, {0, 0, 0, 1}};
   for (const auto& a : shapes) {
     const TSvdRun ref = RunSvd(a, TSvdPath::spScalar, &counting);
@@ -403,8 +409,8 @@ TEST(MatrixSvd, BlockedArithmeticGivesTheHookedBitsForEveryBlockSize) {
     for (TSvdPath path : kAllPaths)
       for (const TSvdBlocking& blocking : blockings) {
         const TSvdRun r = RunSvd(a, path, nullptr, blocking);
-        const std::string what = std::to_string(a.front().size()) + "x" + std::to_string(a.size()) + " path " +
-                                 std::to_string(static_cast<int>(path)) + " block " +
+        const std::string what = std::to_string(a.front().size()) + "x" + std::to_string(a.size()) +
+                                 " path " + std::to_string(static_cast<int>(path)) + " block " +
                                  std::to_string(blocking.RowBlock) + " batch " +
                                  std::to_string(blocking.MaxRotations) + " reflectors " +
                                  std::to_string(blocking.Reflectors) + " defer rows " +
@@ -485,7 +491,8 @@ TEST(MatrixSvd, AbortLeavesTheResultsOfTheStepsBeforeIt) {
 // Between two hook calls at most one element changes, in the matrix whose
 // hook fired, and nothing changes after the last call.
 TEST(MatrixSvd, HooksFireAfterEveryElementWritten) {
-  const std::vector<TDouble2DArray> shapes = {RandomCols(5, 7, 31), RandomCols(7, 5, 32), OddShapes().back()};
+  const std::vector<TDouble2DArray> shapes = {RandomCols(5, 7, 31), RandomCols(7, 5, 32),
+                                              OddShapes().back()};
   for (const auto& a0 : shapes) {
     const size_t n = a0.size();
     TDouble2DArray u = a0, v(n, TDoubleArray(n, 0.0));
@@ -512,8 +519,8 @@ TEST(MatrixSvd, HooksFireAfterEveryElementWritten) {
       if (dv > 1 || du != 0) ++bad;
     };
     std::vector<double*> pa = Ptrs(u), pv = Ptrs(v);
-    ASSERT_TRUE(SVDecompose(static_cast<int32_t>(a0.front().size()), static_cast<int32_t>(n), pa.data(), w.data(),
-                            pv.data(), &hooks));
+    ASSERT_TRUE(SVDecompose(static_cast<int32_t>(a0.front().size()), static_cast<int32_t>(n),
+                            pa.data(), w.data(), pv.data(), &hooks));
     EXPECT_EQ(bad, 0);
     EXPECT_TRUE(SameBits(u, seenU));
     EXPECT_TRUE(SameBits(v, seenV));

@@ -10,7 +10,8 @@
 namespace zel::matrix_test {
 
 // A matrix holding the given columns (cols[c][r] is element (c + 1, r + 1)).
-inline std::unique_ptr<TMatrix> MakeMatrix(const TDouble2DArray& cols, const std::string& name = "M") {
+inline std::unique_ptr<TMatrix> MakeMatrix(const TDouble2DArray& cols,
+                                           const std::string& name = "M") {
   auto m = std::make_unique<TMatrix>(nullptr);
   m->SetName(name);
   m->Resize(static_cast<int32_t>(cols.size()), static_cast<int32_t>(cols.front().size()));
@@ -28,7 +29,8 @@ struct EventLog {
   void Attach(TMatrix& m) {
     m.OnChange = [this](TObject*) { Seq += 'C'; };
     m.OnResize = [this](TObject*) { Seq += 'R'; };
-    m.OnSortExchange = [this](TObject*, int32_t kind, int32_t i1, int32_t i2, int32_t first, int32_t last) {
+    m.OnSortExchange = [this](TObject*, int32_t kind, int32_t i1, int32_t i2, int32_t first,
+                              int32_t last) {
       Exchanges.push_back({kind, i1, i2, first, last});
     };
   }

@@ -105,7 +105,7 @@ namespace zel {
 /// Raised by the matrix classes. Derives from EZELError, so one
 /// catch (const EZELError&) catches every library error.
 class EZELMatrixError : public EZELError {
-public:
+ public:
   using EZELError::EZELError;
 };
 
@@ -123,8 +123,8 @@ class TMatrixT : public TComponent {
   static_assert(std::is_same_v<T, double> || std::is_same_v<T, int32_t>,
                 "TMatrixT is instantiated for double and int32_t only");
 
-public:
-  using TElem = T;  ///< the element type
+ public:
+  using TElem = T;                               ///< the element type
   using TArray = std::vector<T>;                 ///< TDoubleArray or TIntArray
   using T2DArray = std::vector<std::vector<T>>;  ///< TDouble2DArray or TInt2DArray
   /// The vector type of the same element type (TVector or TIntVector).
@@ -209,8 +209,7 @@ public:
   void Changed();
   void Resized();
   void PercDone(TObject* Sender, int32_t Percent);
-  void SortExchange(int32_t ExchgKind, int32_t Index1, int32_t Index2, int32_t First,
-                    int32_t Last);
+  void SortExchange(int32_t ExchgKind, int32_t Index1, int32_t Index2, int32_t First, int32_t Last);
   ///@}
 
   // -------------------------------------------------------------------------
@@ -286,8 +285,8 @@ public:
   /// goes to (DestCol + e - FirstElem, DestRow), along a row; with dimRows to
   /// (DestCol, DestRow + e - FirstElem), down a column. A null Src does
   /// nothing (no event).
-  void CopyFromVec(TDims Dim, const TVec* Src, int32_t FirstElem, int32_t LastElem,
-                   int32_t DestCol, int32_t DestRow);
+  void CopyFromVec(TDims Dim, const TVec* Src, int32_t FirstElem, int32_t LastElem, int32_t DestCol,
+                   int32_t DestRow);
   /// The same down a column (AsColumn true, dimRows) or along a row (false).
   void CopyFromVec(const TVec* Src, int32_t FirstElem, int32_t LastElem, int32_t DestCol,
                    int32_t DestRow, bool AsColumn = true);
@@ -411,8 +410,8 @@ public:
 
   /// Number of elements x of the range with RangeLow <= x <= RangeHigh
   /// (argument order: both column bounds first; ranges made valid).
-  int32_t CountValues(int32_t LowCol, int32_t HighCol, int32_t LowRow, int32_t HighRow,
-                      T RangeLow, T RangeHigh) const;
+  int32_t CountValues(int32_t LowCol, int32_t HighCol, int32_t LowRow, int32_t HighRow, T RangeLow,
+                      T RangeHigh) const;
 
   /// The element of the range (both column bounds first; made valid)
   /// closest to Value: smallest |x - Value|, the first in column-then-row
@@ -495,8 +494,8 @@ public:
   /// Sum d^4 / n / s^4 - 3. Both 0 when n < 2 or s = 0. (Two values a != b
   /// give 0 and -2.75. The vector's SkewKurt needs 4 values; this one 2.)
   /// Both NaN for a NaN element (n >= 2).
-  void SkewKurt(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
-                double& Skewness, double& Kurtosis) const;
+  void SkewKurt(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow, double& Skewness,
+                double& Kurtosis) const;
   /// The bias-corrected forms from g and k of SkewKurt: for n >= 4
   /// Skewness = n (g n) / ((n - 1)(n - 2)) and Kurtosis =
   /// n (k + 3) n (n + 1) / ((n - 1)(n - 2)(n - 3)) - 3 (n - 1)^2 / ((n - 2)(n - 3));
@@ -531,8 +530,8 @@ public:
   /// min(Round(SampleSize Prob / 100), SampleSize - 1). SampleSize <= 0 or
   /// >= n gives the plain Percentile. A NaN anywhere in the range (drawn or
   /// not) gives NaN.
-  double Percentile(double Prob, int32_t LowCol, int32_t LowRow, int32_t HighCol,
-                    int32_t HighRow, int32_t SampleSize) const;
+  double Percentile(double Prob, int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                    int32_t SampleSize) const;
   /// One mean per column (dimColumns; Means gets NrOfColumns elements) or
   /// per row (dimRows; NrOfRows elements); Means' events fire. A null Means
   /// does nothing.
@@ -557,15 +556,15 @@ public:
   /// the matrix or the range holds fewer than two rows. An OnSortExchange
   /// handler that resizes the matrix ends the sort at that exchange (no
   /// OnChange).
-  void SortRows(int32_t SortColIx, bool Ascending, int32_t LowCol, int32_t LowRow,
-                int32_t HighCol, int32_t HighRow);
+  void SortRows(int32_t SortColIx, bool Ascending, int32_t LowCol, int32_t LowRow, int32_t HighCol,
+                int32_t HighRow);
   /// The same with rows and columns exchanged: sorts the columns
   /// LowCol..HighCol by row SortRowIx, moving rows LowRow..HighRow (and the
   /// key row); OnSortExchange(this, 1, i, i + gap, LowRow, HighRow).
-  void SortCols(int32_t SortRowIx, bool Ascending, int32_t LowCol, int32_t LowRow,
-                int32_t HighCol, int32_t HighRow);
+  void SortCols(int32_t SortRowIx, bool Ascending, int32_t LowCol, int32_t LowRow, int32_t HighCol,
+                int32_t HighRow);
 
-protected:
+ protected:
   /// Throws EZELMatrixError with 'Component "\<Name>": \<Text>'.
   [[noreturn]] void Fail(const std::string& Text) const;
   /// A Cols x Rows block of zeros; throws as Resize when it cannot be had.
@@ -594,14 +593,14 @@ protected:
   std::vector<double> RangeCopy(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
                                 bool RowMajor) const;
   template <class A>
-  int32_t CopyFrom1D(const A& Src, int32_t FirstElem, int32_t LastElem, int32_t Col,
-                     int32_t Row, bool AsColumn);
+  int32_t CopyFrom1D(const A& Src, int32_t FirstElem, int32_t LastElem, int32_t Col, int32_t Row,
+                     bool AsColumn);
   template <class A>
   int32_t CopyFrom2D(const A& Src, int32_t SrcColLo, int32_t SrcRowLo, int32_t SrcColHi,
                      int32_t SrcRowHi, int32_t DestCol, int32_t DestRow);
   template <class A>
-  int32_t CopyTo2D(A& Dest, int32_t SrcColLo, int32_t SrcRowLo, int32_t SrcColHi,
-                   int32_t SrcRowHi, int32_t DestCol, int32_t DestRow) const;
+  int32_t CopyTo2D(A& Dest, int32_t SrcColLo, int32_t SrcRowLo, int32_t SrcColHi, int32_t SrcRowHi,
+                   int32_t DestCol, int32_t DestRow) const;
   ///@}
 
   int32_t FNCol = 1;  ///< number of columns
@@ -624,7 +623,7 @@ protected:
 
 /// TMatrix: a matrix of doubles
 class TMatrix : public TMatrixT<double> {
-public:
+ public:
   ///@{
   /// 1 x 1 holding 0, Precision[1] = 15, Precision[2] = -1, no handlers.
   explicit TMatrix(TComponent* AOwner) : TMatrixT<double>(AOwner) {}
@@ -737,14 +736,14 @@ public:
   /// any bin argument is not finite, or there would be more than 500 bins.
   /// So 0, 10, 1 gives 11 bins, 10.5 falls into bin 10 and 11 is overflow;
   /// 0, 10, 3 gives 4 bins and 12 is overflow. Counts saturate at 2^31 - 1.
-  bool Histogram(int32_t LowCol, int32_t HighCol, int32_t LowRow, int32_t HighRow,
-                 double FirstBin, double LastBin, double BinWidth, TIntArray& Histo,
-                 int32_t& Underflow, int32_t& Overflow, int32_t& MaxCnt) const;
+  bool Histogram(int32_t LowCol, int32_t HighCol, int32_t LowRow, int32_t HighRow, double FirstBin,
+                 double LastBin, double BinWidth, TIntArray& Histo, int32_t& Underflow,
+                 int32_t& Overflow, int32_t& MaxCnt) const;
   /// The same into a TIntVector (resized to the bin count, elements 1..n;
   /// its events fire). False when Histo is null.
-  bool Histogram(int32_t LowCol, int32_t HighCol, int32_t LowRow, int32_t HighRow,
-                 double FirstBin, double LastBin, double BinWidth, TIntVector* Histo,
-                 int32_t& Underflow, int32_t& Overflow, int32_t& MaxCnt) const;
+  bool Histogram(int32_t LowCol, int32_t HighCol, int32_t LowRow, int32_t HighRow, double FirstBin,
+                 double LastBin, double BinWidth, TIntVector* Histo, int32_t& Underflow,
+                 int32_t& Overflow, int32_t& MaxCnt) const;
 
   // -------------------------------------------------------------------------
   // Standardisation and correlation (OnChange once per call)
@@ -811,7 +810,6 @@ public:
   ///       and RndRowIx hold the numbers drawn
   int32_t ResampleExtMat(const TMatrix* SrcMat, double colpct, double rowpct, bool BootStrap,
                          TIntArray& RndColIx, TIntArray& RndRowIx);
-
 
   // -------------------------------------------------------------------------
   // Numerics: determinant, decompositions, inversion, balancing, norms
@@ -989,7 +987,7 @@ public:
   /// count, -1 when DMat is not square or null (DMat untouched).
   int32_t CalcDistMat(TDistMode Mode, TMatrix* DMat) const;
 
-protected:
+ protected:
   ///@{
   /// The output precisions, GetPrecision(1) and GetPrecision(2).
   int32_t FPrecis = 15;

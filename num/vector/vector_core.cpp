@@ -178,7 +178,8 @@ int32_t TVectorT<T>::CopyFrom(const TVectorT* Src, int32_t SrcElemLo, int32_t Sr
   }
   if (SrcElemLo > SrcElemHi) std::swap(SrcElemLo, SrcElemHi);
   if (SrcElemLo < 1 || SrcElemHi > sn) return -2;
-  const int64_t len = std::min<int64_t>(int64_t{SrcElemHi} - SrcElemLo + 1, int64_t{n} - DestElem + 1);
+  const int64_t len =
+      std::min<int64_t>(int64_t{SrcElemHi} - SrcElemLo + 1, int64_t{n} - DestElem + 1);
   const auto first = Src->FVec.begin() + (SrcElemLo - 1);
   // A copy within this vector may overlap; go through a temporary.
   if (Src == this) {
@@ -200,7 +201,8 @@ int32_t TVectorT<T>::CopyFrom(const TArray& Src, int32_t SrcElemLo, int32_t SrcE
   if (SrcElemLo < 0 || static_cast<size_t>(SrcElemHi) >= Src.size()) return -2;
   const int32_t n = GetNrOfElem();
   if (DestElem < 1 || DestElem > n) return -3;
-  const int64_t len = std::min<int64_t>(int64_t{SrcElemHi} - SrcElemLo + 1, int64_t{n} - DestElem + 1);
+  const int64_t len =
+      std::min<int64_t>(int64_t{SrcElemHi} - SrcElemLo + 1, int64_t{n} - DestElem + 1);
   const auto first = Src.begin() + SrcElemLo;
   std::copy(first, first + len, FVec.begin() + (DestElem - 1));
   FIsEmpty = false;
@@ -220,7 +222,8 @@ void TVectorT<T>::CopyFrom2DArrayColumn(const T2DArray& SrcArray, int32_t Col, i
                                         int32_t LastRow, int32_t DestElem) {
   const int64_t n = GetNrOfElem();
   if (SrcArray.empty() || DestElem > n) return;
-  const auto& column = SrcArray[static_cast<size_t>(ClampIndex(Col, static_cast<int64_t>(SrcArray.size())))];
+  const auto& column =
+      SrcArray[static_cast<size_t>(ClampIndex(Col, static_cast<int64_t>(SrcArray.size())))];
   if (column.empty()) return;
   const auto rows = static_cast<int64_t>(column.size());
   int64_t r0 = ClampIndex(FirstRow, rows);
@@ -246,7 +249,8 @@ void TVectorT<T>::CopyFrom2DArrayRow(const T2DArray& SrcArray, int32_t Row, int3
   if (SrcArray.empty() || SrcArray.front().empty() || DestElem > n) return;
   if (!IsRectangular(SrcArray)) return;
   const auto cols = static_cast<int64_t>(SrcArray.size());
-  const auto row = static_cast<size_t>(ClampIndex(Row, static_cast<int64_t>(SrcArray.front().size())));
+  const auto row =
+      static_cast<size_t>(ClampIndex(Row, static_cast<int64_t>(SrcArray.front().size())));
   int64_t c0 = ClampIndex(FirstCol, cols);
   int64_t c1 = ClampIndex(LastCol, cols);
   if (c0 > c1) std::swap(c0, c1);
@@ -388,7 +392,8 @@ void TVector::FillRandomGauss(double Mean, double StdDev) {
 }
 
 double TVector::MeanCenter() {
-  const LD sum = vector_detail::LaneSum(FVec.data(), FVec.size(), [](double x) { return static_cast<LD>(x); });
+  const LD sum =
+      vector_detail::LaneSum(FVec.data(), FVec.size(), [](double x) { return static_cast<LD>(x); });
   const double mean = static_cast<double>(sum / static_cast<LD>(FVec.size()));
   for (double& x : FVec) x -= mean;
   Changed();
@@ -416,34 +421,34 @@ void TVector::QNormalize(double RefQuant, double& Median, double& QuantDiff) {
 // Instantiation of the members defined in this file
 // ---------------------------------------------------------------------------
 
-#define ZEL_VECTOR_CORE_MEMBERS(T)                                                              \
-  template TVectorT<T>::TVectorT(TComponent*);                                                  \
-  template void TVectorT<T>::Fail(const std::string&) const;                                    \
-  template void TVectorT<T>::SetVecSize(int32_t);                                               \
-  template bool TVectorT<T>::Resize(int32_t);                                                   \
-  template void TVectorT<T>::SetVal(int32_t, T);                                                \
-  template double TVectorT<T>::GetLeng() const;                                                 \
-  template void TVectorT<T>::Changed();                                                         \
-  template void TVectorT<T>::Resized();                                                         \
-  template void TVectorT<T>::SortExchange(int32_t, int32_t, int32_t, int32_t, int32_t);         \
-  template int32_t TVectorT<T>::MakeValidElemRange(int32_t&, int32_t&) const;                   \
-  template void TVectorT<T>::Assign(const TPersistent*);                                        \
-  template bool TVectorT<T>::AssignTo(TPersistent*) const;                                      \
-  template void TVectorT<T>::Clone(const TVectorT<T>*);                                         \
-  template int32_t TVectorT<T>::CopyFrom(const TVectorT<T>*, int32_t, int32_t, int32_t);        \
-  template int32_t TVectorT<T>::CopyFrom(const std::vector<T>&, int32_t, int32_t, int32_t);     \
-  template void TVectorT<T>::CopyFrom2DArrayColumn(const std::vector<std::vector<T>>&, int32_t, \
-                                                   int32_t, int32_t, int32_t);                  \
-  template void TVectorT<T>::CopyFrom2DArrayRow(const std::vector<std::vector<T>>&, int32_t,    \
-                                                int32_t, int32_t, int32_t);                     \
-  template void TVectorT<T>::CopyToArray(std::vector<T>&, int32_t, int32_t, int32_t) const;     \
-  template void TVectorT<T>::CopyToArray(std::vector<std::vector<T>>&, int32_t, int32_t,        \
-                                         int32_t, int32_t, bool) const;                         \
-  template void TVectorT<T>::Fill(T);                                                           \
-  template void TVectorT<T>::FillSerial(T, T);                                                  \
-  template void TVectorT<T>::Clear();                                                           \
-  template void TVectorT<T>::AbsVal();                                                          \
-  template void TVectorT<T>::Mirror();                                                          \
+#define ZEL_VECTOR_CORE_MEMBERS(T)                                                                \
+  template TVectorT<T>::TVectorT(TComponent*);                                                    \
+  template void TVectorT<T>::Fail(const std::string&) const;                                      \
+  template void TVectorT<T>::SetVecSize(int32_t);                                                 \
+  template bool TVectorT<T>::Resize(int32_t);                                                     \
+  template void TVectorT<T>::SetVal(int32_t, T);                                                  \
+  template double TVectorT<T>::GetLeng() const;                                                   \
+  template void TVectorT<T>::Changed();                                                           \
+  template void TVectorT<T>::Resized();                                                           \
+  template void TVectorT<T>::SortExchange(int32_t, int32_t, int32_t, int32_t, int32_t);           \
+  template int32_t TVectorT<T>::MakeValidElemRange(int32_t&, int32_t&) const;                     \
+  template void TVectorT<T>::Assign(const TPersistent*);                                          \
+  template bool TVectorT<T>::AssignTo(TPersistent*) const;                                        \
+  template void TVectorT<T>::Clone(const TVectorT<T>*);                                           \
+  template int32_t TVectorT<T>::CopyFrom(const TVectorT<T>*, int32_t, int32_t, int32_t);          \
+  template int32_t TVectorT<T>::CopyFrom(const std::vector<T>&, int32_t, int32_t, int32_t);       \
+  template void TVectorT<T>::CopyFrom2DArrayColumn(const std::vector<std::vector<T>>&, int32_t,   \
+                                                   int32_t, int32_t, int32_t);                    \
+  template void TVectorT<T>::CopyFrom2DArrayRow(const std::vector<std::vector<T>>&, int32_t,      \
+                                                int32_t, int32_t, int32_t);                       \
+  template void TVectorT<T>::CopyToArray(std::vector<T>&, int32_t, int32_t, int32_t) const;       \
+  template void TVectorT<T>::CopyToArray(std::vector<std::vector<T>>&, int32_t, int32_t, int32_t, \
+                                         int32_t, bool) const;                                    \
+  template void TVectorT<T>::Fill(T);                                                             \
+  template void TVectorT<T>::FillSerial(T, T);                                                    \
+  template void TVectorT<T>::Clear();                                                             \
+  template void TVectorT<T>::AbsVal();                                                            \
+  template void TVectorT<T>::Mirror();                                                            \
   template void TVectorT<T>::ShuffleElems();
 
 ZEL_VECTOR_CORE_MEMBERS(double)

@@ -185,7 +185,7 @@ TEST(VectorCopy, CopyFromVectorStatusCodesAndTruncation) {
   EXPECT_EQ(dst.CopyFrom(src.get(), 0, 0, 0), -3);
   EXPECT_EQ(dst.CopyFrom(src.get(), 0, 5, 1), -2);
   EXPECT_EQ(dst.CopyFrom(src.get(), 1, 0, 1), -2);
-  EXPECT_TRUE(dst.GetIsEmpty());  // nothing happened so far
+  EXPECT_TRUE(dst.GetIsEmpty());                   // nothing happened so far
   EXPECT_EQ(dst.CopyFrom(src.get(), 4, 2, 2), 0);  // reversed bounds, end cut
   EXPECT_EQ(Elems(dst), (std::vector<double>{0, 2, 3}));
   EXPECT_FALSE(dst.GetIsEmpty());

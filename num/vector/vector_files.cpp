@@ -191,7 +191,8 @@ bool TVectorT<T>::LoadFromStream(TStream& InStream, bool AdjustVectorSize) {
   if (low < 1 || low > high) return false;
   const int64_t count = high - low + 1;
   if (!CountFitsInStream(InStream, count, width)) return false;
-  if (AdjustVectorSize ? !GrowthAllowed(high, InStream.GetSize()) : GetNrOfElem() < high) return false;
+  if (AdjustVectorSize ? !GrowthAllowed(high, InStream.GetSize()) : GetNrOfElem() < high)
+    return false;
   try {
     std::vector<T> values(static_cast<size_t>(count));
     std::vector<uint8_t> buf(kChunk * static_cast<size_t>(width));
@@ -199,10 +200,12 @@ bool TVectorT<T>::LoadFromStream(TStream& InStream, bool AdjustVectorSize) {
       const size_t n = std::min(kChunk, values.size() - i);
       const auto bytes = static_cast<int64_t>(n) * width;
       if (InStream.Read(buf.data(), bytes) != bytes) return false;
-      for (size_t k = 0; k < n; ++k) values[i + k] = DecodeElem<T>(buf.data() + k * static_cast<size_t>(width));
+      for (size_t k = 0; k < n; ++k)
+        values[i + k] = DecodeElem<T>(buf.data() + k * static_cast<size_t>(width));
       i += n;
     }
-    StoreLoaded(AdjustVectorSize ? static_cast<int32_t>(high) : 0, static_cast<int32_t>(low), values);
+    StoreLoaded(AdjustVectorSize ? static_cast<int32_t>(high) : 0, static_cast<int32_t>(low),
+                values);
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -236,11 +239,13 @@ bool TVectorT<T>::LoadFromFile(const std::string& FileName, bool AdjustVectorSiz
   const int32_t afterFirst = pos;
   if (afterFirst == 1 || static_cast<size_t>(afterFirst) > line.size()) return false;
   // The bounds are separated by blanks ("1+5" is no header).
-  if (line[static_cast<size_t>(afterFirst - 1)] != ' ' && line[static_cast<size_t>(afterFirst - 1)] != '\t')
+  if (line[static_cast<size_t>(afterFirst - 1)] != ' ' &&
+      line[static_cast<size_t>(afterFirst - 1)] != '\t')
     return false;
   const int32_t last = ScanDecimal(line, pos);
   if (pos == afterFirst) return false;
-  if (!StripLTBlanks(std::string_view(line).substr(static_cast<size_t>(pos - 1))).empty()) return false;
+  if (!StripLTBlanks(std::string_view(line).substr(static_cast<size_t>(pos - 1))).empty())
+    return false;
   if (first < 1 || first > last) return false;
   const int64_t count = int64_t{last} - first + 1;
   // The size checks come before any allocation; a pipe has no size, so there
@@ -270,7 +275,8 @@ bool TVector::StoreOnFile(int32_t FirstElem, int32_t LastElem, int32_t Precision
   return StoreText(FirstElem, LastElem, ClampPrecision(Precision), FileName);
 }
 
-bool TIntVector::StoreOnFile(int32_t FirstElem, int32_t LastElem, const std::string& FileName) const {
+bool TIntVector::StoreOnFile(int32_t FirstElem, int32_t LastElem,
+                             const std::string& FileName) const {
   return StoreText(FirstElem, LastElem, 0, FileName);
 }
 
@@ -321,18 +327,21 @@ bool TVector::LoadFromFile(const std::string& FileName, bool AdjustVectorSize, b
 template <class T>
 int32_t TVectorT<T>::ExportASCText(const std::string& FName, int32_t Precision,
                                    const std::string& Comment, const char* Who) const {
-  const std::string comment =
-      SanitizeComment(Comment.empty() ? std::string("Exported by ZEL ") + Who + " component: " + FName : Comment);
+  const std::string comment = SanitizeComment(
+      Comment.empty() ? std::string("Exported by ZEL ") + Who + " component: " + FName : Comment);
   TTextFile f;
   if (!f.Rewrite(FName)) return -1;
-  bool ok = f.WriteLn(comment) && f.WriteLn("1\t;nr. of columns") &&
-            f.WriteLn(std::to_string(FVec.size()) + "\t;nr. of rows") &&
-            f.WriteLn("FALSE FALSE FALSE FALSE\t;row attributes, column names, row names, nominal variables");
+  bool ok =
+      f.WriteLn(comment) && f.WriteLn("1\t;nr. of columns") &&
+      f.WriteLn(std::to_string(FVec.size()) + "\t;nr. of rows") &&
+      f.WriteLn(
+          "FALSE FALSE FALSE FALSE\t;row attributes, column names, row names, nominal variables");
   for (size_t i = 0; ok && i < FVec.size(); ++i) ok = f.WriteLn(FormatElem(FVec[i], Precision, 12));
   return f.Close() && ok ? 0 : -1;
 }
 
-int32_t TVector::ExportAsASC(const std::string& FName, int32_t Precision, const std::string& Comment) const {
+int32_t TVector::ExportAsASC(const std::string& FName, int32_t Precision,
+                             const std::string& Comment) const {
   return ExportASCText(FName, ClampPrecision(Precision), Comment, "TVector");
 }
 
@@ -363,8 +372,7 @@ int32_t TVectorT<T>::ImportASC(const std::string& FName, std::string& Comment) {
                                     : static_cast<size_t>(header.NrOfRows));
     double x = 0;
     for (int32_t row = 0; row < header.NrOfRows; ++row) {
-      if (header.RowAttributes &&
-          (!ReadNextWordInTextFile(f, word) || !TryStrToFloat(word, x)))
+      if (header.RowAttributes && (!ReadNextWordInTextFile(f, word) || !TryStrToFloat(word, x)))
         return -5;
       if (header.RowNames && !f.ReadQuotedName(word)) return -6;
       if (!ReadNextWordInTextFile(f, word)) return -6;
@@ -388,17 +396,17 @@ int32_t TVectorT<T>::ImportASC(const std::string& FName, std::string& Comment) {
 // Instantiation of the members defined in this file
 // ---------------------------------------------------------------------------
 
-#define ZEL_VECTOR_FILE_MEMBERS(T)                                                              \
-  template void TVectorT<T>::StoreLoaded(int32_t, int32_t, const std::vector<T>&);              \
-  template bool TVectorT<T>::GrowthAllowed(int64_t, int64_t) const;                             \
-  template bool TVectorT<T>::SaveToStream(TStream&, int32_t, int32_t) const;                    \
-  template bool TVectorT<T>::SaveToStream(TStream*&, int32_t, int32_t) const;                   \
-  template bool TVectorT<T>::LoadFromStream(TStream*, bool);                                    \
-  template bool TVectorT<T>::LoadFromStream(TStream&, bool);                                    \
-  template bool TVectorT<T>::StoreText(int32_t, int32_t, int32_t, const std::string&) const;    \
-  template bool TVectorT<T>::LoadFromFile(const std::string&, bool);                            \
-  template int32_t TVectorT<T>::ExportASCText(const std::string&, int32_t, const std::string&,  \
-                                              const char*) const;                               \
+#define ZEL_VECTOR_FILE_MEMBERS(T)                                                             \
+  template void TVectorT<T>::StoreLoaded(int32_t, int32_t, const std::vector<T>&);             \
+  template bool TVectorT<T>::GrowthAllowed(int64_t, int64_t) const;                            \
+  template bool TVectorT<T>::SaveToStream(TStream&, int32_t, int32_t) const;                   \
+  template bool TVectorT<T>::SaveToStream(TStream*&, int32_t, int32_t) const;                  \
+  template bool TVectorT<T>::LoadFromStream(TStream*, bool);                                   \
+  template bool TVectorT<T>::LoadFromStream(TStream&, bool);                                   \
+  template bool TVectorT<T>::StoreText(int32_t, int32_t, int32_t, const std::string&) const;   \
+  template bool TVectorT<T>::LoadFromFile(const std::string&, bool);                           \
+  template int32_t TVectorT<T>::ExportASCText(const std::string&, int32_t, const std::string&, \
+                                              const char*) const;                              \
   template int32_t TVectorT<T>::ImportASC(const std::string&, std::string&);
 
 ZEL_VECTOR_FILE_MEMBERS(double)

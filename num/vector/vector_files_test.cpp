@@ -21,9 +21,10 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 
 // A directory of its own in the temporary directory, removed at the end.
 class TempDir {
-public:
+ public:
   TempDir() {
-    Path = std::filesystem::temp_directory_path() / ("zel_vector_files_" + std::to_string(::getpid()));
+    Path =
+        std::filesystem::temp_directory_path() / ("zel_vector_files_" + std::to_string(::getpid()));
     std::filesystem::create_directories(Path);
   }
   ~TempDir() { std::filesystem::remove_all(Path); }
@@ -105,13 +106,13 @@ TEST(VectorStream, RejectsBadBoundsAndLeavesTheVectorAlone) {
   };
   auto v = Make<TVector>({1, 2, 3});
   const long double nan = std::numeric_limits<long double>::quiet_NaN();
-  EXPECT_FALSE(v->LoadFromStream(bounds(0, 2, 3).get(), true));           // LowElem below 1
-  EXPECT_FALSE(v->LoadFromStream(bounds(3, 2, 2).get(), true));           // reversed
-  EXPECT_FALSE(v->LoadFromStream(bounds(nan, 2, 2).get(), true));         // NaN
-  EXPECT_FALSE(v->LoadFromStream(bounds(1, 1e30L, 2).get(), true));       // huge
-  EXPECT_FALSE(v->LoadFromStream(bounds(1, 3, 2).get(), true));           // truncated values
-  EXPECT_FALSE(v->LoadFromStream(bounds(1, 4, 4).get(), false));          // vector too short
-  EXPECT_FALSE(v->LoadFromStream(bounds(2e9L, 2e9L, 1).get(), true));     // growth beyond the input
+  EXPECT_FALSE(v->LoadFromStream(bounds(0, 2, 3).get(), true));        // LowElem below 1
+  EXPECT_FALSE(v->LoadFromStream(bounds(3, 2, 2).get(), true));        // reversed
+  EXPECT_FALSE(v->LoadFromStream(bounds(nan, 2, 2).get(), true));      // NaN
+  EXPECT_FALSE(v->LoadFromStream(bounds(1, 1e30L, 2).get(), true));    // huge
+  EXPECT_FALSE(v->LoadFromStream(bounds(1, 3, 2).get(), true));        // truncated values
+  EXPECT_FALSE(v->LoadFromStream(bounds(1, 4, 4).get(), false));       // vector too short
+  EXPECT_FALSE(v->LoadFromStream(bounds(2e9L, 2e9L, 1).get(), true));  // growth beyond the input
   EXPECT_FALSE(v->LoadFromStream(static_cast<TStream*>(nullptr), true));
   EXPECT_EQ(Elems(*v), (std::vector<double>{1, 2, 3}));
   // Bounds round halves to even: 1.5 and 2.5 both give 2.
@@ -200,7 +201,10 @@ TEST(VectorText, NumbersBeyondTheDoubleRangeReadAsZeroOrInfinity) {
   ASSERT_TRUE(v.LoadFromFile(dir.Write("a.txt", "1e-400\n2\n3\n"), true, true));
   EXPECT_EQ(Elems(v), (std::vector<double>{0, 2, 3}));
   std::string comment;
-  ASSERT_EQ(v.ImportASC(dir.Write("r.asc", "c\n1\n3\nTRUE FALSE FALSE FALSE\n1e999 1e-400\n2 5\n3 -1e400\n"), comment), 0);
+  ASSERT_EQ(v.ImportASC(dir.Write("r.asc",
+                                  "c\n1\n3\nTRUE FALSE FALSE FALSE\n1e999 1e-400\n2 5\n3 -1e400\n"),
+                        comment),
+            0);
   EXPECT_EQ(Elems(v), (std::vector<double>{0, 5, -kInf}));
 }
 
@@ -225,7 +229,8 @@ TEST(VectorText, MalformedNumbersFailTheLoadInsteadOfShiftingValues) {
   TIntVector iv(nullptr);
   EXPECT_FALSE(iv.LoadFromFile(dir.Write("i.txt", "1 2\n1\n2,5\n3\n"), true));
   std::string comment;
-  EXPECT_EQ(v->ImportASC(dir.Write("c.asc", "c\n1\n2\nFALSE FALSE FALSE FALSE\n2,5\n3\n"), comment), -6);
+  EXPECT_EQ(v->ImportASC(dir.Write("c.asc", "c\n1\n2\nFALSE FALSE FALSE FALSE\n2,5\n3\n"), comment),
+            -6);
   EXPECT_EQ(Elems(*v), (std::vector<double>{7, 8, 9}));
 }
 
@@ -293,15 +298,15 @@ TEST(VectorText, LoadFromFileRejectsDamagedFilesWithoutChanges) {
   TempDir dir;
   auto v = Make<TVector>({5, 6, 7});
   const char* files[] = {
-      "",                     // no header
-      "1\n5\n",               // one bound
-      "1 2 3\n5\n6\n",        // three bounds
-      "a b\n5\n6\n",          // not numbers
-      "0 2\n5\n6\n7\n",       // FirstElem below 1
-      "3 2\n5\n6\n",          // reversed
-      "1 3\n5\n6\n",          // ends early
-      "1 3\n5\nx\n6\n",       // a word that is not a number
-      "1 99999\n5\n6\n",      // count cannot fit into the file
+      "",                            // no header
+      "1\n5\n",                      // one bound
+      "1 2 3\n5\n6\n",               // three bounds
+      "a b\n5\n6\n",                 // not numbers
+      "0 2\n5\n6\n7\n",              // FirstElem below 1
+      "3 2\n5\n6\n",                 // reversed
+      "1 3\n5\n6\n",                 // ends early
+      "1 3\n5\nx\n6\n",              // a word that is not a number
+      "1 99999\n5\n6\n",             // count cannot fit into the file
       "2000000000 2000000000\n5\n",  // growth beyond the file
   };
   for (const char* text : files) {
@@ -326,7 +331,8 @@ TEST(VectorText, AutoDetectCountsLinesWithDigits) {
   ASSERT_TRUE(w->LoadFromFile(dir.Write("two.txt", "4\n3\n"), false, true));
   EXPECT_EQ(Elems(*w), (std::vector<double>{4, 3, 9, 9}));
   EXPECT_FALSE(w->LoadFromFile(dir.Write("none.txt", "abc\n\n"), true, true));
-  EXPECT_FALSE(w->LoadFromFile(dir.Write("short.txt", "x1\n2\n"), true, true));  // 2 lines, 1 number
+  EXPECT_FALSE(
+      w->LoadFromFile(dir.Write("short.txt", "x1\n2\n"), true, true));  // 2 lines, 1 number
   EXPECT_EQ(Elems(*w), (std::vector<double>{4, 3, 9, 9}));
 }
 
@@ -337,11 +343,12 @@ TEST(VectorAsc, ExportWritesTheHeaderAndImportRestoresValues) {
   auto v = Make<TVector>({1.23456, -7, 0.5});
   const std::string f = dir.File("v.asc");
   ASSERT_EQ(v->ExportAsASC(f, 4, ""), 0);
-  EXPECT_EQ(TempDir::Read(f),
-            "Exported by ZEL TVector component: " + f +
-                "\n1\t;nr. of columns\n3\t;nr. of rows\n"
-                "FALSE FALSE FALSE FALSE\t;row attributes, column names, row names, nominal variables\n"
-                "      1.2346\n     -7.0000\n      0.5000\n");
+  EXPECT_EQ(
+      TempDir::Read(f),
+      "Exported by ZEL TVector component: " + f +
+          "\n1\t;nr. of columns\n3\t;nr. of rows\n"
+          "FALSE FALSE FALSE FALSE\t;row attributes, column names, row names, nominal variables\n"
+          "      1.2346\n     -7.0000\n      0.5000\n");
   TVector w(nullptr);
   std::string comment = "stale";
   ASSERT_EQ(w.ImportASC(f, comment), 0);
@@ -387,7 +394,9 @@ TEST(VectorAsc, IntVectorWritesPlainIntegersAndRoundsOnImport) {
   std::string comment;
   ASSERT_EQ(w.ImportASC(f, comment), 0);
   EXPECT_EQ(Elems(w), (std::vector<int32_t>{-3, 40}));
-  ASSERT_EQ(w.ImportASC(dir.Write("r.asc", "c\n1\n3\nFALSE FALSE FALSE FALSE\n2.5\n3.5\n-0.5\n"), comment), 0);
+  ASSERT_EQ(w.ImportASC(dir.Write("r.asc", "c\n1\n3\nFALSE FALSE FALSE FALSE\n2.5\n3.5\n-0.5\n"),
+                        comment),
+            0);
   EXPECT_EQ(Elems(w), (std::vector<int32_t>{2, 4, 0}));
 }
 

@@ -30,7 +30,7 @@ namespace {
 constexpr uint64_t kSeed = 0x5EC7012;
 
 class Fuzzer {
-public:
+ public:
   explicit Fuzzer(uint64_t seed) : FGen(seed) {}
   uint64_t Next(uint64_t n) { return n == 0 ? 0 : FGen() % n; }
 
@@ -38,11 +38,10 @@ public:
   std::string Mutate(const std::string& base) {
     std::string s = base;
     switch (Next(3)) {
-      case 0:
-        s.resize(Next(s.size()));
-        break;
+      case 0: s.resize(Next(s.size())); break;
       case 1:
-        for (uint64_t k = 1 + Next(4); k > 0 && !s.empty(); --k) s[Next(s.size())] ^= static_cast<char>(1u << Next(8));
+        for (uint64_t k = 1 + Next(4); k > 0 && !s.empty(); --k)
+          s[Next(s.size())] ^= static_cast<char>(1u << Next(8));
         break;
       default: {
         static const char kBytes[] = "0123456789 \t\r\n.-+eE#\"xNAIF\xFF";
@@ -66,14 +65,15 @@ public:
     return Next(4) == 0 ? RandomFile() : Mutate(bases[Next(bases.size())]);
   }
 
-private:
+ private:
   std::mt19937_64 FGen;
 };
 
 class TempDir {
-public:
+ public:
   TempDir() {
-    Path = std::filesystem::temp_directory_path() / ("zel_vector_fuzz_" + std::to_string(::getpid()));
+    Path =
+        std::filesystem::temp_directory_path() / ("zel_vector_fuzz_" + std::to_string(::getpid()));
     std::filesystem::create_directories(Path);
   }
   ~TempDir() { std::filesystem::remove_all(Path); }
@@ -88,7 +88,8 @@ public:
 template <class T>
 bool Same(T a, T b) {
   if constexpr (std::is_same_v<T, double>)
-    return (std::isnan(a) && std::isnan(b)) || std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+    return (std::isnan(a) && std::isnan(b)) ||
+           std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
   else
     return a == b;
 }
@@ -118,14 +119,17 @@ struct Subject {
   }
   // Asserts the content after a successful load of values at First.. with
   // the new count (0: the count is kept).
-  void ExpectLoaded(int64_t newCount, int64_t first, const std::vector<T>& values, const std::string& what) const {
+  void ExpectLoaded(int64_t newCount, int64_t first, const std::vector<T>& values,
+                    const std::string& what) const {
     std::vector<T> want{11, 22, 33};
     if (newCount > 0) want.resize(static_cast<size_t>(newCount), T{0});
-    ASSERT_LE(first - 1 + static_cast<int64_t>(values.size()), static_cast<int64_t>(want.size())) << what;
+    ASSERT_LE(first - 1 + static_cast<int64_t>(values.size()), static_cast<int64_t>(want.size()))
+        << what;
     for (size_t k = 0; k < values.size(); ++k) want[static_cast<size_t>(first - 1) + k] = values[k];
     const auto got = Elems();
     ASSERT_EQ(got.size(), want.size()) << what;
-    for (size_t k = 0; k < got.size(); ++k) EXPECT_TRUE(Same(got[k], want[k])) << what << " element " << k + 1;
+    for (size_t k = 0; k < got.size(); ++k)
+      EXPECT_TRUE(Same(got[k], want[k])) << what << " element " << k + 1;
     EXPECT_GT(Events, 0) << what;
   }
   std::unique_ptr<V> Vec;
@@ -230,7 +234,8 @@ void FuzzStream(int cases) {
     src.FillSerial(static_cast<T>(-2), static_cast<T>(3));
     TMemoryStream ms;
     src.SaveToStream(ms, n > 2 ? 2 : 0, n);
-    bases.emplace_back(reinterpret_cast<const char*>(ms.GetMemory()), static_cast<size_t>(ms.GetSize()));
+    bases.emplace_back(reinterpret_cast<const char*>(ms.GetMemory()),
+                       static_cast<size_t>(ms.GetSize()));
   }
   Fuzzer fz(kSeed + width);
   for (int c = 0; c < cases; ++c) {
@@ -255,11 +260,13 @@ void FuzzStream(int cases) {
     high = bound(width);
     bool valid = low && high && *low >= 1 && *low <= *high &&
                  static_cast<uint64_t>(*high - *low + 1) <= (bytes.size() - 2 * width) / width;
-    if (valid) valid = adjust ? (*high <= 3 || *high <= static_cast<int64_t>(bytes.size())) : *high <= 3;
+    if (valid)
+      valid = adjust ? (*high <= 3 || *high <= static_cast<int64_t>(bytes.size())) : *high <= 3;
     std::vector<T> values;
     if (valid)
       for (int64_t k = 0; k < *high - *low + 1; ++k) {
-        const auto* p = reinterpret_cast<const uint8_t*>(bytes.data() + 2 * width + static_cast<size_t>(k) * width);
+        const auto* p = reinterpret_cast<const uint8_t*>(bytes.data() + 2 * width +
+                                                         static_cast<size_t>(k) * width);
         if constexpr (isInt) {
           int32_t v = 0;
           std::memcpy(&v, p, 4);
@@ -342,7 +349,8 @@ void FuzzText(int cases, const TempDir& dir) {
 }
 
 void FuzzAutoDetect(int cases, const TempDir& dir) {
-  const std::vector<std::string> bases{"1.5\n-2\n3e2\n", "title 7\n\n0.25 x\n9\n", "1 3\n4\n5\n6\n"};
+  const std::vector<std::string> bases{"1.5\n-2\n3e2\n", "title 7\n\n0.25 x\n9\n",
+                                       "1 3\n4\n5\n6\n"};
   Fuzzer fz(kSeed + 99);
   for (int c = 0; c < cases; ++c) {
     const std::string bytes = fz.Case(bases);

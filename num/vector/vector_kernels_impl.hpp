@@ -127,7 +127,8 @@ inline double SampleVariance(LD ss, int64_t n) {
 // constant series), NaN when any sum is NaN; rounding cannot push |r|
 // beyond 1.
 inline double PearsonFromCentred(LD sxx, LD syy, LD sxy) {
-  if (std::isnan(sxx) || std::isnan(syy) || std::isnan(sxy)) return std::numeric_limits<double>::quiet_NaN();
+  if (std::isnan(sxx) || std::isnan(syy) || std::isnan(sxy))
+    return std::numeric_limits<double>::quiet_NaN();
   if (sxx == 0 || syy == 0) return 0;
   const LD r = sxy / std::sqrt(std::fabs(sxx * syy));
   return static_cast<double>(r > 1 ? 1 : (r < -1 ? -1 : r));

@@ -129,7 +129,8 @@ T TVectorT<T>::DotProduct(const TVectorT* OtherVec) const {
   if constexpr (IsInt<T>)
     return vector_detail::WrapDot(FVec.data(), OtherVec->FVec.data(), FVec.size());
   else
-    return static_cast<double>(vector_detail::LaneDot(FVec.data(), OtherVec->FVec.data(), FVec.size()));
+    return static_cast<double>(
+        vector_detail::LaneDot(FVec.data(), OtherVec->FVec.data(), FVec.size()));
 }
 
 template <class T>
@@ -167,7 +168,8 @@ template <class T>
 T TVectorT<T>::Correlate(const TVectorT* OtherVec, int32_t ElemShift) const {
   if (OtherVec == nullptr) return 0;
   const int64_t first = std::max<int64_t>(1, int64_t{ElemShift} + 1);
-  const int64_t last = std::min<int64_t>(GetNrOfElem(), int64_t{ElemShift} + OtherVec->GetNrOfElem());
+  const int64_t last =
+      std::min<int64_t>(GetNrOfElem(), int64_t{ElemShift} + OtherVec->GetNrOfElem());
   if (last - first + 1 < 2) return 0;
   const auto len = static_cast<size_t>(last - first + 1);
   const T* a = FVec.data() + (first - 1);
@@ -199,7 +201,8 @@ T TVectorT<T>::Sum(int32_t LowElem, int32_t HighElem) const {
   if constexpr (IsInt<T>)
     return vector_detail::WrapSum(x.data(), x.size());
   else
-    return static_cast<double>(vector_detail::LaneSum(x.data(), x.size(), [](double v) { return static_cast<LD>(v); }));
+    return static_cast<double>(
+        vector_detail::LaneSum(x.data(), x.size(), [](double v) { return static_cast<LD>(v); }));
 }
 
 template <class T>
@@ -251,7 +254,8 @@ void TVectorT<T>::MeanVar(int32_t LowElem, int32_t HighElem, double& Mean, doubl
 }
 
 template <class T>
-void TVectorT<T>::SkewKurt(int32_t LowElem, int32_t HighElem, double& Skewness, double& Kurtosis) const {
+void TVectorT<T>::SkewKurt(int32_t LowElem, int32_t HighElem, double& Skewness,
+                           double& Kurtosis) const {
   MakeValidElemRange(LowElem, HighElem);
   SkewKurtOf(RangeSpan(FVec, LowElem, HighElem), Skewness, Kurtosis);
 }
@@ -491,7 +495,8 @@ void TVectorT<T>::SortElems(bool Ascending, int32_t RangeFirst, int32_t RangeLas
   const size_t size0 = FVec.size();
   const T* data0 = FVec.data();
   const auto report = [this, RangeFirst, size0, data0](size_t i, size_t j) {
-    SortExchange(0, RangeFirst + static_cast<int32_t>(i), RangeFirst + static_cast<int32_t>(j), 0, 0);
+    SortExchange(0, RangeFirst + static_cast<int32_t>(i), RangeFirst + static_cast<int32_t>(j), 0,
+                 0);
     if (FVec.size() != size0 || FVec.data() != data0) throw TResized{};
   };
   // The event test is hoisted out of the loops: without a handler the sort
@@ -580,7 +585,8 @@ bool TVector::Histogram(int32_t FirstElem, int32_t LastElem, double FirstBin, do
                         int32_t& MaxCnt) const {
   // A zero, negative or non-finite width has no bin count (and would make
   // the rounding below undefined).
-  if (!(BinWidth > 0) || !std::isfinite(BinWidth) || !std::isfinite(FirstBin) || !std::isfinite(LastBin))
+  if (!(BinWidth > 0) || !std::isfinite(BinWidth) || !std::isfinite(FirstBin) ||
+      !std::isfinite(LastBin))
     return false;
   const double ratio = std::fabs(LastBin - FirstBin) / BinWidth;
   if (!(ratio <= 1000)) return false;
@@ -629,7 +635,8 @@ bool TIntVector::Histogram(int32_t FirstElem, int32_t LastElem, int32_t FirstBin
   const int64_t first = FirstBin;
   const int64_t bins = std::llabs(int64_t{LastBin} - first) / width + 1;
   if (bins < 1 || bins > 500)
-    throw EZELVectorError(zel::ComponentMessage(MessageName() + ".Histogram", "invalid number of bins"));
+    throw EZELVectorError(
+        zel::ComponentMessage(MessageName() + ".Histogram", "invalid number of bins"));
   HistoCounts c;
   c.Bins.assign(static_cast<size_t>(bins), 0);
   const int64_t upper = int64_t{LastBin} + width;
@@ -663,7 +670,8 @@ bool TIntVector::Histogram(int32_t FirstElem, int32_t LastElem, int32_t FirstBin
 // ---------------------------------------------------------------------------
 
 double TVector::Integrate(double BoundLow, double BoundHigh, TIntegMethod Method) const {
-  if (std::isnan(BoundLow) || std::isnan(BoundHigh)) return std::numeric_limits<double>::quiet_NaN();
+  if (std::isnan(BoundLow) || std::isnan(BoundHigh))
+    return std::numeric_limits<double>::quiet_NaN();
   const int32_t n = GetNrOfElem();
   auto v = [&](int64_t k) { return static_cast<LD>(FVec[static_cast<size_t>(k - 1)]); };
   const double top = static_cast<double>(n);
@@ -701,21 +709,20 @@ double TVector::Integrate(double BoundLow, double BoundHigh, TIntegMethod Method
     case TIntegMethod::imSimpson: {
       const int64_t m = hi - lo;
       switch (m) {
-        case 0:
-          return static_cast<double>(ends);
-        case 1:
-          return static_cast<double>(ends + (v(lo) + v(lo + 1)) / 2);
-        case 2:
-          return static_cast<double>(ends + (v(lo) + 4 * v(lo + 1) + v(lo + 2)) / 3);
+        case 0: return static_cast<double>(ends);
+        case 1: return static_cast<double>(ends + (v(lo) + v(lo + 1)) / 2);
+        case 2: return static_cast<double>(ends + (v(lo) + 4 * v(lo + 1) + v(lo + 2)) / 3);
         case 3:
-          return static_cast<double>(ends + 3.0L / 8 * (v(lo) + 3 * v(lo + 1) + 3 * v(lo + 2) + v(lo + 3)));
+          return static_cast<double>(
+              ends + 3.0L / 8 * (v(lo) + 3 * v(lo + 1) + 3 * v(lo + 2) + v(lo + 3)));
         case 4:
           return static_cast<double>(ends + 2.0L / 45 *
                                                 (7 * v(lo) + 32 * v(lo + 1) + 12 * v(lo + 2) +
                                                  32 * v(lo + 3) + 7 * v(lo + 4)));
         default:
           for (int64_t k = lo + 3; k <= hi - 3; ++k) sum += v(k);
-          return static_cast<double>(ends + 3.0L / 8 * (v(lo) + v(hi)) + 7.0L / 6 * (v(lo + 1) + v(hi - 1)) +
+          return static_cast<double>(ends + 3.0L / 8 * (v(lo) + v(hi)) +
+                                     7.0L / 6 * (v(lo + 1) + v(hi - 1)) +
                                      23.0L / 24 * (v(lo + 2) + v(hi - 2)) + sum);
       }
     }
@@ -727,30 +734,30 @@ double TVector::Integrate(double BoundLow, double BoundHigh, TIntegMethod Method
 // Instantiation of the members defined in this file
 // ---------------------------------------------------------------------------
 
-#define ZEL_VECTOR_STATS_MEMBERS(T)                                                         \
-  template void TVectorT<T>::Add(const TVectorT<T>*);                                       \
-  template void TVectorT<T>::Subtract(const TVectorT<T>*);                                  \
-  template void TVectorT<T>::SMult(T);                                                      \
-  template T TVectorT<T>::DotProduct(const TVectorT<T>*) const;                             \
-  template double TVectorT<T>::EuclideanDistance(const TVectorT<T>*) const;                 \
-  template double TVectorT<T>::PearsonCorrCoeff(const TVectorT<T>*) const;                  \
-  template T TVectorT<T>::Correlate(const TVectorT<T>*, int32_t) const;                     \
-  template T TVectorT<T>::Sum(int32_t, int32_t) const;                                      \
-  template void TVectorT<T>::MinMax(int32_t, int32_t, T&, T&) const;                        \
-  template void TVectorT<T>::MinMax(int32_t, int32_t, T&, T&, int32_t&, int32_t&) const;    \
-  template void TVectorT<T>::MeanVar(int32_t, int32_t, double&, double&) const;             \
-  template void TVectorT<T>::SkewKurt(int32_t, int32_t, double&, double&) const;            \
-  template void TVectorT<T>::SkewKurtSample(int32_t, int32_t, double&, double&) const;      \
-  template bool TVectorT<T>::Quartiles(int32_t, int32_t, double&, double&, double&) const;  \
-  template double TVectorT<T>::Percentile(double, int32_t, int32_t) const;                  \
-  template T TVectorT<T>::Mode(int32_t, int32_t) const;                                     \
-  template double TVectorT<T>::GeometricMean(int32_t, int32_t) const;                       \
-  template double TVectorT<T>::HarmonicMean(int32_t, int32_t) const;                        \
-  template bool TVectorT<T>::IsDichotomous(T&, T&) const;                                   \
-  template int32_t TVectorT<T>::Find(int32_t, int32_t, T) const;                            \
-  template int32_t TVectorT<T>::FindExact(int32_t, int32_t, T) const;                       \
-  template int32_t TVectorT<T>::FindInSortedVector(bool, T) const;                          \
-  template void TVectorT<T>::SortElems(bool, int32_t, int32_t);                             \
+#define ZEL_VECTOR_STATS_MEMBERS(T)                                                        \
+  template void TVectorT<T>::Add(const TVectorT<T>*);                                      \
+  template void TVectorT<T>::Subtract(const TVectorT<T>*);                                 \
+  template void TVectorT<T>::SMult(T);                                                     \
+  template T TVectorT<T>::DotProduct(const TVectorT<T>*) const;                            \
+  template double TVectorT<T>::EuclideanDistance(const TVectorT<T>*) const;                \
+  template double TVectorT<T>::PearsonCorrCoeff(const TVectorT<T>*) const;                 \
+  template T TVectorT<T>::Correlate(const TVectorT<T>*, int32_t) const;                    \
+  template T TVectorT<T>::Sum(int32_t, int32_t) const;                                     \
+  template void TVectorT<T>::MinMax(int32_t, int32_t, T&, T&) const;                       \
+  template void TVectorT<T>::MinMax(int32_t, int32_t, T&, T&, int32_t&, int32_t&) const;   \
+  template void TVectorT<T>::MeanVar(int32_t, int32_t, double&, double&) const;            \
+  template void TVectorT<T>::SkewKurt(int32_t, int32_t, double&, double&) const;           \
+  template void TVectorT<T>::SkewKurtSample(int32_t, int32_t, double&, double&) const;     \
+  template bool TVectorT<T>::Quartiles(int32_t, int32_t, double&, double&, double&) const; \
+  template double TVectorT<T>::Percentile(double, int32_t, int32_t) const;                 \
+  template T TVectorT<T>::Mode(int32_t, int32_t) const;                                    \
+  template double TVectorT<T>::GeometricMean(int32_t, int32_t) const;                      \
+  template double TVectorT<T>::HarmonicMean(int32_t, int32_t) const;                       \
+  template bool TVectorT<T>::IsDichotomous(T&, T&) const;                                  \
+  template int32_t TVectorT<T>::Find(int32_t, int32_t, T) const;                           \
+  template int32_t TVectorT<T>::FindExact(int32_t, int32_t, T) const;                      \
+  template int32_t TVectorT<T>::FindInSortedVector(bool, T) const;                         \
+  template void TVectorT<T>::SortElems(bool, int32_t, int32_t);                            \
   template std::string TVectorT<T>::CRCofData() const;
 
 ZEL_VECTOR_STATS_MEMBERS(double)

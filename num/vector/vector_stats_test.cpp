@@ -19,7 +19,8 @@ constexpr int32_t kIntMin = std::numeric_limits<int32_t>::min();
 constexpr int32_t kIntMax = std::numeric_limits<int32_t>::max();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-std::unique_ptr<TVector> MakeVector(const std::vector<double>& values, const std::string& name = "") {
+std::unique_ptr<TVector> MakeVector(const std::vector<double>& values,
+                                    const std::string& name = "") {
   auto v = std::make_unique<TVector>(nullptr);
   v->SetName(name);
   v->Resize(static_cast<int32_t>(values.size()));
@@ -27,7 +28,8 @@ std::unique_ptr<TVector> MakeVector(const std::vector<double>& values, const std
   return v;
 }
 
-std::unique_ptr<TIntVector> MakeIntVector(const std::vector<int32_t>& values, const std::string& name = "") {
+std::unique_ptr<TIntVector> MakeIntVector(const std::vector<int32_t>& values,
+                                          const std::string& name = "") {
   auto v = std::make_unique<TIntVector>(nullptr);
   v->SetName(name);
   v->Resize(static_cast<int32_t>(values.size()));
@@ -309,8 +311,8 @@ TEST(VectorStatistics, GeometricMeanOfNaNIsNaN) {
   EXPECT_TRUE(std::isnan(MakeVector({nan, 1})->GeometricMean(0, 0)));  // was 1
   EXPECT_TRUE(std::isnan(MakeVector({4, nan})->GeometricMean(0, 0)));
   EXPECT_TRUE(std::isnan(MakeVector({0, nan, 2})->GeometricMean(0, 0)));  // not 0
-  EXPECT_EQ(MakeVector({nan, 4, 9})->GeometricMean(2, 3), 6.0);  // outside the range
-  auto neg = MakeVector({nan, -1}, "g");  // the error still wins
+  EXPECT_EQ(MakeVector({nan, 4, 9})->GeometricMean(2, 3), 6.0);           // outside the range
+  auto neg = MakeVector({nan, -1}, "g");                                  // the error still wins
   EXPECT_EQ(MessageOf([&] { neg->GeometricMean(0, 0); }),
             "Component \"g\": negative argument passed to GeometricMean");
   EXPECT_TRUE(std::isnan(MakeVector({nan, 1})->HarmonicMean(0, 0)));
@@ -320,12 +322,14 @@ TEST(VectorStatistics, GeometricMeanOfNaNIsNaN) {
 // depends on where it stands.
 TEST(VectorStatistics, NaNPropagatesThroughEveryStatistic) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  for (const std::vector<double>& x : {std::vector<double>{nan, 1, 2, 3, 4},
-                                       std::vector<double>{1, 2, nan, 3, 4},
-                                       std::vector<double>{1, 2, 3, 4, nan}}) {
+  for (const std::vector<double>& x :
+       {std::vector<double>{nan, 1, 2, 3, 4}, std::vector<double>{1, 2, nan, 3, 4},
+        std::vector<double>{1, 2, 3, 4, nan}}) {
     auto v = MakeVector(x);
-    const auto at = static_cast<int32_t>(std::find_if(x.begin(), x.end(), [](double d) { return std::isnan(d); }) -
-                                         x.begin()) + 1;
+    const auto at =
+        static_cast<int32_t>(
+            std::find_if(x.begin(), x.end(), [](double d) { return std::isnan(d); }) - x.begin()) +
+        1;
     double mn = 0, mx = 0, a = 0, b = 0, c = 0;
     int32_t imn = 0, imx = 0;
     v->MinMax(0, 0, mn, mx, imn, imx);
@@ -425,7 +429,8 @@ TEST(VectorSort, ReplayingTheExchangesReproducesTheSort) {
     auto v = MakeVector(data);
     std::vector<double> replay = data;
     v->OnSortExchange = [&](TObject*, int32_t, int32_t i, int32_t j, int32_t, int32_t) {
-      EXPECT_NE(replay[static_cast<size_t>(i - 1)], replay[static_cast<size_t>(j - 1)]);  // ties never move
+      EXPECT_NE(replay[static_cast<size_t>(i - 1)],
+                replay[static_cast<size_t>(j - 1)]);  // ties never move
       std::swap(replay[static_cast<size_t>(i - 1)], replay[static_cast<size_t>(j - 1)]);
     };
     v->SortElems(ascending, 260, 41);  // reversed range: 41..260
@@ -502,7 +507,7 @@ TEST(VectorHistogram, IntegerBinsUseIntegerDivision) {
   EXPECT_TRUE(v->Histogram(0, 0, 0, 9, 3, h, under, over, maxCnt));
   EXPECT_EQ(h, (TIntArray{3, 3, 3, 2}));  // 9 div 3 + 1 bins; 10 in the last
   EXPECT_EQ(under, 1);
-  EXPECT_EQ(over, 1);  // 12 = LastBin + BinWidth
+  EXPECT_EQ(over, 1);                                                // 12 = LastBin + BinWidth
   EXPECT_TRUE(v->Histogram(0, 0, 0, 3, 0, h, under, over, maxCnt));  // width 0 as 1
   EXPECT_EQ(h, (TIntArray{1, 1, 1, 1}));
   EXPECT_EQ(MessageOf([&] { v->Histogram(0, 0, 0, 500, 1, h, under, over, maxCnt); }),
@@ -537,11 +542,14 @@ TEST(VectorIntegrate, SimpsonFormsIntegrateCubicsExactly) {
 TEST(VectorIntegrate, EveryMethodIsExactForLinearData) {
   auto line = Samples(8, [](double t) { return 2 * t + 1; });
   auto exact = [](double a, double b) { return (b * b + b) - (a * a + a); };
-  const std::pair<double, double> bounds[] = {{1.5, 4.25}, {2, 7}, {1.25, 8}, {2.25, 2.75}, {3, 3.5},
-                                              {3, 4},     {3, 5}, {2.5, 6.5}, {1.1, 7.9}};
+  const std::pair<double, double> bounds[] = {{1.5, 4.25},  {2, 7},     {1.25, 8},
+                                              {2.25, 2.75}, {3, 3.5},   {3, 4},
+                                              {3, 5},       {2.5, 6.5}, {1.1, 7.9}};
   for (auto [a, b] : bounds) {
-    EXPECT_NEAR(line->Integrate(a, b, TIntegMethod::imTrapezoidal), exact(a, b), 1e-12) << a << ".." << b;
-    EXPECT_NEAR(line->Integrate(a, b, TIntegMethod::imSimpson), exact(a, b), 1e-12) << a << ".." << b;
+    EXPECT_NEAR(line->Integrate(a, b, TIntegMethod::imTrapezoidal), exact(a, b), 1e-12)
+        << a << ".." << b;
+    EXPECT_NEAR(line->Integrate(a, b, TIntegMethod::imSimpson), exact(a, b), 1e-12)
+        << a << ".." << b;
     EXPECT_NEAR(line->Integrate(b, a, TIntegMethod::imSimpson), exact(a, b), 1e-12) << "reversed";
   }
   // The simple rule: width times the mean of the samples inside.

@@ -89,7 +89,7 @@ namespace zel {
 /// Raised by TVector and TIntVector. Derives from EZELError, so one
 /// catch (const EZELError&) catches every library error.
 class EZELVectorError : public EZELError {
-public:
+ public:
   using EZELError::EZELError;
 };
 
@@ -109,8 +109,8 @@ class TVectorT : public TComponent {
   static_assert(std::is_same_v<T, double> || std::is_same_v<T, int32_t>,
                 "TVectorT is instantiated for double and int32_t only");
 
-public:
-  using TElem = T;  ///< the element type
+ public:
+  using TElem = T;                               ///< the element type
   using TArray = std::vector<T>;                 ///< TDoubleArray or TIntArray
   using T2DArray = std::vector<std::vector<T>>;  ///< TDouble2DArray or TInt2DArray
 
@@ -173,8 +173,7 @@ public:
   /// Fire OnChange, OnResize and OnSortExchange when a handler is assigned.
   void Changed();
   void Resized();
-  void SortExchange(int32_t ExchgKind, int32_t Index1, int32_t Index2, int32_t First,
-                    int32_t Last);
+  void SortExchange(int32_t ExchgKind, int32_t Index1, int32_t Index2, int32_t First, int32_t Last);
   ///@}
 
   // -------------------------------------------------------------------------
@@ -333,8 +332,7 @@ public:
   /// skewness * n^2 / ((n-1)(n-2)) and (kurtosis + 3) n^2 (n+1) /
   /// ((n-1)(n-2)(n-3)) - 3 (n-1)^2 / ((n-2)(n-3)). Both 0 where SkewKurt
   /// gives 0.
-  void SkewKurtSample(int32_t LowElem, int32_t HighElem, double& Skewness,
-                      double& Kurtosis) const;
+  void SkewKurtSample(int32_t LowElem, int32_t HighElem, double& Skewness, double& Kurtosis) const;
 
   /// Quartiles of the range from a sorted copy s[1..n] (comb sort): for
   /// q = 0.25, 0.5, 0.75 with p = (n + 1) q, e = floor(p), f = p - e: e = 0
@@ -491,7 +489,7 @@ public:
   /// On any error the vector is left as it was.
   int32_t ImportASC(const std::string& FName, std::string& Comment);
 
-protected:
+ protected:
   /// Stores Values at positions First.. (1-based) after resizing to NewCount
   /// (NewCount <= 0 keeps the count), clears IsEmpty and fires OnChange, then
   /// OnResize when the count changed. Values must fit.
@@ -510,7 +508,7 @@ protected:
   /// Throws EZELVectorError with 'Component "\<Name>": \<Text>'.
   [[noreturn]] void Fail(const std::string& Text) const;
 
-  std::vector<T> FVec;  ///< the elements, element i at FVec[i - 1]
+  std::vector<T> FVec;   ///< the elements, element i at FVec[i - 1]
   bool FIsEmpty = true;  ///< no value stored since creation or the last Clear
 };
 
@@ -520,7 +518,7 @@ protected:
 
 /// TVector: a vector of doubles
 class TVector : public TVectorT<double> {
-public:
+ public:
   /// A vector owned by AOwner (see TVectorT).
   explicit TVector(TComponent* AOwner) : TVectorT<double>(AOwner) {}
   std::string ClassName() const override { return "TVector"; }
@@ -637,7 +635,7 @@ class TIntVector : public TVectorT<int32_t> {
   /// TVector::Histogram stores its counts into a TIntVector.
   friend class TVector;
 
-public:
+ public:
   /// A vector owned by AOwner (see TVectorT).
   explicit TIntVector(TComponent* AOwner) : TVectorT<int32_t>(AOwner) {}
   std::string ClassName() const override { return "TIntVector"; }
