@@ -56,20 +56,20 @@ class ProgressGuard : public ::testing::Test {
 
 TEST(InvertArray, DiagonalZeroRowAndNonSquare) {
   TDouble2DArray a = FromRows({{2, 0}, {0, 4}});
-  ASSERT_EQ(InvertArray(a), 0);
+  ASSERT_EQ(InvertArray(a), kInvertOk);
   EXPECT_EQ(a, FromRows({{0.5, 0}, {0, 0.25}}));
 
   const TDouble2DArray zeroRow = FromRows({{1, 2}, {0, 0}});
   TDouble2DArray b = zeroRow;
-  EXPECT_EQ(InvertArray(b), -3);
+  EXPECT_EQ(InvertArray(b), kInvertSingular);
   EXPECT_EQ(b, zeroRow);
 
   TDouble2DArray wide(3, TDoubleArray(2, 1.0));  // 3 columns, 2 rows
-  EXPECT_EQ(InvertArray(wide), -1);
+  EXPECT_EQ(InvertArray(wide), kInvertNotSquare);
   TDouble2DArray empty;
-  EXPECT_EQ(InvertArray(empty), -1);
+  EXPECT_EQ(InvertArray(empty), kInvertNotSquare);
   TDouble2DArray ragged{{1, 2}, {3}};
-  EXPECT_EQ(InvertArray(ragged), -1);
+  EXPECT_EQ(InvertArray(ragged), kInvertNotSquare);
 }
 
 TEST(InvertArray, HilbertMatrixAgainstItsIntegerInverse) {
@@ -82,7 +82,7 @@ TEST(InvertArray, HilbertMatrixAgainstItsIntegerInverse) {
                                             {-120, 1200, -2700, 1680},
                                             {240, -2700, 6480, -4200},
                                             {-140, 1680, -4200, 2800}});
-  ASSERT_EQ(InvertArray(h), 0);
+  ASSERT_EQ(InvertArray(h), kInvertOk);
   for (int c = 0; c < 4; ++c)
     for (int r = 0; r < 4; ++r) EXPECT_NEAR(h[c][r], expected[c][r], 1e-11 * 6480);
 }
@@ -91,7 +91,7 @@ TEST(InvertArray, ResidualOfRandomMatricesIsAtRoundingLevel) {
   for (size_t n : {1u, 3u, 5u, 8u, 37u, 100u}) {
     const TDouble2DArray a = RandomMatrix(n, 100 + n);
     TDouble2DArray inv = a;
-    ASSERT_EQ(InvertArray(inv), 0) << n;
+    ASSERT_EQ(InvertArray(inv), kInvertOk) << n;
     TDouble2DArray prod;
     ASSERT_EQ(MultiplyArrays(a, inv, prod), 0);
     EXPECT_LT(MaxAbsDiff(prod, Identity(n)), 1e-12) << n;
@@ -145,7 +145,7 @@ TEST(InvertArray, GroupedColumnsGiveTheBitsOfThePlainLoops) {
   for (size_t n : {2u, 4u, 7u, 8u, 9u, 17u, 40u}) {
     const TDouble2DArray a = RandomMatrix(n, 300 + n);
     TDouble2DArray inv = a;
-    ASSERT_EQ(InvertArray(inv), 0);
+    ASSERT_EQ(InvertArray(inv), kInvertOk);
     EXPECT_EQ(inv, PlainCroutInverse(a)) << n;  // exact equality, element by element
   }
 }
@@ -153,7 +153,7 @@ TEST(InvertArray, GroupedColumnsGiveTheBitsOfThePlainLoops) {
 TEST(InvertArray, NeedsRowExchanges) {
   // A zero leading element: without pivoting this fails.
   TDouble2DArray a = FromRows({{0, 1, 0}, {0, 0, 1}, {1, 0, 0}});
-  ASSERT_EQ(InvertArray(a), 0);
+  ASSERT_EQ(InvertArray(a), kInvertOk);
   EXPECT_EQ(a, FromRows({{0, 0, 1}, {1, 0, 0}, {0, 1, 0}}));
 }
 
@@ -164,17 +164,17 @@ TEST(InvertArray, ImplicitScalingChoosesPivotAndTinyPivotIsSingular) {
   // An unscaled partial pivot (row 1) would invert the matrix.
   const TDouble2DArray a = FromRows({{1e-101, 1e-300}, {1, 1e10}});
   TDouble2DArray b = a;
-  EXPECT_EQ(InvertArray(b), -3);
+  EXPECT_EQ(InvertArray(b), kInvertSingular);
   EXPECT_EQ(b, a);  // the caller's matrix survives
   // Exactly at the threshold the pivot is accepted.
   TDouble2DArray c = FromRows({{1e-100, 0}, {0, 1}});
-  ASSERT_EQ(InvertArray(c), 0);
+  ASSERT_EQ(InvertArray(c), kInvertOk);
   EXPECT_DOUBLE_EQ(c[0][0], 1e100);
 }
 
 TEST(InvertArray, NonFiniteInputIsSingular) {
   TDouble2DArray a = FromRows({{1, 2}, {std::numeric_limits<double>::quiet_NaN(), 1}});
-  EXPECT_EQ(InvertArray(a), -3);
+  EXPECT_EQ(InvertArray(a), kInvertSingular);
 }
 
 TEST_F(ProgressGuard, InvertArrayServesProgressPerColumnAndAbortKeepsInput) {
@@ -183,7 +183,7 @@ TEST_F(ProgressGuard, InvertArrayServesProgressPerColumnAndAbortKeepsInput) {
   int calls = 0;
   MathFeedBackProc = [&](double) { ++calls; };
   const double before = ProcStat;
-  ASSERT_EQ(InvertArray(b), 0);
+  ASSERT_EQ(InvertArray(b), kInvertOk);
   EXPECT_EQ(calls, 10);  // 5 decomposition + 5 solution columns
   EXPECT_EQ(ProcStat - before, 10.0);
 
@@ -192,11 +192,11 @@ TEST_F(ProgressGuard, InvertArrayServesProgressPerColumnAndAbortKeepsInput) {
   MathFeedBackProc = [&](double) {
     if (++calls == 7) AbortMathProc = true;  // during the solution phase
   };
-  EXPECT_EQ(InvertArray(b), -4);
+  EXPECT_EQ(InvertArray(b), kInvertAborted);
   EXPECT_EQ(b, a);
   EXPECT_TRUE(AbortMathProc);  // read, never cleared
   calls = 0;
-  EXPECT_EQ(InvertArray(b), -4);
+  EXPECT_EQ(InvertArray(b), kInvertAborted);
   EXPECT_EQ(calls, 1);
 }
 
@@ -494,7 +494,7 @@ TEST_F(ProgressGuard, DecompositionsRefuseNonFiniteInputBeforeAnyStep) {
     TDouble2DArray a = RandomMatrix(4, 5);
     a[3][0] = x;
     const TDouble2DArray kept = a;
-    EXPECT_EQ(InvertArray(a), -3);
+    EXPECT_EQ(InvertArray(a), kInvertSingular);
     for (size_t c = 0; c < 4; ++c)  // bit for bit: NaN == NaN is false
       EXPECT_EQ(std::memcmp(a[c].data(), kept[c].data(), 4 * sizeof(double)), 0);
     TDouble2DArray l{{7}}, u{{7}};

@@ -341,13 +341,33 @@ double PercentileArray(double p, const TDouble2DArray& a, int32_t lo1, int32_t l
 ///@}
 
 ///@{
+/// Status codes of FrequDistOfArray, in the order they are checked (values
+/// fixed). FrequDistStatusText turns one into a sentence.
+constexpr int32_t kFrequDistOk = 0;              ///< success
+constexpr int32_t kFrequDistBadIndex = -1;       ///< an index outside the array, or a ragged array
+constexpr int32_t kFrequDistReversedIndex = -2;  ///< a high index below its low index
+constexpr int32_t kFrequDistBadLimits = -3;      ///< low >= high, or either NaN
+constexpr int32_t kFrequDistBadBinWidth = -4;    ///< binWidth <= 0 or NaN
+constexpr int32_t kFrequDistTooManyBins = -5;    ///< more than 1000 bins
+constexpr int32_t kFrequDistMaskSize = -6;       ///< the mask differs in size or is ragged
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// FrequDistOfArray; "unknown frequency distribution status" for any other
+/// value. The text is static.
+const char* FrequDistStatusText(int32_t status);
+
+///@{
 /// FrequDistOfArray: histogram of the range into bins of binWidth from low.
 /// Validation, in this order: an index outside the array (or a ragged array)
-/// -> -1; a high index below its low index -> -2; low >= high (or either
-/// NaN) -> -3; binWidth <= 0 (or NaN) -> -4; bins = round(|high - low| /
-/// binWidth) + 1 above 1000 -> -5 (decided in double before any conversion,
-/// so tiny widths cannot overflow an int); the masked form: a mask of another
-/// size (or ragged) -> -6. A range of all zeros means the whole array.
+/// -> -1 (kFrequDistBadIndex); a high index below its low index -> -2
+/// (kFrequDistReversedIndex); low >= high (or either NaN) -> -3
+/// (kFrequDistBadLimits); binWidth <= 0 (or NaN) -> -4
+/// (kFrequDistBadBinWidth); bins = round(|high - low| / binWidth) + 1 above
+/// 1000 -> -5 (kFrequDistTooManyBins; decided in double before any
+/// conversion, so tiny widths cannot overflow an int); the masked form: a
+/// mask of another size (or ragged) -> -6 (kFrequDistMaskSize). A range of
+/// all zeros means the whole array.
 /// On success freq gets `bins` entries, and each value x of the range is
 /// classified: x < low -> underflow; otherwise bin floor((x - low)/binWidth)
 /// when that bin exists and x < high + binWidth; otherwise overflow (NaN
@@ -971,6 +991,22 @@ int32_t CopyVectorToArrayRow(const Array1D<T>& src, int32_t lo, int32_t hi, int3
 // untouched when it fails and replaces them only on success, so an output
 // may also be an input.
 
+///@{
+/// Status codes of InvertArray on a TDouble2DArray (values fixed; the
+/// boolean forms keep the general codes). InvertStatusText turns one into a
+/// sentence.
+constexpr int32_t kInvertOk = 0;          ///< success
+constexpr int32_t kInvertNotSquare = -1;  ///< the array is empty, not square or ragged
+constexpr int32_t kInvertNoMemory = -2;   ///< the work arrays cannot be allocated
+constexpr int32_t kInvertSingular = -3;   ///< singular, or holding NaN or infinity
+constexpr int32_t kInvertAborted = -4;    ///< AbortMathProc was set
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// InvertArray on a TDouble2DArray; "unknown inversion status" for any
+/// other value. The text is static.
+const char* InvertStatusText(int32_t status);
+
 /// InvertArray(a): replaces a by its inverse.
 /// Method: Crout's LU decomposition with implicit row scaling and partial
 /// pivoting (Press et al., "Numerical Recipes", ludcmp/lubksb), followed by a
@@ -1002,11 +1038,12 @@ int32_t CopyVectorToArrayRow(const Array1D<T>& src, int32_t lo, int32_t hi, int3
 /// call core's ReportProgress() (ProcStat += 1, then MathFeedBackProc) and
 /// read AbortMathProc; when it is set the routine returns -4. It never
 /// clears AbortMathProc.
-/// Status: 0 success; -1 a is empty, not square or ragged; -2 the work
-/// arrays cannot be allocated; -3 singular (a zero row, a pivot below
-/// 1e-100), or a holds NaN or infinity (found before any work, without a
-/// progress step); -4 aborted. The decomposition works on a copy: on any non-zero
-/// status a is left exactly as it was.
+/// Status: 0 success (kInvertOk); -1 a is empty, not square or ragged
+/// (kInvertNotSquare); -2 the work arrays cannot be allocated
+/// (kInvertNoMemory); -3 singular (a zero row, a pivot below 1e-100), or a
+/// holds NaN or infinity (found before any work, without a progress step)
+/// (kInvertSingular); -4 aborted (kInvertAborted). The decomposition works
+/// on a copy: on any non-zero status a is left exactly as it was.
 int32_t InvertArray(TDouble2DArray& a);
 
 ///@{
@@ -1362,10 +1399,11 @@ int32_t SaveArrayAsImg(const std::string& fileName, const TInt2DArray& a, int32_
 //                                  line before it, each counted with "\n"
 // Nothing may follow the checksum line.
 //
-// Writers: -1 for an empty array (length 0 in any dimension), -2 for a
-// ragged array, a dimension or a comment longer than 2^31 - 1; -3 when the file
-// cannot be created; -4 when writing fails (disk full, I/O error) -- the
-// incomplete file is then removed. An existing file is overwritten (and so
+// Writers: -1 (kArrayFileEmpty) for an empty array (length 0 in any
+// dimension), -2 (kArrayFileBadShape) for a ragged array, a dimension or a
+// comment longer than 2^31 - 1; -3 (kArrayFileCannotOpen) when the file
+// cannot be created; -4 (kArrayFileWriteFailed) when writing fails (disk
+// full, I/O error) -- the incomplete file is then removed. An existing file is overwritten (and so
 // is gone after a failed write).
 //
 // Readers treat the file as hostile: every count is checked against the
@@ -1376,17 +1414,22 @@ int32_t SaveArrayAsImg(const std::string& fileName, const TInt2DArray& a, int32_
 // by another tool) reads as +-inf, one below it as +-0. A file without a
 // known size (a pipe or FIFO) is read into memory first (at most
 // kMaxUnsizedFileBytes; more fails as -3). Status codes:
-//    0 success
-//   -3 the file cannot be opened
+//    0 success (kArrayFileOk)
+//   -3 the file cannot be opened (kArrayFileCannotOpen)
 //   -5 not an array file of this library (wrong magic or first line)
+//      (kArrayFileNotArrayFile)
 //   -6 an array file of a version this library does not read
+//      (kArrayFileBadVersion)
 //   -7 the file holds the other element type than the destination
+//      (kArrayFileWrongType)
 //   -8 the file holds an array of another rank than the destination
-//   -9 damaged: truncated, a checksum mismatch, an invalid header field
+//      (kArrayFileWrongRank)
+//   -9 damaged (kArrayFileDamaged): truncated, a checksum mismatch, an invalid header field
 //      (element type, rank, a dimension < 1), dimensions whose element count
 //      does not match the file's size, bytes after the end, or text that
 //      does not parse
 //  -10 the memory for an array of the announced (and present) size ran out
+//      (kArrayFileNoMemory)
 // Binary files are checked in this order: magic (-5; a file shorter than
 // the magic whose bytes agree with it counts as truncated, -9), version
 // (-6), header checksum (-9), fields (-9), element type (-7), rank (-8),
@@ -1394,6 +1437,30 @@ int32_t SaveArrayAsImg(const std::string& fileName, const TInt2DArray& a, int32_
 // a prefix of it as the whole file -9), the checksum line against all lines
 // before it (-9), fields (-9), element type (-7), rank (-8), the element
 // count against the bytes left (-9), the value lines (-9).
+
+///@{
+/// Status codes of the array-file writers and readers (StoreArray,
+/// LoadArray, SaveBinaryArray, LoadBinaryArray, ReadBinaryArrayHeader); the
+/// values are fixed, so callers may compare against either the names or the
+/// numbers. ArrayFileStatusText turns one into a sentence.
+constexpr int32_t kArrayFileOk = 0;      ///< success
+constexpr int32_t kArrayFileEmpty = -1;  ///< writers: the array is empty
+constexpr int32_t kArrayFileBadShape =
+    -2;  ///< writers: ragged array, a dimension or comment too long
+constexpr int32_t kArrayFileCannotOpen = -3;    ///< the file cannot be created or opened
+constexpr int32_t kArrayFileWriteFailed = -4;   ///< writing failed; the incomplete file was removed
+constexpr int32_t kArrayFileNotArrayFile = -5;  ///< not an array file of this library
+constexpr int32_t kArrayFileBadVersion = -6;    ///< an array file of a version not read here
+constexpr int32_t kArrayFileWrongType = -7;     ///< the file holds the other element type
+constexpr int32_t kArrayFileWrongRank = -8;     ///< the file holds an array of another rank
+constexpr int32_t kArrayFileDamaged = -9;       ///< truncated, checksum mismatch or invalid content
+constexpr int32_t kArrayFileNoMemory = -10;     ///< memory for the announced array ran out
+///@}
+
+/// A short English sentence (no final period) for a status code of the
+/// array-file routines, for an application's message to its user;
+/// "unknown array file status" for any other value. The text is static.
+const char* ArrayFileStatusText(int32_t status);
 
 ///@{
 /// StoreArray(fileName, a, [binary,] comment): writes a in the text format,

@@ -1,0 +1,47 @@
+#include "num/arrays/zel_openarrays.hpp"
+
+namespace zel {
+
+const char* ArrayFileStatusText(int32_t status) {
+  switch (status) {
+    case kArrayFileOk: return "success";
+    case kArrayFileEmpty: return "the array is empty";
+    case kArrayFileBadShape:
+      return "the array is ragged, or a dimension or the comment is too long";
+    case kArrayFileCannotOpen: return "the file cannot be created or opened";
+    case kArrayFileWriteFailed: return "writing the file failed (disk full or I/O error)";
+    case kArrayFileNotArrayFile: return "the file is not an array file";
+    case kArrayFileBadVersion: return "the array file has a version that cannot be read";
+    case kArrayFileWrongType: return "the file holds another element type than the array";
+    case kArrayFileWrongRank: return "the file holds an array of another rank";
+    case kArrayFileDamaged: return "the array file is damaged or truncated";
+    case kArrayFileNoMemory: return "not enough memory for the array in the file";
+    default: return "unknown array file status";
+  }
+}
+
+const char* FrequDistStatusText(int32_t status) {
+  switch (status) {
+    case kFrequDistOk: return "success";
+    case kFrequDistBadIndex: return "an index lies outside the array, or the array is ragged";
+    case kFrequDistReversedIndex: return "a high index lies below its low index";
+    case kFrequDistBadLimits: return "the lower limit is not below the upper limit";
+    case kFrequDistBadBinWidth: return "the bin width is not positive";
+    case kFrequDistTooManyBins: return "the range needs more than 1000 bins";
+    case kFrequDistMaskSize: return "the mask differs in size from the data";
+    default: return "unknown frequency distribution status";
+  }
+}
+
+const char* InvertStatusText(int32_t status) {
+  switch (status) {
+    case kInvertOk: return "success";
+    case kInvertNotSquare: return "the matrix is empty, not square or ragged";
+    case kInvertNoMemory: return "not enough memory for the inversion";
+    case kInvertSingular: return "the matrix is singular or holds NaN or infinity";
+    case kInvertAborted: return "the inversion was aborted";
+    default: return "unknown inversion status";
+  }
+}
+
+}  // namespace zel

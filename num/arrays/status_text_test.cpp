@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "num/arrays/zel_openarrays.hpp"
+
+namespace zel {
+namespace {
+
+// Every code of a family must read as its own non-empty sentence, and none
+// may fall through to the text for unknown codes.
+void ExpectDistinctSentences(const char* (*text)(int32_t), const std::vector<int32_t>& codes,
+                             int32_t unknown) {
+  const std::string fallback = text(unknown);
+  EXPECT_FALSE(fallback.empty());
+  std::set<std::string> seen;
+  for (int32_t code : codes) {
+    const std::string s = text(code);
+    EXPECT_FALSE(s.empty()) << code;
+    EXPECT_NE(s, fallback) << code;
+    EXPECT_TRUE(seen.insert(s).second) << code << ": " << s;
+  }
+  EXPECT_EQ(text(1), fallback);
+}
+
+TEST(StatusText, ArrayFileCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> codes{
+      kArrayFileOk,          kArrayFileEmpty,        kArrayFileBadShape,   kArrayFileCannotOpen,
+      kArrayFileWriteFailed, kArrayFileNotArrayFile, kArrayFileBadVersion, kArrayFileWrongType,
+      kArrayFileWrongRank,   kArrayFileDamaged,      kArrayFileNoMemory};
+  // Callers compare against the numbers too: the values must not move.
+  for (size_t i = 0; i < codes.size(); ++i) EXPECT_EQ(codes[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(ArrayFileStatusText, codes, -11);
+}
+
+TEST(StatusText, FrequDistAndInvertCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> freq{
+      kFrequDistOk,          kFrequDistBadIndex,    kFrequDistReversedIndex, kFrequDistBadLimits,
+      kFrequDistBadBinWidth, kFrequDistTooManyBins, kFrequDistMaskSize};
+  for (size_t i = 0; i < freq.size(); ++i) EXPECT_EQ(freq[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(FrequDistStatusText, freq, -7);
+
+  const std::vector<int32_t> inv{kInvertOk, kInvertNotSquare, kInvertNoMemory, kInvertSingular,
+                                 kInvertAborted};
+  for (size_t i = 0; i < inv.size(); ++i) EXPECT_EQ(inv[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(InvertStatusText, inv, -5);
+}
+
+TEST(StatusText, RealFailuresMapToTheirSentence) {
+  TDoubleArray a;
+  std::string comment;
+  EXPECT_EQ(std::string(ArrayFileStatusText(LoadArray("/nonexistent/dir/x.arr", a, comment))),
+            ArrayFileStatusText(kArrayFileCannotOpen));
+  TDouble2DArray singular{{1, 2}, {2, 4}};
+  EXPECT_EQ(std::string(InvertStatusText(InvertArray(singular))),
+            "the matrix is singular or holds NaN or infinity");
+}
+
+}  // namespace
+}  // namespace zel
