@@ -288,10 +288,11 @@ TEST(MatrixEventResize, CopiesStopWhenTheDestinationResizes) {
       };
       if (kind == 0) dst->CopyFrom(src.get(), 0, 0, 0, 0, 1, 1);
       if (kind == 1) {
-        EXPECT_EQ(dst->CopyFromArray(Cols(*src), 0, 0, 0, 0, 1, 1), -6);
+        EXPECT_EQ(dst->CopyFromArray(Cols(*src), 0, 0, 0, 0, 1, 1), kMatCopyFromResized);
       }
       if (kind == 2) {
-        EXPECT_EQ(dst->CopyFromArray(TDoubleArray(20, 2.0), 0, 0, 1, 1, false), -6);
+        EXPECT_EQ(dst->CopyFromArray(TDoubleArray(20, 2.0), 0, 0, 1, 1, false),
+                  kMatCopyFromResized);
       }
       dst->OnChange = nullptr;
       const auto d = Cols(*dst);

@@ -93,6 +93,22 @@ class EZELVectorError : public EZELError {
   using EZELError::EZELError;
 };
 
+///@{
+/// Status codes that TVectorT::ImportASC adds to ReadHeaderOfASC's -1..-4
+/// (kAscCannotRead .. kAscBadFlags, returned as they are); values fixed.
+/// VectorImportStatusText turns any of them into a sentence.
+constexpr int32_t kVecAscBadRowAttribute = -5;  ///< a row attribute is missing or not a number
+constexpr int32_t kVecAscBadValue = -6;      ///< a value or a quoted name is missing or malformed
+constexpr int32_t kVecAscNotOneColumn = -7;  ///< the column count is not 1
+constexpr int32_t kVecAscNoFile = -8;        ///< the file does not exist
+constexpr int32_t kVecAscNoRows = -9;        ///< the row count is 0
+///@}
+
+/// A short English sentence (no final period) for a result of
+/// TVectorT::ImportASC, the header's codes (-1..-4) included; "unknown ASC
+/// import status" for any other value. The text is static.
+const char* VectorImportStatusText(int32_t status);
+
 class TIntVector;
 
 // ===========================================================================
@@ -481,11 +497,12 @@ class TVectorT : public TComponent {
   ///    0  success
   ///   -1..-4  ReadHeaderOfASC's code, returned as is (-1 unreadable, -2 bad
   ///       column count, -3 bad or implausible row count, -4 bad flag line)
-  ///   -5  a row attribute is missing or not a number
+  ///   -5  a row attribute is missing or not a number (kVecAscBadRowAttribute)
   ///   -6  a value (or a quoted column or row name) is missing or malformed
-  ///   -7  the column count is not 1
-  ///   -8  the file does not exist
-  ///   -9  the row count is 0
+  ///       (kVecAscBadValue)
+  ///   -7  the column count is not 1 (kVecAscNotOneColumn)
+  ///   -8  the file does not exist (kVecAscNoFile)
+  ///   -9  the row count is 0 (kVecAscNoRows)
   /// On any error the vector is left as it was.
   int32_t ImportASC(const std::string& FName, std::string& Comment);
 
