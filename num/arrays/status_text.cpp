@@ -44,4 +44,28 @@ const char* InvertStatusText(int32_t status) {
   }
 }
 
+const char* ArrayImageStatusText(int32_t status) {
+  switch (status) {
+    case kArrayImageOk: return "success";
+    case kArrayImageBadExtension: return "the file name does not end in .bmp, .png or .jpg";
+    case kArrayImageBadMagnification: return "the magnification lies outside 1 to 10";
+    case kArrayImageBadArray: return "the array is empty, ragged or too large for an image";
+    case kArrayImageWriteFailed: return "the image file could not be written";
+    default: return "unknown array image status";
+  }
+}
+
+const char* DecompositionStatusText(int32_t status) {
+  switch (status) {
+    case kDecompOk: return "success";
+    case kDecompEmpty: return "the matrix is empty";
+    case kDecompNotSquare: return "the matrix is not square or is ragged";
+    case kDecompUnsuitable:
+      return "the matrix cannot be decomposed (a zero pivot, not symmetric, or NaN or infinity)";
+    case kDecompAborted: return "the decomposition was aborted";
+    case kDecompNoConvergence: return "the decomposition did not converge";
+    default: return "unknown decomposition status";
+  }
+}
+
 }  // namespace zel

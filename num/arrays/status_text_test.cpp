@@ -49,6 +49,19 @@ TEST(StatusText, FrequDistAndInvertCodesKeepTheirValuesAndHaveOwnSentences) {
   ExpectDistinctSentences(InvertStatusText, inv, -5);
 }
 
+TEST(StatusText, ImageAndDecompositionCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> image{kArrayImageOk, kArrayImageBadExtension,
+                                   kArrayImageBadMagnification, kArrayImageBadArray,
+                                   kArrayImageWriteFailed};
+  for (size_t i = 0; i < image.size(); ++i) EXPECT_EQ(image[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(ArrayImageStatusText, image, -5);
+
+  const std::vector<int32_t> decomp{kDecompOk,         kDecompEmpty,   kDecompNotSquare,
+                                    kDecompUnsuitable, kDecompAborted, kDecompNoConvergence};
+  for (size_t i = 0; i < decomp.size(); ++i) EXPECT_EQ(decomp[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(DecompositionStatusText, decomp, -6);
+}
+
 TEST(StatusText, RealFailuresMapToTheirSentence) {
   TDoubleArray a;
   std::string comment;

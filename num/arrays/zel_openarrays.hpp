@@ -1079,15 +1079,33 @@ int32_t TraceOfArray(const TInt2DArray& a, int32_t& trace);
 /// -4 aborted); h is replaced only on success.
 int32_t CalcHatMatrix(const TDouble2DArray& x, TDouble2DArray& h);
 
+///@{
+/// Status codes of LUdecomposition, LUPdecomposition and EigenDecomposition
+/// (values fixed; each routine's text says which it can return).
+/// DecompositionStatusText turns one into a sentence.
+constexpr int32_t kDecompOk = 0;              ///< success
+constexpr int32_t kDecompEmpty = -1;          ///< the matrix is empty
+constexpr int32_t kDecompNotSquare = -2;      ///< the matrix is not square, or ragged
+constexpr int32_t kDecompUnsuitable = -3;     ///< zero pivot, not symmetric, NaN or infinity
+constexpr int32_t kDecompAborted = -4;        ///< AbortMathProc was set
+constexpr int32_t kDecompNoConvergence = -5;  ///< no convergence within the sweep limit
+///@}
+
+/// A short English sentence (no final period) for a status code of the
+/// decompositions; "unknown decomposition status" for any other value. The
+/// text is static.
+const char* DecompositionStatusText(int32_t status);
+
 /// LUdecomposition(a, l, u): Doolittle's decomposition without pivoting,
 /// l * u = a exactly as stated (no rows exchanged), with l unit lower
 /// triangular (ones on the diagonal) and u upper triangular, both n x n.
 /// Computed column by column with the same contiguous column updates as
 /// InvertArray. It exists only when the leading principal minors of orders
-/// 1..n-1 are non-zero; otherwise use LUPdecomposition. Status: 0 success;
-/// -1 a empty; -2 a not square or ragged; -3 a pivot u[k][k] (k < n - 1) is
-/// exactly zero, a non-finite value appeared, or a holds NaN or infinity
-/// (found before any work). l and u are replaced only on success.
+/// 1..n-1 are non-zero; otherwise use LUPdecomposition. Status: 0 success
+/// (kDecompOk); -1 a empty (kDecompEmpty); -2 a not square or ragged
+/// (kDecompNotSquare); -3 a pivot u[k][k] (k < n - 1) is exactly zero, a
+/// non-finite value appeared, or a holds NaN or infinity (found before any
+/// work) (kDecompUnsuitable). l and u are replaced only on success.
 int32_t LUdecomposition(const TDouble2DArray& a, TDouble2DArray& l, TDouble2DArray& u);
 
 /// LUPdecomposition(a, l, u, p, sign): the decomposition with partial
@@ -1099,8 +1117,9 @@ int32_t LUdecomposition(const TDouble2DArray& a, TDouble2DArray& l, TDouble2DArr
 /// the sign of the permutation, +1 for an even and -1 for an odd number of row
 /// exchanges, so det(a) = sign * product of u's diagonal. A singular matrix
 /// decomposes as well: a column without a non-zero candidate is left as it
-/// is and u gets a zero on its diagonal. Status: 0 success; -1 a empty; -2 a
-/// not square or ragged; -3 a holds NaN or infinity (found before any work).
+/// is and u gets a zero on its diagonal. Status: 0 success (kDecompOk); -1
+/// a empty (kDecompEmpty); -2 a not square or ragged (kDecompNotSquare); -3
+/// a holds NaN or infinity (found before any work) (kDecompUnsuitable).
 /// sign is 0 first; l, u and p are replaced only on success.
 int32_t LUPdecomposition(const TDouble2DArray& a, TDouble2DArray& l, TDouble2DArray& u,
                          TInt2DArray& p, int32_t& sign);
@@ -1135,9 +1154,11 @@ double Determinant(const TDouble2DArray& a);
 /// the mean of the two is used.
 /// Progress: before each sweep ReportProgress() is called and AbortMathProc
 /// read (never cleared).
-/// Status: 0 success; -1 a empty; -2 a not square or ragged; -3 a not
-/// symmetric or holding a non-finite value; -4 aborted; -5 no convergence
-/// within 50 sweeps (never observed; Jacobi converges quadratically).
+/// Status: 0 success (kDecompOk); -1 a empty (kDecompEmpty); -2 a not
+/// square or ragged (kDecompNotSquare); -3 a not symmetric or holding a
+/// non-finite value (kDecompUnsuitable); -4 aborted (kDecompAborted); -5 no
+/// convergence within 50 sweeps (kDecompNoConvergence; never observed;
+/// Jacobi converges quadratically).
 /// vectors and values are replaced only on success.
 int32_t EigenDecomposition(const TDouble2DArray& a, bool descending, TDouble2DArray& vectors,
                            TDoubleArray& values);
@@ -1352,12 +1373,29 @@ int32_t ConvertToColorMap(TInt2DArray& a, const TColorArray* colors);
 /// a PNG and "dir/.gif" and "dir/.jpeg" give -1 like "x.gif" and "x.jpeg". An empty fileName puts
 /// the bitmap on the
 /// process's clipboard (gui/zel_clipbrd.hpp, Clipboard().Assign), replacing
-/// its content. Checked in this order: -2 m outside 1..10; -1 another
-/// extension; -3 an empty or ragged array, or an image beyond the bitmap's
-/// limit of 2^30 pixels; then -4 when the file could not be written (no
-/// permission, no space, a missing folder) or the memory for the bitmap ran
-/// out. 0 on success.
+/// its content. Checked in this order: -2 m outside 1..10
+/// (kArrayImageBadMagnification); -1 another extension
+/// (kArrayImageBadExtension); -3 an empty or ragged array, or an image
+/// beyond the bitmap's limit of 2^30 pixels (kArrayImageBadArray); then -4
+/// when the file could not be written (no permission, no space, a missing
+/// folder) or the memory for the bitmap ran out (kArrayImageWriteFailed). 0
+/// on success (kArrayImageOk).
 int32_t SaveArrayAsImg(const std::string& fileName, const TInt2DArray& a, int32_t m);
+
+///@{
+/// Status codes of SaveArrayAsImg (values fixed). ArrayImageStatusText
+/// turns one into a sentence.
+constexpr int32_t kArrayImageOk = 0;                 ///< success
+constexpr int32_t kArrayImageBadExtension = -1;      ///< not a .bmp, .png or .jpg file name
+constexpr int32_t kArrayImageBadMagnification = -2;  ///< m outside 1..10
+constexpr int32_t kArrayImageBadArray = -3;          ///< empty, ragged or too large an array
+constexpr int32_t kArrayImageWriteFailed = -4;       ///< the file could not be written
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// SaveArrayAsImg; "unknown array image status" for any other value. The
+/// text is static.
+const char* ArrayImageStatusText(int32_t status);
 
 // ===========================================================================
 // 11. Array files
