@@ -495,7 +495,7 @@ TEST(Resample2DArray, AllColumnsInOrderAndRandomRows) {
     for (size_t r = 0; r < 10; ++r) src[c][r] = static_cast<double>(100 * c + r);
   TDouble2DArray dst{{0}};
   TIntArray cn{0}, rn{0};
-  ASSERT_EQ(Resample2DArray(src, dst, 100, 50, false, cn, rn), 0);
+  ASSERT_EQ(Resample2DArray(src, dst, 100, 50, false, cn, rn), kResampleOk);
   EXPECT_EQ(cn, (TIntArray{1, 2, 3, 4}));
   ASSERT_EQ(rn.size(), 5u);
   EXPECT_EQ(std::set<int32_t>(rn.begin(), rn.end()).size(), 5u);  // no duplicates
@@ -507,7 +507,7 @@ TEST(Resample2DArray, AllColumnsInOrderAndRandomRows) {
       EXPECT_EQ(dst[i][j], src[static_cast<size_t>(cn[i] - 1)][static_cast<size_t>(rn[j] - 1)]);
     }
   // Half the columns: distinct random ones.
-  ASSERT_EQ(Resample2DArray(src, dst, 50, 100, true, cn, rn), 0);
+  ASSERT_EQ(Resample2DArray(src, dst, 50, 100, true, cn, rn), kResampleOk);
   ASSERT_EQ(cn.size(), 2u);
   EXPECT_NE(cn[0], cn[1]);
   EXPECT_EQ(rn.size(), 10u);
@@ -517,15 +517,18 @@ TEST(Resample2DArray, StatusOrderIncludingEmptyOutputsOnEntry) {
   const TDouble2DArray src(3, TDoubleArray(3, 1.0));
   TDouble2DArray dst{{0}}, none;
   TIntArray cn{0}, rn{0}, empty;
-  EXPECT_EQ(Resample2DArray(TDouble2DArray{}, dst, 50, 50, false, cn, rn), -3);
-  EXPECT_EQ(Resample2DArray(TDouble2DArray{{1}, {1, 2}}, dst, 50, 50, false, cn, rn), -3);
-  EXPECT_EQ(Resample2DArray(src, none, 50, 50, false, cn, rn), -4);
-  EXPECT_EQ(Resample2DArray(src, dst, 50, 50, false, empty, rn), -5);
-  EXPECT_EQ(Resample2DArray(src, dst, 50, 50, false, cn, empty), -5);
-  EXPECT_EQ(Resample2DArray(src, dst, 101, 50, false, cn, rn), -1);
-  EXPECT_EQ(Resample2DArray(src, dst, 10, 50, false, cn, rn), -1);  // round(0.3) = 0
-  EXPECT_EQ(Resample2DArray(src, dst, 50, 16, false, cn, rn), -2);  // round(0.48) = 0
-  EXPECT_EQ(Resample2DArray(src, dst, 50, std::nan(""), false, cn, rn), -2);
+  EXPECT_EQ(Resample2DArray(TDouble2DArray{}, dst, 50, 50, false, cn, rn), kResampleEmptySource);
+  EXPECT_EQ(Resample2DArray(TDouble2DArray{{1}, {1, 2}}, dst, 50, 50, false, cn, rn),
+            kResampleEmptySource);
+  EXPECT_EQ(Resample2DArray(src, none, 50, 50, false, cn, rn), kResampleEmptyDest);
+  EXPECT_EQ(Resample2DArray(src, dst, 50, 50, false, empty, rn), kResampleEmptyNumbers);
+  EXPECT_EQ(Resample2DArray(src, dst, 50, 50, false, cn, empty), kResampleEmptyNumbers);
+  EXPECT_EQ(Resample2DArray(src, dst, 101, 50, false, cn, rn), kResampleBadColPercent);
+  EXPECT_EQ(Resample2DArray(src, dst, 10, 50, false, cn, rn),
+            kResampleBadColPercent);  // round(0.3) = 0
+  EXPECT_EQ(Resample2DArray(src, dst, 50, 16, false, cn, rn),
+            kResampleBadRowPercent);  // round(0.48) = 0
+  EXPECT_EQ(Resample2DArray(src, dst, 50, std::nan(""), false, cn, rn), kResampleBadRowPercent);
   EXPECT_EQ(dst, (TDouble2DArray{{0}}));
   EXPECT_EQ(cn, (TIntArray{0}));
 }
@@ -536,9 +539,9 @@ TEST(Resample2DArray, RefusedRandomSelectionIsReported) {
   const TDouble2DArray src(1, TDoubleArray(1000001, 2.0));
   TDouble2DArray dst{{0}};
   TIntArray cn{0}, rn{0};
-  EXPECT_EQ(Resample2DArray(src, dst, 100, 1, false, cn, rn), -6);
+  EXPECT_EQ(Resample2DArray(src, dst, 100, 1, false, cn, rn), kResampleSelectionFailed);
   EXPECT_EQ(dst, (TDouble2DArray{{0}}));
-  EXPECT_EQ(Resample2DArray(src, dst, 100, 0.001, true, cn, rn), 0);
+  EXPECT_EQ(Resample2DArray(src, dst, 100, 0.001, true, cn, rn), kResampleOk);
   EXPECT_EQ(dst[0].size(), 10u);
 }
 

@@ -68,4 +68,17 @@ const char* DecompositionStatusText(int32_t status) {
   }
 }
 
+const char* ResampleStatusText(int32_t status) {
+  switch (status) {
+    case kResampleOk: return "success";
+    case kResampleBadColPercent: return "the column percentage selects no column or exceeds 100";
+    case kResampleBadRowPercent: return "the row percentage selects no row or exceeds 100";
+    case kResampleEmptySource: return "the source array is empty or ragged";
+    case kResampleEmptyDest: return "the destination array is empty on entry";
+    case kResampleEmptyNumbers: return "an array for the chosen numbers is empty on entry";
+    case kResampleSelectionFailed: return "the random selection failed";
+    default: return "unknown resampling status";
+  }
+}
+
 }  // namespace zel

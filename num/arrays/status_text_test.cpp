@@ -62,6 +62,14 @@ TEST(StatusText, ImageAndDecompositionCodesKeepTheirValuesAndHaveOwnSentences) {
   ExpectDistinctSentences(DecompositionStatusText, decomp, -6);
 }
 
+TEST(StatusText, ResampleCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> codes{
+      kResampleOk,        kResampleBadColPercent, kResampleBadRowPercent,  kResampleEmptySource,
+      kResampleEmptyDest, kResampleEmptyNumbers,  kResampleSelectionFailed};
+  for (size_t i = 0; i < codes.size(); ++i) EXPECT_EQ(codes[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(ResampleStatusText, codes, -7);
+}
+
 TEST(StatusText, RealFailuresMapToTheirSentence) {
   TDoubleArray a;
   std::string comment;

@@ -1335,23 +1335,43 @@ int32_t EdgeVector(const Array2D<T>& a, TOrientation orientation, TEdgeOp op, TD
 int32_t CreateMaskShape(TBool2DArray& mask, TShapeKind kind, const TIntArray& params);
 
 /// Resample2DArray(src, dst, colPercent, rowPercent, rowsWithReplacement,
-/// colNumbers, rowNumbers): a random sub-array. In this order: -3 for an
-/// empty (or ragged) source; -4 when dst is empty on entry; -5 when either
-/// number array is empty on entry (dst and the number arrays only have to be
-/// non-empty; their contents are replaced); nc = round(columns * colPercent /
-/// 100) must be positive and colPercent <= 100 (-1), nr = round(rows *
-/// rowPercent / 100) likewise (-2). colNumbers gets nc 1-based column numbers:
-/// all columns in order when nc equals the column count, otherwise nc
-/// distinct random columns (FillRandomUniform without duplicates); rowNumbers
-/// gets nr random 1-based rows, with duplicates allowed when
-/// rowsWithReplacement is true (FillRandomUniform). -6 when the random
-/// selection fails (FillRandomUniform refuses spans above 1 000 000 values
-/// without duplicates). On success dst becomes nc x nr with dst[i][j] =
+/// colNumbers, rowNumbers): a random sub-array. In this order: -3
+/// (kResampleEmptySource) for an empty (or ragged) source; -4
+/// (kResampleEmptyDest) when dst is empty on entry; -5
+/// (kResampleEmptyNumbers) when either number array is empty on entry (dst
+/// and the number arrays only have to be non-empty; their contents are
+/// replaced); nc = round(columns * colPercent / 100) must be positive and
+/// colPercent <= 100 (-1, kResampleBadColPercent), nr = round(rows *
+/// rowPercent / 100) likewise (-2, kResampleBadRowPercent). colNumbers gets
+/// nc 1-based column numbers: all columns in order when nc equals the column
+/// count, otherwise nc distinct random columns (FillRandomUniform without
+/// duplicates); rowNumbers gets nr random 1-based rows, with duplicates
+/// allowed when rowsWithReplacement is true (FillRandomUniform). -6
+/// (kResampleSelectionFailed) when the random selection fails
+/// (FillRandomUniform refuses spans above 1 000 000 values without
+/// duplicates). On success dst becomes nc x nr with dst[i][j] =
 /// src[colNumbers[i] - 1][rowNumbers[j] - 1]; on failure dst and the number
 /// arrays are unchanged. The random fills reseed core's generator.
 int32_t Resample2DArray(const TDouble2DArray& src, TDouble2DArray& dst, double colPercent,
                         double rowPercent, bool rowsWithReplacement, TIntArray& colNumbers,
                         TIntArray& rowNumbers);
+
+///@{
+/// Status codes of Resample2DArray (values fixed). ResampleStatusText turns
+/// one into a sentence.
+constexpr int32_t kResampleOk = 0;                ///< success
+constexpr int32_t kResampleBadColPercent = -1;    ///< no column selected, or colPercent > 100
+constexpr int32_t kResampleBadRowPercent = -2;    ///< no row selected, or rowPercent > 100
+constexpr int32_t kResampleEmptySource = -3;      ///< the source is empty or ragged
+constexpr int32_t kResampleEmptyDest = -4;        ///< dst is empty on entry
+constexpr int32_t kResampleEmptyNumbers = -5;     ///< a number array is empty on entry
+constexpr int32_t kResampleSelectionFailed = -6;  ///< the random selection failed
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// Resample2DArray; "unknown resampling status" for any other value. The
+/// text is static.
+const char* ResampleStatusText(int32_t status);
 
 /// ConvertToColorMap(a, colors): replaces every cell value v by the colour
 /// table's entry min(max(v, 1), number of entries) (colors->GetColorElem).

@@ -310,10 +310,10 @@ TEST(MatrixEventResize, ResampleReportsAHandlerThatResizes) {
     if (++changes == 2) dst->Resize(1, 1);
   };
   TIntArray cols(1), rows(1);
-  EXPECT_EQ(dst->ResampleExtMat(src.get(), 100, 100, true, cols, rows), -6);
+  EXPECT_EQ(dst->ResampleExtMat(src.get(), 100, 100, true, cols, rows), kMatResampleResized);
   EXPECT_EQ(dst->GetNrOfColumns(), 1);
   changes = 10;  // no more resizing: the same call succeeds
-  EXPECT_EQ(dst->ResampleExtMat(src.get(), 100, 100, true, cols, rows), 0);
+  EXPECT_EQ(dst->ResampleExtMat(src.get(), 100, 100, true, cols, rows), kMatResampleOk);
   EXPECT_EQ(dst->GetNrOfColumns(), 10);
 }
 

@@ -25,4 +25,17 @@ const char* MatrixCopyToStatusText(int32_t status) {
   }
 }
 
+const char* MatrixResampleStatusText(int32_t status) {
+  switch (status) {
+    case kMatResampleOk: return "success";
+    case kMatResampleBadColPercent: return "the column percentage selects no column or exceeds 100";
+    case kMatResampleBadRowPercent: return "the row percentage selects no row or exceeds 100";
+    case kMatResampleNoSource: return "there is no source matrix";
+    case kMatResampleTooMany: return "distinct numbers were asked for from more than 1 000 000";
+    case kMatResampleEmptyNumbers: return "an array for the chosen numbers is empty on entry";
+    case kMatResampleResized: return "an event handler resized the matrix during the copy";
+    default: return "unknown matrix resampling status";
+  }
+}
+
 }  // namespace zel

@@ -36,5 +36,14 @@ TEST(MatrixStatusText, CopyCodesKeepTheirValuesAndHaveOwnSentences) {
   ExpectDistinctSentences(MatrixCopyToStatusText, to);
 }
 
+TEST(MatrixStatusText, ResampleCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> codes{
+      kMatResampleOk,       kMatResampleBadColPercent, kMatResampleBadRowPercent,
+      kMatResampleNoSource, kMatResampleTooMany,       kMatResampleEmptyNumbers,
+      kMatResampleResized};
+  for (size_t i = 0; i < codes.size(); ++i) EXPECT_EQ(codes[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(MatrixResampleStatusText, codes);
+}
+
 }  // namespace
 }  // namespace zel

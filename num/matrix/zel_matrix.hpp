@@ -140,6 +140,23 @@ constexpr int32_t kMatCopyToOutside = -4;        ///< (DestCol, DestRow) lies ou
 /// The text is static.
 const char* MatrixCopyToStatusText(int32_t status);
 
+///@{
+/// Status codes of TMatrix::ResampleExtMat (values fixed).
+/// MatrixResampleStatusText turns one into a sentence.
+constexpr int32_t kMatResampleOk = 0;              ///< done
+constexpr int32_t kMatResampleBadColPercent = -1;  ///< no column selected, or colpct > 100
+constexpr int32_t kMatResampleBadRowPercent = -2;  ///< no row selected, or rowpct > 100
+constexpr int32_t kMatResampleNoSource = -3;       ///< SrcMat is null
+constexpr int32_t kMatResampleTooMany = -4;        ///< distinct numbers from more than 1 000 000
+constexpr int32_t kMatResampleEmptyNumbers = -5;   ///< RndColIx or RndRowIx is empty on entry
+constexpr int32_t kMatResampleResized = -6;        ///< an event handler resized the matrix
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// TMatrix::ResampleExtMat; "unknown matrix resampling status" for any other
+/// value. The text is static.
+const char* MatrixResampleStatusText(int32_t status);
+
 // ===========================================================================
 // 2. TMatrixT<T>: the dense matrix behaviour that does not depend on the
 //    element type. Use TMatrix; this template is its base (instantiated for
@@ -831,17 +848,18 @@ class TMatrix : public TMatrixT<double> {
   /// cell (i + 1, j + 1) = SrcMat(RndColIx[i], RndRowIx[j]) stored cell by
   /// cell, then OnChange and OnResize fire. Result (checked in this order;
   /// nothing changes on error):
-  ///    0  done
-  ///   -3  SrcMat is null
+  ///    0  done (kMatResampleOk)
+  ///   -3  SrcMat is null (kMatResampleNoSource)
   ///   -5  RndColIx or RndRowIx is empty on entry (the caller must hand in
   ///       arrays with at least one element; they are resized here)
-  ///   -2  nr < 1 or rowpct > 100 (or NaN)
-  ///   -1  nc < 1 or colpct > 100 (or NaN)
+  ///       (kMatResampleEmptyNumbers)
+  ///   -2  nr < 1 or rowpct > 100 (or NaN) (kMatResampleBadRowPercent)
+  ///   -1  nc < 1 or colpct > 100 (or NaN) (kMatResampleBadColPercent)
   ///   -4  distinct rows (or columns) were asked for from more than
-  ///       1 000 000 (the random fill's limit)
+  ///       1 000 000 (the random fill's limit) (kMatResampleTooMany)
   ///   -6  an event handler resized this matrix while the cells were being
   ///       stored: storing stopped there, no OnResize fires, and RndColIx
-  ///       and RndRowIx hold the numbers drawn
+  ///       and RndRowIx hold the numbers drawn (kMatResampleResized)
   int32_t ResampleExtMat(const TMatrix* SrcMat, double colpct, double rowpct, bool BootStrap,
                          TIntArray& RndColIx, TIntArray& RndRowIx);
 
