@@ -81,4 +81,26 @@ const char* ResampleStatusText(int32_t status) {
   }
 }
 
+const char* DistanceStatusText(int32_t status) {
+  switch (status) {
+    case kDistanceOk: return "success";
+    case kDistanceEmpty: return "the array is empty";
+    case kDistanceBadObject: return "the array is ragged or an object row lies outside it";
+    case kDistanceBadColumn: return "a column index lies outside the array";
+    case kDistanceReversedColumns: return "the last column lies before the first";
+    case kDistanceBadMode: return "the distance mode is not supported here";
+    default: return "unknown distance status";
+  }
+}
+
+const char* FloodFillStatusText(int32_t status) {
+  switch (status) {
+    case kFloodFillSeedOutside: return "the seed cell lies outside the array";
+    case kFloodFillSeedIsFill: return "the seed cell already holds the fill value";
+    case kFloodFillRagged: return "the array is ragged";
+    case kFloodFillNoMemory: return "not enough memory for the fill";
+    default: return status >= 0 ? "the region was filled" : "unknown flood fill status";
+  }
+}
+
 }  // namespace zel

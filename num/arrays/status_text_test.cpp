@@ -70,6 +70,27 @@ TEST(StatusText, ResampleCodesKeepTheirValuesAndHaveOwnSentences) {
   ExpectDistinctSentences(ResampleStatusText, codes, -7);
 }
 
+TEST(StatusText, DistanceAndFloodFillCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> dist{kDistanceOk,        kDistanceEmpty,           kDistanceBadObject,
+                                  kDistanceBadColumn, kDistanceReversedColumns, kDistanceBadMode};
+  for (size_t i = 0; i < dist.size(); ++i) EXPECT_EQ(dist[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(DistanceStatusText, dist, -6);
+
+  // A flood fill returns its cell count on success: every count reads alike.
+  const std::vector<int32_t> fill{0, kFloodFillSeedOutside, kFloodFillSeedIsFill, kFloodFillRagged,
+                                  kFloodFillNoMemory};
+  for (size_t i = 0; i < fill.size(); ++i) EXPECT_EQ(fill[i], -static_cast<int32_t>(i));
+  const std::string unknown = FloodFillStatusText(-5);
+  std::set<std::string> seen;
+  for (int32_t code : fill) {
+    const std::string s = FloodFillStatusText(code);
+    EXPECT_FALSE(s.empty()) << code;
+    EXPECT_NE(s, unknown) << code;
+    EXPECT_TRUE(seen.insert(s).second) << code;
+  }
+  EXPECT_EQ(std::string(FloodFillStatusText(18)), FloodFillStatusText(0));
+}
+
 TEST(StatusText, RealFailuresMapToTheirSentence) {
   TDoubleArray a;
   std::string comment;

@@ -1180,11 +1180,29 @@ int32_t EigenDecomposition(const TDouble2DArray& a, bool descending, TDouble2DAr
 ///   dmDice       2 sum xy / (sum x^2 + sum y^2)  (similarity)
 /// Both similarity denominators are 0 only when both rows are all zero over
 /// the columns; the objects are then identical and d = 1 (never NaN).
-/// d is 0 first. Status: -1 a empty; -2 a ragged or a row index outside it;
-/// -3 a column index outside it; -4 c2 < c1; -5 any other mode (dmUserDef,
-/// which needs a matrix's event, included).
+/// d is 0 first. Status: -1 a empty (kDistanceEmpty); -2 a ragged or a row
+/// index outside it (kDistanceBadObject); -3 a column index outside it
+/// (kDistanceBadColumn); -4 c2 < c1 (kDistanceReversedColumns); -5 any other
+/// mode (dmUserDef, which needs a matrix's event, included)
+/// (kDistanceBadMode).
 int32_t DistanceOfObjects(const TDouble2DArray& a, TDistMode mode, int32_t o1, int32_t o2,
                           int32_t c1, int32_t c2, double& d);
+
+///@{
+/// Status codes of DistanceOfObjects (values fixed). DistanceStatusText
+/// turns one into a sentence.
+constexpr int32_t kDistanceOk = 0;                ///< success
+constexpr int32_t kDistanceEmpty = -1;            ///< the array is empty
+constexpr int32_t kDistanceBadObject = -2;        ///< ragged, or an object row outside the array
+constexpr int32_t kDistanceBadColumn = -3;        ///< a column index outside the array
+constexpr int32_t kDistanceReversedColumns = -4;  ///< c2 < c1
+constexpr int32_t kDistanceBadMode = -5;          ///< a mode this routine does not compute
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// DistanceOfObjects; "unknown distance status" for any other value. The
+/// text is static.
+const char* DistanceStatusText(int32_t status);
 
 /// BoundingRect(a, firstCol, lastCol, firstRow, lastRow): the smallest
 /// rectangle holding every non-zero cell (for double arrays NaN counts as
@@ -1213,10 +1231,11 @@ void BoundingRect(const Array2D<T>& a, int32_t& firstCol, int32_t& lastCol, int3
 /// run seeds and a visited bitmap, so every cell is filled at most once, the
 /// call stack does not grow with the region, and the extra memory is one bit
 /// per cell plus the pending runs. Status: -1 the seed lies outside the
-/// array (also for an empty array); -2 the seed's value equals fill; -3 the
-/// array is ragged; -4 memory ran out (for the bitmap, before anything is
-/// filled; or, on a nearly full heap, for the run stack, when the cells
-/// filled so far keep the fill value).
+/// array, also for an empty array (kFloodFillSeedOutside); -2 the seed's
+/// value equals fill (kFloodFillSeedIsFill); -3 the array is ragged
+/// (kFloodFillRagged); -4 memory ran out (kFloodFillNoMemory; for the
+/// bitmap, before anything is filled; or, on a nearly full heap, for the
+/// run stack, when the cells filled so far keep the fill value).
 int32_t FloodFillArray(int32_t col, int32_t row, int32_t fill, bool fourNeighbour, TInt2DArray& a,
                        int32_t& highestRow, int32_t& lowestRow, int32_t& lowestCol,
                        int32_t& highestCol);
@@ -1227,11 +1246,28 @@ int32_t FloodFillArray(int32_t col, int32_t row, int32_t fill, bool fourNeighbou
 /// compared with the values before the fill. Because each cell is visited
 /// once, the fill ends also when fill itself lies within the tolerance of s
 /// (fill == s included). A NaN seed matches no cell (0 cells, a unchanged);
-/// a NaN tolerance acts as 0. Status: -1 seed outside the array, -3 ragged, -4 no memory;
-/// there is no -2.
+/// a NaN tolerance acts as 0. Status: -1 seed outside the array
+/// (kFloodFillSeedOutside), -3 ragged (kFloodFillRagged), -4 no memory
+/// (kFloodFillNoMemory); there is no -2.
 int32_t FloodFillArray(int32_t col, int32_t row, double tolerance, double fill, bool fourNeighbour,
                        TDouble2DArray& a, int32_t& highestRow, int32_t& lowestRow,
                        int32_t& lowestCol, int32_t& highestCol);
+
+///@{
+/// Failure codes of FloodFillArray (values fixed); a result >= 0 is the
+/// number of cells filled. FloodFillStatusText turns a result into a
+/// sentence.
+constexpr int32_t kFloodFillSeedOutside = -1;  ///< the seed lies outside the array
+constexpr int32_t kFloodFillSeedIsFill = -2;   ///< the seed already holds the fill value
+constexpr int32_t kFloodFillRagged = -3;       ///< the array is ragged
+constexpr int32_t kFloodFillNoMemory = -4;     ///< memory ran out
+///@}
+
+/// A short English sentence (no final period) for a result of
+/// FloodFillArray: the same success sentence for every count >= 0, and
+/// "unknown flood fill status" for a negative value without a name. The
+/// text is static.
+const char* FloodFillStatusText(int32_t status);
 
 /// LocalMean(data, centre, halfWidth, lo, hi): the mean (long double) of the
 /// element at centre and of the elements centre +- 1 .. centre +- halfWidth
