@@ -103,4 +103,15 @@ const char* FloodFillStatusText(int32_t status) {
   }
 }
 
+const char* RescaleStatusText(int32_t status) {
+  switch (status) {
+    case kRescaleOk: return "success";
+    case kRescaleEmpty: return "the array is empty";
+    case kRescaleBadRange: return "the range lies outside the array, or the array is ragged";
+    case kRescaleNoScale: return "the values give no usable scale (constant or not finite)";
+    case kRescaleBadMode: return "the rescaling mode is unknown";
+    default: return "unknown rescaling status";
+  }
+}
+
 }  // namespace zel

@@ -91,6 +91,13 @@ TEST(StatusText, DistanceAndFloodFillCodesKeepTheirValuesAndHaveOwnSentences) {
   EXPECT_EQ(std::string(FloodFillStatusText(18)), FloodFillStatusText(0));
 }
 
+TEST(StatusText, RescaleCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> codes{kRescaleOk, kRescaleEmpty, kRescaleBadRange, kRescaleNoScale,
+                                   kRescaleBadMode};
+  for (size_t i = 0; i < codes.size(); ++i) EXPECT_EQ(codes[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(RescaleStatusText, codes, -5);
+}
+
 TEST(StatusText, RealFailuresMapToTheirSentence) {
   TDoubleArray a;
   std::string comment;

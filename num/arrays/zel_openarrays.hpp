@@ -557,6 +557,21 @@ int32_t PermuteArray(const TDouble2DArray& a, const TInt2DArray& perm, TApplyCol
                      bool inverse, TDouble2DArray& result);
 
 ///@{
+/// Status codes of RescaleArray (values fixed). RescaleStatusText turns one
+/// into a sentence.
+constexpr int32_t kRescaleOk = 0;         ///< success
+constexpr int32_t kRescaleEmpty = -1;     ///< the array is empty
+constexpr int32_t kRescaleBadRange = -2;  ///< an index outside the array, or a ragged array
+constexpr int32_t kRescaleNoScale = -3;   ///< the scale is 0 or not finite
+constexpr int32_t kRescaleBadMode = -4;   ///< an unknown mode
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// RescaleArray; "unknown rescaling status" for any other value. The text is
+/// static.
+const char* RescaleStatusText(int32_t status);
+
+///@{
 /// RescaleArray(a, range, mode, offset, scale): rescales the elements of the
 /// range in place as x := (x - offset) / scale, with offset and scale taken
 /// from the range and returned so that x = rescaled * scale + offset undoes
@@ -564,10 +579,11 @@ int32_t PermuteArray(const TDouble2DArray& a, const TInt2DArray& perm, TApplyCol
 ///   rmLinear       offset = min, scale = max - min (onto 0..1);
 ///   rmStandardize  offset = mean, scale = sample standard deviation;
 ///   rmMeanCenter   offset = mean, scale = 1.
-/// Statistics in long double. Status -1 empty, -2 bad range (as MeanArray),
-/// -3 when the scale is 0 or not finite (constant values, a single value for
-/// rmStandardize; the array is then unchanged), -4 for an unknown mode.
-/// offset and scale are 0 unless the status is 0. Members: double 1-D, 2-D.
+/// Statistics in long double. Status -1 empty (kRescaleEmpty), -2 bad range
+/// as MeanArray (kRescaleBadRange), -3 when the scale is 0 or not finite
+/// (kRescaleNoScale: constant values, a single value for rmStandardize; the
+/// array is then unchanged), -4 for an unknown mode (kRescaleBadMode).
+/// offset and scale are 0 unless the status is 0 (kRescaleOk). Members: double 1-D, 2-D.
 inline int32_t RescaleArray(TDoubleArray& a, int32_t lo, int32_t hi, TRescaleMode mode,
                             double& offset, double& scale) {
   return arrays_detail::RescaleRange(a, {lo}, {hi}, mode, offset, scale);
