@@ -20,4 +20,14 @@ const char* VectorImportStatusText(int32_t status) {
   }
 }
 
+const char* VectorCopyStatusText(int32_t status) {
+  switch (status) {
+    case kVecCopyOk: return "success";
+    case kVecCopyNoSource: return "there is no source, or the source array is empty";
+    case kVecCopyBadBound: return "a source bound lies outside the source";
+    case kVecCopyBadDest: return "the destination position lies outside the vector";
+    default: return "unknown vector copy status";
+  }
+}
+
 }  // namespace zel

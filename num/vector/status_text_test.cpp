@@ -28,5 +28,18 @@ TEST(VectorStatusText, ImportCodesKeepTheirValuesAndHaveOwnSentences) {
   EXPECT_EQ(std::string(VectorImportStatusText(kAscBadFlags)), AscHeaderStatusText(kAscBadFlags));
 }
 
+TEST(VectorStatusText, CopyCodesKeepTheirValuesAndHaveOwnSentences) {
+  const int32_t codes[] = {kVecCopyOk, kVecCopyNoSource, kVecCopyBadBound, kVecCopyBadDest};
+  const std::string fallback = VectorCopyStatusText(-4);
+  std::set<std::string> seen;
+  for (int32_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(codes[i], -i);
+    const std::string s = VectorCopyStatusText(codes[i]);
+    EXPECT_FALSE(s.empty()) << codes[i];
+    EXPECT_NE(s, fallback) << codes[i];
+    EXPECT_TRUE(seen.insert(s).second) << codes[i] << ": " << s;
+  }
+}
+
 }  // namespace
 }  // namespace zel
