@@ -26,6 +26,11 @@ constexpr int32_t kAscBadRowCount = -3;     ///< third line is not a row count, 
 constexpr int32_t kAscBadFlags = -4;        ///< fourth line is not four TRUE/FALSE flags
 ///@}
 
+/// A short English sentence (no final period) for a result code of
+/// ReadHeaderOfASC, for an application's message to its user; "unknown ASC
+/// header status" for any other value. The text is static.
+const char* AscHeaderStatusText(int32_t status);
+
 /// Longest header line that ReadHeaderOfASC reads (1 MiB); a longer one fails
 /// with the code of that line, so that a file without line breaks (or an
 /// endless device) is refused at once.

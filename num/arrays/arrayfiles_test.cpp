@@ -71,18 +71,18 @@ TEST_F(ArrayFiles, TextRoundTripOfEveryRankAndType) {
   std::string c;
   TDoubleArray d1 = Awkward();
   d1.push_back(std::numeric_limits<double>::quiet_NaN());
-  ASSERT_EQ(StoreArray(Path("d1"), d1, kComment), 0);
+  ASSERT_EQ(StoreArray(Path("d1"), d1, kComment), kArrayFileOk);
   TDoubleArray r1;
-  ASSERT_EQ(LoadArray(Path("d1"), r1, c), 0);
+  ASSERT_EQ(LoadArray(Path("d1"), r1, c), kArrayFileOk);
   EXPECT_EQ(c, kComment);
   ASSERT_EQ(r1.size(), d1.size());
   EXPECT_TRUE(SameBits(TDoubleArray(r1.begin(), r1.end() - 1), Awkward()));
   EXPECT_TRUE(std::isnan(r1.back()));
 
   const TDouble2DArray d2{Awkward(), TDoubleArray(8, 2.5), TDoubleArray(8, -1)};
-  ASSERT_EQ(StoreArray(Path("d2"), d2, ""), 0);
+  ASSERT_EQ(StoreArray(Path("d2"), d2, ""), kArrayFileOk);
   TDouble2DArray r2;
-  ASSERT_EQ(LoadArray(Path("d2"), r2, c), 0);
+  ASSERT_EQ(LoadArray(Path("d2"), r2, c), kArrayFileOk);
   EXPECT_EQ(c, "");
   ASSERT_EQ(r2.size(), 3u);
   EXPECT_TRUE(SameBits(r2[0], d2[0]));
@@ -90,13 +90,13 @@ TEST_F(ArrayFiles, TextRoundTripOfEveryRankAndType) {
 
   const TDouble3DArray d3(2, TDouble2DArray(3, TDoubleArray{1.5, -2}));
   const TDouble4DArray d4(1, TDouble3DArray(2, TDouble2DArray(1, TDoubleArray{7, 8, 9})));
-  ASSERT_EQ(StoreArray(Path("d3"), d3, "three"), 0);
-  ASSERT_EQ(StoreArray(Path("d4"), d4, false, "four"), 0);
+  ASSERT_EQ(StoreArray(Path("d3"), d3, "three"), kArrayFileOk);
+  ASSERT_EQ(StoreArray(Path("d4"), d4, false, "four"), kArrayFileOk);
   TDouble3DArray r3;
   TDouble4DArray r4;
-  ASSERT_EQ(LoadArray(Path("d3"), r3, c), 0);
+  ASSERT_EQ(LoadArray(Path("d3"), r3, c), kArrayFileOk);
   EXPECT_EQ(r3, d3);
-  ASSERT_EQ(LoadArray(Path("d4"), r4, c), 0);
+  ASSERT_EQ(LoadArray(Path("d4"), r4, c), kArrayFileOk);
   EXPECT_EQ(r4, d4);
   EXPECT_EQ(c, "four");
 
@@ -105,21 +105,21 @@ TEST_F(ArrayFiles, TextRoundTripOfEveryRankAndType) {
   const TInt2DArray i2{{1, 2}, {3, 4}, {5, 6}};
   const TInt3DArray i3(3, TInt2DArray(1, TIntArray{4, 5, 6, 7}));
   const TInt4DArray i4(2, TInt3DArray(2, TInt2DArray(2, TIntArray{-9, 9})));
-  ASSERT_EQ(StoreArray(Path("i1"), i1, "a"), 0);
-  ASSERT_EQ(StoreArray(Path("i2"), i2, "b"), 0);
-  ASSERT_EQ(StoreArray(Path("i3"), i3, "c"), 0);
-  ASSERT_EQ(StoreArray(Path("i4"), i4, "d"), 0);
+  ASSERT_EQ(StoreArray(Path("i1"), i1, "a"), kArrayFileOk);
+  ASSERT_EQ(StoreArray(Path("i2"), i2, "b"), kArrayFileOk);
+  ASSERT_EQ(StoreArray(Path("i3"), i3, "c"), kArrayFileOk);
+  ASSERT_EQ(StoreArray(Path("i4"), i4, "d"), kArrayFileOk);
   TIntArray s1;
   TInt2DArray s2;
   TInt3DArray s3;
   TInt4DArray s4;
-  ASSERT_EQ(LoadArray(Path("i1"), s1, c), 0);
+  ASSERT_EQ(LoadArray(Path("i1"), s1, c), kArrayFileOk);
   EXPECT_EQ(s1, i1);
-  ASSERT_EQ(LoadArray(Path("i2"), s2, c), 0);
+  ASSERT_EQ(LoadArray(Path("i2"), s2, c), kArrayFileOk);
   EXPECT_EQ(s2, i2);
-  ASSERT_EQ(LoadArray(Path("i3"), s3, c), 0);
+  ASSERT_EQ(LoadArray(Path("i3"), s3, c), kArrayFileOk);
   EXPECT_EQ(s3, i3);
-  ASSERT_EQ(LoadArray(Path("i4"), s4, c), 0);
+  ASSERT_EQ(LoadArray(Path("i4"), s4, c), kArrayFileOk);
   EXPECT_EQ(s4, i4);
   EXPECT_EQ(c, "d");
 }
@@ -127,55 +127,55 @@ TEST_F(ArrayFiles, TextRoundTripOfEveryRankAndType) {
 TEST_F(ArrayFiles, BinaryRoundTripOfEveryRankAndType) {
   std::string c;
   const TDouble2DArray d2{Awkward(), Awkward()};
-  ASSERT_EQ(SaveBinaryArray(Path("d2"), d2, kComment), 0);
+  ASSERT_EQ(SaveBinaryArray(Path("d2"), d2, kComment), kArrayFileOk);
   TDouble2DArray r2;
-  ASSERT_EQ(LoadBinaryArray(Path("d2"), r2, c, false), 0);
+  ASSERT_EQ(LoadBinaryArray(Path("d2"), r2, c, false), kArrayFileOk);
   EXPECT_TRUE(SameBits(r2[1], d2[1]));
   EXPECT_EQ(c, kComment);
   TDouble2DArray viaLoadArray;  // LoadArray reads the binary format as well
-  ASSERT_EQ(LoadArray(Path("d2"), viaLoadArray, c), 0);
+  ASSERT_EQ(LoadArray(Path("d2"), viaLoadArray, c), kArrayFileOk);
   EXPECT_TRUE(SameBits(viaLoadArray[0], d2[0]));
 
   const TInt2DArray i2{{1, -2, 3}};
-  ASSERT_EQ(SaveBinaryArray(Path("i2"), i2, ""), 0);
+  ASSERT_EQ(SaveBinaryArray(Path("i2"), i2, ""), kArrayFileOk);
   TInt2DArray s2;
-  ASSERT_EQ(LoadBinaryArray(Path("i2"), s2, c, false), 0);
+  ASSERT_EQ(LoadBinaryArray(Path("i2"), s2, c, false), kArrayFileOk);
   EXPECT_EQ(s2, i2);
   EXPECT_EQ(c, "");
 
   const TDouble3DArray d3(2, TDouble2DArray(2, TDoubleArray{0.25, 1e-300, -7}));
   const TDouble4DArray d4(3, TDouble3DArray(1, TDouble2DArray(2, TDoubleArray{4, 5})));
-  ASSERT_EQ(SaveBinaryArray(Path("d3"), d3, "x"), 0);
-  ASSERT_EQ(SaveBinaryArray(Path("d4"), d4, "y"), 0);
+  ASSERT_EQ(SaveBinaryArray(Path("d3"), d3, "x"), kArrayFileOk);
+  ASSERT_EQ(SaveBinaryArray(Path("d4"), d4, "y"), kArrayFileOk);
   TDouble3DArray r3;
   TDouble4DArray r4;
-  ASSERT_EQ(LoadBinaryArray(Path("d3"), r3, c, false), 0);
+  ASSERT_EQ(LoadBinaryArray(Path("d3"), r3, c, false), kArrayFileOk);
   EXPECT_EQ(r3, d3);
-  ASSERT_EQ(LoadBinaryArray(Path("d4"), r4, c, true), 0);
+  ASSERT_EQ(LoadBinaryArray(Path("d4"), r4, c, true), kArrayFileOk);
   EXPECT_EQ(r4, d4);
 
   // StoreArray's binary option for 3-D and 4-D, read by LoadArray.
   const TInt3DArray i3(2, TInt2DArray(2, TIntArray{1, 2, 3}));
   const TInt4DArray i4(1, TInt3DArray(1, TInt2DArray(1, TIntArray{42})));
-  ASSERT_EQ(StoreArray(Path("i3"), i3, true, "p"), 0);
-  ASSERT_EQ(StoreArray(Path("i4"), i4, true, "q"), 0);
-  ASSERT_EQ(StoreArray(Path("d4b"), d4, true, "r"), 0);
+  ASSERT_EQ(StoreArray(Path("i3"), i3, true, "p"), kArrayFileOk);
+  ASSERT_EQ(StoreArray(Path("i4"), i4, true, "q"), kArrayFileOk);
+  ASSERT_EQ(StoreArray(Path("d4b"), d4, true, "r"), kArrayFileOk);
   TInt3DArray s3;
   TInt4DArray s4;
-  ASSERT_EQ(LoadArray(Path("i3"), s3, c), 0);
+  ASSERT_EQ(LoadArray(Path("i3"), s3, c), kArrayFileOk);
   EXPECT_EQ(s3, i3);
-  ASSERT_EQ(LoadArray(Path("i4"), s4, c), 0);
+  ASSERT_EQ(LoadArray(Path("i4"), s4, c), kArrayFileOk);
   EXPECT_EQ(s4, i4);
   EXPECT_EQ(c, "q");
-  ASSERT_EQ(LoadArray(Path("d4b"), r4, c), 0);
+  ASSERT_EQ(LoadArray(Path("d4b"), r4, c), kArrayFileOk);
   EXPECT_EQ(r4, d4);
   // Both binary writers produce the same file.
-  ASSERT_EQ(StoreArray(Path("d4c"), d4, true, "y"), 0);
+  ASSERT_EQ(StoreArray(Path("d4c"), d4, true, "y"), kArrayFileOk);
   EXPECT_EQ(ReadAll(Path("d4c")), ReadAll(Path("d4")));
 }
 
 TEST_F(ArrayFiles, BinaryLayoutIsAsDocumented) {
-  ASSERT_EQ(SaveBinaryArray(Path("f"), TInt2DArray{{1, 2}, {3, 4}, {5, 6}}, "hi"), 0);
+  ASSERT_EQ(SaveBinaryArray(Path("f"), TInt2DArray{{1, 2}, {3, 4}, {5, 6}}, "hi"), kArrayFileOk);
   const Bytes b = ReadAll(Path("f"));
   ASSERT_EQ(b.size(), 48u + 2u + 6u * 4u);
   const Bytes head(b.begin(), b.begin() + 40);
@@ -191,7 +191,7 @@ TEST_F(ArrayFiles, BinaryLayoutIsAsDocumented) {
 }
 
 TEST_F(ArrayFiles, TextFileWithWindowsLineEndsLoads) {
-  ASSERT_EQ(StoreArray(Path("t"), TInt2DArray{{1, 2}, {3, 4}}, "c\nd"), 0);
+  ASSERT_EQ(StoreArray(Path("t"), TInt2DArray{{1, 2}, {3, 4}}, "c\nd"), kArrayFileOk);
   Bytes crlf;
   for (uint8_t ch : ReadAll(Path("t"))) {
     if (ch == '\n') crlf.push_back('\r');
@@ -200,7 +200,7 @@ TEST_F(ArrayFiles, TextFileWithWindowsLineEndsLoads) {
   WriteAll(Path("t"), crlf);
   TInt2DArray a;
   std::string c;
-  ASSERT_EQ(LoadArray(Path("t"), a, c), 0);
+  ASSERT_EQ(LoadArray(Path("t"), a, c), kArrayFileOk);
   EXPECT_EQ(a, (TInt2DArray{{1, 2}, {3, 4}}));
   EXPECT_EQ(c, "c\nd");
 }
@@ -208,32 +208,32 @@ TEST_F(ArrayFiles, TextFileWithWindowsLineEndsLoads) {
 TEST_F(ArrayFiles, ReadBinaryArrayHeaderSkipsTheElements) {
   ASSERT_EQ(SaveBinaryArray(Path("h"), TDouble3DArray(4, TDouble2DArray(3, TDoubleArray(2))),
                             "header only"),
-            0);
+            kArrayFileOk);
   int32_t d1 = 9, d2 = 9, d3 = 9, d4 = 9, type = 9;
   std::string c = "old";
-  ASSERT_EQ(ReadBinaryArrayHeader(Path("h"), d1, d2, d3, d4, c, type), 0);
+  ASSERT_EQ(ReadBinaryArrayHeader(Path("h"), d1, d2, d3, d4, c, type), kArrayFileOk);
   EXPECT_EQ(d1, 4);
   EXPECT_EQ(d2, 3);
   EXPECT_EQ(d3, 2);
   EXPECT_EQ(d4, 0);
   EXPECT_EQ(type, 1);
   EXPECT_EQ(c, "header only");
-  ASSERT_EQ(SaveBinaryArray(Path("i"), TInt2DArray{{1}}, ""), 0);
-  ASSERT_EQ(ReadBinaryArrayHeader(Path("i"), d1, d2, d3, d4, c, type), 0);
+  ASSERT_EQ(SaveBinaryArray(Path("i"), TInt2DArray{{1}}, ""), kArrayFileOk);
+  ASSERT_EQ(ReadBinaryArrayHeader(Path("i"), d1, d2, d3, d4, c, type), kArrayFileOk);
   EXPECT_EQ(type, 2);
   EXPECT_EQ(d2, 1);
   // A damaged element is not noticed, a missing one is.
   Bytes b = ReadAll(Path("h"));
   b[70] ^= 0xFF;
   WriteAll(Path("h"), b);
-  EXPECT_EQ(ReadBinaryArrayHeader(Path("h"), d1, d2, d3, d4, c, type), 0);
+  EXPECT_EQ(ReadBinaryArrayHeader(Path("h"), d1, d2, d3, d4, c, type), kArrayFileOk);
   b.pop_back();
   WriteAll(Path("h"), b);
-  EXPECT_EQ(ReadBinaryArrayHeader(Path("h"), d1, d2, d3, d4, c, type), -9);
+  EXPECT_EQ(ReadBinaryArrayHeader(Path("h"), d1, d2, d3, d4, c, type), kArrayFileDamaged);
   EXPECT_EQ(d1, 0);
   EXPECT_EQ(c, "");
-  ASSERT_EQ(StoreArray(Path("txt"), TIntArray{1}, ""), 0);
-  EXPECT_EQ(ReadBinaryArrayHeader(Path("txt"), d1, d2, d3, d4, c, type), -5);
+  ASSERT_EQ(StoreArray(Path("txt"), TIntArray{1}, ""), kArrayFileOk);
+  EXPECT_EQ(ReadBinaryArrayHeader(Path("txt"), d1, d2, d3, d4, c, type), kArrayFileNotArrayFile);
 }
 
 // ---------------------------------------------------------------------------
@@ -241,13 +241,14 @@ TEST_F(ArrayFiles, ReadBinaryArrayHeaderSkipsTheElements) {
 // ---------------------------------------------------------------------------
 
 TEST_F(ArrayFiles, WritersRejectEmptyAndRaggedArraysAndReportOpenFailure) {
-  EXPECT_EQ(StoreArray(Path("e"), TDoubleArray{}, ""), -1);
-  EXPECT_EQ(StoreArray(Path("e"), TInt2DArray(3), ""), -1);
-  EXPECT_EQ(SaveBinaryArray(Path("e"), TDouble2DArray{{1, 2}, {3}}, ""), -2);
-  EXPECT_EQ(StoreArray(Path("e"), TInt3DArray{{{1}}, {{1}, {2}}}, true, ""), -2);
+  EXPECT_EQ(StoreArray(Path("e"), TDoubleArray{}, ""), kArrayFileEmpty);
+  EXPECT_EQ(StoreArray(Path("e"), TInt2DArray(3), ""), kArrayFileEmpty);
+  EXPECT_EQ(SaveBinaryArray(Path("e"), TDouble2DArray{{1, 2}, {3}}, ""), kArrayFileBadShape);
+  EXPECT_EQ(StoreArray(Path("e"), TInt3DArray{{{1}}, {{1}, {2}}}, true, ""), kArrayFileBadShape);
   EXPECT_FALSE(fs::exists(Path("e")));
-  EXPECT_EQ(StoreArray(Path("missing/dir/f"), TIntArray{1}, ""), -3);
-  EXPECT_EQ(SaveBinaryArray(dir_.string(), TInt2DArray{{1}}, ""), -3);  // a directory
+  EXPECT_EQ(StoreArray(Path("missing/dir/f"), TIntArray{1}, ""), kArrayFileCannotOpen);
+  EXPECT_EQ(SaveBinaryArray(dir_.string(), TInt2DArray{{1}}, ""),
+            kArrayFileCannotOpen);  // a directory
 }
 
 // ---------------------------------------------------------------------------
@@ -257,14 +258,15 @@ TEST_F(ArrayFiles, WritersRejectEmptyAndRaggedArraysAndReportOpenFailure) {
 const TDouble2DArray kKeep{{-1, -2}};
 
 TEST_F(ArrayFiles, TruncatedBinaryFileFailsAtEveryLength) {
-  ASSERT_EQ(SaveBinaryArray(Path("full"), TDouble2DArray{{1, 2, 3}, {4, 5, 6}}, "abc"), 0);
+  ASSERT_EQ(SaveBinaryArray(Path("full"), TDouble2DArray{{1, 2, 3}, {4, 5, 6}}, "abc"),
+            kArrayFileOk);
   const Bytes b = ReadAll(Path("full"));
   for (size_t len = 0; len < b.size(); ++len) {
     WriteAll(Path("cut"), Bytes(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(len)));
     TDouble2DArray a = kKeep;
     std::string c = "keep";
-    EXPECT_EQ(LoadBinaryArray(Path("cut"), a, c, false), -9) << len;
-    EXPECT_EQ(LoadArray(Path("cut"), a, c), -9) << len;
+    EXPECT_EQ(LoadBinaryArray(Path("cut"), a, c, false), kArrayFileDamaged) << len;
+    EXPECT_EQ(LoadArray(Path("cut"), a, c), kArrayFileDamaged) << len;
     EXPECT_EQ(a, kKeep);
     EXPECT_EQ(c, "keep");
   }
@@ -273,18 +275,18 @@ TEST_F(ArrayFiles, TruncatedBinaryFileFailsAtEveryLength) {
   WriteAll(Path("long"), longer);
   TDouble2DArray a = kKeep;
   std::string c;
-  EXPECT_EQ(LoadBinaryArray(Path("long"), a, c, true), -9);
+  EXPECT_EQ(LoadBinaryArray(Path("long"), a, c, true), kArrayFileDamaged);
   EXPECT_EQ(a, kKeep);
 }
 
 TEST_F(ArrayFiles, TruncatedTextFileFailsAtEveryLength) {
-  ASSERT_EQ(StoreArray(Path("full"), TDouble2DArray{{1.5, 2}, {3, 4}}, "x\ny"), 0);
+  ASSERT_EQ(StoreArray(Path("full"), TDouble2DArray{{1.5, 2}, {3, 4}}, "x\ny"), kArrayFileOk);
   const Bytes b = ReadAll(Path("full"));
   for (size_t len = 0; len < b.size(); ++len) {
     WriteAll(Path("cut"), Bytes(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(len)));
     TDouble2DArray a = kKeep;
     std::string c = "keep";
-    EXPECT_EQ(LoadArray(Path("cut"), a, c), -9) << len;
+    EXPECT_EQ(LoadArray(Path("cut"), a, c), kArrayFileDamaged) << len;
     EXPECT_EQ(a, kKeep);
     EXPECT_EQ(c, "keep");
   }
@@ -293,11 +295,11 @@ TEST_F(ArrayFiles, TruncatedTextFileFailsAtEveryLength) {
   WriteAll(Path("long"), longer);
   TDouble2DArray a = kKeep;
   std::string c;
-  EXPECT_EQ(LoadArray(Path("long"), a, c), -9);
+  EXPECT_EQ(LoadArray(Path("long"), a, c), kArrayFileDamaged);
 }
 
 TEST_F(ArrayFiles, FlippedBytesAreDetected) {
-  ASSERT_EQ(SaveBinaryArray(Path("bin"), TDouble2DArray{{1, 2}, {3, 4}}, "cmt"), 0);
+  ASSERT_EQ(SaveBinaryArray(Path("bin"), TDouble2DArray{{1, 2}, {3, 4}}, "cmt"), kArrayFileOk);
   const Bytes b = ReadAll(Path("bin"));
   for (size_t i = 0; i < b.size(); ++i) {
     for (uint8_t mask : {uint8_t{0xFF}, uint8_t{0x01}, uint8_t{0x80}}) {
@@ -306,13 +308,15 @@ TEST_F(ArrayFiles, FlippedBytesAreDetected) {
       WriteAll(Path("bad"), d);
       TDouble2DArray a = kKeep;
       std::string c = "keep";
-      const int32_t expected = i < 8 ? -5 : i < 12 ? -6 : -9;
+      const int32_t expected = i < 8    ? kArrayFileNotArrayFile
+                               : i < 12 ? kArrayFileBadVersion
+                                        : kArrayFileDamaged;
       EXPECT_EQ(LoadBinaryArray(Path("bad"), a, c, false), expected) << i;
       EXPECT_EQ(a, kKeep);
       EXPECT_EQ(c, "keep");
     }
   }
-  ASSERT_EQ(StoreArray(Path("txt"), TDouble2DArray{{1, 2}, {3, 4}}, "cmt"), 0);
+  ASSERT_EQ(StoreArray(Path("txt"), TDouble2DArray{{1, 2}, {3, 4}}, "cmt"), kArrayFileOk);
   const Bytes t = ReadAll(Path("txt"));
   for (size_t i = 0; i < t.size(); ++i) {
     for (uint8_t mask : {uint8_t{0xFF}, uint8_t{0x01}}) {
@@ -322,7 +326,9 @@ TEST_F(ArrayFiles, FlippedBytesAreDetected) {
       TDouble2DArray a = kKeep;
       std::string c = "keep";
       const int32_t st = LoadArray(Path("bad"), a, c);
-      EXPECT_TRUE(st == -5 || st == -6 || st == -9) << i << " gave " << st;
+      EXPECT_TRUE(st == kArrayFileNotArrayFile || st == kArrayFileBadVersion ||
+                  st == kArrayFileDamaged)
+          << i << " gave " << st;
       EXPECT_EQ(a, kKeep);
       EXPECT_EQ(c, "keep");
     }
@@ -330,30 +336,30 @@ TEST_F(ArrayFiles, FlippedBytesAreDetected) {
 }
 
 TEST_F(ArrayFiles, HeaderCheckOnlySkipsTheElementChecksum) {
-  ASSERT_EQ(SaveBinaryArray(Path("f"), TDouble2DArray{{1, 2}}, ""), 0);
+  ASSERT_EQ(SaveBinaryArray(Path("f"), TDouble2DArray{{1, 2}}, ""), kArrayFileOk);
   Bytes b = ReadAll(Path("f"));
   b[44 + 7] ^= 0x40;  // sign-and-exponent byte of the first element
   WriteAll(Path("f"), b);
   TDouble2DArray a;
   std::string c;
-  EXPECT_EQ(LoadBinaryArray(Path("f"), a, c, false), -9);
-  ASSERT_EQ(LoadBinaryArray(Path("f"), a, c, true), 0);
+  EXPECT_EQ(LoadBinaryArray(Path("f"), a, c, false), kArrayFileDamaged);
+  ASSERT_EQ(LoadBinaryArray(Path("f"), a, c, true), kArrayFileOk);
   EXPECT_NE(a[0][0], 1.0);
   EXPECT_EQ(a[0][1], 2.0);
 }
 
 TEST_F(ArrayFiles, WrongTypeAndWrongRankAreReported) {
-  ASSERT_EQ(SaveBinaryArray(Path("d2"), TDouble2DArray{{1}}, ""), 0);
-  ASSERT_EQ(StoreArray(Path("i1"), TIntArray{1, 2}, ""), 0);
+  ASSERT_EQ(SaveBinaryArray(Path("d2"), TDouble2DArray{{1}}, ""), kArrayFileOk);
+  ASSERT_EQ(StoreArray(Path("i1"), TIntArray{1, 2}, ""), kArrayFileOk);
   TInt2DArray i2{{5}};
   TDouble3DArray d3;
   TDoubleArray d1{5};
   std::string c = "keep";
-  EXPECT_EQ(LoadBinaryArray(Path("d2"), i2, c, false), -7);
-  EXPECT_EQ(LoadBinaryArray(Path("d2"), d3, c, false), -8);
-  EXPECT_EQ(LoadArray(Path("d2"), d1, c), -8);
-  EXPECT_EQ(LoadArray(Path("i1"), d1, c), -7);
-  EXPECT_EQ(LoadArray(Path("i1"), i2, c), -8);
+  EXPECT_EQ(LoadBinaryArray(Path("d2"), i2, c, false), kArrayFileWrongType);
+  EXPECT_EQ(LoadBinaryArray(Path("d2"), d3, c, false), kArrayFileWrongRank);
+  EXPECT_EQ(LoadArray(Path("d2"), d1, c), kArrayFileWrongRank);
+  EXPECT_EQ(LoadArray(Path("i1"), d1, c), kArrayFileWrongType);
+  EXPECT_EQ(LoadArray(Path("i1"), i2, c), kArrayFileWrongRank);
   EXPECT_EQ(i2, (TInt2DArray{{5}}));
   EXPECT_EQ(d1, (TDoubleArray{5}));
   EXPECT_EQ(c, "keep");
@@ -385,13 +391,16 @@ TEST_F(ArrayFiles, HostileHeadersFailBeforeAllocating) {
     int32_t status;
   };
   const Case cases[] = {
-      {1, 1, 2, {big, big, 0, 0}, -9},      // 4.6e18 elements in 1 KiB
-      {1, 1, 2, {65536, 65536, 0, 0}, -9},  // product 2^32, fits int64, not the file
-      {1, 1, 2, {-1, 4, 0, 0}, -9},        {1, 1, 2, {0, 4, 0, 0}, -9},
-      {1, 1, 2, {2, 2, 7, 0}, -9},  // a dimension beyond the rank
-      {1, 1, 5, {1, 1, 1, 1}, -9},         {1, 1, 0, {0, 0, 0, 0}, -9},
-      {1, 3, 2, {1, 1, 0, 0}, -9},         {2, 1, 2, {1, 1, 0, 0}, -6},
-      {1, 1, 2, {16, 16, 0, 0}, -9},  // 256 doubles announced, 128 present
+      {1, 1, 2, {big, big, 0, 0}, kArrayFileDamaged},      // 4.6e18 elements in 1 KiB
+      {1, 1, 2, {65536, 65536, 0, 0}, kArrayFileDamaged},  // product 2^32, fits int64, not the file
+      {1, 1, 2, {-1, 4, 0, 0}, kArrayFileDamaged},
+      {1, 1, 2, {0, 4, 0, 0}, kArrayFileDamaged},
+      {1, 1, 2, {2, 2, 7, 0}, kArrayFileDamaged},  // a dimension beyond the rank
+      {1, 1, 5, {1, 1, 1, 1}, kArrayFileDamaged},
+      {1, 1, 0, {0, 0, 0, 0}, kArrayFileDamaged},
+      {1, 3, 2, {1, 1, 0, 0}, kArrayFileDamaged},
+      {2, 1, 2, {1, 1, 0, 0}, kArrayFileBadVersion},
+      {1, 1, 2, {16, 16, 0, 0}, kArrayFileDamaged},  // 256 doubles announced, 128 present
   };
   for (const Case& k : cases) {
     WriteAll(Path("h"), CraftHeader(k.version, k.type, k.rank, k.dims, 1028));
@@ -407,7 +416,7 @@ TEST_F(ArrayFiles, HostileHeadersFailBeforeAllocating) {
   TDouble4DArray a4(1, TDouble3DArray(1, TDouble2DArray(1, TDoubleArray{3})));
   const TDouble4DArray keep4 = a4;
   std::string c4;
-  EXPECT_EQ(LoadBinaryArray(Path("h4"), a4, c4, false), -9);
+  EXPECT_EQ(LoadBinaryArray(Path("h4"), a4, c4, false), kArrayFileDamaged);
   EXPECT_EQ(a4, keep4);
   // The same header with exactly the announced 128 elements and checksum loads.
   Bytes ok = CraftHeader(1, 1, 2, {16, 8, 0, 0}, 0);
@@ -418,7 +427,7 @@ TEST_F(ArrayFiles, HostileHeadersFailBeforeAllocating) {
   WriteAll(Path("ok"), ok);
   TDouble2DArray a;
   std::string c;
-  ASSERT_EQ(LoadBinaryArray(Path("ok"), a, c, false), 0);
+  ASSERT_EQ(LoadBinaryArray(Path("ok"), a, c, false), kArrayFileOk);
   EXPECT_EQ(a.size(), 16u);
   EXPECT_EQ(a[15].size(), 8u);
 }
@@ -432,7 +441,7 @@ TEST_F(ArrayFiles, TextValuesBeyondTheDoubleRangeReadAsInfinityOrZero) {
   WriteAll(Path("t"), Bytes(s.begin(), s.end()));
   TDoubleArray a;
   std::string c;
-  ASSERT_EQ(LoadArray(Path("t"), a, c), 0);
+  ASSERT_EQ(LoadArray(Path("t"), a, c), kArrayFileOk);
   const double inf = std::numeric_limits<double>::infinity();
   ASSERT_EQ(a, (TDoubleArray{0, 0, inf, -inf}));
   EXPECT_FALSE(std::signbit(a[0]));
@@ -461,13 +470,14 @@ TEST_F(ArrayFiles, ReadersTakePipes) {
   for (size_t i = 0; i < 3; ++i)
     for (size_t j = 0; j < big[i].size(); ++j)
       big[i][j] = 1.0 / static_cast<double>(i * 40000 + j + 1);
-  ASSERT_EQ(StoreArray(Path("t"), big, "text"), 0);
-  ASSERT_EQ(SaveBinaryArray(Path("b"), big, "binary"), 0);
+  ASSERT_EQ(StoreArray(Path("t"), big, "text"), kArrayFileOk);
+  ASSERT_EQ(SaveBinaryArray(Path("b"), big, "binary"), kArrayFileOk);
   for (const char* name : {"t", "b"}) {
     TDouble2DArray a;
     std::string c;
     EXPECT_EQ(
-        viaPipe(ReadAll(Path(name)), [&](const std::string& p) { return LoadArray(p, a, c); }), 0)
+        viaPipe(ReadAll(Path(name)), [&](const std::string& p) { return LoadArray(p, a, c); }),
+        kArrayFileOk)
         << name;
     EXPECT_EQ(a, big) << name;
   }
@@ -477,7 +487,7 @@ TEST_F(ArrayFiles, ReadersTakePipes) {
                     [&](const std::string& p) {
                       return ReadBinaryArrayHeader(p, d1, d2, d3, d4, c, type);
                     }),
-            0);
+            kArrayFileOk);
   EXPECT_EQ(d1, 3);
   EXPECT_EQ(d2, 30000);
   EXPECT_EQ(c, "binary");
@@ -486,7 +496,7 @@ TEST_F(ArrayFiles, ReadersTakePipes) {
   cut.resize(cut.size() - 1);
   TDouble2DArray keep = {{1}};
   EXPECT_EQ(viaPipe(cut, [&](const std::string& p) { return LoadBinaryArray(p, keep, c, false); }),
-            -9);
+            kArrayFileDamaged);
   EXPECT_EQ(keep, (TDouble2DArray{{1}}));
 }
 
@@ -503,16 +513,16 @@ TEST_F(ArrayFiles, HostileTextHeaders) {
     int32_t status;
   };
   const Case cases[] = {
-      {"double 2 2147483647 2147483647\ncomment \n1 2\n", -9},
-      {"double 2 -1 2\ncomment \n", -9},
-      {"double 2 1 2\ncomment \n1 2 3\n", -9},   // too many values
-      {"double 2 1 2\ncomment \n1 x\n", -9},     // not a number
-      {"double 2 1 2\ncomment \\q\n1 2\n", -9},  // unknown escape
-      {"double 2 2 1\ncomment \n1\n", -9},       // a line missing
-      {"float 2 1 2\ncomment \n1 2\n", -9},
-      {"double 2 1 2\ncomment \n1 2\n", 0},
-      {"int 2 1 2\ncomment \n1 2\n", -7},
-      {"double 3 1 1 2\ncomment \n1 2\n", -8},
+      {"double 2 2147483647 2147483647\ncomment \n1 2\n", kArrayFileDamaged},
+      {"double 2 -1 2\ncomment \n", kArrayFileDamaged},
+      {"double 2 1 2\ncomment \n1 2 3\n", kArrayFileDamaged},   // too many values
+      {"double 2 1 2\ncomment \n1 x\n", kArrayFileDamaged},     // not a number
+      {"double 2 1 2\ncomment \\q\n1 2\n", kArrayFileDamaged},  // unknown escape
+      {"double 2 2 1\ncomment \n1\n", kArrayFileDamaged},       // a line missing
+      {"float 2 1 2\ncomment \n1 2\n", kArrayFileDamaged},
+      {"double 2 1 2\ncomment \n1 2\n", kArrayFileOk},
+      {"int 2 1 2\ncomment \n1 2\n", kArrayFileWrongType},
+      {"double 3 1 1 2\ncomment \n1 2\n", kArrayFileWrongRank},
   };
   for (const Case& k : cases) {
     WriteAll(Path("t"), text(k.body));
@@ -527,11 +537,11 @@ TEST_F(ArrayFiles, HostileTextHeaders) {
            Bytes{'Z', 'E', 'L', 'A', 'R', 'R', 'A', 'Y', '-', 'T', 'E', 'X', 'T', ' ', '2', '\n'});
   TDouble2DArray a;
   std::string c;
-  EXPECT_EQ(LoadArray(Path("v"), a, c), -6);
+  EXPECT_EQ(LoadArray(Path("v"), a, c), kArrayFileBadVersion);
   WriteAll(Path("n"), Bytes{'h', 'e', 'l', 'l', 'o', '\n'});
-  EXPECT_EQ(LoadArray(Path("n"), a, c), -5);
-  EXPECT_EQ(LoadArray(Path("does-not-exist"), a, c), -3);
-  EXPECT_EQ(LoadBinaryArray(Path("n"), a, c, false), -5);
+  EXPECT_EQ(LoadArray(Path("n"), a, c), kArrayFileNotArrayFile);
+  EXPECT_EQ(LoadArray(Path("does-not-exist"), a, c), kArrayFileCannotOpen);
+  EXPECT_EQ(LoadBinaryArray(Path("n"), a, c, false), kArrayFileNotArrayFile);
 }
 
 }  // namespace

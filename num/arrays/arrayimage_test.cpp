@@ -43,15 +43,16 @@ void ExpectPixels(const TBitmap& bmp, const TInt2DArray& a, int32_t m) {
 }
 
 TEST_F(SaveArrayAsImgTest, ArgumentChecks) {
-  EXPECT_EQ(SaveArrayAsImg(Path("a.bmp"), kColors, 0), -2);
-  EXPECT_EQ(SaveArrayAsImg(Path("a.bmp"), kColors, 11), -2);
-  EXPECT_EQ(SaveArrayAsImg(Path("a.gif"), kColors, 1), -1);
-  EXPECT_EQ(SaveArrayAsImg(Path("a.jpeg"), kColors, 1), -1);
-  EXPECT_EQ(SaveArrayAsImg(Path("a.bmp"), TInt2DArray{}, 1), -3);
-  EXPECT_EQ(SaveArrayAsImg(Path("a.bmp"), TInt2DArray(2), 1), -3);
-  EXPECT_EQ(SaveArrayAsImg(Path("a.bmp"), TInt2DArray{{1}, {1, 2}}, 1), -3);
+  EXPECT_EQ(SaveArrayAsImg(Path("a.bmp"), kColors, 0), kArrayImageBadMagnification);
+  EXPECT_EQ(SaveArrayAsImg(Path("a.bmp"), kColors, 11), kArrayImageBadMagnification);
+  EXPECT_EQ(SaveArrayAsImg(Path("a.gif"), kColors, 1), kArrayImageBadExtension);
+  EXPECT_EQ(SaveArrayAsImg(Path("a.jpeg"), kColors, 1), kArrayImageBadExtension);
+  EXPECT_EQ(SaveArrayAsImg(Path("a.bmp"), TInt2DArray{}, 1), kArrayImageBadArray);
+  EXPECT_EQ(SaveArrayAsImg(Path("a.bmp"), TInt2DArray(2), 1), kArrayImageBadArray);
+  EXPECT_EQ(SaveArrayAsImg(Path("a.bmp"), TInt2DArray{{1}, {1, 2}}, 1), kArrayImageBadArray);
   // 33000 x 33000 pixels exceed the bitmap's 2^30.
-  EXPECT_EQ(SaveArrayAsImg(Path("a.bmp"), TInt2DArray(3300, TIntArray(3300, 0)), 10), -3);
+  EXPECT_EQ(SaveArrayAsImg(Path("a.bmp"), TInt2DArray(3300, TIntArray(3300, 0)), 10),
+            kArrayImageBadArray);
   EXPECT_FALSE(fs::exists(Path("a.bmp")));
 }
 
@@ -65,9 +66,11 @@ TEST_F(SaveArrayAsImgTest, TakesTheExtensionByTheImageWritersRule) {
     const char* Magic;  // first bytes written, "" for none
   };
   const TCase cases[] = {
-      {".jpeg", -1, ""}, {".gif", -1, ""},     {".JPG", 0, "\xFF\xD8"},      {".png", 0, "\x89P"},
-      {"x.", -1, ""},    {"a.b.BMP", 0, "BM"}, {"d.png.dir/plain", 0, "BM"}, {"x.jpeg", -1, ""},
-      {"x.dib", -1, ""},
+      {".jpeg", kArrayImageBadExtension, ""},   {".gif", kArrayImageBadExtension, ""},
+      {".JPG", kArrayImageOk, "\xFF\xD8"},      {".png", kArrayImageOk, "\x89P"},
+      {"x.", kArrayImageBadExtension, ""},      {"a.b.BMP", kArrayImageOk, "BM"},
+      {"d.png.dir/plain", kArrayImageOk, "BM"}, {"x.jpeg", kArrayImageBadExtension, ""},
+      {"x.dib", kArrayImageBadExtension, ""},
   };
   fs::create_directories(Path("d.png.dir"));
   for (const TCase& c : cases) {
@@ -90,7 +93,7 @@ TEST_F(SaveArrayAsImgTest, TakesTheExtensionByTheImageWritersRule) {
 
 TEST_F(SaveArrayAsImgTest, LosslessFormatsRoundTripEveryPixel) {
   for (const char* name : {"m.bmp", "m.png", "m.PNG", "noext"}) {
-    ASSERT_EQ(SaveArrayAsImg(Path(name), kColors, 3), 0) << name;
+    ASSERT_EQ(SaveArrayAsImg(Path(name), kColors, 3), kArrayImageOk) << name;
     TBitmap bmp;
     bmp.LoadFromFile(Path(name));
     ExpectPixels(bmp, kColors, 3);
@@ -103,7 +106,7 @@ TEST_F(SaveArrayAsImgTest, LosslessFormatsRoundTripEveryPixel) {
 
 TEST_F(SaveArrayAsImgTest, JpegKeepsSizeAndApproximateColours) {
   TInt2DArray a(4, TIntArray(4, 0x2040C0));
-  ASSERT_EQ(SaveArrayAsImg(Path("j.jpg"), a, 8), 0);
+  ASSERT_EQ(SaveArrayAsImg(Path("j.jpg"), a, 8), kArrayImageOk);
   TBitmap bmp;
   bmp.LoadFromFile(Path("j.jpg"));
   ASSERT_EQ(bmp.GetWidth(), 32);
@@ -117,7 +120,7 @@ TEST_F(SaveArrayAsImgTest, JpegKeepsSizeAndApproximateColours) {
 TEST_F(SaveArrayAsImgTest, SystemColoursAreResolved) {
   const TColor system = static_cast<TColor>(0xFF000005u);  // window background
   const TInt2DArray a{{system, 0x11223344}};
-  ASSERT_EQ(SaveArrayAsImg(Path("s.png"), a, 1), 0);
+  ASSERT_EQ(SaveArrayAsImg(Path("s.png"), a, 1), kArrayImageOk);
   TBitmap bmp;
   bmp.LoadFromFile(Path("s.png"));
   EXPECT_EQ(bmp.GetPixel(0, 0), ColorToRGB(system));
@@ -126,7 +129,7 @@ TEST_F(SaveArrayAsImgTest, SystemColoursAreResolved) {
 
 TEST_F(SaveArrayAsImgTest, EmptyNameGoesToTheClipboard) {
   Clipboard().Clear();
-  ASSERT_EQ(SaveArrayAsImg("", kColors, 2), 0);
+  ASSERT_EQ(SaveArrayAsImg("", kColors, 2), kArrayImageOk);
   TBitmap bmp;
   ASSERT_TRUE(Clipboard().GetBitmap(bmp));
   ExpectPixels(bmp, kColors, 2);
@@ -134,8 +137,9 @@ TEST_F(SaveArrayAsImgTest, EmptyNameGoesToTheClipboard) {
 }
 
 TEST_F(SaveArrayAsImgTest, WriteFailureIsReported) {
-  EXPECT_EQ(SaveArrayAsImg(Path("missing/dir/x.png"), kColors, 1), -4);
-  EXPECT_EQ(SaveArrayAsImg(dir_.string() + "/", kColors, 1), -4);  // a folder, no file name
+  EXPECT_EQ(SaveArrayAsImg(Path("missing/dir/x.png"), kColors, 1), kArrayImageWriteFailed);
+  // A folder, no file name.
+  EXPECT_EQ(SaveArrayAsImg(dir_.string() + "/", kColors, 1), kArrayImageWriteFailed);
 }
 
 }  // namespace

@@ -326,12 +326,12 @@ TEST(PermuteArray, ForwardAndInverseRestoreTheArray) {
 TEST(RescaleArray, ModesReturnOffsetAndScale) {
   TDoubleArray a{2, 4, 6, 10, 100};
   double off = -1, sc = -1;
-  ASSERT_EQ(RescaleArray(a, 0, 3, TRescaleMode::rmLinear, off, sc), 0);
+  ASSERT_EQ(RescaleArray(a, 0, 3, TRescaleMode::rmLinear, off, sc), kRescaleOk);
   EXPECT_EQ(off, 2.0);
   EXPECT_EQ(sc, 8.0);
   EXPECT_EQ(a, (TDoubleArray{0, 0.25, 0.5, 1, 100}));  // element 4 outside the range
   TDoubleArray b{1, 2, 3, 4, 5};
-  ASSERT_EQ(RescaleArray(b, 0, 4, TRescaleMode::rmStandardize, off, sc), 0);
+  ASSERT_EQ(RescaleArray(b, 0, 4, TRescaleMode::rmStandardize, off, sc), kRescaleOk);
   EXPECT_EQ(off, 3.0);
   EXPECT_NEAR(sc, std::sqrt(2.5), 1e-15);
   double m = 0, v = 0;
@@ -339,17 +339,17 @@ TEST(RescaleArray, ModesReturnOffsetAndScale) {
   EXPECT_NEAR(m, 0, 1e-15);
   EXPECT_NEAR(v, 1, 1e-15);
   TDouble2DArray g{{1, 5}, {3, 7}};
-  ASSERT_EQ(RescaleArray(g, 0, 0, 1, 1, TRescaleMode::rmMeanCenter, off, sc), 0);
+  ASSERT_EQ(RescaleArray(g, 0, 0, 1, 1, TRescaleMode::rmMeanCenter, off, sc), kRescaleOk);
   EXPECT_EQ(off, 4.0);
   EXPECT_EQ(sc, 1.0);
   EXPECT_EQ(g, (TDouble2DArray{{-3, 1}, {-1, 3}}));
   TDoubleArray flat{3, 3, 3};
-  EXPECT_EQ(RescaleArray(flat, 0, 2, TRescaleMode::rmLinear, off, sc), -3);
+  EXPECT_EQ(RescaleArray(flat, 0, 2, TRescaleMode::rmLinear, off, sc), kRescaleNoScale);
   EXPECT_EQ(flat, (TDoubleArray{3, 3, 3}));
   EXPECT_EQ(off, 0.0);
-  EXPECT_EQ(RescaleArray(flat, 0, 0, TRescaleMode::rmStandardize, off, sc), -3);
-  EXPECT_EQ(RescaleArray(flat, 0, 3, TRescaleMode::rmLinear, off, sc), -2);
-  EXPECT_EQ(RescaleArray(flat, 0, 2, static_cast<TRescaleMode>(7), off, sc), -4);
+  EXPECT_EQ(RescaleArray(flat, 0, 0, TRescaleMode::rmStandardize, off, sc), kRescaleNoScale);
+  EXPECT_EQ(RescaleArray(flat, 0, 3, TRescaleMode::rmLinear, off, sc), kRescaleBadRange);
+  EXPECT_EQ(RescaleArray(flat, 0, 2, static_cast<TRescaleMode>(7), off, sc), kRescaleBadMode);
 }
 
 TEST(VectorProducts, DotAndCrossProducts) {

@@ -21,48 +21,50 @@ TEST(DistanceOfObjects, ModesOverAColumnRange) {
   // Rows are objects: row 0 = (1, 2, 3), row 1 = (2, 0, 3), row 2 = zeros.
   const TDouble2DArray a{{1, 2, 0}, {2, 0, 0}, {3, 3, 0}};
   double d = -1;
-  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmManhattan, 0, 1, 0, 2, d), 0);
+  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmManhattan, 0, 1, 0, 2, d), kDistanceOk);
   EXPECT_EQ(d, 3.0);
-  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmSqrEuclid, 0, 1, 0, 2, d), 0);
+  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmSqrEuclid, 0, 1, 0, 2, d), kDistanceOk);
   EXPECT_EQ(d, 5.0);
-  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmEuclid, 0, 1, 0, 2, d), 0);
+  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmEuclid, 0, 1, 0, 2, d), kDistanceOk);
   EXPECT_DOUBLE_EQ(d, std::sqrt(5.0));
   // sum xy = 11, sum x^2 = 14, sum y^2 = 13.
-  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmTanimoto, 0, 1, 0, 2, d), 0);
+  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmTanimoto, 0, 1, 0, 2, d), kDistanceOk);
   EXPECT_DOUBLE_EQ(d, 11.0 / 16.0);
-  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmDice, 0, 1, 0, 2, d), 0);
+  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmDice, 0, 1, 0, 2, d), kDistanceOk);
   EXPECT_DOUBLE_EQ(d, 22.0 / 27.0);
   // Columns 1..1 only: x = 2, y = 0.
-  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmManhattan, 0, 1, 1, 1, d), 0);
+  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmManhattan, 0, 1, 1, 1, d), kDistanceOk);
   EXPECT_EQ(d, 2.0);
 }
 
 TEST(DistanceOfObjects, IdenticalAndAllZeroObjects) {
   const TDouble2DArray a{{1, 1, 0, 0}, {5, 5, 0, 0}};
   double d = -1;
-  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmEuclid, 0, 1, 0, 1, d), 0);
+  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmEuclid, 0, 1, 0, 1, d), kDistanceOk);
   EXPECT_EQ(d, 0.0);
-  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmTanimoto, 0, 1, 0, 1, d), 0);
+  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmTanimoto, 0, 1, 0, 1, d), kDistanceOk);
   EXPECT_EQ(d, 1.0);
   // Two all-zero rows: 0/0 in the formula, identical objects by definition.
-  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmTanimoto, 2, 3, 0, 1, d), 0);
+  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmTanimoto, 2, 3, 0, 1, d), kDistanceOk);
   EXPECT_EQ(d, 1.0);
-  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmDice, 2, 3, 0, 1, d), 0);
+  ASSERT_EQ(DistanceOfObjects(a, TDistMode::dmDice, 2, 3, 0, 1, d), kDistanceOk);
   EXPECT_EQ(d, 1.0);
 }
 
 TEST(DistanceOfObjects, StatusCodesZeroTheResult) {
   const TDouble2DArray a{{1, 2}, {3, 4}};
   double d = 7;
-  EXPECT_EQ(DistanceOfObjects(a, TDistMode::dmEuclid, 0, 2, 0, 1, d), -2);
+  EXPECT_EQ(DistanceOfObjects(a, TDistMode::dmEuclid, 0, 2, 0, 1, d), kDistanceBadObject);
   EXPECT_EQ(d, 0.0);
-  EXPECT_EQ(DistanceOfObjects(a, TDistMode::dmEuclid, -1, 0, 0, 1, d), -2);
-  EXPECT_EQ(DistanceOfObjects(a, TDistMode::dmEuclid, 0, 1, 0, 2, d), -3);
-  EXPECT_EQ(DistanceOfObjects(a, TDistMode::dmEuclid, 0, 1, 1, 0, d), -4);
-  EXPECT_EQ(DistanceOfObjects(a, TDistMode::dmUserDef, 0, 1, 0, 1, d), -5);
-  EXPECT_EQ(DistanceOfObjects(a, static_cast<TDistMode>(17), 0, 1, 0, 1, d), -5);
-  EXPECT_EQ(DistanceOfObjects(TDouble2DArray{}, TDistMode::dmEuclid, 0, 0, 0, 0, d), -1);
-  EXPECT_EQ(DistanceOfObjects(TDouble2DArray{{1, 2}, {3}}, TDistMode::dmEuclid, 0, 0, 0, 0, d), -2);
+  EXPECT_EQ(DistanceOfObjects(a, TDistMode::dmEuclid, -1, 0, 0, 1, d), kDistanceBadObject);
+  EXPECT_EQ(DistanceOfObjects(a, TDistMode::dmEuclid, 0, 1, 0, 2, d), kDistanceBadColumn);
+  EXPECT_EQ(DistanceOfObjects(a, TDistMode::dmEuclid, 0, 1, 1, 0, d), kDistanceReversedColumns);
+  EXPECT_EQ(DistanceOfObjects(a, TDistMode::dmUserDef, 0, 1, 0, 1, d), kDistanceBadMode);
+  EXPECT_EQ(DistanceOfObjects(a, static_cast<TDistMode>(17), 0, 1, 0, 1, d), kDistanceBadMode);
+  EXPECT_EQ(DistanceOfObjects(TDouble2DArray{}, TDistMode::dmEuclid, 0, 0, 0, 0, d),
+            kDistanceEmpty);
+  EXPECT_EQ(DistanceOfObjects(TDouble2DArray{{1, 2}, {3}}, TDistMode::dmEuclid, 0, 0, 0, 0, d),
+            kDistanceBadObject);
 }
 
 // ---------------------------------------------------------------------------
@@ -153,15 +155,15 @@ TEST(FloodFillArray, FourNeighbourFillDoesNotLeakThroughCorners) {
 TEST(FloodFillArray, StatusCodes) {
   TInt2DArray a(3, TIntArray(2, 4));
   int32_t hr = 9, lr = 9, lc = 9, hc = 9;
-  EXPECT_EQ(FloodFillArray(3, 0, 1, true, a, hr, lr, lc, hc), -1);
+  EXPECT_EQ(FloodFillArray(3, 0, 1, true, a, hr, lr, lc, hc), kFloodFillSeedOutside);
   EXPECT_EQ(hr, 0);
-  EXPECT_EQ(FloodFillArray(0, 2, 1, true, a, hr, lr, lc, hc), -1);
-  EXPECT_EQ(FloodFillArray(-1, 0, 1, true, a, hr, lr, lc, hc), -1);
-  EXPECT_EQ(FloodFillArray(0, 0, 4, true, a, hr, lr, lc, hc), -2);
+  EXPECT_EQ(FloodFillArray(0, 2, 1, true, a, hr, lr, lc, hc), kFloodFillSeedOutside);
+  EXPECT_EQ(FloodFillArray(-1, 0, 1, true, a, hr, lr, lc, hc), kFloodFillSeedOutside);
+  EXPECT_EQ(FloodFillArray(0, 0, 4, true, a, hr, lr, lc, hc), kFloodFillSeedIsFill);
   TInt2DArray ragged{{1, 1}, {1}};
-  EXPECT_EQ(FloodFillArray(0, 0, 2, true, ragged, hr, lr, lc, hc), -3);
+  EXPECT_EQ(FloodFillArray(0, 0, 2, true, ragged, hr, lr, lc, hc), kFloodFillRagged);
   TInt2DArray empty;
-  EXPECT_EQ(FloodFillArray(0, 0, 2, true, empty, hr, lr, lc, hc), -1);
+  EXPECT_EQ(FloodFillArray(0, 0, 2, true, empty, hr, lr, lc, hc), kFloodFillSeedOutside);
 }
 
 TEST(FloodFillArray, SerpentineRegionNeedsNoRecursion) {
@@ -200,7 +202,7 @@ TEST(FloodFillArray, ToleranceFormTerminatesWhenFillMatchesSeed) {
   TDouble2DArray n{{std::numeric_limits<double>::quiet_NaN(), 1.0}};
   EXPECT_EQ(FloodFillArray(0, 0, 1e9, 0.0, true, n, hr, lr, lc, hc), 0);
   EXPECT_TRUE(std::isnan(n[0][0]));
-  EXPECT_EQ(FloodFillArray(0, 5, 0.1, 1.0, true, a, hr, lr, lc, hc), -1);
+  EXPECT_EQ(FloodFillArray(0, 5, 0.1, 1.0, true, a, hr, lr, lc, hc), kFloodFillSeedOutside);
 }
 
 // ---------------------------------------------------------------------------
@@ -495,7 +497,7 @@ TEST(Resample2DArray, AllColumnsInOrderAndRandomRows) {
     for (size_t r = 0; r < 10; ++r) src[c][r] = static_cast<double>(100 * c + r);
   TDouble2DArray dst{{0}};
   TIntArray cn{0}, rn{0};
-  ASSERT_EQ(Resample2DArray(src, dst, 100, 50, false, cn, rn), 0);
+  ASSERT_EQ(Resample2DArray(src, dst, 100, 50, false, cn, rn), kResampleOk);
   EXPECT_EQ(cn, (TIntArray{1, 2, 3, 4}));
   ASSERT_EQ(rn.size(), 5u);
   EXPECT_EQ(std::set<int32_t>(rn.begin(), rn.end()).size(), 5u);  // no duplicates
@@ -507,7 +509,7 @@ TEST(Resample2DArray, AllColumnsInOrderAndRandomRows) {
       EXPECT_EQ(dst[i][j], src[static_cast<size_t>(cn[i] - 1)][static_cast<size_t>(rn[j] - 1)]);
     }
   // Half the columns: distinct random ones.
-  ASSERT_EQ(Resample2DArray(src, dst, 50, 100, true, cn, rn), 0);
+  ASSERT_EQ(Resample2DArray(src, dst, 50, 100, true, cn, rn), kResampleOk);
   ASSERT_EQ(cn.size(), 2u);
   EXPECT_NE(cn[0], cn[1]);
   EXPECT_EQ(rn.size(), 10u);
@@ -517,15 +519,18 @@ TEST(Resample2DArray, StatusOrderIncludingEmptyOutputsOnEntry) {
   const TDouble2DArray src(3, TDoubleArray(3, 1.0));
   TDouble2DArray dst{{0}}, none;
   TIntArray cn{0}, rn{0}, empty;
-  EXPECT_EQ(Resample2DArray(TDouble2DArray{}, dst, 50, 50, false, cn, rn), -3);
-  EXPECT_EQ(Resample2DArray(TDouble2DArray{{1}, {1, 2}}, dst, 50, 50, false, cn, rn), -3);
-  EXPECT_EQ(Resample2DArray(src, none, 50, 50, false, cn, rn), -4);
-  EXPECT_EQ(Resample2DArray(src, dst, 50, 50, false, empty, rn), -5);
-  EXPECT_EQ(Resample2DArray(src, dst, 50, 50, false, cn, empty), -5);
-  EXPECT_EQ(Resample2DArray(src, dst, 101, 50, false, cn, rn), -1);
-  EXPECT_EQ(Resample2DArray(src, dst, 10, 50, false, cn, rn), -1);  // round(0.3) = 0
-  EXPECT_EQ(Resample2DArray(src, dst, 50, 16, false, cn, rn), -2);  // round(0.48) = 0
-  EXPECT_EQ(Resample2DArray(src, dst, 50, std::nan(""), false, cn, rn), -2);
+  EXPECT_EQ(Resample2DArray(TDouble2DArray{}, dst, 50, 50, false, cn, rn), kResampleEmptySource);
+  EXPECT_EQ(Resample2DArray(TDouble2DArray{{1}, {1, 2}}, dst, 50, 50, false, cn, rn),
+            kResampleEmptySource);
+  EXPECT_EQ(Resample2DArray(src, none, 50, 50, false, cn, rn), kResampleEmptyDest);
+  EXPECT_EQ(Resample2DArray(src, dst, 50, 50, false, empty, rn), kResampleEmptyNumbers);
+  EXPECT_EQ(Resample2DArray(src, dst, 50, 50, false, cn, empty), kResampleEmptyNumbers);
+  EXPECT_EQ(Resample2DArray(src, dst, 101, 50, false, cn, rn), kResampleBadColPercent);
+  EXPECT_EQ(Resample2DArray(src, dst, 10, 50, false, cn, rn),
+            kResampleBadColPercent);  // round(0.3) = 0
+  EXPECT_EQ(Resample2DArray(src, dst, 50, 16, false, cn, rn),
+            kResampleBadRowPercent);  // round(0.48) = 0
+  EXPECT_EQ(Resample2DArray(src, dst, 50, std::nan(""), false, cn, rn), kResampleBadRowPercent);
   EXPECT_EQ(dst, (TDouble2DArray{{0}}));
   EXPECT_EQ(cn, (TIntArray{0}));
 }
@@ -536,9 +541,9 @@ TEST(Resample2DArray, RefusedRandomSelectionIsReported) {
   const TDouble2DArray src(1, TDoubleArray(1000001, 2.0));
   TDouble2DArray dst{{0}};
   TIntArray cn{0}, rn{0};
-  EXPECT_EQ(Resample2DArray(src, dst, 100, 1, false, cn, rn), -6);
+  EXPECT_EQ(Resample2DArray(src, dst, 100, 1, false, cn, rn), kResampleSelectionFailed);
   EXPECT_EQ(dst, (TDouble2DArray{{0}}));
-  EXPECT_EQ(Resample2DArray(src, dst, 100, 0.001, true, cn, rn), 0);
+  EXPECT_EQ(Resample2DArray(src, dst, 100, 0.001, true, cn, rn), kResampleOk);
   EXPECT_EQ(dst[0].size(), 10u);
 }
 

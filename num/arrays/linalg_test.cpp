@@ -56,20 +56,20 @@ class ProgressGuard : public ::testing::Test {
 
 TEST(InvertArray, DiagonalZeroRowAndNonSquare) {
   TDouble2DArray a = FromRows({{2, 0}, {0, 4}});
-  ASSERT_EQ(InvertArray(a), 0);
+  ASSERT_EQ(InvertArray(a), kInvertOk);
   EXPECT_EQ(a, FromRows({{0.5, 0}, {0, 0.25}}));
 
   const TDouble2DArray zeroRow = FromRows({{1, 2}, {0, 0}});
   TDouble2DArray b = zeroRow;
-  EXPECT_EQ(InvertArray(b), -3);
+  EXPECT_EQ(InvertArray(b), kInvertSingular);
   EXPECT_EQ(b, zeroRow);
 
   TDouble2DArray wide(3, TDoubleArray(2, 1.0));  // 3 columns, 2 rows
-  EXPECT_EQ(InvertArray(wide), -1);
+  EXPECT_EQ(InvertArray(wide), kInvertNotSquare);
   TDouble2DArray empty;
-  EXPECT_EQ(InvertArray(empty), -1);
+  EXPECT_EQ(InvertArray(empty), kInvertNotSquare);
   TDouble2DArray ragged{{1, 2}, {3}};
-  EXPECT_EQ(InvertArray(ragged), -1);
+  EXPECT_EQ(InvertArray(ragged), kInvertNotSquare);
 }
 
 TEST(InvertArray, HilbertMatrixAgainstItsIntegerInverse) {
@@ -82,7 +82,7 @@ TEST(InvertArray, HilbertMatrixAgainstItsIntegerInverse) {
                                             {-120, 1200, -2700, 1680},
                                             {240, -2700, 6480, -4200},
                                             {-140, 1680, -4200, 2800}});
-  ASSERT_EQ(InvertArray(h), 0);
+  ASSERT_EQ(InvertArray(h), kInvertOk);
   for (int c = 0; c < 4; ++c)
     for (int r = 0; r < 4; ++r) EXPECT_NEAR(h[c][r], expected[c][r], 1e-11 * 6480);
 }
@@ -91,7 +91,7 @@ TEST(InvertArray, ResidualOfRandomMatricesIsAtRoundingLevel) {
   for (size_t n : {1u, 3u, 5u, 8u, 37u, 100u}) {
     const TDouble2DArray a = RandomMatrix(n, 100 + n);
     TDouble2DArray inv = a;
-    ASSERT_EQ(InvertArray(inv), 0) << n;
+    ASSERT_EQ(InvertArray(inv), kInvertOk) << n;
     TDouble2DArray prod;
     ASSERT_EQ(MultiplyArrays(a, inv, prod), 0);
     EXPECT_LT(MaxAbsDiff(prod, Identity(n)), 1e-12) << n;
@@ -145,7 +145,7 @@ TEST(InvertArray, GroupedColumnsGiveTheBitsOfThePlainLoops) {
   for (size_t n : {2u, 4u, 7u, 8u, 9u, 17u, 40u}) {
     const TDouble2DArray a = RandomMatrix(n, 300 + n);
     TDouble2DArray inv = a;
-    ASSERT_EQ(InvertArray(inv), 0);
+    ASSERT_EQ(InvertArray(inv), kInvertOk);
     EXPECT_EQ(inv, PlainCroutInverse(a)) << n;  // exact equality, element by element
   }
 }
@@ -153,7 +153,7 @@ TEST(InvertArray, GroupedColumnsGiveTheBitsOfThePlainLoops) {
 TEST(InvertArray, NeedsRowExchanges) {
   // A zero leading element: without pivoting this fails.
   TDouble2DArray a = FromRows({{0, 1, 0}, {0, 0, 1}, {1, 0, 0}});
-  ASSERT_EQ(InvertArray(a), 0);
+  ASSERT_EQ(InvertArray(a), kInvertOk);
   EXPECT_EQ(a, FromRows({{0, 0, 1}, {1, 0, 0}, {0, 1, 0}}));
 }
 
@@ -164,17 +164,17 @@ TEST(InvertArray, ImplicitScalingChoosesPivotAndTinyPivotIsSingular) {
   // An unscaled partial pivot (row 1) would invert the matrix.
   const TDouble2DArray a = FromRows({{1e-101, 1e-300}, {1, 1e10}});
   TDouble2DArray b = a;
-  EXPECT_EQ(InvertArray(b), -3);
+  EXPECT_EQ(InvertArray(b), kInvertSingular);
   EXPECT_EQ(b, a);  // the caller's matrix survives
   // Exactly at the threshold the pivot is accepted.
   TDouble2DArray c = FromRows({{1e-100, 0}, {0, 1}});
-  ASSERT_EQ(InvertArray(c), 0);
+  ASSERT_EQ(InvertArray(c), kInvertOk);
   EXPECT_DOUBLE_EQ(c[0][0], 1e100);
 }
 
 TEST(InvertArray, NonFiniteInputIsSingular) {
   TDouble2DArray a = FromRows({{1, 2}, {std::numeric_limits<double>::quiet_NaN(), 1}});
-  EXPECT_EQ(InvertArray(a), -3);
+  EXPECT_EQ(InvertArray(a), kInvertSingular);
 }
 
 TEST_F(ProgressGuard, InvertArrayServesProgressPerColumnAndAbortKeepsInput) {
@@ -183,7 +183,7 @@ TEST_F(ProgressGuard, InvertArrayServesProgressPerColumnAndAbortKeepsInput) {
   int calls = 0;
   MathFeedBackProc = [&](double) { ++calls; };
   const double before = ProcStat;
-  ASSERT_EQ(InvertArray(b), 0);
+  ASSERT_EQ(InvertArray(b), kInvertOk);
   EXPECT_EQ(calls, 10);  // 5 decomposition + 5 solution columns
   EXPECT_EQ(ProcStat - before, 10.0);
 
@@ -192,11 +192,11 @@ TEST_F(ProgressGuard, InvertArrayServesProgressPerColumnAndAbortKeepsInput) {
   MathFeedBackProc = [&](double) {
     if (++calls == 7) AbortMathProc = true;  // during the solution phase
   };
-  EXPECT_EQ(InvertArray(b), -4);
+  EXPECT_EQ(InvertArray(b), kInvertAborted);
   EXPECT_EQ(b, a);
   EXPECT_TRUE(AbortMathProc);  // read, never cleared
   calls = 0;
-  EXPECT_EQ(InvertArray(b), -4);
+  EXPECT_EQ(InvertArray(b), kInvertAborted);
   EXPECT_EQ(calls, 1);
 }
 
@@ -290,7 +290,7 @@ TEST(CalcHatMatrix, DependentColumnsLeaveResultUnchanged) {
 TEST(LUdecomposition, UnitLowerTimesUpperGivesTheMatrixWithoutExchanges) {
   const TDouble2DArray a = FromRows({{4, 3, 2}, {2, 1, 3}, {3, 2, 1}});
   TDouble2DArray l, u;
-  ASSERT_EQ(LUdecomposition(a, l, u), 0);
+  ASSERT_EQ(LUdecomposition(a, l, u), kDecompOk);
   for (size_t j = 0; j < 3; ++j) {
     EXPECT_EQ(l[j][j], 1.0);
     for (size_t i = 0; i < j; ++i) EXPECT_EQ(l[j][i], 0.0);      // above the diagonal
@@ -302,12 +302,12 @@ TEST(LUdecomposition, UnitLowerTimesUpperGivesTheMatrixWithoutExchanges) {
   EXPECT_LT(MaxAbsDiff(lu, a), 1e-15);
 
   TDouble2DArray keepL{{9}}, keepU{{9}};
-  EXPECT_EQ(LUdecomposition(FromRows({{0, 1}, {1, 0}}), keepL, keepU), -3);
+  EXPECT_EQ(LUdecomposition(FromRows({{0, 1}, {1, 0}}), keepL, keepU), kDecompUnsuitable);
   EXPECT_EQ(keepL, (TDouble2DArray{{9}}));
-  EXPECT_EQ(LUdecomposition(TDouble2DArray(2, TDoubleArray(3)), keepL, keepU), -2);
-  EXPECT_EQ(LUdecomposition(TDouble2DArray{}, keepL, keepU), -1);
+  EXPECT_EQ(LUdecomposition(TDouble2DArray(2, TDoubleArray(3)), keepL, keepU), kDecompNotSquare);
+  EXPECT_EQ(LUdecomposition(TDouble2DArray{}, keepL, keepU), kDecompEmpty);
   // A singular matrix whose zero pivot comes last still decomposes.
-  ASSERT_EQ(LUdecomposition(FromRows({{1, 2}, {2, 4}}), l, u), 0);
+  ASSERT_EQ(LUdecomposition(FromRows({{1, 2}, {2, 4}}), l, u), kDecompOk);
   EXPECT_EQ(u[1][1], 0.0);
 }
 
@@ -316,7 +316,7 @@ TEST(LUPdecomposition, PermutedMatrixEqualsLowerTimesUpper) {
   TDouble2DArray l, u;
   TInt2DArray p;
   int32_t sign = 0;
-  ASSERT_EQ(LUPdecomposition(a, l, u, p, sign), 0);
+  ASSERT_EQ(LUPdecomposition(a, l, u, p, sign), kDecompOk);
   TDouble2DArray pa, lu;
   ASSERT_EQ(MultiplyArrays(p, a, pa), 0);
   ASSERT_EQ(MultiplyArrays(l, u, lu), 0);
@@ -332,13 +332,13 @@ TEST(LUPdecomposition, PivotIsLargestMagnitudeFirstOnTies) {
   TDouble2DArray l, u;
   TInt2DArray p;
   int32_t sign = 0;
-  ASSERT_EQ(LUPdecomposition(a, l, u, p, sign), 0);
+  ASSERT_EQ(LUPdecomposition(a, l, u, p, sign), kDecompOk);
   EXPECT_EQ(p[1][0], 1);  // row 0 of P*A is row 1 of A
   EXPECT_EQ(u[0][0], 3.0);
   // Singular input: status 0 and a zero on u's diagonal.
-  ASSERT_EQ(LUPdecomposition(FromRows({{1, 2}, {2, 4}}), l, u, p, sign), 0);
+  ASSERT_EQ(LUPdecomposition(FromRows({{1, 2}, {2, 4}}), l, u, p, sign), kDecompOk);
   EXPECT_EQ(u[1][1], 0.0);
-  EXPECT_EQ(LUPdecomposition(TDouble2DArray{{1, 2}}, l, u, p, sign), -2);
+  EXPECT_EQ(LUPdecomposition(TDouble2DArray{{1, 2}}, l, u, p, sign), kDecompNotSquare);
   EXPECT_EQ(sign, 0);
 }
 
@@ -362,7 +362,7 @@ TEST(Determinant, MatchesProductOfEigenvaluesOfSymmetricMatrix) {
     for (size_t i = 0; i < j; ++i) a[j][i] = a[i][j];
   TDouble2DArray vec;
   TDoubleArray val;
-  ASSERT_EQ(EigenDecomposition(a, true, vec, val), 0);
+  ASSERT_EQ(EigenDecomposition(a, true, vec, val), kDecompOk);
   double prod = 1;
   for (double v : val) prod *= v;
   EXPECT_NEAR(Determinant(a), prod, 1e-12 * std::fabs(prod) + 1e-15);
@@ -378,7 +378,7 @@ TEST(EigenDecomposition, SecondDifferenceMatrixAgainstClosedForm) {
   const TDouble2DArray a = FromRows({{2, -1, 0}, {-1, 2, -1}, {0, -1, 2}});
   TDouble2DArray vec;
   TDoubleArray val;
-  ASSERT_EQ(EigenDecomposition(a, false, vec, val), 0);
+  ASSERT_EQ(EigenDecomposition(a, false, vec, val), kDecompOk);
   for (int k = 1; k <= 3; ++k) {
     const auto kk = static_cast<size_t>(k - 1);
     EXPECT_NEAR(val[kk], 2 - 2 * std::cos(k * std::numbers::pi / 4), 4e-15);
@@ -398,7 +398,7 @@ TEST(EigenDecomposition, SecondDifferenceMatrixAgainstClosedForm) {
     EXPECT_GT(vec[kk][big], 0);
   }
   EXPECT_EQ(vec[0][1], std::fabs(vec[0][1]));  // (1/2, 1/sqrt 2, 1/2): no tie, all positive
-  ASSERT_EQ(EigenDecomposition(a, true, vec, val), 0);
+  ASSERT_EQ(EigenDecomposition(a, true, vec, val), kDecompOk);
   EXPECT_NEAR(val[0], 2 + std::sqrt(2.0), 4e-15);
   EXPECT_NEAR(val[2], 2 - std::sqrt(2.0), 4e-15);
 }
@@ -410,7 +410,7 @@ TEST(EigenDecomposition, RandomSymmetricMatrixToWorkingPrecision) {
     for (size_t i = 0; i < j; ++i) a[j][i] = a[i][j];
   TDouble2DArray vec;
   TDoubleArray val;
-  ASSERT_EQ(EigenDecomposition(a, true, vec, val), 0);
+  ASSERT_EQ(EigenDecomposition(a, true, vec, val), kDecompOk);
   double normA = 0, trace = 0, sum = 0;
   for (size_t j = 0; j < n; ++j) {
     trace += a[j][j];
@@ -440,16 +440,18 @@ TEST(EigenDecomposition, RandomSymmetricMatrixToWorkingPrecision) {
 TEST(EigenDecomposition, RefusesNonSymmetricAndBadShapes) {
   TDouble2DArray vec{{5}};
   TDoubleArray val{5};
-  EXPECT_EQ(EigenDecomposition(FromRows({{1, 2}, {0, 1}}), true, vec, val), -3);
-  EXPECT_EQ(EigenDecomposition(FromRows({{1, INFINITY}, {INFINITY, 1}}), true, vec, val), -3);
-  EXPECT_EQ(EigenDecomposition(TDouble2DArray(2, TDoubleArray(3)), true, vec, val), -2);
-  EXPECT_EQ(EigenDecomposition(TDouble2DArray{}, true, vec, val), -1);
+  EXPECT_EQ(EigenDecomposition(FromRows({{1, 2}, {0, 1}}), true, vec, val), kDecompUnsuitable);
+  EXPECT_EQ(EigenDecomposition(FromRows({{1, INFINITY}, {INFINITY, 1}}), true, vec, val),
+            kDecompUnsuitable);
+  EXPECT_EQ(EigenDecomposition(TDouble2DArray(2, TDoubleArray(3)), true, vec, val),
+            kDecompNotSquare);
+  EXPECT_EQ(EigenDecomposition(TDouble2DArray{}, true, vec, val), kDecompEmpty);
   EXPECT_EQ(vec, (TDouble2DArray{{5}}));
   EXPECT_EQ(val, (TDoubleArray{5}));
   // Rounding-level asymmetry is accepted.
-  ASSERT_EQ(EigenDecomposition(FromRows({{2, 1}, {1 + 1e-15, 2}}), true, vec, val), 0);
+  ASSERT_EQ(EigenDecomposition(FromRows({{2, 1}, {1 + 1e-15, 2}}), true, vec, val), kDecompOk);
   EXPECT_NEAR(val[0], 3.0, 1e-14);
-  ASSERT_EQ(EigenDecomposition(TDouble2DArray{{-4}}, true, vec, val), 0);
+  ASSERT_EQ(EigenDecomposition(TDouble2DArray{{-4}}, true, vec, val), kDecompOk);
   EXPECT_EQ(val, (TDoubleArray{-4}));
   EXPECT_EQ(vec, (TDouble2DArray{{1}}));
 }
@@ -462,11 +464,11 @@ TEST_F(ProgressGuard, EigenDecompositionPollsAbortPerSweep) {
   TDoubleArray val;
   int sweeps = 0;
   MathFeedBackProc = [&](double) { ++sweeps; };
-  ASSERT_EQ(EigenDecomposition(a, true, vec, val), 0);
+  ASSERT_EQ(EigenDecomposition(a, true, vec, val), kDecompOk);
   EXPECT_GE(sweeps, 3);
   EXPECT_LT(sweeps, 20);
   AbortMathProc = true;
-  EXPECT_EQ(EigenDecomposition(a, true, vec, val), -4);
+  EXPECT_EQ(EigenDecomposition(a, true, vec, val), kDecompAborted);
   EXPECT_TRUE(AbortMathProc);
 }
 
@@ -494,14 +496,14 @@ TEST_F(ProgressGuard, DecompositionsRefuseNonFiniteInputBeforeAnyStep) {
     TDouble2DArray a = RandomMatrix(4, 5);
     a[3][0] = x;
     const TDouble2DArray kept = a;
-    EXPECT_EQ(InvertArray(a), -3);
+    EXPECT_EQ(InvertArray(a), kInvertSingular);
     for (size_t c = 0; c < 4; ++c)  // bit for bit: NaN == NaN is false
       EXPECT_EQ(std::memcmp(a[c].data(), kept[c].data(), 4 * sizeof(double)), 0);
     TDouble2DArray l{{7}}, u{{7}};
     TInt2DArray p{{7}};
     int32_t sign = 5;
-    EXPECT_EQ(LUdecomposition(a, l, u), -3);
-    EXPECT_EQ(LUPdecomposition(a, l, u, p, sign), -3);
+    EXPECT_EQ(LUdecomposition(a, l, u), kDecompUnsuitable);
+    EXPECT_EQ(LUPdecomposition(a, l, u, p, sign), kDecompUnsuitable);
     EXPECT_EQ(sign, 0);
     EXPECT_EQ(l, TDouble2DArray{{7}});
     EXPECT_EQ(p, TInt2DArray{{7}});
@@ -517,7 +519,7 @@ TEST_F(ProgressGuard, DecompositionsRefuseNonFiniteInputBeforeAnyStep) {
     TDouble2DArray sym = FromRows({{2, x}, {x, 2}});
     TDouble2DArray vecs;
     TDoubleArray vals;
-    EXPECT_EQ(EigenDecomposition(sym, true, vecs, vals), -3);
+    EXPECT_EQ(EigenDecomposition(sym, true, vecs, vals), kDecompUnsuitable);
     EXPECT_EQ(calls, 0);
   }
 }

@@ -320,7 +320,7 @@ TEST(FrequDistOfArray, BinsUnderflowOverflowAndLargestCount) {
   const TDoubleArray a{-0.1, 0, 0.5, 3, 3.9, 10, 10.5, 11, std::nan("")};
   TIntArray f;
   int32_t under = -1, over = -1, maxf = -1;
-  ASSERT_EQ(FrequDistOfArray(a, 0, 0, 0, 10, 1, f, under, over, maxf), 0);
+  ASSERT_EQ(FrequDistOfArray(a, 0, 0, 0, 10, 1, f, under, over, maxf), kFrequDistOk);
   ASSERT_EQ(f.size(), 11u);
   EXPECT_EQ(f[0], 2);
   EXPECT_EQ(f[3], 2);
@@ -329,7 +329,7 @@ TEST(FrequDistOfArray, BinsUnderflowOverflowAndLargestCount) {
   EXPECT_EQ(over, 2);   // 11 and NaN
   EXPECT_EQ(maxf, 2);
   // A sub-range only: elements 2..4.
-  ASSERT_EQ(FrequDistOfArray(a, 2, 4, 0, 10, 1, f, under, over, maxf), 0);
+  ASSERT_EQ(FrequDistOfArray(a, 2, 4, 0, 10, 1, f, under, over, maxf), kFrequDistOk);
   EXPECT_EQ(f[0] + f[3], 3);
   EXPECT_EQ(under + over, 0);
 }
@@ -338,44 +338,45 @@ TEST(FrequDistOfArray, ValidationOrderAndHugeBinCounts) {
   const TDoubleArray a{1, 2, 3};
   TIntArray f{9};
   int32_t u = 5, o = 5, m = 5;
-  EXPECT_EQ(FrequDistOfArray(a, 0, 3, 0, 10, 1, f, u, o, m), -1);  // index outside
+  EXPECT_EQ(FrequDistOfArray(a, 0, 3, 0, 10, 1, f, u, o, m), kFrequDistBadIndex);  // index outside
   EXPECT_EQ(u + o + m, 0);
   EXPECT_EQ(f.size(), 1u);  // untouched on failure
-  EXPECT_EQ(FrequDistOfArray(a, 2, 1, 0, 10, 1, f, u, o, m), -2);
-  EXPECT_EQ(FrequDistOfArray(a, 0, 2, 10, 10, 1, f, u, o, m), -3);
-  EXPECT_EQ(FrequDistOfArray(a, 0, 2, 0, 10, 0, f, u, o, m), -4);
-  EXPECT_EQ(FrequDistOfArray(a, 0, 2, 0, 10, 0.001, f, u, o, m), -5);
-  EXPECT_EQ(FrequDistOfArray(a, 0, 2, 0, 10, 1e-300, f, u, o, m), -5);  // no int overflow
-  EXPECT_EQ(FrequDistOfArray(a, 0, 2, 0, 1e308, 1e-10, f, u, o, m), -5);
-  EXPECT_EQ(FrequDistOfArray(a, 0, 2, 0, std::nan(""), 1, f, u, o, m), -3);
-  EXPECT_EQ(FrequDistOfArray(TDoubleArray{}, 0, 0, 0, 10, 1, f, u, o, m), -1);
+  EXPECT_EQ(FrequDistOfArray(a, 2, 1, 0, 10, 1, f, u, o, m), kFrequDistReversedIndex);
+  EXPECT_EQ(FrequDistOfArray(a, 0, 2, 10, 10, 1, f, u, o, m), kFrequDistBadLimits);
+  EXPECT_EQ(FrequDistOfArray(a, 0, 2, 0, 10, 0, f, u, o, m), kFrequDistBadBinWidth);
+  EXPECT_EQ(FrequDistOfArray(a, 0, 2, 0, 10, 0.001, f, u, o, m), kFrequDistTooManyBins);
+  EXPECT_EQ(FrequDistOfArray(a, 0, 2, 0, 10, 1e-300, f, u, o, m),
+            kFrequDistTooManyBins);  // no int overflow
+  EXPECT_EQ(FrequDistOfArray(a, 0, 2, 0, 1e308, 1e-10, f, u, o, m), kFrequDistTooManyBins);
+  EXPECT_EQ(FrequDistOfArray(a, 0, 2, 0, std::nan(""), 1, f, u, o, m), kFrequDistBadLimits);
+  EXPECT_EQ(FrequDistOfArray(TDoubleArray{}, 0, 0, 0, 10, 1, f, u, o, m), kFrequDistBadIndex);
 }
 
 TEST(FrequDistOfArray, TwoDimensionalAndMaskedForms) {
   const TDouble2DArray g = Grid();  // values 0..3, 10..13, 20..23
   TIntArray f;
   int32_t u, o, m;
-  ASSERT_EQ(FrequDistOfArray(g, 0, 0, 0, 0, 0, 20, 10, f, u, o, m), 0);
+  ASSERT_EQ(FrequDistOfArray(g, 0, 0, 0, 0, 0, 20, 10, f, u, o, m), kFrequDistOk);
   ASSERT_EQ(f.size(), 3u);
   EXPECT_EQ(f[0], 4);
   EXPECT_EQ(f[1], 4);
   EXPECT_EQ(f[2], 4);  // 20..23 < high + width
   EXPECT_EQ(o, 0);
   // Columns 1..2, rows 0..1 only.
-  ASSERT_EQ(FrequDistOfArray(g, 1, 0, 2, 1, 0, 20, 10, f, u, o, m), 0);
+  ASSERT_EQ(FrequDistOfArray(g, 1, 0, 2, 1, 0, 20, 10, f, u, o, m), kFrequDistOk);
   EXPECT_EQ(f[0], 0);
   EXPECT_EQ(f[1], 2);
   EXPECT_EQ(f[2], 2);
-  EXPECT_EQ(FrequDistOfArray(g, 0, 0, 3, 0, 0, 20, 10, f, u, o, m), -1);
+  EXPECT_EQ(FrequDistOfArray(g, 0, 0, 3, 0, 0, 20, 10, f, u, o, m), kFrequDistBadIndex);
   TBool2DArray mask(3, TBoolArray(4, 0));
   mask[1] = {1, 1, 1, 1};  // excludes column 1
   mask[2][3] = 1;
-  ASSERT_EQ(FrequDistOfArray(g, mask, 0, 0, 0, 0, 0, 20, 10, f, u, o, m), 0);
+  ASSERT_EQ(FrequDistOfArray(g, mask, 0, 0, 0, 0, 0, 20, 10, f, u, o, m), kFrequDistOk);
   EXPECT_EQ(f[0], 4);
   EXPECT_EQ(f[1], 0);
   EXPECT_EQ(f[2], 3);
   mask.pop_back();
-  EXPECT_EQ(FrequDistOfArray(g, mask, 0, 0, 0, 0, 0, 20, 10, f, u, o, m), -6);
+  EXPECT_EQ(FrequDistOfArray(g, mask, 0, 0, 0, 0, 0, 20, 10, f, u, o, m), kFrequDistMaskSize);
 }
 
 TEST(CountValues, RangeIsOnePairPerDimension) {

@@ -341,13 +341,33 @@ double PercentileArray(double p, const TDouble2DArray& a, int32_t lo1, int32_t l
 ///@}
 
 ///@{
+/// Status codes of FrequDistOfArray, in the order they are checked (values
+/// fixed). FrequDistStatusText turns one into a sentence.
+constexpr int32_t kFrequDistOk = 0;              ///< success
+constexpr int32_t kFrequDistBadIndex = -1;       ///< an index outside the array, or a ragged array
+constexpr int32_t kFrequDistReversedIndex = -2;  ///< a high index below its low index
+constexpr int32_t kFrequDistBadLimits = -3;      ///< low >= high, or either NaN
+constexpr int32_t kFrequDistBadBinWidth = -4;    ///< binWidth <= 0 or NaN
+constexpr int32_t kFrequDistTooManyBins = -5;    ///< more than 1000 bins
+constexpr int32_t kFrequDistMaskSize = -6;       ///< the mask differs in size or is ragged
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// FrequDistOfArray; "unknown frequency distribution status" for any other
+/// value. The text is static.
+const char* FrequDistStatusText(int32_t status);
+
+///@{
 /// FrequDistOfArray: histogram of the range into bins of binWidth from low.
 /// Validation, in this order: an index outside the array (or a ragged array)
-/// -> -1; a high index below its low index -> -2; low >= high (or either
-/// NaN) -> -3; binWidth <= 0 (or NaN) -> -4; bins = round(|high - low| /
-/// binWidth) + 1 above 1000 -> -5 (decided in double before any conversion,
-/// so tiny widths cannot overflow an int); the masked form: a mask of another
-/// size (or ragged) -> -6. A range of all zeros means the whole array.
+/// -> -1 (kFrequDistBadIndex); a high index below its low index -> -2
+/// (kFrequDistReversedIndex); low >= high (or either NaN) -> -3
+/// (kFrequDistBadLimits); binWidth <= 0 (or NaN) -> -4
+/// (kFrequDistBadBinWidth); bins = round(|high - low| / binWidth) + 1 above
+/// 1000 -> -5 (kFrequDistTooManyBins; decided in double before any
+/// conversion, so tiny widths cannot overflow an int); the masked form: a
+/// mask of another size (or ragged) -> -6 (kFrequDistMaskSize). A range of
+/// all zeros means the whole array.
 /// On success freq gets `bins` entries, and each value x of the range is
 /// classified: x < low -> underflow; otherwise bin floor((x - low)/binWidth)
 /// when that bin exists and x < high + binWidth; otherwise overflow (NaN
@@ -537,6 +557,21 @@ int32_t PermuteArray(const TDouble2DArray& a, const TInt2DArray& perm, TApplyCol
                      bool inverse, TDouble2DArray& result);
 
 ///@{
+/// Status codes of RescaleArray (values fixed). RescaleStatusText turns one
+/// into a sentence.
+constexpr int32_t kRescaleOk = 0;         ///< success
+constexpr int32_t kRescaleEmpty = -1;     ///< the array is empty
+constexpr int32_t kRescaleBadRange = -2;  ///< an index outside the array, or a ragged array
+constexpr int32_t kRescaleNoScale = -3;   ///< the scale is 0 or not finite
+constexpr int32_t kRescaleBadMode = -4;   ///< an unknown mode
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// RescaleArray; "unknown rescaling status" for any other value. The text is
+/// static.
+const char* RescaleStatusText(int32_t status);
+
+///@{
 /// RescaleArray(a, range, mode, offset, scale): rescales the elements of the
 /// range in place as x := (x - offset) / scale, with offset and scale taken
 /// from the range and returned so that x = rescaled * scale + offset undoes
@@ -544,10 +579,11 @@ int32_t PermuteArray(const TDouble2DArray& a, const TInt2DArray& perm, TApplyCol
 ///   rmLinear       offset = min, scale = max - min (onto 0..1);
 ///   rmStandardize  offset = mean, scale = sample standard deviation;
 ///   rmMeanCenter   offset = mean, scale = 1.
-/// Statistics in long double. Status -1 empty, -2 bad range (as MeanArray),
-/// -3 when the scale is 0 or not finite (constant values, a single value for
-/// rmStandardize; the array is then unchanged), -4 for an unknown mode.
-/// offset and scale are 0 unless the status is 0. Members: double 1-D, 2-D.
+/// Statistics in long double. Status -1 empty (kRescaleEmpty), -2 bad range
+/// as MeanArray (kRescaleBadRange), -3 when the scale is 0 or not finite
+/// (kRescaleNoScale: constant values, a single value for rmStandardize; the
+/// array is then unchanged), -4 for an unknown mode (kRescaleBadMode).
+/// offset and scale are 0 unless the status is 0 (kRescaleOk). Members: double 1-D, 2-D.
 inline int32_t RescaleArray(TDoubleArray& a, int32_t lo, int32_t hi, TRescaleMode mode,
                             double& offset, double& scale) {
   return arrays_detail::RescaleRange(a, {lo}, {hi}, mode, offset, scale);
@@ -971,6 +1007,22 @@ int32_t CopyVectorToArrayRow(const Array1D<T>& src, int32_t lo, int32_t hi, int3
 // untouched when it fails and replaces them only on success, so an output
 // may also be an input.
 
+///@{
+/// Status codes of InvertArray on a TDouble2DArray (values fixed; the
+/// boolean forms keep the general codes). InvertStatusText turns one into a
+/// sentence.
+constexpr int32_t kInvertOk = 0;          ///< success
+constexpr int32_t kInvertNotSquare = -1;  ///< the array is empty, not square or ragged
+constexpr int32_t kInvertNoMemory = -2;   ///< the work arrays cannot be allocated
+constexpr int32_t kInvertSingular = -3;   ///< singular, or holding NaN or infinity
+constexpr int32_t kInvertAborted = -4;    ///< AbortMathProc was set
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// InvertArray on a TDouble2DArray; "unknown inversion status" for any
+/// other value. The text is static.
+const char* InvertStatusText(int32_t status);
+
 /// InvertArray(a): replaces a by its inverse.
 /// Method: Crout's LU decomposition with implicit row scaling and partial
 /// pivoting (Press et al., "Numerical Recipes", ludcmp/lubksb), followed by a
@@ -1002,11 +1054,12 @@ int32_t CopyVectorToArrayRow(const Array1D<T>& src, int32_t lo, int32_t hi, int3
 /// call core's ReportProgress() (ProcStat += 1, then MathFeedBackProc) and
 /// read AbortMathProc; when it is set the routine returns -4. It never
 /// clears AbortMathProc.
-/// Status: 0 success; -1 a is empty, not square or ragged; -2 the work
-/// arrays cannot be allocated; -3 singular (a zero row, a pivot below
-/// 1e-100), or a holds NaN or infinity (found before any work, without a
-/// progress step); -4 aborted. The decomposition works on a copy: on any non-zero
-/// status a is left exactly as it was.
+/// Status: 0 success (kInvertOk); -1 a is empty, not square or ragged
+/// (kInvertNotSquare); -2 the work arrays cannot be allocated
+/// (kInvertNoMemory); -3 singular (a zero row, a pivot below 1e-100), or a
+/// holds NaN or infinity (found before any work, without a progress step)
+/// (kInvertSingular); -4 aborted (kInvertAborted). The decomposition works
+/// on a copy: on any non-zero status a is left exactly as it was.
 int32_t InvertArray(TDouble2DArray& a);
 
 ///@{
@@ -1042,15 +1095,33 @@ int32_t TraceOfArray(const TInt2DArray& a, int32_t& trace);
 /// -4 aborted); h is replaced only on success.
 int32_t CalcHatMatrix(const TDouble2DArray& x, TDouble2DArray& h);
 
+///@{
+/// Status codes of LUdecomposition, LUPdecomposition and EigenDecomposition
+/// (values fixed; each routine's text says which it can return).
+/// DecompositionStatusText turns one into a sentence.
+constexpr int32_t kDecompOk = 0;              ///< success
+constexpr int32_t kDecompEmpty = -1;          ///< the matrix is empty
+constexpr int32_t kDecompNotSquare = -2;      ///< the matrix is not square, or ragged
+constexpr int32_t kDecompUnsuitable = -3;     ///< zero pivot, not symmetric, NaN or infinity
+constexpr int32_t kDecompAborted = -4;        ///< AbortMathProc was set
+constexpr int32_t kDecompNoConvergence = -5;  ///< no convergence within the sweep limit
+///@}
+
+/// A short English sentence (no final period) for a status code of the
+/// decompositions; "unknown decomposition status" for any other value. The
+/// text is static.
+const char* DecompositionStatusText(int32_t status);
+
 /// LUdecomposition(a, l, u): Doolittle's decomposition without pivoting,
 /// l * u = a exactly as stated (no rows exchanged), with l unit lower
 /// triangular (ones on the diagonal) and u upper triangular, both n x n.
 /// Computed column by column with the same contiguous column updates as
 /// InvertArray. It exists only when the leading principal minors of orders
-/// 1..n-1 are non-zero; otherwise use LUPdecomposition. Status: 0 success;
-/// -1 a empty; -2 a not square or ragged; -3 a pivot u[k][k] (k < n - 1) is
-/// exactly zero, a non-finite value appeared, or a holds NaN or infinity
-/// (found before any work). l and u are replaced only on success.
+/// 1..n-1 are non-zero; otherwise use LUPdecomposition. Status: 0 success
+/// (kDecompOk); -1 a empty (kDecompEmpty); -2 a not square or ragged
+/// (kDecompNotSquare); -3 a pivot u[k][k] (k < n - 1) is exactly zero, a
+/// non-finite value appeared, or a holds NaN or infinity (found before any
+/// work) (kDecompUnsuitable). l and u are replaced only on success.
 int32_t LUdecomposition(const TDouble2DArray& a, TDouble2DArray& l, TDouble2DArray& u);
 
 /// LUPdecomposition(a, l, u, p, sign): the decomposition with partial
@@ -1062,8 +1133,9 @@ int32_t LUdecomposition(const TDouble2DArray& a, TDouble2DArray& l, TDouble2DArr
 /// the sign of the permutation, +1 for an even and -1 for an odd number of row
 /// exchanges, so det(a) = sign * product of u's diagonal. A singular matrix
 /// decomposes as well: a column without a non-zero candidate is left as it
-/// is and u gets a zero on its diagonal. Status: 0 success; -1 a empty; -2 a
-/// not square or ragged; -3 a holds NaN or infinity (found before any work).
+/// is and u gets a zero on its diagonal. Status: 0 success (kDecompOk); -1
+/// a empty (kDecompEmpty); -2 a not square or ragged (kDecompNotSquare); -3
+/// a holds NaN or infinity (found before any work) (kDecompUnsuitable).
 /// sign is 0 first; l, u and p are replaced only on success.
 int32_t LUPdecomposition(const TDouble2DArray& a, TDouble2DArray& l, TDouble2DArray& u,
                          TInt2DArray& p, int32_t& sign);
@@ -1098,9 +1170,11 @@ double Determinant(const TDouble2DArray& a);
 /// the mean of the two is used.
 /// Progress: before each sweep ReportProgress() is called and AbortMathProc
 /// read (never cleared).
-/// Status: 0 success; -1 a empty; -2 a not square or ragged; -3 a not
-/// symmetric or holding a non-finite value; -4 aborted; -5 no convergence
-/// within 50 sweeps (never observed; Jacobi converges quadratically).
+/// Status: 0 success (kDecompOk); -1 a empty (kDecompEmpty); -2 a not
+/// square or ragged (kDecompNotSquare); -3 a not symmetric or holding a
+/// non-finite value (kDecompUnsuitable); -4 aborted (kDecompAborted); -5 no
+/// convergence within 50 sweeps (kDecompNoConvergence; never observed;
+/// Jacobi converges quadratically).
 /// vectors and values are replaced only on success.
 int32_t EigenDecomposition(const TDouble2DArray& a, bool descending, TDouble2DArray& vectors,
                            TDoubleArray& values);
@@ -1122,11 +1196,29 @@ int32_t EigenDecomposition(const TDouble2DArray& a, bool descending, TDouble2DAr
 ///   dmDice       2 sum xy / (sum x^2 + sum y^2)  (similarity)
 /// Both similarity denominators are 0 only when both rows are all zero over
 /// the columns; the objects are then identical and d = 1 (never NaN).
-/// d is 0 first. Status: -1 a empty; -2 a ragged or a row index outside it;
-/// -3 a column index outside it; -4 c2 < c1; -5 any other mode (dmUserDef,
-/// which needs a matrix's event, included).
+/// d is 0 first. Status: -1 a empty (kDistanceEmpty); -2 a ragged or a row
+/// index outside it (kDistanceBadObject); -3 a column index outside it
+/// (kDistanceBadColumn); -4 c2 < c1 (kDistanceReversedColumns); -5 any other
+/// mode (dmUserDef, which needs a matrix's event, included)
+/// (kDistanceBadMode).
 int32_t DistanceOfObjects(const TDouble2DArray& a, TDistMode mode, int32_t o1, int32_t o2,
                           int32_t c1, int32_t c2, double& d);
+
+///@{
+/// Status codes of DistanceOfObjects (values fixed). DistanceStatusText
+/// turns one into a sentence.
+constexpr int32_t kDistanceOk = 0;                ///< success
+constexpr int32_t kDistanceEmpty = -1;            ///< the array is empty
+constexpr int32_t kDistanceBadObject = -2;        ///< ragged, or an object row outside the array
+constexpr int32_t kDistanceBadColumn = -3;        ///< a column index outside the array
+constexpr int32_t kDistanceReversedColumns = -4;  ///< c2 < c1
+constexpr int32_t kDistanceBadMode = -5;          ///< a mode this routine does not compute
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// DistanceOfObjects; "unknown distance status" for any other value. The
+/// text is static.
+const char* DistanceStatusText(int32_t status);
 
 /// BoundingRect(a, firstCol, lastCol, firstRow, lastRow): the smallest
 /// rectangle holding every non-zero cell (for double arrays NaN counts as
@@ -1155,10 +1247,11 @@ void BoundingRect(const Array2D<T>& a, int32_t& firstCol, int32_t& lastCol, int3
 /// run seeds and a visited bitmap, so every cell is filled at most once, the
 /// call stack does not grow with the region, and the extra memory is one bit
 /// per cell plus the pending runs. Status: -1 the seed lies outside the
-/// array (also for an empty array); -2 the seed's value equals fill; -3 the
-/// array is ragged; -4 memory ran out (for the bitmap, before anything is
-/// filled; or, on a nearly full heap, for the run stack, when the cells
-/// filled so far keep the fill value).
+/// array, also for an empty array (kFloodFillSeedOutside); -2 the seed's
+/// value equals fill (kFloodFillSeedIsFill); -3 the array is ragged
+/// (kFloodFillRagged); -4 memory ran out (kFloodFillNoMemory; for the
+/// bitmap, before anything is filled; or, on a nearly full heap, for the
+/// run stack, when the cells filled so far keep the fill value).
 int32_t FloodFillArray(int32_t col, int32_t row, int32_t fill, bool fourNeighbour, TInt2DArray& a,
                        int32_t& highestRow, int32_t& lowestRow, int32_t& lowestCol,
                        int32_t& highestCol);
@@ -1169,11 +1262,28 @@ int32_t FloodFillArray(int32_t col, int32_t row, int32_t fill, bool fourNeighbou
 /// compared with the values before the fill. Because each cell is visited
 /// once, the fill ends also when fill itself lies within the tolerance of s
 /// (fill == s included). A NaN seed matches no cell (0 cells, a unchanged);
-/// a NaN tolerance acts as 0. Status: -1 seed outside the array, -3 ragged, -4 no memory;
-/// there is no -2.
+/// a NaN tolerance acts as 0. Status: -1 seed outside the array
+/// (kFloodFillSeedOutside), -3 ragged (kFloodFillRagged), -4 no memory
+/// (kFloodFillNoMemory); there is no -2.
 int32_t FloodFillArray(int32_t col, int32_t row, double tolerance, double fill, bool fourNeighbour,
                        TDouble2DArray& a, int32_t& highestRow, int32_t& lowestRow,
                        int32_t& lowestCol, int32_t& highestCol);
+
+///@{
+/// Failure codes of FloodFillArray (values fixed); a result >= 0 is the
+/// number of cells filled. FloodFillStatusText turns a result into a
+/// sentence.
+constexpr int32_t kFloodFillSeedOutside = -1;  ///< the seed lies outside the array
+constexpr int32_t kFloodFillSeedIsFill = -2;   ///< the seed already holds the fill value
+constexpr int32_t kFloodFillRagged = -3;       ///< the array is ragged
+constexpr int32_t kFloodFillNoMemory = -4;     ///< memory ran out
+///@}
+
+/// A short English sentence (no final period) for a result of
+/// FloodFillArray: the same success sentence for every count >= 0, and
+/// "unknown flood fill status" for a negative value without a name. The
+/// text is static.
+const char* FloodFillStatusText(int32_t status);
 
 /// LocalMean(data, centre, halfWidth, lo, hi): the mean (long double) of the
 /// element at centre and of the elements centre +- 1 .. centre +- halfWidth
@@ -1277,23 +1387,43 @@ int32_t EdgeVector(const Array2D<T>& a, TOrientation orientation, TEdgeOp op, TD
 int32_t CreateMaskShape(TBool2DArray& mask, TShapeKind kind, const TIntArray& params);
 
 /// Resample2DArray(src, dst, colPercent, rowPercent, rowsWithReplacement,
-/// colNumbers, rowNumbers): a random sub-array. In this order: -3 for an
-/// empty (or ragged) source; -4 when dst is empty on entry; -5 when either
-/// number array is empty on entry (dst and the number arrays only have to be
-/// non-empty; their contents are replaced); nc = round(columns * colPercent /
-/// 100) must be positive and colPercent <= 100 (-1), nr = round(rows *
-/// rowPercent / 100) likewise (-2). colNumbers gets nc 1-based column numbers:
-/// all columns in order when nc equals the column count, otherwise nc
-/// distinct random columns (FillRandomUniform without duplicates); rowNumbers
-/// gets nr random 1-based rows, with duplicates allowed when
-/// rowsWithReplacement is true (FillRandomUniform). -6 when the random
-/// selection fails (FillRandomUniform refuses spans above 1 000 000 values
-/// without duplicates). On success dst becomes nc x nr with dst[i][j] =
+/// colNumbers, rowNumbers): a random sub-array. In this order: -3
+/// (kResampleEmptySource) for an empty (or ragged) source; -4
+/// (kResampleEmptyDest) when dst is empty on entry; -5
+/// (kResampleEmptyNumbers) when either number array is empty on entry (dst
+/// and the number arrays only have to be non-empty; their contents are
+/// replaced); nc = round(columns * colPercent / 100) must be positive and
+/// colPercent <= 100 (-1, kResampleBadColPercent), nr = round(rows *
+/// rowPercent / 100) likewise (-2, kResampleBadRowPercent). colNumbers gets
+/// nc 1-based column numbers: all columns in order when nc equals the column
+/// count, otherwise nc distinct random columns (FillRandomUniform without
+/// duplicates); rowNumbers gets nr random 1-based rows, with duplicates
+/// allowed when rowsWithReplacement is true (FillRandomUniform). -6
+/// (kResampleSelectionFailed) when the random selection fails
+/// (FillRandomUniform refuses spans above 1 000 000 values without
+/// duplicates). On success dst becomes nc x nr with dst[i][j] =
 /// src[colNumbers[i] - 1][rowNumbers[j] - 1]; on failure dst and the number
 /// arrays are unchanged. The random fills reseed core's generator.
 int32_t Resample2DArray(const TDouble2DArray& src, TDouble2DArray& dst, double colPercent,
                         double rowPercent, bool rowsWithReplacement, TIntArray& colNumbers,
                         TIntArray& rowNumbers);
+
+///@{
+/// Status codes of Resample2DArray (values fixed). ResampleStatusText turns
+/// one into a sentence.
+constexpr int32_t kResampleOk = 0;                ///< success
+constexpr int32_t kResampleBadColPercent = -1;    ///< no column selected, or colPercent > 100
+constexpr int32_t kResampleBadRowPercent = -2;    ///< no row selected, or rowPercent > 100
+constexpr int32_t kResampleEmptySource = -3;      ///< the source is empty or ragged
+constexpr int32_t kResampleEmptyDest = -4;        ///< dst is empty on entry
+constexpr int32_t kResampleEmptyNumbers = -5;     ///< a number array is empty on entry
+constexpr int32_t kResampleSelectionFailed = -6;  ///< the random selection failed
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// Resample2DArray; "unknown resampling status" for any other value. The
+/// text is static.
+const char* ResampleStatusText(int32_t status);
 
 /// ConvertToColorMap(a, colors): replaces every cell value v by the colour
 /// table's entry min(max(v, 1), number of entries) (colors->GetColorElem).
@@ -1315,12 +1445,29 @@ int32_t ConvertToColorMap(TInt2DArray& a, const TColorArray* colors);
 /// a PNG and "dir/.gif" and "dir/.jpeg" give -1 like "x.gif" and "x.jpeg". An empty fileName puts
 /// the bitmap on the
 /// process's clipboard (gui/zel_clipbrd.hpp, Clipboard().Assign), replacing
-/// its content. Checked in this order: -2 m outside 1..10; -1 another
-/// extension; -3 an empty or ragged array, or an image beyond the bitmap's
-/// limit of 2^30 pixels; then -4 when the file could not be written (no
-/// permission, no space, a missing folder) or the memory for the bitmap ran
-/// out. 0 on success.
+/// its content. Checked in this order: -2 m outside 1..10
+/// (kArrayImageBadMagnification); -1 another extension
+/// (kArrayImageBadExtension); -3 an empty or ragged array, or an image
+/// beyond the bitmap's limit of 2^30 pixels (kArrayImageBadArray); then -4
+/// when the file could not be written (no permission, no space, a missing
+/// folder) or the memory for the bitmap ran out (kArrayImageWriteFailed). 0
+/// on success (kArrayImageOk).
 int32_t SaveArrayAsImg(const std::string& fileName, const TInt2DArray& a, int32_t m);
+
+///@{
+/// Status codes of SaveArrayAsImg (values fixed). ArrayImageStatusText
+/// turns one into a sentence.
+constexpr int32_t kArrayImageOk = 0;                 ///< success
+constexpr int32_t kArrayImageBadExtension = -1;      ///< not a .bmp, .png or .jpg file name
+constexpr int32_t kArrayImageBadMagnification = -2;  ///< m outside 1..10
+constexpr int32_t kArrayImageBadArray = -3;          ///< empty, ragged or too large an array
+constexpr int32_t kArrayImageWriteFailed = -4;       ///< the file could not be written
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// SaveArrayAsImg; "unknown array image status" for any other value. The
+/// text is static.
+const char* ArrayImageStatusText(int32_t status);
 
 // ===========================================================================
 // 11. Array files
@@ -1362,10 +1509,11 @@ int32_t SaveArrayAsImg(const std::string& fileName, const TInt2DArray& a, int32_
 //                                  line before it, each counted with "\n"
 // Nothing may follow the checksum line.
 //
-// Writers: -1 for an empty array (length 0 in any dimension), -2 for a
-// ragged array, a dimension or a comment longer than 2^31 - 1; -3 when the file
-// cannot be created; -4 when writing fails (disk full, I/O error) -- the
-// incomplete file is then removed. An existing file is overwritten (and so
+// Writers: -1 (kArrayFileEmpty) for an empty array (length 0 in any
+// dimension), -2 (kArrayFileBadShape) for a ragged array, a dimension or a
+// comment longer than 2^31 - 1; -3 (kArrayFileCannotOpen) when the file
+// cannot be created; -4 (kArrayFileWriteFailed) when writing fails (disk
+// full, I/O error) -- the incomplete file is then removed. An existing file is overwritten (and so
 // is gone after a failed write).
 //
 // Readers treat the file as hostile: every count is checked against the
@@ -1376,17 +1524,22 @@ int32_t SaveArrayAsImg(const std::string& fileName, const TInt2DArray& a, int32_
 // by another tool) reads as +-inf, one below it as +-0. A file without a
 // known size (a pipe or FIFO) is read into memory first (at most
 // kMaxUnsizedFileBytes; more fails as -3). Status codes:
-//    0 success
-//   -3 the file cannot be opened
+//    0 success (kArrayFileOk)
+//   -3 the file cannot be opened (kArrayFileCannotOpen)
 //   -5 not an array file of this library (wrong magic or first line)
+//      (kArrayFileNotArrayFile)
 //   -6 an array file of a version this library does not read
+//      (kArrayFileBadVersion)
 //   -7 the file holds the other element type than the destination
+//      (kArrayFileWrongType)
 //   -8 the file holds an array of another rank than the destination
-//   -9 damaged: truncated, a checksum mismatch, an invalid header field
+//      (kArrayFileWrongRank)
+//   -9 damaged (kArrayFileDamaged): truncated, a checksum mismatch, an invalid header field
 //      (element type, rank, a dimension < 1), dimensions whose element count
 //      does not match the file's size, bytes after the end, or text that
 //      does not parse
 //  -10 the memory for an array of the announced (and present) size ran out
+//      (kArrayFileNoMemory)
 // Binary files are checked in this order: magic (-5; a file shorter than
 // the magic whose bytes agree with it counts as truncated, -9), version
 // (-6), header checksum (-9), fields (-9), element type (-7), rank (-8),
@@ -1394,6 +1547,30 @@ int32_t SaveArrayAsImg(const std::string& fileName, const TInt2DArray& a, int32_
 // a prefix of it as the whole file -9), the checksum line against all lines
 // before it (-9), fields (-9), element type (-7), rank (-8), the element
 // count against the bytes left (-9), the value lines (-9).
+
+///@{
+/// Status codes of the array-file writers and readers (StoreArray,
+/// LoadArray, SaveBinaryArray, LoadBinaryArray, ReadBinaryArrayHeader); the
+/// values are fixed, so callers may compare against either the names or the
+/// numbers. ArrayFileStatusText turns one into a sentence.
+constexpr int32_t kArrayFileOk = 0;      ///< success
+constexpr int32_t kArrayFileEmpty = -1;  ///< writers: the array is empty
+constexpr int32_t kArrayFileBadShape =
+    -2;  ///< writers: ragged array, a dimension or comment too long
+constexpr int32_t kArrayFileCannotOpen = -3;    ///< the file cannot be created or opened
+constexpr int32_t kArrayFileWriteFailed = -4;   ///< writing failed; the incomplete file was removed
+constexpr int32_t kArrayFileNotArrayFile = -5;  ///< not an array file of this library
+constexpr int32_t kArrayFileBadVersion = -6;    ///< an array file of a version not read here
+constexpr int32_t kArrayFileWrongType = -7;     ///< the file holds the other element type
+constexpr int32_t kArrayFileWrongRank = -8;     ///< the file holds an array of another rank
+constexpr int32_t kArrayFileDamaged = -9;       ///< truncated, checksum mismatch or invalid content
+constexpr int32_t kArrayFileNoMemory = -10;     ///< memory for the announced array ran out
+///@}
+
+/// A short English sentence (no final period) for a status code of the
+/// array-file routines, for an application's message to its user;
+/// "unknown array file status" for any other value. The text is static.
+const char* ArrayFileStatusText(int32_t status);
 
 ///@{
 /// StoreArray(fileName, a, [binary,] comment): writes a in the text format,

@@ -347,11 +347,11 @@ TEST(MatrixCopy, CopyFromArrayReportsItsCodesInOrder) {
   m.Resize(2, 3);
   EventLog log;
   log.Attach(m);
-  EXPECT_EQ(m.CopyFromArray(TDoubleArray{}, 0, 0, 1, 1, true), -1);
-  EXPECT_EQ(m.CopyFromArray(TDoubleArray{1, 2}, 0, 2, 1, 1, true), -4);
-  EXPECT_EQ(m.CopyFromArray(TDoubleArray{1, 2}, -1, 1, 1, 1, true), -4);
-  EXPECT_EQ(m.CopyFromArray(TDoubleArray{1, 2}, 0, 1, 3, 1, true), -5);
-  EXPECT_EQ(m.CopyFromArray(TDoubleArray{1, 2}, 0, 1, 1, 0, true), -5);
+  EXPECT_EQ(m.CopyFromArray(TDoubleArray{}, 0, 0, 1, 1, true), kMatCopyFromEmpty);
+  EXPECT_EQ(m.CopyFromArray(TDoubleArray{1, 2}, 0, 2, 1, 1, true), kMatCopyFromBadElement);
+  EXPECT_EQ(m.CopyFromArray(TDoubleArray{1, 2}, -1, 1, 1, 1, true), kMatCopyFromBadElement);
+  EXPECT_EQ(m.CopyFromArray(TDoubleArray{1, 2}, 0, 1, 3, 1, true), kMatCopyFromOutside);
+  EXPECT_EQ(m.CopyFromArray(TDoubleArray{1, 2}, 0, 1, 1, 0, true), kMatCopyFromOutside);
   EXPECT_EQ(log.Seq, "");
   EXPECT_EQ(Cols(m), (TDouble2DArray{{0, 0, 0}, {0, 0, 0}}));
 }
@@ -361,11 +361,13 @@ TEST(MatrixCopy, CopyFromArrayStartsTheFirstElementAtTheGivenCell) {
   m.Resize(3, 3);
   const TDoubleArray src{10, 11, 12, 13};
   // Element FirstElem goes to Row, not to Row + FirstElem.
-  EXPECT_EQ(m.CopyFromArray(src, 2, 3, 1, 1, true), 0);
+  EXPECT_EQ(m.CopyFromArray(src, 2, 3, 1, 1, true), kMatCopyFromOk);
   EXPECT_EQ(Cols(m), (TDouble2DArray{{12, 13, 0}, {0, 0, 0}, {0, 0, 0}}));
-  EXPECT_EQ(m.CopyFromArray(src, 3, 1, 2, 3, false), 0);  // reversed; along row 3, cut at column 3
+  EXPECT_EQ(m.CopyFromArray(src, 3, 1, 2, 3, false),
+            kMatCopyFromOk);  // reversed; along row 3, cut at column 3
   EXPECT_EQ(Cols(m), (TDouble2DArray{{12, 13, 0}, {0, 0, 11}, {0, 0, 12}}));
-  EXPECT_EQ(m.CopyFromArray(TIntArray{7, 8, 9, 10}, 0, 0, 3, 1, true), 0);  // whole array, cut
+  EXPECT_EQ(m.CopyFromArray(TIntArray{7, 8, 9, 10}, 0, 0, 3, 1, true),
+            kMatCopyFromOk);  // whole array, cut
   EXPECT_EQ(Cols(m)[2], (TDoubleArray{7, 8, 9}));
 }
 
@@ -373,32 +375,33 @@ TEST(MatrixCopy, CopyFrom2DArrayCopiesTheRectangleAndAcceptsItsOwnStorage) {
   TMatrix m(nullptr);
   m.Resize(3, 3);
   const TDouble2DArray src{{1, 2, 3}, {4, 5, 6}};
-  EXPECT_EQ(m.CopyFromArray(src, 1, 1, 1, 2, 2, 1), 0);  // src[1][1..2] to (2, 1)
+  EXPECT_EQ(m.CopyFromArray(src, 1, 1, 1, 2, 2, 1), kMatCopyFromOk);  // src[1][1..2] to (2, 1)
   EXPECT_EQ(Cols(m), (TDouble2DArray{{0, 0, 0}, {5, 6, 0}, {0, 0, 0}}));
-  EXPECT_EQ(m.CopyFromArray(TInt2DArray{{7, 8}}, 0, 0, 0, 0, 3, 2), 0);
+  EXPECT_EQ(m.CopyFromArray(TInt2DArray{{7, 8}}, 0, 0, 0, 0, 3, 2), kMatCopyFromOk);
   EXPECT_EQ(Cols(m)[2], (TDoubleArray{0, 7, 8}));
-  EXPECT_EQ(m.CopyFromArray(TDouble2DArray{}, 0, 0, 0, 0, 1, 1), -1);
-  EXPECT_EQ(m.CopyFromArray(TDouble2DArray{{}}, 0, 0, 0, 0, 1, 1), -1);
-  EXPECT_EQ(m.CopyFromArray(TDouble2DArray{{1, 2}, {3}}, 0, 0, 0, 0, 1, 1), -2);
+  EXPECT_EQ(m.CopyFromArray(TDouble2DArray{}, 0, 0, 0, 0, 1, 1), kMatCopyFromEmpty);
+  EXPECT_EQ(m.CopyFromArray(TDouble2DArray{{}}, 0, 0, 0, 0, 1, 1), kMatCopyFromEmpty);
+  EXPECT_EQ(m.CopyFromArray(TDouble2DArray{{1, 2}, {3}}, 0, 0, 0, 0, 1, 1), kMatCopyFromRagged);
   // Own storage, shifted down by one row: read completely before written.
   auto a = MakeMatrix({{1, 2, 3}, {4, 5, 6}});
-  EXPECT_EQ(a->CopyFromArray(a->GetMat(), 0, 0, 0, 0, 1, 2), 0);
+  EXPECT_EQ(a->CopyFromArray(a->GetMat(), 0, 0, 0, 0, 1, 2), kMatCopyFromOk);
   EXPECT_EQ(Cols(*a), (TDouble2DArray{{1, 1, 2}, {4, 4, 5}}));
 }
 
 TEST(MatrixCopy, CopyToArrayReportsCorrectedBoundsAndCutsToTheDestination) {
   auto m = MakeMatrix({{1, 2, 3}, {4, 5, 6}});
   TDouble2DArray d(3, TDoubleArray(2, 0));
-  EXPECT_EQ(m->CopyToArray(d, 0, 0, 0, 0, 1, 0), 0);  // cut to 2 columns and 2 rows
+  EXPECT_EQ(m->CopyToArray(d, 0, 0, 0, 0, 1, 0), kMatCopyToOk);  // cut to 2 columns and 2 rows
   EXPECT_EQ(d, (TDouble2DArray{{0, 0}, {1, 2}, {4, 5}}));
-  EXPECT_EQ(m->CopyToArray(d, 2, 1, 1, 3, 0, 0), -2);  // reversed columns count as corrected
-  EXPECT_EQ(m->CopyToArray(d, 1, 0, 2, 3, 0, 0), -3);
-  EXPECT_EQ(m->CopyToArray(d, 1, 1, 2, 3, 3, 0), -4);
-  EXPECT_EQ(m->CopyToArray(d, 1, 1, 2, 3, 0, -1), -4);
+  EXPECT_EQ(m->CopyToArray(d, 2, 1, 1, 3, 0, 0),
+            kMatCopyToColsCorrected);  // reversed columns count as corrected
+  EXPECT_EQ(m->CopyToArray(d, 1, 0, 2, 3, 0, 0), kMatCopyToRowsCorrected);
+  EXPECT_EQ(m->CopyToArray(d, 1, 1, 2, 3, 3, 0), kMatCopyToOutside);
+  EXPECT_EQ(m->CopyToArray(d, 1, 1, 2, 3, 0, -1), kMatCopyToOutside);
   TDouble2DArray empty;
-  EXPECT_EQ(m->CopyToArray(empty, 0, 0, 0, 0, 0, 0), -1);
+  EXPECT_EQ(m->CopyToArray(empty, 0, 0, 0, 0, 0, 0), kMatCopyToBadDest);
   TDouble2DArray ragged{{0, 0}, {0}};
-  EXPECT_EQ(m->CopyToArray(ragged, 0, 0, 0, 0, 0, 0), -1);
+  EXPECT_EQ(m->CopyToArray(ragged, 0, 0, 0, 0, 0, 0), kMatCopyToBadDest);
   EXPECT_EQ(ragged, (TDouble2DArray{{0, 0}, {0}}));
   EXPECT_EQ(d, (TDouble2DArray{{0, 0}, {1, 2}, {4, 5}}));  // untouched by the failures
 }
@@ -406,7 +409,7 @@ TEST(MatrixCopy, CopyToArrayReportsCorrectedBoundsAndCutsToTheDestination) {
 TEST(MatrixCopy, CopyToIntArrayRoundsHalvesToEvenSaturatesAndMapsNaNToZero) {
   auto m = MakeMatrix({{0.5, 1.5, -2.5}, {1e12, -1e12, kNaN}});
   TInt2DArray d(2, TIntArray(3, 9));
-  EXPECT_EQ(m->CopyToArray(d, 0, 0, 0, 0, 0, 0), 0);
+  EXPECT_EQ(m->CopyToArray(d, 0, 0, 0, 0, 0, 0), kMatCopyToOk);
   EXPECT_EQ(d, (TInt2DArray{{0, 2, -2}, {kIntMax, std::numeric_limits<int32_t>::min(), 0}}));
 }
 

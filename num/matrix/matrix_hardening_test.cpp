@@ -288,10 +288,11 @@ TEST(MatrixEventResize, CopiesStopWhenTheDestinationResizes) {
       };
       if (kind == 0) dst->CopyFrom(src.get(), 0, 0, 0, 0, 1, 1);
       if (kind == 1) {
-        EXPECT_EQ(dst->CopyFromArray(Cols(*src), 0, 0, 0, 0, 1, 1), -6);
+        EXPECT_EQ(dst->CopyFromArray(Cols(*src), 0, 0, 0, 0, 1, 1), kMatCopyFromResized);
       }
       if (kind == 2) {
-        EXPECT_EQ(dst->CopyFromArray(TDoubleArray(20, 2.0), 0, 0, 1, 1, false), -6);
+        EXPECT_EQ(dst->CopyFromArray(TDoubleArray(20, 2.0), 0, 0, 1, 1, false),
+                  kMatCopyFromResized);
       }
       dst->OnChange = nullptr;
       const auto d = Cols(*dst);
@@ -309,10 +310,10 @@ TEST(MatrixEventResize, ResampleReportsAHandlerThatResizes) {
     if (++changes == 2) dst->Resize(1, 1);
   };
   TIntArray cols(1), rows(1);
-  EXPECT_EQ(dst->ResampleExtMat(src.get(), 100, 100, true, cols, rows), -6);
+  EXPECT_EQ(dst->ResampleExtMat(src.get(), 100, 100, true, cols, rows), kMatResampleResized);
   EXPECT_EQ(dst->GetNrOfColumns(), 1);
   changes = 10;  // no more resizing: the same call succeeds
-  EXPECT_EQ(dst->ResampleExtMat(src.get(), 100, 100, true, cols, rows), 0);
+  EXPECT_EQ(dst->ResampleExtMat(src.get(), 100, 100, true, cols, rows), kMatResampleOk);
   EXPECT_EQ(dst->GetNrOfColumns(), 10);
 }
 

@@ -500,13 +500,15 @@ TEST(MatrixResample, ReportsItsCodesInOrderAndChangesNothing) {
   auto src = MakeMatrix({{1, 2, 3, 4}, {5, 6, 7, 8}});
   TMatrix m(nullptr);
   TIntArray ci{0}, ri{0}, none;
-  EXPECT_EQ(m.ResampleExtMat(nullptr, 100, 100, false, ci, ri), -3);
-  EXPECT_EQ(m.ResampleExtMat(src.get(), 100, 100, false, none, ri), -5);
-  EXPECT_EQ(m.ResampleExtMat(src.get(), 0, 10, false, ci, ri), -2);  // round(0.4) = 0 rows
-  EXPECT_EQ(m.ResampleExtMat(src.get(), 0, 101, false, ci, ri), -2);
-  EXPECT_EQ(m.ResampleExtMat(src.get(), 20, 100, false, ci, ri), -1);  // round(0.4) = 0 columns
-  EXPECT_EQ(m.ResampleExtMat(src.get(), 150, 100, false, ci, ri), -1);
-  EXPECT_EQ(m.ResampleExtMat(src.get(), kNaN, 100, false, ci, ri), -1);
+  EXPECT_EQ(m.ResampleExtMat(nullptr, 100, 100, false, ci, ri), kMatResampleNoSource);
+  EXPECT_EQ(m.ResampleExtMat(src.get(), 100, 100, false, none, ri), kMatResampleEmptyNumbers);
+  EXPECT_EQ(m.ResampleExtMat(src.get(), 0, 10, false, ci, ri),
+            kMatResampleBadRowPercent);  // round(0.4) = 0 rows
+  EXPECT_EQ(m.ResampleExtMat(src.get(), 0, 101, false, ci, ri), kMatResampleBadRowPercent);
+  EXPECT_EQ(m.ResampleExtMat(src.get(), 20, 100, false, ci, ri),
+            kMatResampleBadColPercent);  // round(0.4) = 0 columns
+  EXPECT_EQ(m.ResampleExtMat(src.get(), 150, 100, false, ci, ri), kMatResampleBadColPercent);
+  EXPECT_EQ(m.ResampleExtMat(src.get(), kNaN, 100, false, ci, ri), kMatResampleBadColPercent);
   EXPECT_EQ(ci, (TIntArray{0}));
   EXPECT_EQ(ri, (TIntArray{0}));
   EXPECT_EQ(Cols(m), (TDouble2DArray{{0}}));
@@ -520,7 +522,7 @@ TEST(MatrixResample, CellsComeFromTheDrawnColumnsAndRows) {
   EventLog log;
   log.Attach(m);
   TIntArray ci{0}, ri{0};
-  ASSERT_EQ(m.ResampleExtMat(&src, 50, 100, false, ci, ri), 0);
+  ASSERT_EQ(m.ResampleExtMat(&src, 50, 100, false, ci, ri), kMatResampleOk);
   ASSERT_EQ(ci.size(), 3u);
   ASSERT_EQ(ri.size(), 20u);
   EXPECT_EQ(std::set<int32_t>(ci.begin(), ci.end()).size(), 3u);  // distinct columns
@@ -532,7 +534,7 @@ TEST(MatrixResample, CellsComeFromTheDrawnColumnsAndRows) {
                 (ci[i] - 1) * 20 + ri[j] - 1);
   EXPECT_EQ(log.Seq, "CR" + std::string(60, 'C') + "CR");
   // All columns: 1, 2, ... in order; bootstrap rows lie in 1..20.
-  ASSERT_EQ(m.ResampleExtMat(&src, 100, 50, true, ci, ri), 0);
+  ASSERT_EQ(m.ResampleExtMat(&src, 100, 50, true, ci, ri), kMatResampleOk);
   EXPECT_EQ(ci, (TIntArray{1, 2, 3, 4, 5, 6}));
   ASSERT_EQ(ri.size(), 10u);
   for (int32_t r : ri) EXPECT_TRUE(r >= 1 && r <= 20);
@@ -544,11 +546,13 @@ TEST(MatrixResample, PassesOnTheRandomFillsLimitOnDistinctRows) {
   src.Resize(1, 1000001);
   TMatrix m(nullptr);
   TIntArray ci{0}, ri{0};
-  EXPECT_EQ(m.ResampleExtMat(&src, 100, 100, false, ci, ri), -4);
+  EXPECT_EQ(m.ResampleExtMat(&src, 100, 100, false, ci, ri), kMatResampleTooMany);
   EXPECT_EQ(ri, (TIntArray{0}));
   EXPECT_EQ(m.GetNrOfRows(), 1);
-  EXPECT_EQ(m.ResampleExtMat(&src, 100, 0.001, false, ci, ri), -4);  // 10 of them: still refused
-  EXPECT_EQ(m.ResampleExtMat(&src, 100, 0.001, true, ci, ri), 0);    // with replacement it works
+  EXPECT_EQ(m.ResampleExtMat(&src, 100, 0.001, false, ci, ri),
+            kMatResampleTooMany);  // 10 of them: still refused
+  EXPECT_EQ(m.ResampleExtMat(&src, 100, 0.001, true, ci, ri),
+            kMatResampleOk);  // with replacement it works
   EXPECT_EQ(m.GetNrOfRows(), 10);
 }
 
@@ -558,7 +562,7 @@ TEST(MatrixResample, FromItselfReadsTheSourceFirst) {
   m.FillSerial(0, 1);
   const TDouble2DArray before = Cols(m);
   TIntArray ci{0}, ri{0};
-  ASSERT_EQ(m.ResampleExtMat(&m, 100, 100, true, ci, ri), 0);
+  ASSERT_EQ(m.ResampleExtMat(&m, 100, 100, true, ci, ri), kMatResampleOk);
   for (size_t i = 0; i < ci.size(); ++i)
     for (size_t j = 0; j < ri.size(); ++j)
       ASSERT_EQ(m.GetMat()[i][j],

@@ -109,6 +109,54 @@ class EZELMatrixError : public EZELError {
   using EZELError::EZELError;
 };
 
+///@{
+/// Status codes of TMatrixT::CopyFromArray (values fixed; -3 is not used).
+/// MatrixCopyFromStatusText turns one into a sentence.
+constexpr int32_t kMatCopyFromOk = 0;           ///< done
+constexpr int32_t kMatCopyFromEmpty = -1;       ///< the source array is empty
+constexpr int32_t kMatCopyFromRagged = -2;      ///< the source 2-D array is ragged
+constexpr int32_t kMatCopyFromBadElement = -4;  ///< FirstElem or LastElem outside the array
+constexpr int32_t kMatCopyFromOutside = -5;     ///< the first target cell lies outside the matrix
+constexpr int32_t kMatCopyFromResized = -6;     ///< an OnChange handler resized the matrix
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// TMatrixT::CopyFromArray; "unknown matrix copy status" for any other
+/// value. The text is static.
+const char* MatrixCopyFromStatusText(int32_t status);
+
+///@{
+/// Status codes of TMatrixT::CopyToArray (values fixed).
+/// MatrixCopyToStatusText turns one into a sentence.
+constexpr int32_t kMatCopyToOk = 0;              ///< done
+constexpr int32_t kMatCopyToBadDest = -1;        ///< Dest has no columns or no rows, or is ragged
+constexpr int32_t kMatCopyToColsCorrected = -2;  ///< the column bounds had to be corrected
+constexpr int32_t kMatCopyToRowsCorrected = -3;  ///< the row bounds had to be corrected
+constexpr int32_t kMatCopyToOutside = -4;        ///< (DestCol, DestRow) lies outside Dest
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// TMatrixT::CopyToArray; "unknown matrix copy status" for any other value.
+/// The text is static.
+const char* MatrixCopyToStatusText(int32_t status);
+
+///@{
+/// Status codes of TMatrix::ResampleExtMat (values fixed).
+/// MatrixResampleStatusText turns one into a sentence.
+constexpr int32_t kMatResampleOk = 0;              ///< done
+constexpr int32_t kMatResampleBadColPercent = -1;  ///< no column selected, or colpct > 100
+constexpr int32_t kMatResampleBadRowPercent = -2;  ///< no row selected, or rowpct > 100
+constexpr int32_t kMatResampleNoSource = -3;       ///< SrcMat is null
+constexpr int32_t kMatResampleTooMany = -4;        ///< distinct numbers from more than 1 000 000
+constexpr int32_t kMatResampleEmptyNumbers = -5;   ///< RndColIx or RndRowIx is empty on entry
+constexpr int32_t kMatResampleResized = -6;        ///< an event handler resized the matrix
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// TMatrix::ResampleExtMat; "unknown matrix resampling status" for any other
+/// value. The text is static.
+const char* MatrixResampleStatusText(int32_t status);
+
 // ===========================================================================
 // 2. TMatrixT<T>: the dense matrix behaviour that does not depend on the
 //    element type. Use TMatrix; this template is its base (instantiated for
@@ -297,11 +345,12 @@ class TMatrixT : public TComponent {
   /// or along row Row from column Col: element i goes to row
   /// Row + (i - FirstElem) (column Col + (i - FirstElem)); cells beyond the
   /// matrix are dropped. Values from a TDoubleArray into an integer matrix
-  /// are rounded (halves to even) and saturated. Result: 0 done; -1 Src is
-  /// empty; -4 FirstElem or LastElem outside 0..length - 1; -5 (Col, Row)
-  /// outside the matrix (checked in this order; nothing changes on error);
-  /// -6 an OnChange handler resized this matrix during the copy (which
-  /// stopped there).
+  /// are rounded (halves to even) and saturated. Result: 0 done
+  /// (kMatCopyFromOk); -1 Src is empty (kMatCopyFromEmpty); -4 FirstElem or
+  /// LastElem outside 0..length - 1 (kMatCopyFromBadElement); -5 (Col, Row)
+  /// outside the matrix (kMatCopyFromOutside; checked in this order; nothing
+  /// changes on error); -6 an OnChange handler resized this matrix during
+  /// the copy, which stopped there (kMatCopyFromResized).
   int32_t CopyFromArray(const TDoubleArray& Src, int32_t FirstElem, int32_t LastElem, int32_t Col,
                         int32_t Row, bool AsColumn);
   int32_t CopyFromArray(const TIntArray& Src, int32_t FirstElem, int32_t LastElem, int32_t Col,
@@ -313,9 +362,10 @@ class TMatrixT : public TComponent {
   /// (DestCol, DestRow); cells beyond the matrix are dropped. Both 0 of a
   /// pair means the whole dimension; otherwise bounds are clamped into the
   /// array and reversed bounds exchanged. Src may be this matrix's GetMat().
-  /// Result: 0 done; -1 Src has no columns or no rows; -2 Src is ragged
-  /// (nothing changes on error); -6 an OnChange handler resized this matrix
-  /// during the copy (which stopped there).
+  /// Result: 0 done (kMatCopyFromOk); -1 Src has no columns or no rows
+  /// (kMatCopyFromEmpty); -2 Src is ragged (kMatCopyFromRagged; nothing
+  /// changes on error); -6 an OnChange handler resized this matrix during the
+  /// copy, which stopped there (kMatCopyFromResized).
   int32_t CopyFromArray(const TDouble2DArray& Src, int32_t SrcColLo, int32_t SrcRowLo,
                         int32_t SrcColHi, int32_t SrcRowHi, int32_t DestCol, int32_t DestRow);
   int32_t CopyFromArray(const TInt2DArray& Src, int32_t SrcColLo, int32_t SrcRowLo,
@@ -328,10 +378,11 @@ class TMatrixT : public TComponent {
   /// resized) from (DestCol, DestRow) on; the rectangle is cut where it
   /// would leave Dest. The TInt2DArray form rounds each value (halves to
   /// even), saturates it to the 32-bit range and maps NaN to 0. Result: 0
-  /// done; -1 Dest has no columns or no rows, or is ragged; -2 the column
-  /// bounds had to be corrected (MakeValidColRange true); -3 likewise the
-  /// row bounds; -4 (DestCol, DestRow) lies outside Dest. Nothing is written
-  /// on error.
+  /// done (kMatCopyToOk); -1 Dest has no columns or no rows, or is ragged
+  /// (kMatCopyToBadDest); -2 the column bounds had to be corrected
+  /// (MakeValidColRange true; kMatCopyToColsCorrected); -3 likewise the row
+  /// bounds (kMatCopyToRowsCorrected); -4 (DestCol, DestRow) lies outside
+  /// Dest (kMatCopyToOutside). Nothing is written on error.
   int32_t CopyToArray(TDouble2DArray& Dest, int32_t SrcColLo, int32_t SrcRowLo, int32_t SrcColHi,
                       int32_t SrcRowHi, int32_t DestCol, int32_t DestRow) const;
   int32_t CopyToArray(TInt2DArray& Dest, int32_t SrcColLo, int32_t SrcRowLo, int32_t SrcColHi,
@@ -797,17 +848,18 @@ class TMatrix : public TMatrixT<double> {
   /// cell (i + 1, j + 1) = SrcMat(RndColIx[i], RndRowIx[j]) stored cell by
   /// cell, then OnChange and OnResize fire. Result (checked in this order;
   /// nothing changes on error):
-  ///    0  done
-  ///   -3  SrcMat is null
+  ///    0  done (kMatResampleOk)
+  ///   -3  SrcMat is null (kMatResampleNoSource)
   ///   -5  RndColIx or RndRowIx is empty on entry (the caller must hand in
   ///       arrays with at least one element; they are resized here)
-  ///   -2  nr < 1 or rowpct > 100 (or NaN)
-  ///   -1  nc < 1 or colpct > 100 (or NaN)
+  ///       (kMatResampleEmptyNumbers)
+  ///   -2  nr < 1 or rowpct > 100 (or NaN) (kMatResampleBadRowPercent)
+  ///   -1  nc < 1 or colpct > 100 (or NaN) (kMatResampleBadColPercent)
   ///   -4  distinct rows (or columns) were asked for from more than
-  ///       1 000 000 (the random fill's limit)
+  ///       1 000 000 (the random fill's limit) (kMatResampleTooMany)
   ///   -6  an event handler resized this matrix while the cells were being
   ///       stored: storing stopped there, no OnResize fires, and RndColIx
-  ///       and RndRowIx hold the numbers drawn
+  ///       and RndRowIx hold the numbers drawn (kMatResampleResized)
   int32_t ResampleExtMat(const TMatrix* SrcMat, double colpct, double rowpct, bool BootStrap,
                          TIntArray& RndColIx, TIntArray& RndRowIx);
 

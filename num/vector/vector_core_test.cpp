@@ -180,23 +180,23 @@ TEST(VectorCopy, CopyFromVectorStatusCodesAndTruncation) {
   auto src = MakeVector({1, 2, 3, 4});
   TVector dst(nullptr);
   dst.Resize(3);
-  EXPECT_EQ(dst.CopyFrom(static_cast<const TVector*>(nullptr), 0, 0, 1), -1);
-  EXPECT_EQ(dst.CopyFrom(src.get(), 0, 0, 4), -3);
-  EXPECT_EQ(dst.CopyFrom(src.get(), 0, 0, 0), -3);
-  EXPECT_EQ(dst.CopyFrom(src.get(), 0, 5, 1), -2);
-  EXPECT_EQ(dst.CopyFrom(src.get(), 1, 0, 1), -2);
-  EXPECT_TRUE(dst.GetIsEmpty());                   // nothing happened so far
-  EXPECT_EQ(dst.CopyFrom(src.get(), 4, 2, 2), 0);  // reversed bounds, end cut
+  EXPECT_EQ(dst.CopyFrom(static_cast<const TVector*>(nullptr), 0, 0, 1), kVecCopyNoSource);
+  EXPECT_EQ(dst.CopyFrom(src.get(), 0, 0, 4), kVecCopyBadDest);
+  EXPECT_EQ(dst.CopyFrom(src.get(), 0, 0, 0), kVecCopyBadDest);
+  EXPECT_EQ(dst.CopyFrom(src.get(), 0, 5, 1), kVecCopyBadBound);
+  EXPECT_EQ(dst.CopyFrom(src.get(), 1, 0, 1), kVecCopyBadBound);
+  EXPECT_TRUE(dst.GetIsEmpty());                            // nothing happened so far
+  EXPECT_EQ(dst.CopyFrom(src.get(), 4, 2, 2), kVecCopyOk);  // reversed bounds, end cut
   EXPECT_EQ(Elems(dst), (std::vector<double>{0, 2, 3}));
   EXPECT_FALSE(dst.GetIsEmpty());
 }
 
 TEST(VectorCopy, CopyFromItselfHandlesOverlap) {
   auto v = MakeVector({1, 2, 3, 4, 5});
-  EXPECT_EQ(v->CopyFrom(v.get(), 1, 4, 2), 0);  // shift right by one
+  EXPECT_EQ(v->CopyFrom(v.get(), 1, 4, 2), kVecCopyOk);  // shift right by one
   EXPECT_EQ(Elems(*v), (std::vector<double>{1, 1, 2, 3, 4}));
   auto w = MakeVector({1, 2, 3, 4, 5});
-  EXPECT_EQ(w->CopyFrom(w.get(), 2, 5, 1), 0);  // shift left by one
+  EXPECT_EQ(w->CopyFrom(w.get(), 2, 5, 1), kVecCopyOk);  // shift left by one
   EXPECT_EQ(Elems(*w), (std::vector<double>{2, 3, 4, 5, 5}));
 }
 
@@ -204,13 +204,13 @@ TEST(VectorCopy, CopyFromArrayUsesZeroBasedBounds) {
   TIntVector v(nullptr);
   v.Resize(3);
   const TIntArray a{10, 20, 30};
-  EXPECT_EQ(v.CopyFrom(TIntArray{}, 0, 0, 1), -1);
-  EXPECT_EQ(v.CopyFrom(a, 0, 3, 1), -2);
-  EXPECT_EQ(v.CopyFrom(a, -1, 1, 1), -2);
-  EXPECT_EQ(v.CopyFrom(a, 0, 1, 4), -3);
-  EXPECT_EQ(v.CopyFrom(a, 0, 0, 2), 0);  // (0, 0) is element 0 only
+  EXPECT_EQ(v.CopyFrom(TIntArray{}, 0, 0, 1), kVecCopyNoSource);
+  EXPECT_EQ(v.CopyFrom(a, 0, 3, 1), kVecCopyBadBound);
+  EXPECT_EQ(v.CopyFrom(a, -1, 1, 1), kVecCopyBadBound);
+  EXPECT_EQ(v.CopyFrom(a, 0, 1, 4), kVecCopyBadDest);
+  EXPECT_EQ(v.CopyFrom(a, 0, 0, 2), kVecCopyOk);  // (0, 0) is element 0 only
   EXPECT_EQ(Elems(v), (std::vector<int32_t>{0, 10, 0}));
-  EXPECT_EQ(v.CopyFrom(a, 2, 1, 2), 0);
+  EXPECT_EQ(v.CopyFrom(a, 2, 1, 2), kVecCopyOk);
   EXPECT_EQ(Elems(v), (std::vector<int32_t>{0, 20, 30}));
 }
 

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/zel_filesys.hpp"
 #include "num/matrix/zel_matrix.hpp"
 #include "num/vector/zel_vector.hpp"
 
@@ -204,7 +205,7 @@ TEST(VectorText, NumbersBeyondTheDoubleRangeReadAsZeroOrInfinity) {
   ASSERT_EQ(v.ImportASC(dir.Write("r.asc",
                                   "c\n1\n3\nTRUE FALSE FALSE FALSE\n1e999 1e-400\n2 5\n3 -1e400\n"),
                         comment),
-            0);
+            kAscOk);
   EXPECT_EQ(Elems(v), (std::vector<double>{0, 5, -kInf}));
 }
 
@@ -230,7 +231,7 @@ TEST(VectorText, MalformedNumbersFailTheLoadInsteadOfShiftingValues) {
   EXPECT_FALSE(iv.LoadFromFile(dir.Write("i.txt", "1 2\n1\n2,5\n3\n"), true));
   std::string comment;
   EXPECT_EQ(v->ImportASC(dir.Write("c.asc", "c\n1\n2\nFALSE FALSE FALSE FALSE\n2,5\n3\n"), comment),
-            -6);
+            kVecAscBadValue);
   EXPECT_EQ(Elems(*v), (std::vector<double>{7, 8, 9}));
 }
 
@@ -253,7 +254,7 @@ TEST(VectorText, ReadersTakeFifos) {
   EXPECT_EQ(Elems(v), (std::vector<double>{1, 4}));
   std::string comment;
   writer = feed("fifo\n1\n2\nFALSE FALSE FALSE FALSE\n8\n9\n");
-  EXPECT_EQ(v.ImportASC(fifo, comment), 0);
+  EXPECT_EQ(v.ImportASC(fifo, comment), kAscOk);
   writer.join();
   EXPECT_EQ(Elems(v), (std::vector<double>{8, 9}));
   EXPECT_EQ(comment, "fifo");
@@ -351,7 +352,7 @@ TEST(VectorAsc, ExportWritesTheHeaderAndImportRestoresValues) {
           "      1.2346\n     -7.0000\n      0.5000\n");
   TVector w(nullptr);
   std::string comment = "stale";
-  ASSERT_EQ(w.ImportASC(f, comment), 0);
+  ASSERT_EQ(w.ImportASC(f, comment), kAscOk);
   EXPECT_EQ(comment, "Exported by ZEL TVector component: " + f);
   EXPECT_EQ(Elems(w), (std::vector<double>{1.2346, -7, 0.5}));
 }
@@ -363,7 +364,7 @@ TEST(VectorAsc, CommentControlCharactersBecomeBlanks) {
   ASSERT_EQ(v->ExportAsASC(f, 2, "two\r\nlines\tand tab"), 0);
   TVector w(nullptr);
   std::string comment;
-  ASSERT_EQ(w.ImportASC(f, comment), 0);
+  ASSERT_EQ(w.ImportASC(f, comment), kAscOk);
   EXPECT_EQ(comment, "two  lines and tab");
 }
 
@@ -374,12 +375,12 @@ TEST(VectorAsc, NonFiniteValuesAndPlaceholders) {
   ASSERT_EQ(v->ExportAsASC(f, 3, "x"), 0);
   TVector w(nullptr);
   std::string comment;
-  ASSERT_EQ(w.ImportASC(f, comment), 0);
+  ASSERT_EQ(w.ImportASC(f, comment), kAscOk);
   EXPECT_EQ(Elems(w), (std::vector<double>{kInf, 0, -kInf}));  // NAN reads as 0
   const std::string g = dir.Write("flags.asc",
                                   "flags\n1\t;c\n3\t;r\nTRUE TRUE TRUE FALSE\t;f\n\"col\"\n"
                                   "1 \"r1\" 4.5\n2 \"r 2\" ###\n3 \"r3\" nan\n");
-  ASSERT_EQ(w.ImportASC(g, comment), 0);
+  ASSERT_EQ(w.ImportASC(g, comment), kAscOk);
   EXPECT_EQ(Elems(w), (std::vector<double>{4.5, 0, 0}));
 }
 
@@ -392,11 +393,11 @@ TEST(VectorAsc, IntVectorWritesPlainIntegersAndRoundsOnImport) {
   EXPECT_NE(TempDir::Read(f).find("\n-3\n40\n"), std::string::npos);
   TIntVector w(nullptr);
   std::string comment;
-  ASSERT_EQ(w.ImportASC(f, comment), 0);
+  ASSERT_EQ(w.ImportASC(f, comment), kAscOk);
   EXPECT_EQ(Elems(w), (std::vector<int32_t>{-3, 40}));
   ASSERT_EQ(w.ImportASC(dir.Write("r.asc", "c\n1\n3\nFALSE FALSE FALSE FALSE\n2.5\n3.5\n-0.5\n"),
                         comment),
-            0);
+            kAscOk);
   EXPECT_EQ(Elems(w), (std::vector<int32_t>{2, 4, 0}));
 }
 
@@ -408,16 +409,16 @@ TEST(VectorAsc, ImportReportsEachErrorAndKeepsTheVector) {
     std::string Text;
     int32_t Code;
   } cases[] = {
-      {"", -1},
-      {"c\nx\n", -2},
-      {"c\n1\nmany\n", -3},
-      {"c\n1\n2\nMAYBE FALSE FALSE FALSE\n1\n2\n", -4},
-      {"c\n1\n2\nTRUE FALSE FALSE FALSE\n1 1\nx 2\n", -5},
-      {head + "FALSE FALSE FALSE FALSE\n1\nabc\n", -6},
-      {head + "FALSE FALSE FALSE FALSE\n1\n", -6},  // ends early
-      {head + "FALSE FALSE TRUE FALSE\n\"a\" 1\nb 2\n", -6},
-      {"c\n2\n2\nFALSE FALSE FALSE FALSE\n1 2\n3 4\n", -7},
-      {"c\n1\n0\nFALSE FALSE FALSE FALSE\n", -9},
+      {"", kAscCannotRead},
+      {"c\nx\n", kAscBadColumnCount},
+      {"c\n1\nmany\n", kAscBadRowCount},
+      {"c\n1\n2\nMAYBE FALSE FALSE FALSE\n1\n2\n", kAscBadFlags},
+      {"c\n1\n2\nTRUE FALSE FALSE FALSE\n1 1\nx 2\n", kVecAscBadRowAttribute},
+      {head + "FALSE FALSE FALSE FALSE\n1\nabc\n", kVecAscBadValue},
+      {head + "FALSE FALSE FALSE FALSE\n1\n", kVecAscBadValue},  // ends early
+      {head + "FALSE FALSE TRUE FALSE\n\"a\" 1\nb 2\n", kVecAscBadValue},
+      {"c\n2\n2\nFALSE FALSE FALSE FALSE\n1 2\n3 4\n", kVecAscNotOneColumn},
+      {"c\n1\n0\nFALSE FALSE FALSE FALSE\n", kVecAscNoRows},
   };
   for (const Case& c : cases) {
     std::string comment = "stale";
@@ -426,7 +427,7 @@ TEST(VectorAsc, ImportReportsEachErrorAndKeepsTheVector) {
     EXPECT_EQ(Elems(*v), (std::vector<double>{5, 6})) << c.Text;
   }
   std::string comment;
-  EXPECT_EQ(v->ImportASC(dir.File("does-not-exist.asc"), comment), -8);
+  EXPECT_EQ(v->ImportASC(dir.File("does-not-exist.asc"), comment), kVecAscNoFile);
 }
 
 }  // namespace

@@ -93,6 +93,36 @@ class EZELVectorError : public EZELError {
   using EZELError::EZELError;
 };
 
+///@{
+/// Status codes that TVectorT::ImportASC adds to ReadHeaderOfASC's -1..-4
+/// (kAscCannotRead .. kAscBadFlags, returned as they are); values fixed.
+/// VectorImportStatusText turns any of them into a sentence.
+constexpr int32_t kVecAscBadRowAttribute = -5;  ///< a row attribute is missing or not a number
+constexpr int32_t kVecAscBadValue = -6;      ///< a value or a quoted name is missing or malformed
+constexpr int32_t kVecAscNotOneColumn = -7;  ///< the column count is not 1
+constexpr int32_t kVecAscNoFile = -8;        ///< the file does not exist
+constexpr int32_t kVecAscNoRows = -9;        ///< the row count is 0
+///@}
+
+/// A short English sentence (no final period) for a result of
+/// TVectorT::ImportASC, the header's codes (-1..-4) included; "unknown ASC
+/// import status" for any other value. The text is static.
+const char* VectorImportStatusText(int32_t status);
+
+///@{
+/// Status codes of TVectorT::CopyFrom (values fixed). VectorCopyStatusText
+/// turns one into a sentence.
+constexpr int32_t kVecCopyOk = 0;         ///< done
+constexpr int32_t kVecCopyNoSource = -1;  ///< the source is null or an empty array
+constexpr int32_t kVecCopyBadBound = -2;  ///< a source bound lies outside the source
+constexpr int32_t kVecCopyBadDest = -3;   ///< DestElem lies outside 1..NrOfElem
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// TVectorT::CopyFrom; "unknown vector copy status" for any other value. The
+/// text is static.
+const char* VectorCopyStatusText(int32_t status);
+
 class TIntVector;
 
 // ===========================================================================
@@ -211,14 +241,16 @@ class TVectorT : public TComponent {
   /// the whole source; reversed bounds are exchanged) into this vector from
   /// position DestElem on; elements that would fall beyond the end are
   /// dropped. Src may be this vector: overlapping ranges are copied through a
-  /// temporary. Status: 0 done (IsEmpty cleared, OnChange fired); -1 Src is
-  /// null; -3 DestElem lies outside 1..NrOfElem; -2 a source bound lies
-  /// outside the source (checked in this order; nothing changes on error).
+  /// temporary. Status: 0 done (kVecCopyOk; IsEmpty cleared, OnChange
+  /// fired); -1 Src is null (kVecCopyNoSource); -3 DestElem lies outside
+  /// 1..NrOfElem (kVecCopyBadDest); -2 a source bound lies outside the source
+  /// (kVecCopyBadBound; checked in this order; nothing changes on error).
   int32_t CopyFrom(const TVectorT* Src, int32_t SrcElemLo, int32_t SrcElemHi, int32_t DestElem);
   /// The same from an array (TDoubleArray for TVector, TIntArray for
   /// TIntVector) whose bounds are 0-based indices, taken literally (0, 0
-  /// copies element 0): -1 the array is empty, -2 a bound lies outside it,
-  /// -3 DestElem lies outside 1..NrOfElem.
+  /// copies element 0): -1 the array is empty (kVecCopyNoSource), -2 a bound
+  /// lies outside it (kVecCopyBadBound), -3 DestElem lies outside
+  /// 1..NrOfElem (kVecCopyBadDest).
   int32_t CopyFrom(const TArray& Src, int32_t SrcElemLo, int32_t SrcElemHi, int32_t DestElem);
 
   /// Copies SrcArray[Col][FirstRow..LastRow] (0-based; the column index and
@@ -481,11 +513,12 @@ class TVectorT : public TComponent {
   ///    0  success
   ///   -1..-4  ReadHeaderOfASC's code, returned as is (-1 unreadable, -2 bad
   ///       column count, -3 bad or implausible row count, -4 bad flag line)
-  ///   -5  a row attribute is missing or not a number
+  ///   -5  a row attribute is missing or not a number (kVecAscBadRowAttribute)
   ///   -6  a value (or a quoted column or row name) is missing or malformed
-  ///   -7  the column count is not 1
-  ///   -8  the file does not exist
-  ///   -9  the row count is 0
+  ///       (kVecAscBadValue)
+  ///   -7  the column count is not 1 (kVecAscNotOneColumn)
+  ///   -8  the file does not exist (kVecAscNoFile)
+  ///   -9  the row count is 0 (kVecAscNoRows)
   /// On any error the vector is left as it was.
   int32_t ImportASC(const std::string& FName, std::string& Comment);
 

@@ -1,0 +1,117 @@
+#include "num/arrays/zel_openarrays.hpp"
+
+namespace zel {
+
+const char* ArrayFileStatusText(int32_t status) {
+  switch (status) {
+    case kArrayFileOk: return "success";
+    case kArrayFileEmpty: return "the array is empty";
+    case kArrayFileBadShape:
+      return "the array is ragged, or a dimension or the comment is too long";
+    case kArrayFileCannotOpen: return "the file cannot be created or opened";
+    case kArrayFileWriteFailed: return "writing the file failed (disk full or I/O error)";
+    case kArrayFileNotArrayFile: return "the file is not an array file";
+    case kArrayFileBadVersion: return "the array file has a version that cannot be read";
+    case kArrayFileWrongType: return "the file holds another element type than the array";
+    case kArrayFileWrongRank: return "the file holds an array of another rank";
+    case kArrayFileDamaged: return "the array file is damaged or truncated";
+    case kArrayFileNoMemory: return "not enough memory for the array in the file";
+    default: return "unknown array file status";
+  }
+}
+
+const char* FrequDistStatusText(int32_t status) {
+  switch (status) {
+    case kFrequDistOk: return "success";
+    case kFrequDistBadIndex: return "an index lies outside the array, or the array is ragged";
+    case kFrequDistReversedIndex: return "a high index lies below its low index";
+    case kFrequDistBadLimits: return "the lower limit is not below the upper limit";
+    case kFrequDistBadBinWidth: return "the bin width is not positive";
+    case kFrequDistTooManyBins: return "the range needs more than 1000 bins";
+    case kFrequDistMaskSize: return "the mask differs in size from the data";
+    default: return "unknown frequency distribution status";
+  }
+}
+
+const char* InvertStatusText(int32_t status) {
+  switch (status) {
+    case kInvertOk: return "success";
+    case kInvertNotSquare: return "the matrix is empty, not square or ragged";
+    case kInvertNoMemory: return "not enough memory for the inversion";
+    case kInvertSingular: return "the matrix is singular or holds NaN or infinity";
+    case kInvertAborted: return "the inversion was aborted";
+    default: return "unknown inversion status";
+  }
+}
+
+const char* ArrayImageStatusText(int32_t status) {
+  switch (status) {
+    case kArrayImageOk: return "success";
+    case kArrayImageBadExtension: return "the file name does not end in .bmp, .png or .jpg";
+    case kArrayImageBadMagnification: return "the magnification lies outside 1 to 10";
+    case kArrayImageBadArray: return "the array is empty, ragged or too large for an image";
+    case kArrayImageWriteFailed: return "the image file could not be written";
+    default: return "unknown array image status";
+  }
+}
+
+const char* DecompositionStatusText(int32_t status) {
+  switch (status) {
+    case kDecompOk: return "success";
+    case kDecompEmpty: return "the matrix is empty";
+    case kDecompNotSquare: return "the matrix is not square or is ragged";
+    case kDecompUnsuitable:
+      return "the matrix cannot be decomposed (a zero pivot, not symmetric, or NaN or infinity)";
+    case kDecompAborted: return "the decomposition was aborted";
+    case kDecompNoConvergence: return "the decomposition did not converge";
+    default: return "unknown decomposition status";
+  }
+}
+
+const char* ResampleStatusText(int32_t status) {
+  switch (status) {
+    case kResampleOk: return "success";
+    case kResampleBadColPercent: return "the column percentage selects no column or exceeds 100";
+    case kResampleBadRowPercent: return "the row percentage selects no row or exceeds 100";
+    case kResampleEmptySource: return "the source array is empty or ragged";
+    case kResampleEmptyDest: return "the destination array is empty on entry";
+    case kResampleEmptyNumbers: return "an array for the chosen numbers is empty on entry";
+    case kResampleSelectionFailed: return "the random selection failed";
+    default: return "unknown resampling status";
+  }
+}
+
+const char* DistanceStatusText(int32_t status) {
+  switch (status) {
+    case kDistanceOk: return "success";
+    case kDistanceEmpty: return "the array is empty";
+    case kDistanceBadObject: return "the array is ragged or an object row lies outside it";
+    case kDistanceBadColumn: return "a column index lies outside the array";
+    case kDistanceReversedColumns: return "the last column lies before the first";
+    case kDistanceBadMode: return "the distance mode is not supported here";
+    default: return "unknown distance status";
+  }
+}
+
+const char* FloodFillStatusText(int32_t status) {
+  switch (status) {
+    case kFloodFillSeedOutside: return "the seed cell lies outside the array";
+    case kFloodFillSeedIsFill: return "the seed cell already holds the fill value";
+    case kFloodFillRagged: return "the array is ragged";
+    case kFloodFillNoMemory: return "not enough memory for the fill";
+    default: return status >= 0 ? "the region was filled" : "unknown flood fill status";
+  }
+}
+
+const char* RescaleStatusText(int32_t status) {
+  switch (status) {
+    case kRescaleOk: return "success";
+    case kRescaleEmpty: return "the array is empty";
+    case kRescaleBadRange: return "the range lies outside the array, or the array is ragged";
+    case kRescaleNoScale: return "the values give no usable scale (constant or not finite)";
+    case kRescaleBadMode: return "the rescaling mode is unknown";
+    default: return "unknown rescaling status";
+  }
+}
+
+}  // namespace zel

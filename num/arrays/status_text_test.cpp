@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "num/arrays/zel_openarrays.hpp"
+
+namespace zel {
+namespace {
+
+// Every code of a family must read as its own non-empty sentence, and none
+// may fall through to the text for unknown codes.
+void ExpectDistinctSentences(const char* (*text)(int32_t), const std::vector<int32_t>& codes,
+                             int32_t unknown) {
+  const std::string fallback = text(unknown);
+  EXPECT_FALSE(fallback.empty());
+  std::set<std::string> seen;
+  for (int32_t code : codes) {
+    const std::string s = text(code);
+    EXPECT_FALSE(s.empty()) << code;
+    EXPECT_NE(s, fallback) << code;
+    EXPECT_TRUE(seen.insert(s).second) << code << ": " << s;
+  }
+  EXPECT_EQ(text(1), fallback);
+}
+
+TEST(StatusText, ArrayFileCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> codes{
+      kArrayFileOk,          kArrayFileEmpty,        kArrayFileBadShape,   kArrayFileCannotOpen,
+      kArrayFileWriteFailed, kArrayFileNotArrayFile, kArrayFileBadVersion, kArrayFileWrongType,
+      kArrayFileWrongRank,   kArrayFileDamaged,      kArrayFileNoMemory};
+  // Callers compare against the numbers too: the values must not move.
+  for (size_t i = 0; i < codes.size(); ++i) EXPECT_EQ(codes[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(ArrayFileStatusText, codes, -11);
+}
+
+TEST(StatusText, FrequDistAndInvertCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> freq{
+      kFrequDistOk,          kFrequDistBadIndex,    kFrequDistReversedIndex, kFrequDistBadLimits,
+      kFrequDistBadBinWidth, kFrequDistTooManyBins, kFrequDistMaskSize};
+  for (size_t i = 0; i < freq.size(); ++i) EXPECT_EQ(freq[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(FrequDistStatusText, freq, -7);
+
+  const std::vector<int32_t> inv{kInvertOk, kInvertNotSquare, kInvertNoMemory, kInvertSingular,
+                                 kInvertAborted};
+  for (size_t i = 0; i < inv.size(); ++i) EXPECT_EQ(inv[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(InvertStatusText, inv, -5);
+}
+
+TEST(StatusText, ImageAndDecompositionCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> image{kArrayImageOk, kArrayImageBadExtension,
+                                   kArrayImageBadMagnification, kArrayImageBadArray,
+                                   kArrayImageWriteFailed};
+  for (size_t i = 0; i < image.size(); ++i) EXPECT_EQ(image[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(ArrayImageStatusText, image, -5);
+
+  const std::vector<int32_t> decomp{kDecompOk,         kDecompEmpty,   kDecompNotSquare,
+                                    kDecompUnsuitable, kDecompAborted, kDecompNoConvergence};
+  for (size_t i = 0; i < decomp.size(); ++i) EXPECT_EQ(decomp[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(DecompositionStatusText, decomp, -6);
+}
+
+TEST(StatusText, ResampleCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> codes{
+      kResampleOk,        kResampleBadColPercent, kResampleBadRowPercent,  kResampleEmptySource,
+      kResampleEmptyDest, kResampleEmptyNumbers,  kResampleSelectionFailed};
+  for (size_t i = 0; i < codes.size(); ++i) EXPECT_EQ(codes[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(ResampleStatusText, codes, -7);
+}
+
+TEST(StatusText, DistanceAndFloodFillCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> dist{kDistanceOk,        kDistanceEmpty,           kDistanceBadObject,
+                                  kDistanceBadColumn, kDistanceReversedColumns, kDistanceBadMode};
+  for (size_t i = 0; i < dist.size(); ++i) EXPECT_EQ(dist[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(DistanceStatusText, dist, -6);
+
+  // A flood fill returns its cell count on success: every count reads alike.
+  const std::vector<int32_t> fill{0, kFloodFillSeedOutside, kFloodFillSeedIsFill, kFloodFillRagged,
+                                  kFloodFillNoMemory};
+  for (size_t i = 0; i < fill.size(); ++i) EXPECT_EQ(fill[i], -static_cast<int32_t>(i));
+  const std::string unknown = FloodFillStatusText(-5);
+  std::set<std::string> seen;
+  for (int32_t code : fill) {
+    const std::string s = FloodFillStatusText(code);
+    EXPECT_FALSE(s.empty()) << code;
+    EXPECT_NE(s, unknown) << code;
+    EXPECT_TRUE(seen.insert(s).second) << code;
+  }
+  EXPECT_EQ(std::string(FloodFillStatusText(18)), FloodFillStatusText(0));
+}
+
+TEST(StatusText, RescaleCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> codes{kRescaleOk, kRescaleEmpty, kRescaleBadRange, kRescaleNoScale,
+                                   kRescaleBadMode};
+  for (size_t i = 0; i < codes.size(); ++i) EXPECT_EQ(codes[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(RescaleStatusText, codes, -5);
+}
+
+TEST(StatusText, RealFailuresMapToTheirSentence) {
+  TDoubleArray a;
+  std::string comment;
+  EXPECT_EQ(std::string(ArrayFileStatusText(LoadArray("/nonexistent/dir/x.arr", a, comment))),
+            ArrayFileStatusText(kArrayFileCannotOpen));
+  TDouble2DArray singular{{1, 2}, {2, 4}};
+  EXPECT_EQ(std::string(InvertStatusText(InvertArray(singular))),
+            "the matrix is singular or holds NaN or infinity");
+}
+
+}  // namespace
+}  // namespace zel

@@ -1,0 +1,41 @@
+#include "num/matrix/zel_matrix.hpp"
+
+namespace zel {
+
+const char* MatrixCopyFromStatusText(int32_t status) {
+  switch (status) {
+    case kMatCopyFromOk: return "success";
+    case kMatCopyFromEmpty: return "the source array is empty";
+    case kMatCopyFromRagged: return "the source array is ragged";
+    case kMatCopyFromBadElement: return "an element index lies outside the source array";
+    case kMatCopyFromOutside: return "the target cell lies outside the matrix";
+    case kMatCopyFromResized: return "an event handler resized the matrix during the copy";
+    default: return "unknown matrix copy status";
+  }
+}
+
+const char* MatrixCopyToStatusText(int32_t status) {
+  switch (status) {
+    case kMatCopyToOk: return "success";
+    case kMatCopyToBadDest: return "the destination array is empty or ragged";
+    case kMatCopyToColsCorrected: return "the column bounds lay outside the matrix";
+    case kMatCopyToRowsCorrected: return "the row bounds lay outside the matrix";
+    case kMatCopyToOutside: return "the target cell lies outside the destination array";
+    default: return "unknown matrix copy status";
+  }
+}
+
+const char* MatrixResampleStatusText(int32_t status) {
+  switch (status) {
+    case kMatResampleOk: return "success";
+    case kMatResampleBadColPercent: return "the column percentage selects no column or exceeds 100";
+    case kMatResampleBadRowPercent: return "the row percentage selects no row or exceeds 100";
+    case kMatResampleNoSource: return "there is no source matrix";
+    case kMatResampleTooMany: return "distinct numbers were asked for from more than 1 000 000";
+    case kMatResampleEmptyNumbers: return "an array for the chosen numbers is empty on entry";
+    case kMatResampleResized: return "an event handler resized the matrix during the copy";
+    default: return "unknown matrix resampling status";
+  }
+}
+
+}  // namespace zel
