@@ -257,7 +257,7 @@ TEST(CalcHatMatrix, IsSymmetricIdempotentProjectionWithTraceRank) {
     x[2][r] = Random() - 0.5;
   }
   TDouble2DArray h;
-  ASSERT_EQ(CalcHatMatrix(x, h), 0);
+  ASSERT_EQ(CalcHatMatrix(x, h), kHatOk);
   ASSERT_EQ(h.size(), 7u);
   ASSERT_EQ(h[0].size(), 7u);
   TDouble2DArray hh;
@@ -277,10 +277,10 @@ TEST(CalcHatMatrix, IsSymmetricIdempotentProjectionWithTraceRank) {
 TEST(CalcHatMatrix, DependentColumnsLeaveResultUnchanged) {
   TDouble2DArray x{{1, 2, 3}, {2, 4, 6}};
   TDouble2DArray h{{42}};
-  EXPECT_EQ(CalcHatMatrix(x, h), -3);
+  EXPECT_EQ(CalcHatMatrix(x, h), kHatSingular);
   EXPECT_EQ(h, (TDouble2DArray{{42}}));
-  EXPECT_EQ(CalcHatMatrix(TDouble2DArray{}, h), -1);
-  EXPECT_EQ(CalcHatMatrix(TDouble2DArray{{1, 2}, {3}}, h), -2);
+  EXPECT_EQ(CalcHatMatrix(TDouble2DArray{}, h), kHatEmpty);
+  EXPECT_EQ(CalcHatMatrix(TDouble2DArray{{1, 2}, {3}}, h), kHatRaggedOrNoMemory);
 }
 
 // ---------------------------------------------------------------------------
@@ -514,7 +514,7 @@ TEST_F(ProgressGuard, DecompositionsRefuseNonFiniteInputBeforeAnyStep) {
         x6[c][r] = static_cast<double>((c + 1) * (r + 2) % 7) + 0.5 * c;
     x6[1][4] = x;
     TDouble2DArray h{{7}};
-    EXPECT_EQ(CalcHatMatrix(x6, h), -3);
+    EXPECT_EQ(CalcHatMatrix(x6, h), kHatSingular);
     EXPECT_EQ(h, TDouble2DArray{{7}});
     TDouble2DArray sym = FromRows({{2, x}, {x, 2}});
     TDouble2DArray vecs;

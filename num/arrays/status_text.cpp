@@ -44,6 +44,19 @@ const char* InvertStatusText(int32_t status) {
   }
 }
 
+const char* HatStatusText(int32_t status) {
+  switch (status) {
+    case kHatOk: return "success";
+    case kHatEmpty: return "the design matrix is empty";
+    case kHatRaggedOrNoMemory:
+      return "the design matrix is ragged, or there is not enough memory for the hat matrix";
+    case kHatSingular:
+      return "the design matrix holds NaN or infinity, or its columns are linearly dependent";
+    case kHatAborted: return "the hat matrix calculation was aborted";
+    default: return "unknown hat matrix status";
+  }
+}
+
 const char* ArrayImageStatusText(int32_t status) {
   switch (status) {
     case kArrayImageOk: return "success";

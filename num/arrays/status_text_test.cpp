@@ -49,6 +49,17 @@ TEST(StatusText, FrequDistAndInvertCodesKeepTheirValuesAndHaveOwnSentences) {
   ExpectDistinctSentences(InvertStatusText, inv, -5);
 }
 
+TEST(StatusText, HatCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> hat{kHatOk, kHatEmpty, kHatRaggedOrNoMemory, kHatSingular,
+                                 kHatAborted};
+  for (size_t i = 0; i < hat.size(); ++i) EXPECT_EQ(hat[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(HatStatusText, hat, -5);
+  // -2 stands for two causes; its sentence must name both.
+  const std::string two = HatStatusText(kHatRaggedOrNoMemory);
+  EXPECT_NE(two.find("ragged"), std::string::npos);
+  EXPECT_NE(two.find("memory"), std::string::npos);
+}
+
 TEST(StatusText, ImageAndDecompositionCodesKeepTheirValuesAndHaveOwnSentences) {
   const std::vector<int32_t> image{kArrayImageOk, kArrayImageBadExtension,
                                    kArrayImageBadMagnification, kArrayImageBadArray,

@@ -1084,6 +1084,22 @@ int32_t TraceOfArray(const TDouble2DArray& a, double& trace);
 int32_t TraceOfArray(const TInt2DArray& a, int32_t& trace);
 ///@}
 
+///@{
+/// Status codes of CalcHatMatrix on a TDouble2DArray (values fixed; -2 and
+/// -3 each cover two causes). HatStatusText turns one into a sentence.
+constexpr int32_t kHatOk = 0;      ///< success
+constexpr int32_t kHatEmpty = -1;  ///< X is empty
+constexpr int32_t kHatRaggedOrNoMemory =
+    -2;                               ///< X is ragged, or the work arrays cannot be allocated
+constexpr int32_t kHatSingular = -3;  ///< X holds NaN or infinity, or its columns are dependent
+constexpr int32_t kHatAborted = -4;   ///< AbortMathProc was set during the inversion
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// CalcHatMatrix on a TDouble2DArray; "unknown hat matrix status" for any
+/// other value. The text is static.
+const char* HatStatusText(int32_t status);
+
 /// CalcHatMatrix(x, h): the hat (projection) matrix h = X (X'X)^-1 X' of the
 /// design matrix X with p columns (variables) and n rows (observations); h is
 /// n x n, symmetric, idempotent (h*h = h) and its trace is the rank p. X' X
@@ -1091,8 +1107,9 @@ int32_t TraceOfArray(const TInt2DArray& a, int32_t& trace);
 /// InvertArray, and the two products X (X'X)^-1 and that times X' come from
 /// MultiplyArrays. Status: -1 X empty, -2 X ragged, -3 X holds NaN or
 /// infinity (before any product is formed), else the status of InvertArray
-/// (-3 when X'X is singular, i.e. the columns of X are linearly dependent,
-/// -4 aborted); h is replaced only on success.
+/// (-2 no memory, -3 when X'X is singular, i.e. the columns of X are
+/// linearly dependent, -4 aborted); the kHat constants name them. h is
+/// replaced only on success.
 int32_t CalcHatMatrix(const TDouble2DArray& x, TDouble2DArray& h);
 
 ///@{

@@ -112,17 +112,17 @@ TEST(MatrixInvert, GivesTheInverseOrLeavesSingularUntouched) {
 TEST(MatrixHat, IsIdempotentWithTraceOfTheRank) {
   auto x = MakeMatrix(RandomCols(2, 6, 3));
   auto h = MakeMatrix({{1}});
-  ASSERT_EQ(x->CalcHatMatrix(h.get()), 0);
+  ASSERT_EQ(x->CalcHatMatrix(h.get()), kMatHatOk);
   ASSERT_EQ(h->GetNrOfColumns(), 6);
   ASSERT_EQ(h->GetNrOfRows(), 6);
   EXPECT_LT(MaxDiff(Product(Cols(*h), Cols(*h)), Cols(*h)), 1e-12);
   double tr = 0;
   for (size_t i = 0; i < 6; ++i) tr += Cols(*h)[i][i];
   EXPECT_NEAR(tr, 2.0, 1e-12);
-  EXPECT_EQ(x->CalcHatMatrix(nullptr), -1);
+  EXPECT_EQ(x->CalcHatMatrix(nullptr), kMatHatNoTarget);
   auto dep = MakeMatrix({{1, 2, 3}, {2, 4, 6}});
   auto h2 = MakeMatrix({{5}});
-  EXPECT_EQ(dep->CalcHatMatrix(h2.get()), -3);
+  EXPECT_EQ(dep->CalcHatMatrix(h2.get()), kMatHatSingular);
   EXPECT_EQ(Cols(*h2), TDouble2DArray({{5}}));
 }
 

@@ -38,4 +38,17 @@ const char* MatrixResampleStatusText(int32_t status) {
   }
 }
 
+const char* MatrixHatStatusText(int32_t status) {
+  switch (status) {
+    case kMatHatOk: return "success";
+    case kMatHatNoTarget: return "there is no matrix for the result";
+    case kMatHatNoMemory: return "not enough memory for the hat matrix";
+    case kMatHatSingular:
+      return "the matrix holds NaN or infinity, or its columns are linearly dependent";
+    case kMatHatAborted: return "the hat matrix calculation was aborted";
+    case kMatHatResized: return "an event handler resized the result matrix while it was stored";
+    default: return "unknown hat matrix status";
+  }
+}
+
 }  // namespace zel

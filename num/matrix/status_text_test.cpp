@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "num/arrays/zel_openarrays.hpp"
 #include "num/matrix/zel_matrix.hpp"
 
 namespace zel {
@@ -34,6 +35,17 @@ TEST(MatrixStatusText, CopyCodesKeepTheirValuesAndHaveOwnSentences) {
                                 kMatCopyToRowsCorrected, kMatCopyToOutside};
   EXPECT_EQ(to, (std::vector<int32_t>{0, -1, -2, -3, -4}));
   ExpectDistinctSentences(MatrixCopyToStatusText, to);
+}
+
+TEST(MatrixStatusText, HatCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> codes{kMatHatOk,       kMatHatNoTarget, kMatHatNoMemory,
+                                   kMatHatSingular, kMatHatAborted,  kMatHatResized};
+  for (size_t i = 0; i < codes.size(); ++i) EXPECT_EQ(codes[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(MatrixHatStatusText, codes);
+  // The matrix form passes the array form's codes through unchanged.
+  EXPECT_EQ(kMatHatNoMemory, kHatRaggedOrNoMemory);
+  EXPECT_EQ(kMatHatSingular, kHatSingular);
+  EXPECT_EQ(kMatHatAborted, kHatAborted);
 }
 
 TEST(MatrixStatusText, ResampleCodesKeepTheirValuesAndHaveOwnSentences) {

@@ -157,6 +157,24 @@ constexpr int32_t kMatResampleResized = -6;        ///< an event handler resized
 /// value. The text is static.
 const char* MatrixResampleStatusText(int32_t status);
 
+///@{
+/// Status codes of TMatrix::CalcHatMatrix (values fixed; a matrix is never
+/// ragged, so -2 only means no memory). MatrixHatStatusText turns one into a
+/// sentence.
+constexpr int32_t kMatHatOk = 0;         ///< done
+constexpr int32_t kMatHatNoTarget = -1;  ///< HatMat is null
+constexpr int32_t kMatHatNoMemory = -2;  ///< the work arrays cannot be allocated
+constexpr int32_t kMatHatSingular =
+    -3;  ///< an element is NaN or infinite, or the columns are dependent
+constexpr int32_t kMatHatAborted = -4;  ///< AbortMathProc was set during the inversion
+constexpr int32_t kMatHatResized = -5;  ///< an event handler resized HatMat while it was stored
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// TMatrix::CalcHatMatrix; "unknown hat matrix status" for any other value.
+/// The text is static.
+const char* MatrixHatStatusText(int32_t status);
+
 // ===========================================================================
 // 2. TMatrixT<T>: the dense matrix behaviour that does not depend on the
 //    element type. Use TMatrix; this template is its base (instantiated for
@@ -921,8 +939,9 @@ class TMatrix : public TMatrixT<double> {
   /// (the array unit's CalcHatMatrix) and its status is returned: 0 done,
   /// -3 X'X singular (the columns are linearly dependent) or an element NaN
   /// or infinite (found before any work), -4 aborted. A null HatMat gives
-  /// -1. HatMat is resized and stored cell by cell only on success; -5 when
-  /// its handler resized it meanwhile (storing stopped there).
+  /// -1, -2 when the work storage cannot be had (the kMatHat constants name
+  /// them). HatMat is resized and stored cell by cell only on success; -5
+  /// when its handler resized it meanwhile (storing stopped there).
   int32_t CalcHatMatrix(TMatrix* HatMat) const;
   /// Cholesky decomposition of a symmetric positive definite matrix, read
   /// from its lower triangle and diagonal: L(j, i) = (a(j, i) - Sum_{k\<i}
