@@ -198,7 +198,7 @@ TEST(BooleanConversions, BoolToNumAndDichotomize) {
 
 TEST(DiscretizeArray, MapsToEquallySpacedLevels) {
   TDouble2DArray a{{-1, 0, 0.1, 0.34}, {0.5, 0.9, 0.999999, 1}, {2, std::nan(""), 0.6667, 0.3}};
-  ASSERT_EQ(DiscretizeArray(a, 5, 0, 1, 0, 4), 0);
+  ASSERT_EQ(DiscretizeArray(a, 5, 0, 1, 0, 4), kDiscretizeOk);
   // Steps of 1/3 between the thresholds; levels 0, 1, 2, 3, 4.
   EXPECT_EQ(a[0], (TDoubleArray{0, 0, 1, 2}));
   EXPECT_EQ(a[1][0], 2.0);
@@ -209,12 +209,12 @@ TEST(DiscretizeArray, MapsToEquallySpacedLevels) {
   EXPECT_TRUE(std::isnan(a[2][1]));
   EXPECT_EQ(a[2][2], 3.0);
   EXPECT_EQ(a[2][3], 1.0);
-  EXPECT_EQ(DiscretizeArray(a, 5, 1, 1, 0, 4), -2);
-  EXPECT_EQ(DiscretizeArray(a, 2, 0, 1, 0, 4), -1);
+  EXPECT_EQ(DiscretizeArray(a, 5, 1, 1, 0, 4), kDiscretizeBadThresholds);
+  EXPECT_EQ(DiscretizeArray(a, 2, 0, 1, 0, 4), kDiscretizeFewLevels);
   TDouble2DArray ragged{{1}, {1, 2}};
-  EXPECT_EQ(DiscretizeArray(ragged, 3, 0, 1, 0, 1), -3);
+  EXPECT_EQ(DiscretizeArray(ragged, 3, 0, 1, 0, 1), kDiscretizeRagged);
   TDouble2DArray big{{0.5}};
-  ASSERT_EQ(DiscretizeArray(big, std::numeric_limits<int32_t>::max(), 0, 1, 0, 1), 0);
+  ASSERT_EQ(DiscretizeArray(big, std::numeric_limits<int32_t>::max(), 0, 1, 0, 1), kDiscretizeOk);
   EXPECT_NEAR(big[0][0], 0.5, 1e-9);
 }
 

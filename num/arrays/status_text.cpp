@@ -57,6 +57,16 @@ const char* HatStatusText(int32_t status) {
   }
 }
 
+const char* DiscretizeStatusText(int32_t status) {
+  switch (status) {
+    case kDiscretizeOk: return "success";
+    case kDiscretizeFewLevels: return "fewer than 3 levels were asked for, or the array is empty";
+    case kDiscretizeBadThresholds: return "the lower threshold is not below the upper threshold";
+    case kDiscretizeRagged: return "the array is ragged";
+    default: return "unknown discretization status";
+  }
+}
+
 const char* ArrayImageStatusText(int32_t status) {
   switch (status) {
     case kArrayImageOk: return "success";

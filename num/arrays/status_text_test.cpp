@@ -60,6 +60,13 @@ TEST(StatusText, HatCodesKeepTheirValuesAndHaveOwnSentences) {
   EXPECT_NE(two.find("memory"), std::string::npos);
 }
 
+TEST(StatusText, DiscretizeCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> codes{kDiscretizeOk, kDiscretizeFewLevels, kDiscretizeBadThresholds,
+                                   kDiscretizeRagged};
+  for (size_t i = 0; i < codes.size(); ++i) EXPECT_EQ(codes[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(DiscretizeStatusText, codes, -4);
+}
+
 TEST(StatusText, ImageAndDecompositionCodesKeepTheirValuesAndHaveOwnSentences) {
   const std::vector<int32_t> image{kArrayImageOk, kArrayImageBadExtension,
                                    kArrayImageBadMagnification, kArrayImageBadArray,

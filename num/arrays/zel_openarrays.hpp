@@ -716,6 +716,20 @@ int32_t DichotomizeArray(const A& a, double low, double high,
                          std::conditional_t<ArrayRank<A> == 1, TBoolArray, TBool2DArray>& out);
 ///@}
 
+///@{
+/// Status codes of DiscretizeArray (values fixed). DiscretizeStatusText
+/// turns one into a sentence.
+constexpr int32_t kDiscretizeOk = 0;              ///< success
+constexpr int32_t kDiscretizeFewLevels = -1;      ///< n < 3, or the array is empty
+constexpr int32_t kDiscretizeBadThresholds = -2;  ///< t1 >= t2, or either is NaN
+constexpr int32_t kDiscretizeRagged = -3;         ///< the array is ragged
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// DiscretizeArray; "unknown discretization status" for any other value.
+/// The text is static.
+const char* DiscretizeStatusText(int32_t status);
+
 /// DiscretizeArray(a, n, t1, t2, level1, level2): in place, each x <= t1
 /// becomes level1, each x >= t2 level2, and x in between level1 + (level2 -
 /// level1)/(n - 1) * (m + 1) with m = floor((x - t1)/((t2 - t1)/(n - 2))),
