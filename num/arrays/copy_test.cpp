@@ -101,58 +101,59 @@ TEST(CopyArray, RangedBlocksAndOverlapWithinOneArray) {
 TEST(CopyArrayColumnAndRow, ColumnIndexCheckedBeforeItsLength) {
   const TInt2DArray a{{1, 2, 3}, {4, 5, 6}};
   TIntArray out{42};
-  ASSERT_EQ(CopyArrayColumn(a, 1, 1, 2, out), 0);
+  ASSERT_EQ(CopyArrayColumn(a, 1, 1, 2, out), kLineCopyOk);
   EXPECT_EQ(out, (TIntArray{5, 6}));
-  EXPECT_EQ(CopyArrayColumn(a, 2, 0, 9, out), -3);  // column first, though lo/hi are bad too
-  EXPECT_EQ(CopyArrayColumn(a, -1, 0, 0, out), -3);
-  EXPECT_EQ(CopyArrayColumn(a, 0, 2, 1, out), -2);
-  EXPECT_EQ(CopyArrayColumn(a, 0, 0, 3, out), -2);
-  EXPECT_EQ(CopyArrayColumn(TInt2DArray{}, 0, 0, 0, out), -1);
+  // The column is checked first, though lo/hi are bad too.
+  EXPECT_EQ(CopyArrayColumn(a, 2, 0, 9, out), kLineCopyBadIndex);
+  EXPECT_EQ(CopyArrayColumn(a, -1, 0, 0, out), kLineCopyBadIndex);
+  EXPECT_EQ(CopyArrayColumn(a, 0, 2, 1, out), kLineCopyBadRange);
+  EXPECT_EQ(CopyArrayColumn(a, 0, 0, 3, out), kLineCopyBadRange);
+  EXPECT_EQ(CopyArrayColumn(TInt2DArray{}, 0, 0, 0, out), kLineCopyEmpty);
   EXPECT_EQ(out, (TIntArray{5, 6}));
-  ASSERT_EQ(CopyArrayRow(a, 2, 0, 1, out), 0);
+  ASSERT_EQ(CopyArrayRow(a, 2, 0, 1, out), kLineCopyOk);
   EXPECT_EQ(out, (TIntArray{3, 6}));
-  EXPECT_EQ(CopyArrayRow(a, 3, 0, 1, out), -3);
-  EXPECT_EQ(CopyArrayRow(a, 0, 0, 2, out), -2);
+  EXPECT_EQ(CopyArrayRow(a, 3, 0, 1, out), kLineCopyBadIndex);
+  EXPECT_EQ(CopyArrayRow(a, 0, 0, 2, out), kLineCopyBadRange);
   TBoolArray bo;
-  ASSERT_EQ(CopyArrayRow(TBool2DArray{{1, 0}, {0, 1}}, 1, 0, 1, bo), 0);
+  ASSERT_EQ(CopyArrayRow(TBool2DArray{{1, 0}, {0, 1}}, 1, 0, 1, bo), kLineCopyOk);
   EXPECT_EQ(bo, (TBoolArray{0, 1}));
 }
 
 TEST(Copy2DTo1DArray, WritesFromPositionAndShortensToFit) {
   const TDouble2DArray a{{1, 2, 3}, {4, 5, 6}};
   TDoubleArray d(4, 0.0);
-  ASSERT_EQ(Copy2DColTo1DArray(a, 1, 0, 2, d, 2), 0);
+  ASSERT_EQ(Copy2DColTo1DArray(a, 1, 0, 2, d, 2), kLineCopyOk);
   EXPECT_EQ(d, (TDoubleArray{0, 0, 4, 5}));
-  ASSERT_EQ(Copy2DRowTo1DArray(a, 2, 0, 1, d, 0), 0);
+  ASSERT_EQ(Copy2DRowTo1DArray(a, 2, 0, 1, d, 0), kLineCopyOk);
   EXPECT_EQ(d, (TDoubleArray{3, 6, 4, 5}));
-  EXPECT_EQ(Copy2DColTo1DArray(a, 2, 5, 1, d, 0), -3);
-  EXPECT_EQ(Copy2DColTo1DArray(a, 0, 1, 0, d, 0), -2);
-  EXPECT_EQ(Copy2DColTo1DArray(a, 0, 0, 1, d, 4), -4);
-  EXPECT_EQ(Copy2DRowTo1DArray(a, 3, 0, 1, d, 0), -3);
-  EXPECT_EQ(Copy2DRowTo1DArray(a, 0, 0, 2, d, 0), -2);
-  EXPECT_EQ(Copy2DRowTo1DArray(TDouble2DArray{}, 0, 0, 0, d, 0), -1);
+  EXPECT_EQ(Copy2DColTo1DArray(a, 2, 5, 1, d, 0), kLineCopyBadIndex);
+  EXPECT_EQ(Copy2DColTo1DArray(a, 0, 1, 0, d, 0), kLineCopyBadRange);
+  EXPECT_EQ(Copy2DColTo1DArray(a, 0, 0, 1, d, 4), kLineCopyBadPos);
+  EXPECT_EQ(Copy2DRowTo1DArray(a, 3, 0, 1, d, 0), kLineCopyBadIndex);
+  EXPECT_EQ(Copy2DRowTo1DArray(a, 0, 0, 2, d, 0), kLineCopyBadRange);
+  EXPECT_EQ(Copy2DRowTo1DArray(TDouble2DArray{}, 0, 0, 0, d, 0), kLineCopyEmpty);
   TDoubleArray empty;
-  EXPECT_EQ(Copy2DRowTo1DArray(a, 0, 0, 1, empty, 0), -4);
+  EXPECT_EQ(Copy2DRowTo1DArray(a, 0, 0, 1, empty, 0), kLineCopyBadPos);
 }
 
 TEST(CopyToArrayColumnAndRow, WholeSourceByDefaultAndStopsAtTheEnd) {
   TDouble2DArray g(2, TDoubleArray(3, 0.0));
-  ASSERT_EQ(CopyToArrayColumn(TDoubleArray{7, 8, 9}, 0, 0, 1, 1, g), 0);
+  ASSERT_EQ(CopyToArrayColumn(TDoubleArray{7, 8, 9}, 0, 0, 1, 1, g), kLineWriteOk);
   EXPECT_EQ(g, (TDouble2DArray{{0, 0, 0}, {0, 7, 8}}));
-  ASSERT_EQ(CopyToArrayRow(TDoubleArray{5, 6, 7}, 1, 2, 2, 0, g), 0);
+  ASSERT_EQ(CopyToArrayRow(TDoubleArray{5, 6, 7}, 1, 2, 2, 0, g), kLineWriteOk);
   EXPECT_EQ(g, (TDouble2DArray{{0, 0, 6}, {0, 7, 7}}));
-  EXPECT_EQ(CopyToArrayColumn(TDoubleArray{1}, 0, 1, 0, 0, g), -1);
-  EXPECT_EQ(CopyToArrayColumn(TDoubleArray{}, 0, 0, 0, 0, g), -1);
-  EXPECT_EQ(CopyToArrayColumn(TDoubleArray{1, 2}, 1, 0, 0, 0, g), -1);
-  EXPECT_EQ(CopyToArrayColumn(TDoubleArray{1}, 0, 0, 2, 0, g), -2);
-  EXPECT_EQ(CopyToArrayColumn(TDoubleArray{1}, 0, 0, 0, 3, g), -2);
-  EXPECT_EQ(CopyToArrayRow(TDoubleArray{1}, 0, 0, 3, 0, g), -2);
-  EXPECT_EQ(CopyToArrayRow(TDoubleArray{1}, 0, 0, 0, 2, g), -2);
+  EXPECT_EQ(CopyToArrayColumn(TDoubleArray{1}, 0, 1, 0, 0, g), kLineWriteBadRange);
+  EXPECT_EQ(CopyToArrayColumn(TDoubleArray{}, 0, 0, 0, 0, g), kLineWriteBadRange);
+  EXPECT_EQ(CopyToArrayColumn(TDoubleArray{1, 2}, 1, 0, 0, 0, g), kLineWriteBadRange);
+  EXPECT_EQ(CopyToArrayColumn(TDoubleArray{1}, 0, 0, 2, 0, g), kLineWriteBadDest);
+  EXPECT_EQ(CopyToArrayColumn(TDoubleArray{1}, 0, 0, 0, 3, g), kLineWriteBadDest);
+  EXPECT_EQ(CopyToArrayRow(TDoubleArray{1}, 0, 0, 3, 0, g), kLineWriteBadDest);
+  EXPECT_EQ(CopyToArrayRow(TDoubleArray{1}, 0, 0, 0, 2, g), kLineWriteBadDest);
   TInt2DArray h{{1, 2, 3}, {0, 0, 0}};
-  ASSERT_EQ(CopyToArrayColumn(h[0], 0, 0, 0, 1, h), 0);  // source is a column of dst
+  ASSERT_EQ(CopyToArrayColumn(h[0], 0, 0, 0, 1, h), kLineWriteOk);  // source is a column of dst
   EXPECT_EQ(h[0], (TIntArray{1, 1, 2}));
   TBool2DArray b(2, TBoolArray(2, 0));
-  ASSERT_EQ(CopyToArrayRow(TBoolArray{1, 1}, 0, 0, 1, 0, b), 0);
+  ASSERT_EQ(CopyToArrayRow(TBoolArray{1, 1}, 0, 0, 1, 0, b), kLineWriteOk);
   EXPECT_EQ(b, (TBool2DArray{{0, 1}, {0, 1}}));
 }
 

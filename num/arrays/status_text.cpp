@@ -67,6 +67,28 @@ const char* DiscretizeStatusText(int32_t status) {
   }
 }
 
+const char* LineCopyStatusText(int32_t status) {
+  switch (status) {
+    case kLineCopyOk: return "success";
+    case kLineCopyEmpty: return "the source array is empty";
+    case kLineCopyBadRange:
+      return "the source array is ragged, or the element range is reversed or outside it";
+    case kLineCopyBadIndex: return "the column or row lies outside the source array";
+    case kLineCopyBadPos: return "the target position lies outside the destination";
+    default: return "unknown column or row copy status";
+  }
+}
+
+const char* LineWriteStatusText(int32_t status) {
+  switch (status) {
+    case kLineWriteOk: return "success";
+    case kLineWriteBadRange: return "the source range is empty, reversed or outside the source";
+    case kLineWriteBadDest:
+      return "the column, row or start lies outside the destination, or it is empty or ragged";
+    default: return "unknown column or row write status";
+  }
+}
+
 const char* ArrayImageStatusText(int32_t status) {
   switch (status) {
     case kArrayImageOk: return "success";

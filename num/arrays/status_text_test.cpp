@@ -67,6 +67,17 @@ TEST(StatusText, DiscretizeCodesKeepTheirValuesAndHaveOwnSentences) {
   ExpectDistinctSentences(DiscretizeStatusText, codes, -4);
 }
 
+TEST(StatusText, LineCopyAndWriteCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> copy{kLineCopyOk, kLineCopyEmpty, kLineCopyBadRange, kLineCopyBadIndex,
+                                  kLineCopyBadPos};
+  for (size_t i = 0; i < copy.size(); ++i) EXPECT_EQ(copy[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(LineCopyStatusText, copy, -5);
+
+  const std::vector<int32_t> write{kLineWriteOk, kLineWriteBadRange, kLineWriteBadDest};
+  for (size_t i = 0; i < write.size(); ++i) EXPECT_EQ(write[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(LineWriteStatusText, write, -3);
+}
+
 TEST(StatusText, ImageAndDecompositionCodesKeepTheirValuesAndHaveOwnSentences) {
   const std::vector<int32_t> image{kArrayImageOk, kArrayImageBadExtension,
                                    kArrayImageBadMagnification, kArrayImageBadArray,

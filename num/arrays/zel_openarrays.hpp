@@ -904,6 +904,35 @@ int32_t CopyArray(const Array4D<T>& src, int32_t lo1, int32_t lo2, int32_t lo3, 
 ///@}
 
 ///@{
+/// Status codes of CopyArrayColumn, CopyArrayRow, Copy2DColTo1DArray and
+/// Copy2DRowTo1DArray (values fixed; -4 only from the last two).
+/// LineCopyStatusText turns one into a sentence.
+constexpr int32_t kLineCopyOk = 0;         ///< success
+constexpr int32_t kLineCopyEmpty = -1;     ///< the source array is empty
+constexpr int32_t kLineCopyBadRange = -2;  ///< ragged source, or lo > hi or either outside the line
+constexpr int32_t kLineCopyBadIndex = -3;  ///< the column (row) lies outside the array
+constexpr int32_t kLineCopyBadPos = -4;    ///< pos lies outside dst (or dst is empty)
+///@}
+
+/// A short English sentence (no final period) for a status code of the
+/// column and row copies out of a 2-D array; "unknown column or row copy
+/// status" for any other value. The text is static.
+const char* LineCopyStatusText(int32_t status);
+
+///@{
+/// Status codes of CopyToArrayColumn and CopyToArrayRow (values fixed).
+/// LineWriteStatusText turns one into a sentence.
+constexpr int32_t kLineWriteOk = 0;         ///< success
+constexpr int32_t kLineWriteBadRange = -1;  ///< the source range lies outside the source
+constexpr int32_t kLineWriteBadDest = -2;   ///< the line or start lies outside dst, or dst is bad
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// CopyToArrayColumn or CopyToArrayRow; "unknown column or row write status"
+/// for any other value. The text is static.
+const char* LineWriteStatusText(int32_t status);
+
+///@{
 /// CopyArrayColumn(a, column, lo, hi, out): out = a[column][lo..hi], resized
 /// to hi - lo + 1. CopyArrayRow(a, row, lo, hi, out): out = a[lo..hi][row].
 /// Checked in this order: -1 empty array, -2 ragged, -3 column (row) index
