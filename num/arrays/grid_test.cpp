@@ -348,22 +348,22 @@ TEST(EdgeVector, ReducesColumnsOrRows) {
   // 3 columns x 4 rows.
   const TDouble2DArray a{{1, 2, 3, 4}, {5, 5, 5, 5}, {-1, 0, 1, 10}};
   TDoubleArray r;
-  ASSERT_EQ(EdgeVector(a, TOrientation::orColwise, TEdgeOp::eoSum, r), 0);
+  ASSERT_EQ(EdgeVector(a, TOrientation::orColwise, TEdgeOp::eoSum, r), kEdgeOk);
   EXPECT_EQ(r, (TDoubleArray{10, 20, 10}));
-  ASSERT_EQ(EdgeVector(a, TOrientation::orRowwise, TEdgeOp::eoMax, r), 0);
+  ASSERT_EQ(EdgeVector(a, TOrientation::orRowwise, TEdgeOp::eoMax, r), kEdgeOk);
   EXPECT_EQ(r, (TDoubleArray{5, 5, 5, 10}));
-  ASSERT_EQ(EdgeVector(a, TOrientation::orRowwise, TEdgeOp::eoMin, TIntArray{0, 2}, r), 0);
+  ASSERT_EQ(EdgeVector(a, TOrientation::orRowwise, TEdgeOp::eoMin, TIntArray{0, 2}, r), kEdgeOk);
   EXPECT_EQ(r, (TDoubleArray{-1, 0, 1, 4}));
-  ASSERT_EQ(EdgeVector(a, TOrientation::orColwise, TEdgeOp::eoMean, TIntArray{1, 3}, r), 0);
+  ASSERT_EQ(EdgeVector(a, TOrientation::orColwise, TEdgeOp::eoMean, TIntArray{1, 3}, r), kEdgeOk);
   EXPECT_EQ(r, (TDoubleArray{3, 5, 5}));
-  ASSERT_EQ(EdgeVector(a, TOrientation::orColwise, TEdgeOp::eoStdDev, r), 0);
+  ASSERT_EQ(EdgeVector(a, TOrientation::orColwise, TEdgeOp::eoStdDev, r), kEdgeOk);
   EXPECT_DOUBLE_EQ(r[0], std::sqrt(5.0 / 3.0));
   EXPECT_EQ(r[1], 0.0);
   // Fewer than 3 cells give 0.
-  ASSERT_EQ(EdgeVector(a, TOrientation::orColwise, TEdgeOp::eoStdDev, TIntArray{0, 3}, r), 0);
+  ASSERT_EQ(EdgeVector(a, TOrientation::orColwise, TEdgeOp::eoStdDev, TIntArray{0, 3}, r), kEdgeOk);
   EXPECT_EQ(r, (TDoubleArray{0, 0, 0}));
   const TInt2DArray b{{1, 2}, {3, 4}};
-  ASSERT_EQ(EdgeVector(b, TOrientation::orRowwise, TEdgeOp::eoSum, r), 0);
+  ASSERT_EQ(EdgeVector(b, TOrientation::orRowwise, TEdgeOp::eoSum, r), kEdgeOk);
   EXPECT_EQ(r, (TDoubleArray{4, 6}));
 }
 
@@ -373,10 +373,11 @@ TEST(EdgeVector, StdDevKeepsTheDigitsOfLargeMeans) {
   const double t = 1.7e12;
   const TDouble2DArray a{{1e10 + 1, t, 0.1}, {1e10 + 2, t + 1000, 0.1}, {1e10 + 3, t + 2000, 0.1}};
   TDoubleArray r;
-  ASSERT_EQ(EdgeVector(a, TOrientation::orRowwise, TEdgeOp::eoStdDev, r), 0);
+  ASSERT_EQ(EdgeVector(a, TOrientation::orRowwise, TEdgeOp::eoStdDev, r), kEdgeOk);
   EXPECT_EQ(r, (TDoubleArray{1, 1000, 0}));
   const TDouble2DArray b{{1e10 + 1, 1e10 + 2, 1e10 + 3}, {t, t + 1000, t + 2000}};
-  ASSERT_EQ(EdgeVector(b, TOrientation::orColwise, TEdgeOp::eoStdDev, TIntArray{2, 0, 1}, r), 0);
+  ASSERT_EQ(EdgeVector(b, TOrientation::orColwise, TEdgeOp::eoStdDev, TIntArray{2, 0, 1}, r),
+            kEdgeOk);
   EXPECT_EQ(r, (TDoubleArray{1, 1000}));
 }
 
@@ -385,7 +386,7 @@ TEST(EdgeVector, NaNIsTheMinimumMaximumAndSpreadOfItsColumn) {
   const TDouble2DArray a{{1, 2, 3}, {nan, 5, 6}, {7, 8, nan}};
   TDoubleArray r;
   for (const TEdgeOp op : {TEdgeOp::eoMin, TEdgeOp::eoMax, TEdgeOp::eoStdDev, TEdgeOp::eoSum}) {
-    ASSERT_EQ(EdgeVector(a, TOrientation::orColwise, op, r), 0);
+    ASSERT_EQ(EdgeVector(a, TOrientation::orColwise, op, r), kEdgeOk);
     EXPECT_FALSE(std::isnan(r[0])) << static_cast<int>(op);
     EXPECT_TRUE(std::isnan(r[1])) << static_cast<int>(op);
     EXPECT_TRUE(std::isnan(r[2])) << static_cast<int>(op);
@@ -395,18 +396,21 @@ TEST(EdgeVector, NaNIsTheMinimumMaximumAndSpreadOfItsColumn) {
 TEST(EdgeVector, SkippedPositionsGiveStatusAndNoNaN) {
   const TDouble2DArray a{{1, 2}, {3, 4}};
   TDoubleArray r;
-  EXPECT_EQ(EdgeVector(a, TOrientation::orColwise, TEdgeOp::eoSum, TIntArray{1, 2, -1}, r), -2);
+  EXPECT_EQ(EdgeVector(a, TOrientation::orColwise, TEdgeOp::eoSum, TIntArray{1, 2, -1}, r),
+            kEdgeRaggedOrSkipped);
   EXPECT_EQ(r, (TDoubleArray{2, 4}));
-  EXPECT_EQ(EdgeVector(a, TOrientation::orColwise, TEdgeOp::eoMean, TIntArray{5}, r), -2);
+  EXPECT_EQ(EdgeVector(a, TOrientation::orColwise, TEdgeOp::eoMean, TIntArray{5}, r),
+            kEdgeRaggedOrSkipped);
   EXPECT_EQ(r, (TDoubleArray{0, 0}));
-  EXPECT_EQ(EdgeVector(a, TOrientation::orColwise, TEdgeOp::eoMin, TIntArray{5}, r), -2);
+  EXPECT_EQ(EdgeVector(a, TOrientation::orColwise, TEdgeOp::eoMin, TIntArray{5}, r),
+            kEdgeRaggedOrSkipped);
   EXPECT_EQ(r, (TDoubleArray{DBL_MAX, DBL_MAX}));
   r = {42};
-  EXPECT_EQ(EdgeVector(a, TOrientation::orColwise, static_cast<TEdgeOp>(9), r), -3);
+  EXPECT_EQ(EdgeVector(a, TOrientation::orColwise, static_cast<TEdgeOp>(9), r), kEdgeBadOp);
   EXPECT_EQ(EdgeVector(TDouble2DArray{{1}, {1, 2}}, TOrientation::orColwise, TEdgeOp::eoSum, r),
-            -2);
+            kEdgeRaggedOrSkipped);
   EXPECT_EQ(r, (TDoubleArray{42}));
-  EXPECT_EQ(EdgeVector(TDouble2DArray{}, TOrientation::orColwise, TEdgeOp::eoSum, r), -1);
+  EXPECT_EQ(EdgeVector(TDouble2DArray{}, TOrientation::orColwise, TEdgeOp::eoSum, r), kEdgeEmpty);
 }
 
 // ---------------------------------------------------------------------------

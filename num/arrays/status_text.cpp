@@ -89,6 +89,17 @@ const char* LineWriteStatusText(int32_t status) {
   }
 }
 
+const char* EdgeStatusText(int32_t status) {
+  switch (status) {
+    case kEdgeOk: return "success";
+    case kEdgeEmpty: return "the array is empty";
+    case kEdgeRaggedOrSkipped:
+      return "the array is ragged, or a listed position lies outside it and was skipped";
+    case kEdgeBadOp: return "the reduction is not one of the known operations";
+    default: return "unknown edge vector status";
+  }
+}
+
 const char* ArrayImageStatusText(int32_t status) {
   switch (status) {
     case kArrayImageOk: return "success";

@@ -78,6 +78,15 @@ TEST(StatusText, LineCopyAndWriteCodesKeepTheirValuesAndHaveOwnSentences) {
   ExpectDistinctSentences(LineWriteStatusText, write, -3);
 }
 
+TEST(StatusText, EdgeCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> codes{kEdgeOk, kEdgeEmpty, kEdgeRaggedOrSkipped, kEdgeBadOp};
+  for (size_t i = 0; i < codes.size(); ++i) EXPECT_EQ(codes[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(EdgeStatusText, codes, -4);
+  const std::string two = EdgeStatusText(kEdgeRaggedOrSkipped);
+  EXPECT_NE(two.find("ragged"), std::string::npos);
+  EXPECT_NE(two.find("skipped"), std::string::npos);
+}
+
 TEST(StatusText, ImageAndDecompositionCodesKeepTheirValuesAndHaveOwnSentences) {
   const std::vector<int32_t> image{kArrayImageOk, kArrayImageBadExtension,
                                    kArrayImageBadMagnification, kArrayImageBadArray,

@@ -1395,6 +1395,21 @@ int32_t ListCellPositions(const TBool2DArray& a, bool value, int32_t maxCount, i
 ///@}
 
 ///@{
+/// Status codes of EdgeVector on a 2-D array (values fixed; -2 covers a
+/// ragged array and a skipped position). EdgeStatusText turns one into a
+/// sentence.
+constexpr int32_t kEdgeOk = 0;                ///< success
+constexpr int32_t kEdgeEmpty = -1;            ///< the array is empty
+constexpr int32_t kEdgeRaggedOrSkipped = -2;  ///< ragged (result unchanged), or a position skipped
+constexpr int32_t kEdgeBadOp = -3;            ///< op is not a TEdgeOp (result unchanged)
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// EdgeVector on a 2-D array; "unknown edge vector status" for any other
+/// value. The text is static.
+const char* EdgeStatusText(int32_t status);
+
+///@{
 /// EdgeVector(a, orientation, op, [positions,] result): reduces the array to
 /// one value per column (orColwise: result has one entry per column,
 /// combining the cells of that column at the listed row positions) or per
