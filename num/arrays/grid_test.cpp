@@ -427,14 +427,14 @@ std::set<std::pair<int, int>> TrueCells(const TBool2DArray& m) {
 
 TEST(CreateMaskShape, RectangleIsInclusiveAndClippedToTheMask) {
   TBool2DArray m(5, TBoolArray(4, 0));
-  ASSERT_EQ(CreateMaskShape(m, TShapeKind::skRectangle, TIntArray{3, 2, 1, 1}), 0);
+  ASSERT_EQ(CreateMaskShape(m, TShapeKind::skRectangle, TIntArray{3, 2, 1, 1}), kMaskShapeOk);
   EXPECT_EQ(TrueCells(m),
             (std::set<std::pair<int, int>>{{1, 1}, {1, 2}, {2, 1}, {2, 2}, {3, 1}, {3, 2}}));
   TBool2DArray n(2, TBoolArray(2, 0));
-  ASSERT_EQ(CreateMaskShape(n, TShapeKind::skRectangle, TIntArray{1, 1, 100, 100}), 0);
+  ASSERT_EQ(CreateMaskShape(n, TShapeKind::skRectangle, TIntArray{1, 1, 100, 100}), kMaskShapeOk);
   EXPECT_EQ(TrueCells(n), (std::set<std::pair<int, int>>{{1, 1}}));
   m[0][0] = 1;  // other cells are left as they are
-  ASSERT_EQ(CreateMaskShape(m, TShapeKind::skRectangle, TIntArray{4, 3, 4, 3}), 0);
+  ASSERT_EQ(CreateMaskShape(m, TShapeKind::skRectangle, TIntArray{4, 3, 4, 3}), kMaskShapeOk);
   EXPECT_TRUE(m[0][0]);
   EXPECT_TRUE(m[4][3]);
 }
@@ -444,12 +444,12 @@ TEST(CreateMaskShape, EllipseCentreUsesIntegerDivision) {
   // column 3 lies 2 from the centre and stays out, so the segment is
   // lopsided. A zero height is the centre line.
   TBool2DArray m(4, TBoolArray(1, 0));
-  ASSERT_EQ(CreateMaskShape(m, TShapeKind::skEllipse, TIntArray{0, 0, 3, 0}), 0);
+  ASSERT_EQ(CreateMaskShape(m, TShapeKind::skEllipse, TIntArray{0, 0, 3, 0}), kMaskShapeOk);
   EXPECT_EQ(m, (TBool2DArray{{1}, {1}, {1}, {0}}));
   // 5 x 5 box: the inscribed ellipse with semi-axes 2 touches the edge
   // midpoints but not the corners.
   TBool2DArray e(5, TBoolArray(5, 0));
-  ASSERT_EQ(CreateMaskShape(e, TShapeKind::skEllipse, TIntArray{0, 0, 4, 4}), 0);
+  ASSERT_EQ(CreateMaskShape(e, TShapeKind::skEllipse, TIntArray{0, 0, 4, 4}), kMaskShapeOk);
   EXPECT_TRUE(e[2][0]);
   EXPECT_TRUE(e[0][2]);
   EXPECT_TRUE(e[4][2]);
@@ -461,10 +461,10 @@ TEST(CreateMaskShape, EllipseCentreUsesIntegerDivision) {
 
 TEST(CreateMaskShape, DiscAndRing) {
   TBool2DArray m(5, TBoolArray(5, 0));
-  ASSERT_EQ(CreateMaskShape(m, TShapeKind::skDisc, TIntArray{2, 2, 1}), 0);
+  ASSERT_EQ(CreateMaskShape(m, TShapeKind::skDisc, TIntArray{2, 2, 1}), kMaskShapeOk);
   EXPECT_EQ(TrueCells(m), (std::set<std::pair<int, int>>{{2, 2}, {1, 2}, {3, 2}, {2, 1}, {2, 3}}));
   TBool2DArray r(5, TBoolArray(5, 0));
-  ASSERT_EQ(CreateMaskShape(r, TShapeKind::skRing, TIntArray{2, 2, 2, 1}), 0);
+  ASSERT_EQ(CreateMaskShape(r, TShapeKind::skRing, TIntArray{2, 2, 2, 1}), kMaskShapeOk);
   // Squared distances 1..4: every cell but the centre and the four corners.
   EXPECT_EQ(TrueCells(r).size(), 12u);
   EXPECT_FALSE(r[2][2]);
@@ -473,21 +473,24 @@ TEST(CreateMaskShape, DiscAndRing) {
   EXPECT_FALSE(r[0][1]);  // distance^2 = 5
   // A disc centred outside the mask paints only what overlaps.
   TBool2DArray o(3, TBoolArray(3, 0));
-  ASSERT_EQ(CreateMaskShape(o, TShapeKind::skDisc, TIntArray{-1, 1, 1}), 0);
+  ASSERT_EQ(CreateMaskShape(o, TShapeKind::skDisc, TIntArray{-1, 1, 1}), kMaskShapeOk);
   EXPECT_EQ(TrueCells(o), (std::set<std::pair<int, int>>{{0, 1}}));
-  ASSERT_EQ(CreateMaskShape(o, TShapeKind::skDisc, TIntArray{1, 1, 2000000000}), 0);
+  ASSERT_EQ(CreateMaskShape(o, TShapeKind::skDisc, TIntArray{1, 1, 2000000000}), kMaskShapeOk);
   EXPECT_EQ(TrueCells(o).size(), 9u);
 }
 
 TEST(CreateMaskShape, ParameterErrors) {
   TBool2DArray m(3, TBoolArray(3, 0));
-  EXPECT_EQ(CreateMaskShape(m, TShapeKind::skRectangle, TIntArray{0, 0, 1}), -1);
-  EXPECT_EQ(CreateMaskShape(m, TShapeKind::skEllipse, TIntArray{0, 0, 1, 1, 1}), -1);
-  EXPECT_EQ(CreateMaskShape(m, TShapeKind::skDisc, TIntArray{0, 0, 1, 1}), -1);
-  EXPECT_EQ(CreateMaskShape(m, TShapeKind::skRing, TIntArray{0, 0, 1}), -1);
-  EXPECT_EQ(CreateMaskShape(m, TShapeKind::skDisc, TIntArray{0, 0, -1}), -2);
-  EXPECT_EQ(CreateMaskShape(m, TShapeKind::skRing, TIntArray{0, 0, 1, -2}), -2);
-  EXPECT_EQ(CreateMaskShape(m, static_cast<TShapeKind>(4), TIntArray{0, 0, 1}), -3);
+  EXPECT_EQ(CreateMaskShape(m, TShapeKind::skRectangle, TIntArray{0, 0, 1}),
+            kMaskShapeBadParamCount);
+  EXPECT_EQ(CreateMaskShape(m, TShapeKind::skEllipse, TIntArray{0, 0, 1, 1, 1}),
+            kMaskShapeBadParamCount);
+  EXPECT_EQ(CreateMaskShape(m, TShapeKind::skDisc, TIntArray{0, 0, 1, 1}), kMaskShapeBadParamCount);
+  EXPECT_EQ(CreateMaskShape(m, TShapeKind::skRing, TIntArray{0, 0, 1}), kMaskShapeBadParamCount);
+  EXPECT_EQ(CreateMaskShape(m, TShapeKind::skDisc, TIntArray{0, 0, -1}), kMaskShapeNegativeRadius);
+  EXPECT_EQ(CreateMaskShape(m, TShapeKind::skRing, TIntArray{0, 0, 1, -2}),
+            kMaskShapeNegativeRadius);
+  EXPECT_EQ(CreateMaskShape(m, static_cast<TShapeKind>(4), TIntArray{0, 0, 1}), kMaskShapeBadKind);
   EXPECT_TRUE(TrueCells(m).empty());
 }
 

@@ -100,6 +100,16 @@ const char* EdgeStatusText(int32_t status) {
   }
 }
 
+const char* MaskShapeStatusText(int32_t status) {
+  switch (status) {
+    case kMaskShapeOk: return "success";
+    case kMaskShapeBadParamCount: return "the shape has the wrong number of parameters";
+    case kMaskShapeNegativeRadius: return "a radius is negative";
+    case kMaskShapeBadKind: return "the shape kind is unknown";
+    default: return "unknown mask shape status";
+  }
+}
+
 const char* ArrayImageStatusText(int32_t status) {
   switch (status) {
     case kArrayImageOk: return "success";

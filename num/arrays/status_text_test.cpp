@@ -87,6 +87,13 @@ TEST(StatusText, EdgeCodesKeepTheirValuesAndHaveOwnSentences) {
   EXPECT_NE(two.find("skipped"), std::string::npos);
 }
 
+TEST(StatusText, MaskShapeCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> codes{kMaskShapeOk, kMaskShapeBadParamCount, kMaskShapeNegativeRadius,
+                                   kMaskShapeBadKind};
+  for (size_t i = 0; i < codes.size(); ++i) EXPECT_EQ(codes[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(MaskShapeStatusText, codes, -4);
+}
+
 TEST(StatusText, ImageAndDecompositionCodesKeepTheirValuesAndHaveOwnSentences) {
   const std::vector<int32_t> image{kArrayImageOk, kArrayImageBadExtension,
                                    kArrayImageBadMagnification, kArrayImageBadArray,

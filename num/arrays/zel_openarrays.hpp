@@ -1436,6 +1436,20 @@ template <NumElement T>
 int32_t EdgeVector(const Array2D<T>& a, TOrientation orientation, TEdgeOp op, TDoubleArray& result);
 ///@}
 
+///@{
+/// Status codes of CreateMaskShape (values fixed). MaskShapeStatusText turns
+/// one into a sentence.
+constexpr int32_t kMaskShapeOk = 0;               ///< success
+constexpr int32_t kMaskShapeBadParamCount = -1;   ///< params has the wrong length for the kind
+constexpr int32_t kMaskShapeNegativeRadius = -2;  ///< a radius is negative
+constexpr int32_t kMaskShapeBadKind = -3;         ///< kind is not a TShapeKind
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// CreateMaskShape; "unknown mask shape status" for any other value. The
+/// text is static.
+const char* MaskShapeStatusText(int32_t status);
+
 /// CreateMaskShape(mask, kind, params): sets the cells of one shape to true
 /// and leaves every other cell unchanged; cells of the shape outside the mask
 /// are not written (a ragged mask is written cell by cell as it is).
