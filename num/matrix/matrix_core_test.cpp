@@ -416,10 +416,10 @@ TEST(MatrixCopy, CopyToIntArrayRoundsHalvesToEvenSaturatesAndMapsNaNToZero) {
 TEST(MatrixCopy, DuplicateDataAsArrayNeedsANonEmptyDestination) {
   auto m = MakeMatrix({{1, 2}, {3, 4}, {5, 6}});
   TDouble2DArray d;
-  EXPECT_EQ(m->DuplicateDataAsArray(d), -1);
+  EXPECT_EQ(m->DuplicateDataAsArray(d), kMatDuplicateEmptyDest);
   EXPECT_TRUE(d.empty());
   d = {{}};
-  EXPECT_EQ(m->DuplicateDataAsArray(d), 0);
+  EXPECT_EQ(m->DuplicateDataAsArray(d), kMatDuplicateOk);
   EXPECT_EQ(d, Cols(*m));
 }
 

@@ -51,4 +51,12 @@ const char* MatrixHatStatusText(int32_t status) {
   }
 }
 
+const char* MatrixDuplicateStatusText(int32_t status) {
+  switch (status) {
+    case kMatDuplicateOk: return "success";
+    case kMatDuplicateEmptyDest: return "the destination array is empty on entry";
+    default: return "unknown matrix duplication status";
+  }
+}
+
 }  // namespace zel

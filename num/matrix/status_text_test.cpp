@@ -48,6 +48,12 @@ TEST(MatrixStatusText, HatCodesKeepTheirValuesAndHaveOwnSentences) {
   EXPECT_EQ(kMatHatAborted, kHatAborted);
 }
 
+TEST(MatrixStatusText, DuplicateCodesKeepTheirValuesAndHaveOwnSentences) {
+  EXPECT_EQ(kMatDuplicateOk, 0);
+  EXPECT_EQ(kMatDuplicateEmptyDest, -1);
+  ExpectDistinctSentences(MatrixDuplicateStatusText, {kMatDuplicateOk, kMatDuplicateEmptyDest});
+}
+
 TEST(MatrixStatusText, ResampleCodesKeepTheirValuesAndHaveOwnSentences) {
   const std::vector<int32_t> codes{
       kMatResampleOk,       kMatResampleBadColPercent, kMatResampleBadRowPercent,

@@ -175,6 +175,18 @@ constexpr int32_t kMatHatResized = -5;  ///< an event handler resized HatMat whi
 /// The text is static.
 const char* MatrixHatStatusText(int32_t status);
 
+///@{
+/// Status codes of TMatrixT::DuplicateDataAsArray (values fixed).
+/// MatrixDuplicateStatusText turns one into a sentence.
+constexpr int32_t kMatDuplicateOk = 0;          ///< done
+constexpr int32_t kMatDuplicateEmptyDest = -1;  ///< Dest is empty on entry (left untouched)
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// TMatrixT::DuplicateDataAsArray; "unknown matrix duplication status" for
+/// any other value. The text is static.
+const char* MatrixDuplicateStatusText(int32_t status);
+
 // ===========================================================================
 // 2. TMatrixT<T>: the dense matrix behaviour that does not depend on the
 //    element type. Use TMatrix; this template is its base (instantiated for
@@ -408,8 +420,9 @@ class TMatrixT : public TComponent {
   ///@}
 
   /// Dest becomes NrOfColumns arrays of NrOfRows values, a copy of Mat.
-  /// Result 0; -1 (Dest untouched) when Dest is empty on entry -- the caller
-  /// must hand in an array with at least one column.
+  /// Result 0 (kMatDuplicateOk); -1 (kMatDuplicateEmptyDest, Dest untouched)
+  /// when Dest is empty on entry -- the caller must hand in an array with at
+  /// least one column.
   int32_t DuplicateDataAsArray(T2DArray& Dest) const;
 
   // -------------------------------------------------------------------------
