@@ -604,19 +604,23 @@ TEST(MatrixSearch, FindInSortedColumnBisectsAndTakesTheCloserBound) {
 TEST(MatrixSearch, EdgeVectorReducesRowsOrColumnsOverTheListedIndices) {
   auto m = MakeMatrix({{1, 2, 3}, {4, 6, 8}, {-1, 0, 10}});
   TVector v(nullptr);
-  EXPECT_EQ(m->EdgeVector(TOrientation::orRowwise, TEdgeOp::eoSum, &v), 0);
+  EXPECT_EQ(m->EdgeVector(TOrientation::orRowwise, TEdgeOp::eoSum, &v), kMatEdgeOk);
   EXPECT_EQ(Elems(v), (std::vector<double>{4, 8, 21}));
-  EXPECT_EQ(m->EdgeVector(TOrientation::orColwise, TEdgeOp::eoMax, &v), 0);
+  EXPECT_EQ(m->EdgeVector(TOrientation::orColwise, TEdgeOp::eoMax, &v), kMatEdgeOk);
   EXPECT_EQ(Elems(v), (std::vector<double>{3, 8, 10}));
-  EXPECT_EQ(m->EdgeVector(TOrientation::orColwise, TEdgeOp::eoMean, TIntArray{3, 1}, &v), 0);
+  EXPECT_EQ(m->EdgeVector(TOrientation::orColwise, TEdgeOp::eoMean, TIntArray{3, 1}, &v),
+            kMatEdgeOk);
   EXPECT_EQ(Elems(v), (std::vector<double>{2, 6, 4.5}));
-  EXPECT_EQ(m->EdgeVector(TOrientation::orRowwise, TEdgeOp::eoMin, TIntArray{2, 5, 0}, &v), -2);
+  EXPECT_EQ(m->EdgeVector(TOrientation::orRowwise, TEdgeOp::eoMin, TIntArray{2, 5, 0}, &v),
+            kMatEdgeSkipped);
   EXPECT_EQ(Elems(v), (std::vector<double>{4, 6, 8}));
-  EXPECT_EQ(m->EdgeVector(TOrientation::orRowwise, TEdgeOp::eoMin, TIntArray{9}, &v), -2);
+  EXPECT_EQ(m->EdgeVector(TOrientation::orRowwise, TEdgeOp::eoMin, TIntArray{9}, &v),
+            kMatEdgeSkipped);
   EXPECT_EQ(Elems(v), (std::vector<double>(3, uc_MaxDouble)));
-  EXPECT_EQ(m->EdgeVector(TOrientation::orRowwise, TEdgeOp::eoMean, TIntArray{9}, &v), -2);
+  EXPECT_EQ(m->EdgeVector(TOrientation::orRowwise, TEdgeOp::eoMean, TIntArray{9}, &v),
+            kMatEdgeSkipped);
   EXPECT_EQ(Elems(v), (std::vector<double>(3, 0.0)));
-  EXPECT_EQ(m->EdgeVector(TOrientation::orRowwise, TEdgeOp::eoMax, nullptr), -3);
+  EXPECT_EQ(m->EdgeVector(TOrientation::orRowwise, TEdgeOp::eoMax, nullptr), kMatEdgeNoDest);
 }
 
 TEST(MatrixSearch, EdgeVectorStdDevNeedsThreeValues) {

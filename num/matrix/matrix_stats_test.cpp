@@ -468,14 +468,15 @@ TEST(MatrixEdgeVector, StdDevKeepsTheDigitsOfLargeMeans) {
   const double t = 1.7e12;
   auto m = MakeMatrix({{1e10 + 1, t, 0.1}, {1e10 + 2, t + 1000, 0.1}, {1e10 + 3, t + 2000, 0.1}});
   TVector v(nullptr);
-  EXPECT_EQ(m->EdgeVector(TOrientation::orRowwise, TEdgeOp::eoStdDev, &v), 0);
+  EXPECT_EQ(m->EdgeVector(TOrientation::orRowwise, TEdgeOp::eoStdDev, &v), kMatEdgeOk);
   EXPECT_EQ(Elems(v), (std::vector<double>{1, 1000, 0}));
   m->Transpose();
-  EXPECT_EQ(m->EdgeVector(TOrientation::orColwise, TEdgeOp::eoStdDev, &v), 0);
+  EXPECT_EQ(m->EdgeVector(TOrientation::orColwise, TEdgeOp::eoStdDev, &v), kMatEdgeOk);
   EXPECT_EQ(Elems(v), (std::vector<double>{1, 1000, 0}));
   // Over listed indices only (columns 3 and 1 of each row of the original).
   m->Transpose();
-  EXPECT_EQ(m->EdgeVector(TOrientation::orRowwise, TEdgeOp::eoStdDev, TIntArray{3, 1, 2}, &v), 0);
+  EXPECT_EQ(m->EdgeVector(TOrientation::orRowwise, TEdgeOp::eoStdDev, TIntArray{3, 1, 2}, &v),
+            kMatEdgeOk);
   EXPECT_EQ(Elems(v), (std::vector<double>{1, 1000, 0}));
 }
 

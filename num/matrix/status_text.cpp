@@ -59,4 +59,13 @@ const char* MatrixDuplicateStatusText(int32_t status) {
   }
 }
 
+const char* MatrixEdgeStatusText(int32_t status) {
+  switch (status) {
+    case kMatEdgeOk: return "success";
+    case kMatEdgeSkipped: return "an index lay outside the matrix and was skipped";
+    case kMatEdgeNoDest: return "there is no vector for the result";
+    default: return "unknown matrix edge vector status";
+  }
+}
+
 }  // namespace zel

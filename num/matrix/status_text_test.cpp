@@ -54,6 +54,15 @@ TEST(MatrixStatusText, DuplicateCodesKeepTheirValuesAndHaveOwnSentences) {
   ExpectDistinctSentences(MatrixDuplicateStatusText, {kMatDuplicateOk, kMatDuplicateEmptyDest});
 }
 
+TEST(MatrixStatusText, EdgeCodesKeepTheirValuesAndHaveOwnSentences) {
+  EXPECT_EQ(kMatEdgeOk, 0);
+  EXPECT_EQ(kMatEdgeSkipped, -2);
+  EXPECT_EQ(kMatEdgeNoDest, -3);
+  ExpectDistinctSentences(MatrixEdgeStatusText, {kMatEdgeOk, kMatEdgeSkipped, kMatEdgeNoDest});
+  // -1 cannot occur, so it has no sentence of its own.
+  EXPECT_EQ(std::string(MatrixEdgeStatusText(-1)), MatrixEdgeStatusText(1));
+}
+
 TEST(MatrixStatusText, ResampleCodesKeepTheirValuesAndHaveOwnSentences) {
   const std::vector<int32_t> codes{
       kMatResampleOk,       kMatResampleBadColPercent, kMatResampleBadRowPercent,

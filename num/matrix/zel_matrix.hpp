@@ -187,6 +187,19 @@ constexpr int32_t kMatDuplicateEmptyDest = -1;  ///< Dest is empty on entry (lef
 /// any other value. The text is static.
 const char* MatrixDuplicateStatusText(int32_t status);
 
+///@{
+/// Status codes of TMatrix::EdgeVector (values fixed; -1, an unallocated
+/// matrix, cannot occur). MatrixEdgeStatusText turns one into a sentence.
+constexpr int32_t kMatEdgeOk = 0;        ///< done
+constexpr int32_t kMatEdgeSkipped = -2;  ///< an index of EdgeIx lay outside the matrix (skipped)
+constexpr int32_t kMatEdgeNoDest = -3;   ///< Dest is null (nothing done)
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// TMatrix::EdgeVector; "unknown matrix edge vector status" for any other
+/// value. The text is static.
+const char* MatrixEdgeStatusText(int32_t status);
+
 // ===========================================================================
 // 2. TMatrixT<T>: the dense matrix behaviour that does not depend on the
 //    element type. Use TMatrix; this template is its base (instantiated for
@@ -526,7 +539,8 @@ class TMatrixT : public TComponent {
   ///             constant values, a negative variance counts as 0
   /// Result 0; -2 when an index of EdgeIx lies outside the matrix (that
   /// index is skipped, the rest still computed); -3 (nothing done) when Dest
-  /// is null. (-1, an unallocated matrix, cannot occur.)
+  /// is null (the kMatEdge constants). (-1, an unallocated matrix, cannot
+  /// occur.)
   int32_t EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, const TIntArray& EdgeIx,
                      TVector* Dest) const;
   int32_t EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* Dest) const;
