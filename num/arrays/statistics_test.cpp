@@ -28,11 +28,11 @@ TEST(MeanArray, AveragesInclusiveRangeAndRejectsBadRanges) {
   EXPECT_EQ(MeanArray(a, 0, 0, m), 0);  // 0, 0 is element 0, not "all"
   EXPECT_DOUBLE_EQ(m, 1.0);
   m = 7;
-  EXPECT_EQ(MeanArray(a, 3, 2, m), -2);
+  EXPECT_EQ(MeanArray(a, 3, 2, m), kArrayBadRange);
   EXPECT_EQ(m, 0.0);  // output zeroed first
-  EXPECT_EQ(MeanArray(a, 0, 5, m), -2);
-  EXPECT_EQ(MeanArray(a, -1, 2, m), -2);
-  EXPECT_EQ(MeanArray(TDoubleArray{}, 0, 0, m), -1);
+  EXPECT_EQ(MeanArray(a, 0, 5, m), kArrayBadRange);
+  EXPECT_EQ(MeanArray(a, -1, 2, m), kArrayBadRange);
+  EXPECT_EQ(MeanArray(TDoubleArray{}, 0, 0, m), kArrayEmpty);
   EXPECT_EQ(MeanArray(TIntArray{1, 2}, 0, 1, m), 0);
   EXPECT_DOUBLE_EQ(m, 1.5);
 }
@@ -54,11 +54,11 @@ TEST(MeanArray, TwoDimensionalRangeIsColumnsThenRows) {
   // Row index 3 exists, column index 3 does not.
   EXPECT_EQ(MeanArray(a, 0, 3, 0, 3, m), 0);
   EXPECT_DOUBLE_EQ(m, 3.0);
-  EXPECT_EQ(MeanArray(a, 3, 0, 3, 0, m), -2);
+  EXPECT_EQ(MeanArray(a, 3, 0, 3, 0, m), kArrayBadRange);
   TDouble2DArray ragged = Grid();
   ragged[2].pop_back();
-  EXPECT_EQ(MeanArray(ragged, 0, 0, 0, 0, m), -2);
-  EXPECT_EQ(MeanArray(TDouble2DArray(2), 0, 0, 0, 0, m), -1);  // columns without rows
+  EXPECT_EQ(MeanArray(ragged, 0, 0, 0, 0, m), kArrayBadRange);
+  EXPECT_EQ(MeanArray(TDouble2DArray(2), 0, 0, 0, 0, m), kArrayEmpty);  // columns without rows
 }
 
 TEST(MeanArray, ThreeAndFourDimensionalRanges) {
@@ -71,7 +71,7 @@ TEST(MeanArray, ThreeAndFourDimensionalRanges) {
   EXPECT_DOUBLE_EQ(m, 123.0);
   ASSERT_EQ(MeanArray(a, 0, 0, 0, 1, 2, 3, m), 0);
   EXPECT_DOUBLE_EQ(m, 61.5);  // 50 + 10 + 1.5
-  EXPECT_EQ(MeanArray(a, 0, 0, 0, 1, 3, 3, m), -2);
+  EXPECT_EQ(MeanArray(a, 0, 0, 0, 1, 3, 3, m), kArrayBadRange);
 
   TDouble4DArray b(2, TDouble3DArray(2, TDouble2DArray(2, TDoubleArray(3, 1.0))));
   b[1][0][1][2] = 25;
@@ -80,7 +80,8 @@ TEST(MeanArray, ThreeAndFourDimensionalRanges) {
   ASSERT_EQ(MeanArray(b, 0, 0, 0, 0, 1, 1, 1, 2, m), 0);
   EXPECT_DOUBLE_EQ(m, 2.0);  // (23 + 25) / 24
   b[1][1][0].push_back(0);
-  EXPECT_EQ(MeanArray(b, 0, 0, 0, 0, 0, 0, 0, 0, m), -2);  // ragged at the deepest level
+  EXPECT_EQ(MeanArray(b, 0, 0, 0, 0, 0, 0, 0, 0, m),
+            kArrayBadRange);  // ragged at the deepest level
 }
 
 TEST(StdDevArray, SampleDeviationAndSingleElement) {
@@ -90,7 +91,7 @@ TEST(StdDevArray, SampleDeviationAndSingleElement) {
   EXPECT_NEAR(sd, std::sqrt(32.0 / 7.0), 1e-15);  // hand computation: sum of squares 32
   EXPECT_EQ(StdDevArray(a, 3, 3, sd), 0);
   EXPECT_EQ(sd, 0.0);
-  EXPECT_EQ(StdDevArray(a, 2, 1, sd), -2);
+  EXPECT_EQ(StdDevArray(a, 2, 1, sd), kArrayBadRange);
   const TDouble2DArray g = Grid();
   ASSERT_EQ(StdDevArray(g, 0, 1, 2, 1, sd), 0);  // 1, 11, 21 (rows 1 of each column)
   EXPECT_NEAR(sd, 10.0, 1e-14);
@@ -109,7 +110,7 @@ TEST(MeanVarArray, VarianceIsOneBelowThreeValues) {
   ASSERT_EQ(MeanVarArray(g, 0, 0, 2, 0, m, v), 0);  // 0, 10, 20
   EXPECT_DOUBLE_EQ(m, 10.0);
   EXPECT_DOUBLE_EQ(v, 100.0);
-  EXPECT_EQ(MeanVarArray(g, 0, 0, 2, 4, m, v), -2);
+  EXPECT_EQ(MeanVarArray(g, 0, 0, 2, 4, m, v), kArrayBadRange);
   EXPECT_EQ(m, 0.0);
   EXPECT_EQ(v, 0.0);
 }
@@ -235,10 +236,10 @@ TEST(MinMaxArray, WholeArrayFormsOfEveryType) {
   EXPECT_EQ(mn, -2.0);
   EXPECT_EQ(mx, 6.0);
   int32_t imn = 1, imx = 1;
-  EXPECT_EQ(MinMaxArray(std::span<const int32_t>(), imn, imx), -1);
+  EXPECT_EQ(MinMaxArray(std::span<const int32_t>(), imn, imx), kArrayEmpty);
   EXPECT_EQ(imn, 0);
   TInt2DArray ragged{{1, 2}, {3}};
-  EXPECT_EQ(MinMaxArray(ragged, imn, imx), -2);
+  EXPECT_EQ(MinMaxArray(ragged, imn, imx), kArrayBadRange);
 }
 
 TEST(MinMaxArray, RangedReversedBoundsGiveStartValuesNotError) {
@@ -254,8 +255,8 @@ TEST(MinMaxArray, RangedReversedBoundsGiveStartValuesNotError) {
   ASSERT_EQ(MinMaxArray(a, 3, 1, mn, mx, imin, imax), 0);
   EXPECT_EQ(mn, DBL_MAX);
   EXPECT_EQ(mx, -DBL_MAX);
-  EXPECT_EQ(MinMaxArray(a, 0, 4, mn, mx, imin, imax), -2);
-  EXPECT_EQ(MinMaxArray(TIntArray{}, 0, 0, mn, mx, imin, imax), -1);
+  EXPECT_EQ(MinMaxArray(a, 0, 4, mn, mx, imin, imax), kArrayBadRange);
+  EXPECT_EQ(MinMaxArray(TIntArray{}, 0, 0, mn, mx, imin, imax), kArrayEmpty);
 
   TDouble2DArray g = Grid();
   int32_t c1, r1, c2, r2;
@@ -266,7 +267,8 @@ TEST(MinMaxArray, RangedReversedBoundsGiveStartValuesNotError) {
   EXPECT_EQ(r1, 1);
   EXPECT_EQ(c2, 2);
   EXPECT_EQ(r2, 2);
-  EXPECT_EQ(MinMaxArray(g, 0, 0, 0, 4, mn, mx, c1, r1, c2, r2), -2);  // row 4 does not exist
+  EXPECT_EQ(MinMaxArray(g, 0, 0, 0, 4, mn, mx, c1, r1, c2, r2),
+            kArrayBadRange);  // row 4 does not exist
 }
 
 TEST(PercentileArray, RankRoundsHalfToEvenAndIsCapped) {
@@ -385,11 +387,11 @@ TEST(CountValues, RangeIsOnePairPerDimension) {
   EXPECT_EQ(CountValues(g, 0, 1, 2, 3, 0, 100), 4);
   EXPECT_EQ(CountValues(g, 0, 1, 2, 3, 3, 12), 2);
   EXPECT_EQ(CountValues(g, 0, 2, 0, 3, 10, 13), 4);
-  EXPECT_EQ(CountValues(g, 0, 3, 0, 3, 0, 100), -2);  // column 3 does not exist
-  EXPECT_EQ(CountValues(g, 0, 1, 0, 3, 5, 4), -2);    // low > high
+  EXPECT_EQ(CountValues(g, 0, 3, 0, 3, 0, 100), kArrayBadRange);  // column 3 does not exist
+  EXPECT_EQ(CountValues(g, 0, 1, 0, 3, 5, 4), kArrayBadRange);    // low > high
   EXPECT_EQ(CountValues(TIntArray{1, 2, 3, 2}, 0, 3, 2, 2), 2);
-  EXPECT_EQ(CountValues(TIntArray{1, 2}, 1, 0, 0, 9), -2);
-  EXPECT_EQ(CountValues(TIntArray{}, 0, 0, 0, 9), -1);
+  EXPECT_EQ(CountValues(TIntArray{1, 2}, 1, 0, 0, 9), kArrayBadRange);
+  EXPECT_EQ(CountValues(TIntArray{}, 0, 0, 0, 9), kArrayEmpty);
   TInt3DArray c(2, TInt2DArray(2, TIntArray(2, 1)));
   EXPECT_EQ(CountValues(c, 0, 1, 1, 1, 0, 1, 1, 1), 4);
 }
@@ -470,8 +472,8 @@ TEST(CountTrueCellsOfArray, RangedFormTakesColumnPairThenRowPair) {
   EXPECT_EQ(CountTrueCellsOfArray(b, 0, 0, 3, 3), 1);  // all columns, row 3
   EXPECT_EQ(CountTrueCellsOfArray(b, 0, 0, 0, 0), 3);  // zeros: whole extent
   EXPECT_EQ(CountTrueCellsOfArray(b, 2, 1, 1, 0), 2);  // reversed pairs exchanged
-  EXPECT_EQ(CountTrueCellsOfArray(b, 0, 3, 0, 0), -2);
-  EXPECT_EQ(CountTrueCellsOfArray(TBool2DArray{}, 0, 0, 0, 0), -1);
+  EXPECT_EQ(CountTrueCellsOfArray(b, 0, 3, 0, 0), kArrayBadRange);
+  EXPECT_EQ(CountTrueCellsOfArray(TBool2DArray{}, 0, 0, 0, 0), kArrayEmpty);
 }
 
 TEST(IsMonotone, DirectionFromFirstNonZeroDifference) {

@@ -2,6 +2,17 @@
 
 namespace zel {
 
+const char* ArrayStatusText(int32_t status) {
+  switch (status) {
+    case kArrayOk: return "success";
+    case kArrayEmpty: return "an input array is empty";
+    case kArrayBadRange:
+      return "an index or range lies outside the array or is reversed, or the arrays are ragged "
+             "or differ in size";
+    default: return "unknown array status";
+  }
+}
+
 const char* ArrayFileStatusText(int32_t status) {
   switch (status) {
     case kArrayFileOk: return "success";

@@ -26,6 +26,12 @@ void ExpectDistinctSentences(const char* (*text)(int32_t), const std::vector<int
   EXPECT_EQ(text(1), fallback);
 }
 
+TEST(StatusText, GeneralCodesKeepTheirValuesAndHaveOwnSentences) {
+  const std::vector<int32_t> codes{kArrayOk, kArrayEmpty, kArrayBadRange};
+  for (size_t i = 0; i < codes.size(); ++i) EXPECT_EQ(codes[i], -static_cast<int32_t>(i));
+  ExpectDistinctSentences(ArrayStatusText, codes, -3);
+}
+
 TEST(StatusText, ArrayFileCodesKeepTheirValuesAndHaveOwnSentences) {
   const std::vector<int32_t> codes{
       kArrayFileOk,          kArrayFileEmpty,        kArrayFileBadShape,   kArrayFileCannotOpen,

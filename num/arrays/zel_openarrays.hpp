@@ -35,6 +35,8 @@
 ///   inspected dimension); -2 an index or range lies outside the array, a high
 ///   index is below its low index, or two arrays differ in size; -3 and beyond
 ///   are family-specific. Families with their own meaning of -1/-2 say so.
+///   kArrayOk, kArrayEmpty and kArrayBadRange name the general codes, and
+///   ArrayStatusText gives their sentences.
 ///   Scalar outputs are set to 0 before anything is checked; output arrays are
 ///   left untouched when a routine fails (so that an output may also be an
 ///   input), and are sized by the routine on success unless stated otherwise.
@@ -209,6 +211,21 @@ int32_t RescaleRange(A& a, const Ix<A>& lo, const Ix<A>& hi, TRescaleMode mode, 
 // ===========================================================================
 // 2. Statistics
 // ===========================================================================
+
+///@{
+/// The general status codes (values fixed) of the statistics routines and of
+/// every routine below that does not give -1/-2 a meaning of its own.
+/// ArrayStatusText turns one into a sentence.
+constexpr int32_t kArrayOk = 0;      ///< success
+constexpr int32_t kArrayEmpty = -1;  ///< an input array is empty
+/// An index or range lies outside the array or is reversed, or the arrays
+/// are ragged or differ in size.
+constexpr int32_t kArrayBadRange = -2;
+///@}
+
+/// A short English sentence (no final period) for a general status code;
+/// "unknown array status" for any other value. The text is static.
+const char* ArrayStatusText(int32_t status);
 
 ///@{
 /// MeanArray: arithmetic mean of the inclusive range, summed in long double.
