@@ -515,15 +515,15 @@ TEST(CformWeights, ElementsWithoutAverageWeightUseTheirMassNumber) {
 // ---------------------------------------------------------------------------
 
 TEST(CformCompare, ReportsContainment) {
-  EXPECT_EQ(Parse("C2 H6 O").CompareTo(Parse("C2 H6")), 1);
-  EXPECT_EQ(Parse("C2 H6").CompareTo(Parse("C2 H6 O")), 2);
-  EXPECT_EQ(Parse("C2 H6").CompareTo(Parse("C3")), -1);
-  EXPECT_EQ(Parse("C2 H6").CompareTo(Parse("C2 H6")), 0);
+  EXPECT_EQ(Parse("C2 H6 O").CompareTo(Parse("C2 H6")), kFormulaContains);
+  EXPECT_EQ(Parse("C2 H6").CompareTo(Parse("C2 H6 O")), kFormulaContained);
+  EXPECT_EQ(Parse("C2 H6").CompareTo(Parse("C3")), kFormulaUnrelated);
+  EXPECT_EQ(Parse("C2 H6").CompareTo(Parse("C2 H6")), kFormulaSame);
   // Entries of one element add up; isotopes are distinct pairs.
-  EXPECT_EQ(Parse("C H3 C H3").CompareTo(Parse("C2 H6")), 0);
-  EXPECT_EQ(Parse("C2 13C").CompareTo(Parse("C3")), -1);
-  EXPECT_EQ(Parse("").CompareTo(Parse("C")), -2);
-  EXPECT_EQ(Parse("C").CompareTo(Parse("CH4")), -2);
+  EXPECT_EQ(Parse("C H3 C H3").CompareTo(Parse("C2 H6")), kFormulaSame);
+  EXPECT_EQ(Parse("C2 13C").CompareTo(Parse("C3")), kFormulaUnrelated);
+  EXPECT_EQ(Parse("").CompareTo(Parse("C")), kFormulaNoEntries);
+  EXPECT_EQ(Parse("C").CompareTo(Parse("CH4")), kFormulaNoEntries);
 }
 
 TEST(CformCompare, MergesFortyDistinctPairs) {
@@ -533,8 +533,8 @@ TEST(CformCompare, MergesFortyDistinctPairs) {
   const TMolFormula fa = Parse(a), fb = Parse(b);
   ASSERT_EQ(fa.GetNumAtoms(), 20);
   ASSERT_EQ(fb.GetNumAtoms(), 20);
-  EXPECT_EQ(fa.CompareTo(fb), -1);
-  EXPECT_EQ(fa.CompareTo(fa), 0);
+  EXPECT_EQ(fa.CompareTo(fb), kFormulaUnrelated);
+  EXPECT_EQ(fa.CompareTo(fa), kFormulaSame);
 }
 
 }  // namespace

@@ -400,8 +400,8 @@ TEST(CformControl, AssignCopiesLookAndFormula) {
   EXPECT_EQ(b.GetIsotopeVis(), TIsotVisib::ivAlways);
   EXPECT_EQ(b.GetFormula().GetTolBForm(), 0.5);
   EXPECT_EQ(b.GetFormula().GetPermutCnt(2), 6);
-  EXPECT_EQ(b.CompareTo(&a), 0);
-  EXPECT_EQ(b.CompareTo(nullptr), -2);
+  EXPECT_EQ(b.CompareTo(&a), kFormulaSame);
+  EXPECT_EQ(b.CompareTo(nullptr), kFormulaNoEntries);
   TBitmap other;
   EXPECT_THROW(b.Assign(&other), Exception);
 }

@@ -80,6 +80,21 @@ std::string FormulaParseErrorText(TFormulaParseError Error);
 // 2. TMolFormula
 // ===========================================================================
 
+///@{
+/// Results of TMolFormula::CompareTo and TMolForm::CompareTo (values fixed;
+/// only -2 is an error). FormulaCompareText turns one into a sentence.
+constexpr int32_t kFormulaSame = 0;        ///< every amount agrees
+constexpr int32_t kFormulaContains = 1;    ///< this formula contains Other
+constexpr int32_t kFormulaContained = 2;   ///< Other contains this formula
+constexpr int32_t kFormulaUnrelated = -1;  ///< neither contains the other
+constexpr int32_t kFormulaNoEntries = -2;  ///< a formula has no entries, or Other is null
+///@}
+
+/// A short English sentence (no final period) for a result of CompareTo;
+/// "unknown formula comparison result" for any other value. The text is
+/// static.
+const char* FormulaCompareText(int32_t result);
+
 /// The formula model behind TMolForm, usable on its own. Copyable. Created as
 /// water: entries (1, 1, 2) and (8, 16, 1), text "H2O".
 class TMolFormula {
@@ -299,7 +314,8 @@ class TMolFormula {
   /// all amounts agree; 1 when this formula holds at least as much of every
   /// pair as Other (it contains Other); 2 when Other contains this one; -1
   /// otherwise. C2 H6 O against C2 H6 is 1, the reverse 2, C2 H6 against C3
-  /// is -1. Up to 40 distinct pairs are merged (20 from each side).
+  /// is -1. Up to 40 distinct pairs are merged (20 from each side). The
+  /// kFormula constants name the results.
   int32_t CompareTo(const TMolFormula& Other) const;
 
   // -------------------------------------------------------------------------

@@ -1,0 +1,16 @@
+#include "mol/cdata/zel_cform.hpp"
+
+namespace zel {
+
+const char* FormulaCompareText(int32_t result) {
+  switch (result) {
+    case kFormulaSame: return "both formulas hold the same amounts";
+    case kFormulaContains: return "this formula contains the other one";
+    case kFormulaContained: return "the other formula contains this one";
+    case kFormulaUnrelated: return "neither formula contains the other";
+    case kFormulaNoEntries: return "a formula has no entries, or there is no other formula";
+    default: return "unknown formula comparison result";
+  }
+}
+
+}  // namespace zel
