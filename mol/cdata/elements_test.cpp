@@ -260,9 +260,9 @@ TEST(CdataElements, IsotopeMassesUseTableThenEstimate) {
 
 TEST(CdataXRay, SingleElementFormCountsItsLines) {
   double k = 1, l = 1, m = 1;
-  EXPECT_EQ(GetEDXLines(3, k, l, m), -1);
+  EXPECT_EQ(GetEDXLines(3, k, l, m), kEDXLinesBadZ);
   EXPECT_EQ(k + l + m, 0.0);
-  EXPECT_EQ(GetEDXLines(93, k, l, m), -1);
+  EXPECT_EQ(GetEDXLines(93, k, l, m), kEDXLinesBadZ);
   EXPECT_EQ(GetEDXLines(26, k, l, m), 2);
   EXPECT_EQ(k, 6.398);
   EXPECT_EQ(l, 0.705);

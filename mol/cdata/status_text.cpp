@@ -1,3 +1,4 @@
+#include "mol/cdata/zel_cdata.hpp"
 #include "mol/cdata/zel_cform.hpp"
 
 namespace zel {
@@ -11,6 +12,12 @@ const char* FormulaCompareText(int32_t result) {
     case kFormulaNoEntries: return "a formula has no entries, or there is no other formula";
     default: return "unknown formula comparison result";
   }
+}
+
+const char* EDXLinesStatusText(int32_t status) {
+  if (status >= 0) return "lines found";
+  if (status == kEDXLinesBadZ) return "the atomic number lies outside 4 to 92";
+  return "unknown EDX lines status";
 }
 
 }  // namespace zel

@@ -28,5 +28,17 @@ TEST(FormulaCompareText, ResultsKeepTheirValuesAndHaveOwnSentences) {
   EXPECT_EQ(FormulaCompareText(-3), fallback);
 }
 
+TEST(EDXLinesStatusText, CountsReadAlikeAndTheBadNumberHasItsOwnSentence) {
+  EXPECT_EQ(kEDXLinesBadZ, -1);
+  const std::string found = EDXLinesStatusText(0);
+  EXPECT_EQ(EDXLinesStatusText(3), found);
+  const std::string bad = EDXLinesStatusText(kEDXLinesBadZ);
+  const std::string unknown = EDXLinesStatusText(-2);
+  EXPECT_FALSE(bad.empty());
+  EXPECT_NE(bad, found);
+  EXPECT_NE(bad, unknown);
+  EXPECT_NE(found, unknown);
+}
+
 }  // namespace
 }  // namespace zel

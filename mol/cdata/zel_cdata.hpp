@@ -146,6 +146,15 @@ bool TryPerSysCoord(int32_t Z, int32_t& Col, int32_t& Row);
 // from Ce on, which is why it is not monotonic in Z (Ba 0.972, La 0.833).
 // 147 lines in all; no two have the same energy.
 
+/// Status of GetEDXLines for an atomic number outside 4..92 (value fixed);
+/// any other result is the number of lines found.
+constexpr int32_t kEDXLinesBadZ = -1;
+
+/// A short English sentence (no final period) for a result of GetEDXLines:
+/// "lines found" for any count of 0 or more, "unknown EDX lines status" for
+/// other negative values. The text is static.
+const char* EDXLinesStatusText(int32_t status);
+
 /// The K, L and M energies of Z (0 where the element has no such line) and
 /// the number of them above 0. Z outside 4..92 gives -1 with all three 0
 /// (Fe gives 2, K 6.398, L 0.705, M 0).
