@@ -1476,9 +1476,8 @@ const char* MaskShapeStatusText(int32_t status);
 ///               rectangle (pairs ordered): centre cx = (c1 + c2) div 2, cy =
 ///               (r1 + r2) div 2 (integer division toward zero: for an odd
 ///               non-negative sum the lower of the two middle cells, so the
-///               shape is lopsided by one cell), semi-axes ea = (c2 - c1)/2 and eb = (r2 - r1)/2; a
-/// cell
-///               (x, y) of the rectangle is set when (x - cx)^2/ea^2 +
+///               shape is lopsided by one cell), semi-axes ea = (c2 - c1)/2
+///               and eb = (r2 - r1)/2; a cell (x, y) of the rectangle is set when (x - cx)^2/ea^2 +
 ///               (y - cy)^2/eb^2 <= 1. A zero semi-axis makes its term 0 on
 ///               the centre line and excludes the cell elsewhere, so a
 ///               rectangle of zero width or height gives a straight segment
