@@ -200,11 +200,10 @@ enum class TFileMode : int32_t {
 ///
 /// Reads and writes go through a 64 KiB buffer. A read that the system
 /// refuses (other than at the end of the file) sets HasReadError(); Read then
-/// returns the bytes it got before, never treating the error as the end. Write on a file opened
-/// with
-/// fmOpenRead returns 0. A failed write is reported by the Write that moves
-/// the data to the file (fewer bytes than asked); since a
-/// Write may only fill the buffer, a writer calls Flush at the end and checks
+/// returns the bytes it got before, never treating the error as the end.
+/// Write on a file opened with fmOpenRead returns 0. A failed write is
+/// reported by the Write that moves the data to the file (fewer bytes than
+/// asked); since a Write may only fill the buffer, a writer calls Flush at the end and checks
 /// it: Flush is false when any write since the file was opened failed. The
 /// destructor writes what is left but cannot report failure.
 class TFileStream : public TStream {
