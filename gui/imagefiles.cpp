@@ -146,14 +146,17 @@ std::vector<uint8_t> ReadFileBytes(const std::string& FileName, int64_t MaxBytes
                            " bytes");
   };
   if (st.st_size > MaxBytes) throw tooLarge();
+  // One byte past the cap tells a file that grew while being read; the
+  // largest cap has no byte past it.
+  const int64_t readCap = MaxBytes < INT64_MAX ? MaxBytes + 1 : MaxBytes;
   std::vector<uint8_t> data(static_cast<size_t>(st.st_size));
   size_t have = 0;
   for (;;) {
     // The file may change while it is read: never read more than the cap.
     if (have == data.size()) {
-      if (static_cast<int64_t>(have) >= MaxBytes + 1) throw tooLarge();
+      if (static_cast<int64_t>(have) >= readCap) throw tooLarge();
       data.resize(
-          static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(have) + 65536, MaxBytes + 1)));
+          static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(have) + 65536, readCap)));
     }
     const ssize_t got = ::read(fd, data.data() + have, data.size() - have);
     if (got < 0) {

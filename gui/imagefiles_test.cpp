@@ -346,6 +346,7 @@ TEST(ImageFiles, RefusesFilesLargerThanThePixelLimitCouldNeed) {
   ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(small.size())), 0);
   EXPECT_EQ(ReadFileBytes(path, static_cast<int64_t>(small.size())), small);
   EXPECT_THROW(ReadFileBytes(path, static_cast<int64_t>(small.size()) - 1), EInvalidGraphic);
+  EXPECT_EQ(ReadFileBytes(path, INT64_MAX), small);
   std::remove(path.c_str());
 }
 
