@@ -126,7 +126,8 @@ bool TMemoryStream::LoadFromStream(TStream& Source, int64_t MaxSize) {
       constexpr int64_t kStep = 65536;
       int64_t used = 0;
       for (;;) {
-        const int64_t want = std::min(kStep, limit + 1 - used);
+        // limit - used + 1 in this order: limit may be the largest int64_t.
+        const int64_t want = limit - used < kStep ? limit - used + 1 : kStep;
         if (want <= 0) return false;
         data.resize(static_cast<size_t>(used + want));
         const int64_t got = Source.Read(data.data() + used, want);

@@ -452,6 +452,13 @@ TEST(SequentialFiles, MemoryStreamRefusesMoreThanItsBound) {
   EXPECT_EQ(ms.GetSize(), 1000);
 }
 
+TEST(SequentialFiles, MemoryStreamTakesTheLargestBound) {
+  TFedPipe pipe(std::string(1000, 'a'));
+  TMemoryStream ms;
+  ASSERT_TRUE(ms.LoadFromFile(pipe.Path(), std::numeric_limits<int64_t>::max()));
+  EXPECT_EQ(ms.GetSize(), 1000);
+}
+
 TEST(SequentialFiles, TextFileReadsTheLinesOfAFifo) {
   TempFile fifo("fifo");
   ASSERT_EQ(::mkfifo(fifo.Path.c_str(), 0600), 0);

@@ -293,6 +293,10 @@ bool TVector::LoadFromFile(const std::string& FileName, bool AdjustVectorSize, b
   std::string line;
   try {
     std::vector<double> numbers;
+    // Without resizing, no more than the vector holds is ever stored; the
+    // words after that are still checked.
+    const size_t keep = AdjustVectorSize ? std::numeric_limits<size_t>::max()
+                                         : static_cast<size_t>(std::max<int64_t>(GetNrOfElem(), 0));
     double x = 0;
     while (f.ReadLn(line)) {
       if (StringContains(line, "//dig")) ++lines;
@@ -302,9 +306,9 @@ bool TVector::LoadFromFile(const std::string& FileName, bool AdjustVectorSize, b
         while (i < line.size() && !IsWordSeparator(line[i])) ++i;
         if (i == start) continue;
         const std::string_view word(line.data() + start, i - start);
-        if (TryStrToFloat(word, x))
-          numbers.push_back(x);
-        else if (HoldsDigit(word))
+        if (TryStrToFloat(word, x)) {
+          if (numbers.size() < keep) numbers.push_back(x);
+        } else if (HoldsDigit(word))
           return false;
       }
     }
