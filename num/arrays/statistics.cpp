@@ -40,16 +40,16 @@ LD RangeSum(const A& a, const Ix<A>& lo, const Ix<A>& hi, size_t& n) {
 template <class A>
 void RangeMeanAndSumSq(const A& a, const Ix<A>& lo, const Ix<A>& hi, LD& mean, LD& ss, size_t& n) {
   using T = ArrayElem<A>;
-  const LD sum = RangeSum(a, lo, hi, n);
+  // One sweep gives the sum, the count and whether the range is constant.
+  LD sum = 0;
+  n = 0;
   bool constant = true;
-  bool haveFirst = false;
   T first{};
   ForEachRunIn(a, lo, hi, [&](const T* p, size_t m, const auto&) {
-    if (!haveFirst) {
-      first = p[0];
-      haveFirst = true;
-    }
+    if (n == 0 && m > 0) first = p[0];
     constant = constant && vector_detail::AllEqualTo(p, m, first);
+    sum += SumRun(p, m);
+    n += m;
   });
   ss = 0;
   if (constant) {

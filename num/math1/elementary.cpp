@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/zel_stringl.hpp"
 #include "num/math1/zel_math1.hpp"
 
 namespace zel {
@@ -46,8 +47,7 @@ double RungTimesPow10(int rung, int g) {
   *end++ = 'e';
   end = std::to_chars(end, text + sizeof text, g).ptr;
   double value = 0;
-  if (std::from_chars(text, end, value).ec == std::errc::result_out_of_range)
-    return g > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+  FloatFromChars(text, end, value);
   return value;
 }
 

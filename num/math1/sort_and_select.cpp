@@ -244,8 +244,7 @@ bool SortSwap(double& a, double& b, bool ascending) {
 void ExChange(void* a, void* b, uint16_t len) {
   if (a == nullptr || b == nullptr) return;
   auto* pa = static_cast<unsigned char*>(a);
-  auto* pb = static_cast<unsigned char*>(b);
-  for (uint16_t i = 0; i < len; ++i) std::swap(pa[i], pb[i]);
+  std::swap_ranges(pa, pa + len, static_cast<unsigned char*>(b));
 }
 
 }  // namespace zel
