@@ -29,8 +29,10 @@ int32_t Int32Size(size_t n) { return static_cast<int32_t>(std::min<size_t>(n, IN
 // Clones
 // ---------------------------------------------------------------------------
 
+// clang-format off
 template <class S, class D>
-requires ClonePair<S, D> int32_t CloneArray(const S& src, D& dst) {
+  requires ClonePair<S, D>
+int32_t CloneArray(const S& src, D& dst) {  // clang-format on
   using TS = ArrayElem<S>;
   using TD = ArrayElem<D>;
   if (const int32_t s = CheckShape(src)) return s;
@@ -58,9 +60,10 @@ ZEL_CONVERSIONS(int32_t, double)
 #undef ZEL_CONVERSIONS
 #undef ZEL_INST
 
+// clang-format off
 template <class S, class D>
-requires CloneReversePair<S, D> int32_t CloneAndReverseArray(const Array1D<S>& src,
-                                                             Array1D<D>& dst) {
+  requires CloneReversePair<S, D>
+int32_t CloneAndReverseArray(const Array1D<S>& src, Array1D<D>& dst) {  // clang-format on
   if (src.empty()) return -1;
   Array1D<D> r(src.size());
   std::transform(src.rbegin(), src.rend(), r.begin(), [](S x) { return ConvertElem<D>(x); });

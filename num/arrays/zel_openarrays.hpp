@@ -859,14 +859,19 @@ int32_t FillArrayMasked(Array2D<T>& a, std::type_identity_t<T> value, const TBoo
 /// float range: infinity). -1 for an empty source, -2 for a ragged one.
 /// Members: ClonePair above (same type bool 1-2 D, double and int 1-4 D;
 /// single <-> double, double -> int, int -> double, 1-4 D).
+// clang-format off
 template <class S, class D>
-requires ClonePair<S, D> int32_t CloneArray(const S& src, D& dst);
+  requires ClonePair<S, D>
+int32_t CloneArray(const S& src, D& dst);
+// clang-format on
 
 /// CloneAndReverseArray(src, dst): dst gets src's elements in reverse order,
 /// converted like CloneArray. dst may be src. -1 for an empty source.
+// clang-format off
 template <class S, class D>
-requires CloneReversePair<S, D> int32_t CloneAndReverseArray(const Array1D<S>& src,
-                                                             Array1D<D>& dst);
+  requires CloneReversePair<S, D>
+int32_t CloneAndReverseArray(const Array1D<S>& src, Array1D<D>& dst);
+// clang-format on
 
 ///@{
 /// CopyArray: copies into an existing destination, which is never resized.
