@@ -262,14 +262,14 @@ double FrobeniusNorm(const TDouble2DArray& a) {
 double TMatrix::Norm(TNormType nt) const {
   switch (nt) {
     case TNormType::ntColwise: {
-      TDoubleArray sums;
-      sums.reserve(Mat.size());
+      double best = 0.0;
       for (const auto& col : Mat) {
         double s = 0.0;
         for (double x : col) s += std::fabs(x);
-        sums.push_back(s);
+        if (std::isnan(s)) return kNaN;
+        best = std::max(best, s);
       }
-      return LargestSum(sums);
+      return best;
     }
     case TNormType::ntRowwise: {
       TDoubleArray sums(static_cast<size_t>(FNRow), 0.0);
