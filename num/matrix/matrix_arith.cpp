@@ -137,17 +137,7 @@ void TMatrix::SAdd(double Scalar) {
 
 namespace {
 
-std::vector<const double*> ColumnPointers(const TDouble2DArray& a) {
-  std::vector<const double*> p(a.size());
-  for (size_t c = 0; c < a.size(); ++c) p[c] = a[c].data();
-  return p;
-}
-
-std::vector<double*> ColumnPointers(TDouble2DArray& a) {
-  std::vector<double*> p(a.size());
-  for (size_t c = 0; c < a.size(); ++c) p[c] = a[c].data();
-  return p;
-}
+using matrix_detail::ColumnPointers;
 
 // VecRes becomes res through its SetVal (one OnChange per element, one
 // more at the end). False when a handler changes its size meanwhile, which

@@ -7,6 +7,10 @@
 #include <type_traits>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/zel_system.hpp"
 
 namespace zel::matrix_detail {
@@ -83,6 +87,28 @@ void Gemm(int64_t m, int64_t n, int64_t k, const double* const* A, bool TransA,
 void GemmSubtract(int64_t m, int64_t n, int64_t k, const double* const* A, bool TransA,
                   const double* const* B, bool TransB, double* const* C,
                   TGemmPath Path = TGemmPath::gpAuto, TGemmBuffers* Buffers = nullptr);
+
+// x[i] /= d for i < n (each quotient correctly rounded, as the plain loop).
+inline void DivideBy(double* x, double d, int64_t n) {
+  int64_t i = 0;
+#if defined(__SSE2__)
+  const __m128d vd = _mm_set1_pd(d);
+  for (; i + 2 <= n; i += 2) _mm_storeu_pd(x + i, _mm_div_pd(_mm_loadu_pd(x + i), vd));
+#endif
+  for (; i < n; ++i) x[i] /= d;
+}
+
+// Pointers to the columns' first elements.
+inline std::vector<const double*> ColumnPointers(const std::vector<std::vector<double>>& a) {
+  std::vector<const double*> p(a.size());
+  for (size_t c = 0; c < a.size(); ++c) p[c] = a[c].data();
+  return p;
+}
+inline std::vector<double*> ColumnPointers(std::vector<std::vector<double>>& a) {
+  std::vector<double*> p(a.size());
+  for (size_t c = 0; c < a.size(); ++c) p[c] = a[c].data();
+  return p;
+}
 
 // True when every element of the columns is finite (neither NaN nor
 // infinite): the decompositions refuse other input before any work.

@@ -33,11 +33,6 @@ constexpr int64_t kRhsForward = 120;
 // Crout: smaller pivots are raised to this and mark the matrix singular.
 constexpr double kTinyPivot = 1e-100;
 
-// x[i] /= d for i < n.
-void DivideBy(double* x, double d, int64_t n) {
-  for (int64_t i = 0; i < n; ++i) x[i] /= d;
-}
-
 // The solve of a few rows by plain loops. With many columns the rows are
 // copied out side by side, so that each step updates a whole row of
 // right-hand sides at once; each element still takes its products in
@@ -262,12 +257,6 @@ class TLuFactor {
   std::vector<double*> dst_;
   TSolveWork work_;
 };
-
-std::vector<double*> ColumnPointers(std::vector<std::vector<double>>& a) {
-  std::vector<double*> p(a.size());
-  for (size_t j = 0; j < a.size(); ++j) p[j] = a[j].data();
-  return p;
-}
 
 bool IsSquare(const std::vector<std::vector<double>>& a) {
   if (a.empty()) return false;

@@ -7,10 +7,6 @@
 #include <utility>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "core/zel_zelbase.hpp"
 #include "num/arrays/zel_openarrays.hpp"
 #include "num/matrix/matrix_impl.hpp"
@@ -19,6 +15,7 @@
 namespace zel {
 
 using matrix_detail::AllFinite;
+using matrix_detail::DivideBy;
 
 double TMatrix::Determinant() const {
   if (FNCol != FNRow) return 0.0;
@@ -60,16 +57,6 @@ int32_t TMatrix::CalcHatMatrix(TMatrix* HatMat) const {
 }
 
 namespace {
-
-// x[i] /= d for i < n.
-void DivideBy(double* x, double d, int64_t n) {
-  int64_t i = 0;
-#if defined(__SSE2__)
-  const __m128d vd = _mm_set1_pd(d);
-  for (; i + 2 <= n; i += 2) _mm_storeu_pd(x + i, _mm_div_pd(_mm_loadu_pd(x + i), vd));
-#endif
-  for (; i < n; ++i) x[i] /= d;
-}
 
 // The lower Cholesky factor, in place, of the n x n matrix given as column
 // pointers (cols[c][r] is row r, column c; the lower triangle and diagonal
@@ -262,14 +249,14 @@ double FrobeniusNorm(const TDouble2DArray& a) {
 double TMatrix::Norm(TNormType nt) const {
   switch (nt) {
     case TNormType::ntColwise: {
-      TDoubleArray sums;
-      sums.reserve(Mat.size());
+      double best = 0.0;
       for (const auto& col : Mat) {
         double s = 0.0;
         for (double x : col) s += std::fabs(x);
-        sums.push_back(s);
+        if (std::isnan(s)) return kNaN;
+        best = std::max(best, s);
       }
-      return LargestSum(sums);
+      return best;
     }
     case TNormType::ntRowwise: {
       TDoubleArray sums(static_cast<size_t>(FNRow), 0.0);

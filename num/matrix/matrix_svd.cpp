@@ -301,41 +301,29 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
       if (fv) hooks->OnWriteV();
   };
   // y += f x over len elements of a (fire = FA) or v (fire = FV).
-  auto Axpy = [&K](double f, const double* x, double* y, int64_t len, auto fire) {
-    if constexpr (Hooked) {
-      for (int64_t k = 0; k < len; ++k) {
-        y[k] += f * x[k];
-        fire();
-      }
-    } else {
-      K.Axpy(f, x, y, len);
+  auto Axpy = [](double f, const double* x, double* y, int64_t len, auto fire) {
+    for (int64_t k = 0; k < len; ++k) {
+      y[k] += f * x[k];
+      fire();
     }
   };
   // Rotation of columns p, q (x, y) of a (rows m, fire = FA) or v (rows n,
   // fire = FV) to (x c + y s, y c - x s).
-  auto Rotate = [&K](double* const* cols, int32_t rows, int32_t p, int32_t q, double c, double s,
-                     auto fire) {
+  auto Rotate = [](double* const* cols, int32_t rows, int32_t p, int32_t q, double c, double s,
+                   auto fire) {
     double* x = cols[p - 1];
     double* y = cols[q - 1];
-    if constexpr (Hooked) {
-      for (int32_t r = 0; r < rows; ++r) {
-        const double xr = x[r];
-        const double yr = y[r];
-        x[r] = xr * c + yr * s;
-        fire();
-        y[r] = yr * c - xr * s;
-        fire();
-      }
-    } else {
-      double* const pair[2] = {x, y};
-      K.RotateSeq(pair, rows, 1, &c, &s);
+    for (int32_t r = 0; r < rows; ++r) {
+      const double xr = x[r];
+      const double yr = y[r];
+      x[r] = xr * c + yr * s;
+      fire();
+      y[r] = yr * c - xr * s;
+      fire();
     }
   };
   std::vector<double> rv1v(static_cast<size_t>(n) + 1, 0.0);
   auto E = [&rv1v](int32_t i) -> double& { return rv1v[static_cast<size_t>(i)]; };
-  // Row sums of a Householder update (hooked form), or a row of a copied
-  // into contiguous memory.
-  std::vector<double> sums(static_cast<size_t>(std::max(m, n)) + 1, 0.0);
 
   double g = 0.0;
   double scale = 0.0;
@@ -344,64 +332,66 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
   double f = 0.0;
   double h = 0.0;
   int32_t l = 1;
-  // Without hooks the blocked forms do the first three phases; the loops
-  // below then never run.
+  // Without hooks the blocked forms do the first three phases; with hooks
+  // the textbook loops below do them.
   if constexpr (!Hooked) {
     if (!Bidiagonalize(m, n, a, w, rv1v.data(), anorm, K, blocking)) return false;
     if (!AccumulateRight(n, a, v, rv1v.data(), K, blocking)) return false;
     if (!AccumulateLeft(m, n, a, w, K, blocking)) return false;
-  }
-  // Householder reduction to bidiagonal form.
-  for (int32_t i = 1; Hooked && i <= n; ++i) {
-    if (StepAndAbort()) return false;
-    l = i + 1;
-    E(i) = scale * g;
-    g = s = scale = 0.0;
-    if (i <= m) {
-      // Column i from row i down.
-      double* ci = &A(i, i);
-      const int64_t len = m - i + 1;
-      for (int64_t k = 0; k < len; ++k) scale += std::fabs(ci[k]);
-      if (scale != 0.0) {
-        for (int64_t k = 0; k < len; ++k) {
-          ci[k] /= scale;
+  } else {
+    // Row sums of a Householder update, or a row of a copied into contiguous
+    // memory.
+    std::vector<double> sums(static_cast<size_t>(std::max(m, n)) + 1, 0.0);
+    // Householder reduction to bidiagonal form.
+    for (int32_t i = 1; i <= n; ++i) {
+      if (StepAndAbort()) return false;
+      l = i + 1;
+      E(i) = scale * g;
+      g = s = scale = 0.0;
+      if (i <= m) {
+        // Column i from row i down.
+        double* ci = &A(i, i);
+        const int64_t len = m - i + 1;
+        for (int64_t k = 0; k < len; ++k) scale += std::fabs(ci[k]);
+        if (scale != 0.0) {
+          for (int64_t k = 0; k < len; ++k) {
+            ci[k] /= scale;
+            FA();
+            s += ci[k] * ci[k];
+          }
+          f = ci[0];
+          g = -SignOf(std::sqrt(s), f);
+          h = f * g - s;
+          ci[0] = f - g;
           FA();
-          s += ci[k] * ci[k];
-        }
-        f = ci[0];
-        g = -SignOf(std::sqrt(s), f);
-        h = f * g - s;
-        ci[0] = f - g;
-        FA();
-        for (int32_t j = l; j <= n; ++j) {
-          double* cj = &A(i, j);
-          f = K.Dot(ci, cj, len) / h;
-          Axpy(f, ci, cj, len, FA);
-        }
-        for (int64_t k = 0; k < len; ++k) {
-          ci[k] *= scale;
-          FA();
+          for (int32_t j = l; j <= n; ++j) {
+            double* cj = &A(i, j);
+            f = K.Dot(ci, cj, len) / h;
+            Axpy(f, ci, cj, len, FA);
+          }
+          for (int64_t k = 0; k < len; ++k) {
+            ci[k] *= scale;
+            FA();
+          }
         }
       }
-    }
-    W(i) = scale * g;
-    g = s = scale = 0.0;
-    if (i <= m && i != n) {
-      for (int32_t k = l; k <= n; ++k) scale += std::fabs(A(i, k));
-      if (scale != 0.0) {
-        for (int32_t k = l; k <= n; ++k) {
-          A(i, k) /= scale;
+      W(i) = scale * g;
+      g = s = scale = 0.0;
+      if (i <= m && i != n) {
+        for (int32_t k = l; k <= n; ++k) scale += std::fabs(A(i, k));
+        if (scale != 0.0) {
+          for (int32_t k = l; k <= n; ++k) {
+            A(i, k) /= scale;
+            FA();
+            s += A(i, k) * A(i, k);
+          }
+          f = A(i, l);
+          g = -SignOf(std::sqrt(s), f);
+          h = f * g - s;
+          A(i, l) = f - g;
           FA();
-          s += A(i, k) * A(i, k);
-        }
-        f = A(i, l);
-        g = -SignOf(std::sqrt(s), f);
-        h = f * g - s;
-        A(i, l) = f - g;
-        FA();
-        for (int32_t k = l; k <= n; ++k) E(k) = A(i, k) / h;
-        // Rows l..m: each row's sum adds its terms in increasing k.
-        if constexpr (Hooked) {
+          for (int32_t k = l; k <= n; ++k) E(k) = A(i, k) / h;
+          // Rows l..m: each row's sum adds its terms in increasing k.
           std::fill(sums.begin(), sums.end(), 0.0);
           for (int32_t k = l; k <= n; ++k) {
             const double aik = A(i, k);
@@ -416,80 +406,77 @@ bool Decompose(int32_t m, int32_t n, double* const* a, double* w, double* const*
               FA();
             }
           }
-        } else {
-          for (int32_t k = l; k <= n; ++k) sums[static_cast<size_t>(k - l)] = A(i, k);
-          K.ReflectRows(a + (l - 1), n - l + 1, l - 1, m, sums.data(), &E(l));
+          for (int32_t k = l; k <= n; ++k) {
+            A(i, k) *= scale;
+            FA();
+          }
         }
-        for (int32_t k = l; k <= n; ++k) {
-          A(i, k) *= scale;
+      }
+      anorm = std::max(anorm, std::fabs(W(i)) + std::fabs(E(i)));
+    }
+    // Accumulation of the right-hand transformations.
+    for (int32_t i = n; i >= 1; --i) {
+      if (StepAndAbort()) return false;
+      if (i < n) {
+        if (g != 0.0) {
+          const int64_t len = n - l + 1;
+          // Double division avoids a possible underflow.
+          for (int32_t j = l; j <= n; ++j) {
+            V(j, i) = (A(i, j) / A(i, l)) / g;
+            FV();
+          }
+          // Row i of A once into contiguous memory.
+          for (int32_t k = l; k <= n; ++k) sums[static_cast<size_t>(k - l)] = A(i, k);
+          const double* vi = &V(l, i);
+          for (int32_t j = l; j <= n; ++j) {
+            double* vj = &V(l, j);
+            s = K.Dot(sums.data(), vj, len);
+            Axpy(s, vi, vj, len, FV);
+          }
+        }
+        for (int32_t j = l; j <= n; ++j) {
+          V(i, j) = V(j, i) = 0.0;
+          FV();
+          FV();
+        }
+      }
+      V(i, i) = 1.0;
+      FV();
+      g = E(i);
+      l = i;
+    }
+    // Accumulation of the left-hand transformations.
+    for (int32_t i = std::min(m, n); i >= 1; --i) {
+      if (StepAndAbort()) return false;
+      l = i + 1;
+      g = W(i);
+      for (int32_t j = l; j <= n; ++j) {
+        A(i, j) = 0.0;
+        FA();
+      }
+      double* ci = &A(i, i);
+      const int64_t len = m - i + 1;
+      if (g != 0.0) {
+        g = 1.0 / g;
+        for (int32_t j = l; j <= n; ++j) {
+          double* cj = &A(i, j);
+          s = K.Dot(ci + 1, cj + 1, len - 1);
+          f = (s / ci[0]) * g;
+          Axpy(f, ci, cj, len, FA);
+        }
+        for (int64_t k = 0; k < len; ++k) {
+          ci[k] *= g;
+          FA();
+        }
+      } else {
+        for (int64_t k = 0; k < len; ++k) {
+          ci[k] = 0.0;
           FA();
         }
       }
-    }
-    anorm = std::max(anorm, std::fabs(W(i)) + std::fabs(E(i)));
-  }
-  // Accumulation of the right-hand transformations.
-  for (int32_t i = n; Hooked && i >= 1; --i) {
-    if (StepAndAbort()) return false;
-    if (i < n) {
-      if (g != 0.0) {
-        const int64_t len = n - l + 1;
-        // Double division avoids a possible underflow.
-        for (int32_t j = l; j <= n; ++j) {
-          V(j, i) = (A(i, j) / A(i, l)) / g;
-          FV();
-        }
-        // Row i of A once into contiguous memory.
-        for (int32_t k = l; k <= n; ++k) sums[static_cast<size_t>(k - l)] = A(i, k);
-        const double* vi = &V(l, i);
-        for (int32_t j = l; j <= n; ++j) {
-          double* vj = &V(l, j);
-          s = K.Dot(sums.data(), vj, len);
-          Axpy(s, vi, vj, len, FV);
-        }
-      }
-      for (int32_t j = l; j <= n; ++j) {
-        V(i, j) = V(j, i) = 0.0;
-        FV();
-        FV();
-      }
-    }
-    V(i, i) = 1.0;
-    FV();
-    g = E(i);
-    l = i;
-  }
-  // Accumulation of the left-hand transformations.
-  for (int32_t i = std::min(m, n); Hooked && i >= 1; --i) {
-    if (StepAndAbort()) return false;
-    l = i + 1;
-    g = W(i);
-    for (int32_t j = l; j <= n; ++j) {
-      A(i, j) = 0.0;
+      A(i, i) += 1.0;
       FA();
     }
-    double* ci = &A(i, i);
-    const int64_t len = m - i + 1;
-    if (g != 0.0) {
-      g = 1.0 / g;
-      for (int32_t j = l; j <= n; ++j) {
-        double* cj = &A(i, j);
-        s = K.Dot(ci + 1, cj + 1, len - 1);
-        f = (s / ci[0]) * g;
-        Axpy(f, ci, cj, len, FA);
-      }
-      for (int64_t k = 0; k < len; ++k) {
-        ci[k] *= g;
-        FA();
-      }
-    } else {
-      for (int64_t k = 0; k < len; ++k) {
-        ci[k] = 0.0;
-        FA();
-      }
-    }
-    A(i, i) += 1.0;
-    FA();
   }
   // Diagonalisation of the bidiagonal form, last singular value first.
   // The rotations depend only on w and e, so unhooked they are kept and
