@@ -1160,3 +1160,8 @@ bool SVDecompose(int32_t m, int32_t n, double* const* a, double* w, double* cons
 bool SVDecompose(int32_t m, int32_t n, TDouble2DArray& a, TDoubleArray& w, TDouble2DArray& v);
 
 }  // namespace zel
+
+// The integer matrix and the three- and four-dimensional matrices belong to
+// this unit: including this header gives them all.
+#include "num/matrix/zel_intmatrix.hpp"
+#include "num/matrix/zel_mat3d4d.hpp"
