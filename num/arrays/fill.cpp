@@ -102,10 +102,10 @@ int32_t FillDiagArray(A& a, ArrayElem<A> value) {
 template <NumElement T>
 int32_t FillArrayMasked(Array2D<T>& a, std::type_identity_t<T> value, const TBool2DArray& mask) {
   const int32_t s = CheckShape(a);
-  if (s == -1) return -2;
-  if (s == -2) return -1;
+  if (s == kArrayEmpty) return kMaskedEmptyData;
+  if (s == kArrayBadRange) return kMaskedBadMask;
   const bool useMask = !mask.empty();
-  if (useMask && CheckPair(a, mask) != 0) return -1;
+  if (useMask && CheckPair(a, mask) != 0) return kMaskedBadMask;
   int64_t cells = 0;
   for (size_t c = 0; c < a.size(); ++c) {
     for (size_t r = 0; r < a[c].size(); ++r) {
@@ -168,8 +168,8 @@ int32_t FillRandomUniform(TIntArray& a, int32_t low, int32_t high, bool allowDup
     for (int32_t& x : a) x = static_cast<int32_t>(low + UniformBelow(span));
     return 0;
   }
-  if (span < static_cast<int64_t>(a.size())) return -3;
-  if (span > 1000000) return -4;
+  if (span < static_cast<int64_t>(a.size())) return kRandomFillSpanTooSmall;
+  if (span > 1000000) return kRandomFillSpanTooLarge;
   TIntArray values(static_cast<size_t>(span));
   for (size_t i = 0; i < values.size(); ++i)
     values[i] = static_cast<int32_t>(low + static_cast<int64_t>(i));

@@ -127,7 +127,8 @@ int32_t PermuteArray(const TDouble2DArray& a, const TInt2DArray& perm, TApplyCol
     if (p.size() != len) return -2;
     std::fill(seen.begin(), seen.end(), uint8_t{0});
     for (const int32_t k : p) {
-      if (k < 0 || static_cast<size_t>(k) >= len || seen[static_cast<size_t>(k)] != 0) return -3;
+      if (k < 0 || static_cast<size_t>(k) >= len || seen[static_cast<size_t>(k)] != 0)
+        return kPermuteNotPermutation;
       seen[static_cast<size_t>(k)] = 1;
     }
   }

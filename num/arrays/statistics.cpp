@@ -552,8 +552,8 @@ int32_t FrequDistOfArray(const TDouble2DArray& a, const TBool2DArray& mask, int3
 // ---------------------------------------------------------------------------
 
 double SumOfSquaredDiffs(const TDoubleArray& a, const TDoubleArray& b) {
-  if (a.empty() || b.empty()) return -1;
-  if (a.size() != b.size()) return -2;
+  if (a.empty() || b.empty()) return kSquaredDiffsEmpty;
+  if (a.size() != b.size()) return kSquaredDiffsLengths;
   long double s = 0;
   for (size_t i = 0; i < a.size(); ++i) {
     const long double d = static_cast<long double>(a[i]) - b[i];
@@ -563,8 +563,8 @@ double SumOfSquaredDiffs(const TDoubleArray& a, const TDoubleArray& b) {
 }
 
 double SumOfSquaredDiffs(const TDoubleArray& a, const TDouble2DArray& b, int32_t column) {
-  if (a.empty() || b.empty()) return -1;
-  if (column < 0 || static_cast<size_t>(column) >= b.size()) return -3;
+  if (a.empty() || b.empty()) return kSquaredDiffsEmpty;
+  if (column < 0 || static_cast<size_t>(column) >= b.size()) return kSquaredDiffsBadColumn;
   return SumOfSquaredDiffs(a, b[static_cast<size_t>(column)]);
 }
 
@@ -583,10 +583,10 @@ template <NumElement T>
 int32_t SumArrayMasked(const Array2D<T>& a, const TBool2DArray& mask, double& sum) {
   sum = 0;
   const int32_t s = CheckShape(a);
-  if (s == -1) return -2;
-  if (s == -2) return -1;
+  if (s == kArrayEmpty) return kMaskedEmptyData;
+  if (s == kArrayBadRange) return kMaskedBadMask;
   const bool useMask = !mask.empty();
-  if (useMask && CheckPair(a, mask) != 0) return -1;
+  if (useMask && CheckPair(a, mask) != 0) return kMaskedBadMask;
   long double total = 0;
   int64_t cells = 0;
   for (size_t c = 0; c < a.size(); ++c) {

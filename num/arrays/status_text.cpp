@@ -191,4 +191,43 @@ const char* RescaleStatusText(int32_t status) {
   }
 }
 
+const char* SquaredDiffsStatusText(int32_t status) {
+  switch (status) {
+    case kSquaredDiffsEmpty: return "an array or the column is empty";
+    case kSquaredDiffsLengths: return "the arrays differ in length";
+    case kSquaredDiffsBadColumn: return "the column index lies outside the array";
+    default: return "unknown squared differences status";
+  }
+}
+
+const char* MaskedStatusText(int32_t status) {
+  switch (status) {
+    case kMaskedBadMask: return "the mask differs in size from the data, or an array is ragged";
+    case kMaskedEmptyData: return "the data array is empty";
+    default: return "unknown masked array status";
+  }
+}
+
+const char* PermuteStatusText(int32_t status) {
+  switch (status) {
+    case kArrayOk: return "success";
+    case kArrayEmpty: return "the array is empty";
+    case kArrayBadRange:
+      return "the array is ragged, or the permutations do not match it in number or length";
+    case kPermuteNotPermutation: return "a permutation does not hold each index exactly once";
+    default: return "unknown permutation status";
+  }
+}
+
+const char* RandomFillStatusText(int32_t status) {
+  switch (status) {
+    case kArrayOk: return "success";
+    case kArrayEmpty: return "the array is empty";
+    case kArrayBadRange: return "the array is ragged, or the range or spread is invalid";
+    case kRandomFillSpanTooSmall: return "the range holds fewer distinct values than the array";
+    case kRandomFillSpanTooLarge: return "the range holds more than 1 000 000 distinct values";
+    default: return "unknown random fill status";
+  }
+}
+
 }  // namespace zel

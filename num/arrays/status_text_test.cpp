@@ -149,6 +149,40 @@ TEST(StatusText, RescaleCodesKeepTheirValuesAndHaveOwnSentences) {
   ExpectDistinctSentences(RescaleStatusText, codes, -5);
 }
 
+TEST(StatusText, OwnCodesOfSingleRoutinesKeepTheirValuesAndMatchTheRoutines) {
+  EXPECT_EQ(kSquaredDiffsEmpty, -1);
+  EXPECT_EQ(kSquaredDiffsLengths, -2);
+  EXPECT_EQ(kSquaredDiffsBadColumn, -3);
+  ExpectDistinctSentences(SquaredDiffsStatusText,
+                          {kSquaredDiffsEmpty, kSquaredDiffsLengths, kSquaredDiffsBadColumn}, 0);
+  EXPECT_EQ(kMaskedBadMask, -1);
+  EXPECT_EQ(kMaskedEmptyData, -2);
+  ExpectDistinctSentences(MaskedStatusText, {kMaskedBadMask, kMaskedEmptyData}, -3);
+  EXPECT_EQ(kPermuteNotPermutation, -3);
+  ExpectDistinctSentences(PermuteStatusText,
+                          {kArrayOk, kArrayEmpty, kArrayBadRange, kPermuteNotPermutation}, -4);
+  EXPECT_EQ(kRandomFillSpanTooSmall, -3);
+  EXPECT_EQ(kRandomFillSpanTooLarge, -4);
+  ExpectDistinctSentences(
+      RandomFillStatusText,
+      {kArrayOk, kArrayEmpty, kArrayBadRange, kRandomFillSpanTooSmall, kRandomFillSpanTooLarge},
+      -5);
+
+  // The routines return exactly these names.
+  const TDoubleArray a{1, 2, 3};
+  EXPECT_EQ(SumOfSquaredDiffs(a, TDoubleArray{1, 2}), kSquaredDiffsLengths);
+  EXPECT_EQ(SumOfSquaredDiffs(a, TDouble2DArray{{1, 2, 3}}, 1), kSquaredDiffsBadColumn);
+  double sum = 1;
+  EXPECT_EQ(SumArrayMasked(TDouble2DArray{}, TBool2DArray{}, sum), kMaskedEmptyData);
+  EXPECT_EQ(SumArrayMasked(TDouble2DArray{{1, 2}}, TBool2DArray{{0}}, sum), kMaskedBadMask);
+  TDouble2DArray grid{{1, 2}, {3, 4}}, out;
+  EXPECT_EQ(PermuteArray(grid, TInt2DArray{{0, 0}}, TApplyColRow::acrColumns, false, out),
+            kPermuteNotPermutation);
+  TIntArray distinct(5);
+  EXPECT_EQ(FillRandomUniform(distinct, 1, 4, false), kRandomFillSpanTooSmall);
+  EXPECT_EQ(FillRandomUniform(distinct, 0, 2000000, false), kRandomFillSpanTooLarge);
+}
+
 TEST(StatusText, RealFailuresMapToTheirSentence) {
   TDoubleArray a;
   std::string comment;

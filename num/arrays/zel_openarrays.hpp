@@ -431,11 +431,25 @@ int32_t CountValues(const Array4D<T>& a, int32_t lo1, int32_t hi1, int32_t lo2, 
 ///@}
 
 ///@{
+/// Error results of SumOfSquaredDiffs, which come back as the (otherwise
+/// non-negative) double result (values fixed). SquaredDiffsStatusText turns
+/// one into a sentence.
+constexpr int32_t kSquaredDiffsEmpty = -1;      ///< either array (or the column) is empty
+constexpr int32_t kSquaredDiffsLengths = -2;    ///< the lengths differ
+constexpr int32_t kSquaredDiffsBadColumn = -3;  ///< the column index lies outside the 2-D array
+///@}
+
+/// A short English sentence (no final period) for an error result of
+/// SumOfSquaredDiffs; "unknown squared differences status" for any other
+/// value. The text is static.
+const char* SquaredDiffsStatusText(int32_t status);
+
+///@{
 /// SumOfSquaredDiffs: sum of (a[i] - b[i])^2 in long double, against a 1-D
 /// array or against one column of a 2-D array. Errors come back as the
 /// result: -1 when either array (or the column) is empty, -2 when the lengths
 /// differ, -3 when the column index is outside the 2-D array (checked before
-/// the column is touched).
+/// the column is touched); the kSquaredDiffs constants name them.
 double SumOfSquaredDiffs(const TDoubleArray& a, const TDoubleArray& b);
 double SumOfSquaredDiffs(const TDoubleArray& a, const TDouble2DArray& b, int32_t column);
 ///@}
@@ -451,12 +465,26 @@ double SumOfSquaredDiffs(const TDoubleArray& a, const TDouble2DArray& b, int32_t
 /// outside the array or a ragged array also gives 0.
 double PearsonCorrCoeffColsOfArray(const TDouble2DArray& a, int32_t c1, int32_t c2);
 
+///@{
+/// Error results of SumArrayMasked and FillArrayMasked, whose other results
+/// count cells (values fixed; note the order, which differs from the general
+/// codes). MaskedStatusText turns one into a sentence.
+constexpr int32_t kMaskedBadMask = -1;    ///< the mask differs in size, or an array is ragged
+constexpr int32_t kMaskedEmptyData = -2;  ///< the data array is empty
+///@}
+
+/// A short English sentence (no final period) for an error result of
+/// SumArrayMasked and FillArrayMasked; "unknown masked array status" for any
+/// other value. The text is static.
+const char* MaskedStatusText(int32_t status);
+
 /// SumArrayMasked(a, mask, sum): sums the cells whose mask value is false
 /// (true excludes a cell) and returns their number; an empty mask sums all
 /// cells and returns columns x rows. Own codes: -2 when the data array is
 /// empty, -1 when the mask's size differs from the data's (also for a ragged
-/// data array or mask). sum (long double accumulation) is 0 first, so an
-/// all-true mask gives 0 cells and sum 0. Members: double and int 2-D.
+/// data array or mask) (the kMasked constants). sum (long double
+/// accumulation) is 0 first, so an all-true mask gives 0 cells and sum 0.
+/// Members: double and int 2-D.
 template <NumElement T>
 int32_t SumArrayMasked(const Array2D<T>& a, const TBool2DArray& mask, double& sum);
 
@@ -559,6 +587,15 @@ int32_t MultiplyArrays(const TDoubleArray& a, const TDoubleArray& b, TDouble2DAr
 int32_t MultiplyArrays(const TIntArray& a, const TIntArray& b, TInt2DArray& c);
 ///@}
 
+/// PermuteArray's own code (with the general -1 and -2).
+/// ArrayStatusText does not know it; PermuteStatusText gives all three.
+constexpr int32_t kPermuteNotPermutation = -3;
+
+/// A short English sentence (no final period) for a result of PermuteArray
+/// (the general codes and kPermuteNotPermutation); "unknown permutation
+/// status" for any other value. The text is static.
+const char* PermuteStatusText(int32_t status);
+
 /// PermuteArray(a, perm, mode, inverse, result): reorders the elements of
 /// every column (acrColumns: rows move within a column) or of every row
 /// (acrRows: columns move within a row). perm holds 0-based permutations:
@@ -568,8 +605,8 @@ int32_t MultiplyArrays(const TIntArray& a, const TIntArray& b, TInt2DArray& c);
 /// a[c][r]), so a forward and an inverse call restore the array. result may
 /// be a. -1 for an empty array; -2 for a ragged array, a number of
 /// permutations that is neither 1 nor the column (row) count, or a
-/// permutation of the wrong length; -3 when a permutation does not hold each
-/// index exactly once.
+/// permutation of the wrong length; -3 (kPermuteNotPermutation) when a
+/// permutation does not hold each index exactly once.
 int32_t PermuteArray(const TDouble2DArray& a, const TInt2DArray& perm, TApplyColRow mode,
                      bool inverse, TDouble2DArray& result);
 
@@ -811,6 +848,18 @@ template <NumArray234 A>
 int32_t FillDiagArray(A& a, ArrayElem<A> value);
 
 ///@{
+/// Own codes of FillRandomUniform for distinct integers (with the general
+/// -1 and -2). RandomFillStatusText gives all four.
+constexpr int32_t kRandomFillSpanTooSmall = -3;  ///< fewer distinct values than elements
+constexpr int32_t kRandomFillSpanTooLarge = -4;  ///< more than 1 000 000 distinct values
+///@}
+
+/// A short English sentence (no final period) for a result of the random
+/// fills (the general codes and the kRandomFill constants); "unknown random
+/// fill status" for any other value. The text is static.
+const char* RandomFillStatusText(int32_t status);
+
+///@{
 /// Random fills. Every call first reseeds core's process-wide generator with
 /// SetRandSeed(ClockSeed()) -- a seed that differs on every call, also within
 /// one clock tick -- so two fills never repeat each other and the sequence
@@ -826,7 +875,8 @@ int32_t FillDiagArray(A& a, ArrayElem<A> value);
 ///   FillRandomUniform (TIntArray, low, high, allowDuplicates): -2 when
 ///     high < low. With duplicates each element is low plus a uniform integer
 ///     in 0..high - low (high included). Without, the span high - low + 1 must
-///     be at least the array length (-3) and at most 1 000 000 (-4); the
+///     be at least the array length (-3, kRandomFillSpanTooSmall) and at most
+///     1 000 000 (-4, kRandomFillSpanTooLarge); the
 ///     values are drawn by a partial Fisher-Yates shuffle of the span's
 ///     values (element i takes a uniform pick among the values not yet
 ///     taken), so all elements differ and every ordered choice of n distinct
