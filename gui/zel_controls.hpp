@@ -489,7 +489,9 @@ class TGraphicControl : public TControl {
 // TWinControl: a container with children and alignment
 // ---------------------------------------------------------------------------
 
-/// TWinControl: a container with children and alignment
+/// A control that holds child controls and lays them out by their Align
+/// (top, bottom, left, right, client) when it is resized; it paints its
+/// children after itself, bottom of the z-order first.
 class TWinControl : public TControl {
  public:
   /// Accepts controls (csAcceptsControls).
@@ -845,7 +847,8 @@ class TControlWatch {
 // TScreen: process-wide cursor registry and mouse capture
 // ---------------------------------------------------------------------------
 
-/// TScreen: process-wide cursor registry and mouse capture
+/// The process-wide screen object (one instance, Screen()): the registry of
+/// cursor identifiers and the control that holds the mouse capture.
 class TScreen {
  public:
   TScreen(const TScreen&) = delete;

@@ -549,7 +549,9 @@ class TVectorT : public TComponent {
 // 3. TVector: a vector of doubles
 // ===========================================================================
 
-/// TVector: a vector of doubles
+/// A vector of doubles: everything of TVectorT plus what only doubles have
+/// (length, random fills, centring and standardisation, the histogram, the
+/// text and ASC files).
 class TVector : public TVectorT<double> {
  public:
   /// A vector owned by AOwner (see TVectorT).
@@ -663,7 +665,8 @@ class TVector : public TVectorT<double> {
 // 4. TIntVector: a vector of 32-bit signed integers
 // ===========================================================================
 
-/// TIntVector: a vector of 32-bit signed integers
+/// A vector of 32-bit signed integers: everything of TVectorT plus the
+/// integer histogram and the text and ASC files with plain integers.
 class TIntVector : public TVectorT<int32_t> {
   /// TVector::Histogram stores its counts into a TIntVector.
   friend class TVector;
