@@ -13,6 +13,7 @@
 #endif
 
 #include "core/zel_system.hpp"
+#include "core/zel_zelbase.hpp"
 #include "num/matrix/matrix_impl.hpp"
 #include "num/matrix/zel_matrix.hpp"
 
@@ -417,6 +418,33 @@ bool TIntMatrix::TransposeAndMultiply(const TIntVector* VecB, TIntVector* VecRes
     res[c] = static_cast<int32_t>(s);
   }
   return matrix_detail::StoreIntoVector(res, *VecRes);
+}
+
+// ---------------------------------------------------------------------------
+// The double matrix from an integer one
+// ---------------------------------------------------------------------------
+
+void TMatrix::CopyFrom(const TIntMatrix* MatSource, int32_t SourceColLo, int32_t SourceRowLo,
+                       int32_t SourceColHi, int32_t SourceRowHi, int32_t DestCol, int32_t DestRow) {
+  if (MatSource == nullptr || MatSource->GetMat().empty()) return;
+  NormalizeRange(SourceColLo, SourceColHi, 1, MatSource->GetNrOfColumns());
+  NormalizeRange(SourceRowLo, SourceRowHi, 1, MatSource->GetNrOfRows());
+  // The rectangle as a 0-based block whose first cell lands on (DestCol,
+  // DestRow); the array copy then drops and fires as the matrix copy does.
+  TDouble2DArray block;
+  try {
+    block.resize(static_cast<size_t>(SourceColHi - SourceColLo + 1));
+    for (int32_t c = SourceColLo; c <= SourceColHi; ++c) {
+      const auto& src = MatSource->GetMat()[static_cast<size_t>(c - 1)];
+      block[static_cast<size_t>(c - SourceColLo)].assign(src.begin() + (SourceRowLo - 1),
+                                                         src.begin() + SourceRowHi);
+    }
+  } catch (const std::bad_alloc&) {
+    Fail("not enough memory on heap");
+  }
+  const auto w = static_cast<int32_t>(block.size());
+  const auto h = static_cast<int32_t>(block.front().size());
+  CopyFromArray(block, 0, 0, w - 1, h - 1, DestCol, DestRow);
 }
 
 }  // namespace zel

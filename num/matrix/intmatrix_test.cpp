@@ -569,3 +569,31 @@ TEST(IntMatrixShared, NewStatusCodesHaveOwnSentences) {
 
 }  // namespace
 }  // namespace zel
+
+namespace zel {
+namespace {
+
+TEST(IntMatrixShared, DoubleMatrixCopiesFromAnIntegerOne) {
+  auto src = MakeInt({{kMax, 2, 3}, {kMin, 5, 6}});
+  auto dst = std::make_unique<TMatrix>(nullptr);
+  dst->Resize(3, 3);
+  int32_t changes = 0;
+  dst->OnChange = [&](TObject*) { ++changes; };
+  // Rows 2..3 of both columns (bounds reversed and beyond the source) go
+  // to (2, 1); the cells beyond the destination are dropped.
+  dst->CopyFrom(src.get(), 5, 3, 0, 2, 2, 1);
+  EXPECT_EQ(dst->GetMat(), (TDouble2DArray{{0, 0, 0}, {2, 3, 0}, {5, 6, 0}}));
+  EXPECT_EQ(changes, 5);                       // four cells and the end
+  dst->CopyFrom(src.get(), 1, 1, 1, 1, 1, 3);  // one cell
+  EXPECT_EQ(dst->GetVal(1, 3), static_cast<double>(kMax));
+  auto sparse = MakeSparse(1);
+  sparse->SetVal(1, 1, 9);
+  changes = 0;
+  dst->CopyFrom(sparse.get(), 0, 0, 0, 0, 1, 1);
+  dst->CopyFrom(static_cast<const TIntMatrix*>(nullptr), 0, 0, 0, 0, 1, 1);
+  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(dst->GetVal(1, 1), 0);
+}
+
+}  // namespace
+}  // namespace zel

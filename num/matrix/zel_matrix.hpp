@@ -96,6 +96,7 @@
 ///   events and are all joined before Square returns, on every path.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -767,6 +768,8 @@ class TMatrixT : public TComponent {
 // 3. TMatrix: a matrix of doubles
 // ===========================================================================
 
+class TIntMatrix;
+
 /// TMatrix: a matrix of doubles
 class TMatrix : public TMatrixT<double> {
  public:
@@ -800,6 +803,17 @@ class TMatrix : public TMatrixT<double> {
   void Assign(const TPersistent* Source) override;
   /// Dest->Assign(this) when Dest is a TMatrix (true); false otherwise.
   bool AssignTo(TPersistent* Dest) const override;
+
+  using TMatrixT<double>::CopyFrom;
+  /// CopyFrom with an integer matrix as the source: the values become
+  /// doubles (exactly); bounds, placement, the cells dropped and the events
+  /// are those of the TMatrix source. A null source or one in sparse mode
+  /// does nothing (no event).
+  void CopyFrom(const TIntMatrix* MatSource, int32_t SourceColLo, int32_t SourceRowLo,
+                int32_t SourceColHi, int32_t SourceRowHi, int32_t DestCol, int32_t DestRow);
+  /// A literal null source (which would fit either source type) does
+  /// nothing, as a null source of either type does.
+  void CopyFrom(std::nullptr_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
 
   // -------------------------------------------------------------------------
   // Random fills (OnChange once)
