@@ -1,6 +1,6 @@
 /// @file
 /// Binary data: little-endian byte order, CRC-32 accumulation and the
-/// fingerprint of a sequence of doubles.
+/// fingerprints of sequences of doubles and integers.
 ///
 /// Every binary format of the library (streams, array files, vector files,
 /// BMP images) is read and written through these helpers, so that none
@@ -93,29 +93,51 @@ class TCrc32 {
 };
 
 // ---------------------------------------------------------------------------
-// Fingerprint of doubles
+// Fingerprints of fixed-width values
 // ---------------------------------------------------------------------------
 
-/// The fingerprint of a sequence of doubles that vectors and matrices report
-/// (CRCofData): eight CRC-32 lanes; for every value in order, byte k (k = 0
-/// to 7, least significant first) of its IEEE 754 binary64 pattern is fed
-/// into lane k. Text() is the eight lane CRCs as 8 upper-case hexadecimal
-/// digits each, lane 0 first (64 characters). The same values in the same
-/// order give the same text, whichever container held them; one 0.0 gives
-/// "D202EF8D" eight times, no values give "00000000" eight times.
-class TDoubleFingerprint {
+/// The lane CRCs as 8 upper-case hexadecimal digits each, lane 0 first.
+std::string CrcLanesText(std::span<const TCrc32> Lanes);
+
+/// The fingerprint that containers report as CRCofData: one CRC-32 lane per
+/// byte of a value of Lanes bytes; for every value in order, byte k (least
+/// significant first) of its bit pattern is fed into lane k. Text() is the
+/// lane CRCs as 8 upper-case hexadecimal digits each, lane 0 first
+/// (8 x Lanes characters).
+template <size_t Lanes>
+class TLaneFingerprint {
+  static_assert(Lanes >= 1 && Lanes <= 8);
+
  public:
-  /// Feeds one value (NaN payloads and the sign of zero count).
-  constexpr void Add(double Value) {
-    const auto bits = std::bit_cast<uint64_t>(Value);
-    for (size_t k = 0; k < kLanes; ++k) FLanes[k].Add(static_cast<uint8_t>(bits >> (8 * k)));
+  /// Feeds the low Lanes bytes of Bits, one into each lane.
+  constexpr void AddBits(uint64_t Bits) {
+    for (size_t k = 0; k < Lanes; ++k) FLanes[k].Add(static_cast<uint8_t>(Bits >> (8 * k)));
   }
-  /// The 64-character text of everything fed so far.
-  std::string Text() const;
+  /// The text of everything fed so far.
+  std::string Text() const { return CrcLanesText(FLanes); }
 
  private:
-  static constexpr size_t kLanes = 8;
-  TCrc32 FLanes[kLanes];
+  TCrc32 FLanes[Lanes];
+};
+
+/// The fingerprint of a sequence of doubles that vectors and matrices report
+/// (CRCofData): eight lanes fed with the bytes of the IEEE 754 binary64
+/// pattern (64 characters). The same values in the same order give the same
+/// text, whichever container held them; one 0.0 gives "D202EF8D" eight
+/// times, no values give "00000000" eight times.
+class TDoubleFingerprint : public TLaneFingerprint<8> {
+ public:
+  /// Feeds one value (NaN payloads and the sign of zero count).
+  constexpr void Add(double Value) { AddBits(std::bit_cast<uint64_t>(Value)); }
+};
+
+/// The fingerprint of a sequence of 32-bit integers (the integer matrix's
+/// CRCofData): four lanes fed with the bytes of the two's complement pattern
+/// (32 characters); one 0 gives "D202EF8D" four times.
+class TInt32Fingerprint : public TLaneFingerprint<4> {
+ public:
+  /// Feeds one value.
+  constexpr void Add(int32_t Value) { AddBits(static_cast<uint32_t>(Value)); }
 };
 
 }  // namespace zel

@@ -94,42 +94,81 @@ void TMatrix::FillRandomGauss(int32_t LowCol, int32_t HighCol, int32_t LowRow, i
 }
 
 // ---------------------------------------------------------------------------
-// Element-wise arithmetic
+// Element-wise arithmetic (shared with the integer matrix)
 // ---------------------------------------------------------------------------
 
-bool TMatrix::Add(const TMatrix* MatB) {
-  if (MatB == nullptr || MatB->FNCol != FNCol || MatB->FNRow != FNRow) return false;
+using matrix_detail::ElemAdd;
+using matrix_detail::ElemMul;
+using matrix_detail::ElemSub;
+
+template <class T>
+bool TMatrixT<T>::AddElems(const TMatrixT* MatB, bool Negate) {
+  if (MatB == nullptr || !HasStorage() || !MatB->HasStorage() || MatB->FNCol != FNCol ||
+      MatB->FNRow != FNRow)
+    return false;
   for (size_t c = 0; c < Mat.size(); ++c) {
-    double* a = Mat[c].data();
-    const double* b = MatB->Mat[c].data();
-    for (size_t r = 0; r < Mat[c].size(); ++r) a[r] += b[r];
+    T* a = Mat[c].data();
+    const T* b = MatB->Mat[c].data();
+    const size_t n = Mat[c].size();
+    if (Negate)
+      for (size_t r = 0; r < n; ++r) a[r] = ElemSub(a[r], b[r]);
+    else
+      for (size_t r = 0; r < n; ++r) a[r] = ElemAdd(a[r], b[r]);
   }
   Changed();
   return true;
 }
 
-bool TMatrix::Subtract(const TMatrix* MatB) {
-  if (MatB == nullptr || MatB->FNCol != FNCol || MatB->FNRow != FNRow) return false;
-  for (size_t c = 0; c < Mat.size(); ++c) {
-    double* a = Mat[c].data();
-    const double* b = MatB->Mat[c].data();
-    for (size_t r = 0; r < Mat[c].size(); ++r) a[r] -= b[r];
-  }
+template <class T>
+void TMatrixT<T>::ScaleElems(T Scalar) {
+  if (!HasStorage()) return;
+  for (auto& column : Mat)
+    for (T& x : column) x = ElemMul(x, Scalar);
   Changed();
+}
+
+template <class T>
+void TMatrixT<T>::ShiftElems(T Scalar) {
+  if (!HasStorage()) return;
+  for (auto& column : Mat)
+    for (T& x : column) x = ElemAdd(x, Scalar);
+  Changed();
+}
+
+template <class T>
+bool TMatrixT<T>::EMultInto(const TMatrixT* MatB, TMatrixT* MatRes) const {
+  if (MatB == nullptr || MatRes == nullptr || !HasStorage() || !MatB->HasStorage() ||
+      !MatRes->HasStorage() || MatB->FNCol != FNCol || MatB->FNRow != FNRow)
+    return false;
+  T2DArray res = NewStorage(FNCol, FNRow);
+  for (size_t c = 0; c < Mat.size(); ++c) {
+    const T* a = Mat[c].data();
+    const T* b = MatB->Mat[c].data();
+    T* out = res[c].data();
+    for (size_t r = 0; r < Mat[c].size(); ++r) out[r] = ElemMul(a[r], b[r]);
+  }
+  if (!MatRes->StoreAll(std::move(res))) return false;
+  MatRes->Changed();
   return true;
 }
 
-void TMatrix::SMult(double Scalar) {
-  for (auto& column : Mat)
-    for (double& x : column) x *= Scalar;
-  Changed();
-}
+#define ZEL_MATRIX_ARITH_MEMBERS(T)                              \
+  template bool TMatrixT<T>::AddElems(const TMatrixT<T>*, bool); \
+  template void TMatrixT<T>::ScaleElems(T);                      \
+  template void TMatrixT<T>::ShiftElems(T);                      \
+  template bool TMatrixT<T>::EMultInto(const TMatrixT<T>*, TMatrixT<T>*) const;
 
-void TMatrix::SAdd(double Scalar) {
-  for (auto& column : Mat)
-    for (double& x : column) x += Scalar;
-  Changed();
-}
+ZEL_MATRIX_ARITH_MEMBERS(double)
+ZEL_MATRIX_ARITH_MEMBERS(int32_t)
+#undef ZEL_MATRIX_ARITH_MEMBERS
+
+bool TMatrix::Add(const TMatrix* MatB) { return AddElems(MatB, false); }
+
+bool TMatrix::Subtract(const TMatrix* MatB) { return AddElems(MatB, true); }
+
+void TMatrix::SMult(double Scalar) { ScaleElems(Scalar); }
+
+void TMatrix::SAdd(double Scalar) { ShiftElems(Scalar); }
 
 // ---------------------------------------------------------------------------
 // Products
@@ -138,38 +177,11 @@ void TMatrix::SAdd(double Scalar) {
 namespace {
 
 using matrix_detail::ColumnPointers;
-
-// VecRes becomes res through its SetVal (one OnChange per element, one
-// more at the end). False when a handler changes its size meanwhile, which
-// ends the storing.
-bool StoreIntoVector(const std::vector<double>& res, TVector& VecRes) {
-  const auto n = static_cast<int32_t>(res.size());
-  VecRes.Resize(n);
-  for (int32_t i = 0; i < n; ++i) {
-    if (VecRes.GetNrOfElem() != n) return false;
-    VecRes.SetVal(i + 1, res[static_cast<size_t>(i)]);
-  }
-  if (VecRes.GetNrOfElem() != n) return false;
-  VecRes.Changed();
-  return true;
-}
+using matrix_detail::StoreIntoVector;
 
 }  // namespace
 
-bool TMatrix::EMult(const TMatrix* MatB, TMatrix* MatRes) const {
-  if (MatB == nullptr || MatRes == nullptr || MatB->FNCol != FNCol || MatB->FNRow != FNRow)
-    return false;
-  T2DArray res = NewStorage(FNCol, FNRow);
-  for (size_t c = 0; c < Mat.size(); ++c) {
-    const double* a = Mat[c].data();
-    const double* b = MatB->Mat[c].data();
-    double* out = res[c].data();
-    for (size_t r = 0; r < Mat[c].size(); ++r) out[r] = a[r] * b[r];
-  }
-  if (!MatRes->StoreAll(std::move(res))) return false;
-  MatRes->Changed();
-  return true;
-}
+bool TMatrix::EMult(const TMatrix* MatB, TMatrix* MatRes) const { return EMultInto(MatB, MatRes); }
 
 bool TMatrix::Multiply(const TMatrix* MatB, TMatrix* MatRes) const {
   if (MatB == nullptr || MatRes == nullptr || FNCol != MatB->FNRow) return false;

@@ -6,6 +6,7 @@
 #include <limits>
 #include <new>
 #include <stdexcept>
+#include <type_traits>
 #include <utility>
 
 #include "core/zel_binary.hpp"
@@ -83,15 +84,23 @@ void TMatrixT<T>::SetNrOfRows(int32_t n) {
 
 template <class T>
 void TMatrixT<T>::SetVal(int32_t Nc, int32_t Nr, T Value) {
-  if (Nc < 1 || Nc > FNCol || Nr < 1 || Nr > FNRow) return;
+  if (!HasStorage() || Nc < 1 || Nc > FNCol || Nr < 1 || Nr > FNRow) return;
   Mat[static_cast<size_t>(Nc - 1)][static_cast<size_t>(Nr - 1)] = Value;
   Changed();
 }
 
 template <class T>
 bool TMatrixT<T>::Resize(int32_t Nc, int32_t Nr) {
+  if (!HasStorage()) return false;
   if (Nc <= 0 || Nr <= 0) return false;
-  if (Nc == FNCol && Nr == FNRow) return true;
+  if (ResizeStorage(Nc, Nr)) NotifySizeChange();
+  return true;
+}
+
+template <class T>
+bool TMatrixT<T>::ResizeStorage(int32_t Nc, int32_t Nr) {
+  if (!HasStorage() || Nc <= 0 || Nr <= 0) return false;
+  if (Nc == FNCol && Nr == FNRow) return false;
   const int64_t keepCols = std::min(Nc, FNCol);
   const auto keepRows = static_cast<size_t>(std::min(Nr, FNRow));
   T2DArray data;
@@ -116,7 +125,6 @@ bool TMatrixT<T>::Resize(int32_t Nc, int32_t Nr) {
                   data[static_cast<size_t>(c)].begin());
   }
   SwapIn(data);
-  NotifySizeChange();
   return true;
 }
 
@@ -149,6 +157,7 @@ void TMatrixT<T>::SortExchange(int32_t ExchgKind, int32_t Index1, int32_t Index2
 
 template <class T>
 bool TMatrixT<T>::StoreAll(T2DArray&& Data) {
+  if (!HasStorage()) return false;
   const auto nc = static_cast<int32_t>(Data.size());
   const auto nr = static_cast<int32_t>(Data.front().size());
   if (!OnChange) {
@@ -219,7 +228,7 @@ bool TMatrixT<T>::MakeValidRowRange(int32_t& LowRow, int32_t& HighRow) const {
 
 template <class T>
 void TMatrixT<T>::Clone(const TMatrixT* MatSource) {
-  if (MatSource == nullptr) return;
+  if (MatSource == nullptr || !HasStorage() || !MatSource->HasStorage()) return;
   T2DArray copy;
   try {
     copy = MatSource->Mat;
@@ -235,7 +244,7 @@ template <class T>
 void TMatrixT<T>::CopyFrom(const TMatrixT* MatSource, int32_t SourceColLo, int32_t SourceRowLo,
                            int32_t SourceColHi, int32_t SourceRowHi, int32_t DestCol,
                            int32_t DestRow) {
-  if (MatSource == nullptr) return;
+  if (MatSource == nullptr || !HasStorage() || !MatSource->HasStorage()) return;
   NormalizeRange(SourceColLo, SourceColHi, 1, MatSource->FNCol);
   NormalizeRange(SourceRowLo, SourceRowHi, 1, MatSource->FNRow);
   const int64_t dc = int64_t{DestCol} - SourceColLo;
@@ -291,7 +300,7 @@ void TMatrixT<T>::CopyFrom(const TMatrixT* MatSource, int32_t SourceColLo, int32
 template <class T>
 void TMatrixT<T>::CopyColToVec(TVec* DestVec, int32_t Col, int32_t FirstRow, int32_t LastRow,
                                int32_t DestElem) const {
-  if (DestVec == nullptr) return;
+  if (DestVec == nullptr || !HasStorage()) return;
   MakeValidRowRange(FirstRow, LastRow);
   Col = std::clamp(Col, 1, FNCol);
   const TShapeOf<TMatrixT> shape(*this);
@@ -312,7 +321,7 @@ void TMatrixT<T>::CopyColToVec(TVec* DestVec, int32_t Col, int32_t FirstRow, int
 template <class T>
 void TMatrixT<T>::CopyRowToVec(TVec* DestVec, int32_t Row, int32_t FirstCol, int32_t LastCol,
                                int32_t DestElem) const {
-  if (DestVec == nullptr) return;
+  if (DestVec == nullptr || !HasStorage()) return;
   MakeValidColRange(FirstCol, LastCol);
   Row = std::clamp(Row, 1, FNRow);
   const TShapeOf<TMatrixT> shape(*this);
@@ -333,6 +342,7 @@ void TMatrixT<T>::CopyRowToVec(TVec* DestVec, int32_t Row, int32_t FirstCol, int
 template <class T>
 void TMatrixT<T>::CopyColTo1DArray(TArray& Dest, int32_t Col, int32_t FirstRow, int32_t LastRow,
                                    int32_t DestElem) const {
+  if (!HasStorage()) return;
   MakeValidRowRange(FirstRow, LastRow);
   Col = std::clamp(Col, 1, FNCol);
   std::fill(Dest.begin(), Dest.end(), T{0});
@@ -347,6 +357,7 @@ void TMatrixT<T>::CopyColTo1DArray(TArray& Dest, int32_t Col, int32_t FirstRow, 
 template <class T>
 void TMatrixT<T>::CopyRowTo1DArray(TArray& Dest, int32_t Row, int32_t FirstCol, int32_t LastCol,
                                    int32_t DestElem) const {
+  if (!HasStorage()) return;
   MakeValidColRange(FirstCol, LastCol);
   Row = std::clamp(Row, 1, FNRow);
   std::fill(Dest.begin(), Dest.end(), T{0});
@@ -362,7 +373,7 @@ void TMatrixT<T>::CopyRowTo1DArray(TArray& Dest, int32_t Row, int32_t FirstCol, 
 template <class T>
 void TMatrixT<T>::CopyFromVec(TDims Dim, const TVec* Src, int32_t FirstElem, int32_t LastElem,
                               int32_t DestCol, int32_t DestRow) {
-  if (Src == nullptr) return;
+  if (Src == nullptr || !HasStorage()) return;
   Src->MakeValidElemRange(FirstElem, LastElem);
   const bool fire = static_cast<bool>(OnChange);
   // Src may be a vector this matrix's handlers change; read it first.
@@ -399,6 +410,7 @@ int32_t TMatrixT<T>::CopyFrom1D(const A& Src, int32_t FirstElem, int32_t LastEle
         static_cast<int32_t>(std::min<int64_t>(size - 1, std::numeric_limits<int32_t>::max()));
   if (FirstElem < 0 || FirstElem >= size || LastElem < 0 || LastElem >= size) return -4;
   if (FirstElem > LastElem) std::swap(FirstElem, LastElem);
+  if (!HasStorage()) return kMatCopyFromNoStorage;
   if (Col < 1 || Col > FNCol || Row < 1 || Row > FNRow) return -5;
   // Only what fits is copied; it is read before anything is written, so the
   // source may be a column of this matrix.
@@ -438,6 +450,7 @@ int32_t TMatrixT<T>::CopyFrom2D(const A& Src, int32_t SrcColLo, int32_t SrcRowLo
                                 int32_t SrcRowHi, int32_t DestCol, int32_t DestRow) {
   if (Src.empty() || Src.front().empty()) return -1;
   if (!IsRectangular(Src)) return -2;
+  if (!HasStorage()) return kMatCopyFromNoStorage;
   const auto cols =
       static_cast<int32_t>(std::min<size_t>(Src.size(), std::numeric_limits<int32_t>::max()));
   const auto rows = static_cast<int32_t>(
@@ -500,6 +513,7 @@ int32_t TMatrixT<T>::CopyTo2D(A& Dest, int32_t SrcColLo, int32_t SrcRowLo, int32
                               int32_t SrcRowHi, int32_t DestCol, int32_t DestRow) const {
   using D = typename A::value_type::value_type;
   if (Dest.empty() || Dest.front().empty() || !IsRectangular(Dest)) return -1;
+  if (!HasStorage()) return kMatCopyToNoStorage;
   if (MakeValidColRange(SrcColLo, SrcColHi)) return -2;
   if (MakeValidRowRange(SrcRowLo, SrcRowHi)) return -3;
   const auto cols = static_cast<int64_t>(Dest.size());
@@ -532,6 +546,7 @@ int32_t TMatrixT<T>::CopyToArray(TInt2DArray& Dest, int32_t SrcColLo, int32_t Sr
 template <class T>
 int32_t TMatrixT<T>::DuplicateDataAsArray(T2DArray& Dest) const {
   if (Dest.empty()) return -1;
+  if (!HasStorage()) return kMatDuplicateNoStorage;
   T2DArray copy;
   try {
     copy = Mat;
@@ -548,12 +563,14 @@ int32_t TMatrixT<T>::DuplicateDataAsArray(T2DArray& Dest) const {
 
 template <class T>
 void TMatrixT<T>::Fill(T Value) {
+  if (!HasStorage()) return;
   for (auto& column : Mat) std::fill(column.begin(), column.end(), Value);
   Changed();
 }
 
 template <class T>
 void TMatrixT<T>::Fill(int32_t LowCol, int32_t HighCol, int32_t LowRow, int32_t HighRow, T Value) {
+  if (!HasStorage()) return;
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   for (int32_t c = LowCol; c <= HighCol; ++c) {
@@ -565,6 +582,7 @@ void TMatrixT<T>::Fill(int32_t LowCol, int32_t HighCol, int32_t LowRow, int32_t 
 
 template <class T>
 void TMatrixT<T>::FillDiag(T Value) {
+  if (!HasStorage()) return;
   const int32_t n = std::min(FNCol, FNRow);
   for (int32_t i = 0; i < n; ++i) Mat[static_cast<size_t>(i)][static_cast<size_t>(i)] = Value;
   Changed();
@@ -572,6 +590,7 @@ void TMatrixT<T>::FillDiag(T Value) {
 
 template <class T>
 void TMatrixT<T>::FillSerial(T Offset, T Diff) {
+  if (!HasStorage()) return;
   FillArraySerial(Mat, Offset, Diff);
   Changed();
 }
@@ -582,6 +601,7 @@ void TMatrixT<T>::FillSerial(T Offset, T Diff) {
 
 template <class T>
 void TMatrixT<T>::Transpose() {
+  if (!HasStorage()) return;
   T2DArray data = NewStorage(FNRow, FNCol);
   // Tiles keep both the columns read and the columns written in cache.
   constexpr int32_t kTile = 32;
@@ -602,7 +622,7 @@ void TMatrixT<T>::Transpose() {
 
 template <class T>
 double TMatrixT<T>::Trace() const {
-  if (FNCol != FNRow) return 0;
+  if (FNCol != FNRow || !HasStorage()) return 0;
   LD sum = 0;
   for (int32_t i = 0; i < FNCol; ++i)
     sum += static_cast<LD>(Mat[static_cast<size_t>(i)][static_cast<size_t>(i)]);
@@ -611,7 +631,7 @@ double TMatrixT<T>::Trace() const {
 
 template <class T>
 bool TMatrixT<T>::RemoveColumn(int32_t Col) {
-  if (Col < 1 || Col > FNCol || FNCol == 1) return false;
+  if (!HasStorage() || Col < 1 || Col > FNCol || FNCol == 1) return false;
   Mat.erase(Mat.begin() + (Col - 1));
   FNCol = static_cast<int32_t>(Mat.size());
   NotifySizeChange();
@@ -620,7 +640,7 @@ bool TMatrixT<T>::RemoveColumn(int32_t Col) {
 
 template <class T>
 bool TMatrixT<T>::RemoveRow(int32_t Row) {
-  if (Row < 1 || Row > FNRow || FNRow == 1) return false;
+  if (!HasStorage() || Row < 1 || Row > FNRow || FNRow == 1) return false;
   for (auto& column : Mat) column.erase(column.begin() + (Row - 1));
   FNRow -= 1;
   NotifySizeChange();
@@ -629,14 +649,14 @@ bool TMatrixT<T>::RemoveRow(int32_t Row) {
 
 template <class T>
 void TMatrixT<T>::ExchangeColumns(int32_t c1, int32_t c2) {
-  if (c1 < 1 || c1 > FNCol || c2 < 1 || c2 > FNCol) return;
+  if (!HasStorage() || c1 < 1 || c1 > FNCol || c2 < 1 || c2 > FNCol) return;
   Mat[static_cast<size_t>(c1 - 1)].swap(Mat[static_cast<size_t>(c2 - 1)]);
   Changed();
 }
 
 template <class T>
 void TMatrixT<T>::ExchangeRows(int32_t r1, int32_t r2) {
-  if (r1 < 1 || r1 > FNRow || r2 < 1 || r2 > FNRow) return;
+  if (!HasStorage() || r1 < 1 || r1 > FNRow || r2 < 1 || r2 > FNRow) return;
   for (auto& column : Mat)
     std::swap(column[static_cast<size_t>(r1 - 1)], column[static_cast<size_t>(r2 - 1)]);
   Changed();
@@ -644,19 +664,22 @@ void TMatrixT<T>::ExchangeRows(int32_t r1, int32_t r2) {
 
 template <class T>
 void TMatrixT<T>::MirrorColumns() {
+  if (!HasStorage()) return;
   std::reverse(Mat.begin(), Mat.end());
   Changed();
 }
 
 template <class T>
 void TMatrixT<T>::MirrorRows() {
+  if (!HasStorage()) return;
   for (auto& column : Mat) std::reverse(column.begin(), column.end());
   Changed();
 }
 
 template <class T>
 int32_t TMatrixT<T>::Diff(int32_t Order, TApplyColRow Mode) {
-  if (Order < 1 || Order > 10) return -1;
+  if (Order < 1 || Order > 10) return kMatDiffBadOrder;
+  if (!HasStorage()) return kMatDiffNoStorage;
   using matrix_detail::ElemSub;
   T2DArray data;
   switch (Mode) {
@@ -699,6 +722,10 @@ int32_t TMatrixT<T>::Diff(int32_t Order, TApplyColRow Mode) {
 
 template <class T>
 int32_t TMatrixT<T>::Dichotomize(T Threshold, TBool2DArray& ResultArray) const {
+  if (!HasStorage()) {
+    ResultArray.clear();
+    return 0;
+  }
   TBool2DArray result;
   try {
     result.assign(static_cast<size_t>(FNCol), TBoolArray(static_cast<size_t>(FNRow), 0));
@@ -722,6 +749,7 @@ int32_t TMatrixT<T>::Dichotomize(T Threshold, TBool2DArray& ResultArray) const {
 template <class T>
 int32_t TMatrixT<T>::CountValues(int32_t LowCol, int32_t HighCol, int32_t LowRow, int32_t HighRow,
                                  T RangeLow, T RangeHigh) const {
+  if (!HasStorage()) return 0;
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   int64_t count = 0;
@@ -736,17 +764,22 @@ int32_t TMatrixT<T>::CountValues(int32_t LowCol, int32_t HighCol, int32_t LowRow
 template <class T>
 void TMatrixT<T>::Find(int32_t LowCol, int32_t HighCol, int32_t LowRow, int32_t HighRow, T Value,
                        int32_t& ColIx, int32_t& RowIx) const {
+  if (!HasStorage()) {
+    ColIx = RowIx = 0;
+    return;
+  }
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   ColIx = LowCol;
   RowIx = LowRow;
-  // In long double the difference of two doubles cannot overflow.
-  LD best = std::numeric_limits<LD>::infinity();
-  const LD v = static_cast<LD>(Value);
+  using matrix_detail::AbsDiff;
+  using D = decltype(AbsDiff(Value, Value));
+  D best = std::numeric_limits<D>::has_infinity ? std::numeric_limits<D>::infinity()
+                                                : std::numeric_limits<D>::max();
   for (int32_t c = LowCol; c <= HighCol; ++c) {
     const T* p = Mat[static_cast<size_t>(c - 1)].data();
     for (int32_t r = LowRow; r <= HighRow; ++r) {
-      const LD d = std::fabs(static_cast<LD>(p[r - 1]) - v);
+      const auto d = AbsDiff(p[r - 1], Value);
       if (d < best) {
         best = d;
         ColIx = c;
@@ -758,7 +791,7 @@ void TMatrixT<T>::Find(int32_t LowCol, int32_t HighCol, int32_t LowRow, int32_t 
 
 template <class T>
 int32_t TMatrixT<T>::FindInSortedColumn(int32_t Col, bool ColIsAscending, T Value) const {
-  if (Col < 1 || Col > FNCol) return 0;
+  if (Col < 1 || Col > FNCol || !HasStorage()) return 0;
   const auto& a = Mat[static_cast<size_t>(Col - 1)];
   int32_t lo = 1;
   int32_t hi = FNRow;
@@ -771,9 +804,8 @@ int32_t TMatrixT<T>::FindInSortedColumn(int32_t Col, bool ColIsAscending, T Valu
     else
       hi = mid;
   }
-  const LD v = static_cast<LD>(Value);
-  const LD dLo = std::fabs(static_cast<LD>(a[static_cast<size_t>(lo - 1)]) - v);
-  const LD dHi = std::fabs(static_cast<LD>(a[static_cast<size_t>(hi - 1)]) - v);
+  const auto dLo = matrix_detail::AbsDiff(a[static_cast<size_t>(lo - 1)], Value);
+  const auto dHi = matrix_detail::AbsDiff(a[static_cast<size_t>(hi - 1)], Value);
   return dLo < dHi ? lo : hi;
 }
 
@@ -781,6 +813,7 @@ template <class T>
 int32_t TMatrixT<T>::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, const TIntArray& EdgeIx,
                                 TVector* Dest) const {
   if (Dest == nullptr) return -3;
+  if (!HasStorage()) return kMatEdgeUnallocated;
   const bool rowwise = Orient == TOrientation::orRowwise;
   const int32_t nResults = rowwise ? FNRow : FNCol;
   const int32_t nOther = rowwise ? FNCol : FNRow;
@@ -881,9 +914,11 @@ int32_t TMatrixT<T>::EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* De
 
 template <class T>
 std::string TMatrixT<T>::CRCofData() const {
-  TDoubleFingerprint fingerprint;
+  if (!HasStorage()) return {};
+  // One register per byte of the element: 8 for doubles, 4 for integers.
+  std::conditional_t<std::is_same_v<T, double>, TDoubleFingerprint, TInt32Fingerprint> fingerprint;
   for (const auto& column : Mat)
-    for (const T x : column) fingerprint.Add(static_cast<double>(x));
+    for (const T x : column) fingerprint.Add(x);
   return fingerprint.Text();
 }
 
@@ -901,6 +936,7 @@ std::string TMatrixT<T>::CRCofData() const {
   template void TMatrixT<T>::SetNrOfRows(int32_t);                                                \
   template void TMatrixT<T>::SetVal(int32_t, int32_t, T);                                         \
   template bool TMatrixT<T>::Resize(int32_t, int32_t);                                            \
+  template bool TMatrixT<T>::ResizeStorage(int32_t, int32_t);                                     \
   template void TMatrixT<T>::ResizeAndClear(int32_t, int32_t);                                    \
   template void TMatrixT<T>::Changed();                                                           \
   template void TMatrixT<T>::Resized();                                                           \
@@ -955,6 +991,7 @@ std::string TMatrixT<T>::CRCofData() const {
   template std::string TMatrixT<T>::CRCofData() const;
 
 ZEL_MATRIX_CORE_MEMBERS(double)
+ZEL_MATRIX_CORE_MEMBERS(int32_t)
 #undef ZEL_MATRIX_CORE_MEMBERS
 
 }  // namespace zel

@@ -36,6 +36,50 @@ T ElemSub(T a, T b) {
     return a - b;
 }
 
+// a + b and a * b, wrapping for 32-bit integers as the hardware does.
+template <class T>
+T ElemAdd(T a, T b) {
+  if constexpr (std::is_same_v<T, int32_t>)
+    return WrapAdd(a, b);
+  else
+    return a + b;
+}
+template <class T>
+T ElemMul(T a, T b) {
+  if constexpr (std::is_same_v<T, int32_t>)
+    return WrapMul(a, b);
+  else
+    return a * b;
+}
+
+// |a - b| without overflow: exact in int64 for integers, long double for
+// doubles (where the difference of two doubles cannot overflow).
+template <class T>
+auto AbsDiff(T a, T b) {
+  if constexpr (std::is_same_v<T, int32_t>) {
+    const int64_t d = int64_t{a} - int64_t{b};
+    return d < 0 ? -d : d;
+  } else {
+    return std::fabs(static_cast<LD>(a) - static_cast<LD>(b));
+  }
+}
+
+// VecRes becomes res through its SetVal (one OnChange per element, one
+// more at the end). False when a handler changes its size meanwhile, which
+// ends the storing.
+template <class V, class E>
+bool StoreIntoVector(const std::vector<E>& res, V& VecRes) {
+  const auto n = static_cast<int32_t>(res.size());
+  VecRes.Resize(n);
+  for (int32_t i = 0; i < n; ++i) {
+    if (VecRes.GetNrOfElem() != n) return false;
+    VecRes.SetVal(i + 1, res[static_cast<size_t>(i)]);
+  }
+  if (VecRes.GetNrOfElem() != n) return false;
+  VecRes.Changed();
+  return true;
+}
+
 // Means, variances and correlations use the centred-sum kernels of
 // num/vector/vector_kernels_impl.hpp (mean first, then the deviations), never
 // sums of squares minus the squared sum.

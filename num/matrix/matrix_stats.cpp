@@ -93,6 +93,7 @@ bool RangeHasNaN(const std::vector<std::vector<T>>& Mat, int32_t LowCol, int32_t
 
 template <class T>
 double TMatrixT<T>::Sum(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow) const {
+  if (!HasStorage()) return 0;
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   const auto len = static_cast<size_t>(HighRow - LowRow + 1);
@@ -106,6 +107,10 @@ double TMatrixT<T>::Sum(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t
 template <class T>
 void TMatrixT<T>::MinMax(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
                          T& Minimum, T& Maximum) const {
+  if (!HasStorage()) {
+    Minimum = Maximum = T{0};
+    return;
+  }
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   // For doubles these are +-uc_MaxReal, the largest finite value.
@@ -129,6 +134,10 @@ void TMatrixT<T>::MinMax(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_
 template <class T>
 void TMatrixT<T>::MeanVar(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
                           double& Mean, double& Variance) const {
+  if (!HasStorage()) {
+    Mean = Variance = 0;
+    return;
+  }
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   LD mean = 0, ss = 0;
@@ -141,6 +150,7 @@ void TMatrixT<T>::MeanVar(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32
 template <class T>
 double TMatrixT<T>::GeometricMean(int32_t LowCol, int32_t LowRow, int32_t HighCol,
                                   int32_t HighRow) const {
+  if (!HasStorage()) return 0;
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   bool zero = false;
@@ -168,6 +178,7 @@ double TMatrixT<T>::GeometricMean(int32_t LowCol, int32_t LowRow, int32_t HighCo
 template <class T>
 double TMatrixT<T>::HarmonicMean(int32_t LowCol, int32_t LowRow, int32_t HighCol,
                                  int32_t HighRow) const {
+  if (!HasStorage()) return 0;
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   LD sumInv = 0;
@@ -225,6 +236,10 @@ bool RangeMoments(const std::vector<std::vector<T>>& Mat, int32_t LowCol, int32_
 template <class T>
 void TMatrixT<T>::SkewKurt(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
                            double& Skewness, double& Kurtosis) const {
+  if (!HasStorage()) {
+    Skewness = Kurtosis = 0;
+    return;
+  }
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   LD g = 0, k = 0;
@@ -238,6 +253,7 @@ void TMatrixT<T>::SkewKurtSample(int32_t LowCol, int32_t LowRow, int32_t HighCol
                                  double& Skewness, double& Kurtosis) const {
   Skewness = 0;
   Kurtosis = 0;
+  if (!HasStorage()) return;
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   const auto n = static_cast<LD>(int64_t{HighCol - LowCol + 1} * (HighRow - LowRow + 1));
@@ -257,6 +273,10 @@ void TMatrixT<T>::SkewKurtSample(int32_t LowCol, int32_t LowRow, int32_t HighCol
 template <class T>
 bool TMatrixT<T>::Quartiles(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
                             double& Q1, double& Q2, double& Q3) const {
+  if (!HasStorage()) {
+    Q1 = Q2 = Q3 = 0;
+    return false;
+  }
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   if (RangeHasNaN(Mat, LowCol, LowRow, HighCol, HighRow)) {
@@ -306,6 +326,7 @@ double TMatrixT<T>::Percentile(double Prob, int32_t LowCol, int32_t LowRow, int3
 template <class T>
 double TMatrixT<T>::Percentile(double Prob, int32_t LowCol, int32_t LowRow, int32_t HighCol,
                                int32_t HighRow, int32_t SampleSize) const {
+  if (!HasStorage()) return 0;
   if (std::isnan(Prob)) return kNaN;
   Prob = std::clamp(Prob, 0.0, 100.0);
   MakeValidColRange(LowCol, HighCol);
@@ -347,7 +368,7 @@ double TMatrixT<T>::Percentile(double Prob, int32_t LowCol, int32_t LowRow, int3
 
 template <class T>
 void TMatrixT<T>::MeanVec(TDims Dim, TVector* Means) const {
-  if (Means == nullptr) return;
+  if (Means == nullptr || !HasStorage()) return;
   TDoubleArray means;
   if (Dim == TDims::dimColumns) {
     means.resize(static_cast<size_t>(FNCol));
@@ -383,7 +404,7 @@ int32_t NextGap(int32_t gap) { return std::max(1, static_cast<int32_t>(Trunc(gap
 template <class T>
 void TMatrixT<T>::SortRows(int32_t SortColIx, bool Ascending, int32_t LowCol, int32_t LowRow,
                            int32_t HighCol, int32_t HighRow) {
-  if (SortColIx < 1 || SortColIx > FNCol) return;
+  if (!HasStorage() || SortColIx < 1 || SortColIx > FNCol) return;
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   if (HighRow - LowRow < 1) return;
@@ -417,7 +438,7 @@ void TMatrixT<T>::SortRows(int32_t SortColIx, bool Ascending, int32_t LowCol, in
 template <class T>
 void TMatrixT<T>::SortCols(int32_t SortRowIx, bool Ascending, int32_t LowCol, int32_t LowRow,
                            int32_t HighCol, int32_t HighRow) {
-  if (SortRowIx < 1 || SortRowIx > FNRow) return;
+  if (!HasStorage() || SortRowIx < 1 || SortRowIx > FNRow) return;
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   if (HighCol - LowCol < 1) return;
@@ -475,6 +496,7 @@ void TMatrixT<T>::SortCols(int32_t SortRowIx, bool Ascending, int32_t LowCol, in
   template void TMatrixT<T>::SortCols(int32_t, bool, int32_t, int32_t, int32_t, int32_t);
 
 ZEL_MATRIX_STATS_MEMBERS(double)
+ZEL_MATRIX_STATS_MEMBERS(int32_t)
 #undef ZEL_MATRIX_STATS_MEMBERS
 
 }  // namespace zel

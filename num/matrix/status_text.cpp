@@ -10,6 +10,7 @@ const char* MatrixCopyFromStatusText(int32_t status) {
     case kMatCopyFromBadElement: return "an element index lies outside the source array";
     case kMatCopyFromOutside: return "the target cell lies outside the matrix";
     case kMatCopyFromResized: return "an event handler resized the matrix during the copy";
+    case kMatCopyFromNoStorage: return "the matrix has no dense storage (sparse mode)";
     default: return "unknown matrix copy status";
   }
 }
@@ -21,6 +22,7 @@ const char* MatrixCopyToStatusText(int32_t status) {
     case kMatCopyToColsCorrected: return "the column bounds lay outside the matrix";
     case kMatCopyToRowsCorrected: return "the row bounds lay outside the matrix";
     case kMatCopyToOutside: return "the target cell lies outside the destination array";
+    case kMatCopyToNoStorage: return "the matrix has no dense storage (sparse mode)";
     default: return "unknown matrix copy status";
   }
 }
@@ -55,6 +57,7 @@ const char* MatrixDuplicateStatusText(int32_t status) {
   switch (status) {
     case kMatDuplicateOk: return "success";
     case kMatDuplicateEmptyDest: return "the destination array is empty on entry";
+    case kMatDuplicateNoStorage: return "the matrix has no dense storage (sparse mode)";
     default: return "unknown matrix duplication status";
   }
 }
@@ -65,6 +68,16 @@ const char* MatrixEdgeStatusText(int32_t status) {
     case kMatEdgeSkipped: return "an index lay outside the matrix and was skipped";
     case kMatEdgeNoDest: return "there is no vector for the result";
     default: return "unknown matrix edge vector status";
+  }
+}
+
+const char* MatrixDiffStatusText(int32_t status) {
+  switch (status) {
+    case kMatDiffOk: return "success";
+    case kMatDiffBadOrder: return "the order lies outside 1..10";
+    case kMatDiffTooShort: return "the order is not smaller than the number of rows or columns";
+    case kMatDiffNoStorage: return "the matrix has no dense storage (sparse mode)";
+    default: return "unknown matrix difference status";
   }
 }
 

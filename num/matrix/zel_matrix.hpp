@@ -28,9 +28,19 @@
 /// Conventions of the whole unit:
 /// - Storage: Mat is an array of columns, each a contiguous std::vector of
 ///   rows: element (c, r), both counted from 1 in every public routine, is
-///   Mat[c - 1][r - 1]. A matrix always holds at least 1 x 1 elements (a new
-///   one is 1 x 1 holding 0), so the "unallocated" cases of the status codes
-///   never occur and are kept only for their documented values. Every loop
+///   Mat[c - 1][r - 1]. A dense matrix always holds at least 1 x 1 elements
+///   (a new one is 1 x 1 holding 0). Only an integer matrix in sparse mode
+///   (TIntMatrix) has no dense storage; every routine of TMatrixT then takes
+///   its "unallocated" path and never touches Mat: reads give 0 (GetVal,
+///   GetMat is empty), the statistics give 0 (Sum, Trace, MinMax, MeanVar,
+///   the means, moments, quartiles (false), percentiles, CountValues,
+///   Dichotomize (ResultArray emptied), Find (ColIx = RowIx = 0),
+///   FindInSortedColumn), CRCofData gives "", EdgeVector -1, Diff -3,
+///   CopyFromArray -7, CopyToArray -5, DuplicateDataAsArray -2, and fills,
+///   copies (into or out of it), sorts, Resize, Clone, Transpose and the
+///   row and column operations do nothing, fire no event and return false
+///   where they return a bool. TIntMatrix's own GetVal, SetVal, Resize,
+///   Clone and Transpose serve the sparse mode. Every loop
 ///   over a matrix runs column by column and, within a column, row by row;
 ///   the order is visible in CRCofData and in the order in which events fire
 ///   and random numbers are drawn.
@@ -86,6 +96,7 @@
 ///   events and are all joined before Square returns, on every path.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -118,6 +129,7 @@ constexpr int32_t kMatCopyFromRagged = -2;      ///< the source 2-D array is rag
 constexpr int32_t kMatCopyFromBadElement = -4;  ///< FirstElem or LastElem outside the array
 constexpr int32_t kMatCopyFromOutside = -5;     ///< the first target cell lies outside the matrix
 constexpr int32_t kMatCopyFromResized = -6;     ///< an OnChange handler resized the matrix
+constexpr int32_t kMatCopyFromNoStorage = -7;   ///< the matrix has no dense storage (sparse mode)
 ///@}
 
 /// A short English sentence (no final period) for a status code of
@@ -133,6 +145,7 @@ constexpr int32_t kMatCopyToBadDest = -1;        ///< Dest has no columns or no 
 constexpr int32_t kMatCopyToColsCorrected = -2;  ///< the column bounds had to be corrected
 constexpr int32_t kMatCopyToRowsCorrected = -3;  ///< the row bounds had to be corrected
 constexpr int32_t kMatCopyToOutside = -4;        ///< (DestCol, DestRow) lies outside Dest
+constexpr int32_t kMatCopyToNoStorage = -5;      ///< the matrix has no dense storage (sparse mode)
 ///@}
 
 /// A short English sentence (no final period) for a status code of
@@ -180,6 +193,7 @@ const char* MatrixHatStatusText(int32_t status);
 /// MatrixDuplicateStatusText turns one into a sentence.
 constexpr int32_t kMatDuplicateOk = 0;          ///< done
 constexpr int32_t kMatDuplicateEmptyDest = -1;  ///< Dest is empty on entry (left untouched)
+constexpr int32_t kMatDuplicateNoStorage = -2;  ///< no dense storage (sparse mode; Dest untouched)
 ///@}
 
 /// A short English sentence (no final period) for a status code of
@@ -188,9 +202,12 @@ constexpr int32_t kMatDuplicateEmptyDest = -1;  ///< Dest is empty on entry (lef
 const char* MatrixDuplicateStatusText(int32_t status);
 
 ///@{
-/// Status codes of TMatrix::EdgeVector (values fixed; -1, an unallocated
-/// matrix, cannot occur). MatrixEdgeStatusText turns one into a sentence.
-constexpr int32_t kMatEdgeOk = 0;        ///< done
+/// Status codes of TMatrix::EdgeVector (values fixed). MatrixEdgeStatusText
+/// turns one into a sentence; -1, an unallocated matrix, occurs only for an
+/// integer matrix in sparse mode and reads as an unknown status for a
+/// TMatrix, where it cannot occur.
+constexpr int32_t kMatEdgeOk = 0;            ///< done
+constexpr int32_t kMatEdgeUnallocated = -1;  ///< no dense storage (sparse mode; Dest untouched)
 constexpr int32_t kMatEdgeSkipped = -2;  ///< an index of EdgeIx lay outside the matrix (skipped)
 constexpr int32_t kMatEdgeNoDest = -3;   ///< Dest is null (nothing done)
 ///@}
@@ -199,6 +216,20 @@ constexpr int32_t kMatEdgeNoDest = -3;   ///< Dest is null (nothing done)
 /// TMatrix::EdgeVector; "unknown matrix edge vector status" for any other
 /// value. The text is static.
 const char* MatrixEdgeStatusText(int32_t status);
+
+///@{
+/// Status codes of TMatrixT::Diff (values fixed).
+/// MatrixDiffStatusText turns one into a sentence.
+constexpr int32_t kMatDiffOk = 0;          ///< done (or a mode outside the enumeration)
+constexpr int32_t kMatDiffBadOrder = -1;   ///< Order lies outside 1..10
+constexpr int32_t kMatDiffTooShort = -2;   ///< Order is not smaller than the rows (columns)
+constexpr int32_t kMatDiffNoStorage = -3;  ///< no dense storage (sparse mode)
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// TMatrixT::Diff; "unknown matrix difference status" for any other value.
+/// The text is static.
+const char* MatrixDiffStatusText(int32_t status);
 
 // ===========================================================================
 // 2. TMatrixT<T>: the dense matrix behaviour that does not depend on the
@@ -270,7 +301,7 @@ class TMatrixT : public TComponent {
   /// Element (Nc, Nr) (property Elem); 0 when an index lies outside the
   /// matrix. Fires nothing.
   T GetVal(int32_t Nc, int32_t Nr) const {
-    return (Nc >= 1 && Nc <= FNCol && Nr >= 1 && Nr <= FNRow)
+    return (Nc >= 1 && Nc <= FNCol && Nr >= 1 && Nr <= FNRow && HasStorage())
                ? Mat[static_cast<size_t>(Nc - 1)][static_cast<size_t>(Nr - 1)]
                : T{0};
   }
@@ -492,10 +523,12 @@ class TMatrixT : public TComponent {
   /// Order-fold first differences. acrColumns: each column becomes its
   /// differences along the rows (element r is element r + 1 minus element r),
   /// Order times, and the matrix loses Order rows; acrRows: the same along
-  /// each row, losing Order columns. Result 0 (OnChange and OnResize fire
-  /// once); -1 when Order lies outside 1..10; -2 when Order is not smaller
-  /// than the number of rows (acrColumns) or columns (acrRows); a mode
-  /// outside the enumeration returns 0 and does nothing.
+  /// each row, losing Order columns. Result 0 (kMatDiffOk; OnChange and
+  /// OnResize fire once); -1 when Order lies outside 1..10
+  /// (kMatDiffBadOrder); -2 when Order is not smaller than the number of
+  /// rows (acrColumns) or columns (acrRows) (kMatDiffTooShort); -3 without
+  /// dense storage (kMatDiffNoStorage); a mode outside the enumeration
+  /// returns 0 and does nothing.
   int32_t Diff(int32_t Order, TApplyColRow Mode);
 
   /// ResultArray becomes NrOfColumns x NrOfRows ([col][row]) holding 1 where
@@ -547,12 +580,12 @@ class TMatrixT : public TComponent {
   ///@}
 
   /// Fingerprint of the elements: one CRC-32 register per byte of the
-  /// element (8 for doubles), all starting at FFFFFFFF; for every element in
+  /// element (8 for doubles, 4 for integers), all starting at FFFFFFFF; for every element in
   /// column-then-row order byte k of its little-endian representation is fed
   /// into register k by core's CalcNextCRC32; each register is then inverted
   /// and written as 8 upper-case hexadecimal digits, register 0 first (64
-  /// characters for doubles). A 1 x 1 matrix holding 0.0 gives "D202EF8D"
-  /// eight times.
+  /// characters for doubles, 32 for integers). A 1 x 1 matrix holding 0.0
+  /// gives "D202EF8D" eight times (an integer 0: four times).
   std::string CRCofData() const;
 
   // -------------------------------------------------------------------------
@@ -566,8 +599,8 @@ class TMatrixT : public TComponent {
   /// Sum of the cells of the range.
   double Sum(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow) const;
   /// Smallest and largest element with strict comparisons starting from
-  /// +uc_MaxReal and -uc_MaxReal; a NaN anywhere in the range makes both
-  /// NaN.
+  /// +uc_MaxReal and -uc_MaxReal (for integers the largest and smallest
+  /// int32); a NaN anywhere in the range makes both NaN.
   void MinMax(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow, T& Minimum,
               T& Maximum) const;
   /// Mean = Sum / n; Variance exactly 1 when n < 3, otherwise
@@ -605,7 +638,7 @@ class TMatrixT : public TComponent {
   /// Frac((n + 1) p); t = 0 becomes 1 with f = 0; t >= n gives a[n], the
   /// largest; otherwise a[t] + (a[t + 1] - a[t]) f. So 1, 2, 3, 4 gives 1.25,
   /// 2.5, 3.75 and 1, 2, 3 gives 1, 2, 3. A NaN element makes all three NaN.
-  /// Always true. Throws EZELMatrixError
+  /// True (false, all three 0, only without dense storage). Throws EZELMatrixError
   /// 'Component "\<Name>": not enough memory on heap' when the copy cannot be
   /// allocated.
   bool Quartiles(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow, double& Q1,
@@ -661,6 +694,24 @@ class TMatrixT : public TComponent {
                 int32_t HighRow);
 
  protected:
+  /// False while there is no dense storage (an integer matrix in sparse
+  /// mode): every dense routine then takes its "unallocated" path.
+  bool HasStorage() const { return !Mat.empty(); }
+  /// Resize without events: true when the size changed (false for a size
+  /// <= 0, the current size, or no dense storage). Throws as Resize.
+  bool ResizeStorage(int32_t Nc, int32_t Nr);
+  ///@{
+  /// The element-wise arithmetic both element types share (integers wrap
+  /// as 32-bit values would): this += MatB (Negate: -=); every element
+  /// times Scalar; every element plus Scalar; MatRes = this .* MatB. False
+  /// (and the scalar forms nothing) for a null operand, different sizes or
+  /// a matrix without dense storage; OnChange once (EMult: as StoreAll,
+  /// then once more).
+  bool AddElems(const TMatrixT* MatB, bool Negate);
+  void ScaleElems(T Scalar);
+  void ShiftElems(T Scalar);
+  bool EMultInto(const TMatrixT* MatB, TMatrixT* MatRes) const;
+  ///@}
   /// Throws EZELMatrixError with 'Component "\<Name>": \<Text>'.
   [[noreturn]] void Fail(const std::string& Text) const;
   /// A Cols x Rows block of zeros; throws as Resize when it cannot be had.
@@ -674,7 +725,7 @@ class TMatrixT : public TComponent {
   /// in column-then-row order with one OnChange per cell when a handler is
   /// set. Without a handler the storage is moved in as a whole. False when
   /// a handler changed the size (or the storage) meanwhile: storing stopped
-  /// there.
+  /// there; false at once when this matrix has no dense storage.
   bool StoreAll(T2DArray&& Data);
   /// Stores one cell of a cell-by-cell copy: dropped outside the matrix,
   /// OnChange when Fire.
@@ -717,6 +768,8 @@ class TMatrixT : public TComponent {
 // 3. TMatrix: a matrix of doubles
 // ===========================================================================
 
+class TIntMatrix;
+
 /// TMatrix: a matrix of doubles
 class TMatrix : public TMatrixT<double> {
  public:
@@ -750,6 +803,17 @@ class TMatrix : public TMatrixT<double> {
   void Assign(const TPersistent* Source) override;
   /// Dest->Assign(this) when Dest is a TMatrix (true); false otherwise.
   bool AssignTo(TPersistent* Dest) const override;
+
+  using TMatrixT<double>::CopyFrom;
+  /// CopyFrom with an integer matrix as the source: the values become
+  /// doubles (exactly); bounds, placement, the cells dropped and the events
+  /// are those of the TMatrix source. A null source or one in sparse mode
+  /// does nothing (no event).
+  void CopyFrom(const TIntMatrix* MatSource, int32_t SourceColLo, int32_t SourceRowLo,
+                int32_t SourceColHi, int32_t SourceRowHi, int32_t DestCol, int32_t DestRow);
+  /// A literal null source (which would fit either source type) does
+  /// nothing, as a null source of either type does.
+  void CopyFrom(std::nullptr_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
 
   // -------------------------------------------------------------------------
   // Random fills (OnChange once)
