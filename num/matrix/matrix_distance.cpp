@@ -20,9 +20,9 @@ double TMatrix::DistanceOfObjects(TDistMode Mode, int32_t obj1, int32_t obj2) co
 }
 
 int32_t TMatrix::CalcDistMat(TDistMode Mode, TMatrix* DMat) const {
-  if (DMat == nullptr) return -1;
-  if (DMat->FNCol != FNRow) return -2;
-  if (DMat->FNCol != DMat->FNRow) return -1;
+  if (DMat == nullptr) return kMatDistMatBadTarget;
+  if (DMat->FNCol != FNRow) return kMatDistMatWrongSize;
+  if (DMat->FNCol != DMat->FNRow) return kMatDistMatBadTarget;
   // Computed apart, so DMat may be this matrix.
   TDouble2DArray d(static_cast<size_t>(FNRow), TDoubleArray(static_cast<size_t>(FNRow), 0.0));
   for (int32_t i = 1; i <= FNRow; ++i)

@@ -65,6 +65,7 @@ const char* MatrixDuplicateStatusText(int32_t status) {
 const char* MatrixEdgeStatusText(int32_t status) {
   switch (status) {
     case kMatEdgeOk: return "success";
+    case kMatEdgeUnallocated: return "the matrix has no dense storage (sparse mode)";
     case kMatEdgeSkipped: return "an index lay outside the matrix and was skipped";
     case kMatEdgeNoDest: return "there is no vector for the result";
     default: return "unknown matrix edge vector status";
@@ -78,6 +79,15 @@ const char* MatrixDiffStatusText(int32_t status) {
     case kMatDiffTooShort: return "the order is not smaller than the number of rows or columns";
     case kMatDiffNoStorage: return "the matrix has no dense storage (sparse mode)";
     default: return "unknown matrix difference status";
+  }
+}
+
+const char* MatrixDistMatStatusText(int32_t status) {
+  switch (status) {
+    case kMatDistMatOk: return "success";
+    case kMatDistMatBadTarget: return "there is no distance matrix, or it is not square";
+    case kMatDistMatWrongSize: return "the distance matrix does not have one column per row";
+    default: return "unknown distance matrix status";
   }
 }
 

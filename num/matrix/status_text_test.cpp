@@ -58,9 +58,24 @@ TEST(MatrixStatusText, EdgeCodesKeepTheirValuesAndHaveOwnSentences) {
   EXPECT_EQ(kMatEdgeOk, 0);
   EXPECT_EQ(kMatEdgeSkipped, -2);
   EXPECT_EQ(kMatEdgeNoDest, -3);
-  ExpectDistinctSentences(MatrixEdgeStatusText, {kMatEdgeOk, kMatEdgeSkipped, kMatEdgeNoDest});
-  // -1 cannot occur, so it has no sentence of its own.
-  EXPECT_EQ(std::string(MatrixEdgeStatusText(-1)), MatrixEdgeStatusText(1));
+  EXPECT_EQ(kMatEdgeUnallocated, -1);
+  ExpectDistinctSentences(MatrixEdgeStatusText,
+                          {kMatEdgeOk, kMatEdgeUnallocated, kMatEdgeSkipped, kMatEdgeNoDest});
+}
+
+TEST(MatrixStatusText, DistMatCodesKeepTheirValuesAndMatchTheRoutine) {
+  EXPECT_EQ(kMatDistMatOk, 0);
+  EXPECT_EQ(kMatDistMatBadTarget, -1);
+  EXPECT_EQ(kMatDistMatWrongSize, -2);
+  ExpectDistinctSentences(MatrixDistMatStatusText,
+                          {kMatDistMatOk, kMatDistMatBadTarget, kMatDistMatWrongSize});
+  TMatrix a(nullptr), d(nullptr);
+  a.Resize(2, 3);
+  EXPECT_EQ(a.CalcDistMat(TDistMode::dmEuclid, nullptr), kMatDistMatBadTarget);
+  d.Resize(2, 2);
+  EXPECT_EQ(a.CalcDistMat(TDistMode::dmEuclid, &d), kMatDistMatWrongSize);
+  d.Resize(3, 3);
+  EXPECT_EQ(a.CalcDistMat(TDistMode::dmEuclid, &d), kMatDistMatOk);
 }
 
 TEST(MatrixStatusText, ResampleCodesKeepTheirValuesAndHaveOwnSentences) {

@@ -202,10 +202,9 @@ constexpr int32_t kMatDuplicateNoStorage = -2;  ///< no dense storage (sparse mo
 const char* MatrixDuplicateStatusText(int32_t status);
 
 ///@{
-/// Status codes of TMatrix::EdgeVector (values fixed). MatrixEdgeStatusText
-/// turns one into a sentence; -1, an unallocated matrix, occurs only for an
-/// integer matrix in sparse mode and reads as an unknown status for a
-/// TMatrix, where it cannot occur.
+/// Status codes of TMatrixT::EdgeVector (values fixed). MatrixEdgeStatusText
+/// turns one into a sentence. -1, an unallocated matrix, occurs only for an
+/// integer matrix in sparse mode.
 constexpr int32_t kMatEdgeOk = 0;            ///< done
 constexpr int32_t kMatEdgeUnallocated = -1;  ///< no dense storage (sparse mode; Dest untouched)
 constexpr int32_t kMatEdgeSkipped = -2;  ///< an index of EdgeIx lay outside the matrix (skipped)
@@ -216,6 +215,19 @@ constexpr int32_t kMatEdgeNoDest = -3;   ///< Dest is null (nothing done)
 /// TMatrix::EdgeVector; "unknown matrix edge vector status" for any other
 /// value. The text is static.
 const char* MatrixEdgeStatusText(int32_t status);
+
+///@{
+/// Status codes of TMatrix::CalcDistMat (values fixed).
+/// MatrixDistMatStatusText turns one into a sentence.
+constexpr int32_t kMatDistMatOk = 0;          ///< done
+constexpr int32_t kMatDistMatBadTarget = -1;  ///< DMat is null or not square
+constexpr int32_t kMatDistMatWrongSize = -2;  ///< DMat's size differs from the row count
+///@}
+
+/// A short English sentence (no final period) for a status code of
+/// TMatrix::CalcDistMat; "unknown distance matrix status" for any other
+/// value. The text is static.
+const char* MatrixDistMatStatusText(int32_t status);
 
 ///@{
 /// Status codes of TMatrixT::Diff (values fixed).
@@ -572,8 +584,8 @@ class TMatrixT : public TComponent {
   ///             constant values, a negative variance counts as 0
   /// Result 0; -2 when an index of EdgeIx lies outside the matrix (that
   /// index is skipped, the rest still computed); -3 (nothing done) when Dest
-  /// is null (the kMatEdge constants). (-1, an unallocated matrix, cannot
-  /// occur.)
+  /// is null; -1 (nothing done) for an integer matrix in sparse mode, which
+  /// has no dense storage (the kMatEdge constants).
   int32_t EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, const TIntArray& EdgeIx,
                      TVector* Dest) const;
   int32_t EdgeVector(TOrientation Orient, TEdgeOp EdgeOp, TVector* Dest) const;
@@ -770,7 +782,9 @@ class TMatrixT : public TComponent {
 
 class TIntMatrix;
 
-/// TMatrix: a matrix of doubles
+/// A matrix of doubles: everything of TMatrixT plus what only doubles have
+/// (precisions, Assign, random fills, products, histogram, standardisation,
+/// correlation, random sub-matrices and the numerics of section 3).
 class TMatrix : public TMatrixT<double> {
  public:
   ///@{
@@ -1146,7 +1160,8 @@ class TMatrix : public TMatrixT<double> {
   /// with DistanceOfObjects of every pair i < j at (i, j) and (j, i) and 0 on
   /// the diagonal, writing the storage directly and firing DMat's OnChange
   /// once; result 0. -2 when DMat's column count differs from the row
-  /// count, -1 when DMat is not square or null (DMat untouched).
+  /// count, -1 when DMat is not square or null (DMat untouched) (the
+  /// kMatDistMat constants).
   int32_t CalcDistMat(TDistMode Mode, TMatrix* DMat) const;
 
  protected:
