@@ -546,22 +546,17 @@ void TDataTable::Assign(const TPersistent* Source) {
     L.ColAtt = src->FColAtt;
     L.RowAtt = src->FRowAtt;
     L.Types = src->FVType;
+    L.Vals = src->FData->GetMat();
+    L.HasVals = true;
   } catch (const std::bad_alloc&) {
     Fail("not enough memory on heap");
   }
-  FInResize = true;
-  try {
-    FData->Assign(src->FData);
-  } catch (...) {
-    FInResize = false;
-    ConnectMatrix();
-    throw;
-  }
-  FInResize = false;
-  // The matrix's Assign copied the source matrix's handlers (those of the
-  // source table): this table's matrix must keep reporting to this table.
-  ConnectMatrix();
+  // What the matrix's Assign copies, except its handlers: for the moment
+  // they would be the source table's, and its Assign fires them.
   ApplyLayout(L);
+  FData->SetDataID(src->FData->GetDataID());
+  FData->SetPrecision(1, src->FData->GetPrecision(1));
+  FData->SetPrecision(2, src->FData->GetPrecision(2));
   FComment = src->FComment;
   FSortIncludeHd = src->FSortIncludeHd;
   OnChange = src->OnChange;

@@ -369,9 +369,11 @@ class TDataTable : public TComponent {
   void AssignAnotherDataMatrix(TMatrix* NewDMat);
 
   /// From another TDataTable: copies the comment, the sizes, the header
-  /// flag of the sorts, all values (through the matrix's Assign), attributes,
-  /// names, types with their levels, cell states and the nine event
-  /// handlers; no event fires. The table keeps its own matrix (owned or
+  /// flag of the sorts, all values with the matrix's DataID and precisions
+  /// (what the matrix's Assign copies, but never the source matrix's
+  /// handlers, which the matrix's Assign would fire), attributes, names,
+  /// types with their levels, cell states and the nine event handlers; no
+  /// event fires. The table keeps its own matrix (owned or
   /// borrowed), which stays connected to this table. Assigning a table to
   /// itself does nothing; any other source throws Exception('Cannot assign
   /// \<class> to \<class>').
