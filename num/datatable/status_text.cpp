@@ -33,6 +33,17 @@ const char* DataTableFindCellsStatusText(int32_t status) {
   }
 }
 
+const char* DataTableCopyStatusText(int32_t status) {
+  switch (status) {
+    case kDTCopyOk: return "success";
+    case kDTCopyBadIndex: return "the column or row is not part of the table";
+    case kDTCopyBadBound: return "a bound lies outside the table";
+    case kDTCopyBadElement: return "the array or vector index lies outside it";
+    case kDTCopyEmpty: return "the array is empty or there is no vector";
+    default: return "unknown data table copy status";
+  }
+}
+
 const char* DataTableSliceStatusText(int32_t status) {
   if (status >= 0) return "number of values copied";
   switch (status) {

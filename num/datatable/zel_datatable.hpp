@@ -16,11 +16,12 @@
 ///      c. values and levels
 ///      d. names and attributes
 ///      e. cell states
-///      f. statistics over numeric or marked cells
-///      g. transformations and column tests
-///      h. analysis (covariance-type matrices, contingency tables, level
+///      f. copies between the table and arrays, vectors and matrices
+///      g. statistics over numeric or marked cells
+///      h. transformations and column tests
+///      i. analysis (covariance-type matrices, contingency tables, level
 ///         counts, cell search, fingerprints, long format)
-///      i. sorting
+///      j. sorting
 ///
 /// Conventions of the whole unit:
 /// - Cells are addressed (column, row), both counted from 1. A table always
@@ -194,6 +195,22 @@ constexpr int32_t kDTFindTooManyHits = -2;  ///< more than 10 000 hits; the firs
 /// A short English sentence (no final period) for a negative result of
 /// FindCells, or "number of cells found" for 0 and up. The text is static.
 const char* DataTableFindCellsStatusText(int32_t status);
+
+///@{
+/// Results of the column and row copies of TDataTable (CopyDataColumnToArray
+/// and its relatives; values fixed). DataTableCopyStatusText turns one into
+/// a sentence.
+constexpr int32_t kDTCopyOk = 0;           ///< done
+constexpr int32_t kDTCopyBadIndex = -1;    ///< the column (row) is not part of the table
+constexpr int32_t kDTCopyBadBound = -2;    ///< a row (column) bound lies outside the table
+constexpr int32_t kDTCopyBadElement = -3;  ///< the array or vector index lies outside it
+constexpr int32_t kDTCopyEmpty = -4;       ///< the array is empty or the vector null
+///@}
+
+/// A short English sentence (no final period) for a result of the column
+/// and row copies; "unknown data table copy status" otherwise. The text is
+/// static.
+const char* DataTableCopyStatusText(int32_t status);
 
 ///@{
 /// Results of TDataTable::SliceCol and SliceRow besides the number of
@@ -603,7 +620,152 @@ class TDataTable : public TComponent {
   ///@}
 
   // -------------------------------------------------------------------------
-  // i. Sorting
+  // f. Copies between the table and arrays, vectors and matrices
+  //
+  // They work on the values only: cell states are neither read nor changed.
+  // A copy into the table fires OnChange once. Column and row forms:
+  //  - the whole-column (row) forms size the destination array (vector) to
+  //    the column (row) length; result kDTCopyOk, kDTCopyBadIndex for a
+  //    missing column (row), kDTCopyEmpty for a null vector;
+  //  - the ranged forms copy rows FirstRow..LastRow (columns
+  //    FirstCol..LastCol; both 0: all; reversed bounds exchanged) to the
+  //    destination from DestElem on (0-based in arrays, 1-based in vectors),
+  //    cut where the destination ends; destinations keep their size.
+  //    Results, checked in this order: kDTCopyBadIndex, kDTCopyBadBound (a
+  //    bound outside the table), kDTCopyEmpty (empty array, null vector),
+  //    kDTCopyBadElement (DestElem outside the destination), kDTCopyOk;
+  //    nothing changes on error;
+  //  - the From forms run the other way: the source array (vector) from
+  //    SrcElem on fills the rows (columns) of the range, cut where the
+  //    source ends (the whole forms fill from row 1 as far as both reach);
+  //    kDTCopyEmpty then means an empty source.
+  // Integer destinations receive the values rounded (halves to even) and
+  // saturated, NaN as 0.
+  // -------------------------------------------------------------------------
+
+  ///@{
+  /// Column Col to an array or vector (see the family).
+  int32_t CopyDataColumnToArray(int32_t Col, TDoubleArray& Dest) const;
+  int32_t CopyDataColumnToArray(int32_t Col, TIntArray& Dest) const;
+  int32_t CopyDataColumnToArray(int32_t Col, int32_t FirstRow, int32_t LastRow, TDoubleArray& Dest,
+                                int32_t DestElem) const;
+  int32_t CopyDataColumnToArray(int32_t Col, int32_t FirstRow, int32_t LastRow, TIntArray& Dest,
+                                int32_t DestElem) const;
+  int32_t CopyDataColumnToVector(int32_t Col, TVector* Dest) const;
+  int32_t CopyDataColumnToVector(int32_t Col, TIntVector* Dest) const;
+  int32_t CopyDataColumnToVector(int32_t Col, int32_t FirstRow, int32_t LastRow, TVector* Dest,
+                                 int32_t DestElem) const;
+  int32_t CopyDataColumnToVector(int32_t Col, int32_t FirstRow, int32_t LastRow, TIntVector* Dest,
+                                 int32_t DestElem) const;
+  ///@}
+  ///@{
+  /// Row Row to an array or vector (see the family).
+  int32_t CopyDataRowToArray(int32_t Row, TDoubleArray& Dest) const;
+  int32_t CopyDataRowToArray(int32_t Row, TIntArray& Dest) const;
+  int32_t CopyDataRowToArray(int32_t Row, int32_t FirstCol, int32_t LastCol, TDoubleArray& Dest,
+                             int32_t DestElem) const;
+  int32_t CopyDataRowToArray(int32_t Row, int32_t FirstCol, int32_t LastCol, TIntArray& Dest,
+                             int32_t DestElem) const;
+  int32_t CopyDataRowToVector(int32_t Row, TVector* Dest) const;
+  int32_t CopyDataRowToVector(int32_t Row, TIntVector* Dest) const;
+  int32_t CopyDataRowToVector(int32_t Row, int32_t FirstCol, int32_t LastCol, TVector* Dest,
+                              int32_t DestElem) const;
+  int32_t CopyDataRowToVector(int32_t Row, int32_t FirstCol, int32_t LastCol, TIntVector* Dest,
+                              int32_t DestElem) const;
+  ///@}
+  ///@{
+  /// An array or vector into column Col (see the family).
+  int32_t CopyDataColumnFromArray(int32_t Col, const TDoubleArray& Src);
+  int32_t CopyDataColumnFromArray(int32_t Col, const TIntArray& Src);
+  int32_t CopyDataColumnFromArray(int32_t Col, int32_t FirstRow, int32_t LastRow,
+                                  const TDoubleArray& Src, int32_t SrcElem);
+  int32_t CopyDataColumnFromArray(int32_t Col, int32_t FirstRow, int32_t LastRow,
+                                  const TIntArray& Src, int32_t SrcElem);
+  int32_t CopyDataColumnFromVector(int32_t Col, const TVector* Src);
+  int32_t CopyDataColumnFromVector(int32_t Col, const TIntVector* Src);
+  int32_t CopyDataColumnFromVector(int32_t Col, int32_t FirstRow, int32_t LastRow,
+                                   const TVector* Src, int32_t SrcElem);
+  int32_t CopyDataColumnFromVector(int32_t Col, int32_t FirstRow, int32_t LastRow,
+                                   const TIntVector* Src, int32_t SrcElem);
+  ///@}
+  ///@{
+  /// An array or vector into row Row (see the family).
+  int32_t CopyDataRowFromArray(int32_t Row, const TDoubleArray& Src);
+  int32_t CopyDataRowFromArray(int32_t Row, const TIntArray& Src);
+  int32_t CopyDataRowFromArray(int32_t Row, int32_t FirstCol, int32_t LastCol,
+                               const TDoubleArray& Src, int32_t SrcElem);
+  int32_t CopyDataRowFromArray(int32_t Row, int32_t FirstCol, int32_t LastCol, const TIntArray& Src,
+                               int32_t SrcElem);
+  int32_t CopyDataRowFromVector(int32_t Row, const TVector* Src);
+  int32_t CopyDataRowFromVector(int32_t Row, const TIntVector* Src);
+  int32_t CopyDataRowFromVector(int32_t Row, int32_t FirstCol, int32_t LastCol, const TVector* Src,
+                                int32_t SrcElem);
+  int32_t CopyDataRowFromVector(int32_t Row, int32_t FirstCol, int32_t LastCol,
+                                const TIntVector* Src, int32_t SrcElem);
+  ///@}
+
+  /// The vector elements FirstElem..LastElem (made valid by the vector) go
+  /// down column DestCol from row DestRow (AsColumn) or along row DestRow
+  /// from column DestCol, as TMatrix::CopyFromVec; cells outside the table
+  /// are dropped. A null Src does nothing.
+  void CopyDataFromVector(const TVector* Src, int32_t FirstElem, int32_t LastElem, int32_t DestCol,
+                          int32_t DestRow, bool AsColumn);
+  /// Dest becomes a copy of the values (TMatrix::Clone: sizes and values,
+  /// its events fire). A null Dest does nothing.
+  void CopyDataToMatrix(TMatrix* Dest) const;
+  /// A rectangle of Src into the values, with the bound rules of
+  /// TMatrix::CopyFrom (Src may be the table's own matrix). A null Src does
+  /// nothing.
+  void CopyDataFromMatrix(const TMatrix* Src, int32_t SourceColLo, int32_t SourceRowLo,
+                          int32_t SourceColHi, int32_t SourceRowHi, int32_t DestCol,
+                          int32_t DestRow);
+  ///@{
+  /// A rectangle of the values into an existing 2-D array: TMatrix::CopyToArray
+  /// with its results (the kMatCopyTo codes).
+  int32_t CopyDataToArray(TDouble2DArray& Dest, int32_t SrcColLo, int32_t SrcRowLo,
+                          int32_t SrcColHi, int32_t SrcRowHi, int32_t DestCol,
+                          int32_t DestRow) const;
+  int32_t CopyDataToArray(TInt2DArray& Dest, int32_t SrcColLo, int32_t SrcRowLo, int32_t SrcColHi,
+                          int32_t SrcRowHi, int32_t DestCol, int32_t DestRow) const;
+  ///@}
+  ///@{
+  /// Arrays into the values: TMatrix::CopyFromArray with its results (the
+  /// kMatCopyFrom codes: 1-D -1 empty source, -4 element index outside it,
+  /// -5 start cell outside the table; 2-D -1 empty, -2 ragged).
+  int32_t CopyDataFromArray(const TDoubleArray& Src, int32_t FirstElem, int32_t LastElem,
+                            int32_t Col, int32_t Row, bool AsColumn);
+  int32_t CopyDataFromArray(const TIntArray& Src, int32_t FirstElem, int32_t LastElem, int32_t Col,
+                            int32_t Row, bool AsColumn);
+  int32_t CopyDataFromArray(const TDouble2DArray& Src, int32_t SrcColLo, int32_t SrcRowLo,
+                            int32_t SrcColHi, int32_t SrcRowHi, int32_t DestCol, int32_t DestRow);
+  int32_t CopyDataFromArray(const TInt2DArray& Src, int32_t SrcColLo, int32_t SrcRowLo,
+                            int32_t SrcColHi, int32_t SrcRowHi, int32_t DestCol, int32_t DestRow);
+  ///@}
+  /// Dest becomes NrOfColumns arrays of NrOfRows values (TMatrix::
+  /// DuplicateDataAsArray: result 0, or -1 with Dest untouched when Dest is
+  /// empty on entry).
+  int32_t DuplicateDataAsArray(TDouble2DArray& Dest) const;
+  /// The values of the marked cells (for the mask CellState) of the range
+  /// (clamped), column by column, go to DestVect, which is resized to their
+  /// number (one OnChange of the vector). Result: that number; with none,
+  /// or a null DestVect, the vector is not touched.
+  int64_t CopyCellsToVector(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                            uint8_t CellState, TVector* DestVect) const;
+  ///@{
+  /// DstVec becomes the values of column Col at FirstRow, FirstRow + Step,
+  /// ... up to LastRow (both 0: all rows; reversed bounds exchanged). Result
+  /// the number of values, or kDTSliceBadIndex (-1) for a missing column,
+  /// kDTSliceBadBound (-2) for a bound outside the table, kDTSliceBadStep
+  /// (-3) for Step <= 0 (DstVec untouched). SliceRow: the same along row
+  /// Row over the columns.
+  int32_t SliceCol(int32_t Col, int32_t FirstRow, int32_t LastRow, int32_t Step,
+                   TDoubleArray& DstVec) const;
+  int32_t SliceRow(int32_t Row, int32_t FirstCol, int32_t LastCol, int32_t Step,
+                   TDoubleArray& DstVec) const;
+  ///@}
+
+  // -------------------------------------------------------------------------
+  // j. Sorting
   // -------------------------------------------------------------------------
 
   /// Sorts the rows LowRow..HighRow by the values of column SortColIx with
@@ -701,6 +863,18 @@ class TDataTable : public TComponent {
   void SwapRows(int32_t r1, int32_t r2);
   void FireAllChanges();
   int32_t LevelSlot(int32_t Col, const std::string& Level, bool& Added);
+  template <class A>
+  int32_t LineTo(bool Column, int32_t Ix, int32_t First, int32_t Last, A& Dest, int32_t DestElem,
+                 bool Whole) const;
+  template <class A>
+  int32_t LineFrom(bool Column, int32_t Ix, int32_t First, int32_t Last, const A& Src,
+                   int32_t SrcElem, bool Whole);
+  template <class V>
+  int32_t LineToVector(bool Column, int32_t Ix, int32_t First, int32_t Last, V* Dest,
+                       int32_t DestElem, bool Whole) const;
+  template <class V>
+  int32_t LineFromVector(bool Column, int32_t Ix, int32_t First, int32_t Last, const V* Src,
+                         int32_t SrcElem, bool Whole);
   template <class Key>
   void SortHeaders(bool Rows, bool Ascending, std::vector<Key> Keys, int32_t LowCol, int32_t LowRow,
                    int32_t HighCol, int32_t HighRow);
