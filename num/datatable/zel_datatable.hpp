@@ -765,6 +765,124 @@ class TDataTable : public TComponent {
   ///@}
 
   // -------------------------------------------------------------------------
+  // g. Statistics over numeric or marked cells
+  //
+  // Each works on a range LowCol, LowRow, HighCol, HighRow (clamped; both 0
+  // of a pair: the whole dimension) and uses its numeric cells (the
+  // "NumCells" forms), its marked cells for the mask CellState (the
+  // "MarkedCells" forms) or its valid cells (MinMaxOfValidCells); each
+  // reports the number of cells used (NumData or the result). The formulas
+  // are those of the TMatrix counterparts applied to exactly the cells used
+  // (so means divide by that number, not by the size of the range): the
+  // mean first, sums in long double, variance 1 for fewer than 3 values, 0
+  // where negative; a NaN cell makes the result NaN. With no cell used:
+  // sums, means, quartiles and percentiles 0, variance 1, the extremes
+  // +uc_MaxReal and -uc_MaxReal.
+  // -------------------------------------------------------------------------
+
+  ///@{
+  /// Sum of the values (of their squares) of the cells used.
+  double SumOfNumCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                       int64_t& NumData) const;
+  double SumOfMarkedCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                          uint8_t CellState, int64_t& NumData) const;
+  double SumOfSquaredNumCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                              int64_t& NumData) const;
+  double SumOfSquaredMarkedCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                                 uint8_t CellState, int64_t& NumData) const;
+  ///@}
+  ///@{
+  /// Smallest and largest value of the cells used (TMatrix::MinMax); the
+  /// result is their number.
+  int64_t MinMaxOfNumCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                           double& Minimum, double& Maximum) const;
+  int64_t MinMaxOfMarkedCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                              uint8_t CellState, double& Minimum, double& Maximum) const;
+  int64_t MinMaxOfValidCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                             double& Minimum, double& Maximum) const;
+  ///@}
+  ///@{
+  /// Mean and sample variance of the cells used (TMatrix::MeanVar); the
+  /// result is their number.
+  int64_t MeanVarOfNumCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                            double& Mean, double& Variance) const;
+  int64_t MeanVarOfMarkedCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                               uint8_t CellState, double& Mean, double& Variance) const;
+  ///@}
+  /// exp(Sum ln x / n) over the n numeric cells; 0 when one is 0. Throws
+  /// EZELMatrixError 'Component "\<Name>": negative argument passed to
+  /// GeometricMean' (Name: the table's) when a cell used is negative.
+  double GeometricMeanOfNumCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                                 int64_t& NumData) const;
+  /// n / Sum (1/x) over the n numeric cells. Throws EZELMatrixError
+  /// 'Component "\<Name>": negative or zero argument passed to HarmonicMean'
+  /// when a cell used is <= 0.
+  double HarmonicMeanOfNumCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                                int64_t& NumData) const;
+  ///@{
+  /// Quartiles of the cells used (TMatrix::Quartiles: 1, 2, 3, 4 gives 1.25,
+  /// 2.5, 3.75); the result is their number. Throws EZELDataTableError
+  /// 'Component "\<Name>": not enough memory on heap' when the work copy
+  /// cannot be had.
+  int64_t QuartilesOfNumCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                              double& Q1, double& Q2, double& Q3) const;
+  int64_t QuartilesOfMarkedCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                                 uint8_t CellState, double& Q1, double& Q2, double& Q3) const;
+  ///@}
+  ///@{
+  /// The value of 0-based ascending rank min(Round(n Prob / 100), n - 1) of
+  /// the cells used (TMatrix::Percentile, Prob clamped to 0..100). Throws
+  /// EZELMatrixError 'Component "\<Name>": not enough memory on heap' when
+  /// the work copy cannot be had.
+  double PercentileOfNumCells(double Prob, int32_t LowCol, int32_t LowRow, int32_t HighCol,
+                              int32_t HighRow, int64_t& NumData) const;
+  double PercentileOfMarkedCells(double Prob, int32_t LowCol, int32_t LowRow, int32_t HighCol,
+                                 int32_t HighRow, uint8_t CellState, int64_t& NumData) const;
+  ///@}
+
+  // -------------------------------------------------------------------------
+  // h. Transformations and column tests
+  // -------------------------------------------------------------------------
+
+  ///@{
+  /// Per interval or ratio column: mean and variance of its numeric cells
+  /// (as MeanVarOfNumCells, so fewer than 3 cells give variance 1); when the
+  /// variance is > 0 each numeric cell becomes (x - mean) / sqrt(variance)
+  /// (MeanCenter: x - mean, whatever the variance). Other columns and
+  /// cells are untouched. Means and StdDevs, when not null, receive the
+  /// mean and sqrt(variance) of every such column at its number (they are
+  /// not resized: numbers beyond them are dropped). OnChange fires once.
+  void StandardizeNumCellColumns(TVector* Means, TVector* StdDevs);
+  void MeanCenterNumCellColumns(TVector* Means);
+  ///@}
+  ///@{
+  /// The same per row over its numeric cells. Throws EZELDataTableError
+  /// 'Component "\<Name>": standardization of rows is not possible with
+  /// nominal or ordinal variables' (respectively '... mean centering of rows
+  /// is not possible with nominal or ordinal variables'), with nothing
+  /// changed, when any column is nominal or ordinal.
+  void StandardizeNumCellRows(TVector* Means, TVector* StdDevs);
+  void MeanCenterNumCellRows(TVector* Means);
+  ///@}
+  ///@{
+  /// True when every value of the column (row) equals its first one (as
+  /// stored, NaN never equal); ConstVal then receives it (0 otherwise).
+  /// False for a missing column (row).
+  bool IsConstantColumn(int32_t ColIx) const;
+  bool IsConstantColumn(int32_t ColIx, double& ConstVal) const;
+  bool IsConstantRow(int32_t RowIx) const;
+  bool IsConstantRow(int32_t RowIx, double& ConstVal) const;
+  ///@}
+  ///@{
+  /// True when the column holds exactly two distinct values (as stored; a
+  /// NaN makes it false); CheckDichotomousColumn returns them ascending in
+  /// Low and High (both 0 when false). False for a missing column, a table
+  /// of one row and a constant column.
+  bool IsDichotomousColumn(int32_t ColIx) const;
+  bool CheckDichotomousColumn(int32_t ColIx, double& Low, double& High) const;
+  ///@}
+
+  // -------------------------------------------------------------------------
   // j. Sorting
   // -------------------------------------------------------------------------
 
@@ -875,6 +993,14 @@ class TDataTable : public TComponent {
   template <class V>
   int32_t LineFromVector(bool Column, int32_t Ix, int32_t First, int32_t Last, const V* Src,
                          int32_t SrcElem, bool Whole);
+  struct TStatSample;
+  template <class Pred>
+  TStatSample Sample(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow, Pred In,
+                     bool MatrixError) const;
+  template <class Pred>
+  double SumOf(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow, Pred In,
+               bool Squared, int64_t& NumData) const;
+  void StandardizeLines(bool Rows, bool Scale, TVector* Means, TVector* StdDevs);
   template <class Key>
   void SortHeaders(bool Rows, bool Ascending, std::vector<Key> Keys, int32_t LowCol, int32_t LowRow,
                    int32_t HighCol, int32_t HighRow);
