@@ -883,6 +883,108 @@ class TDataTable : public TComponent {
   ///@}
 
   // -------------------------------------------------------------------------
+  // i. Analysis
+  // -------------------------------------------------------------------------
+
+  /// Fills CovarMat(i, j) and (j, i), i, j = 1..n, with a measure between
+  /// the columns LowCol - 1 + i and LowCol - 1 + j (note the argument order:
+  /// both column bounds first; ranges clamped; n = HighCol - LowCol + 1).
+  /// For every pair the rows LowRow..HighRow are scanned, skipping each row
+  /// in which either cell has state bit 0 or 1 set; m counts the rows used.
+  /// Sums are centred and accumulated in long double. Mode:
+  ///   0  Sum xy / (m - 1) (cross products about zero)
+  ///   1  Sum (x - mx)(y - my) / (m - 1), mx and my the means of the
+  ///      numeric cells of each column in LowRow..HighRow (a nominal or
+  ///      ordinal column has none, so its mean is 0)
+  ///   2  Pearson's r of the m pairs, Sxy / sqrt(|Sxx Syy|) about the pair
+  ///      means; 0 when m <= 2 or either column is constant over the pairs;
+  ///      the diagonal is 1
+  ///   3  the square of mode 2; the diagonal is 1
+  ///   4  Sum (x - y)^2 / (m - 1)
+  ///   other  0
+  /// Modes 0, 1 and 4 give 0 for a pair with m <= 1 (no division by m - 1).
+  /// A NaN in a row used gives NaN. The results are computed apart and then
+  /// stored into CovarMat cell by cell (its events fire as for
+  /// TMatrix::CopyFromArray); cells beyond n x n stay. AbortMathProc is
+  /// cleared first; after each variable i ProcStat grows by 1 and
+  /// MathFeedBackProc is called (ReportProgress); when AbortMathProc is then
+  /// true the result is false and CovarMat is not touched. False also,
+  /// with nothing done, for a null CovarMat or one with fewer than n
+  /// columns or rows. True otherwise.
+  bool CalcCovar(TMatrix* CovarMat, int32_t LowCol, int32_t HighCol, int32_t LowRow,
+                 int32_t HighRow, int32_t Mode);
+
+  /// Cross-tabulates the categorical columns Col1 and Col2 over the rows
+  /// LowRow..HighRow (clamped). A row is skipped when either cell has state
+  /// bit 0 or 1 set; otherwise both values are rounded to ordinals a and b.
+  /// A pair with an ordinal outside 0..150 (or NaN) is skipped and makes the
+  /// result kDTContTabOutOfRange (-3); a pair holding ordinal 0 has no cell
+  /// in this layout and is skipped, making the result kDTContTabOrdinalZero
+  /// (-4) unless -3 applies; every other pair adds 1 to ContTab[a - 1][b - 1].
+  /// ContTab is then A + 1 by B + 1 (A and B the largest ordinals counted,
+  /// 0 when none): ContTab[i][B] is the sum over j of ContTab[i][j],
+  /// ContTab[A][j] the sum over i, ContTab[A][B] the total. Result 0 when
+  /// every pair was counted; kDTContTabBadColumn (-1) for a missing column,
+  /// kDTContTabNotCategorical (-2) for a column that is not nominal or
+  /// ordinal (ContTab untouched on -1 and -2).
+  int32_t CreateContingencyTable(int32_t Col1, int32_t Col2, int32_t LowRow, int32_t HighRow,
+                                 TInt2DArray& ContTab) const;
+
+  /// Level counts of column ACol over the rows LowRow..HighRow (clamped):
+  /// OrdList becomes 151 counters, entry k the number of cells whose
+  /// rounded value is k; cells with state bit 0 or 1 set are skipped. The
+  /// result is the number of cells (not skipped) whose rounded value lies
+  /// outside 0..150 or is NaN. -1 for a missing column; 0 with OrdList
+  /// untouched for a column that is not nominal or ordinal.
+  int32_t ScanForCatValues(int32_t ACol, int32_t LowRow, int32_t HighRow, TIntArray& OrdList) const;
+
+  /// Lists the cells of the range (clamped) whose value v (as stored)
+  /// satisfies the comparison: cmLT v < Limit, cmGT v > Limit, cmLE v <=
+  /// Limit, cmGE v >= Limit, cmEQ v = Limit, cmNE v != Limit, cmInRange
+  /// Limit <= v <= Limit2, cmOutOfRange v < Limit or v > Limit2 (a NaN value
+  /// satisfies cmNE only). Cells are visited column by column, row by row
+  /// within a column. CellList becomes 2 x hits: CellList[0][k] the column,
+  /// CellList[1][k] the row of hit k. Result: the number of hits; at most
+  /// 10 000 are kept and a further hit stops the search with
+  /// kDTFindTooManyHits (-2); kDTFindBadOp (-1), with two empty lists, for
+  /// a CompareOp outside the enumeration.
+  int32_t FindCells(double Limit, double Limit2, TCompareMode CompareOp, int32_t LowCol,
+                    int32_t LowRow, int32_t HighCol, int32_t HighRow, TInt2DArray& CellList) const;
+
+  /// Fingerprint of the descriptive information: eight CRC-32 registers
+  /// (core's CalcNextCRC32) start at FFFFFFFF and are fed, in this order:
+  /// the comment (the low byte of its UTF-16 code unit k into register
+  /// k mod 8, k from 0), each column name (likewise, k restarting at 0 for
+  /// each name), the low byte of each column attribute (column s, counted
+  /// from 0, into register s mod 8), the row names, the low byte of each row
+  /// attribute, the scale type of each column (column s into register
+  /// s mod 8), and for every column every non-empty level name (character k
+  /// into register k mod 8). The registers are inverted and written as 8
+  /// upper-case hexadecimal digits each, register 0 first (64 characters).
+  std::string CRCofNamesAndAttributes() const;
+  /// Fingerprint of the cell states: column by column, the state of row r
+  /// (counted from 0) into register r mod 8; then as above.
+  std::string CRCofCellStates() const;
+
+  /// Rebuilds the table in long format: one row per former cell, column by
+  /// column and row by row within a column. The new columns: with
+  /// ColHeadsAsVar first "(column)", nominal, holding the former column
+  /// number c, whose level c (slot 0 stays empty) is the former column's
+  /// name, ":" and c, cut to 10 characters; with IncludeColRowNumbers
+  /// "(col. index)" and "(row index)" with the former column and row
+  /// numbers; last "(data)" with the values and states of the former
+  /// cells, of the highest scale type of the former columns and without
+  /// levels. Every new row takes the name and attribute of the former row
+  /// it came from; other cells have state 0, column attributes are 0, the
+  /// comment stays. Then OnChange, OnChangeSetup, OnChangeNames,
+  /// OnChangeAttrib, OnChangeCellState and OnResize fire once. False, with
+  /// the table untouched, when ColHeadsAsVar is set and the table has more
+  /// than 150 columns, or when columns x rows exceeds 2^31 - 1. Throws
+  /// EZELDataTableError 'Component "\<Name>": not enough memory on heap'
+  /// (table untouched) when the new table cannot be built.
+  bool Serialize(bool ColHeadsAsVar, bool IncludeColRowNumbers);
+
+  // -------------------------------------------------------------------------
   // j. Sorting
   // -------------------------------------------------------------------------
 
