@@ -53,6 +53,7 @@ bool TDataTable::CalcCovar(TMatrix* CovarMat, int32_t LowCol, int32_t HighCol, i
       MeanVarOfNumCells(LowCol + i, LowRow, LowCol + i, HighRow, means[static_cast<size_t>(i)],
                         var);
     }
+  const int32_t nCols = FNrOfCols, nRows = FNrOfRows;
   const auto usable = [this](int32_t c, int32_t r) {
     return (St(c, r) & (kCellNoNumber | kCellEmpty)) == 0;
   };
@@ -106,6 +107,8 @@ bool TDataTable::CalcCovar(TMatrix* CovarMat, int32_t LowCol, int32_t HighCol, i
     }
     ReportProgress();
     if (AbortMathProc) return false;
+    // MathFeedBackProc may have changed the table: the cells read are gone.
+    if (FNrOfCols != nCols || FNrOfRows != nRows) return false;
   }
   CovarMat->CopyFromArray(res, 0, 0, n - 1, n - 1, 1, 1);
   return true;

@@ -95,6 +95,16 @@ TEST(DataTableCovar, RefusesSmallTargetsAndStopsWhenAborted) {
   EXPECT_FALSE(t->CalcCovar(&m, 0, 0, 0, 0, 1));
   EXPECT_EQ(steps, 2);
   EXPECT_EQ(m.GetVal(1, 1), -7.0);
+  // A progress handler that shrinks the table ends the calculation too.
+  MathFeedBackProc = [&](double) { t->Resize(1, 1); };
+  EXPECT_FALSE(t->CalcCovar(&m, 0, 0, 0, 0, 2));
+  EXPECT_EQ(m.GetVal(1, 1), -7.0);
+  auto u = CovarFixture();
+  u->SetRowName(1, "b");
+  u->SetRowName(2, "a");
+  MathFeedBackProc = [&](double) { u->Resize(1, 1); };
+  u->SortRowNames(true, 0, 0, 0, 0);
+  EXPECT_EQ(u->GetNrOfRows(), 1);
   AbortMathProc = false;
   MathFeedBackProc = saved;
 }

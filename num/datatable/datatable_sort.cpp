@@ -147,6 +147,7 @@ void TDataTable::SortHeaders(bool Rows, bool Ascending, std::vector<Key> Keys, i
       }
     }
     ReportProgress();
+    if (FNrOfCols != nc || FNrOfRows != nr) return;  // MathFeedBackProc resized the table
   } while (gap > 1 || exchanged);
   if (moved) ChangedData();
   ChangedNames();

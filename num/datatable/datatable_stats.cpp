@@ -2,7 +2,9 @@
 // standardisations and the column tests.
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <new>
+#include <vector>
 
 #include "core/zel_univconst.hpp"
 #include "num/datatable/datatable_impl.hpp"
@@ -232,6 +234,8 @@ double TDataTable::PercentileOfMarkedCells(double Prob, int32_t LowCol, int32_t 
 
 void TDataTable::StandardizeLines(bool Rows, bool Scale, TVector* Means, TVector* StdDevs) {
   const int32_t n = Rows ? FNrOfRows : FNrOfCols;
+  std::vector<int32_t> done;
+  std::vector<double> means, sds;
   TChangeSuppressor sup(*this);
   auto& mat = MatrixStorage(*FData);
   bool changed = false;
@@ -240,8 +244,9 @@ void TDataTable::StandardizeLines(bool Rows, bool Scale, TVector* Means, TVector
     double mean = 0, var = 1;
     const int64_t used = Rows ? MeanVarOfNumCells(1, i, FNrOfCols, i, mean, var)
                               : MeanVarOfNumCells(i, 1, i, FNrOfRows, mean, var);
-    if (Means != nullptr) Means->SetVal(i, mean);
-    if (StdDevs != nullptr) StdDevs->SetVal(i, std::sqrt(var));
+    done.push_back(i);
+    means.push_back(mean);
+    sds.push_back(std::sqrt(var));
     if (used == 0 || (Scale && !(var > 0))) continue;
     const double sd = Scale ? std::sqrt(var) : 1.0;
     const int32_t m = Rows ? FNrOfCols : FNrOfRows;
@@ -252,6 +257,11 @@ void TDataTable::StandardizeLines(bool Rows, bool Scale, TVector* Means, TVector
       x = Scale ? (x - mean) / sd : x - mean;
     }
     changed = true;
+  }
+  // The vectors are written last: their handlers may change this table.
+  for (size_t k = 0; k < done.size(); ++k) {
+    if (Means != nullptr) Means->SetVal(done[k], means[k]);
+    if (StdDevs != nullptr) StdDevs->SetVal(done[k], sds[k]);
   }
   sup.Finish(changed);
 }

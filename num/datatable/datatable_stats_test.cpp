@@ -188,6 +188,16 @@ TEST(DataTableTransform, ColumnStandardizationTouchesNumericCellsOnly) {
   EXPECT_NEAR(var, 1, 1e-15);
 }
 
+TEST(DataTableTransform, AVectorHandlerMayShrinkTheTable) {
+  auto t = Fixture();
+  TVector means(nullptr);
+  means.Resize(3);
+  means.OnChange = [&](TObject*) { t->Resize(1, 1); };
+  t->StandardizeNumCellColumns(&means, nullptr);
+  EXPECT_EQ(t->GetNrOfRows(), 1);
+  EXPECT_NEAR(t->GetElem(1, 1), (2 - 5.4) / std::sqrt(7.3), 1e-15);
+}
+
 TEST(DataTableTransform, RowOperationsRefuseCategoricalColumns) {
   auto t = Fixture();
   t->OnChange = [](TObject*) { FAIL(); };

@@ -851,7 +851,8 @@ class TDataTable : public TComponent {
   /// (MeanCenter: x - mean, whatever the variance). Other columns and
   /// cells are untouched. Means and StdDevs, when not null, receive the
   /// mean and sqrt(variance) of every such column at its number (they are
-  /// not resized: numbers beyond them are dropped). OnChange fires once.
+  /// not resized: numbers beyond them are dropped) after the table's
+  /// values have changed and before OnChange fires once.
   void StandardizeNumCellColumns(TVector* Means, TVector* StdDevs);
   void MeanCenterNumCellColumns(TVector* Means);
   ///@}
@@ -908,7 +909,8 @@ class TDataTable : public TComponent {
   /// TMatrix::CopyFromArray); cells beyond n x n stay. AbortMathProc is
   /// cleared first; after each variable i ProcStat grows by 1 and
   /// MathFeedBackProc is called (ReportProgress); when AbortMathProc is then
-  /// true the result is false and CovarMat is not touched. False also,
+  /// true, or MathFeedBackProc changed the table's size, the result is false
+  /// and CovarMat is not touched. False also,
   /// with nothing done, for a null CovarMat or one with fewer than n
   /// columns or rows. True otherwise.
   bool CalcCovar(TMatrix* CovarMat, int32_t LowCol, int32_t HighCol, int32_t LowRow,
@@ -1026,7 +1028,8 @@ class TDataTable : public TComponent {
   /// swaps the two names and attributes and the values and states of the
   /// columns LowCol..HighCol, then fires OnSortExchange(this, 2, i, j,
   /// LowCol, HighCol). At the end OnChange, OnChangeNames and OnChangeAttrib
-  /// fire. A handler that resizes the table ends the sort.
+  /// fire. A handler (or MathFeedBackProc) that resizes the table ends the
+  /// sort at once, without the final events.
   void SortRowNames(bool Ascending, bool IgnoreCase, int32_t LowCol, int32_t LowRow,
                     int32_t HighCol, int32_t HighRow);
   void SortRowNames(bool Ascending, int32_t LowCol, int32_t LowRow, int32_t HighCol,
