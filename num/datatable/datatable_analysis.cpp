@@ -278,6 +278,7 @@ std::string TDataTable::CRCofCellStates() const {
 // ---------------------------------------------------------------------------
 
 bool TDataTable::Serialize(bool ColHeadsAsVar, bool IncludeColRowNumbers) {
+  MatrixResized();  // in step with a matrix resized behind the table's back
   const int32_t C = FNrOfCols, R = FNrOfRows;
   // Both limits are checked before anything changes: a table cut off in
   // the middle of the rebuild would be worse than none.

@@ -94,6 +94,7 @@ int32_t TDataTable::LineToVector(bool Column, int32_t Ix, int32_t First, int32_t
 template <class A>
 int32_t TDataTable::LineFrom(bool Column, int32_t Ix, int32_t First, int32_t Last, const A& Src,
                              int32_t SrcElem, bool Whole) {
+  MatrixResized();  // in step with a matrix resized behind the table's back
   const int32_t n = Column ? FNrOfRows : FNrOfCols;
   if (Column ? !ValidCol(Ix) : !ValidRow(Ix)) return kDTCopyBadIndex;
   if (Whole) {

@@ -118,6 +118,23 @@ TEST(DataTableResize, FollowsTheMatrixWhenItIsResizedDirectly) {
   EXPECT_EQ(t->GetCellState(5, 4), 7);
 }
 
+TEST(DataTableResize, CatchesUpWithAMatrixThatLostItsHandlers) {
+  auto t = Numbered(3, 3);
+  TMatrix small(nullptr);
+  small.SetVal(1, 1, 4);
+  // The matrix's Assign replaces the table's handlers with small's (none):
+  // the table does not hear of the new size, but must not index beyond it.
+  t->GetNumericData()->Assign(&small);
+  EXPECT_EQ(t->CopyDataColumnFromArray(3, TDoubleArray{1, 2, 3}), kDTCopyBadIndex);
+  EXPECT_EQ(t->GetNrOfColumns(), 1);
+  EXPECT_EQ(t->GetNrOfRows(), 1);
+  auto u = Numbered(2, 2);
+  u->GetNumericData()->Assign(&small);
+  ASSERT_TRUE(u->Serialize(true, true));
+  EXPECT_EQ(u->GetNrOfRows(), 1);
+  EXPECT_EQ(u->GetElem(4, 1), 4.0);
+}
+
 TEST(DataTableStructure, InsertMovesEverythingAndLeavesAnEmptyNewLine) {
   auto t = Numbered(2, 3);
   t->SetRowAttrib(2, 9);

@@ -105,6 +105,7 @@ void TDataTable::SortCols(int32_t SortRowIx, bool Ascending, int32_t LowCol, int
 template <class Key>
 void TDataTable::SortHeaders(bool Rows, bool Ascending, std::vector<Key> Keys, int32_t LowCol,
                              int32_t LowRow, int32_t HighCol, int32_t HighRow) {
+  MatrixResized();  // in step with a matrix resized behind the table's back
   ClampColRange(LowCol, HighCol);
   ClampRowRange(LowRow, HighRow);
   const int32_t lo = Rows ? LowRow : LowCol, hi = Rows ? HighRow : HighCol;

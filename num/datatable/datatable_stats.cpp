@@ -233,6 +233,7 @@ double TDataTable::PercentileOfMarkedCells(double Prob, int32_t LowCol, int32_t 
 // ---------------------------------------------------------------------------
 
 void TDataTable::StandardizeLines(bool Rows, bool Scale, TVector* Means, TVector* StdDevs) {
+  MatrixResized();  // in step with a matrix resized behind the table's back
   const int32_t n = Rows ? FNrOfRows : FNrOfCols;
   std::vector<int32_t> done;
   std::vector<double> means, sds;

@@ -46,9 +46,11 @@
 ///   (halves to even).
 /// - The numeric matrix: the table creates its own TMatrix (owned, freed with
 ///   the table) unless AssignAnotherDataMatrix lends it one. The table
-///   connects the matrix's OnChange, OnResize and OnSortExchange to itself
-///   (and reconnects them after anything that copies the matrix's handlers);
-///   replace them only through the table. A borrowed matrix must outlive its
+///   connects the matrix's OnChange, OnResize and OnSortExchange to itself;
+///   no operation of the table copies another matrix's handlers onto it
+///   (Assign copies values, not the matrix), and they must not be replaced
+///   from outside (TMatrix::Assign on this matrix would do so: call
+///   AssignAnotherDataMatrix or the table's Assign instead). A borrowed matrix must outlive its
 ///   use by the table; the table disconnects it when it is destroyed or
 ///   given another matrix. When the matrix is resized behind the table's
 ///   back (through the matrix itself) the table follows: its names, states,
@@ -379,7 +381,8 @@ class TDataTable : public TComponent {
   /// Lends the table NewDMat: the table resizes to its sizes (names, states
   /// and so on as Resize; its values are NewDMat's), frees its own matrix
   /// when it owned one, disconnects a previously borrowed one and works on
-  /// NewDMat from then on without owning it; every column becomes
+  /// NewDMat from then on without owning it (its OnChange, OnResize and
+  /// OnSortExchange handlers become the table's); every column becomes
   /// stInterval without levels. OnChange, OnChangeSetup, OnChangeNames,
   /// OnChangeAttrib, OnChangeCellState and OnResize fire. A null NewDMat,
   /// or the matrix the table already uses, does nothing.
