@@ -242,6 +242,18 @@ void TDataTable::ClampRowRange(int32_t& Lo, int32_t& Hi) const {
   NormalizeRange(Lo, Hi, 1, FNrOfRows);
 }
 
+// A copy of the values of T with T's own sizes, also when its matrix was
+// resized behind its back (then through the checked element access).
+TDouble2DArray TDataTable::ValuesCopy() const {
+  if (FData->GetNrOfColumns() == FNrOfCols && FData->GetNrOfRows() == FNrOfRows)
+    return FData->GetMat();
+  TDouble2DArray v(static_cast<size_t>(FNrOfCols), TDoubleArray(static_cast<size_t>(FNrOfRows)));
+  for (int32_t c = 1; c <= FNrOfCols; ++c)
+    for (int32_t r = 1; r <= FNrOfRows; ++r)
+      v[static_cast<size_t>(c - 1)][static_cast<size_t>(r - 1)] = FData->GetVal(c, r);
+  return v;
+}
+
 // ---------------------------------------------------------------------------
 // Layouts
 // ---------------------------------------------------------------------------
@@ -276,7 +288,7 @@ TDataTable::TLayout TDataTable::Remap(const TIndexMap& Cols, const TIndexMap& Ro
         if (orow == 0) continue;
         const auto orx = static_cast<size_t>(orow - 1);
         L.States[c][r] = FCState[ocx][orx];
-        if (WithVals && matOk) L.Vals[c][r] = mat[ocx][orx];
+        if (WithVals) L.Vals[c][r] = matOk ? mat[ocx][orx] : FData->GetVal(oc, orow);
       }
     }
     L.RowNames.resize(nr);
@@ -546,7 +558,7 @@ void TDataTable::Assign(const TPersistent* Source) {
     L.ColAtt = src->FColAtt;
     L.RowAtt = src->FRowAtt;
     L.Types = src->FVType;
-    L.Vals = src->FData->GetMat();
+    L.Vals = src->ValuesCopy();
     L.HasVals = true;
   } catch (const std::bad_alloc&) {
     Fail("not enough memory on heap");
@@ -588,7 +600,7 @@ void TDataTable::Clone(const TDataTable* ExtTab) {
     L.ColAtt = ExtTab->FColAtt;
     L.RowAtt = ExtTab->FRowAtt;
     L.Types = ExtTab->FVType;
-    L.Vals = ExtTab->FData->GetMat();
+    L.Vals = ExtTab->ValuesCopy();
     L.HasVals = true;
   } catch (const std::bad_alloc&) {
     Fail("not enough memory on heap");

@@ -1082,6 +1082,7 @@ class TDataTable : public TComponent {
   TLayout Remap(const TIndexMap& Cols, const TIndexMap& Rows, bool DefaultNames,
                 bool WithVals) const;
   void ApplyLayout(TLayout& L);
+  TDouble2DArray ValuesCopy() const;
   void Restructure(const TIndexMap& Cols, const TIndexMap& Rows, bool Names);
   int32_t RemoveSelected(bool Rows, const TBitFld& Selected, int32_t Count);
   int32_t RemoveByMarks(bool Rows, int32_t First, int32_t Last, uint8_t CSMask, bool Marked);
