@@ -298,4 +298,82 @@ std::string ReduceStringToFN83CompliantChars(std::string_view Name) {
   return out;
 }
 
+// ---------------------------------------------------------------------------
+// UTF-8 characters
+// ---------------------------------------------------------------------------
+
+char32_t NextUtf8CodePoint(std::string_view Text, size_t& Pos) {
+  const auto b0 = static_cast<uint8_t>(Text[Pos++]);
+  if (b0 < 0x80) return b0;
+  // The admissible range of the second byte rules out overlong forms (E0,
+  // F0), surrogates (ED) and code points beyond U+10FFFF (F4).
+  size_t need = 0;
+  char32_t cp = 0;
+  uint8_t lower = 0x80, upper = 0xBF;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    need = 1, cp = b0 & 0x1Fu;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    need = 2, cp = b0 & 0x0Fu;
+    if (b0 == 0xE0) lower = 0xA0;
+    if (b0 == 0xED) upper = 0x9F;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    need = 3, cp = b0 & 0x07u;
+    if (b0 == 0xF0) lower = 0x90;
+    if (b0 == 0xF4) upper = 0x8F;
+  } else {
+    return 0xFFFD;
+  }
+  for (size_t k = 0; k < need; ++k) {
+    if (Pos >= Text.size()) return 0xFFFD;
+    const auto b = static_cast<uint8_t>(Text[Pos]);
+    if (b < lower || b > upper) return 0xFFFD;  // b starts the next piece
+    lower = 0x80, upper = 0xBF;
+    cp = (cp << 6) | (b & 0x3Fu);
+    ++Pos;
+  }
+  return cp;
+}
+
+int64_t Utf8CharCount(std::string_view Text) {
+  int64_t n = 0;
+  for (size_t i = 0; i < Text.size(); ++n) NextUtf8CodePoint(Text, i);
+  return n;
+}
+
+std::string Utf8Truncate(std::string_view Text, int64_t MaxChars) {
+  size_t i = 0;
+  for (int64_t n = 0; n < MaxChars && i < Text.size(); ++n) NextUtf8CodePoint(Text, i);
+  return std::string(Text.substr(0, i));
+}
+
+std::vector<uint16_t> Utf8ToUtf16(std::string_view Text) {
+  std::vector<uint16_t> out;
+  out.reserve(Text.size());
+  for (size_t i = 0; i < Text.size();) {
+    char32_t cp = NextUtf8CodePoint(Text, i);
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<uint16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<uint16_t>(0xDC00 + (cp & 0x3FFu)));
+    } else {
+      out.push_back(static_cast<uint16_t>(cp));
+    }
+  }
+  return out;
+}
+
+std::string LowerCaseAscii(std::string_view Text) {
+  std::string out(Text);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+std::string UpperCaseAscii(std::string_view Text) {
+  std::string out(Text);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return out;
+}
+
 }  // namespace zel

@@ -5,7 +5,9 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace zel {
 namespace {
@@ -258,6 +260,57 @@ TEST(ReduceStringToFN83CompliantChars, NeverYieldsDotNamesAndCapsLength) {
   EXPECT_EQ(ReduceStringToFN83CompliantChars("\u6771\u4EAC"), "");  // no usable character
   EXPECT_EQ(ReduceStringToFN83CompliantChars("\t\n"), "");
   EXPECT_EQ(ReduceStringToFN83CompliantChars(std::string(300, 'x')).size(), 255u);
+}
+
+// ---------------------------------------------------------------------------
+// UTF-8 characters
+// ---------------------------------------------------------------------------
+
+std::u32string Decode(std::string_view s) {
+  std::u32string out;
+  for (size_t i = 0; i < s.size();) out.push_back(NextUtf8CodePoint(s, i));
+  return out;
+}
+
+TEST(Utf8, DecodesWellFormedTextAndOneReplacementPerMaximalIllFormedPiece) {
+  // The expected pieces follow the WHATWG decoder (also Python's
+  // bytes.decode('utf-8', 'replace')).
+  const struct {
+    std::string_view in;
+    std::u32string out;
+  } cases[] = {
+      {"a\u00E9\u20AC\U0001F600", U"a\u00E9\u20AC\U0001F600"},
+      {"\xF4\x8F\xBF\xBF", U"\U0010FFFF"},
+      {"\xC0\xAF", U"\uFFFD\uFFFD"},                      // C0 never starts a sequence
+      {"\xE0\x80\x80", U"\uFFFD\uFFFD\uFFFD"},            // overlong: E0 needs A0..BF next
+      {"\xED\xA0\x80", U"\uFFFD\uFFFD\uFFFD"},            // surrogate: ED needs 80..9F next
+      {"\xF4\x90\x80\x80", U"\uFFFD\uFFFD\uFFFD\uFFFD"},  // beyond U+10FFFF
+      {"\xE2\x82", U"\uFFFD"},                            // truncated at the end
+      {"\xE2\x82"
+       "a",
+       U"\uFFFDa"},  // the byte that does not fit starts anew
+      {"\x80\xFF", U"\uFFFD\uFFFD"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Decode(c.in), c.out) << c.in;
+}
+
+TEST(Utf8, CountsCutsAndConvertsByCharacters) {
+  const std::string text = "a\u00E9\u20AC\U0001F600b";
+  EXPECT_EQ(Utf8CharCount(text), 5);
+  EXPECT_EQ(Utf8CharCount("\xC0\xAF"), 2);
+  EXPECT_EQ(Utf8Truncate(text, 3), "a\u00E9\u20AC");
+  EXPECT_EQ(Utf8Truncate(text, 4), "a\u00E9\u20AC\U0001F600");
+  EXPECT_EQ(Utf8Truncate(text, 0), "");
+  EXPECT_EQ(Utf8Truncate(text, 99), text);
+  EXPECT_EQ(Utf8Truncate("\xE2\x82"
+                         "ab",
+                         2),
+            "\xE2\x82"
+            "a");  // kept as it is
+  EXPECT_EQ(Utf8ToUtf16(text), (std::vector<uint16_t>{'a', 0xE9, 0x20AC, 0xD83D, 0xDE00, 'b'}));
+  EXPECT_EQ(Utf8ToUtf16("\xFF"), (std::vector<uint16_t>{0xFFFD}));
+  EXPECT_EQ(LowerCaseAscii("AbZ\u00C9"), "abz\u00C9");  // only ASCII letters fold
+  EXPECT_EQ(UpperCaseAscii("azB\u00E9"), "AZB\u00E9");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "core/zel_system.hpp"
 
+#include "core/zel_stringl.hpp"
+
 #include <cmath>
 #include <cstring>
 #include <thread>
@@ -71,50 +73,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-// Decodes one UTF-8 sequence at s[i]; advances i. Malformed input yields
-// U+FFFD and consumes one byte.
-char32_t DecodeUtf8(std::string_view s, size_t& i) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  if (b0 < 0x80) {
-    ++i;
-    return b0;
-  }
-  int len = 0;
-  char32_t cp = 0;
-  if ((b0 & 0xE0) == 0xC0) {
-    len = 2;
-    cp = b0 & 0x1F;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    len = 3;
-    cp = b0 & 0x0F;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    len = 4;
-    cp = b0 & 0x07;
-  } else {
-    ++i;
-    return 0xFFFD;
-  }
-  if (i + len > s.size()) {
-    ++i;
-    return 0xFFFD;
-  }
-  for (int k = 1; k < len; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if ((b & 0xC0) != 0x80) {
-      ++i;
-      return 0xFFFD;
-    }
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  static constexpr char32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
-  if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++i;
-    return 0xFFFD;
-  }
-  i += len;
-  return cp;
-}
-
 }  // namespace
 
 std::string AnsiToUtf8(std::string_view ansi) {
@@ -135,7 +93,7 @@ std::string Utf8ToAnsi(std::string_view utf8) {
   out.reserve(utf8.size());
   size_t i = 0;
   while (i < utf8.size()) {
-    const char32_t cp = DecodeUtf8(utf8, i);
+    const char32_t cp = NextUtf8CodePoint(utf8, i);
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
       out += static_cast<char>(cp);
       continue;

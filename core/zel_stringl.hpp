@@ -1,8 +1,9 @@
 /// @file
 /// String helpers of the foundation layer: trimming and cleaning, a small
 /// pattern test, list look-up, tokenising, quoted names, the tag reader on
-/// strings, the width/decimals float formatter, boolean texts and file-name
-/// reduction.
+/// strings, the width/decimals float formatter, boolean texts, file-name
+/// reduction, and UTF-8 characters (decoding, counting, cutting, UTF-16 code
+/// units, ASCII case folding).
 ///
 /// Strings are UTF-8 in std::string. Every position and length counts bytes;
 /// positions passed in and out are 1-based, as in the number scanners of the
@@ -42,6 +43,41 @@ std::string ReplaceCharInString(std::string_view Text, char OldChar, char NewCha
 /// breaks included). Bytes from 0x80 up, the parts of multi-byte UTF-8
 /// characters, are kept, so valid UTF-8 stays valid.
 std::string RemoveControlChars(std::string_view Text);
+
+// ---------------------------------------------------------------------------
+// UTF-8 characters
+//
+// Malformed input follows the WHATWG/Unicode "maximal subpart" practice:
+// each maximal ill-formed piece becomes one U+FFFD. A byte that cannot start
+// a sequence (80..C1, F5..FF) is one piece by itself; a valid start followed
+// by too few valid continuation bytes (within the ranges that exclude
+// overlong forms, surrogates and code points beyond U+10FFFF) is one piece
+// up to the first byte that does not fit, which then starts the next. So
+// "\xC0\xAF" (an overlong '/') gives two U+FFFD, "\xED\xA0\x80" (a
+// surrogate) three, and a truncated "\xE2\x82" one.
+// ---------------------------------------------------------------------------
+
+/// The code point that starts at byte Pos of Text (0-based), or U+FFFD for a
+/// malformed piece; Pos advances past what was read (at least one byte).
+/// Pos must be below Text.size().
+char32_t NextUtf8CodePoint(std::string_view Text, size_t& Pos);
+/// The number of characters (code points, a malformed piece counting as one)
+/// of Text.
+int64_t Utf8CharCount(std::string_view Text);
+/// Text cut after its first MaxChars characters, never inside a sequence
+/// (MaxChars <= 0 gives ""). Malformed pieces count as one character each and
+/// are kept as they are.
+std::string Utf8Truncate(std::string_view Text, int64_t MaxChars);
+/// The UTF-16 code units of Text: code points above U+FFFF become surrogate
+/// pairs, malformed pieces U+FFFD.
+std::vector<uint16_t> Utf8ToUtf16(std::string_view Text);
+///@{
+/// Text with the ASCII letters A..Z (a..z) mapped to the other case; every
+/// other byte, multi-byte characters included, is kept, so valid UTF-8 stays
+/// valid and the result does not depend on the locale.
+std::string LowerCaseAscii(std::string_view Text);
+std::string UpperCaseAscii(std::string_view Text);
+///@}
 
 // ---------------------------------------------------------------------------
 // Pattern test and list look-up

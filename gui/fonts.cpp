@@ -17,6 +17,8 @@
 #include <numbers>
 #include <unordered_map>
 
+#include "core/zel_stringl.hpp"
+
 namespace zel {
 
 namespace {
@@ -26,67 +28,22 @@ constexpr int64_t kMaxUnclippedMask = int64_t{1} << 26;
 constexpr size_t kCacheBudget = size_t{32} << 20;
 constexpr FT_Int32 kLoadFlags = FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP;
 constexpr double kItalicShear = 0.2;
-constexpr char32_t kReplacement = 0xFFFD;
 
 // ---------------------------------------------------------------------------
 // UTF-8
 // ---------------------------------------------------------------------------
 
-// A malformed sequence (bad lead byte, missing continuation, overlong form,
-// surrogate, beyond U+10FFFF) becomes one U+FFFD for the bytes it spans.
+// Malformed pieces become U+FFFD (core's rule, one per maximal piece).
 std::vector<char32_t> DecodeUtf8(std::string_view s) {
   std::vector<char32_t> out;
   out.reserve(s.size());
-  size_t i = 0;
-  while (i < s.size()) {
-    const unsigned c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-      out.push_back(c);
-      ++i;
-      continue;
-    }
-    size_t n;
-    char32_t cp;
-    char32_t lowest;
-    if ((c & 0xE0) == 0xC0) {
-      n = 1, cp = c & 0x1F, lowest = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-      n = 2, cp = c & 0x0F, lowest = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-      n = 3, cp = c & 0x07, lowest = 0x10000;
-    } else {
-      out.push_back(kReplacement);
-      ++i;
-      continue;
-    }
-    size_t k = 1;
-    for (; k <= n && i + k < s.size(); ++k) {
-      const unsigned cc = static_cast<unsigned char>(s[i + k]);
-      if ((cc & 0xC0) != 0x80) break;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    if (k <= n) {
-      out.push_back(kReplacement);
-      i += k;
-      continue;
-    }
-    const bool bad = cp < lowest || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF);
-    out.push_back(bad ? kReplacement : cp);
-    i += n + 1;
-  }
+  for (size_t i = 0; i < s.size();) out.push_back(NextUtf8CodePoint(s, i));
   return out;
 }
 
 // ---------------------------------------------------------------------------
 // Small helpers
 // ---------------------------------------------------------------------------
-
-std::string Lower(std::string_view s) {
-  std::string r(s);
-  for (char& c : r)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return r;
-}
 
 // Case and blanks ignored, as fontconfig compares family names.
 std::string FamilyKey(std::string_view s) {
@@ -357,7 +314,7 @@ TFace* TEngine::Match(const std::string& Family, bool Bold, bool Italic, bool Re
 TResolved& TEngine::Resolve(const TFontSpec& Font) {
   const bool bold = Font.Style.Contains(TFontStyle::fsBold);
   const bool italic = Font.Style.Contains(TFontStyle::fsItalic);
-  std::string key = Lower(Font.Name);
+  std::string key = LowerCaseAscii(Font.Name);
   key += bold ? "\nb" : "\nr";
   key += italic ? 'i' : 'n';
   if (auto it = FResolved.find(key); it != FResolved.end()) return it->second;

@@ -257,8 +257,11 @@ TEST(FontText, MalformedUtf8CountsAsReplacementCharacters) {
   EXPECT_GT(rep, 0);
   EXPECT_EQ(FontTextExtent(f, "\xFF").cx, rep);
   EXPECT_EQ(FontTextExtent(f, "a\xC3").cx, FontTextExtent(f, "a").cx + rep);  // truncated sequence
-  EXPECT_EQ(FontTextExtent(f, "\xC0\xAF").cx, rep);                           // overlong '/'
-  EXPECT_EQ(FontTextExtent(f, "\xED\xA0\x80").cx, rep);                       // surrogate
+  // One replacement per maximal ill-formed piece: C0 cannot start a
+  // sequence, nor can the continuation bytes after it or after ED, whose
+  // second byte must lie in 80..9F (no surrogates).
+  EXPECT_EQ(FontTextExtent(f, "\xC0\xAF").cx, 2 * rep);      // overlong '/'
+  EXPECT_EQ(FontTextExtent(f, "\xED\xA0\x80").cx, 3 * rep);  // surrogate
 }
 
 TEST(FontText, MissingCharactersComeFromDejaVu) {

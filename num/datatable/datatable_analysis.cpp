@@ -12,8 +12,6 @@
 
 namespace zel {
 
-using namespace datatable_detail;
-
 namespace {
 
 using LD = long double;
@@ -233,7 +231,7 @@ struct TCrcLanes {
   void Feed(size_t Lane, uint8_t Byte) { Reg[Lane % 8] = CalcNextCRC32(Byte, Reg[Lane % 8]); }
   // The low bytes of the UTF-16 code units, unit k into register k mod 8.
   void FeedText(const std::string& Text) {
-    const std::vector<uint16_t> units = Utf16Units(Text);
+    const std::vector<uint16_t> units = Utf8ToUtf16(Text);
     for (size_t k = 0; k < units.size(); ++k) Feed(k, static_cast<uint8_t>(units[k] & 0xFFu));
   }
   std::string Text() const {
@@ -302,7 +300,7 @@ bool TDataTable::Serialize(bool ColHeadsAsVar, bool IncludeColRowNumbers) {
       L.ColNames.push_back("(column)");
       L.Types[col].MScaleType = TMScaleType::stNominal;
       for (int32_t c = 1; c <= C; ++c)
-        L.Types[col].NominalIDs[static_cast<size_t>(c)] = CutToChars(
+        L.Types[col].NominalIDs[static_cast<size_t>(c)] = Utf8Truncate(
             FColName[static_cast<size_t>(c - 1)] + ":" + std::to_string(c), kMaxNominalIDLength);
       ++col;
     }

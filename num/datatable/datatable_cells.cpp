@@ -10,8 +10,6 @@
 
 namespace zel {
 
-using namespace datatable_detail;
-
 namespace {
 
 // The ordinal a categorical value stands for, or -1 outside 0..150 (NaN
@@ -49,7 +47,8 @@ std::string TDataTable::GetElemNominal(int32_t ACol, int32_t ARow) const {
   if (ord >= 0) return FVType[static_cast<size_t>(ACol - 1)].NominalIDs[static_cast<size_t>(ord)];
   char buf[64];
   const auto res = std::to_chars(buf, buf + sizeof buf, std::isfinite(v) ? Round(v) : v);
-  return CutToChars(std::string_view(buf, static_cast<size_t>(res.ptr - buf)), kMaxNominalIDLength);
+  return Utf8Truncate(std::string_view(buf, static_cast<size_t>(res.ptr - buf)),
+                      kMaxNominalIDLength);
 }
 
 // The slot of Level in column Col: the known one (case folded) or the first
@@ -58,13 +57,13 @@ std::string TDataTable::GetElemNominal(int32_t ACol, int32_t ARow) const {
 int32_t TDataTable::LevelSlot(int32_t Col, const std::string& Level, bool& Added) {
   Added = false;
   auto& ids = FVType[static_cast<size_t>(Col - 1)].NominalIDs;
-  const std::string key = AsciiLower(Level);
+  const std::string key = LowerCaseAscii(Level);
   int32_t empty = -1;
   for (int32_t k = 0; k < kMaxNominalIDs; ++k) {
     const std::string& id = ids[static_cast<size_t>(k)];
     if (id.empty()) {
       if (empty < 0) empty = k;
-    } else if (AsciiLower(id) == key) {
+    } else if (LowerCaseAscii(id) == key) {
       return k;
     }
   }
@@ -77,7 +76,7 @@ int32_t TDataTable::LevelSlot(int32_t Col, const std::string& Level, bool& Added
 
 void TDataTable::SetElemNominal(int32_t ACol, int32_t ARow, const std::string& Value) {
   if (!ValidCol(ACol) || !ValidRow(ARow) || Value.empty()) return;
-  const std::string level = CutToChars(Value, kMaxNominalIDLength);
+  const std::string level = Utf8Truncate(Value, kMaxNominalIDLength);
   bool added = false;
   const int32_t ord = LevelSlot(ACol, level, added);
   if (ord < 0) Fail("number of available nominal values exceeded");
@@ -91,10 +90,10 @@ void TDataTable::SetElemNominal(int32_t ACol, int32_t ARow, const std::string& V
 int32_t TDataTable::OrdinalOfNominalID(int32_t Col, const std::string& ID, bool IgnoreCase) const {
   if (ID.empty() || !IsCategorical(Col)) return -1;
   const auto& ids = FVType[static_cast<size_t>(Col - 1)].NominalIDs;
-  const std::string key = IgnoreCase ? AsciiLower(ID) : ID;
+  const std::string key = IgnoreCase ? LowerCaseAscii(ID) : ID;
   for (int32_t k = 0; k < kMaxNominalIDs; ++k) {
     const std::string& id = ids[static_cast<size_t>(k)];
-    if (!id.empty() && (IgnoreCase ? AsciiLower(id) : id) == key) return k;
+    if (!id.empty() && (IgnoreCase ? LowerCaseAscii(id) : id) == key) return k;
   }
   return -1;
 }
@@ -102,7 +101,7 @@ int32_t TDataTable::OrdinalOfNominalID(int32_t Col, const std::string& ID, bool 
 int32_t TDataTable::AddNominalID(int32_t Col, const std::string& MScaleID) {
   if (!ValidCol(Col) || MScaleID.empty()) return -1;
   bool added = false;
-  const int32_t ord = LevelSlot(Col, CutToChars(MScaleID, kMaxNominalIDLength), added);
+  const int32_t ord = LevelSlot(Col, Utf8Truncate(MScaleID, kMaxNominalIDLength), added);
   if (ord < 0) return -1;
   const bool retype = !IsCategorical(Col);
   if (retype) FVType[static_cast<size_t>(Col - 1)].MScaleType = TMScaleType::stNominal;
@@ -120,7 +119,7 @@ void TDataTable::SetNominalID(int32_t ColIx, int32_t OrdVal, const std::string& 
   if (!MScaleID.empty() && !IsCategorical(ColIx)) return;
   std::string& slot =
       FVType[static_cast<size_t>(ColIx - 1)].NominalIDs[static_cast<size_t>(OrdVal)];
-  const std::string level = CutToChars(MScaleID, kMaxNominalIDLength);
+  const std::string level = Utf8Truncate(MScaleID, kMaxNominalIDLength);
   if (slot == level) return;
   slot = level;
   ChangedSetup();
@@ -185,7 +184,7 @@ std::string TDataTable::GetColName(int32_t ColNr) const {
 
 void TDataTable::SetColName(int32_t ColNr, const std::string& Value) {
   if (!ValidCol(ColNr)) return;
-  std::string name = CutToChars(Value, kMaxDTNameLength);
+  std::string name = Utf8Truncate(Value, kMaxDTNameLength);
   if (FColName[static_cast<size_t>(ColNr - 1)] == name) return;
   FColName[static_cast<size_t>(ColNr - 1)] = std::move(name);
   ChangedNames();
@@ -197,7 +196,7 @@ std::string TDataTable::GetRowName(int32_t RowNr) const {
 
 void TDataTable::SetRowName(int32_t RowNr, const std::string& Value) {
   if (!ValidRow(RowNr)) return;
-  std::string name = CutToChars(Value, kMaxDTNameLength);
+  std::string name = Utf8Truncate(Value, kMaxDTNameLength);
   if (FRowName[static_cast<size_t>(RowNr - 1)] == name) return;
   FRowName[static_cast<size_t>(RowNr - 1)] = std::move(name);
   ChangedNames();
@@ -207,14 +206,15 @@ namespace {
 
 int32_t LongestName(const std::vector<std::string>& names) {
   int32_t m = 0;
-  for (const auto& s : names) m = std::max(m, CodePoints(s));
+  for (const auto& s : names)
+    m = std::max(m, static_cast<int32_t>(std::min<int64_t>(Utf8CharCount(s), INT32_MAX)));
   return m;
 }
 
 int32_t FindName(const std::vector<std::string>& names, const std::string& id) {
-  const std::string key = AsciiUpper(StripLTBlanks(id));
+  const std::string key = UpperCaseAscii(StripLTBlanks(id));
   for (size_t i = 0; i < names.size(); ++i)
-    if (AsciiUpper(StripLTBlanks(names[i])) == key) return static_cast<int32_t>(i) + 1;
+    if (UpperCaseAscii(StripLTBlanks(names[i])) == key) return static_cast<int32_t>(i) + 1;
   return 0;
 }
 

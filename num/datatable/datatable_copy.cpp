@@ -11,8 +11,6 @@
 
 namespace zel {
 
-using namespace datatable_detail;
-
 namespace {
 
 template <class E>

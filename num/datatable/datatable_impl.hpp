@@ -10,29 +10,6 @@
 #include "num/datatable/zel_datatable.hpp"
 #include "num/matrix/zel_matrix.hpp"
 
-namespace zel::datatable_detail {
-
-// ASCII letters folded; every other byte (UTF-8 sequences included) kept, so
-// the result stays valid UTF-8.
-std::string AsciiLower(std::string_view s);
-std::string AsciiUpper(std::string_view s);
-
-// Number of code points of a UTF-8 text (continuation bytes not counted).
-int32_t CodePoints(std::string_view s);
-// The text cut after MaxChars code points (never inside a sequence).
-std::string CutToChars(std::string_view s, int32_t MaxChars);
-// The UTF-16 code units of a UTF-8 text (malformed bytes become U+FFFD).
-std::vector<uint16_t> Utf16Units(std::string_view s);
-
-// Moves Data in as the storage of M (sizes from Data) without events; the
-// matrix keeps its handlers. Data must be rectangular and at least 1 x 1.
-void SwapMatrixStorage(TMatrix& M, TDouble2DArray& Data);
-// The elements of M for in-place work that fires no event (the caller
-// notifies); the reference stays valid until the next size change.
-TDouble2DArray& MatrixStorage(TMatrix& M);
-
-}  // namespace zel::datatable_detail
-
 namespace zel {
 
 // ---------------------------------------------------------------------------

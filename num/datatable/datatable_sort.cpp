@@ -9,8 +9,6 @@
 
 namespace zel {
 
-using namespace datatable_detail;
-
 namespace {
 
 // The key of a running value sort, cleared on every way out.
@@ -160,7 +158,7 @@ std::vector<std::string> NameKeys(const std::vector<std::string>& Names, bool Ig
   if (!IgnoreCase) return Names;
   std::vector<std::string> keys;
   keys.reserve(Names.size());
-  for (const auto& n : Names) keys.push_back(AsciiLower(n));
+  for (const auto& n : Names) keys.push_back(LowerCaseAscii(n));
   return keys;
 }
 }  // namespace

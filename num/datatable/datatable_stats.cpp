@@ -12,8 +12,6 @@
 
 namespace zel {
 
-using namespace datatable_detail;
-
 // The cells a statistic uses, as a range of a matrix: the table's own
 // range when every cell of it is used, otherwise a one-column work matrix
 // holding the used values, so that the matrix's formulas see exactly them.

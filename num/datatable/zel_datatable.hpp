@@ -1061,6 +1061,11 @@ class TDataTable : public TComponent {
   using TIndexMap = std::vector<int32_t>;
 
   [[noreturn]] void Fail(const std::string& Text) const;
+  // The table keeps its matrix in step with its own per-cell data and fires
+  // its own events, so it reaches the matrix's storage without the matrix's
+  // events (TMatrix names the table a friend for this).
+  static void SwapMatrixStorage(TMatrix& M, TDouble2DArray& Data);
+  static TDouble2DArray& MatrixStorage(TMatrix& M);
   void ConnectMatrix();
   void DisconnectMatrix();
   void MatrixResized();

@@ -786,6 +786,11 @@ class TIntMatrix;
 /// (precisions, Assign, random fills, products, histogram, standardisation,
 /// correlation, random sub-matrices and the numerics of section 3).
 class TMatrix : public TMatrixT<double> {
+  // A data table keeps the matrix of its values in step with its own
+  // per-cell data and fires its own events: it moves storage in and works
+  // on it without the matrix's events.
+  friend class TDataTable;
+
  public:
   ///@{
   /// 1 x 1 holding 0, Precision[1] = 15, Precision[2] = -1, no handlers.
