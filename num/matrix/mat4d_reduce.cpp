@@ -202,8 +202,10 @@ bool RunThreaded(const TJob& J, int32_t nThreads) {
     if (outOfMemory.load()) throw std::bad_alloc();  // the joiner joins first
     if (done == reported && MathFeedBackProc) MathFeedBackProc(ProcStat);
     for (; reported < done; ++reported) ReportProgress();
-    if (reported == columns) break;
+    // Checked before completion, so that an abort asked for by the hook is
+    // honoured however fast the workers were.
     if (AbortMathProc.load()) return false;  // the joiner stops and joins
+    if (reported == columns) break;
   }
   if (MathFeedBackProc) MathFeedBackProc(ProcStat);
   return true;
@@ -262,14 +264,16 @@ bool TMat4D::ReduceLayers(int32_t Kind, TMatrix* DestMat, int32_t LowCol, int32_
   // up to 64 columns read whole cache lines of every row.
   job.Width = std::clamp((nc + 8 * nt - 1) / (8 * nt), 1, 64);
   const int32_t workers = std::min(nt, job.Blocks());
+  if (AbortMathProc.load()) return false;
   try {
     if (workers == 1) {
       TScratch scratch(job.Width);
       for (int32_t b = 0; b < job.Blocks(); ++b) {
-        if (AbortMathProc.load()) return false;
         ReduceBlock(job, b, scratch);
         for (int32_t i = 0; i < job.BlockWidth(b); ++i) ReportProgress();
+        if (AbortMathProc.load()) return false;
       }
+      if (MathFeedBackProc) MathFeedBackProc(ProcStat);
     } else if (!RunThreaded(job, workers)) {
       return false;
     }

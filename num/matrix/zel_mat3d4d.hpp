@@ -755,9 +755,10 @@ class TMat4D : public TMat3D4DBase {
   /// a result buffer of their own columns. The calling thread adds 1 to
   /// ProcStat per column done (core's ReportProgress, which also calls
   /// MathFeedBackProc), calls MathFeedBackProc about every 10 ms while it
-  /// waits and once at the end, and checks AbortMathProc between blocks
-  /// (never clearing it): when it is set the work stops, every worker is
-  /// joined, DestMat stays as it was and the result is false. Every other
+  /// waits and once at the end, and checks AbortMathProc before the first
+  /// block and after every progress step (never clearing it): when it is
+  /// set the work stops, every worker is joined, DestMat stays as it was
+  /// and the result is false (also when the workers had finished). Every other
   /// way out (an exception from MathFeedBackProc, no memory) joins all
   /// workers first as well.
   ///
