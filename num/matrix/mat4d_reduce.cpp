@@ -27,7 +27,10 @@ using LD = long double;
 enum TKind : int32_t { kMean = 0, kStdDev = 1, kMinimum = 2, kMaximum = 3 };
 
 // One reduction: the source, its box (1-based inclusive) and the result
-// columns, [c - Lo[0]][r - Lo[1]].
+// columns, [c - Lo[0]][r - Lo[1]]. The work comes in blocks of up to Width
+// adjacent columns by Height adjacent rows; a block reads every row piece
+// it needs as one contiguous run (whole rows of a layer when the range is
+// at most Width columns wide), so memory is read in long streams.
 struct TJob {
   const double* Data;
   int64_t RowStride;    // elements between rows
@@ -36,103 +39,153 @@ struct TJob {
   int32_t Lo[4];
   int32_t Hi[4];
   int32_t Kind;
-  int32_t Width;  // columns per block
+  int32_t Width;   // columns per block
+  int32_t Height;  // rows per block
   TDouble2DArray* Res;
 
   int32_t Columns() const { return Hi[0] - Lo[0] + 1; }
-  int32_t Blocks() const { return (Columns() + Width - 1) / Width; }
-  int32_t BlockWidth(int32_t b) const { return std::min(Width, Columns() - b * Width); }
+  int32_t Rows() const { return Hi[1] - Lo[1] + 1; }
+  int32_t BlocksAcross() const { return (Columns() + Width - 1) / Width; }
+  int32_t Blocks() const { return BlocksAcross() * ((Rows() + Height - 1) / Height); }
   const double* Run(int32_t x, int32_t y, int32_t z, int32_t t) const {
     return Data + (t - 1) * SlotStride + (z - 1) * PlaneStride + (y - 1) * RowStride + (x - 1);
   }
 };
 
-// Scratch of one thread: one accumulator per column of a block.
+// Scratch of one thread: one accumulator per pixel of a block.
 struct TScratch {
   std::vector<LD> Sum;
   std::vector<LD> Dev;
   std::vector<double> First;
   std::vector<uint8_t> Constant;
-  explicit TScratch(int32_t w)
-      : Sum(static_cast<size_t>(w)),
-        Dev(static_cast<size_t>(w)),
-        First(static_cast<size_t>(w)),
-        Constant(static_cast<size_t>(w)) {}
+  explicit TScratch(const TJob& J) {
+    const auto n = static_cast<size_t>(J.Width) * static_cast<size_t>(J.Height);
+    Sum.resize(n);
+    Dev.resize(n);
+    First.resize(n);
+    Constant.resize(n);
+  }
 };
 
-// Computes the columns of block b. Every pixel runs over the layers (outer)
+// Calls f(q, m, acc) for the layers (outer) and time slots (inner) of the
+// ranges in groups of up to kGroup, for every row yy of the block: q[0..m)
+// are the row pieces of w source values of the group's slices in order,
+// acc the block's accumulators of that row. A kernel adds a group's values
+// one after the other to a running value held in a register, so that the
+// order of the additions is that of one slice at a time while an 80-bit
+// accumulator is loaded and stored once per group, not once per value.
+constexpr int32_t kGroup = 8;
+
+template <class A, class F>
+void ForEachSlice(const TJob& J, int32_t x0, int32_t y0, int32_t h, size_t w, A* acc, F&& f) {
+  const double* first[kGroup];
+  int32_t m = 0;
+  auto flush = [&]() {
+    const double* q[kGroup];
+    for (int32_t yy = 0; yy < h; ++yy) {
+      for (int32_t k = 0; k < m; ++k) q[k] = first[k] + yy * J.RowStride;
+      f(q, m, acc + yy * w);
+    }
+    m = 0;
+  };
+  for (int32_t z = J.Lo[2]; z <= J.Hi[2]; ++z)
+    for (int32_t t = J.Lo[3]; t <= J.Hi[3]; ++t) {
+      first[m++] = J.Run(x0, y0, z, t);
+      if (m == kGroup) flush();
+    }
+  if (m > 0) flush();
+}
+
+// Computes the pixels of block b. Every pixel runs over the layers (outer)
 // and time slots (inner) in the same order whatever the block or thread, so
 // the results do not depend on either.
 void ReduceBlock(const TJob& J, int32_t b, TScratch& s) {
-  const int32_t x0 = J.Lo[0] + b * J.Width;
-  const auto w = static_cast<size_t>(J.BlockWidth(b));
+  const int32_t x0 = J.Lo[0] + (b % J.BlocksAcross()) * J.Width;
+  const int32_t y0 = J.Lo[1] + (b / J.BlocksAcross()) * J.Height;
+  const auto w = static_cast<size_t>(std::min(J.Width, J.Hi[0] - x0 + 1));
+  const int32_t h = std::min(J.Height, J.Hi[1] - y0 + 1);
+  const size_t cells = w * static_cast<size_t>(h);
   const LD n = static_cast<LD>(int64_t{J.Hi[2] - J.Lo[2] + 1} * (J.Hi[3] - J.Lo[3] + 1));
-  LD* sum = s.Sum.data();
-  for (int32_t y = J.Lo[1]; y <= J.Hi[1]; ++y) {
-    const auto r = static_cast<size_t>(y - J.Lo[1]);
-    auto store = [&](size_t i, double v) {
-      (*J.Res)[static_cast<size_t>(x0 - J.Lo[0]) + i][r] = v;
-    };
-    switch (J.Kind) {
-      case kMean:
-      case kStdDev: {
-        std::fill_n(sum, w, LD{0});
-        const double* first = J.Run(x0, y, J.Lo[2], J.Lo[3]);
-        std::copy_n(first, w, s.First.data());
-        std::fill_n(s.Constant.data(), w, uint8_t{1});
-        for (int32_t z = J.Lo[2]; z <= J.Hi[2]; ++z)
-          for (int32_t t = J.Lo[3]; t <= J.Hi[3]; ++t) {
-            const double* p = J.Run(x0, y, z, t);
-            for (size_t i = 0; i < w; ++i) {
-              sum[i] += p[i];
-              s.Constant[i] &= static_cast<uint8_t>(p[i] == s.First[i]);
-            }
-          }
-        if (J.Kind == kMean) {
-          for (size_t i = 0; i < w; ++i) store(i, static_cast<double>(sum[i] / n));
-          break;
-        }
-        // The mean first, then the centred sum: never Sum x^2 / n - mean^2.
-        LD* dev = s.Dev.data();
+  auto store = [&](const auto& value) {
+    for (int32_t yy = 0; yy < h; ++yy)
+      for (size_t i = 0; i < w; ++i)
+        (*J.Res)[static_cast<size_t>(x0 - J.Lo[0]) + i][static_cast<size_t>(y0 - J.Lo[1] + yy)] =
+            value(yy * w + i);
+  };
+  switch (J.Kind) {
+    case kMean:
+    case kStdDev: {
+      LD* sum = s.Sum.data();
+      double* first = s.First.data();
+      uint8_t* constant = s.Constant.data();
+      std::fill_n(sum, cells, LD{0});
+      std::fill_n(constant, cells, uint8_t{1});
+      for (int32_t yy = 0; yy < h; ++yy)
+        std::copy_n(J.Run(x0, y0 + yy, J.Lo[2], J.Lo[3]), w, first + yy * w);
+      ForEachSlice(J, x0, y0, h, w, sum, [&](const double* const* q, int32_t m, LD* acc) {
+        const size_t row = static_cast<size_t>(acc - sum);
         for (size_t i = 0; i < w; ++i) {
-          sum[i] /= n;
-          dev[i] = 0;
+          LD v = acc[i];
+          const double f = first[row + i];
+          bool same = constant[row + i] != 0;
+          for (int32_t k = 0; k < m; ++k) {
+            v += q[k][i];
+            same = same && q[k][i] == f;
+          }
+          acc[i] = v;
+          constant[row + i] = same ? 1 : 0;
         }
-        for (int32_t z = J.Lo[2]; z <= J.Hi[2]; ++z)
-          for (int32_t t = J.Lo[3]; t <= J.Hi[3]; ++t) {
-            const double* p = J.Run(x0, y, z, t);
-            for (size_t i = 0; i < w; ++i) {
-              const LD d = p[i] - sum[i];
-              dev[i] += d * d;
-            }
-          }
-        // Constant values have no spread, whatever the rounding of the mean.
-        for (size_t i = 0; i < w; ++i)
-          store(i, s.Constant[i] != 0 ? 0.0 : static_cast<double>(std::sqrt(dev[i] / n)));
+      });
+      if (J.Kind == kMean) {
+        store([&](size_t k) { return static_cast<double>(sum[k] / n); });
         break;
       }
-      default: {
-        const bool isMin = J.Kind == kMinimum;
-        double* ext = s.First.data();
-        // +-uc_MaxReal, the largest double, as the start value.
-        std::fill_n(
-            ext, w,
-            isMin ? std::numeric_limits<double>::max() : std::numeric_limits<double>::lowest());
-        for (int32_t z = J.Lo[2]; z <= J.Hi[2]; ++z)
-          for (int32_t t = J.Lo[3]; t <= J.Hi[3]; ++t) {
-            const double* p = J.Run(x0, y, z, t);
-            // A NaN is taken and then kept: no comparison displaces it.
-            if (isMin) {
-              for (size_t i = 0; i < w; ++i)
-                ext[i] = (p[i] < ext[i] || p[i] != p[i]) ? p[i] : ext[i];
-            } else {
-              for (size_t i = 0; i < w; ++i)
-                ext[i] = (p[i] > ext[i] || p[i] != p[i]) ? p[i] : ext[i];
-            }
-          }
-        for (size_t i = 0; i < w; ++i) store(i, ext[i]);
-        break;
+      // The mean first, then the centred sum: never Sum x^2 / n - mean^2.
+      LD* dev = s.Dev.data();
+      for (size_t k = 0; k < cells; ++k) {
+        sum[k] /= n;
+        dev[k] = 0;
       }
+      ForEachSlice(J, x0, y0, h, w, dev, [&](const double* const* q, int32_t m, LD* acc) {
+        const LD* mean = sum + (acc - dev);
+        for (size_t i = 0; i < w; ++i) {
+          LD v = acc[i];
+          const LD mu = mean[i];
+          for (int32_t k = 0; k < m; ++k) {
+            const LD d = q[k][i] - mu;
+            v += d * d;
+          }
+          acc[i] = v;
+        }
+      });
+      // Constant values have no spread, whatever the rounding of the mean.
+      store([&](size_t k) {
+        return constant[k] != 0 ? 0.0 : static_cast<double>(std::sqrt(dev[k] / n));
+      });
+      break;
+    }
+    default: {
+      double* ext = s.First.data();
+      // A NaN is taken and then kept: no comparison displaces it.
+      auto take = [&](auto better) {
+        ForEachSlice(J, x0, y0, h, w, ext, [&](const double* const* q, int32_t m, double* acc) {
+          for (int32_t k = 0; k < m; ++k) {
+            const double* p = q[k];
+            for (size_t i = 0; i < w; ++i)
+              acc[i] = (better(p[i], acc[i]) || p[i] != p[i]) ? p[i] : acc[i];
+          }
+        });
+      };
+      // +-uc_MaxReal, the largest double, as the start value.
+      if (J.Kind == kMinimum) {
+        std::fill_n(ext, cells, std::numeric_limits<double>::max());
+        take([](double a, double b) { return a < b; });
+      } else {
+        std::fill_n(ext, cells, std::numeric_limits<double>::lowest());
+        take([](double a, double b) { return a > b; });
+      }
+      store([&](size_t k) { return ext[k]; });
+      break;
     }
   }
 }
@@ -149,17 +202,17 @@ bool RunThreaded(const TJob& J, int32_t nThreads) {
   std::atomic<bool> outOfMemory{false};
   std::mutex mu;
   std::condition_variable cv;
-  int32_t finished = 0;  // columns, guarded by mu
+  int32_t finished = 0;  // blocks, guarded by mu
   auto work = [&]() {
     try {
-      TScratch scratch(J.Width);
+      TScratch scratch(J);
       while (!stop.load(std::memory_order_relaxed)) {
         const int32_t b = next.fetch_add(1);
         if (b >= blocks) break;
         ReduceBlock(J, b, scratch);
         {
           const std::lock_guard<std::mutex> lock(mu);
-          finished += J.BlockWidth(b);
+          ++finished;
         }
         cv.notify_one();
       }
@@ -189,7 +242,6 @@ bool RunThreaded(const TJob& J, int32_t nThreads) {
   }
   if (workers.empty()) work();  // no thread could be had: do it here
 
-  const int32_t columns = J.Columns();
   int32_t reported = 0;
   for (;;) {
     int32_t done = 0;
@@ -205,7 +257,7 @@ bool RunThreaded(const TJob& J, int32_t nThreads) {
     // Checked before completion, so that an abort asked for by the hook is
     // honoured however fast the workers were.
     if (AbortMathProc.load()) return false;  // the joiner stops and joins
-    if (reported == columns) break;
+    if (reported == blocks) break;
   }
   if (MathFeedBackProc) MathFeedBackProc(ProcStat);
   return true;
@@ -260,17 +312,22 @@ bool TMat4D::ReduceLayers(int32_t Kind, TMatrix* DestMat, int32_t LowCol, int32_
   }
   job.Res = &res;
   const int32_t nt = std::clamp(NThreads, 1, ProcessorCount());
-  // Several blocks per thread keep the threads busy to the end; blocks of
-  // up to 64 columns read whole cache lines of every row.
-  job.Width = std::clamp((nc + 8 * nt - 1) / (8 * nt), 1, 64);
+  // Blocks of about 2048 pixels keep their accumulators in the first-level
+  // cache and are short enough for a timely abort: whole rows of up to 512
+  // columns, a few rows deep, and at least 16 blocks where the range
+  // allows, enough to share among the threads. The cut does not depend on
+  // the thread count, so neither do the progress steps.
+  job.Width = std::min(nc, 512);
+  job.Height = std::clamp(2048 / job.Width, 1, nr);
+  while (job.Height > 1 && job.Blocks() < 16) job.Height = (job.Height + 1) / 2;
   const int32_t workers = std::min(nt, job.Blocks());
   if (AbortMathProc.load()) return false;
   try {
     if (workers == 1) {
-      TScratch scratch(job.Width);
+      TScratch scratch(job);
       for (int32_t b = 0; b < job.Blocks(); ++b) {
         ReduceBlock(job, b, scratch);
-        for (int32_t i = 0; i < job.BlockWidth(b); ++i) ReportProgress();
+        ReportProgress();
         if (AbortMathProc.load()) return false;
       }
       if (MathFeedBackProc) MathFeedBackProc(ProcStat);

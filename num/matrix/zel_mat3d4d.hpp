@@ -747,28 +747,34 @@ class TMat4D : public TMat3D4DBase {
   /// makes its mean, standard deviation, minimum and maximum NaN.
   ///
   /// Threads: NThreads <= 0 counts as 1 and is limited to ProcessorCount();
-  /// the overload without NThreads uses ProcessorCount(). The columns are
-  /// cut into blocks of adjacent columns (the column is the contiguous
-  /// dimension), which the workers take from a shared counter; never more
-  /// workers than blocks. With one thread the calling thread does the work.
-  /// Workers only read this matrix (it must not change meanwhile) and write
-  /// a result buffer of their own columns. The calling thread adds 1 to
-  /// ProcStat per column done (core's ReportProgress, which also calls
-  /// MathFeedBackProc), calls MathFeedBackProc about every 10 ms while it
-  /// waits and once at the end, and checks AbortMathProc before the first
-  /// block and after every progress step (never clearing it): when it is
-  /// set the work stops, every worker is joined, DestMat stays as it was
-  /// and the result is false (also when the workers had finished). Every other
-  /// way out (an exception from MathFeedBackProc, no memory) joins all
-  /// workers first as well.
+  /// the overload without NThreads uses ProcessorCount(). The pixels are
+  /// cut into blocks of up to 512 adjacent columns by a few adjacent rows
+  /// (about 2048 pixels, at least 16 blocks when the range allows; the cut
+  /// does not depend on the thread count), so that each block reads whole row pieces, the contiguous
+  /// dimension, as long runs; the workers take the blocks from a shared
+  /// counter, never more workers than blocks. With one thread the calling
+  /// thread does the work. Workers only read this matrix (it must not
+  /// change meanwhile) and write the result cells of their own blocks into
+  /// a buffer. The calling thread adds 1 to ProcStat per block done (core's
+  /// ReportProgress, which also calls MathFeedBackProc), calls
+  /// MathFeedBackProc about every 10 ms while it waits and once at the end,
+  /// and checks AbortMathProc before the first block and after every
+  /// progress step (never clearing it): when it is set the work stops,
+  /// every worker is joined, DestMat stays as it was and the result is false
+  /// (also when the workers had finished). Every other way out (an
+  /// exception from MathFeedBackProc, no memory) joins all workers first as
+  /// well. Two reductions may run at the same time from different threads
+  /// (each call has its own lock), but ProcStat and MathFeedBackProc are
+  /// process-wide and then shared by both callers.
   ///
   /// On success the result, computed apart, is stored into DestMat without
   /// per-cell events; then DestMat fires OnChange once (and OnResize after
-  /// it when DestMat's size changed), on the calling thread; true. False (DestMat untouched) for a null DestMat
-  /// or an abort. Throws EZELMatrixError 'Component "\<Name>": not enough
-  /// memory on heap' (DestMat untouched) when the result cannot be
-  /// allocated. When no thread can be created the calling thread (or the
-  /// workers already started) do all blocks.
+  /// it when DestMat's size changed), on the calling thread; true. False
+  /// (DestMat untouched) for a null DestMat or an abort. Throws
+  /// EZELMatrixError 'Component "\<Name>": not enough memory on heap'
+  /// (DestMat untouched) when the result cannot be allocated. When no
+  /// thread can be created the calling thread (or the workers already
+  /// started) do all blocks.
   bool MeanOfLayersToMatrix(TMatrix* DestMat, int32_t LowCol, int32_t HighCol, int32_t LowRow,
                             int32_t HighRow, int32_t LowLayer, int32_t HighLayer,
                             int32_t LowTimeSlot, int32_t HighTimeSlot, int32_t NThreads) const;
