@@ -207,6 +207,7 @@ std::string TMat4D::CRCofData(int32_t Sample) const {
   int64_t reported = 0;
   // The handler receives the matrix as its sender; it must not change it.
   auto* self = const_cast<TMat4D*>(this);
+  const auto shape = ShapeOf(*this);
   for (int32_t x = 1; x <= FNumX; ++x) {
     for (int32_t y = 1; y <= FNumY; ++y) {
       for (int32_t z = Sample; z <= FNumZ; z += Sample)
@@ -216,6 +217,7 @@ std::string TMat4D::CRCofData(int32_t Sample) const {
       if (percent > reported) {
         reported = percent;
         PercDone(self, static_cast<int32_t>(percent));
+        if (shape != ShapeOf(*this)) return {};  // the handler changed the matrix
       }
     }
   }

@@ -119,6 +119,7 @@ void TMat4D::Cut(int32_t LowCol, int32_t HighCol, int32_t LowRow, int32_t HighRo
   std::vector<double> data = NewStorage(n[0], n[1], n[2], n[3]);
   const int64_t slices = int64_t{n[2]} * n[3];
   int64_t done = 0;
+  const auto shape = ShapeOf(*this);
   auto dst = data.begin();
   for (int32_t t = lo[3]; t <= hi[3]; ++t)
     for (int32_t z = lo[2]; z <= hi[2]; ++z) {
@@ -127,6 +128,7 @@ void TMat4D::Cut(int32_t LowCol, int32_t HighCol, int32_t LowRow, int32_t HighRo
         dst = std::copy(src, src + n[0], dst);
       }
       PercDone(this, static_cast<int32_t>(++done * 100 / slices));
+      if (shape != ShapeOf(*this)) return;  // the handler changed the matrix
     }
   const bool resized = n[0] != FNumX || n[1] != FNumY || n[2] != FNumZ || n[3] != FNumT;
   SwapIn(data, n[0], n[1], n[2], n[3]);
@@ -158,6 +160,7 @@ void TMat4D::Resample(int32_t XDiv, int32_t XOffset, int32_t YDiv, int32_t YOffs
   const LD volume = static_cast<LD>(XDiv) * YDiv * ZDiv * TDiv;
   const int64_t slices = int64_t{n[2]} * n[3];
   int64_t done = 0;
+  const auto shape = ShapeOf(*this);
   size_t k = 0;
   for (int64_t t = 1; t <= n[3]; ++t)
     for (int64_t z = 1; z <= n[2]; ++z) {
@@ -186,6 +189,7 @@ void TMat4D::Resample(int32_t XDiv, int32_t XOffset, int32_t YDiv, int32_t YOffs
           data[k] = static_cast<double>(sum / volume);
         }
       PercDone(this, static_cast<int32_t>(++done * 100 / slices));
+      if (shape != ShapeOf(*this)) return;  // the handler changed the matrix
     }
   const bool resized = n[0] != FNumX || n[1] != FNumY || n[2] != FNumZ || n[3] != FNumT;
   SwapIn(data, n[0], n[1], n[2], n[3]);

@@ -427,6 +427,26 @@ TEST(Mat4DChecksum, SamplesLayersAndReportsPercentOfPositions) {
   EXPECT_EQ(blog.Percents.size(), 100u);
 }
 
+TEST(Mat4DBlocks, AProgressHandlerThatResizesStopsTheOperation) {
+  for (int32_t op = 0; op < 3; ++op) {
+    auto a = Tagged(6, 5, 4, 3);
+    std::string seq;
+    a->OnChange = [&](TObject*) { seq += 'C'; };
+    a->OnPercentDone = [&](TObject*, int32_t) {
+      seq += 'P';
+      a->Resize(2, 2, 1, 1);
+    };
+    if (op == 0) a->Resample(2, 0, 2, 0, 2, 0, 1, 0, true);
+    if (op == 1) a->Cut(2, 4, 0, 0, 0, 0, 0, 0);
+    if (op == 2) {
+      EXPECT_EQ(a->CRCofData(2), "");
+    }
+    EXPECT_EQ(seq, "PC") << op;  // the handler's own resize, nothing after it
+    EXPECT_EQ(a->GetElemCount(), 4) << op;
+    EXPECT_EQ(a->GetVal(2, 2, 1, 1), Tag(2, 2, 1, 1)) << op;
+  }
+}
+
 TEST(Mat4DStatistics, FourDimensionalRangesAndTheAbundantValue) {
   SetRandSeed(5);
   auto a = Make4D(6, 5, 4, 3, [](int32_t, int32_t, int32_t, int32_t) {

@@ -32,9 +32,11 @@
 ///   element, every other operation once at its end), OnResize after every
 ///   change of dimensions, always after the OnChange of the same step;
 ///   OnPercentDone where an operation says so. A handler must not destroy
-///   or resize the matrix whose event it serves (the operation has finished
-///   its work when the event fires, so resizing from OnChange is safe; from
-///   OnPercentDone it is not).
+///   the matrix. OnChange and OnResize fire when an operation has done its
+///   work, so a handler may change the matrix there; an operation that
+///   fires OnPercentDone while it runs (CRCofData, Cut, Resample) checks
+///   after each call that the matrix kept its sizes and storage, and stops
+///   at once when a handler changed them (as documented per routine).
 /// - Errors that abort an operation throw EZELMatrixError with
 ///   'Component "\<Name>": \<text>' (TComponent::ComponentMessage). Resize
 ///   and every operation that changes the size build the new storage first
@@ -48,7 +50,7 @@
 ///   completely first.
 /// - Threads: only the four per-pixel reductions of TMat4D run workers. They
 ///   only read this matrix (which must not change meanwhile) and write
-///   their own result columns; they never fire events, never call SetVal
+///   their own result cells; they never fire events, never call SetVal
 ///   and never touch ProcStat or MathFeedBackProc. Each call has its own
 ///   lock; every path out joins all workers. See MeanOfLayersToMatrix.
 #pragma once
@@ -257,6 +259,17 @@ class TMat3D4DBase : public TComponent {
   int64_t Offset(int32_t x, int32_t y, int32_t z, int32_t t) const {
     return (x - 1) * FStride[0] + (y - 1) * FStride[1] + (z - 1) * FStride[2] +
            (t - 1) * FStride[3];
+  }
+  /// The storage and sizes, to see whether an event handler changed them.
+  struct TShape {
+    const double* Data;  ///< the storage
+    int32_t N[4];        ///< the sizes
+    /// Equal storage and sizes.
+    bool operator==(const TShape&) const = default;
+  };
+  /// The storage and sizes of M now.
+  static TShape ShapeOf(const TMat3D4DBase& M) {
+    return {M.Mat.data(), {M.FNumX, M.FNumY, M.FNumZ, M.FNumT}};
   }
   /// True when (x, y, z, t) lies inside the matrix.
   bool Inside(int32_t x, int32_t y, int32_t z, int32_t t) const {
@@ -539,7 +552,8 @@ class TMat4D : public TMat3D4DBase {
   /// included, with Sample = max(1, min(Sample, NrOfLayers div 2)), so
   /// Sample 1 (the form without argument) takes all layers. OnPercentDone
   /// (sender: this matrix) fires each time another whole percent of the
-  /// column x row positions is done, so at most 100 times.
+  /// column x row positions is done, so at most 100 times; when its handler
+  /// changes the matrix the result is the empty string.
   std::string CRCofData() const;
   std::string CRCofData(int32_t Sample) const;
   ///@}
@@ -667,7 +681,9 @@ class TMat4D : public TMat3D4DBase {
   /// Reduces the matrix to the block (each pair made valid), built as new
   /// storage and swapped in. OnPercentDone reports the copy per (time slot,
   /// layer) of the block; then OnChange and OnResize fire (OnResize only
-  /// when the size changed).
+  /// when the size changed). When an OnPercentDone handler changes the
+  /// matrix, the cut stops and the handler's matrix stays. Throws 'not
+  /// enough memory on heap' (matrix unchanged).
   void Cut(int32_t LowCol, int32_t HighCol, int32_t LowRow, int32_t HighRow, int32_t LowLayer,
            int32_t HighLayer, int32_t LowTimeslot, int32_t HighTimeslot);
 
@@ -683,9 +699,10 @@ class TMat4D : public TMat3D4DBase {
   /// the full block volume XDiv YDiv ZDiv TDiv, also at the edges, where the
   /// block is partly outside (so 5 columns with XDiv 2 give 3 columns, the
   /// last the old column 5 divided by 2). The new storage is built first;
-  /// OnPercentDone reports per (time slot, layer) of the result; then
-  /// OnChange, and OnResize when the size changed. Throws 'not enough
-  /// memory on heap' (matrix unchanged).
+  /// OnPercentDone reports per (time slot, layer) of the result (when its
+  /// handler changes the matrix, resampling stops and the handler's matrix
+  /// stays); then OnChange, and OnResize when the size changed. Throws 'not
+  /// enough memory on heap' (matrix unchanged).
   void Resample(int32_t XDiv, int32_t XOffset, int32_t YDiv, int32_t YOffset, int32_t ZDiv,
                 int32_t ZOffset, int32_t TDiv, int32_t TOffset, bool Average);
 
