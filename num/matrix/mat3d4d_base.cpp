@@ -9,6 +9,10 @@
 #include <tuple>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/zel_random.hpp"
 #include "num/math1/zel_math1.hpp"
 #include "num/matrix/mat3d4d_impl.hpp"
@@ -31,6 +35,42 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // The largest element count accepted: far beyond any memory, yet small
 // enough that byte counts and index arithmetic cannot overflow int64.
 constexpr int64_t kMaxElems = std::numeric_limits<int64_t>::max() / 4 / 8;
+
+// Folds p[0..n) into lo and hi with strict comparisons (a NaN is passed
+// over, as x < lo is false for it) and sets nan when one occurs. Minimum and
+// maximum do not depend on the order, so the vector lanes give the bits of
+// the plain loop.
+void RunMinMax(const double* p, int64_t n, double& lo, double& hi, bool& nan) {
+  int64_t i = 0;
+#if defined(__SSE2__)
+  if (n >= 4) {
+    // minpd(x, lo) is x < lo ? x : lo, the scalar rule, NaN included.
+    __m128d lo0 = _mm_set1_pd(lo), lo1 = lo0, hi0 = _mm_set1_pd(hi), hi1 = hi0;
+    __m128d unordered = _mm_setzero_pd();
+    for (; i + 4 <= n; i += 4) {
+      const __m128d a = _mm_loadu_pd(p + i);
+      const __m128d b = _mm_loadu_pd(p + i + 2);
+      lo0 = _mm_min_pd(a, lo0);
+      lo1 = _mm_min_pd(b, lo1);
+      hi0 = _mm_max_pd(a, hi0);
+      hi1 = _mm_max_pd(b, hi1);
+      unordered = _mm_or_pd(unordered, _mm_or_pd(_mm_cmpunord_pd(a, a), _mm_cmpunord_pd(b, b)));
+    }
+    alignas(16) double l[2], h[2];
+    _mm_store_pd(l, _mm_min_pd(lo0, lo1));
+    _mm_store_pd(h, _mm_max_pd(hi0, hi1));
+    lo = l[1] < l[0] ? l[1] : l[0];
+    hi = h[1] > h[0] ? h[1] : h[0];
+    nan = nan || _mm_movemask_pd(unordered) != 0;
+  }
+#endif
+  for (; i < n; ++i) {
+    const double x = p[i];
+    lo = x < lo ? x : lo;
+    hi = x > hi ? x : hi;
+    nan = nan || x != x;
+  }
+}
 
 }  // namespace
 
@@ -239,20 +279,8 @@ void TMat3D4DBase::BoxMinMax(const int32_t (&Lo)[4], const int32_t (&Hi)[4], dou
   double lo = std::numeric_limits<double>::max();
   double hi = std::numeric_limits<double>::lowest();
   bool nan = false;
-  ForEachRun(L, BoxOf(Lo, Hi), [&](int64_t off, int64_t len) {
-    const double* q = p + off;
-    double rlo = lo, rhi = hi;
-    bool rnan = false;
-    for (int64_t i = 0; i < len; ++i) {
-      const double x = q[i];
-      rlo = x < rlo ? x : rlo;
-      rhi = x > rhi ? x : rhi;
-      rnan |= x != x;
-    }
-    lo = rlo;
-    hi = rhi;
-    nan |= rnan;
-  });
+  ForEachRun(L, BoxOf(Lo, Hi),
+             [&](int64_t off, int64_t len) { RunMinMax(p + off, len, lo, hi, nan); });
   // The comparisons pass over NaN; a NaN in the box is the result.
   Minimum = nan ? kNaN : lo;
   Maximum = nan ? kNaN : hi;

@@ -175,6 +175,15 @@ TEST(Mat3DStatistics, NaNPropagatesThroughEveryStatistic) {
   a->MinMax(1, 1, 0, 0, 0, 0, lo, hi);
   EXPECT_EQ(lo, 3.0);
   EXPECT_EQ(hi, 7.0);
+  // The NaN anywhere in a run, in its vector part or its tail.
+  for (int32_t at = 1; at <= 7; ++at) {
+    auto run = Make3D(1, 1, 7, [&](int32_t, int32_t, int32_t z) { return z == at ? kNaN : z; });
+    run->MinMax(0, 0, 0, 0, 0, 0, lo, hi);
+    EXPECT_TRUE(std::isnan(lo) && std::isnan(hi)) << at;
+    run->MinMax(0, 0, 0, 0, at == 1 ? 2 : 1, at == 1 ? 7 : at - 1, lo, hi);
+    EXPECT_EQ(lo, at == 1 ? 2.0 : 1.0) << at;
+    EXPECT_EQ(hi, at == 1 ? 7.0 : at - 1.0) << at;
+  }
 }
 
 TEST(Mat3DStatistics, PercentileSelectsTheRankOfTheRange) {
