@@ -169,10 +169,13 @@ void ReduceBlock(const TJob& J, int32_t b, TScratch& s) {
       // A NaN is taken and then kept: no comparison displaces it.
       auto take = [&](auto better) {
         ForEachSlice(J, x0, y0, h, w, ext, [&](const double* const* q, int32_t m, double* acc) {
-          for (int32_t k = 0; k < m; ++k) {
-            const double* p = q[k];
-            for (size_t i = 0; i < w; ++i)
-              acc[i] = (better(p[i], acc[i]) || p[i] != p[i]) ? p[i] : acc[i];
+          for (size_t i = 0; i < w; ++i) {
+            double v = acc[i];
+            for (int32_t k = 0; k < m; ++k) {
+              const double x = q[k][i];
+              v = (better(x, v) || x != x) ? x : v;
+            }
+            acc[i] = v;
           }
         });
       };
