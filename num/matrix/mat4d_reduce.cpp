@@ -266,31 +266,6 @@ bool RunThreaded(const TJob& J, int32_t nThreads) {
   return true;
 }
 
-// Stores the result into DestMat as one change: its handlers are held back
-// while the storage is replaced, then OnChange (and OnResize when the size
-// changed) fire once. The handlers are restored on every path.
-void StoreResult(TMatrix* DestMat, const TDouble2DArray& Res) {
-  const auto nc = static_cast<int32_t>(Res.size());
-  const auto nr = static_cast<int32_t>(Res.front().size());
-  const bool resized = DestMat->GetNrOfColumns() != nc || DestMat->GetNrOfRows() != nr;
-  {
-    struct Detached {
-      TMatrix* m;
-      TNotifyEvent change;
-      TNotifyEvent resize;
-      ~Detached() {
-        m->OnChange = std::move(change);
-        m->OnResize = std::move(resize);
-      }
-    } detached{DestMat, std::exchange(DestMat->OnChange, nullptr),
-               std::exchange(DestMat->OnResize, nullptr)};
-    DestMat->Resize(nc, nr);
-    DestMat->CopyFromArray(Res, 0, 0, 0, 0, 1, 1);
-  }
-  DestMat->Changed();
-  if (resized) DestMat->Resized();
-}
-
 }  // namespace
 
 bool TMat4D::ReduceLayers(int32_t Kind, TMatrix* DestMat, int32_t LowCol, int32_t HighCol,
@@ -340,7 +315,7 @@ bool TMat4D::ReduceLayers(int32_t Kind, TMatrix* DestMat, int32_t LowCol, int32_
   } catch (const std::bad_alloc&) {
     Fail("not enough memory on heap");
   }
-  StoreResult(DestMat, res);
+  DestMat->ReplaceData(std::move(res));
   return true;
 }
 

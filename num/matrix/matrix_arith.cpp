@@ -51,6 +51,22 @@ void TMatrix::Assign(const TPersistent* Source) {
   if (resized) Resized();
 }
 
+bool TMatrix::ReplaceData(TDouble2DArray&& Data) {
+  if (Data.empty() || Data.front().empty() || !IsRectangular(Data) ||
+      Data.size() > static_cast<size_t>(INT32_MAX) ||
+      Data.front().size() > static_cast<size_t>(INT32_MAX))
+    return false;
+  const bool resized = static_cast<size_t>(FNCol) != Data.size() ||
+                       static_cast<size_t>(FNRow) != Data.front().size();
+  SwapIn(Data);
+  Data = TDouble2DArray();
+  if (resized)
+    NotifySizeChange();
+  else
+    Changed();
+  return true;
+}
+
 bool TMatrix::AssignTo(TPersistent* Dest) const {
   auto* dst = dynamic_cast<TMatrix*>(Dest);
   if (dst == nullptr) return false;

@@ -81,6 +81,28 @@ TEST(MatrixSize, ResizeKeepsOverlapZeroesNewCellsAndFiresChangeThenResize) {
   EXPECT_EQ(log.Seq, "CRCRCR");
 }
 
+TEST(MatrixSize, ReplaceDataMovesStorageInWithOneChangeAndRefusesBadShapes) {
+  auto m = MakeMatrix({{1, 2}, {3, 4}});
+  EventLog log;
+  log.Attach(*m);
+  TDouble2DArray same{{5, 6}, {7, 8}};
+  EXPECT_TRUE(m->ReplaceData(std::move(same)));
+  EXPECT_EQ(log.Seq, "C");  // same size: no OnResize
+  EXPECT_EQ(Cols(*m), (TDouble2DArray{{5, 6}, {7, 8}}));
+  TDouble2DArray wider{{1}, {2}, {3}};
+  EXPECT_TRUE(m->ReplaceData(std::move(wider)));
+  EXPECT_EQ(log.Seq, "CCR");
+  EXPECT_EQ(m->GetNrOfColumns(), 3);
+  EXPECT_EQ(m->GetNrOfRows(), 1);
+  for (TDouble2DArray bad : {TDouble2DArray{}, TDouble2DArray{{}}, TDouble2DArray{{1, 2}, {3}}}) {
+    const TDouble2DArray before = bad;
+    EXPECT_FALSE(m->ReplaceData(std::move(bad)));
+    EXPECT_EQ(bad, before);  // left as it was
+  }
+  EXPECT_EQ(log.Seq, "CCR");
+  EXPECT_EQ(Cols(*m), (TDouble2DArray{{1}, {2}, {3}}));
+}
+
 TEST(MatrixSize, ResizeToNonPositiveOrSameSizeChangesNothingAndIsSilent) {
   auto m = MakeMatrix({{1, 2}, {3, 4}});
   EventLog log;

@@ -186,12 +186,7 @@ bool TMatrix::Square(TMatrix* MatRes, double Norm, int32_t NThreads) const {
   } catch (const std::bad_alloc&) {
     Fail("not enough memory on heap");
   }
-  const bool resized = MatRes->FNCol != FNCol || MatRes->FNRow != FNCol;
-  MatRes->SwapIn(res);
-  if (resized)
-    MatRes->NotifySizeChange();
-  else
-    MatRes->Changed();
+  MatRes->ReplaceData(std::move(res));
   return ok;
 }
 

@@ -823,6 +823,14 @@ class TMatrix : public TMatrixT<double> {
   /// Dest->Assign(this) when Dest is a TMatrix (true); false otherwise.
   bool AssignTo(TPersistent* Dest) const override;
 
+  /// Moves Data ([column][row], rectangular, at least 1 x 1, at most
+  /// 2^31 - 1 columns and rows) in as the elements, in one step without a
+  /// copy: OnChange fires once, then OnResize when the size changed. For
+  /// results built apart (the layer reductions of TMat4D, a bulk load).
+  /// False, with the matrix and Data unchanged and no event, for an empty or
+  /// ragged Data. Data is left empty on success.
+  bool ReplaceData(TDouble2DArray&& Data);
+
   using TMatrixT<double>::CopyFrom;
   /// CopyFrom with an integer matrix as the source: the values become
   /// doubles (exactly); bounds, placement, the cells dropped and the events
