@@ -1,6 +1,7 @@
 // TMat3D: columns x rows x layers, stored [x][y][z] with the layer
 // innermost.
 #include <algorithm>
+#include <new>
 #include <vector>
 
 #include "core/zel_binary.hpp"
@@ -165,6 +166,31 @@ void TMat3D::CopyMatrixToLayer(const TMatrix* SrcMat, int32_t SrcLowCol, int32_t
     }
   }
   Changed();
+}
+
+void TMatrix::CopyFrom(const TMat3D* MatSource, int32_t SourceColLo, int32_t SourceRowLo,
+                       int32_t SourceColHi, int32_t SourceRowHi, int32_t SourceLayer,
+                       int32_t DestCol, int32_t DestRow) {
+  if (MatSource == nullptr || SourceLayer < 1 || SourceLayer > MatSource->GetNrOfLayers()) return;
+  NormalizeRange(SourceColLo, SourceColHi, 1, MatSource->GetNrOfColumns());
+  NormalizeRange(SourceRowLo, SourceRowHi, 1, MatSource->GetNrOfRows());
+  // The layer's rectangle as a 0-based block whose first cell lands on
+  // (DestCol, DestRow); the array copy then drops and fires as the matrix
+  // copy does.
+  TDouble2DArray block;
+  try {
+    block.assign(static_cast<size_t>(SourceColHi - SourceColLo + 1),
+                 TDoubleArray(static_cast<size_t>(SourceRowHi - SourceRowLo + 1)));
+  } catch (const std::bad_alloc&) {
+    Fail("not enough memory on heap");
+  }
+  for (int32_t c = SourceColLo; c <= SourceColHi; ++c)
+    for (int32_t r = SourceRowLo; r <= SourceRowHi; ++r)
+      block[static_cast<size_t>(c - SourceColLo)][static_cast<size_t>(r - SourceRowLo)] =
+          MatSource->GetVal(c, r, SourceLayer);
+  const auto w = static_cast<int32_t>(block.size());
+  const auto h = static_cast<int32_t>(block.front().size());
+  CopyFromArray(block, 0, 0, w - 1, h - 1, DestCol, DestRow);
 }
 
 }  // namespace zel

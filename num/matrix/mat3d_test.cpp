@@ -263,6 +263,23 @@ TEST(Mat3DCopies, LayersGoToAndFromMatrices) {
   }
 }
 
+TEST(Mat3DCopies, AMatrixCopiesFromOneLayerWithItsOwnBoundsAndPlacement) {
+  auto a = Make3D(
+      4, 3, 2, [](int32_t x, int32_t y, int32_t z) { return Tag(x, y, z); }, "Cube");
+  auto m = matrix_test::MakeMatrix({{0, 0, 0}, {0, 0, 0}});
+  int32_t changes = 0;
+  m->OnChange = [&](TObject*) { ++changes; };
+  // Columns 4..3 reversed, rows 0..2 clamped to 1..2, from layer 2 to (2, 2):
+  // only what fits stays.
+  m->CopyFrom(a.get(), 4, 0, 3, 2, 2, 2, 2);
+  EXPECT_EQ(matrix_test::Cols(*m), (TDouble2DArray{{0, 0, 0}, {0, Tag(3, 1, 2), Tag(3, 2, 2)}}));
+  EXPECT_EQ(changes, 3);  // two stored cells and the end
+  changes = 0;
+  m->CopyFrom(a.get(), 0, 0, 0, 0, 3, 1, 1);  // no layer 3
+  m->CopyFrom(static_cast<const TMat3D*>(nullptr), 0, 0, 0, 0, 1, 1, 1);
+  EXPECT_EQ(changes, 0);
+}
+
 TEST(Mat3DCopies, CloneCopiesSizesAndElementsOnly) {
   auto a = Make3D(2, 3, 4, [](int32_t x, int32_t y, int32_t z) { return Tag(x, y, z); });
   a->SetDataID("source");

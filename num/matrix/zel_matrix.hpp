@@ -781,6 +781,7 @@ class TMatrixT : public TComponent {
 // ===========================================================================
 
 class TIntMatrix;
+class TMat3D;
 
 /// A matrix of doubles: everything of TMatrixT plus what only doubles have
 /// (precisions, Assign, random fills, products, histogram, standardisation,
@@ -841,6 +842,13 @@ class TMatrix : public TMatrixT<double> {
   /// A literal null source (which would fit either source type) does
   /// nothing, as a null source of either type does.
   void CopyFrom(std::nullptr_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
+  /// CopyFrom with layer SourceLayer of a three-dimensional matrix as the
+  /// source: bounds, placement, the cells dropped and the events are those
+  /// of the TMatrix source. A null source or a layer outside
+  /// 1..NrOfLayers does nothing (no event).
+  void CopyFrom(const TMat3D* MatSource, int32_t SourceColLo, int32_t SourceRowLo,
+                int32_t SourceColHi, int32_t SourceRowHi, int32_t SourceLayer, int32_t DestCol,
+                int32_t DestRow);
 
   // -------------------------------------------------------------------------
   // Random fills (OnChange once)
