@@ -51,10 +51,10 @@ int32_t FindInArray(const std::string& key, const TStrArray& a, bool caseSensiti
 }
 
 int32_t FindInSortedArray(double x, const TDoubleArray& a, bool ascending) {
-  if (a.empty()) return -1;
+  if (a.empty()) return kSortTooShort;
   const double lowEnd = ascending ? a.front() : a.back();
   const double highEnd = ascending ? a.back() : a.front();
-  if (!(x >= lowEnd && x <= highEnd)) return -2;
+  if (!(x >= lowEnd && x <= highEnd)) return kSortAbortedOrOutside;
   size_t lo = 0;
   size_t hi = a.size() - 1;
   while (hi - lo > 1) {
@@ -93,11 +93,11 @@ int32_t CombSortWithIndex(bool ascending, Array1D<T>& data, TIntArray& index) {
   const size_t n = data.size();
   index.resize(n);
   for (size_t i = 0; i < n; ++i) index[i] = static_cast<int32_t>(i + 1);
-  if (n < 2) return -1;
+  if (n < 2) return kSortTooShort;
   size_t gap = n - 1;
   for (;;) {
     ReportProgress();
-    if (AbortMathProc) return -2;
+    if (AbortMathProc) return kSortAbortedOrOutside;
     const bool exchanged = ascending ? CombPass<true>(data.data(), index.data(), n, gap)
                                      : CombPass<false>(data.data(), index.data(), n, gap);
     // Sorted once a pass with gap 1 exchanges nothing.
@@ -119,7 +119,7 @@ int32_t SortArray(bool ascending, TIntArray& data, TIntArray& index) {
 }
 
 int32_t SortAndRemoveDuplicates(TIntArray& a, bool ascending) {
-  if (a.size() < 2) return -1;
+  if (a.size() < 2) return kSortTooShort;
   if (ascending) {
     std::sort(a.begin(), a.end());
   } else {
@@ -132,7 +132,7 @@ int32_t SortAndRemoveDuplicates(TIntArray& a, bool ascending) {
 
 template <NumElement T>
 int32_t ShuffleArray(Array1D<T>& a) {
-  if (a.size() < 2) return -1;
+  if (a.size() < 2) return kSortTooShort;
   for (size_t k = a.size() - 1; k >= 1; --k) {
     // j in 0..k-1, never k itself: Sattolo's variant gives one cycle.
     const auto j =

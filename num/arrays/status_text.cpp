@@ -230,4 +230,13 @@ const char* RandomFillStatusText(int32_t status) {
   }
 }
 
+const char* SortStatusText(int32_t status) {
+  switch (status) {
+    case kSortTooShort: return "there are too few elements";
+    case kSortAbortedOrOutside:
+      return "the sort was aborted, or the value lies outside the sorted array";
+    default: return status >= 0 ? "success" : "unknown sort status";
+  }
+}
+
 }  // namespace zel

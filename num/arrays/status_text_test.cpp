@@ -183,6 +183,19 @@ TEST(StatusText, OwnCodesOfSingleRoutinesKeepTheirValuesAndMatchTheRoutines) {
   EXPECT_EQ(FillRandomUniform(distinct, 0, 2000000, false), kRandomFillSpanTooLarge);
 }
 
+TEST(StatusText, SortCodesMatchTheRoutines) {
+  EXPECT_EQ(kSortTooShort, -1);
+  EXPECT_EQ(kSortAbortedOrOutside, -2);
+  EXPECT_NE(std::string(SortStatusText(kSortTooShort)), SortStatusText(kSortAbortedOrOutside));
+  EXPECT_EQ(std::string(SortStatusText(-3)), "unknown sort status");
+  TDoubleArray one{1};
+  TIntArray index;
+  EXPECT_EQ(SortArray(true, one, index), kSortTooShort);
+  EXPECT_EQ(FindInSortedArray(9, TDoubleArray{1, 2, 3}, true), kSortAbortedOrOutside);
+  TIntArray single{4};
+  EXPECT_EQ(SortAndRemoveDuplicates(single, true), kSortTooShort);
+}
+
 TEST(StatusText, RealFailuresMapToTheirSentence) {
   TDoubleArray a;
   std::string comment;

@@ -1062,6 +1062,22 @@ int32_t FindInArray(const std::string& key, const TStrArray& a, bool caseSensiti
                     bool exactMatch);
 ///@}
 
+///@{
+/// Status codes of the sorting and search routines below (values fixed):
+/// FindInSortedArray, SortArray with an index, SortAndRemoveDuplicates and
+/// ShuffleArray. SortStatusText turns one into a sentence.
+constexpr int32_t kSortTooShort = -1;  ///< too few elements (FindInSortedArray: the array is empty)
+/// SortArray with an index: AbortMathProc was set (data and index partly
+/// sorted, still paired); FindInSortedArray: x lies outside the array's
+/// range or is NaN.
+constexpr int32_t kSortAbortedOrOutside = -2;
+///@}
+
+/// A short English sentence (no final period) for a status code of the
+/// sorting and search routines; "unknown sort status" for any other
+/// negative value. The text is static.
+const char* SortStatusText(int32_t status);
+
 /// FindInSortedArray(x, a, ascending): a is sorted in the given direction.
 /// -1 for an empty array; -2 when x lies outside the range of the first and
 /// last elements (or is NaN). Otherwise a bisection: an exact match returns
@@ -1073,13 +1089,13 @@ int32_t FindInSortedArray(double x, const TDoubleArray& a, bool ascending);
 /// SortArray(ascending, data, index): sorts data and carries a 1-based index
 /// of the original positions along. In this order: AbortMathProc is cleared;
 /// index is resized to the data length and filled with 1, 2, ..., n; fewer
-/// than 2 elements return -1. Then a comb sort: the first pass compares
+/// than 2 elements return -1 (kSortTooShort). Then a comb sort: the first pass compares
 /// elements n - 1 apart, every later pass uses the previous gap divided by
 /// 1.3 (cut toward zero, at least 1), and passes with gap 1 repeat until one
 /// exchanges nothing. Before each pass ReportProgress() is called (ProcStat
 /// += 1, then MathFeedBackProc) and AbortMathProc is read: when it is set
-/// the routine returns -2, data and index partly sorted but still paired.
-/// Else 0. NaNs compare false and are not ordered. [3, 1, 2] ascending gives
+/// the routine returns -2 (kSortAbortedOrOutside), data and index partly
+/// sorted but still paired. Else 0. NaNs compare false and are not ordered. [3, 1, 2] ascending gives
 /// data [1, 2, 3] and index [2, 3, 1]. Members: double and int data.
 int32_t SortArray(bool ascending, TDoubleArray& data, TIntArray& index);
 int32_t SortArray(bool ascending, TIntArray& data, TIntArray& index);
@@ -1087,13 +1103,14 @@ int32_t SortArray(bool ascending, TIntArray& data, TIntArray& index);
 
 /// SortAndRemoveDuplicates(a, ascending): sorts a, reduces runs of equal
 /// values to one, shortens a and returns the number of removed elements; -1
-/// for fewer than 2 elements (a unchanged).
+/// (kSortTooShort) for fewer than 2 elements (a unchanged).
 int32_t SortAndRemoveDuplicates(TIntArray& a, bool ascending);
 
 /// ShuffleArray(a): Sattolo's algorithm -- for k from n - 1 down to 1, a[k]
 /// is exchanged with a[j], j = Random(k) uniform in 0..k - 1 -- so the result
 /// is a single cycle through all positions and no element keeps its place.
-/// Draws from core's generator (no reseeding). -1 for fewer than 2 elements.
+/// Draws from core's generator (no reseeding). -1 (kSortTooShort) for fewer
+/// than 2 elements.
 template <NumElement T>
 int32_t ShuffleArray(Array1D<T>& a);
 
