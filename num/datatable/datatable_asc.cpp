@@ -103,7 +103,7 @@ int32_t ReadThreeFlagHeader(TMemoryStream& S, TAscHeader& H) {
   TAscHeader h;
   h.Comment = lines[0];
   const auto count = [](const std::string& l, int32_t& v) {
-    const std::string_view t = StripLTBlanks(l);
+    const std::string t = StripLTBlanks(l);
     const auto res = std::from_chars(t.data(), t.data() + t.size(), v);
     return res.ec == std::errc() && v >= 0;
   };

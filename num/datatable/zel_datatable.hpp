@@ -1191,7 +1191,7 @@ class TDataTable : public TComponent {
   //   <datatable sig="ZELCSuite" vers="1.0" id="DATAID">
   //   <comment>TEXT</comment>
   //   <size cols="NC" rows="NR"/>
-  //   <vardef col="C" scale="Nominal">                 (one per column)
+  //   <vardef col="C" scale="Nominal">                 (see below)
   //   <idf ord="K">LEVEL</idf>                         (non-empty slots only)
   //   </vardef>
   //   <colnames><col ix="C">NAME</col> ... </colnames>
@@ -1203,7 +1203,8 @@ class TDataTable : public TComponent {
   //   </datacells>
   //   </datatable>
   // The writer puts each element on a line of its own, in this order, and
-  // lists every cell. Element and attribute names are matched without regard
+  // lists every cell; it writes a vardef only for columns that are not
+  // stInterval or that hold a level. Element and attribute names are matched without regard
   // to ASCII case; attribute values are quoted with '"' or '\''. Text and
   // attribute values are escaped: '&' as "&amp;", '<' "&lt;", '>' "&gt;",
   // '"' "&quot;" and every control character as "&#N;" (decimal), so names
