@@ -213,8 +213,7 @@ TEST(DataTableXml, HostileDocumentsFailAndLeaveTheTable) {
       "<datatable><size cols=\"1\" rows=\"1\"/><colnames><col ix=\"1\">a<col ix=\"1\">b</col>"
       "</colnames></datatable>",
       "<datatable><size cols=\"1\" rows=\"1\"/><datatable></datatable></datatable>",
-      "<datatable><size cols=\"1\" rows=\"1\"/><datacells>",
-      "no table here"};
+      "<datatable><size cols=\"1\" rows=\"1\"/><datacells>", "no table here"};
   auto t = Rich();
   auto before = Rich();
   TEventLog log(*t);
@@ -238,7 +237,9 @@ TEST(DataTableXml, IgnoresWhatLiesOutsideTheTableAndCutsTexts) {
       "<datatable id=\"k\">\n<size cols=\"2\" rows=\"2\"/>\n"
       "<vardef col=\"2\" scale=\"2\"><idf ord=\"0\">abcdefghijklmn</idf><idf ord=\"151\">x</idf>"
       "<idf ord=\"-1\">y</idf></vardef><vardef col=\"3\" scale=\"Nominal\"><idf ord=\"1\">z</idf>"
-      "</vardef>\n<colnames><col ix=\"1\">" + name + "</col><col ix=\"3\">far</col></colnames>\n"
+      "</vardef>\n<colnames><col ix=\"1\">" +
+      name +
+      "</col><col ix=\"3\">far</col></colnames>\n"
       "<rownames><row ix=\"0\">zero</row><row ix=\"2\">&#x263A;&#10;&bogus;</row></rownames>\n"
       "<col ix=\"1\">stray</col>\n"
       "<datacells><cell c=\"1\" r=\"1\">1.5</cell><cell c=\"3\" r=\"1\">7</cell>"
@@ -441,15 +442,16 @@ TEST(DataTableCsv, PythonsCsvModuleReadsTheFieldsWritten) {
   const std::string path = dir.Path("t.csv");
   ASSERT_TRUE(CsvTable()->ExportAsCSV(path, 0, TCSVDelimiters::csvSemicolon, true, true, true));
   const std::string script = dir.Path("check.py");
-  WriteFile(script,
-            "import sys, csv\n"
-            "rows = list(csv.reader(open(sys.argv[1], newline=''), delimiter=';'))\n"
-            "assert rows[0] == ['', '(row attribute)', 'x,y', 'say \"hi\"', 'multi\\nline'], rows[0]\n"
-            "assert rows[1] == ['#first', '3', '0.1', 'oak', '1.5'], rows[1]\n"
-            "assert rows[2] == ['', '-2147483648', '-1e-300', 'Ash tree', ''], rows[2]\n"
-            "assert rows[4] == ['r;4', '12', '-0', 'b,\"c\"', '6'], rows[4]\n"
-            "assert float(rows[3][2]) == 1.7976931348623157e308\n"
-            "assert len(rows) == 5\n");
+  WriteFile(
+      script,
+      "import sys, csv\n"
+      "rows = list(csv.reader(open(sys.argv[1], newline=''), delimiter=';'))\n"
+      "assert rows[0] == ['', '(row attribute)', 'x,y', 'say \"hi\"', 'multi\\nline'], rows[0]\n"
+      "assert rows[1] == ['#first', '3', '0.1', 'oak', '1.5'], rows[1]\n"
+      "assert rows[2] == ['', '-2147483648', '-1e-300', 'Ash tree', ''], rows[2]\n"
+      "assert rows[4] == ['r;4', '12', '-0', 'b,\"c\"', '6'], rows[4]\n"
+      "assert float(rows[3][2]) == 1.7976931348623157e308\n"
+      "assert len(rows) == 5\n");
   EXPECT_EQ(std::system(("python3 " + script + " " + path).c_str()), 0) << ReadFile(path);
 }
 
@@ -510,12 +512,9 @@ TEST(DataTableCsv, DamagedTextsGiveTheirCodesAndLeaveTheTable) {
   std::string many = "x\n";
   for (int i = 0; i < 152; ++i) many += "\"L" + std::to_string(i) + "\"\n";
   const std::pair<std::string, int32_t> cases[] = {
-      {"a,b\n1,2\n3\n", kDTCsvRagged},
-      {"a,b\n1,2\n3,4,5\n", kDTCsvRagged},
-      {"a,b\n1,\"2\n", kDTCsvOpenQuote},
-      {"a,b\n1,\"2\"x\n", kDTCsvBadQuote},
-      {"a,b\n", kDTCsvNoData},
-      {"", kDTCsvNoData},
+      {"a,b\n1,2\n3\n", kDTCsvRagged},   {"a,b\n1,2\n3,4,5\n", kDTCsvRagged},
+      {"a,b\n1,\"2\n", kDTCsvOpenQuote}, {"a,b\n1,\"2\"x\n", kDTCsvBadQuote},
+      {"a,b\n", kDTCsvNoData},           {"", kDTCsvNoData},
       {many, kDTCsvTooManyLevels}};
   auto t = Rich();
   auto before = Rich();
@@ -584,8 +583,8 @@ TEST(DataTableFileEvents, ALoadFiresEachChangeOnceAndResizeWhenTheSizeChanged) {
   };
   ms.SetPosition(0);
   ASSERT_TRUE(t.ReadFromXMLStream(ms, ""));
-  EXPECT_EQ(order, (std::vector<std::string>{"data", "setup", "names", "attrib", "states",
-                                             "1x1->4x5"}));
+  EXPECT_EQ(order,
+            (std::vector<std::string>{"data", "setup", "names", "attrib", "states", "1x1->4x5"}));
   order.clear();
   ms.SetPosition(0);
   ASSERT_TRUE(t.ReadFromXMLStream(ms, ""));

@@ -61,8 +61,8 @@ inline std::unique_ptr<TDataTable> Rich() {
   auto t = std::make_unique<TDataTable>(nullptr);
   t->Resize(4, 5);
   t->SetComment("plants & <weeds> \"2024\"");
-  const double col1[5] = {0.1, -0.0, 4.9406564584124654e-324,
-                          std::numeric_limits<double>::max(), 1.0 / 3.0};
+  const double col1[5] = {0.1, -0.0, 4.9406564584124654e-324, std::numeric_limits<double>::max(),
+                          1.0 / 3.0};
   const double col4[5] = {std::numeric_limits<double>::infinity(),
                           -std::numeric_limits<double>::infinity(),
                           std::numeric_limits<double>::quiet_NaN(), -2.5e-300, 123456789.125};
@@ -89,7 +89,9 @@ inline std::unique_ptr<TDataTable> Rich() {
   t->SetCellState(1, 5, kCellNoNumber);
   t->SetColName(1, "height, cm");
   t->SetColName(2, "colour \"x\"");
-  t->SetColName(3, "Gr\xC3\xB6\xC3\x9F" "e\tlevel");
+  t->SetColName(3,
+                "Gr\xC3\xB6\xC3\x9F"
+                "e\tlevel");
   t->SetColName(4, "#ratio");
   t->SetRowName(1, "plant 1");
   t->SetRowName(2, "two\nlines");
@@ -105,7 +107,8 @@ inline std::unique_ptr<TDataTable> Rich() {
 }
 
 inline bool SameBits(double a, double b) {
-  return (std::isnan(a) && std::isnan(b)) || std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+  return (std::isnan(a) && std::isnan(b)) ||
+         std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
 }
 
 // What ExpectSame compares.
