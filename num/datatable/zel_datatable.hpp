@@ -254,8 +254,8 @@ enum class TDTxmlTags : int32_t {
   xmlInvalid = 14         ///< any other element
 };
 
-/// Element names of TDTxmlTags, indexed by ordinal ("datatable" ..
-/// "idf", and "invalid" for xmlInvalid, which matches no element).
+/// Element names of TDTxmlTags, indexed by ordinal: "datatable" to "idf",
+/// and "invalid" for xmlInvalid, which matches no element.
 extern const std::array<const char*, 15> DTxmlTagNames;
 
 /// What SplitDataSet divides: the columns, the rows, or the rows into a
@@ -1179,8 +1179,10 @@ class TDataTable : public TComponent {
   //    OnChangeAttrib and OnChangeCellState once, then OnResize when the size
   //    changed.
   //  - A writer builds the whole text first and then writes it; it returns
-  //    false when the file cannot be created or a write, flush or close
-  //    fails. After a successful write OnExportText fires once with the
+  //    false when the file cannot be created or a write or flush fails (a
+  //    stream that is a file is flushed; a text file the caller opened is
+  //    buffered, so a failure that shows only when it is written out is
+  //    reported by its Close). After a successful write OnExportText fires once with the
   //    complete text written (for a split: once per file, in the order of
   //    FileNames). A failed write fires nothing.
   //  - Text files are written with "\n" line ends; readers accept "\r\n".
@@ -1257,7 +1259,8 @@ class TDataTable : public TComponent {
   //   - optionally (ExportAsASC with CustData) "#custdata", the number of
   //     columns of CustData, and per column the number of its strings and
   //     those strings quoted.
-  // Quoted texts may hold any byte; a '"' inside is written twice (""),
+  // Column attributes have no place in this form: a table read from it has
+  // them 0. Quoted texts may hold any byte; a '"' inside is written twice (""),
   // which a one-column file without quotes in names keeps readable by
   // TVector::ImportASC. Items are separated by any whitespace (bytes
   // 0x00-0x20), so line breaks only matter inside quotes. Nothing but
