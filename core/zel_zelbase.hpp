@@ -201,9 +201,9 @@ enum class TShapeKind : int32_t { skRectangle = 0, skEllipse = 1, skDisc = 2, sk
 /// with RescaleArray.
 enum class TRescaleMode : int32_t { rmLinear = 0, rmStandardize = 1, rmMeanCenter = 2 };
 
-/// Field delimiter of the data table's CSV import and export. Values are
-/// added with the CSV routines.
-enum class TCSVDelimiters : int32_t {};
+/// Field delimiter of the data table's CSV import and export: ',' (csvComma),
+/// ';' (csvSemicolon), TAB (csvTab) or ' ' (csvSpace).
+enum class TCSVDelimiters : int32_t { csvComma = 0, csvSemicolon = 1, csvTab = 2, csvSpace = 3 };
 
 /// Vertical alignment of a landmark caption relative to its anchor
 /// (landmark default vaTop).

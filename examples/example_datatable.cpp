@@ -1,8 +1,11 @@
 // Data tables in a minute: a few plants with a nominal column (species),
 // a missing measurement, statistics that skip it, a cross-table of two
-// nominal columns and a sort that keeps names and cell states in step.
+// nominal columns, a sort that keeps names and cell states in step, and
+// the table saved as CSV and XML and read back.
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <string>
 
 #include "num/datatable/zel_datatable.hpp"
 
@@ -58,5 +61,24 @@ int main() {
     std::printf("%-8s %6.1f %-6s %s%s\n", t->GetRowName(r).c_str(), t->GetElem(1, r),
                 t->GetElemNominal(2, r).c_str(), t->GetElemNominal(3, r).c_str(),
                 t->GetIsEmpty(1, r) ? "  (height missing)" : "");
+
+  // CSV keeps values, names, levels and empty cells; the XML form keeps
+  // everything, cell states and level slots included.
+  const auto dir = std::filesystem::temp_directory_path();
+  const std::string csv = (dir / "plants.csv").string(), xml = (dir / "plants.xml").string();
+  t->ExportAsCSV(csv, 0, TCSVDelimiters::csvComma, true, true);
+  t->SaveAsXMLFile(xml, 0, "plants");
+  TDataTable fromCsv(nullptr), fromXml(nullptr);
+  const int32_t csvRes = fromCsv.ImportFromCSV(csv, TCSVDelimiters::csvComma, true, true);
+  const bool xmlOk = fromXml.LoadFromXMLFile(xml, "plants");
+  std::printf("CSV read back: %s; row 3 is %s, %s; height of %s missing: %s\n",
+              DataTableCsvStatusText(csvRes), fromCsv.GetRowName(3).c_str(),
+              fromCsv.GetElemNominal(2, 3).c_str(), fromCsv.GetRowName(5).c_str(),
+              fromCsv.GetIsEmpty(1, 5) ? "yes" : "no");
+  std::printf("XML read back: %s; %d x %d cells, level 3 of species: %s\n",
+              xmlOk ? "success" : "failed", fromXml.GetNrOfColumns(), fromXml.GetNrOfRows(),
+              fromXml.GetNominalID(2, 3).c_str());
+  std::filesystem::remove(csv);
+  std::filesystem::remove(xml);
   return 0;
 }

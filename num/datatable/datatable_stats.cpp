@@ -1,6 +1,7 @@
 // Data tables: statistics over numeric, marked and valid cells, the
 // standardisations and the column tests.
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 #include <memory>
 #include <new>
@@ -11,6 +12,43 @@
 #include "num/datatable/zel_datatable.hpp"
 
 namespace zel {
+
+namespace {
+
+// A family of cells: Column(c) tells whether column c can hold any, and
+// Cell(state) whether a cell of such a column belongs. Checking the column
+// once and then only state bytes keeps the counting pass a plain loop.
+template <class ColFn>
+struct TCellFamily {
+  ColFn Column;
+  uint8_t Any;  // with NeedAny: the state must share a bit with it
+  bool NeedAny;
+  bool Cell(uint8_t st) const {
+    return (st & (kCellNoNumber | kCellEmpty)) == 0 && (!NeedAny || (st & Any) != 0);
+  }
+};
+
+// The number of states among n with bits 0 and 1 clear, eight at a time:
+// the bit 0 of each byte of m is set where the state has either bit.
+int64_t CountValidStates(const uint8_t* st, int64_t n) {
+  constexpr uint64_t kLow = 0x0101010101010101ull;
+  int64_t count = 0, i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t x = 0;
+    std::memcpy(&x, st + i, 8);
+    const uint64_t m = (x | (x >> 1)) & kLow;
+    count += 8 - static_cast<int64_t>((m * kLow) >> 56);  // the bytes of m summed
+  }
+  for (; i < n; ++i) count += (st[i] & (kCellNoNumber | kCellEmpty)) == 0 ? 1 : 0;
+  return count;
+}
+
+template <class ColFn>
+TCellFamily<ColFn> Family(ColFn Column, uint8_t Any, bool NeedAny) {
+  return {Column, Any, NeedAny};
+}
+
+}  // namespace
 
 // The cells a statistic uses, as a range of a matrix: the table's own
 // range when every cell of it is used, otherwise a one-column work matrix
@@ -28,8 +66,15 @@ TDataTable::TStatSample TDataTable::Sample(int32_t LowCol, int32_t LowRow, int32
   ClampColRange(LowCol, HighCol);
   ClampRowRange(LowRow, HighRow);
   TStatSample s;
-  for (int32_t c = LowCol; c <= HighCol; ++c)
-    for (int32_t r = LowRow; r <= HighRow; ++r) s.N += In(c, r) ? 1 : 0;
+  for (int32_t c = LowCol; c <= HighCol; ++c) {
+    if (!In.Column(c)) continue;
+    const uint8_t* st = FCState[static_cast<size_t>(c - 1)].data();
+    if (!In.NeedAny) {
+      s.N += CountValidStates(st + (LowRow - 1), HighRow - LowRow + 1);
+      continue;
+    }
+    for (int32_t r = LowRow - 1; r < HighRow; ++r) s.N += In.Cell(st[r]) ? 1 : 0;
+  }
   if (s.N == 0) return s;
   if (s.N == int64_t{HighCol - LowCol + 1} * (HighRow - LowRow + 1)) {
     s.M = FData;
@@ -43,9 +88,11 @@ TDataTable::TStatSample TDataTable::Sample(int32_t LowCol, int32_t LowRow, int32
     if (s.N > INT32_MAX) throw std::bad_alloc();
     TDouble2DArray data(1);
     data[0].reserve(static_cast<size_t>(s.N));
-    for (int32_t c = LowCol; c <= HighCol; ++c)
+    for (int32_t c = LowCol; c <= HighCol; ++c) {
+      if (!In.Column(c)) continue;
       for (int32_t r = LowRow; r <= HighRow; ++r)
-        if (In(c, r)) data[0].push_back(Val(c, r));
+        if (In.Cell(St(c, r))) data[0].push_back(Val(c, r));
+    }
     s.Scratch = std::make_unique<TMatrix>(nullptr);
     SwapMatrixStorage(*s.Scratch, data);
   } catch (const std::bad_alloc&) {
@@ -64,13 +111,15 @@ double TDataTable::SumOf(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_
   ClampRowRange(LowRow, HighRow);
   long double sum = 0;
   NumData = 0;
-  for (int32_t c = LowCol; c <= HighCol; ++c)
+  for (int32_t c = LowCol; c <= HighCol; ++c) {
+    if (!In.Column(c)) continue;
     for (int32_t r = LowRow; r <= HighRow; ++r)
-      if (In(c, r)) {
+      if (In.Cell(St(c, r))) {
         const long double v = Val(c, r);
         sum += Squared ? v * v : v;
         ++NumData;
       }
+  }
   return static_cast<double>(sum);
 }
 
@@ -79,9 +128,13 @@ double TDataTable::SumOf(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_
 // ---------------------------------------------------------------------------
 
 // The predicates of the two cell families (the captured table is this).
-#define ZEL_NUM_CELLS [this](int32_t c, int32_t r) { return NumericCell(c, r); }
-#define ZEL_MARKED_CELLS \
-  [this, CellState](int32_t c, int32_t r) { return MarkedCell(c, r, CellState); }
+#define ZEL_NUMERIC_COLUMN                                               \
+  [this](int32_t c) {                                                    \
+    const TMScaleType t = FVType[static_cast<size_t>(c - 1)].MScaleType; \
+    return t == TMScaleType::stInterval || t == TMScaleType::stRatio;    \
+  }
+#define ZEL_NUM_CELLS Family(ZEL_NUMERIC_COLUMN, 0, false)
+#define ZEL_MARKED_CELLS Family(ZEL_NUMERIC_COLUMN, static_cast<uint8_t>(CellState & 0xFCu), true)
 
 double TDataTable::SumOfNumCells(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
                                  int64_t& NumData) const {
@@ -130,9 +183,7 @@ int64_t TDataTable::MinMaxOfMarkedCells(int32_t LowCol, int32_t LowRow, int32_t 
 }
 int64_t TDataTable::MinMaxOfValidCells(int32_t LowCol, int32_t LowRow, int32_t HighCol,
                                        int32_t HighRow, double& Minimum, double& Maximum) const {
-  const auto valid = [this](int32_t c, int32_t r) {
-    return (St(c, r) & (kCellNoNumber | kCellEmpty)) == 0;
-  };
+  const auto valid = Family([](int32_t) { return true; }, 0, false);
   return MinMaxOf(Sample(LowCol, LowRow, HighCol, HighRow, valid, false), Minimum, Maximum);
 }
 int64_t TDataTable::MeanVarOfNumCells(int32_t LowCol, int32_t LowRow, int32_t HighCol,
@@ -343,6 +394,7 @@ bool TDataTable::CheckDichotomousColumn(int32_t ColIx, double& Low, double& High
 }
 
 #undef ZEL_NUM_CELLS
+#undef ZEL_NUMERIC_COLUMN
 #undef ZEL_MARKED_CELLS
 
 }  // namespace zel

@@ -249,5 +249,34 @@ TEST(DataTableTransform, ConstantAndDichotomousColumns) {
   EXPECT_EQ(v, 2.0);
 }
 
+// Long columns are counted eight states at a time: every state byte and
+// every start and end of the row range must give the count (and the sum)
+// of a cell-by-cell check.
+TEST(DataTableStatsCounting, LongRangesCountEveryStateByteAlike) {
+  TDataTable t(nullptr);
+  t.Resize(2, 37);
+  t.SetMScaleType(2, TMScaleType::stNominal);
+  uint32_t x = 12345;
+  for (int32_t r = 1; r <= 37; ++r)
+    for (int32_t c = 1; c <= 2; ++c) {
+      x = x * 1103515245u + 12345u;
+      t.SetCellState(c, r, static_cast<uint8_t>(x >> 13));
+      t.SetElem(c, r, r);
+    }
+  for (int32_t lo = 1; lo <= 12; ++lo)
+    for (int32_t hi = lo; hi <= 37; hi += 5) {
+      int64_t n = 0;
+      double sum = 0;
+      for (int32_t r = lo; r <= hi; ++r)
+        if ((t.GetCellState(1, r) & 3) == 0) {
+          ++n;
+          sum += r;
+        }
+      double mean = 0, var = 0;
+      EXPECT_EQ(t.MeanVarOfNumCells(1, lo, 2, hi, mean, var), n) << lo << ".." << hi;
+      EXPECT_DOUBLE_EQ(mean, n > 0 ? sum / static_cast<double>(n) : 0.0) << lo << ".." << hi;
+    }
+}
+
 }  // namespace
 }  // namespace zel

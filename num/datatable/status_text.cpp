@@ -1,3 +1,4 @@
+#include "core/zel_filesys.hpp"
 #include "num/datatable/zel_datatable.hpp"
 
 namespace zel {
@@ -51,6 +52,57 @@ const char* DataTableSliceStatusText(int32_t status) {
     case kDTSliceBadBound: return "a bound lies outside the table";
     case kDTSliceBadStep: return "the step is not positive";
     default: return "unknown slice status";
+  }
+}
+
+const char* DataTableAscStatusText(int32_t status) {
+  switch (status) {
+    case kDTAscOk: return "success";
+    case kAscCannotRead:
+    case kAscBadColumnCount:
+    case kAscBadRowCount:
+    case kAscBadFlags: return AscHeaderStatusText(status);
+    case kDTAscBadRowAttribute: return "a row attribute is missing or not an integer";
+    case kDTAscBadValue: return "a value or quoted name is missing or malformed";
+    case kDTAscBadTypes: return "the section of scale types and levels is malformed";
+    case kDTAscNoFile: return "the file does not exist";
+    case kDTAscNoCells: return "the column or row count is 0";
+    case kDTAscBadTrailer:
+      return "the text after the rows is no valid state or custom data section";
+    case kDTAscBadPosition:
+      return "the start column or row is below 1, or the table would grow too large";
+    case kDTAscNoText: return "the clipboard holds no text";
+    default: return "unknown data table ASC status";
+  }
+}
+
+const char* DataTableCsvStatusText(int32_t status) {
+  switch (status) {
+    case kDTCsvOk: return "success";
+    case kDTCsvCannotRead: return "the file is missing or cannot be read";
+    case kDTCsvNoData: return "the text holds no data line";
+    case kDTCsvOpenQuote: return "a quoted field is not closed";
+    case kDTCsvRagged: return "a line holds another number of fields than the first";
+    case kDTCsvTooManyLevels: return "a text column holds more than 151 distinct levels";
+    case kDTCsvBadAttribute: return "a row attribute is not a 32-bit integer";
+    case kDTCsvBadArgument:
+      return "the number of lines to skip is negative or the delimiter unknown";
+    case kDTCsvBadQuote: return "text follows a closing quote before the delimiter";
+    case kDTCsvTooLarge: return "the text holds more rows or columns than a table can hold";
+    default: return "unknown data table CSV status";
+  }
+}
+
+const char* DataTableSplitStatusText(int32_t status) {
+  if (status > 0) return "number of parts";
+  switch (status) {
+    case kDTSplitOk: return "success";
+    case kDTSplitBadMode: return "the split or selection mode is not known";
+    case kDTSplitBadSize: return "the split size does not suit the mode and the table";
+    case kDTSplitExists: return "a target file exists, so nothing was written";
+    case kDTSplitWriteFailed: return "a file could not be written, so none was kept";
+    case kDTSplitBadName: return "the file name template names no file";
+    default: return "unknown data table split status";
   }
 }
 

@@ -22,6 +22,7 @@
 ///      i. analysis (covariance-type matrices, contingency tables, level
 ///         counts, cell search, fingerprints, long format)
 ///      j. sorting
+///      k. files: XML, ASC, CSV, the clipboard, splitting into files
 ///
 /// Conventions of the whole unit:
 /// - Cells are addressed (column, row), both counted from 1. A table always
@@ -85,6 +86,8 @@
 
 #include "core/zel_classes.hpp"
 #include "core/zel_dstruct.hpp"
+#include "core/zel_filesys.hpp"
+#include "core/zel_streams.hpp"
 #include "core/zel_zelbase.hpp"
 #include "num/matrix/zel_matrix.hpp"
 #include "num/vector/zel_vector.hpp"
@@ -226,6 +229,107 @@ constexpr int32_t kDTSliceBadStep = -3;   ///< Step <= 0
 /// SliceCol/SliceRow, or "number of values copied" for 0 and up. The text
 /// is static.
 const char* DataTableSliceStatusText(int32_t status);
+
+// ---------------------------------------------------------------------------
+// Types and status codes of the file routines (family k)
+// ---------------------------------------------------------------------------
+
+/// The elements of the data-table XML form, in this order; xmlInvalid stands
+/// for every other element. DTxmlTagNames holds their names.
+enum class TDTxmlTags : int32_t {
+  xmlDataTableId = 0,     ///< "datatable": start of a table
+  xmlDataTableEndId = 1,  ///< "/datatable": end of a table
+  xmlComment = 2,         ///< "comment": the comment
+  xmlSize = 3,            ///< "size": numbers of columns and rows
+  xmlColNames = 4,        ///< "colnames": block of column names
+  xmlRowNames = 5,        ///< "rownames": block of row names
+  xmlColAttrib = 6,       ///< "colattrib": block of column attributes
+  xmlRowAttrib = 7,       ///< "rowattrib": block of row attributes
+  xmlColId = 8,           ///< "col": one column entry inside a block
+  xmlRowId = 9,           ///< "row": one row entry inside a block
+  xmlDataCells = 10,      ///< "datacells": block of cells
+  xmlCellID = 11,         ///< "cell": one cell
+  xmlVarType = 12,        ///< "vardef": scale type and levels of a column
+  xmlVarIdentifier = 13,  ///< "idf": one level of a categorical column
+  xmlInvalid = 14         ///< any other element
+};
+
+/// Element names of TDTxmlTags, indexed by ordinal: "datatable" to "idf",
+/// and "invalid" for xmlInvalid, which matches no element.
+extern const std::array<const char*, 15> DTxmlTagNames;
+
+/// What SplitDataSet divides: the columns, the rows, or the rows into a
+/// test and a training set.
+enum class TDataSetSplitMode : int32_t { splitColumns = 0, splitRows = 1, splitTstTrn = 2 };
+
+/// How SplitDataSet chooses the rows (columns) of each part: at random,
+/// in consecutive blocks, or interleaved.
+enum class TDataSelMode : int32_t { selmRandSel = 0, selmBlocked = 1, selmInterleave = 2 };
+
+///@{
+/// Results of ImportASC and ReadFromASC besides ReadHeaderOfASC's codes
+/// -1..-4 (kAscCannotRead .. kAscBadFlags, returned as they are; values
+/// fixed). DataTableAscStatusText turns any of them into a sentence.
+constexpr int32_t kDTAscOk = 0;                ///< done
+constexpr int32_t kDTAscBadRowAttribute = -5;  ///< a row attribute is missing or not an integer
+constexpr int32_t kDTAscBadValue = -6;         ///< a value or quoted name is missing or malformed
+constexpr int32_t kDTAscBadTypes = -7;  ///< the section of scale types and levels is malformed
+constexpr int32_t kDTAscNoFile = -8;    ///< the file does not exist
+constexpr int32_t kDTAscNoCells = -9;   ///< the column or row count is 0
+constexpr int32_t kDTAscBadTrailer =
+    -10;  ///< text after the rows is no valid state or custom section
+constexpr int32_t kDTAscBadPosition =
+    -11;                               ///< PosX or PosY below 1, or the table would grow too large
+constexpr int32_t kDTAscNoText = -12;  ///< the clipboard holds no text
+///@}
+
+/// A short English sentence (no final period) for a result of ImportASC
+/// and ReadFromASC, the header's codes included; "unknown data table ASC
+/// status" otherwise. The text is static.
+const char* DataTableAscStatusText(int32_t status);
+
+///@{
+/// Results of ImportFromCSV (values fixed). DataTableCsvStatusText turns
+/// one into a sentence.
+constexpr int32_t kDTCsvOk = 0;           ///< done
+constexpr int32_t kDTCsvCannotRead = -1;  ///< the file is missing or cannot be read
+constexpr int32_t kDTCsvNoData = -2;      ///< no data line (after the skipped lines and headers)
+constexpr int32_t kDTCsvOpenQuote = -3;   ///< a quoted field is not closed before the end
+constexpr int32_t kDTCsvRagged = -4;      ///< a line holds another number of fields than the first
+constexpr int32_t kDTCsvTooManyLevels = -5;  ///< a text column holds more than 151 distinct levels
+constexpr int32_t kDTCsvBadAttribute = -6;   ///< a row attribute is not a 32-bit integer
+constexpr int32_t kDTCsvBadArgument = -7;    ///< NLinesSkip < 0 or the delimiter is unknown
+constexpr int32_t kDTCsvBadQuote = -8;       ///< text between a closing quote and the delimiter
+constexpr int32_t kDTCsvTooLarge = -9;       ///< more rows or columns than a table can hold
+///@}
+
+/// A short English sentence (no final period) for a result of
+/// ImportFromCSV; "unknown data table CSV status" otherwise. The text is
+/// static.
+const char* DataTableCsvStatusText(int32_t status);
+
+///@{
+/// Results of SplitDataSet and PrepareSplitCounts besides the number of
+/// parts (values fixed). DataTableSplitStatusText turns one into a sentence.
+constexpr int32_t kDTSplitOk = 0;            ///< done (SplitDataSet)
+constexpr int32_t kDTSplitBadMode = -1;      ///< the split or selection mode is not known
+constexpr int32_t kDTSplitBadSize = -2;      ///< SplitSize does not suit the mode and the table
+constexpr int32_t kDTSplitExists = -3;       ///< a target file exists; nothing was written
+constexpr int32_t kDTSplitWriteFailed = -4;  ///< a file could not be written; none is left
+constexpr int32_t kDTSplitBadName = -5;      ///< the template names no file
+///@}
+
+/// A short English sentence (no final period) for a negative result of
+/// SplitDataSet or PrepareSplitCounts, "success" for 0 and "number of
+/// parts" above; "unknown data table split status" for other values. The
+/// text is static.
+const char* DataTableSplitStatusText(int32_t status);
+
+/// The delimiter byte of a TCSVDelimiters value (',' ';' TAB ' '); 0 for a
+/// value outside the enumeration.
+char CSVDelimiterChar(TCSVDelimiters Delimiter);
+
+class TClipboard;
 
 // ===========================================================================
 // 2. TDataTable
@@ -1054,9 +1158,294 @@ class TDataTable : public TComponent {
                          int32_t HighRow);
   ///@}
 
+  // -------------------------------------------------------------------------
+  // k. Files: XML, ASC, CSV, the clipboard, splitting into files
+  //
+  // Common rules of every reader and writer here:
+  //  - Numbers are written and read without the locale ('.' as the decimal
+  //    point). Precision is the count of significant digits (1..17; more
+  //    counts as 17); Precision < 1 writes the shortest text that reads back
+  //    to the same double, so such files keep every value bit for bit. NaN
+  //    is written "nan" (read back as a quiet NaN: sign and payload are not
+  //    kept), infinities "inf" and "-inf". Readers accept what core's
+  //    TryStrToFloat accepts; a magnitude beyond the double range reads as
+  //    +-inf, one below it as +-0.
+  //  - A reader treats its input as hostile. It builds the new table apart
+  //    and puts it in place only when the whole input was read: on failure
+  //    the table is as it was and no event fires. Counts are checked against
+  //    the bytes that hold them before anything is allocated; names are cut
+  //    to 50 characters and level names to 10 (code points).
+  //  - On success a reader fires OnChange, OnChangeSetup, OnChangeNames,
+  //    OnChangeAttrib and OnChangeCellState once, then OnResize when the size
+  //    changed.
+  //  - A writer builds the whole text first and then writes it; it returns
+  //    false when the file cannot be created or a write or flush fails (a
+  //    stream that is a file is flushed; a text file the caller opened is
+  //    buffered, so a failure that shows only when it is written out is
+  //    reported by its Close). After a successful write OnExportText fires once with the
+  //    complete text written (for a split: once per file, in the order of
+  //    FileNames). A failed write fires nothing.
+  //  - Text files are written with "\n" line ends; readers accept "\r\n".
+  //
+  // XML form (one element per table; any text may surround it):
+  //   <?xml version="1.0" encoding="UTF-8"?>           (with CreateHeader)
+  //   <!-- data table, ZEL Component Suite -->         (with CreateHeader)
+  //   <datatable sig="ZELCSuite" vers="1.0" id="DATAID">
+  //   <comment>TEXT</comment>
+  //   <size cols="NC" rows="NR"/>
+  //   <vardef col="C" scale="Nominal">                 (see below)
+  //   <idf ord="K">LEVEL</idf>                         (non-empty slots only)
+  //   </vardef>
+  //   <colnames><col ix="C">NAME</col> ... </colnames>
+  //   <rownames><row ix="R">NAME</row> ... </rownames>
+  //   <colattrib><col ix="C">INT</col> ... </colattrib> (non-zero ones only)
+  //   <rowattrib><row ix="R">INT</row> ... </rowattrib> (non-zero ones only)
+  //   <datacells>
+  //   <cell c="C" r="R" st="STATE">VALUE</cell>        (st only when non-zero)
+  //   </datacells>
+  //   </datatable>
+  // The writer puts each element on a line of its own, in this order, and
+  // lists every cell; it writes a vardef only for columns that are not
+  // stInterval or that hold a level. Element and attribute names are matched without regard
+  // to ASCII case; attribute values are quoted with '"' or '\''. Text and
+  // attribute values are escaped: '&' as "&amp;", '<' "&lt;", '>' "&gt;",
+  // '"' "&quot;" and every control character as "&#N;" (decimal), so names
+  // keep line breaks and TABs; the reader decodes these, "&apos;" and any
+  // "&#N;" / "&#xH;" of a valid code point (other '&' text stays literal).
+  // Scale types are written by name ("Unknown", "Nominal", "Ordinal",
+  // "Interval", "Ratio"); the reader also takes the ordinals 0..4. The
+  // reader finds the first datatable element whose id equals DataID (byte
+  // for byte; an empty DataID takes the first table) and skips the others.
+  // Inside it, "size" must come first and exactly once, with cols and rows
+  // 1..2147483647; the text from the end of the size element to the end of
+  // "</datatable>" must hold at least 8 bytes per cell (cols x rows x 8),
+  // which every document with all its cells listed does. A table is then
+  // built of that size with default names ("C-n", "R-n"), attributes 0,
+  // stInterval columns, values 0 and states 0, and the elements fill it:
+  // entries whose index lies outside the table, "idf" with an ord outside
+  // 0..150, and elements outside their block ("col" outside colnames or
+  // colattrib, "cell" outside datacells, "idf" outside vardef) are ignored,
+  // as are unknown elements; a later entry for the same place wins. A cell
+  // with empty content is an empty cell (value 0, state st or, without st, 2).
+  // The load fails on: no matching table, input ending before
+  // "</datatable>", a missing, repeated or bad size, an index, state,
+  // attribute, ord or value that is not a number of its kind (states
+  // 0..255, attributes 32-bit), an unknown scale name, an element left open
+  // (its closing tag does not follow its content), or a table nested in the
+  // table. On success the numeric matrix's DataID becomes the table's id.
+  //
+  // ASC form (text; the header is core's ReadHeaderOfASC's):
+  //   COMMENT                                  the comment (line breaks as blanks)
+  //   NC<TAB>;nr. of columns
+  //   NR<TAB>;nr. of rows
+  //   RA CN RN NV<TAB>;row attributes, column names, row names, nominal variables
+  // RA, CN, RN and NV are TRUE or FALSE: the writer sets RA when any row
+  // attribute is non-zero, CN and RN always, NV when any column is not
+  // stInterval or holds a level. A header line with three flags (RA CN RN)
+  // is read as well, NV then FALSE. Then, each announced section in turn:
+  //   - CN: the column names, each in double quotes, separated by blanks
+  //     (the writer puts them on one line);
+  //   - NV: one line per column: the scale type ordinal (0..4), the number
+  //     of non-empty level slots, and that many pairs of ordinal (0..150)
+  //     and quoted level name, in any order;
+  //   - the rows, one line each: with RA the row attribute (a 32-bit
+  //     integer), with RN the quoted row name, then NC values. A value is a
+  //     number as above, or "###" for an empty cell (value 0, state 2);
+  //     categorical cells hold their ordinals. The writer writes "###" for a
+  //     cell whose state is exactly 2 and whose value is 0.
+  //   - optionally "#cellstates" followed by NR x NC state bytes (0..255),
+  //     row by row; the writer adds it when any state differs from what the
+  //     rows imply (2 for "###", 0 otherwise);
+  //   - optionally (ExportAsASC with CustData) "#custdata", the number of
+  //     columns of CustData, and per column the number of its strings and
+  //     those strings quoted.
+  // Column attributes have no place in this form: a table read from it has
+  // them 0. Quoted texts may hold any byte; a '"' inside is written twice (""),
+  // which a one-column file without quotes in names keeps readable by
+  // TVector::ImportASC. Items are separated by any whitespace (bytes
+  // 0x00-0x20), so line breaks only matter inside quotes. Nothing but
+  // whitespace may follow the last section.
+  //
+  // CSV text (RFC 4180 with the delimiter of TCSVDelimiters):
+  //   #COMMENT                        (with IncludeComment)
+  //   [corner,][(row attribute),]NAME1,...,NAMEn   (with IncludeColHeaders)
+  //   [ROWNAME,][ATTRIB,]VALUE1,...,VALUEn         (one line per row)
+  // The row-name field comes with IncludeRowHeaders (the header's corner
+  // field is then empty), the attribute field with IncludeRowAttributes; its
+  // header field is "(row attribute)". A field is quoted when it holds the
+  // delimiter, '"', a line break, or when it is the first field of the first
+  // line and begins with '#'; a '"' inside is doubled; a line that would be
+  // empty is written as "" so that it is not taken for a blank line.
+  // Numeric columns hold numbers; an empty cell (state bit 1) is an empty
+  // field; categorical columns hold their level names, always quoted (the
+  // ordinal as text when the slot is empty). Other cell states, scale types
+  // beyond numeric/nominal, unused levels and level ordinals are not kept.
+  // The reader: skips NLinesSkip physical lines; takes a first line that
+  // begins with '#' as the comment; reads the headers as flagged (with
+  // IncludeColHeaders, a header field "(row attribute)" right after the
+  // row-name field, or first without row headers, makes that column the row
+  // attributes); skips lines that hold nothing; and stops before the first
+  // record that starts after physical line LastImportLine (lines counted
+  // from 1 over the whole file; LastImportLine < 1: read to the end). Every
+  // record must have the field count of the first. Quoted fields may hold
+  // delimiters, doubled quotes and line breaks. An empty field, quoted or
+  // not, is an empty cell (value 0, state 2). A column whose non-empty
+  // fields are all unquoted numbers (blanks around them allowed) is
+  // stInterval; any other column is stNominal and every non-empty field
+  // becomes a level (in order of first appearance, case ignored as in
+  // SetElemNominal). Names default to "C-n" and "R-n" when not read.
+  // -------------------------------------------------------------------------
+
+  ///@{
+  /// Read a table of the XML form (see the family) whose id is DataID
+  /// (empty: the first table). LoadFromXMLFile reads the file FName;
+  /// ReadFromOpenXMLFile reads a text file open for reading from its
+  /// position and ReadFromXMLStream a stream from its position, both leaving
+  /// the input just after "</datatable>" on success (at an unspecified
+  /// place on failure). True on success; false with the table untouched
+  /// otherwise.
+  bool LoadFromXMLFile(const std::string& FName, const std::string& DataID);
+  bool ReadFromOpenXMLFile(TTextFile& f, const std::string& DataID);
+  bool ReadFromXMLStream(TStream& InStream, const std::string& DataID);
+  ///@}
+  /// The same from InString, beginning at the 1-based byte position StartAt,
+  /// which on success moves just after "</datatable>". StartAt below 1 or
+  /// beyond the text reads nothing and fails; on every failure StartAt stays.
+  bool ReadFromXMLString(const std::string& InString, int64_t& StartAt, const std::string& DataID);
+  ///@{
+  /// Write the table in the XML form with DataID as its id and values with
+  /// Precision (see the family). SaveAsXMLFile creates (or empties) FName and
+  /// writes the document header; the others append at the position of the
+  /// open text file (stream) and write the header only with CreateHeader.
+  /// False when the file cannot be created or written.
+  bool SaveAsXMLFile(const std::string& FName, int32_t Precision, const std::string& DataID);
+  bool WriteToOpenXMLFile(TTextFile& f, bool CreateHeader, int32_t Precision,
+                          const std::string& DataID);
+  bool WriteToXMLStream(TStream& OutStream, bool CreateHeader, int32_t Precision,
+                        const std::string& DataID);
+  ///@}
+
+  ///@{
+  /// Write the table in the ASC form (see the family) to a new file FName
+  /// (with CustData: and its "#custdata" section), to a stream at its
+  /// position, or to a text file open for writing. False when the file
+  /// cannot be created or written.
+  bool ExportAsASC(const std::string& FName, int32_t Precision);
+  bool ExportAsASC(const std::string& FName, int32_t Precision, const TStr2DArray& CustData);
+  bool ExportAsASC(TStream& OutStream, int32_t Precision);
+  bool ExportAsASC(TTextFile& f, int32_t Precision);
+  ///@}
+  ///@{
+  /// Replace the table by the ASC text (see the family) of the file FName,
+  /// of a stream from its position to its end (the stream is then left
+  /// after the text read, or at its end when it cannot seek back), or of
+  /// the clipboard's text. The comment, names, attributes, types, levels,
+  /// values and states all come from the text; names the text does not give
+  /// are the defaults. CustData receives the "#custdata" section (empty
+  /// when there is none). Result kDTAscOk or a negative code (see
+  /// DataTableAscStatusText: -1..-4 from the header, kDTAscNoFile for a
+  /// missing file, kDTAscNoText for a clipboard without text); CustData is
+  /// emptied first.
+  int32_t ImportASC(const std::string& FName);
+  int32_t ImportASC(const std::string& FName, TStr2DArray& CustData);
+  int32_t ImportASC(TStream& InStream);
+  int32_t ImportASC(TClipboard& ClipBd);
+  ///@}
+  ///@{
+  /// Read an ASC text into the table with its first cell at column PosX and
+  /// row PosY (1-based): the table grows where the block needs more columns
+  /// or rows (new cells as Resize makes them); the block's values and states
+  /// replace those of the cells it covers; the comment and everything outside
+  /// the block stay. With ReplaceIDs the text's column names, row names, row
+  /// attributes, scale types and levels (those its header announces) replace
+  /// the table's for the columns and rows of the block; without it only values
+  /// and states are written. Results as ImportASC, and kDTAscBadPosition
+  /// (nothing read) for PosX or PosY below 1 or a block that would end
+  /// beyond 2147483647.
+  int32_t ReadFromASC(const std::string& FName, int32_t PosX, int32_t PosY, bool ReplaceIDs);
+  int32_t ReadFromASC(TStream& InStream, int32_t PosX, int32_t PosY, bool ReplaceIDs);
+  int32_t ReadFromASC(TClipboard& ClipBd, int32_t PosX, int32_t PosY, bool ReplaceIDs);
+  ///@}
+
+  ///@{
+  /// Write the table as CSV text (see the family) to a new file FName with
+  /// values of Precision and the given delimiter, the column headers, the row
+  /// names, the row attributes and the comment as flagged. False for a
+  /// delimiter outside TCSVDelimiters and when the file cannot be created or
+  /// written.
+  bool ExportAsCSV(const std::string& FName, int32_t Precision, TCSVDelimiters Delimiter,
+                   bool IncludeColHeaders, bool IncludeRowHeaders);
+  bool ExportAsCSV(const std::string& FName, int32_t Precision, TCSVDelimiters Delimiter,
+                   bool IncludeColHeaders, bool IncludeRowHeaders, bool IncludeRowAttributes);
+  bool ExportAsCSV(const std::string& FName, int32_t Precision, TCSVDelimiters Delimiter,
+                   bool IncludeColHeaders, bool IncludeRowHeaders, bool IncludeRowAttributes,
+                   bool IncludeComment);
+  ///@}
+  ///@{
+  /// Replace the table by the CSV file FName (see the family); the second
+  /// form skips NLinesSkip lines first and stops after line LastImportLine
+  /// (< 1: at the end). The comment becomes that of the file, or empty.
+  /// Result kDTCsvOk or a negative code (DataTableCsvStatusText); the table
+  /// is untouched on failure.
+  int32_t ImportFromCSV(const std::string& FName, TCSVDelimiters Delimiter, bool IncludeColHeaders,
+                        bool IncludeRowHeaders);
+  int32_t ImportFromCSV(const std::string& FName, TCSVDelimiters Delimiter, int32_t NLinesSkip,
+                        int32_t LastImportLine, bool IncludeColHeaders, bool IncludeRowHeaders);
+  ///@}
+
+  /// Writes parts of the table to files, each a table of the same kind
+  /// (names, attributes, types, levels, values and states of its rows or
+  /// columns, the comment), in the form the extension of FNameTemplate
+  /// chooses: ".xml" the XML form (id = the template's file name without
+  /// directory and extension), ".csv" CSV with commas, headers, row names,
+  /// attributes and comment, anything else the ASC form; values at full
+  /// precision. The parts, as PrepareSplitCounts counts them:
+  ///  - splitRows (splitColumns): the rows (columns) are divided into
+  ///    SplitSize parts (2..count) whose sizes differ by at most one, the
+  ///    first parts the larger; each part is a file. With CreateAllPairs
+  ///    each part instead gives a pair of files: the part (test) and all
+  ///    other rows (columns; training).
+  ///  - splitTstTrn: a test set of Round(count x SplitSize / 100) rows
+  ///    (SplitSize 1..99 percent; at least 1 row and at most count - 1) and a
+  ///    training set of the others. With CreateAllPairs the rows are divided
+  ///    into k = Round(100 / SplitSize) parts (at least 2, at most the rows)
+  ///    and every part is paired with the rest, as for splitRows.
+  /// Which rows (columns) a part takes (SelMode): selmBlocked consecutive
+  /// blocks in order; selmInterleave each row in turn goes to the part that
+  /// is furthest behind its share (size_j x i / count - taken_j; the lower
+  /// part first on ties), so equal parts are dealt round-robin; selmRandSel
+  /// the rows in the order of a random permutation (Fisher-Yates with core's
+  /// Random) cut into blocks. Within a part, rows (columns) keep the table's
+  /// order.
+  /// File names: the template without its extension, "_" and the part
+  /// number, then the extension ("data.asc" gives "data_1.asc",
+  /// "data_2.asc"); pairs are "_tst<k>" and "_trn<k>", the single test and
+  /// training set "_tst" and "_trn". Part numbers are padded with zeros to
+  /// the width of the largest.
+  /// Safety: with AllowOverWrite false the call fails with kDTSplitExists
+  /// before writing anything when any target exists, and every file is
+  /// created exclusively (a file appearing meanwhile also fails the call);
+  /// with AllowOverWrite true each file is written under a temporary name and
+  /// renamed over the target. A failure removes every file this call
+  /// created. FileNames lists the files written, in order (empty on
+  /// failure). Result kDTSplitOk or a negative code
+  /// (DataTableSplitStatusText).
+  int32_t SplitDataSet(TDataSetSplitMode SplitMode, TDataSelMode SelMode, int32_t SplitSize,
+                       bool CreateAllPairs, const std::string& FNameTemplate, bool AllowOverWrite,
+                       std::vector<std::string>& FileNames);
+  /// The rows (columns) of each file of SplitDataSet, in the order the files
+  /// are written (pairs: test, then training): DataCnts receives them and
+  /// the result is the number of files; kDTSplitBadMode or kDTSplitBadSize
+  /// (DataCnts empty) otherwise.
+  int32_t PrepareSplitCounts(TDataSetSplitMode SplitMode, int32_t SplitSize, bool CreateAllPairs,
+                             TIntArray& DataCnts) const;
+
  private:
   class TChangeSuppressor;
   friend class TChangeSuppressor;
+  // The file routines (family k) build tables apart and swap them in.
+  struct TFiles;
+  friend struct TFiles;
   struct TLayout;
   using TIndexMap = std::vector<int32_t>;
 
