@@ -12,6 +12,7 @@
 
 #include "num/analysis/math2_impl.hpp"
 #include "num/analysis/zel_math2.hpp"
+#include "num/vector/vector_kernels_impl.hpp"
 
 namespace zel {
 
@@ -20,67 +21,47 @@ namespace {
 constexpr int32_t kMaxEigenSize = 10000;
 constexpr int32_t kMaxSweeps = 100;
 
-// Dot product of two columns in long double with four partial sums in a
-// fixed order (reproducible, and it keeps the x87 pipeline busy).
-long double Dot(const double* a, const double* b, size_t n) {
-  long double s0 = 0.0L, s1 = 0.0L, s2 = 0.0L, s3 = 0.0L;
-  size_t i = 0;
-  for (; i + 4 <= n; i += 4) {
-    s0 += static_cast<long double>(a[i]) * b[i];
-    s1 += static_cast<long double>(a[i + 1]) * b[i + 1];
-    s2 += static_cast<long double>(a[i + 2]) * b[i + 2];
-    s3 += static_cast<long double>(a[i + 3]) * b[i + 3];
-  }
-  for (; i < n; ++i) s0 += static_cast<long double>(a[i]) * b[i];
-  return (s0 + s1) + (s2 + s3);
-}
-
-// Computes the k x k matrix of CalcCovar into res (row-major); false on abort.
+// Computes the k x k matrix of CalcCovar into res (row-major); false on
+// abort. The sums are the library's shared long double kernels, so the
+// numbers equal those of the other units' variances and correlations.
 bool CovarianceInto(const TDouble2DArray& x, int32_t loCol, int32_t k, int32_t loRow, int32_t n,
                     int32_t mode, std::vector<double>& res) {
+  using vector_detail::LD;
   const auto kk = static_cast<size_t>(k);
   const auto nn = static_cast<size_t>(n);
   res.assign(kk * kk, 0.0);
   if (mode < 0 || mode > 4) return true;
-  // The columns of the range, centred with their long double means for the
-  // modes that need it (the centring keeps the digits a large mean would
-  // otherwise cancel).
-  std::vector<std::vector<double>> c(kk, std::vector<double>(nn));
-  for (size_t i = 0; i < kk; ++i) {
-    const double* src = x[static_cast<size_t>(loCol - 1) + i].data() + (loRow - 1);
-    long double mean = 0.0L;
-    if (mode >= 1 && mode <= 3) {
-      long double s = 0.0L;
-      for (size_t r = 0; r < nn; ++r) s += src[r];
-      mean = s / static_cast<long double>(n);
-    }
-    for (size_t r = 0; r < nn; ++r) c[i][r] = static_cast<double>(src[r] - mean);
-  }
-  const long double div = static_cast<long double>(n - 1);
-  std::vector<double> sd(kk);
-  if (mode == 2 || mode == 3)
-    for (size_t i = 0; i < kk; ++i) {
-      const long double v = Dot(c[i].data(), c[i].data(), nn) / div;
-      sd[i] = v > 0.0L ? std::sqrt(static_cast<double>(v)) : 0.0;
-    }
+  auto col = [&](size_t i) { return x[static_cast<size_t>(loCol - 1) + i].data() + (loRow - 1); };
+  const LD div = static_cast<LD>(n - 1);
+  // Means first (a constant column gets its value and a sum of squares of
+  // exactly 0), then the centred sums.
+  std::vector<LD> mean(kk, 0.0L), ss(kk, 0.0L);
+  if (mode >= 1 && mode <= 3)
+    for (size_t i = 0; i < kk; ++i) vector_detail::MeanAndSumSq(col(i), nn, mean[i], ss[i]);
   for (size_t i = 0; i < kk; ++i) {
     ReportProgress();
     if (AbortMathProc.load()) return false;
     for (size_t j = i; j < kk; ++j) {
-      double v;
-      if (mode == 4) {
-        long double s = 0.0L;
+      const double* a = col(i);
+      const double* b = col(j);
+      double v = 0.0;
+      if (mode == 0) {
+        v = static_cast<double>(vector_detail::LaneDot(a, b, nn) / div);
+      } else if (mode == 4) {
+        LD s = 0.0L;
         for (size_t r = 0; r < nn; ++r) {
-          const long double t = static_cast<long double>(c[i][r]) - c[j][r];
+          const LD t = static_cast<LD>(a[r]) - b[r];
           s += t * t;
         }
         v = static_cast<double>(s / div);
       } else {
-        v = static_cast<double>(Dot(c[i].data(), c[j].data(), nn) / div);
-        if (mode >= 2) {
-          double root = sd[i] * sd[j];
-          if (root == 0.0) root = 1e-38;
-          v /= root;
+        const LD sxy = i == j ? ss[i] : vector_detail::CentredCross(a, b, nn, mean[i], mean[j]);
+        if (mode == 1) {
+          v = static_cast<double>(sxy / div);
+        } else {
+          // A zero spread gives 0, as the 1e-38 that replaces a zero root
+          // gives for its zero covariance.
+          v = vector_detail::PearsonFromCentred(ss[i], ss[j], sxy);
           if (mode == 3) v *= v;
         }
       }

@@ -57,6 +57,7 @@ TEST(CalcCovar, MatchesNumpyCovAndCorrcoef) {
   ASSERT_TRUE(CalcCovar(data.get(), cov.get(), 0, 0, 0, 0, 2));
   for (int32_t i = 0; i < 9; ++i)
     EXPECT_NEAR(cov->GetVal(i % 3 + 1, i / 3 + 1), r[size_t(i)], 1e-14) << i;
+  for (int32_t i = 1; i <= 3; ++i) EXPECT_EQ(cov->GetVal(i, i), 1.0);  // exactly
   ASSERT_TRUE(CalcCovar(data.get(), cov.get(), 0, 0, 0, 0, 3));
   EXPECT_NEAR(cov->GetVal(1, 2), r[1] * r[1], 1e-14);
 }

@@ -215,8 +215,10 @@ TEST(MeanDistanceKNN, TiesAtTheKthDistanceCountOnce) {
 
 TEST(FindCenters, MergesClosestPairsOnACopy) {
   ProgressReset reset;
-  // Squared distances all >= 4e10: the merging must still find pairs.
-  auto data = RowsMatrix(2, {0, 0, 2e5, 0, 5e5, 0, 0, 3e5});
+  // Map units: every distance is above 1e10 and every square above 1e20,
+  // and the merging must still find its pairs.
+  const double u = 1e11;
+  auto data = RowsMatrix(2, {0, 0, 2 * u, 0, 5 * u, 0, 0, 3 * u});
   int32_t changes = 0;
   data->OnChange = [&](TObject*) { ++changes; };
   auto centers = std::make_unique<TMatrix>(nullptr);
@@ -224,29 +226,29 @@ TEST(FindCenters, MergesClosestPairsOnACopy) {
   FindCenters(data.get(), 0, 0, 2, centers.get(), mean);
   ASSERT_EQ(centers->GetNrOfRows(), 2);
   ASSERT_EQ(centers->GetNrOfColumns(), 2);
-  // (0,0)+(2e5,0) first, then that pair (weight 2) with (0,3e5).
-  EXPECT_NEAR(centers->GetVal(1, 1), 2e5 / 3.0, 1e-9);
-  EXPECT_NEAR(centers->GetVal(2, 1), 1e5, 1e-9);
-  EXPECT_EQ(centers->GetVal(1, 2), 5e5);
-  EXPECT_NEAR(mean, std::hypot(5e5 - 2e5 / 3.0, 1e5), 1e-9);
+  // (0,0)+(2u,0) first, then that pair (weight 2) with (0,3u).
+  EXPECT_NEAR(centers->GetVal(1, 1), 2 * u / 3.0, 1e-4);
+  EXPECT_NEAR(centers->GetVal(2, 1), u, 1e-4);
+  EXPECT_EQ(centers->GetVal(1, 2), 5 * u);
+  EXPECT_NEAR(mean, std::hypot(5 * u - 2 * u / 3.0, u), 1e-3);
   EXPECT_EQ(ProcStat, 2.0);
   EXPECT_EQ(changes, 0);
-  EXPECT_EQ(data->GetVal(1, 2), 2e5);
+  EXPECT_EQ(data->GetVal(1, 2), 2 * u);
 
   // One centre: the mean of all, MeanDist 0; more centres than rows: all rows.
   FindCenters(data.get(), 0, 0, 0, centers.get(), mean);
   EXPECT_EQ(centers->GetNrOfRows(), 1);
-  EXPECT_NEAR(centers->GetVal(1, 1), 175000.0, 1e-9);
-  EXPECT_NEAR(centers->GetVal(2, 1), 75000.0, 1e-9);
+  EXPECT_NEAR(centers->GetVal(1, 1), 1.75 * u, 1e-4);
+  EXPECT_NEAR(centers->GetVal(2, 1), 0.75 * u, 1e-4);
   EXPECT_EQ(mean, 0.0);
   FindCenters(data.get(), 0, 0, 10, centers.get(), mean);
   EXPECT_EQ(centers->GetNrOfRows(), 4);
-  EXPECT_DOUBLE_EQ(mean, 2.5e5);
+  EXPECT_DOUBLE_EQ(mean, 2.5 * u);
   // A range: rows 2..3 only.
   FindCenters(data.get(), 3, 2, 2, centers.get(), mean);
-  EXPECT_EQ(centers->GetVal(1, 1), 2e5);
-  EXPECT_EQ(centers->GetVal(1, 2), 5e5);
-  EXPECT_EQ(mean, 3e5);
+  EXPECT_EQ(centers->GetVal(1, 1), 2 * u);
+  EXPECT_EQ(centers->GetVal(1, 2), 5 * u);
+  EXPECT_EQ(mean, 3 * u);
 }
 
 TEST(FindCenters, AllPointsEqualAndNaN) {

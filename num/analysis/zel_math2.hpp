@@ -281,12 +281,14 @@ void FindCenters(const TMatrix* Data, int32_t FirstObj, int32_t LastObj, int32_t
 /// columns and n rows, the k x k top-left part of CovMat receives, for
 /// columns i, j (symmetric): Mode 0 Sum x_i x_j / (n - 1); Mode 1 the
 /// covariance Sum (x_i - m_i)(x_j - m_j) / (n - 1); Mode 2 the correlation,
-/// the covariance divided by sqrt(v_i) sqrt(v_j) (1e-38 for a zero
-/// product); Mode 3 the square of Mode 2; Mode 4 Sum (x_i - x_j)^2 / (n -
-/// 1); any other mode 0. Means and sums in long double (centred sums for
-/// modes 1-3). Mode 1 and 2 agree with numpy.cov and numpy.corrcoef to
-/// 1e-14 relative on the test data. The rest of CovMat is kept; CovMat
-/// fires OnChange once.
+/// the covariance divided by sqrt(v_i v_j) (0 when either variance is 0,
+/// which is what dividing its zero covariance by 1e-38 gives; |r| <= 1 and
+/// exactly 1 on the diagonal); Mode 3 the square of Mode 2; Mode 4 Sum
+/// (x_i - x_j)^2 / (n - 1); any other mode 0. Means first, then centred
+/// sums, all in long double with the library's shared kernels (the sums of
+/// the vector and matrix statistics). Mode 1 and 2 agree with numpy.cov and
+/// numpy.corrcoef to 1e-14 relative on the test data. The rest of CovMat is
+/// kept; CovMat fires OnChange once.
 /// ReportProgress per column; AbortMathProc found set stops it with false
 /// and CovMat unchanged.
 /// False with nothing computed: a null matrix, CovMat smaller than k x k, or
