@@ -258,8 +258,10 @@ void MeanDistanceKNN(const TMatrix* Data, int32_t K, int32_t FirstObj, int32_t L
 /// Reduces the rows FirstObj..LastObj of Data (the unit's range rule) to
 /// NumCenters representatives (clamped to 1..range size), on a copy (Data is
 /// not touched): each row starts with weight 1; while more rows remain,
-/// ReportProgress, then the two closest rows (squared Euclidean; the first
-/// pair found in row order wins; the minimum starts at the largest double)
+/// ReportProgress, then the two closest rows (Euclidean distance, scaled so
+/// that it cannot overflow, which orders pairs as the squared one does; the
+/// first pair found in row order wins; the minimum starts at the largest
+/// double)
 /// are replaced by their weighted mean in the place of the first (weight =
 /// the sum) and the last remaining row moves into the place of the second.
 /// Centers is resized to (columns) x NumCenters and receives the remaining
