@@ -310,4 +310,28 @@ extern std::atomic<bool> AbortMathProc;
 /// when set.
 void ReportProgress();
 
+/// The work of one worker thread of RunTicketsOnWorkers: called with the
+/// ticket numbers the worker draws from the shared counter (0, 1, ...);
+/// returns the number of progress steps the ticket was worth (0 or more).
+using TTicketWork = std::function<int64_t(int32_t Ticket)>;
+
+/// Runs the tickets 0..Tickets-1 on NThreads worker threads (below 1 counts
+/// as 1) that draw them from a shared counter, the threading rule of the
+/// numeric units: MakeWork is called once in each worker (so each builds its
+/// own scratch) and gives the function the worker applies to its tickets.
+/// Workers never touch ProcStat or MathFeedBackProc and fire no events: the
+/// calling thread adds the steps of every finished ticket to ProcStat one by
+/// one (ReportProgress), calls MathFeedBackProc about every 10 ms while it
+/// waits without news and once at the end, and reads AbortMathProc after
+/// every wake-up (never clearing it). Result true when every ticket ran;
+/// false when AbortMathProc was found set (checked before completion, so an
+/// abort that the hook asks for is honoured however fast the workers were):
+/// the workers stop after their current ticket. When no thread can be
+/// created the calling thread runs all tickets itself (without progress
+/// until the end); when only some can, those share all tickets. Every path
+/// out joins all workers first; a std::bad_alloc in a worker stops the run
+/// and is rethrown after the join, as is an exception of MathFeedBackProc.
+bool RunTicketsOnWorkers(int32_t Tickets, int32_t NThreads,
+                         const std::function<TTicketWork()>& MakeWork);
+
 }  // namespace zel

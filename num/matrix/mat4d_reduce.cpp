@@ -2,15 +2,10 @@
 // standard deviation, minimum, maximum), on the calling thread or on
 // workers that take blocks of adjacent columns from a shared counter.
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
+#include <memory>
 #include <limits>
-#include <mutex>
 #include <new>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -193,77 +188,16 @@ void ReduceBlock(const TJob& J, int32_t b, TScratch& s) {
   }
 }
 
-// Runs the blocks on nThreads workers; false when AbortMathProc stopped
-// the run. The calling thread reports progress and serves the hook. Every
-// path out, exceptions of MathFeedBackProc included, joins all workers
-// first. Throws std::bad_alloc (after the join) when a worker ran out of
-// memory.
+// Runs the blocks on the workers (core's ticket runner: progress, the hook
+// and abort on the calling thread); false when AbortMathProc stopped the run.
 bool RunThreaded(const TJob& J, int32_t nThreads) {
-  const int32_t blocks = J.Blocks();
-  std::atomic<int32_t> next{0};
-  std::atomic<bool> stop{false};
-  std::atomic<bool> outOfMemory{false};
-  std::mutex mu;
-  std::condition_variable cv;
-  int32_t finished = 0;  // blocks, guarded by mu
-  auto work = [&]() {
-    try {
-      TScratch scratch(J);
-      while (!stop.load(std::memory_order_relaxed)) {
-        const int32_t b = next.fetch_add(1);
-        if (b >= blocks) break;
-        ReduceBlock(J, b, scratch);
-        {
-          const std::lock_guard<std::mutex> lock(mu);
-          ++finished;
-        }
-        cv.notify_one();
-      }
-    } catch (const std::bad_alloc&) {
-      outOfMemory = true;
-      stop = true;
-      cv.notify_one();
-    }
-  };
-  std::vector<std::thread> workers;
-  struct Joiner {
-    std::vector<std::thread>& w;
-    std::atomic<bool>& stop;
-    ~Joiner() {
-      stop = true;
-      for (auto& t : w)
-        if (t.joinable()) t.join();
-    }
-  } joiner{workers, stop};
-  workers.reserve(static_cast<size_t>(nThreads));
-  for (int32_t k = 0; k < nThreads; ++k) {
-    try {
-      workers.emplace_back(work);
-    } catch (const std::system_error&) {
-      break;  // the threads that did start share all blocks
-    }
-  }
-  if (workers.empty()) work();  // no thread could be had: do it here
-
-  int32_t reported = 0;
-  for (;;) {
-    int32_t done = 0;
-    {
-      std::unique_lock<std::mutex> lock(mu);
-      cv.wait_for(lock, std::chrono::milliseconds(10),
-                  [&] { return finished != reported || outOfMemory.load(); });
-      done = finished;
-    }
-    if (outOfMemory.load()) throw std::bad_alloc();  // the joiner joins first
-    if (done == reported && MathFeedBackProc) MathFeedBackProc(ProcStat);
-    for (; reported < done; ++reported) ReportProgress();
-    // Checked before completion, so that an abort asked for by the hook is
-    // honoured however fast the workers were.
-    if (AbortMathProc.load()) return false;  // the joiner stops and joins
-    if (reported == blocks) break;
-  }
-  if (MathFeedBackProc) MathFeedBackProc(ProcStat);
-  return true;
+  return RunTicketsOnWorkers(J.Blocks(), nThreads, [&J]() -> TTicketWork {
+    auto scratch = std::make_shared<TScratch>(J);
+    return [&J, scratch](int32_t b) -> int64_t {
+      ReduceBlock(J, b, *scratch);
+      return 1;
+    };
+  });
 }
 
 }  // namespace

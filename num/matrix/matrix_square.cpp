@@ -2,14 +2,9 @@
 // on a small pool of workers that take blocks of columns from a shared
 // counter.
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
-#include <mutex>
+#include <memory>
 #include <new>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "core/zel_system.hpp"
@@ -76,77 +71,24 @@ void SquareBlock(const TDouble2DArray& a, TDouble2DArray& res, const TBlocks& bl
   }
 }
 
-// Runs the workers; false when AbortMathProc stopped the run. Every path
-// out, exceptions of MathFeedBackProc included, joins all workers first.
-// Throws std::bad_alloc (after the join) when a worker ran out of memory.
+// Runs the blocks on the workers (core's ticket runner: progress, the hook
+// and abort on the calling thread); false when AbortMathProc stopped the run.
 bool SquareThreaded(const TDouble2DArray& a, TDouble2DArray& res, const TBlocks& blocks,
                     double norm, int32_t nThreads) {
-  const int32_t n = blocks.n;
-  std::atomic<int32_t> next{0};
-  std::atomic<bool> stop{false};
-  std::atomic<bool> outOfMemory{false};
-  std::mutex mu;
-  std::condition_variable cv;
-  int32_t finished = 0;  // columns, guarded by mu
-  auto work = [&]() {
-    std::vector<const double*> src;
-    std::vector<double*> dst;
-    matrix_detail::TGemmBuffers buffers;
-    try {
-      while (!stop.load(std::memory_order_relaxed)) {
-        const int32_t ticket = next.fetch_add(1);
-        if (ticket >= blocks.Count()) break;
-        const int32_t b = blocks.OfTicket(ticket);
-        SquareBlock(a, res, blocks, b, norm, src, dst, buffers);
-        {
-          const std::lock_guard<std::mutex> lock(mu);
-          finished += blocks.Width(b);
-        }
-        cv.notify_one();
-      }
-    } catch (const std::bad_alloc&) {
-      outOfMemory = true;
-      stop = true;
-      cv.notify_one();
-    }
-  };
-  std::vector<std::thread> workers;
-  struct Joiner {
-    std::vector<std::thread>& w;
-    std::atomic<bool>& stop;
-    ~Joiner() {
-      stop = true;
-      for (auto& t : w)
-        if (t.joinable()) t.join();
-    }
-  } joiner{workers, stop};
-  workers.reserve(static_cast<size_t>(nThreads));
-  for (int32_t k = 0; k < nThreads; ++k) {
-    try {
-      workers.emplace_back(work);
-    } catch (const std::system_error&) {
-      break;  // the threads that did start share all columns
-    }
-  }
-  if (workers.empty()) work();  // no thread could be had: do it here
-
-  int32_t reported = 0;
-  for (;;) {
-    int32_t done = 0;
-    {
-      std::unique_lock<std::mutex> lock(mu);
-      cv.wait_for(lock, std::chrono::milliseconds(10),
-                  [&] { return finished != reported || outOfMemory.load(); });
-      done = finished;
-    }
-    if (outOfMemory.load()) throw std::bad_alloc();  // the joiner joins first
-    if (done == reported && MathFeedBackProc) MathFeedBackProc(ProcStat);
-    for (; reported < done; ++reported) ReportProgress();
-    if (AbortMathProc.load()) return false;  // the joiner stops and joins
-    if (reported == n) break;
-  }
-  if (MathFeedBackProc) MathFeedBackProc(ProcStat);
-  return true;
+  return RunTicketsOnWorkers(blocks.Count(), nThreads, [&]() -> TTicketWork {
+    // Each worker's own scratch, shared by its tickets.
+    struct TScratch {
+      std::vector<const double*> src;
+      std::vector<double*> dst;
+      matrix_detail::TGemmBuffers buffers;
+    };
+    auto scratch = std::make_shared<TScratch>();
+    return [&a, &res, &blocks, norm, scratch](int32_t ticket) -> int64_t {
+      const int32_t b = blocks.OfTicket(ticket);
+      SquareBlock(a, res, blocks, b, norm, scratch->src, scratch->dst, scratch->buffers);
+      return blocks.Width(b);
+    };
+  });
 }
 
 }  // namespace
