@@ -14,6 +14,7 @@
 #endif
 
 #include "core/zel_random.hpp"
+#include "num/matrix/matrix_impl.hpp"
 #include "num/math1/zel_math1.hpp"
 #include "num/matrix/mat3d4d_impl.hpp"
 #include "num/matrix/zel_matrix.hpp"
@@ -173,28 +174,7 @@ bool TMat3D4DBase::ResizeTo(int32_t Nx, int32_t Ny, int32_t Nz, int32_t Nt) {
 // ---------------------------------------------------------------------------
 
 bool TMat3D4DBase::MakeValidRange(int32_t& Lo, int32_t& Hi, int32_t Count) {
-  if (Lo == 0 && Hi == 0) {
-    Lo = 1;
-    Hi = Count;
-    return false;
-  }
-  bool corrected = false;
-  auto clamp = [&](int32_t& b) {
-    if (b <= 0) {
-      b = 1;
-      corrected = true;
-    } else if (b > Count) {
-      b = Count;
-      corrected = true;
-    }
-  };
-  clamp(Lo);
-  clamp(Hi);
-  if (Hi < Lo) {
-    std::swap(Lo, Hi);
-    corrected = true;
-  }
-  return corrected;
+  return matrix_detail::MakeValidRange(Lo, Hi, Count);
 }
 
 bool TMat3D4DBase::MakeValidColRange(int32_t& LowCol, int32_t& HighCol) const {

@@ -183,9 +183,7 @@ bool TMatrixT<T>::StoreAll(T2DArray&& Data) {
 // Ranges
 // ---------------------------------------------------------------------------
 
-namespace {
-
-bool MakeValidRange(int32_t& Lo, int32_t& Hi, int32_t Count) {
+bool matrix_detail::MakeValidRange(int32_t& Lo, int32_t& Hi, int32_t Count) {
   if (Lo == 0 && Hi == 0) {
     Lo = 1;
     Hi = Count;
@@ -210,16 +208,14 @@ bool MakeValidRange(int32_t& Lo, int32_t& Hi, int32_t Count) {
   return corrected;
 }
 
-}  // namespace
-
 template <class T>
 bool TMatrixT<T>::MakeValidColRange(int32_t& LowCol, int32_t& HighCol) const {
-  return MakeValidRange(LowCol, HighCol, FNCol);
+  return matrix_detail::MakeValidRange(LowCol, HighCol, FNCol);
 }
 
 template <class T>
 bool TMatrixT<T>::MakeValidRowRange(int32_t& LowRow, int32_t& HighRow) const {
-  return MakeValidRange(LowRow, HighRow, FNRow);
+  return matrix_detail::MakeValidRange(LowRow, HighRow, FNRow);
 }
 
 // ---------------------------------------------------------------------------

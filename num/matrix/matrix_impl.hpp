@@ -15,6 +15,11 @@
 
 namespace zel::matrix_detail {
 
+// The range rule of every matrix class: both 0 give 1..Count (false);
+// otherwise each bound is clamped into 1..Count and reversed bounds are
+// exchanged, true when anything was corrected.
+bool MakeValidRange(int32_t& Lo, int32_t& Hi, int32_t Count);
+
 using LD = long double;
 
 // A double or integer value converted to the element type: integers take
