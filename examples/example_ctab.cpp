@@ -37,7 +37,8 @@ int main() {
   TFormulaRec f;
   acid.CalcMolecularFormula(f);
   std::printf("%s (CAS %s):", acid.GetStrucName().c_str(), acid.GetCASNr().c_str());
-  for (int32_t e = 0; e < f.FLeng; ++e) std::printf(" %s%d", CElemSymb(f.AtNum[e]).c_str(), f.AtCnt[e]);
+  for (int32_t e = 0; e < f.FLeng; ++e)
+    std::printf(" %s%d", CElemSymb(f.AtNum[e]).c_str(), f.AtCnt[e]);
   std::printf(", %.3f g/mol\n", acid.CalcChemMolWeight());
 
   RingListType rings;
@@ -56,11 +57,15 @@ int main() {
   const struct {
     FrgType g;
     const char* name;
-  } groups[] = {{FrgType::COOH, "COOH"}, {FrgType::AnyCO, "C=O"}, {FrgType::AnyOH, "OH"},
-                {FrgType::NCCDbl, "C=C"}, {FrgType::NBranch, "branching atoms"}};
+  } groups[] = {{FrgType::COOH, "COOH"},
+                {FrgType::AnyCO, "C=O"},
+                {FrgType::AnyOH, "OH"},
+                {FrgType::NCCDbl, "C=C"},
+                {FrgType::NBranch, "branching atoms"}};
   for (const auto& g : groups) std::printf("  %-16s %d\n", g.name, acid.FragmentCount(g.g));
   int32_t outer = 0;
-  std::printf("fragment code of atom 7: %s\n", TCTab::FragmentStr(acid.FragmentCode(7, outer)).c_str());
+  std::printf("fragment code of atom 7: %s\n",
+              TCTab::FragmentStr(acid.FragmentCode(7, outer)).c_str());
 
   // The query C(=O)-O; bond types compared.
   TCTab query(nullptr);

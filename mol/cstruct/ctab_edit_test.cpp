@@ -35,7 +35,9 @@ TEST(CstructAccessors, InvalidIndicesReadZeroAndWritesAreIgnored) {
   EXPECT_EQ(t->GetConnTo(1, 2), 0);
   t->SetAtNum(3, 7);
   t->SetConnTo(1, 2, 3);
-  EXPECT_EQ(changes, 2);
+  t->SetAtWeight(2, 257);  // Md: beyond a byte
+  EXPECT_EQ(changes, 3);
+  EXPECT_EQ(t->GetAtWeight(2), 257);
   EXPECT_EQ(t->GetAtNum(3), 7);
   EXPECT_EQ(t->GetConnTo(1, 2), 3);
   // A whole record with a neighbour beyond 63 is refused as a whole.
