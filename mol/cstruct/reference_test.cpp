@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -27,41 +28,27 @@ std::vector<RefMol> LoadReference(const std::string& path) {
   std::string line;
   while (std::getline(in, line)) {
     if (line.empty() || line[0] == '#') continue;
-    std::vector<std::string> parts;
-    size_t pos = 0, bar;
-    while ((bar = line.find(" | ", pos)) != std::string::npos) {
-      parts.push_back(line.substr(pos, bar - pos));
-      pos = bar + 3;
-    }
-    parts.push_back(line.substr(pos));
-    if (parts.size() < 4) continue;
-    RefMol m;
-    m.id = parts[0];
-    m.table = std::make_unique<TCTab>(nullptr);
-    std::istringstream atoms(parts[1]);
-    std::string tok;
-    while (atoms >> tok) {
-      int z = 0, charge = 0, mass = 0;
-      char c1, c2;
-      std::istringstream(tok) >> z >> c1 >> charge >> c2 >> mass;
-      CTElem r;
-      ClearCTElem(r);
-      r.atNum = static_cast<uint8_t>(z);
-      r.charge = static_cast<int8_t>(charge);
-      r.atWeight = static_cast<uint16_t>(mass);
-      m.table->AddAtom(r);
-    }
-    std::istringstream bonds(parts[2]);
-    while (bonds >> tok) {
-      int a = 0, b = 0, t = 0;
-      char c1, c2;
-      std::istringstream(tok) >> a >> c1 >> b >> c2 >> t;
-      m.table->MakeConnection(a, b, t);
-    }
-    std::istringstream refs(parts[3]);
-    while (refs >> tok) {
-      const size_t eq = tok.find('=');
-      m.ref[tok.substr(0, eq)] = tok.substr(eq + 1);
+    std::istringstream fields(line);
+    std::string id, bar, tok;
+    fields >> id >> bar;
+    RefMol m{id, std::make_unique<TCTab>(nullptr), {}};
+    int section = 1;
+    while (fields >> tok) {
+      int x = 0, y = 0, z = 0;
+      if (tok == "|") {
+        ++section;
+      } else if (section == 1 && std::sscanf(tok.c_str(), "%d:%d:%d", &x, &y, &z) == 3) {
+        CTElem r;
+        ClearCTElem(r);
+        r.atNum = static_cast<uint8_t>(x);
+        r.charge = static_cast<int8_t>(y);
+        r.atWeight = static_cast<uint16_t>(z);
+        m.table->AddAtom(r);
+      } else if (section == 2 && std::sscanf(tok.c_str(), "%d-%d-%d", &x, &y, &z) == 3) {
+        m.table->MakeConnection(x, y, z);
+      } else if (section == 3) {
+        m.ref[tok.substr(0, tok.find('='))] = tok.substr(tok.find('=') + 1);
+      }
     }
     out.push_back(std::move(m));
   }
