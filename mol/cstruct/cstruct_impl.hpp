@@ -6,6 +6,15 @@
 
 #include "mol/cstruct/zel_cstruct.hpp"
 
+namespace zel {
+
+/// Direct read access to a table's records for the analyses.
+struct CTabAccess {
+  static const std::array<CTElem, kMaxCTAtoms>& Records(const TCTab& t) { return t.FAtomEntries; }
+};
+
+}  // namespace zel
+
 namespace zel::cstruct_impl {
 
 /// A slot entry an analysis may follow: an existing atom other than self.

@@ -15,15 +15,17 @@ namespace cstruct_impl {
 Graph BuildGraph(const TCTab& t) {
   Graph g;
   g.n = t.GetNAtoms();
+  const auto& rec = CTabAccess::Records(t);
   for (int32_t i = 1; i <= g.n; ++i) {
-    for (int32_t k = 1; k <= kMaxCTConn; ++k) {
-      const int32_t nb = t.GetConnTo(i, k);
+    const CTElem& a = rec[i - 1];
+    for (int32_t k = 0; k < kMaxCTConn; ++k) {
+      const int32_t nb = a.connTo[k];
       if (!ValidNeighbour(nb, i, g.n)) continue;
       bool dup = false;
       for (int32_t j = 0; j < g.deg[i]; ++j) dup = dup || g.nb[i][j] == nb;
       if (dup) continue;
       g.nb[i][g.deg[i]] = static_cast<uint8_t>(nb);
-      g.type[i][g.deg[i]] = static_cast<uint8_t>(t.GetTypConn(i, k));
+      g.type[i][g.deg[i]] = a.typConn[k];
       ++g.deg[i];
     }
   }
@@ -309,7 +311,8 @@ using EdgeSet = std::bitset<kMaxEdges>;
 struct EdgeIndex {
   std::array<std::array<int16_t, kMaxCTAtoms + 1>, kMaxCTAtoms + 1> id{};
   int32_t count = 0;
-  std::array<std::array<uint8_t, 2 * kMaxCTConn>, kMaxCTAtoms + 1> adj{};
+  // One-sided entries can give an atom up to 62 neighbours.
+  std::array<std::array<uint8_t, kMaxCTAtoms>, kMaxCTAtoms + 1> adj{};
   std::array<int32_t, kMaxCTAtoms + 1> deg{};
 
   explicit EdgeIndex(const Graph& g) {

@@ -238,6 +238,16 @@ TEST(CstructRings, ForwardReferencesAreNotFollowed) {
   EXPECT_EQ(t->FindSSSR(l), 1);
   EXPECT_EQ(t->CalcAttributes(), 1);
   EXPECT_EQ(t->GetAttrib(3), 0x22);
+  // Thirty atoms that each list atom 1 one-sidedly: more neighbours than
+  // slots once the bonds are seen from both ends.
+  TCTab star(nullptr);
+  CTElem r;
+  ClearCTElem(r);
+  r.atNum = 6;
+  for (int32_t i = 1; i <= 31; ++i) star.AddAtom(r);
+  for (int32_t i = 2; i <= 31; ++i) star.EnterConn(i, 1, 1);
+  for (int32_t i = 2; i <= 30; ++i) star.EnterConn(i, i + 1, 1);
+  EXPECT_EQ(star.FindSSSR(l), 29);
 }
 
 }  // namespace

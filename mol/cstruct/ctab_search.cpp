@@ -48,9 +48,11 @@ struct Matcher {
   }
 
   bool AtomFits(int32_t s, int32_t c) const {
-    if (q.GetAtNum(s) != t.GetAtNum(c)) return false;
-    const int32_t need = q.GetAttrib(s) & kConstrainingBits;
-    if ((t.GetAttrib(c) & need) != need) return false;
+    const CTElem& a = CTabAccess::Records(q)[s - 1];
+    const CTElem& b = CTabAccess::Records(t)[c - 1];
+    if (a.atNum != b.atNum) return false;
+    const int32_t need = a.attrib & kConstrainingBits;
+    if ((b.attrib & need) != need) return false;
     return gt.deg[c] >= gq.deg[s];
   }
 

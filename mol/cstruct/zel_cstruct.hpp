@@ -527,6 +527,8 @@ class TCTab : public TComponent {
   void RotateWithPCA();
 
  private:
+  /// The library's own analyses read the records directly.
+  friend struct CTabAccess;
   CTElem* Atom(int32_t i);
   const CTElem* Atom(int32_t i) const;
   void Changed();
