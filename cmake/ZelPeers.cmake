@@ -6,6 +6,7 @@
 #   ZelPeer::LAPACKE   the C interface to LAPACK, lapacke.h (Debian liblapacke-dev)
 #   ZelPeer::Eigen     Eigen 3, header only (Debian libeigen3-dev)
 #   ZelPeer::nanoflann nanoflann k-d trees, header only (Debian libnanoflann-dev)
+#   ZelPeer::RDKit     RDKit's molecule, ring and substructure libraries (Debian librdkit-dev)
 include_guard(GLOBAL)
 
 find_library(ZEL_PEER_OPENBLAS_LIBRARY openblas)
@@ -47,4 +48,24 @@ if(TARGET nanoflann::nanoflann)
   target_link_libraries(ZelPeer::nanoflann INTERFACE nanoflann::nanoflann)
 else()
   message(STATUS "Peer nanoflann not found: its comparisons are left out")
+endif()
+
+# Debian installs RDKit's headers below include/rdkit and no CMake package.
+find_path(ZEL_PEER_RDKIT_INCLUDE_DIR GraphMol/GraphMol.h PATH_SUFFIXES rdkit)
+set(zel_rdkit_libs "")
+foreach(lib RDKitSubstructMatch RDKitSmilesParse RDKitGraphMol RDKitRDGeneral)
+  find_library(ZEL_PEER_${lib}_LIBRARY ${lib})
+  if(ZEL_PEER_${lib}_LIBRARY)
+    list(APPEND zel_rdkit_libs ${ZEL_PEER_${lib}_LIBRARY})
+  else()
+    set(ZEL_PEER_RDKIT_INCLUDE_DIR ZEL_PEER_RDKIT_INCLUDE_DIR-NOTFOUND)
+  endif()
+endforeach()
+if(ZEL_PEER_RDKIT_INCLUDE_DIR)
+  add_library(ZelPeer::RDKit INTERFACE IMPORTED)
+  set_target_properties(ZelPeer::RDKit PROPERTIES
+    INTERFACE_INCLUDE_DIRECTORIES ${ZEL_PEER_RDKIT_INCLUDE_DIR}
+    INTERFACE_LINK_LIBRARIES "${zel_rdkit_libs}")
+else()
+  message(STATUS "Peer RDKit (librdkit-dev) not found: its comparisons are left out")
 endif()
