@@ -48,6 +48,19 @@ void TCTab::FindClosestAtom(double x, double y, double z, int32_t& atom, double&
   }
 }
 
+void TCTab::FindClosestAtom(double x, double y, int32_t& atom, double& dist) const {
+  atom = 0;
+  dist = uc_MaxReal;
+  for (int32_t i = 1; i <= FNumValidAtoms; ++i) {
+    const auto& c = FAtomEntries[i - 1].coords;
+    const double d = std::hypot(c[0] - x, c[1] - y);
+    if (d < dist) {
+      dist = d;
+      atom = i;
+    }
+  }
+}
+
 double TCTab::CalcMolExtents(double& MinX, double& MinY, double& MaxX, double& MaxY, double& CentX,
                              double& CentY) const {
   MinX = MinY = MaxX = MaxY = CentX = CentY = 0.0;

@@ -238,6 +238,12 @@ TEST(CstructGeometry, CentreExtentsAndNearestAtom) {
   t->FindClosestAtom(2.0, 4.0, 5.0, atom, dist);
   EXPECT_EQ(atom, 2);
   EXPECT_NEAR(dist, 1.0, 1e-12);
+  // Picking in the drawing plane ignores z; in space atom 2 lies 6 away.
+  t->FindClosestAtom(2.0, 4.0, 0.0, atom, dist);
+  EXPECT_EQ(atom, 1);
+  t->FindClosestAtom(2.0, 4.0, atom, dist);
+  EXPECT_EQ(atom, 2);
+  EXPECT_EQ(dist, 0.0);
   EXPECT_EQ(t->FindAtomInBox(1.0, 1.0, 1.0, 1.0, 1.0, 1.0), 1);
   auto one = Mol("O", {});
   one->SetCoords(1, 1, 7.0);

@@ -513,6 +513,9 @@ class TCTab : public TComponent {
   /// The atom nearest to (x, y, z) (Euclidean, the first of equals) and its
   /// distance; atom 0 and uc_MaxReal for an empty table.
   void FindClosestAtom(double x, double y, double z, int32_t& atom, double& dist) const;
+  /// The same in the drawing plane (z ignored), for picking with a mouse:
+  /// molecules read from 3-D files have z far from 0.
+  void FindClosestAtom(double x, double y, int32_t& atom, double& dist) const;
   /// x/y extents and means, and the mean bond length (every bond from both
   /// ends; 0 without bonds) as the result. One atom: its own x and y as
   /// extents and centre, result 0. Empty: all 0.
