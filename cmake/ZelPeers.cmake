@@ -7,6 +7,7 @@
 #   ZelPeer::Eigen     Eigen 3, header only (Debian libeigen3-dev)
 #   ZelPeer::nanoflann nanoflann k-d trees, header only (Debian libnanoflann-dev)
 #   ZelPeer::RDKit     RDKit's molecule, ring and substructure libraries (Debian librdkit-dev)
+#   ZelPeer::FFTW      FFTW 3 in double precision, fftw3.h (Debian libfftw3-dev)
 include_guard(GLOBAL)
 
 find_library(ZEL_PEER_OPENBLAS_LIBRARY openblas)
@@ -68,4 +69,15 @@ if(ZEL_PEER_RDKIT_INCLUDE_DIR)
     INTERFACE_LINK_LIBRARIES "${zel_rdkit_libs}")
 else()
   message(STATUS "Peer RDKit (librdkit-dev) not found: its comparisons are left out")
+endif()
+
+find_library(ZEL_PEER_FFTW_LIBRARY fftw3)
+find_path(ZEL_PEER_FFTW_INCLUDE_DIR fftw3.h)
+if(ZEL_PEER_FFTW_LIBRARY AND ZEL_PEER_FFTW_INCLUDE_DIR)
+  add_library(ZelPeer::FFTW UNKNOWN IMPORTED)
+  set_target_properties(ZelPeer::FFTW PROPERTIES
+    IMPORTED_LOCATION ${ZEL_PEER_FFTW_LIBRARY}
+    INTERFACE_INCLUDE_DIRECTORIES ${ZEL_PEER_FFTW_INCLUDE_DIR})
+else()
+  message(STATUS "Peer FFTW (libfftw3, fftw3.h) not found: its comparisons are left out")
 endif()
