@@ -10,6 +10,9 @@
 
 #include "num/signal/zel_fourier.hpp"
 
+// Rounding noise of about 1e-16 would print as -0.000000.
+double Shown(double x) { return std::fabs(x) < 5e-7 ? 0.0 : x; }
+
 int main() {
   using namespace zel;
   constexpr int32_t n = 1024;
@@ -25,7 +28,8 @@ int main() {
   for (double f : {50.0, 120.0}) {
     const int32_t k = fft->LineOfFreq(f, dt);
     std::printf("%5.1f Hz: line %d, magnitude %.6f, cos %.6f, sin %.6f\n", fft->FreqOfLine(k, dt),
-                k, fft->GetMagnitude(k), fft->GetFourSerCosCoeff(k), fft->GetFourSerSinCoeff(k));
+                k, fft->GetMagnitude(k), Shown(fft->GetFourSerCosCoeff(k)),
+                Shown(fft->GetFourSerSinCoeff(k)));
   }
   std::printf("largest magnitude %.6f, RMS of the whole band %.6f (expected %.6f)\n",
               fft->GetMaxMagni(), fft->RMS(0, n / 2), std::sqrt((4.0 + 0.25) / 2));
