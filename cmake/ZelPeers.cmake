@@ -6,6 +6,7 @@
 #   ZelPeer::LAPACKE   the C interface to LAPACK, lapacke.h (Debian liblapacke-dev)
 #   ZelPeer::Eigen     Eigen 3, header only (Debian libeigen3-dev)
 #   ZelPeer::nanoflann nanoflann k-d trees, header only (Debian libnanoflann-dev)
+#   ZelPeer::BoostMath Boost.Math distributions, header only (Debian libboost-math-dev)
 include_guard(GLOBAL)
 
 find_library(ZEL_PEER_OPENBLAS_LIBRARY openblas)
@@ -47,4 +48,13 @@ if(TARGET nanoflann::nanoflann)
   target_link_libraries(ZelPeer::nanoflann INTERFACE nanoflann::nanoflann)
 else()
   message(STATUS "Peer nanoflann not found: its comparisons are left out")
+endif()
+
+find_path(ZEL_PEER_BOOSTMATH_INCLUDE_DIR boost/math/distributions/normal.hpp)
+if(ZEL_PEER_BOOSTMATH_INCLUDE_DIR)
+  add_library(ZelPeer::BoostMath INTERFACE IMPORTED)
+  set_target_properties(ZelPeer::BoostMath PROPERTIES
+    INTERFACE_INCLUDE_DIRECTORIES ${ZEL_PEER_BOOSTMATH_INCLUDE_DIR})
+else()
+  message(STATUS "Peer Boost.Math (boost/math) not found: its comparisons are left out")
 endif()

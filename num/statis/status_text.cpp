@@ -12,3 +12,17 @@ const char* DistriQuantileStatusText(int32_t status) {
 }
 
 }  // namespace zel
+
+namespace zel {
+
+const char* NormalityTestStatusText(int32_t status) {
+  switch (status) {
+    case kNormTestOk: return "the statistic and its p-value were computed";
+    case kNormTestTooFew: return "there are too few values";
+    case kNormTestNotFinite: return "a value is not a finite number";
+    case kNormTestConstant: return "all values are equal";
+    default: return "unknown normality test status";
+  }
+}
+
+}  // namespace zel

@@ -14,6 +14,7 @@
 ///   6. Binomial and Mann-Whitney U distributions
 ///   7. Descriptive helpers (Fisher transform, Akaike criterion, confidence
 ///      interval) and the least-squares parabola
+///   8. Kolmogorov-Smirnov and Lilliefors
 ///
 /// Conventions of the whole unit:
 /// - Every routine is a plain function without state; all may run
@@ -38,6 +39,7 @@
 #include <span>
 
 #include "core/zel_zelbase.hpp"
+#include "num/vector/zel_vector.hpp"
 
 namespace zel {
 
@@ -103,6 +105,20 @@ constexpr int32_t kDistriQuantileBadProb = -2;   ///< a probability is NaN or ou
 constexpr int32_t kUQuantileNone = -1;     ///< even P(U = 0) exceeds alpha
 constexpr int32_t kUQuantileBadArgs = -2;  ///< bad sizes (see UDistriDensity) or alpha
 ///@}
+
+///@{
+/// Results of PerformKSNormalityTest and PerformLillieforsTest (value 0
+/// fixed). NormalityTestStatusText turns one into a sentence.
+constexpr int32_t kNormTestOk = 0;          ///< D and p were computed
+constexpr int32_t kNormTestTooFew = -1;     ///< no values (Lilliefors: fewer than 6)
+constexpr int32_t kNormTestNotFinite = -2;  ///< a value is NaN or infinite
+constexpr int32_t kNormTestConstant = -3;   ///< Lilliefors: all values are equal
+///@}
+
+/// A short English sentence (no final period) for a result of
+/// PerformKSNormalityTest or PerformLillieforsTest; "unknown normality test
+/// status" for any other value. The text is static.
+const char* NormalityTestStatusText(int32_t status);
 
 /// A short English sentence (no final period) for a result of
 /// BinomDistriQuantile; "unknown distribution quantile status" for any other
@@ -367,5 +383,86 @@ double ConfidenceInterval(double alpha, double sd, int32_t n);
 /// is not finite or fewer than 3 distinct x make the system singular.
 bool LeastSquaresParabola(std::span<const double> x, std::span<const double> y, double& k0,
                           double& k1, double& k2);
+
+// ===========================================================================
+// 8. Kolmogorov-Smirnov and Lilliefors
+// ===========================================================================
+
+/// The p-value P(D_n >= d) of the two-sided one-sample Kolmogorov-Smirnov
+/// statistic for n values. With s = n d^2: for s > 7.24, or s > 3.76 and
+/// n >= 100, the tail formula 2 exp(-(2.000071 + 0.331/sqrt(n) + 1.409/n) s)
+/// (capped at 1); otherwise the exact distribution by the matrix method of
+/// Marsaglia, Tsang and Wang (J. Stat. Softw. 8 (2003) 18), H^n by repeated
+/// squaring with a decimal exponent kept aside, result 1 minus the
+/// distribution function. Where that matrix would exceed order 401 (n d >
+/// 200, so n above about 10000) Kolmogorov's limit with Stephens' correction
+/// 2 sum (-1)^(j-1) exp(-2 j^2 l^2), l = (sqrt(n) + 0.12 + 0.11/sqrt(n)) d,
+/// is used instead (Stephens, J. R. Stat. Soc. B 32 (1970) 115), absolute
+/// error below 1e-3 there.
+/// Accuracy: largest absolute error 2e-7 against scipy.stats.kstwo.sf on the
+/// test grid (n = 1..1000).
+/// Edges: -1 for n < 1; 1 for d <= 0; 0 for d >= 1; NaN for NaN d.
+double KSPValue(int32_t n, double d);
+
+/// The critical value of the Kolmogorov-Smirnov statistic for n values at
+/// a level: the table value for 1 <= n <= 20 (rows 1..3 the printed table,
+/// rows 4..20 the exact quantiles rounded to 3 decimals, written by
+/// num/statis/tools/make_tables.py), c/sqrt(n) above with c = 1.073, 1.138,
+/// 1.224, 1.358, 1.628 for Dot20..Dot01. -1 for n < 1 or a level outside
+/// the enumeration.
+double KolmogSmir1SampleTestStat(int32_t n, TSignifLevel level);
+
+/// The Kolmogorov-Smirnov critical value refined on KSPValue: from d =
+/// KolmogSmir1SampleTestStat(n, level), d = (v + 1) d with v = KSPValue(n,
+/// d) - alpha(level) until |v| <= 1e-4, at most 200 steps. -1 for n < 1 or
+/// an unknown level.
+double KSQuantile(int32_t n, TSignifLevel level);
+
+/// The Dallal-Wilkinson approximation of the Lilliefors p-value (Am. Stat.
+/// 40 (1986) 294): for n > 100, d becomes d (n/100)^0.49 and n 100; then
+/// e = -7.01256 d^2 (n + 2.78019) + 2.99587 d sqrt(n + 2.78019) - 0.122119 +
+/// 0.974598/sqrt(n) + 1.67997/n (the published constant), result
+/// exp(min(e, 0)). Meant for p below 0.1, where it matches statsmodels'
+/// lilliefors(pvalmethod='approx') to 1e-12. -1 for n < 6; NaN for NaN d.
+double LillieforsPValue(int32_t n, double d);
+
+/// The Lilliefors critical value 1/sqrt(n P1(x) + P2(x)) with x = 1 - alpha
+/// and the two polynomials of LillieforsP1/LillieforsP2. -1 for n < 1,
+/// alpha NaN or outside (0, 1), or a non-positive sum under the root.
+double LillieforsQuantile(int32_t n, double alpha);
+
+/// Coefficients of the first Lilliefors quantile polynomial, constant term
+/// first.
+inline constexpr std::array<double, 7> LillieforsP1 = {
+    6.32207539843126, -17.1398870006148, 38.42812675101057, -45.93241384693391,
+    7.88697700041829, 29.79317711037858, -18.48090137098585};
+/// Coefficients of the second Lilliefors quantile polynomial, constant term
+/// first.
+inline constexpr std::array<double, 7> LillieforsP2 = {
+    12.940399038404,  -53.458334259532,  186.923866119699, -410.582178349305,
+    517.377862566267, -343.581476222384, 92.123451358715};
+
+/// Kolmogorov-Smirnov test of data against the standard normal
+/// distribution (the data are taken as already standardised): unless sorted
+/// is true a sorted copy is used; D = max over i = 1..n of max(|i/n -
+/// F(x_i)|, |(i-1)/n - F(x_i)|) with F = nDistriIntegral, p = KSPValue(n, D).
+/// Results: kNormTestOk, kNormTestTooFew (no values), kNormTestNotFinite; D
+/// and p are 0 on failure. Data given as sorted but not sorted give a
+/// meaningless D.
+int32_t PerformKSNormalityTest(const TDoubleArray& data, bool sorted, double& D, double& p);
+/// The same on a vector, which is sorted in place (SortElems, ascending)
+/// unless sorted is true; a vector with a non-finite value is left as it is.
+int32_t PerformKSNormalityTest(TVector& data, bool sorted, double& D, double& p);
+
+/// Lilliefors test for normality: the data are standardised to mean 0 and
+/// standard deviation 1 (sample, n - 1; mean first, in long double), then D
+/// as in PerformKSNormalityTest and p = LillieforsPValue(n, D). Results:
+/// kNormTestOk, kNormTestTooFew (fewer than 6 values), kNormTestNotFinite,
+/// kNormTestConstant; D and p are 0 on failure.
+int32_t PerformLillieforsTest(const TDoubleArray& data, bool sorted, double& D, double& p);
+/// The same on a vector, which is standardised in place (TVector::
+/// Standardize) and, unless sorted is true, sorted; a vector that fails a
+/// check is left as it is.
+int32_t PerformLillieforsTest(TVector& data, bool sorted, double& D, double& p);
 
 }  // namespace zel

@@ -15,6 +15,7 @@ import math
 import os
 from functools import lru_cache
 
+import numpy as np
 import scipy
 from scipy import special, stats
 
@@ -140,6 +141,24 @@ for n1, n2 in [(1, 1), (3, 4), (5, 5), (7, 12), (20, 15)]:
             add("UDistriDensity", [n1, n2, u], ucount(n1, n2, u) / total)
             cum = sum(ucount(n1, n2, j) for j in range(u + 1))
             add("UDistriIntegral", [n1, n2, u], cum / total)
+
+# Kolmogorov-Smirnov: exact finite-n distribution
+for n in [1, 2, 3, 5, 10, 20, 50, 99, 100, 400, 1000]:
+    for d in [0.01, 0.03, 0.05, 0.08, 0.12, 0.2, 0.3, 0.45, 0.6, 0.8, 0.95]:
+        if d * n > 1e-9:
+            add("KSPValue", [n, d], stats.kstwo.sf(d, n))
+    for i, a in enumerate([0.20, 0.15, 0.10, 0.05, 0.01]):
+        add("KSQuantile", [n, i], stats.kstwo.isf(a, n))
+
+# Normality tests on a fixed sample: scipy.stats.kstest (exact) on the data as
+# given, and D of the sample standardised with ddof=1.
+sample = [0.23, -1.31, 0.57, 2.02, -0.44, 0.11, -0.87, 1.36, 0.49, -0.12, 0.95, -2.2]
+r = stats.kstest(sample, "norm", method="exact")
+add("KSTest", [len(sample)], r.statistic)
+add("KSTestP", [len(sample)], r.pvalue)
+z = (np.array(sample) - np.mean(sample)) / np.std(sample, ddof=1)
+r = stats.kstest(z, "norm", method="exact")
+add("LillieforsD", [len(sample)], r.statistic)
 
 out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "reference_values.inc")
 with open(out, "w") as f:
