@@ -15,6 +15,8 @@
 ///   7. Descriptive helpers (Fisher transform, Akaike criterion, confidence
 ///      interval) and the least-squares parabola
 ///   8. Kolmogorov-Smirnov and Lilliefors
+///   9. Outlier tests (Grubbs)
+///  10. Correlation and regression diagnostics
 ///
 /// Conventions of the whole unit:
 /// - Every routine is a plain function without state; all may run
@@ -464,5 +466,95 @@ int32_t PerformLillieforsTest(const TDoubleArray& data, bool sorted, double& D, 
 /// Standardize) and, unless sorted is true, sorted; a vector that fails a
 /// check is left as it is.
 int32_t PerformLillieforsTest(TVector& data, bool sorted, double& D, double& p);
+
+// ===========================================================================
+// 9. Outlier tests (Grubbs)
+// ===========================================================================
+
+///@{
+/// Results of GrubbsTest (values 0, -1 and -2 fixed).
+constexpr int32_t kGrubbsOk = 0;          ///< G computed (index -1: no outlier)
+constexpr int32_t kGrubbsBadAlpha = -1;   ///< alpha is not in (0, 1)
+constexpr int32_t kGrubbsTooFew = -2;     ///< 3 values or fewer
+constexpr int32_t kGrubbsNotFinite = -3;  ///< a value is NaN or infinite
+///@}
+
+/// The critical value of Grubbs' statistic for n values at level alpha
+/// (Grubbs, Technometrics 11 (1969) 1): with m = 2 for a two-sided and 1 for
+/// a one-sided test, t the upper alpha/(m n) quantile of the t distribution
+/// with n - 2 degrees of freedom (taken from the lower tail, so small alpha
+/// keep their digits), the result is (n - 1)/sqrt(n) sqrt(t^2/(n - 2 + t^2)).
+/// -1 unless 0 < alpha < 1 and n > 2.
+double GrubbsCriticalValues(int32_t n, double alpha, bool twosided);
+
+/// Grubbs' test for one outlier: G = max |x_i - mean| / s with s the sample
+/// standard deviation (n - 1; mean first, long double). index receives the
+/// 0-based position of the first value with the largest deviation when G
+/// exceeds GrubbsCriticalValues(n, alpha, true), else -1. When s is 0 the
+/// result is kGrubbsOk with G = 0 and index -1. Results: kGrubbsOk,
+/// kGrubbsTooFew, kGrubbsBadAlpha, kGrubbsNotFinite (checked in that order);
+/// G = 0 and index = -1 on failure.
+int32_t GrubbsTest(const TDoubleArray& data, double alpha, double& G, int32_t& index);
+/// The same on a vector; index is 1-based (-1 stays -1).
+int32_t GrubbsTest(const TVector& data, double alpha, double& G, int32_t& index);
+
+// ===========================================================================
+// 10. Correlation and regression diagnostics
+// ===========================================================================
+
+///@{
+/// Results of PearsonCorrCoeff and CorrTest (values fixed).
+constexpr int32_t kCorrOk = 0;            ///< r (and p) computed
+constexpr int32_t kCorrTooFew = -1;       ///< fewer than 3 value pairs
+constexpr int32_t kCorrSizeDiffers = -2;  ///< x and y differ in length
+constexpr int32_t kCorrBadR0 = -3;        ///< CorrTest: r0 outside [-1, 1] or NaN
+///@}
+
+/// Pearson's correlation coefficient r of x and y: Sxy'/sqrt(Sxx' Syy')
+/// with centred sums (means first, long double; the square root taken as a
+/// product of roots). r = 0 when all x or all y are 0, or either centred sum
+/// of squares is 0. NaN values give r = NaN. Results kCorrOk, kCorrSizeDiffers,
+/// kCorrTooFew (in that order); r = 0 on failure.
+int32_t PearsonCorrCoeff(const TDoubleArray& x, const TDoubleArray& y, double& r);
+
+/// Test of H0: rho = r0 for the Pearson correlation r of x and y:
+/// t = sqrt(n - 2)(r - r0)/sqrt((1 - r^2)(1 - r0^2)) (0 for r = r0) and the
+/// two-sided probability p = 2 P(T <= -|t|) with n - 2 degrees of freedom.
+/// When r^2 >= 1 or |r0| = 1 and r differs from r0, p = 0 (a sample from a
+/// perfect correlation is perfect, and a perfect sample excludes any other
+/// rho). Results as PearsonCorrCoeff plus kCorrBadR0; r and p are 0 on
+/// failure.
+int32_t CorrTest(const TDoubleArray& x, const TDoubleArray& y, double r0, double& r, double& p);
+
+/// The Durbin-Watson statistic of residuals: sum over i >= 2 of (e_i -
+/// e_(i-1))^2 / sum of e_i^2, with the residuals scaled by their largest
+/// magnitude first (no overflow or underflow of the squares). 2.0 for 2
+/// values or fewer; 0 when all residuals are 0; NaN when one is NaN.
+double DurbinWatson(const TDoubleArray& residuals);
+
+///@{
+/// Results of TheilSenEstimator (values fixed).
+constexpr int32_t kTheilSenOk = 0;            ///< all outputs computed
+constexpr int32_t kTheilSenTooFew = -1;       ///< 2 values or fewer
+constexpr int32_t kTheilSenSizeDiffers = -2;  ///< x and y differ in length
+constexpr int32_t kTheilSenNotMonotone = -3;  ///< x is not monotone (IsMonotone)
+constexpr int32_t kTheilSenSmall = -4;    ///< fewer than 10 values: outputs computed, bounds rough
+constexpr int32_t kTheilSenTooMany = -5;  ///< more than 10000 values (10^8 pairwise slopes)
+///@}
+
+/// The Theil-Sen estimator (Sen, J. Am. Stat. Assoc. 63 (1968) 1379): the
+/// slopes (y_j - y_i)/(x_j - x_i) of all N = n(n-1)/2 pairs i < j (1e100 for
+/// equal x), sorted; slope = their median; intercept = the median of y_i -
+/// slope x_i (a true median: the mean of the two middle values for even n).
+/// Confidence bounds with w = sqrt(n(n-1)(2n+5)/18): slopeHigh = sorted slope
+/// number round((1.96 w + N)/2 + 1) (at most N), slopeLow = number
+/// round((N - 1.96 w)/2) (at least 1), 1-based; icptLow and icptHigh are the
+/// medians of y - slopeLow x and y - slopeHigh x. Results: kTheilSenOk,
+/// kTheilSenTooFew, kTheilSenSizeDiffers, kTheilSenNotMonotone,
+/// kTheilSenTooMany (outputs 0), and kTheilSenSmall for 3..9 values (outputs
+/// computed). Non-finite values make x non-monotone or give NaN outputs.
+int32_t TheilSenEstimator(const TDoubleArray& x, const TDoubleArray& y, double& slope,
+                          double& intercept, double& slopeLow, double& slopeHigh, double& icptLow,
+                          double& icptHigh);
 
 }  // namespace zel
