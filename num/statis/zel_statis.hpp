@@ -2,21 +2,23 @@
 /// Zel_statis (distributions and statistical tests): special functions
 /// (log-gamma, regularised incomplete gamma and beta functions, the error
 /// function), the normal, chi-square, t, F, binomial, Mann-Whitney U,
-/// Weibull and hypergeometric distributions, and small descriptive helpers.
+/// Weibull and hypergeometric distributions, Kolmogorov-Smirnov and
+/// Lilliefors normality tests, Grubbs' outlier test, correlation and
+/// regression diagnostics, and small descriptive helpers.
 ///
 /// Families, in the order of this header:
-///   1. The exception class, the enumerations, the constant tables and the
-///      status codes
-///   2. Special functions
-///   3. The normal distribution
-///   4. Binomial coefficients and discrete densities
-///   5. Chi-square, t and F distributions
-///   6. Binomial and Mann-Whitney U distributions
-///   7. Descriptive helpers (Fisher transform, Akaike criterion, confidence
-///      interval) and the least-squares parabola
-///   8. Kolmogorov-Smirnov and Lilliefors
-///   9. Outlier tests (Grubbs)
-///  10. Correlation and regression diagnostics
+///   - (1) The exception class, the enumerations, the constant tables and the
+///     status codes
+///   - (2) Special functions
+///   - (3) The normal distribution
+///   - (4) Binomial coefficients and discrete densities
+///   - (5) Chi-square, t and F distributions
+///   - (6) Binomial and Mann-Whitney U distributions
+///   - (7) Descriptive helpers (Fisher transform, Akaike criterion, confidence
+///     interval) and the least-squares parabola
+///   - (8) Kolmogorov-Smirnov and Lilliefors
+///   - (9) Outlier tests (Grubbs)
+///   - (10) Correlation and regression diagnostics
 ///
 /// Conventions of the whole unit:
 /// - Every routine is a plain function without state; all may run
