@@ -19,6 +19,7 @@
 ///   - (8) Kolmogorov-Smirnov and Lilliefors
 ///   - (9) Outlier tests (Grubbs)
 ///   - (10) Correlation and regression diagnostics
+///   - (11) Contingency tables
 ///
 /// Conventions of the whole unit:
 /// - Every routine is a plain function without state; all may run
@@ -558,5 +559,75 @@ constexpr int32_t kTheilSenTooMany = -5;  ///< more than 10000 values (10^8 pair
 int32_t TheilSenEstimator(const TDoubleArray& x, const TDoubleArray& y, double& slope,
                           double& intercept, double& slopeLow, double& slopeHigh, double& icptLow,
                           double& icptHigh);
+
+// ===========================================================================
+// 11. Contingency tables
+// ===========================================================================
+//
+// A contingency table is a TInt2DArray a[column][row] whose last row holds
+// the column totals and whose last column the row totals (the bottom-right
+// cell the grand total). A 2 x 2 table is therefore a 3 x 3 array with
+// a = t[0][0], b = t[1][0], c = t[0][1], d = t[1][1].
+
+///@{
+/// Results of the contingency-table routines (values as listed per routine).
+constexpr int32_t kContTabOk = 0;            ///< computed
+constexpr int32_t kContTabBadShape = -1;     ///< wrong size, ragged, or (chi-square) total <= 0
+constexpr int32_t kContTabTooLarge = -2;     ///< Prob2x2Contingency, FisherExactTest: N > 1000
+constexpr int32_t kContTabNegative = -3;     ///< Prob2x2Contingency, FisherExactTest: a cell < 0
+constexpr int32_t kContTabZeroMargin = -2;   ///< Chi2OfContTabYates: a margin is 0
+constexpr int32_t kContTabBadTotals = -1;    ///< Lambda: a total differs from its cells
+constexpr int32_t kContTabLambdaShape = -2;  ///< Lambda: fewer than 2 x 2 cells, or ragged
+///@}
+
+/// Pearson's chi-square statistic of a table with totals: expected counts
+/// e = rowtotal coltotal / grandtotal from the table's totals, cells with
+/// e <= 0 skipped, chi2 = sum (o - e)^2 / e, df = (rows - 2)(cols - 2) of
+/// the array, p = the upper chi-square tail (IncompleteGammaCompl, no
+/// cancellation). kContTabBadShape for fewer than 3 rows or columns, a
+/// ragged array or a grand total <= 0; chi2 and p are 0 on failure.
+int32_t Chi2OfContTab(const TInt2DArray& table, double& chi2, double& p);
+
+/// The chi-square statistic of a 2 x 2 table with Yates' continuity
+/// correction, max(0, |ad - bc| - N/2)^2 N / (product of the four margins)
+/// (clamped at 0 as in scipy.stats.chi2_contingency, so the correction never
+/// raises the statistic), p its upper tail with 1 degree of freedom.
+/// kContTabBadShape unless a 3 x 3 array, kContTabZeroMargin when a margin
+/// is 0; chi2 and p are 0 on failure.
+int32_t Chi2OfContTabYates(const TInt2DArray& table, double& chi2, double& p);
+
+/// The hypergeometric probability of a 2 x 2 table given its margins,
+/// (a+b)! (c+d)! (a+c)! (b+d)! / (a! b! c! d! N!), from core's ln(n!) table.
+/// kContTabBadShape unless 3 x 3, kContTabNegative for a negative cell,
+/// kContTabTooLarge for N > 1000 (checked in that order); p = 0 on failure.
+int32_t Prob2x2Contingency(const TInt2DArray& table, double& p);
+
+/// Fisher's exact test of a 2 x 2 table: every table with the same margins
+/// is enumerated; pLeft = P(X <= a), pRight = P(X >= a) for the top-left
+/// cell, pTwoSided = the sum of the probabilities that do not exceed the
+/// observed one times (1 + 1e-7) (the tolerance of R and scipy, so that
+/// tables of equal probability are not lost to rounding); all capped at 1.
+/// kContTabBadShape unless 3 x 3, kContTabTooLarge for N > 1000,
+/// kContTabNegative for a negative cell; outputs 0 on failure.
+int32_t FisherExactTest(const TInt2DArray& table, double& pLeft, double& pRight, double& pTwoSided);
+
+/// The adjusted Rand index (Hubert and Arabie, J. Classif. 2 (1985) 193) of
+/// the two partitions a table with totals cross-classifies: (sum C(n_ij, 2) -
+/// E) / (0.5 (sum C(a_i, 2) + sum C(b_j, 2)) - E), E = sum C(a_i, 2) sum
+/// C(b_j, 2) / C(N, 2), with the margins a_i, b_j and N summed from the
+/// cells; pair counts in 64-bit integers. 1 when numerator and denominator
+/// are both 0 (both partitions trivial, as scikit-learn's
+/// adjusted_rand_score), 0 for N < 2; NaN for a table with fewer than 2 x 2
+/// entries, a ragged one or a negative cell.
+double AdjustedRandIx(const TInt2DArray& table);
+
+/// Goodman and Kruskal's lambda in both directions: lambdaRows = (sum of the
+/// row maxima - largest column total)/(N - largest column total), lambdaCols
+/// = (sum of the column maxima - largest row total)/(N - largest row total),
+/// each 0 when its denominator is 0 (everything in one category).
+/// kContTabBadTotals when a row or column total differs from the sum of its
+/// cells, kContTabLambdaShape for fewer than 3 x 3 entries or a ragged
+/// array; both outputs 0 on failure.
+int32_t Lambda(const TInt2DArray& table, double& lambdaRows, double& lambdaCols);
 
 }  // namespace zel
