@@ -20,6 +20,7 @@
 ///   - (9) Outlier tests (Grubbs)
 ///   - (10) Correlation and regression diagnostics
 ///   - (11) Contingency tables
+///   - (12) Rank, run and sign tests, Gini coefficient, percentiles
 ///
 /// Conventions of the whole unit:
 /// - Every routine is a plain function without state; all may run
@@ -43,6 +44,7 @@
 #include <cstdint>
 #include <span>
 
+#include "core/zel_dstruct.hpp"
 #include "core/zel_zelbase.hpp"
 #include "num/vector/zel_vector.hpp"
 
@@ -629,5 +631,100 @@ double AdjustedRandIx(const TInt2DArray& table);
 /// cells, kContTabLambdaShape for fewer than 3 x 3 entries or a ragged
 /// array; both outputs 0 on failure.
 int32_t Lambda(const TInt2DArray& table, double& lambdaRows, double& lambdaCols);
+
+// ===========================================================================
+// 12. Rank, run and sign tests, Gini coefficient, percentiles
+// ===========================================================================
+
+///@{
+/// Results of WilcoxonSignedRankTest (values -1..-3 fixed).
+constexpr int32_t kWilcoxonOk = 0;            ///< all outputs computed
+constexpr int32_t kWilcoxonTooFew = -1;       ///< a sample has fewer than 8 values
+constexpr int32_t kWilcoxonSizeDiffers = -2;  ///< the samples differ in length
+constexpr int32_t kWilcoxonBadAlpha = -3;     ///< alpha not in (0, 1]
+constexpr int32_t kWilcoxonNoQuantile =
+    -4;  ///< 7 or fewer non-zero differences, or no critical value for alpha
+constexpr int32_t kWilcoxonNotFinite = -5;  ///< a difference is NaN or infinite
+///@}
+
+/// The lower critical value of the Wilcoxon signed-rank statistic for n
+/// pairs. n <= 100: a least-squares parabola T = k0 + k1 ln a + k2 ln^2 a
+/// (LeastSquaresParabola) through the exact two-sided critical values of n
+/// at 0.1, 0.05, 0.02, 0.01, 0.001 (the first 3 levels for n = 8, 4 for
+/// n = 9 and 10; the table comes from the exact distribution, written by
+/// num/statis/tools/make_tables.py), evaluated at a = alpha (two-sided) or
+/// 2 alpha (one-sided), rounded, at least 0. n > 100: round(n(n+1)/4 -
+/// z sqrt(n(n+1)(2n+1)/24)) with z = -nDistriQuantile(alpha/2) (two-sided)
+/// or -nDistriQuantile(alpha), computed in double. -1 for n <= 7,
+/// n > 1000000, alpha outside 0.000499999..0.20000001 (or NaN), or a value
+/// above 2147483647.
+int32_t WilcoxonSRQuantile(int32_t n, double alpha, bool twosided);
+
+/// Wilcoxon's signed-rank test of paired samples a and b: zero differences
+/// a_i - b_i are dropped, the m others ranked by magnitude (mid-ranks for
+/// ties); Wplus = the rank sum of the positive differences; median = the
+/// median of the non-zero differences (the middle quartile); critLow =
+/// WilcoxonSRQuantile(m, alpha, !onesided), critHigh = m(m+1)/2 - critLow.
+/// H0 is rejected at alpha when Wplus <= critLow or Wplus >= critHigh.
+/// Results: kWilcoxonTooFew, kWilcoxonSizeDiffers, kWilcoxonBadAlpha (in that
+/// order), kWilcoxonNotFinite, kWilcoxonNoQuantile (m <= 7 or the quantile
+/// fails, for example alpha > 0.2), kWilcoxonOk; outputs 0 on failure.
+int32_t WilcoxonSignedRankTest(const TDoubleArray& a, const TDoubleArray& b, double alpha,
+                               bool onesided, double& median, double& Wplus, double& critLow,
+                               double& critHigh);
+
+/// The probability of at most r runs in a random arrangement of n1 and n2
+/// objects of two kinds (lower tail only): with n1 <= n2, sum over i = 2..r
+/// of the number of arrangements with i runs (even i: 2 C(n1-1, i/2-1)
+/// C(n2-1, i/2-1); odd i: C(n1-1, (i-1)/2) C(n2-1, (i-3)/2) + C(n1-1,
+/// (i-3)/2) C(n2-1, (i-1)/2)) over C(n1+n2, n1); binomials in long double
+/// (exact up to 2^64). One kind only: 1 for r >= 1, else 0. -1 for a
+/// negative count.
+double ExactRunsTest(int32_t n1, int32_t n2, int32_t r);
+
+/// The runs test for randomness of a sequence of two kinds (Wald and
+/// Wolfowitz): r runs, n1 true and n2 false values; if both counts are at
+/// most 25 p = ExactRunsTest(n1, n2, r) (lower tail: too few runs); else
+/// z = (r - 2 n1 n2/(n1+n2) - 1)/sd with sd^2 = 2 n1 n2 (2 n1 n2 - n1 -
+/// n2)/((n1+n2)^2 (n1+n2-1)) and p = the normal tail on the side of z (both
+/// sides: the smaller tail); p = 0 when sd is 0. Result p < 0.05.
+bool RunsTest(const TBoolArray& bools, double& p);
+/// The same on the bits 1..GetSize() of a bit field.
+bool RunsTest(const TBitFld& bits, double& p);
+
+/// RunsTest on "value above the median" (a true median: the mean of the two
+/// middle values for an even count, so three values are not all "not
+/// above"). p is -1 and the result false for an empty array or a NaN value.
+bool RunsTestSerial(const TDoubleArray& values, double& p);
+/// The same on a vector (the median is its middle quartile, the same value).
+bool RunsTestSerial(const TVector& values, double& p);
+
+/// The binomial point probability P(X = k) of the number k of true values
+/// among n signs under success probability p0 (not a tail p-value):
+/// exp(k ln p0 + LnBinomCoeff(n, k) + (n - k) ln(1 - p0)), in logs so that
+/// large n do not underflow to the error value. -1 for fewer than 3 values,
+/// -2 for p0 outside [0, 1] or NaN, -2.125 for p0 = 0 with k > 0 or p0 = 1
+/// with k < n (an impossible outcome).
+double BinomSignTest(const TBoolArray& signs, double p0);
+
+/// The Gini coefficient sum over i, j of |x_i - x_j| / (sum x_i) / 2 / n,
+/// computed from the sorted values in O(n log n) (long double). 0 for an
+/// empty array or a zero sum; NaN when a value is NaN.
+double GiniCoeff(const TDoubleArray& values);
+
+///@{
+/// Results of PercentileOfArray (values fixed).
+constexpr int32_t kPercentileOk = 0;           ///< value found
+constexpr int32_t kPercentileBadIndex = -1;    ///< first or last outside the array
+constexpr int32_t kPercentileBadPercent = -2;  ///< percent outside [0, 100] or NaN
+constexpr int32_t kPercentileReversed = -3;    ///< last < first
+///@}
+
+/// The element of rank min(round(percent m/100), m - 1) (0-based) among the
+/// m = last - first + 1 elements data[first..last] (0-based), found by
+/// QuickSelect on a copy (NaN sorts last). Results as listed (indices
+/// checked first, then the order, then percent); value 0 on failure.
+int32_t PercentileOfArray(const TDoubleArray& data, double percent, int32_t first, int32_t last,
+                          double& value);
 
 }  // namespace zel
