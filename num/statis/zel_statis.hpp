@@ -21,6 +21,8 @@
 ///   - (10) Correlation and regression diagnostics
 ///   - (11) Contingency tables
 ///   - (12) Rank, run and sign tests, Gini coefficient, percentiles
+///   - (13) Tests on groups (Bartlett, Levene, ANOVA, Friedman, median test,
+///     distribution comparison)
 ///
 /// Conventions of the whole unit:
 /// - Every routine is a plain function without state; all may run
@@ -46,6 +48,7 @@
 
 #include "core/zel_dstruct.hpp"
 #include "core/zel_zelbase.hpp"
+#include "num/matrix/zel_matrix.hpp"
 #include "num/vector/zel_vector.hpp"
 
 namespace zel {
@@ -726,5 +729,101 @@ constexpr int32_t kPercentileReversed = -3;    ///< last < first
 /// checked first, then the order, then percent); value 0 on failure.
 int32_t PercentileOfArray(const TDoubleArray& data, double percent, int32_t first, int32_t last,
                           double& value);
+
+// ===========================================================================
+// 13. Tests on groups
+// ===========================================================================
+
+///@{
+/// Results of BartlettTest (returned as double; -1 and -2 fixed).
+constexpr double kBartlettCountsDiffer = -1.0;  ///< number of groups differs from number of sizes
+constexpr double kBartlettTooSmall = -2.0;      ///< a size is below 6
+constexpr double kBartlettDegenerate = -3.0;    ///< fewer than 2 groups, or a group variance is 0
+constexpr double kBartlettSizeTooLarge = -4.0;  ///< a size exceeds the length of its group
+///@}
+
+/// Bartlett's test of equal variances (Snedecor and Cochran, Statistical
+/// Methods, 8th ed., 13.6): group i holds the first sizes[i] values of
+/// groups[i]; s_i^2 the group variances (mean first, long double), s_p^2 =
+/// sum (n_i - 1) s_i^2/(N - k), chi2 = ((N - k) ln s_p^2 - sum (n_i - 1) ln
+/// s_i^2)/(1 + (sum 1/(n_i - 1) - 1/(N - k))/(3(k - 1))). Result: the upper
+/// chi-square tail with k - 1 degrees of freedom, or one of the codes above
+/// (checked in their order; the size check before the variances); chi2 = 0
+/// on failure. NaN values give NaN.
+double BartlettTest(const TDouble2DArray& groups, const TIntArray& sizes, double& chi2);
+
+///@{
+/// Results of LeveneTest and Anova1F besides a probability (fixed values).
+constexpr double kGroupsOneGroup = -1.0;     ///< only one group
+constexpr double kGroupsAllSingle = -2.0;    ///< as many groups as values
+constexpr double kGroupsNoVariation = -3.0;  ///< every value equal: F = 0
+constexpr double kGroupsSizeDiffers = -4.0;  ///< values and groups differ in length
+///@}
+
+/// Levene's test of equal variances with deviations from the group means
+/// (scipy.stats.levene(center='mean')): z_i = |x_i - mean of its group|,
+/// groups the distinct labels in order of first occurrence, F = (sum n_g
+/// (zbar_g - zbar)^2/(k - 1)) / (sum (z_i - zbar_g)^2/(N - k)) (centred
+/// sums, long double). Result: the upper F tail with k - 1 and N - k degrees
+/// of freedom; when the within term is 0 but the between term is not, F =
+/// uc_MaxReal and the result 0; when both are 0, F = 0 and
+/// kGroupsNoVariation. Codes as listed (size first); F = 0 on failure.
+double LeveneTest(const TVector& values, const TIntVector& groups, double& F);
+
+/// One-way analysis of variance: groups as in LeveneTest; SSbetween = sum
+/// n_g (mean_g - mean)^2, SSwithin = sum (x - mean_g)^2, SStotal = sum (x -
+/// mean)^2 (centred, long double), dfBetween = k - 1, dfWithin = N - k,
+/// dfTotal = N - 1, F = MSbetween/MSwithin. Result: the upper F tail; F =
+/// uc_MaxReal and 0 when MSwithin is 0 and MSbetween is not;
+/// kGroupsNoVariation (F = 0) when both are 0; the other codes as listed,
+/// with every output 0.
+double Anova1F(const TVector& values, const TIntVector& groups, double& SSbetween, double& SSwithin,
+               double& SStotal, int32_t& dfBetween, int32_t& dfWithin, int32_t& dfTotal, double& F);
+
+/// Friedman's rank test of k treatments (columns) in n blocks (rows) of a
+/// matrix: each row ranked from 1 (mid-ranks for ties, tie term sum t^3 - t
+/// per row), R_j the column rank sums, Q = 12 sum R_j^2/(n k (k + 1)) -
+/// 3 n (k + 1), divided by 1 - T/(n k (k^2 - 1)) for the summed tie term T.
+/// Result: the upper chi-square tail with k - 1 degrees of freedom; when
+/// every row is fully tied Q = 0 and the result 1. -1 for fewer than 3
+/// columns, fewer than 1 row or a null matrix (chi2 = 0).
+double FriedmanTest(const TMatrix* data, double& chi2);
+
+///@{
+/// Results of MedianTest (values 0, -1 and -2 fixed).
+constexpr int32_t kMedianTestOk = 0;          ///< all outputs computed
+constexpr int32_t kMedianTestEmpty = -1;      ///< a sample is empty
+constexpr int32_t kMedianTestNoYates = -2;    ///< the Yates statistic failed (a margin is 0)
+constexpr int32_t kMedianTestNotFinite = -3;  ///< a value is NaN or infinite
+///@}
+
+/// Mood's median test of two samples: the grand median (the middle quartile
+/// of both samples together) splits each sample into values above it and
+/// the others; on that 2 x 2 table chi2/pChi2 = Chi2OfContTab, chi2Yates/
+/// pYates = Chi2OfContTabYates (both 0 and the result kMedianTestNoYates
+/// when it fails), pFisher = the two-sided FisherExactTest (-1 when it
+/// fails, for example for more than 1000 values). Outputs 0 (pFisher -1)
+/// on the other failures.
+int32_t MedianTest(const TDoubleArray& a, const TDoubleArray& b, double& chi2, double& pChi2,
+                   double& chi2Yates, double& pYates, double& pFisher);
+
+///@{
+/// Results of PerformChi2DistComp (fixed values).
+constexpr int32_t kDistCompOk = 0;            ///< computed
+constexpr int32_t kDistCompSizeDiffers = -1;  ///< the histograms differ in length
+constexpr int32_t kDistCompEmpty = -2;        ///< a histogram is empty
+constexpr int32_t kDistCompZeroTotal = -3;    ///< a histogram's total is 0
+///@}
+
+/// Chi-square comparison of two histograms over the same bins, obs1 against
+/// obs2 scaled to the total of obs1: bins are merged from the left until the
+/// accumulated obs2 count b exceeds 5 and the next obs2 bin (if any) is
+/// non-zero; each closed bin with obs1 count a adds (K1 a - K2 b)^2/b, K1 =
+/// sqrt(n2/n1), K2 = sqrt(n1/n2); a remainder with b > 0 forms a last bin,
+/// one with b = 0 joins the last closed bin (or is the only bin). df = bins
+/// - 1, p = the upper chi-square tail (1 when df = 0); n1, n2 the totals.
+/// Outputs 0 on failure.
+int32_t PerformChi2DistComp(const TIntArray& obs1, const TIntArray& obs2, double& chi2, double& p,
+                            int32_t& df, int32_t& n1, int32_t& n2);
 
 }  // namespace zel
