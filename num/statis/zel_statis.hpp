@@ -23,6 +23,7 @@
 ///   - (12) Rank, run and sign tests, Gini coefficient, percentiles
 ///   - (13) Tests on groups (Bartlett, Levene, ANOVA, Friedman, median test,
 ///     distribution comparison)
+///   - (14) Density estimation
 ///
 /// Conventions of the whole unit:
 /// - Every routine is a plain function without state; all may run
@@ -43,6 +44,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <span>
 
@@ -825,5 +827,41 @@ constexpr int32_t kDistCompZeroTotal = -3;    ///< a histogram's total is 0
 /// Outputs 0 on failure.
 int32_t PerformChi2DistComp(const TIntArray& obs1, const TIntArray& obs2, double& chi2, double& p,
                             int32_t& df, int32_t& n1, int32_t& n2);
+
+// ===========================================================================
+// 14. Density estimation
+// ===========================================================================
+
+/// Progress of EstimateProbDensity: a null sender and the percentage done
+/// (0..100).
+using TStatisFeedback = std::function<void(TObject* Sender, int32_t Percent)>;
+
+///@{
+/// Results of EstimateProbDensity (values -1 and -2 fixed).
+constexpr int32_t kDensityOk = 0;          ///< density computed
+constexpr int32_t kDensityBadSteps = -1;   ///< nsteps outside 10..10000
+constexpr int32_t kDensityBadFactor = -2;  ///< factor <= 0 or NaN
+constexpr int32_t kDensityNotFinite = -3;  ///< a value, low, high or window is not finite
+constexpr int32_t kDensityNoObject = -4;   ///< density is null
+///@}
+
+/// Kernel density estimate with adaptive Gaussian kernels. The data vector
+/// is sorted in place (SortElems). For each x_i the local spacing is the
+/// mean gap between consecutive sorted values within distance < window of
+/// x_i (the span of those values over their count - 1); when that mean is 0
+/// (no gap, or all equal) the spacing is window divided by their count. The
+/// density vector is resized to nsteps + 1; element j (1-based) at t = low +
+/// (j - 1)(high - low)/nsteps is (1/n) sum phi((t - x_i)/s_i)/s_i with s_i =
+/// factor times the spacing (factor itself where that is 0) and phi the
+/// standard normal density. ixMax and ixMin receive the 1-based positions of
+/// the largest and the smallest density (first occurrence). feedback, when
+/// set, is called with a null sender and min(100, round(100 c/(nsteps + n +
+/// 1))) after each of the n spacing steps and each of the nsteps + 1
+/// density steps (c counting on through both), so it ends at exactly 100.
+/// Results as listed (checked in the order nsteps, factor, null density,
+/// finiteness); on failure nothing is changed and ixMin = ixMax = 0.
+int32_t EstimateProbDensity(TVector& data, TVector* density, double low, double high, double factor,
+                            double window, int32_t nsteps, int32_t& ixMin, int32_t& ixMax,
+                            const TStatisFeedback& feedback = nullptr);
 
 }  // namespace zel
