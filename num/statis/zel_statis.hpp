@@ -24,6 +24,7 @@
 ///   - (13) Tests on groups (Bartlett, Levene, ANOVA, Friedman, median test,
 ///     distribution comparison)
 ///   - (14) Density estimation
+///   - (15) t, F, one-sample chi-square and Mann-Whitney tests
 ///
 /// Conventions of the whole unit:
 /// - Every routine is a plain function without state; all may run
@@ -863,5 +864,66 @@ constexpr int32_t kDensityNoObject = -4;   ///< density is null
 int32_t EstimateProbDensity(TVector& data, TVector* density, double low, double high, double factor,
                             double window, int32_t nsteps, int32_t& ixMin, int32_t& ixMax,
                             const TStatisFeedback& feedback = nullptr);
+
+// ===========================================================================
+// 15. t, F, one-sample chi-square and Mann-Whitney tests
+// ===========================================================================
+//
+// Every p-value here is two-sided and computed from the smaller tail
+// directly (no 1 - F cancellation). Means and variances take the mean first
+// and accumulate centred sums in long double.
+
+///@{
+/// Results of the tests of this family (fixed values).
+constexpr int32_t kTestOk = 0;            ///< statistic and p computed
+constexpr int32_t kTestTooFew = -1;       ///< a sample has fewer than 2 values (paired: pairs)
+constexpr int32_t kTestSizeDiffers = -2;  ///< paired samples differ in length
+constexpr int32_t kTestNotFinite = -3;    ///< a value or parameter is NaN or infinite
+constexpr int32_t kTestNoVariance = -4;   ///< a variance (or the pooled one) is 0
+constexpr int32_t kTestBadParameter =
+    -5;  ///< sigma0 <= 0, a count < 2, or a paired test from summaries
+///@}
+
+/// One-sample t-test of H0: mean = mu0: t = (mean - mu0)/(s/sqrt(n)), n - 1
+/// degrees of freedom. Results as listed; t and p are 0 on failure.
+int32_t Perform1SampleTTest(const TDoubleArray& data, double mu0, double& t, double& p);
+
+/// Two-sample t-test of equal means: ttPaired on the differences a_i - b_i
+/// (df = n - 1), ttHomoScedastic with the pooled variance (df = n1 + n2 -
+/// 2), ttHeteroScedastic by Welch with Satterthwaite's df (as
+/// scipy.stats.ttest_ind(equal_var=False)). Results as listed; outputs 0 on
+/// failure.
+int32_t Perform2SampleTTest(const TDoubleArray& a, const TDoubleArray& b, TtTestVersion version,
+                            double& t, double& df, double& p);
+/// The same on two vectors.
+int32_t Perform2SampleTTest(const TVector& a, const TVector& b, TtTestVersion version, double& t,
+                            double& df, double& p);
+/// The same from summary statistics (means, sample standard deviations,
+/// sizes); ttPaired needs the pairs and gives kTestBadParameter.
+int32_t Perform2SampleTTest(double mean1, double sd1, int32_t n1, double mean2, double sd2,
+                            int32_t n2, TtTestVersion version, double& t, double& df, double& p);
+
+/// F-test of equal variances: F = s_a^2/s_b^2 with n_a - 1 and n_b - 1
+/// degrees of freedom, p = 2 min(P(F' <= F), P(F' >= F)) capped at 1.
+/// Results as listed (kTestNoVariance when s_b^2 is 0); F and p 0 on failure.
+int32_t PerformFTest(const TDoubleArray& a, const TDoubleArray& b, double& F, double& p);
+
+/// One-sample chi-square test of H0: standard deviation = sigma0: chi2 =
+/// (n - 1) s^2/sigma0^2 with n - 1 degrees of freedom, p = 2 min(lower,
+/// upper tail) capped at 1. Results as listed (kTestBadParameter for sigma0
+/// <= 0); outputs 0 on failure.
+int32_t Perform1SampleChi2Test(const TDoubleArray& data, double sigma0, double& chi2, double& p);
+
+/// The Mann-Whitney U test of two independent samples: U = the number of
+/// pairs (a_i, b_j) with a_i > b_j plus half the ties (U of the first
+/// sample, as scipy.stats.mannwhitneyu). Without ties and with an exact
+/// table in range (UDistriIntegral) p = 2 min(P(U' <= U), P(U' >= U)),
+/// capped at 1; otherwise the normal approximation with the tie-corrected
+/// variance and a continuity correction of 1/2 (scipy's 'asymptotic'
+/// method). Results: kTestOk, kTestTooFew (an empty sample),
+/// kTestNotFinite; U and p 0 on failure.
+int32_t PerformMannWhitneyUTest(const TDoubleArray& a, const TDoubleArray& b, double& U, double& p);
+/// The same on two vectors.
+int32_t PerformMannWhitneyUTest(const TVector& a, const TVector& b, double& U, double& p);
 
 }  // namespace zel
