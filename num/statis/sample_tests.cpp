@@ -199,3 +199,85 @@ int32_t PerformMannWhitneyUTest(const TVector& a, const TVector& b, double& U, d
 }
 
 }  // namespace zel
+
+namespace zel {
+
+namespace {
+
+// Central moments m2, m3, m4 (mean first, long double).
+bool Moments(const TDoubleArray& v, long double& m2, long double& m3, long double& m4) {
+  long double mean = 0.0L;
+  for (double x : v) mean += x;
+  mean /= static_cast<long double>(v.size());
+  m2 = m3 = m4 = 0.0L;
+  for (double x : v) {
+    const long double d = x - mean, d2 = d * d;
+    m2 += d2;
+    m3 += d2 * d;
+    m4 += d2 * d2;
+  }
+  const long double n = static_cast<long double>(v.size());
+  m2 /= n;
+  m3 /= n;
+  m4 /= n;
+  return m2 > 0.0L;
+}
+
+}  // namespace
+
+int32_t CalcAndTestSkewness(const TDoubleArray& data, bool unbiased, double& skew, double& z,
+                            double& p) {
+  skew = z = p = 0.0;
+  if (data.size() < 8) return kTestTooFew;
+  if (!std::all_of(data.begin(), data.end(), [](double x) { return std::isfinite(x); })) {
+    return kTestNotFinite;
+  }
+  long double m2, m3, m4;
+  if (!Moments(data, m2, m3, m4)) return kTestNoVariance;
+  const double n = static_cast<double>(data.size());
+  const double b = static_cast<double>(m3 / std::pow(m2, 1.5L));
+  double y = b * std::sqrt((n + 1.0) * (n + 3.0) / (6.0 * (n - 2.0)));
+  const double beta2 = 3.0 * (n * n + 27.0 * n - 70.0) * (n + 1.0) * (n + 3.0) /
+                       ((n - 2.0) * (n + 5.0) * (n + 7.0) * (n + 9.0));
+  const double w2 = -1.0 + std::sqrt(2.0 * (beta2 - 1.0));
+  const double delta = 1.0 / std::sqrt(0.5 * std::log(w2));
+  const double alpha = std::sqrt(2.0 / (w2 - 1.0));
+  if (y == 0.0) y = 1.0;  // as scipy: the transform is evaluated at 1
+  const double ya = y / alpha;
+  z = delta * std::log(ya + std::sqrt(ya * ya + 1.0));
+  if (b == 0.0) z = 0.0;
+  p = std::min(1.0, 2.0 * nDistriIntegral(-std::fabs(z)));
+  skew = unbiased ? b * std::sqrt(n * (n - 1.0)) / (n - 2.0) : b;
+  return kTestOk;
+}
+
+int32_t CalcAndTestKurtosis(const TDoubleArray& data, bool unbiased, double& kurt, double& z,
+                            double& p) {
+  kurt = z = p = 0.0;
+  if (data.size() < 5) return kTestTooFew;
+  if (!std::all_of(data.begin(), data.end(), [](double x) { return std::isfinite(x); })) {
+    return kTestNotFinite;
+  }
+  long double m2, m3, m4;
+  if (!Moments(data, m2, m3, m4)) return kTestNoVariance;
+  const double n = static_cast<double>(data.size());
+  const double b2 = static_cast<double>(m4 / (m2 * m2));
+  const double e = 3.0 * (n - 1.0) / (n + 1.0);
+  const double varb2 =
+      24.0 * n * (n - 2.0) * (n - 3.0) / ((n + 1.0) * (n + 1.0) * (n + 3.0) * (n + 5.0));
+  const double x = (b2 - e) / std::sqrt(varb2);
+  const double sb1 = 6.0 * (n * n - 5.0 * n + 2.0) / ((n + 7.0) * (n + 9.0)) *
+                     std::sqrt(6.0 * (n + 3.0) * (n + 5.0) / (n * (n - 2.0) * (n - 3.0)));
+  const double a = 6.0 + 8.0 / sb1 * (2.0 / sb1 + std::sqrt(1.0 + 4.0 / (sb1 * sb1)));
+  const double term1 = 1.0 - 2.0 / (9.0 * a);
+  const double denom = 1.0 + x * std::sqrt(2.0 / (a - 4.0));
+  const double term2 =
+      denom == 0.0 ? 99.0 : std::copysign(std::cbrt((1.0 - 2.0 / a) / std::fabs(denom)), denom);
+  z = (term1 - term2) / std::sqrt(2.0 / (9.0 * a));
+  p = std::min(1.0, 2.0 * nDistriIntegral(-std::fabs(z)));
+  const double g2 = b2 - 3.0;
+  kurt = unbiased ? ((n + 1.0) * g2 + 6.0) * (n - 1.0) / ((n - 2.0) * (n - 3.0)) : g2;
+  return kTestOk;
+}
+
+}  // namespace zel

@@ -111,3 +111,32 @@ TEST(SampleTests, MannWhitneyExactAndWithTiesMatchScipy) {
 
 }  // namespace
 }  // namespace zel
+
+namespace zel {
+namespace {
+
+TEST(ShapeTests, SkewnessAndKurtosisMatchScipy) {
+  const TDoubleArray d = {2.1, 3.4, 1.9, 5.6,  2.8, 9.7, 3.1, 2.2,
+                          4.4, 2.6, 3.9, 12.5, 2.4, 3.0, 1.7};
+  double s = 0, z = 0, p = 0;
+  ASSERT_EQ(CalcAndTestSkewness(d, false, s, z, p), kTestOk);
+  ExpectRel(s, kSkew[0].value, 1e-12);
+  ExpectRel(z, kSkewZ[0].value, 1e-12);
+  ExpectRel(p, kSkewP[0].value, 5e-8);
+  ASSERT_EQ(CalcAndTestSkewness(d, true, s, z, p), kTestOk);
+  ExpectRel(s, kSkewUnbiased[0].value, 1e-12);
+  ASSERT_EQ(CalcAndTestKurtosis(d, false, s, z, p), kTestOk);
+  ExpectRel(s, kKurt[0].value, 1e-12);
+  ExpectRel(z, kKurtZ[0].value, 1e-12);
+  ExpectRel(p, kKurtP[0].value, 5e-8);
+  ASSERT_EQ(CalcAndTestKurtosis(d, true, s, z, p), kTestOk);
+  ExpectRel(s, kKurtUnbiased[0].value, 1e-12);
+  EXPECT_EQ(CalcAndTestSkewness({1, 2, 3, 4, 5, 6, 7}, false, s, z, p), kTestTooFew);
+  EXPECT_EQ(CalcAndTestKurtosis({1, 2, 3, 4}, false, s, z, p), kTestTooFew);
+  EXPECT_EQ(CalcAndTestKurtosis(TDoubleArray(9, 4.0), false, s, z, p), kTestNoVariance);
+  EXPECT_EQ(CalcAndTestSkewness({1, 2, 3, 4, 5, 6, 7, NAN}, false, s, z, p), kTestNotFinite);
+  EXPECT_EQ(s, 0.0);
+}
+
+}  // namespace
+}  // namespace zel

@@ -24,7 +24,8 @@
 ///   - (13) Tests on groups (Bartlett, Levene, ANOVA, Friedman, median test,
 ///     distribution comparison)
 ///   - (14) Density estimation
-///   - (15) t, F, one-sample chi-square and Mann-Whitney tests
+///   - (15) t, F, one-sample chi-square and Mann-Whitney tests, skewness
+///     and kurtosis tests
 ///
 /// Conventions of the whole unit:
 /// - Every routine is a plain function without state; all may run
@@ -925,5 +926,25 @@ int32_t Perform1SampleChi2Test(const TDoubleArray& data, double sigma0, double& 
 int32_t PerformMannWhitneyUTest(const TDoubleArray& a, const TDoubleArray& b, double& U, double& p);
 /// The same on two vectors.
 int32_t PerformMannWhitneyUTest(const TVector& a, const TVector& b, double& U, double& p);
+
+/// The skewness of data and D'Agostino's test of zero skewness (D'Agostino,
+/// Belanger and D'Agostino, Am. Stat. 44 (1990) 316; scipy.stats.skewtest):
+/// skew = m3/m2^(3/2) from central moments (mean first, long double), or with
+/// unbiased the adjusted G1 = skew sqrt(n(n-1))/(n-2); z from the Johnson
+/// S_U transformation of the population skewness, p = 2 P(Z > |z|).
+/// Results: kTestOk, kTestTooFew (fewer than 8 values), kTestNotFinite,
+/// kTestNoVariance; outputs 0 on failure.
+int32_t CalcAndTestSkewness(const TDoubleArray& data, bool unbiased, double& skew, double& z,
+                            double& p);
+
+/// The kurtosis of data and Anscombe and Glynn's test of normal kurtosis
+/// (Biometrika 70 (1983) 227; scipy.stats.kurtosistest): kurt = m4/m2^2 - 3
+/// (excess), or with unbiased the adjusted G2 = ((n+1) kurt + 6)(n-1)/((n-2)
+/// (n-3)); z from the Wilson-Hilferty cube root of the standardised
+/// population kurtosis, p = 2 P(Z > |z|). Results: kTestOk, kTestTooFew
+/// (fewer than 5 values), kTestNotFinite, kTestNoVariance; outputs 0 on
+/// failure.
+int32_t CalcAndTestKurtosis(const TDoubleArray& data, bool unbiased, double& kurt, double& z,
+                            double& p);
 
 }  // namespace zel
