@@ -3,8 +3,8 @@
 that are computed rather than given.
 
 Kolmogorov-Smirnov one-sample critical values, n = 1..20, two-sided levels
-0.20, 0.15, 0.10, 0.05, 0.01: rows 1..3 are the printed values the unit's
-description gives (kept as data; row 3 is the printed table, whose 0.15 and
+0.20, 0.15, 0.10, 0.05, 0.01: rows 1..3 are the classic printed values
+(kept as data; row 3 is the printed table, whose 0.15 and
 0.10 entries differ from the exact 0.596 and 0.636); rows 4..20 are the exact
 quantiles of the finite-n distribution of D_n (scipy.stats.kstwo.isf, which
 implements Simard and L'Ecuyer, J. Stat. Softw. 39 (2011) 11, on the exact
