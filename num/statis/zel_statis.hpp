@@ -25,7 +25,7 @@
 ///     distribution comparison)
 ///   - (14) Density estimation
 ///   - (15) t, F, one-sample chi-square and Mann-Whitney tests, skewness
-///     and kurtosis tests
+///     and kurtosis tests, Shapiro-Wilk
 ///
 /// Conventions of the whole unit:
 /// - Every routine is a plain function without state; all may run
@@ -946,5 +946,33 @@ int32_t CalcAndTestSkewness(const TDoubleArray& data, bool unbiased, double& ske
 /// failure.
 int32_t CalcAndTestKurtosis(const TDoubleArray& data, bool unbiased, double& kurt, double& z,
                             double& p);
+
+/// The p-value of the Shapiro-Wilk statistic w for n values by Royston's
+/// normalising transformations (Royston, Stat. Comput. 2 (1992) 117;
+/// algorithm AS R94, Appl. Stat. 44 (1995) 547): n = 3 exactly, 6/pi
+/// (asin(sqrt(w)) - asin(sqrt(3/4))); 4 <= n <= 11 from -ln(gamma - ln(1 -
+/// w)); n >= 12 from ln(1 - w), each compared with a normal of fitted mean
+/// and spread. -1 for n < 3 or n > 5000, or w NaN or outside (0, 1].
+double ShapiroWilkIntegral(double w, int32_t n);
+
+///@{
+/// Results of ShapiroWilkTest (fixed values).
+constexpr int32_t kShapiroOk = 0;          ///< W and p computed
+constexpr int32_t kShapiroBadCount = -1;   ///< fewer than 3 or more than 5000 values used
+constexpr int32_t kShapiroNotFinite = -2;  ///< a value is NaN or infinite
+constexpr int32_t kShapiroConstant = -3;   ///< all values are equal
+///@}
+
+/// The Shapiro-Wilk test for normality of the first n values of data (n = 0
+/// or n > size: all): the coefficients of AS R94 (Royston's polynomial
+/// approximations of the two extreme weights, expected normal order
+/// statistics from nDistriQuantile((i - 3/8)/(n + 1/4)) for the others), W =
+/// (sum a_i (x_(n+1-i) - x_(i)))^2 / sum (x - mean)^2 on a sorted copy
+/// (centred, long double), p = ShapiroWilkIntegral(W, n). Agrees with
+/// scipy.stats.shapiro (which works in single precision) to 1e-6 in W.
+/// Results as listed; W and p 0 on failure.
+int32_t ShapiroWilkTest(const TDoubleArray& data, int32_t n, double& W, double& p);
+/// The same on a vector (not changed).
+int32_t ShapiroWilkTest(const TVector& data, int32_t n, double& W, double& p);
 
 }  // namespace zel
