@@ -206,3 +206,38 @@ int32_t TheilSenEstimator(const TDoubleArray& x, const TDoubleArray& y, double& 
 }
 
 }  // namespace zel
+
+#include "num/statis/dw_tables_impl.hpp"
+
+namespace zel {
+
+bool DurbinWatsonCrit5pct(int32_t n, int32_t k, double& dL, double& dU) {
+  dL = dU = 0.0;
+  if (k < 1 || k > 20 || n < 5 || n > 2000 || n - k < 5) return false;
+  const auto kk = static_cast<size_t>(k - 1);
+  if (n <= 100) {
+    dL = statis_detail::kDWLower[static_cast<size_t>(n - 6)][kk];
+    dU = statis_detail::kDWUpper[static_cast<size_t>(n - 6)][kk];
+    return true;
+  }
+  const double dn = n;
+  const double c = 2.0 + std::sqrt(4.0 / dn) * nDistriQuantile(0.05);
+  if (n <= 500) {
+    const auto& co = n <= 200 ? statis_detail::kDWPoly150[kk] : statis_detail::kDWPoly350[kk];
+    const double x = dn - (n <= 200 ? 150.0 : 350.0);
+    double pl = 0.0, pu = 0.0;
+    for (size_t j = 7; j-- > 0;) {
+      pl = pl * x + co[j];
+      pu = pu * x + co[7 + j];
+    }
+    dL = c + pl;
+    dU = c + pu;
+    return true;
+  }
+  const auto& ab = statis_detail::kDWAB[kk];
+  dL = c + 1.0 / (dn * ab[0] + ab[1]);
+  dU = c + 1.0 / (dn * ab[2] + ab[3]);
+  return true;
+}
+
+}  // namespace zel

@@ -119,6 +119,43 @@ TEST(DurbinWatson, MatchesNumpyAndKeepsItsEdgeValues) {
   EXPECT_TRUE(std::isnan(DurbinWatson({1.0, NAN, 2.0})));
 }
 
+TEST(DurbinWatson, CriticalBoundsMatchTheClassicTablesAndTheExactValues) {
+  double dL = 0, dU = 0;
+  // Values of the classic 5 % tables (Durbin and Watson; Savin and White).
+  // The table holds the exact bounds rounded to 5 decimals; printed values
+  // differ by one in the last place (1.07697 for the exact 1.0769620, 1.20149
+  // for 1.2014981), hence 2e-5.
+  ASSERT_TRUE(DurbinWatsonCrit5pct(15, 1, dL, dU));
+  EXPECT_NEAR(dL, 1.07697, 2e-5);
+  EXPECT_NEAR(dU, 1.36054, 1e-5);
+  ASSERT_TRUE(DurbinWatsonCrit5pct(15, 2, dL, dU));
+  EXPECT_NEAR(dL, 0.94554, 1e-5);
+  EXPECT_NEAR(dU, 1.54318, 1e-5);
+  ASSERT_TRUE(DurbinWatsonCrit5pct(20, 1, dL, dU));
+  EXPECT_NEAR(dL, 1.20149, 2e-5);
+  EXPECT_NEAR(dU, 1.41073, 1e-5);
+  ASSERT_TRUE(DurbinWatsonCrit5pct(100, 1, dL, dU));
+  EXPECT_NEAR(dL, 1.65404, 1e-5);
+  EXPECT_NEAR(dU, 1.69439, 1e-5);
+  ASSERT_TRUE(DurbinWatsonCrit5pct(50, 5, dL, dU));
+  EXPECT_NEAR(dL, 1.335, 1e-3);
+  EXPECT_NEAR(dU, 1.771, 1e-3);
+  // The fitted ranges against the exact bounds (Imhof's method).
+  for (size_t i = 0; i < std::size(kDWExactL); ++i) {
+    const auto n = static_cast<int32_t>(kDWExactL[i].a), k = static_cast<int32_t>(kDWExactL[i].b);
+    ASSERT_TRUE(DurbinWatsonCrit5pct(n, k, dL, dU)) << n;
+    EXPECT_NEAR(dL, kDWExactL[i].value, 2e-4) << n << " " << k;
+    EXPECT_NEAR(dU, kDWExactU[i].value, 2e-4) << n << " " << k;
+    EXPECT_LT(dL, dU);
+  }
+  EXPECT_FALSE(DurbinWatsonCrit5pct(10, 6, dL, dU));  // n - k < 5
+  EXPECT_EQ(dL, 0.0);
+  EXPECT_FALSE(DurbinWatsonCrit5pct(2001, 1, dL, dU));
+  EXPECT_FALSE(DurbinWatsonCrit5pct(50, 21, dL, dU));
+  EXPECT_FALSE(DurbinWatsonCrit5pct(50, 0, dL, dU));
+  EXPECT_TRUE(DurbinWatsonCrit5pct(6, 1, dL, dU));
+}
+
 TEST(TheilSen, SlopeAndInterceptMatchScipyAndUseTrueMedians) {
   double b, a, bl, bh, al, ah;
   ASSERT_EQ(TheilSenEstimator(kX, kY, b, a, bl, bh, al, ah), kTheilSenOk);

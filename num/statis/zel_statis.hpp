@@ -544,6 +544,18 @@ int32_t CorrTest(const TDoubleArray& x, const TDoubleArray& y, double r0, double
 /// values or fewer; 0 when all residuals are 0; NaN when one is NaN.
 double DurbinWatson(const TDoubleArray& residuals);
 
+/// The 5 % critical bounds dL and dU of the Durbin-Watson statistic for n
+/// observations and k regressors besides the intercept. n <= 100: the exact
+/// bounds (the 5 % points of the bounding distributions of Durbin and
+/// Watson, computed by Imhof's method in num/statis/tools/make_dw_tables.py,
+/// 5 decimals; n = 15, k = 1 gives 1.07697 and 1.36054). Above, with c = 2 +
+/// sqrt(4/n) nDistriQuantile(0.05): 100 < n <= 200: c plus a degree-6
+/// polynomial in n - 150; 200 < n <= 500: the same in n - 350; n > 500:
+/// c + 1/(n A + B); all fitted to the exact bounds by the same script (its
+/// header states the largest deviation). False, with dL = dU = 0, unless
+/// 1 <= k <= 20, 5 <= n <= 2000 and n - k >= 5.
+bool DurbinWatsonCrit5pct(int32_t n, int32_t k, double& dL, double& dU);
+
 ///@{
 /// Results of TheilSenEstimator (values fixed).
 constexpr int32_t kTheilSenOk = 0;            ///< all outputs computed
