@@ -8,6 +8,7 @@
 #   ZelPeer::nanoflann nanoflann k-d trees, header only (Debian libnanoflann-dev)
 #   ZelPeer::RDKit     RDKit's molecule, ring and substructure libraries (Debian librdkit-dev)
 #   ZelPeer::FFTW      FFTW 3 in double precision, fftw3.h (Debian libfftw3-dev)
+#   ZelPeer::BoostMath Boost.Math distributions, header only (Debian libboost-math-dev)
 include_guard(GLOBAL)
 
 find_library(ZEL_PEER_OPENBLAS_LIBRARY openblas)
@@ -80,4 +81,13 @@ if(ZEL_PEER_FFTW_LIBRARY AND ZEL_PEER_FFTW_INCLUDE_DIR)
     INTERFACE_INCLUDE_DIRECTORIES ${ZEL_PEER_FFTW_INCLUDE_DIR})
 else()
   message(STATUS "Peer FFTW (libfftw3, fftw3.h) not found: its comparisons are left out")
+endif()
+
+find_path(ZEL_PEER_BOOSTMATH_INCLUDE_DIR boost/math/distributions/normal.hpp)
+if(ZEL_PEER_BOOSTMATH_INCLUDE_DIR)
+  add_library(ZelPeer::BoostMath INTERFACE IMPORTED)
+  set_target_properties(ZelPeer::BoostMath PROPERTIES
+    INTERFACE_INCLUDE_DIRECTORIES ${ZEL_PEER_BOOSTMATH_INCLUDE_DIR})
+else()
+  message(STATUS "Peer Boost.Math (boost/math) not found: its comparisons are left out")
 endif()
