@@ -232,6 +232,63 @@ bool CalcCovar(const TMatrix* InMat, TMatrix* CovMat, int32_t LoCol, int32_t HiC
   return true;
 }
 
+bool ClassScatterMatrices(const TMatrix* Data, int32_t LoCol, int32_t HiCol, int32_t LoRow,
+                          int32_t HiRow, const TIntArray& Classes, TMatrix* Within,
+                          TMatrix* Between) {
+  if (Data == nullptr || Within == nullptr || Between == nullptr || Within == Between) return false;
+  Data->MakeValidColRange(LoCol, HiCol);
+  Data->MakeValidRowRange(LoRow, HiRow);
+  const auto k = static_cast<size_t>(HiCol - LoCol + 1);
+  const auto n = static_cast<size_t>(HiRow - LoRow + 1);
+  if (Classes.size() != n) return false;
+  const TDouble2DArray& x = Data->GetMat();
+  auto at = [&](size_t r, size_t c) {
+    return x[static_cast<size_t>(LoCol - 1) + c][static_cast<size_t>(LoRow - 1) + r];
+  };
+  // Class of each row as 0..g-1, in order of the sorted class numbers.
+  TIntArray numbers(Classes);
+  std::sort(numbers.begin(), numbers.end());
+  numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+  const size_t g = numbers.size();
+  std::vector<size_t> cls(n);
+  for (size_t r = 0; r < n; ++r)
+    cls[r] = static_cast<size_t>(std::lower_bound(numbers.begin(), numbers.end(), Classes[r]) -
+                                 numbers.begin());
+  std::vector<long double> classMean(g * k, 0.0L), mean(k, 0.0L);
+  std::vector<int64_t> count(g, 0);
+  for (size_t r = 0; r < n; ++r) {
+    ++count[cls[r]];
+    for (size_t c = 0; c < k; ++c) {
+      classMean[cls[r] * k + c] += at(r, c);
+      mean[c] += at(r, c);
+    }
+  }
+  for (size_t q = 0; q < g; ++q)
+    for (size_t c = 0; c < k; ++c) classMean[q * k + c] /= static_cast<long double>(count[q]);
+  for (size_t c = 0; c < k; ++c) mean[c] /= static_cast<long double>(n);
+  std::vector<long double> w(k * k, 0.0L), b(k * k, 0.0L), d(k);
+  for (size_t r = 0; r < n; ++r) {
+    for (size_t c = 0; c < k; ++c) d[c] = at(r, c) - classMean[cls[r] * k + c];
+    for (size_t i = 0; i < k; ++i)
+      for (size_t j = 0; j <= i; ++j) w[i * k + j] += d[i] * d[j];
+  }
+  for (size_t q = 0; q < g; ++q) {
+    for (size_t c = 0; c < k; ++c) d[c] = classMean[q * k + c] - mean[c];
+    for (size_t i = 0; i < k; ++i)
+      for (size_t j = 0; j <= i; ++j)
+        b[i * k + j] += static_cast<long double>(count[q]) * d[i] * d[j];
+  }
+  TDouble2DArray wm(k, TDoubleArray(k)), bm(k, TDoubleArray(k));
+  for (size_t i = 0; i < k; ++i)
+    for (size_t j = 0; j <= i; ++j) {
+      wm[i][j] = wm[j][i] = static_cast<double>(w[i * k + j]);
+      bm[i][j] = bm[j][i] = static_cast<double>(b[i * k + j]);
+    }
+  Within->ReplaceData(std::move(wm));
+  Between->ReplaceData(std::move(bm));
+  return true;
+}
+
 bool CalcEigVec(const TMatrix* Mat) {
   TEigenStore result;
   const bool ok = Decompose(Mat, result);

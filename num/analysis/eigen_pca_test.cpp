@@ -118,6 +118,49 @@ TEST(CalcCovar, ProgressPerColumnAndAbort) {
   EXPECT_TRUE(AbortMathProc.load());
 }
 
+TEST(ClassScatterMatrices, MatchNumpyAndAddUpToTheTotalScatter) {
+  // Six points in classes 7, 7, 2, 2, 2, 5; the values from numpy (class
+  // means, then D^T D per class and n_c (m_c - m)(m_c - m)^T), as in
+  // testdata/reference_values.py.
+  auto data = RowsMatrix(2, {1.0, 2.0, 2.0, 1.5, 4.0, 5.0, 5.0, 4.5, 4.5, 6.0, 9.0, 1.0});
+  const TIntArray classes{7, 7, 2, 2, 2, 5};
+  TMatrix within(nullptr), between(nullptr);
+  int32_t changes = 0;
+  within.OnChange = [&](TObject*) { ++changes; };
+  ASSERT_TRUE(ClassScatterMatrices(data.get(), 0, 0, 0, 0, classes, &within, &between));
+  EXPECT_EQ(changes, 1);
+  const double w[2][2] = {{1.0, -0.5}, {-0.5, 1.2916666666666667}};
+  const double b[2][2] = {{37.875, -1.0}, {-1.0, 20.54166666666667}};
+  const double total[2][2] = {{38.875, -1.5}, {-1.5, 21.833333333333336}};
+  for (int32_t i = 1; i <= 2; ++i)
+    for (int32_t j = 1; j <= 2; ++j) {
+      EXPECT_NEAR(within.GetVal(i, j), w[i - 1][j - 1], 1e-15 * 2) << i << j;
+      EXPECT_NEAR(between.GetVal(i, j), b[i - 1][j - 1], 1e-15 * 40) << i << j;
+      EXPECT_NEAR(within.GetVal(i, j) + between.GetVal(i, j), total[i - 1][j - 1], 1e-13);
+    }
+  // A sub-range: column 2 over rows 3..5, all of class 2: no spread between.
+  ASSERT_TRUE(ClassScatterMatrices(data.get(), 2, 2, 3, 5, TIntArray{2, 2, 2}, &within, &between));
+  EXPECT_EQ(within.GetNrOfColumns(), 1);
+  EXPECT_NEAR(within.GetVal(1, 1), 1.1666666666666667, 1e-15);  // 4.5, 6 and 5 around 31/6
+  EXPECT_EQ(between.GetVal(1, 1), 0.0);
+}
+
+TEST(ClassScatterMatrices, RefuseWhatTheyCannotComputeAndPassNaNOn) {
+  auto data = RowsMatrix(2, {1.0, 2.0, 3.0, 4.0, 5.0, 6.0});
+  TMatrix within(nullptr), between(nullptr);
+  within.SetVal(1, 1, 42.0);
+  EXPECT_FALSE(ClassScatterMatrices(data.get(), 0, 0, 0, 0, TIntArray{1, 2}, &within, &between));
+  EXPECT_FALSE(ClassScatterMatrices(nullptr, 0, 0, 0, 0, TIntArray{1, 2, 3}, &within, &between));
+  EXPECT_FALSE(ClassScatterMatrices(data.get(), 0, 0, 0, 0, TIntArray{1, 2, 3}, &within, &within));
+  EXPECT_FALSE(ClassScatterMatrices(data.get(), 0, 0, 0, 0, TIntArray{1, 2, 3}, nullptr, &between));
+  EXPECT_EQ(within.GetVal(1, 1), 42.0);  // untouched
+  data->SetVal(1, 2, std::numeric_limits<double>::quiet_NaN());
+  ASSERT_TRUE(ClassScatterMatrices(data.get(), 0, 0, 0, 0, TIntArray{1, 1, 2}, &within, &between));
+  EXPECT_TRUE(std::isnan(within.GetVal(1, 1)));
+  EXPECT_TRUE(std::isnan(between.GetVal(1, 2)));
+  EXPECT_FALSE(std::isnan(within.GetVal(2, 2)));  // column 2 has no NaN
+}
+
 TEST(CalcEigVec, MatchesNumpyEigh) {
   ASSERT_TRUE(CalcEigVec(Sym5().get()));
   ASSERT_EQ(GetEigenSize(), 5);

@@ -90,3 +90,22 @@ coef, *_ = np.linalg.lstsq(design, ys, rcond=None)
 arr("lstsq quadratic coefficients", coef)
 _, sv, vt = np.linalg.svd(design, full_matrices=False)
 arr("lstsq scale factors sqrt(sum_j V_ij^2 / w_j^2)", np.sqrt(((vt.T / sv) ** 2).sum(axis=1)))
+
+
+def class_scatter():
+    """ClassScatterMatrices: within- and between-class scatter of six points."""
+    x = np.array([[1.0, 2.0], [2.0, 1.5], [4.0, 5.0], [5.0, 4.5], [4.5, 6.0], [9.0, 1.0]])
+    c = np.array([7, 7, 2, 2, 2, 5])
+    m = x.mean(0)
+    w = np.zeros((2, 2))
+    b = np.zeros((2, 2))
+    for k in np.unique(c):
+        xc = x[c == k]
+        mc = xc.mean(0)
+        d = xc - mc
+        w += d.T @ d
+        b += len(xc) * np.outer(mc - m, mc - m)
+    print("within", repr(w))
+    print("between", repr(b))
+    print("total", repr((x - m).T @ (x - m)))
+class_scatter()
