@@ -21,11 +21,13 @@ namespace {
 constexpr int32_t kMaxKMeansPasses = 1000;
 
 // Squared Euclidean distance of row r (0-based, column storage) to a centre
-// held row-major in c.
-double SqrDistToCentre(const TDouble2DArray& data, size_t r, const double* c) {
-  double s = 0.0;
+// held row-major in c, in long double: squares of coordinates near 1e154
+// would overflow a double (every distance inf, every row in cluster 1) and
+// those near 1e-160 would underflow.
+long double SqrDistToCentre(const TDouble2DArray& data, size_t r, const double* c) {
+  long double s = 0.0L;
   for (size_t j = 0; j < data.size(); ++j) {
-    const double t = data[j][r] - c[j];
+    const long double t = static_cast<long double>(data[j][r]) - c[j];
     s += t * t;
   }
   return s;
@@ -92,10 +94,10 @@ double kMeansClustering(const TMatrix* Data, int32_t /*Unused1*/, int32_t /*Unus
     }
     changed = false;
     for (size_t r = 0; r < static_cast<size_t>(n); ++r) {
-      double best = uc_MaxDouble;
+      long double best = std::numeric_limits<long double>::infinity();
       int32_t bestIx = 1;
       for (size_t i = 0; i < k; ++i) {
-        const double d = SqrDistToCentre(x, r, &c[i * mm]);
+        const long double d = SqrDistToCentre(x, r, &c[i * mm]);
         if (d < best) {
           best = d;
           bestIx = static_cast<int32_t>(i + 1);

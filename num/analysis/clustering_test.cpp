@@ -49,6 +49,29 @@ TEST(KMeans, MatchesScipyKmeans2FromTheFirstRows) {
   for (int32_t r = 1; r <= 12; ++r) EXPECT_EQ(out.assign->GetVal(r), labels[size_t(r - 1)]) << r;
 }
 
+TEST(KMeans, ScaledDataGiveTheSameClustersAtBothEndsOfTheRange) {
+  // Squared distances of coordinates near 1e154 overflow a double and those
+  // near 1e-160 underflow: the clusters must not change with the scale.
+  const std::vector<double> pts = Points();
+  auto plain = RowsMatrix(3, pts);
+  KMeansOut ref;
+  const double wcss = ref.Run(*plain, 3);
+  for (const double s : {1e154, 1e150, 1e-150, 1e-160}) {
+    std::vector<double> scaled(pts);
+    for (double& v : scaled) v *= s;
+    auto data = RowsMatrix(3, scaled);
+    KMeansOut out;
+    const double w = out.Run(*data, 3);
+    // The sum itself leaves the double range at the extremes (23.5e308 is
+    // inf, 23.5e-320 subnormal); within it, it keeps its digits.
+    if (s == 1e150 || s == 1e-150) {
+      EXPECT_NEAR(w / s / s, wcss, 1e-12 * wcss) << s;
+    }
+    for (int32_t r = 1; r <= 12; ++r)
+      EXPECT_EQ(out.assign->GetVal(r), ref.assign->GetVal(r)) << s << " row " << r;
+  }
+}
+
 TEST(KMeans, RenumbersByDecreasingSize) {
   // Groups of 3 (rows 1-3) and 5 (rows 4-8); row 1 seeds the small group.
   auto data = RowsMatrix(1, {0.0, 0.2, 0.4, 10.0, 10.1, 10.2, 10.3, 10.4});

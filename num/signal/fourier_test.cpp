@@ -270,9 +270,9 @@ TEST(FourierTransform, LargeSizesKeepToneRoundTripAndParseval) {
                 static_cast<long double>(x[2 * j + 1]) * x[2 * j + 1];
     }
     f.Transform();
-    long double spec = 0;
-    for (int32_t k = 0; k <= n / 2; ++k) spec += f.GetPowerSpec(k);
-    EXPECT_NEAR(static_cast<double>(spec / energy), 1.0, 1e-13) << n;
+    long double power = 0;
+    for (int32_t k = 0; k <= n / 2; ++k) power += f.GetPowerSpec(k);
+    EXPECT_NEAR(static_cast<double>(power / energy), 1.0, 1e-13) << n;
     f.InverseTransform();
     double err = 0;
     for (int32_t j = 0; j < n; ++j)
