@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "num/analysis/zel_sline.hpp"
@@ -26,9 +28,27 @@ void TSLine::SetParB(double Value) {
 
 bool TSLine::LineFrom2Points(double P1X, double P1Y, double P2X, double P2Y) {
   if (P1X == P2X && P1Y == P2Y) return false;
-  FParA = P1Y - P2Y;
-  FParB = P2X - P1X;
-  FParC = P1X * P2Y - P2X * P1Y;
+  // Formed in long double: the products of C overflow a double for
+  // coordinates beyond about 1e154 and underflow below about 1e-154. When a
+  // parameter would leave the normal double range all three are scaled by
+  // one power of two (the largest near 1), which keeps the line.
+  long double a = static_cast<long double>(P1Y) - P2Y;
+  long double b = static_cast<long double>(P2X) - P1X;
+  long double c = static_cast<long double>(P1X) * P2Y - static_cast<long double>(P2X) * P1Y;
+  const long double big = std::max({std::fabs(a), std::fabs(b), std::fabs(c)});
+  const auto tiny = [](long double v) {
+    return v != 0.0L && std::fabs(v) < std::numeric_limits<double>::min();
+  };
+  if (std::isfinite(big) &&
+      (big > std::numeric_limits<double>::max() / 4 || tiny(a) || tiny(b) || tiny(c))) {
+    const int e = std::ilogb(big);
+    a = std::scalbn(a, -e);
+    b = std::scalbn(b, -e);
+    c = std::scalbn(c, -e);
+  }
+  FParA = static_cast<double>(a);
+  FParB = static_cast<double>(b);
+  FParC = static_cast<double>(c);
   return true;
 }
 
@@ -110,23 +130,34 @@ double TSLine::GetDirect() const {
 }
 
 double TSLine::Distance(double px, double py) const {
-  return (FParA * px + FParB * py + FParC) / std::hypot(FParA, FParB);
+  // Long double keeps A px near 1e308 and beyond from overflowing.
+  const long double num =
+      static_cast<long double>(FParA) * px + static_cast<long double>(FParB) * py + FParC;
+  return static_cast<double>(num / std::hypot(static_cast<long double>(FParA), FParB));
 }
 
 bool TSLine::InterSection(const TSLine* OtherLine, double& x, double& y) const {
   if (OtherLine == nullptr) return false;
-  const double d = FParA * OtherLine->FParB - OtherLine->FParA * FParB;
-  if (d == 0.0) return false;
-  x = (FParB * OtherLine->FParC - OtherLine->FParB * FParC) / d;
-  y = (OtherLine->FParA * FParC - FParA * OtherLine->FParC) / d;
+  // Cramer's rule in long double: the products of parameters near 1e200
+  // (lines through points near 1e154) overflow a double.
+  using L = long double;
+  const L a = FParA, b = FParB, c = FParC;
+  const L a2 = OtherLine->FParA, b2 = OtherLine->FParB, c2 = OtherLine->FParC;
+  const L d = a * b2 - a2 * b;
+  if (d == 0.0L) return false;
+  x = static_cast<double>((b * c2 - b2 * c) / d);
+  y = static_cast<double>((a2 * c - a * c2) / d);
   return true;
 }
 
 double TSLine::AngleBetweenLines(const TSLine* OtherLine) const {
   if (OtherLine == nullptr) return 0.0;
-  const double n = FParA * OtherLine->FParA + FParB * OtherLine->FParB;
-  if (n == 0.0) return std::numbers::pi / 2;
-  return std::fabs(std::atan((FParA * OtherLine->FParB - OtherLine->FParA * FParB) / n));
+  using L = long double;
+  const L n = static_cast<L>(FParA) * OtherLine->FParA + static_cast<L>(FParB) * OtherLine->FParB;
+  if (n == 0.0L) return std::numbers::pi / 2;
+  const L cross =
+      static_cast<L>(FParA) * OtherLine->FParB - static_cast<L>(OtherLine->FParA) * FParB;
+  return static_cast<double>(std::fabs(std::atan(cross / n)));
 }
 
 bool TSLine::ClipBox(double bllx, double blly, double burx, double bury, double& x1, double& y1,

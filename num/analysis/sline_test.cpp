@@ -185,6 +185,34 @@ Seg Clip(TSLine& l, double bllx, double blly, double burx, double bury) {
   return s;
 }
 
+TEST(SLineTwoLines, LinesThroughPointsAtTheEdgesOfTheRangeStillCross) {
+  // Diagonals of the square (0, 0)..(2s, 2s) cross at (s, s), and (0, 2s)
+  // lies sqrt(2) s from the first one, whatever the scale.
+  for (const double s : {1.0, 1e154, 1e-160, 1e300}) {
+    TSLine a(nullptr), b(nullptr);
+    ASSERT_TRUE(a.LineFrom2Points(0, 0, 2 * s, 2 * s));
+    ASSERT_TRUE(b.LineFrom2Points(0, 2 * s, 2 * s, 0));
+    double x = 0, y = 0;
+    ASSERT_TRUE(a.InterSection(&b, x, y)) << s;
+    EXPECT_NEAR(x / s, 1.0, 1e-15) << s;
+    EXPECT_NEAR(y / s, 1.0, 1e-15) << s;
+    EXPECT_NEAR(a.Distance(0, 2 * s) / s, std::sqrt(2.0), 1e-15) << s;
+    EXPECT_NEAR(a.AngleBetweenLines(&b), std::numbers::pi / 2, 1e-15) << s;
+  }
+  // A line off the origin: C = x1 y2 - x2 y1 would be 4e308; the parameters
+  // are scaled together and still describe the line y = 1e154 + x.
+  TSLine c(nullptr);
+  ASSERT_TRUE(c.LineFrom2Points(1e154, 2e154, 2e154, 3e154));
+  EXPECT_TRUE(std::isfinite(c.GetParC()));
+  EXPECT_NEAR(c.Distance(0, 1e154) / 1e154, 0.0, 1e-15);
+  EXPECT_NEAR(c.Distance(1e154, 0) / 1e154, -std::sqrt(2.0), 1e-15);
+  // In the normal range the parameters are exactly those of the two points.
+  ASSERT_TRUE(c.LineFrom2Points(1, 2, 4, 8));
+  EXPECT_EQ(c.GetParA(), -6.0);
+  EXPECT_EQ(c.GetParB(), 3.0);
+  EXPECT_EQ(c.GetParC(), 0.0);
+}
+
 TEST(SLineClipBox, DiagonalCornersAndTheExitPointAfterACorner) {
   TSLine l(nullptr);
   l.LineFrom2Points(0, 0, 1, 1);

@@ -63,8 +63,11 @@ class TSLine : public TComponent {
   // --- constructions -----------------------------------------------------
 
   /// The line through (P1X, P1Y) and (P2X, P2Y): A = P1Y - P2Y,
-  /// B = P2X - P1X, C = P1X P2Y - P2X P1Y. Returns false and leaves the line
-  /// unchanged when the points coincide.
+  /// B = P2X - P1X, C = P1X P2Y - P2X P1Y, formed in long double. When a
+  /// parameter would leave the normal double range (points beyond about
+  /// 1e154 or below about 1e-154) all three are multiplied by the same power
+  /// of two, the largest then near 1, which describes the same line. Returns false and leaves the line unchanged when the points
+  /// coincide.
   bool LineFrom2Points(double P1X, double P1Y, double P2X, double P2Y);
   /// y = k x + d: A = k, B = -1, C = d.
   void LineFromSlopeIcpt(double k, double d);
@@ -105,8 +108,9 @@ class TSLine : public TComponent {
   /// so LineThroughPoint with it rebuilds the line up to a positive factor.
   double GetDirect() const;
   /// Signed distance of (px, py) from the line, (A px + B py + C) /
-  /// sqrt(A^2 + B^2), the root taken with hypot so that parameters near
-  /// 1e200 or 1e-200 neither overflow nor underflow. Positive on the side
+  /// sqrt(A^2 + B^2), the numerator in long double and the root taken with
+  /// hypot so that parameters and points near 1e200 or 1e-200 neither
+  /// overflow nor underflow. Positive on the side
   /// the normal (A, B) points to.
   double Distance(double px, double py) const;
 
@@ -114,7 +118,9 @@ class TSLine : public TComponent {
 
   /// The crossing point by Cramer's rule: D = A B' - A' B; false (x, y
   /// unchanged) when D = 0 (parallel or identical lines) or OtherLine is
-  /// null; else x = (B C' - B' C)/D, y = (A' C - A C')/D and true.
+  /// null; else x = (B C' - B' C)/D, y = (A' C - A C')/D and true. The
+  /// products are taken in long double, so lines through points near 1e154
+  /// or 1e-160 cross where they should.
   bool InterSection(const TSLine* OtherLine, double& x, double& y) const;
   /// The acute angle between the lines in [0, pi/2]: with N = A A' + B B',
   /// pi/2 when N = 0, else |arctan((A B' - A' B)/N)|. 0 for a null
