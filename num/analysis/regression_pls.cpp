@@ -136,6 +136,7 @@ int32_t SimPLS(const TMatrix* X, const TMatrix* Y, int32_t NumComp, TPLSSclMode 
 
   std::vector<LVec> rs, ts, ps, qs, vs;
   int32_t status = kRegOk;
+  long double firstR = 0.0L;
   for (int32_t a = 0; a < NumComp; ++a) {
     // q: the dominant right singular vector of S (1 for one response).
     LVec q(m, 1.0L);
@@ -155,8 +156,10 @@ int32_t SimPLS(const TMatrix* X, const TMatrix* Y, int32_t NumComp, TPLSSclMode 
     for (size_t j = 0; j < k; ++j)
       for (size_t i = 0; i < n; ++i) t[i] += x0[j][i] * r[j];
     const long double rNorm = Norm(r), tNorm = Norm(t);
-    // Nothing left to explain, or a weight X0 maps to (almost) nothing.
-    if (rNorm == 0.0L || tNorm <= kRankTol * xNorm * rNorm) {
+    if (a == 0) firstR = rNorm;
+    // Nothing left to explain (the deflated covariance is rounding noise),
+    // or a weight X0 maps to (almost) nothing.
+    if (rNorm <= kRankTol * firstR || rNorm == 0.0L || tNorm <= kRankTol * xNorm * rNorm) {
       status = kRegRankDeficient;
       break;
     }

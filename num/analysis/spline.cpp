@@ -73,7 +73,7 @@ int32_t PenalizedCubicSpline(const TVector* X, const TVector* Y, const TVector* 
 
   // Scale x by cx, y by cy and the weights by cw (powers of two); the
   // roughness integral then scales with cx^3, so lambda becomes
-  // lambda cx^3 / cw.
+  // lambda cx^3 cw.
   const double span = x.back() - x.front();
   const long double cx =
       std::isfinite(span) ? Pow2Inverse(span) : Pow2Inverse(std::max(-x.front(), x.back())) / 2;
@@ -83,7 +83,7 @@ int32_t PenalizedCubicSpline(const TVector* X, const TVector* Y, const TVector* 
     wbig = std::max(wbig, w[i]);
   }
   const long double cy = Pow2Inverse(ybig), cw = Pow2Inverse(wbig);
-  const long double lambda = static_cast<long double>(Lambda) * cx * cx * cx / cw;
+  const long double lambda = static_cast<long double>(Lambda) * cx * cx * cx * cw;
   LVec h(n - 1), ys(n), winv(n);
   for (size_t i = 0; i + 1 < n; ++i) h[i] = (static_cast<long double>(x[i + 1]) - x[i]) * cx;
   for (size_t i = 0; i < n; ++i) {
