@@ -149,12 +149,13 @@ TDoubleArray CentredY(const TDoubleArray& y, long double& mean, long double& sca
 // Residual sum of squares of y - Z g (all of order 1 after scaling).
 long double ResidualSS(const TDouble2DArray& z, const TDoubleArray& y,
                        const std::vector<long double>& g) {
-  long double rss = 0.0L;
-  for (size_t r = 0; r < y.size(); ++r) {
-    long double e = y[r];
-    for (size_t c = 0; c < z.size(); ++c) e -= g[c] * z[c][r];
-    rss += e * e;
+  std::vector<long double> e(y.begin(), y.end());
+  for (size_t c = 0; c < z.size(); ++c) {
+    if (g[c] == 0.0L) continue;
+    for (size_t r = 0; r < y.size(); ++r) e[r] -= g[c] * z[c][r];
   }
+  long double rss = 0.0L;
+  for (long double v : e) rss += v * v;
   return rss;
 }
 

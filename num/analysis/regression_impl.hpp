@@ -31,12 +31,13 @@ struct ThinSvd {
 // rectangular with m, n >= 1).
 bool ComputeThinSvd(const TDouble2DArray& a, ThinSvd& out);
 
-// The power of two 2^-e with 2^e near |x| (1 for x = 0 or non-finite).
-inline double Pow2Inverse(double x) {
-  if (x == 0.0 || !std::isfinite(x)) return 1.0;
+// The power of two 2^-e with 2^e near |x| (1 for x = 0 or non-finite); long
+// double, since the inverse of a subnormal is beyond the double range.
+inline long double Pow2Inverse(double x) {
+  if (x == 0.0 || !std::isfinite(x)) return 1.0L;
   int e = 0;
   std::frexp(x, &e);
-  return std::ldexp(1.0, -e);
+  return std::ldexp(1.0L, -e);
 }
 
 inline bool AllFinite(const TDoubleArray& a) {

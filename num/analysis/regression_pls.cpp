@@ -236,10 +236,10 @@ int32_t VertexCompAnalysis(const TMatrix* Data, int32_t NumEndm, uint64_t RandSe
   double big = 0.0;
   for (const auto& col : d)
     for (double v : col) big = std::max(big, std::fabs(v));
-  const double sc = Pow2Inverse(big);
+  const long double sc = Pow2Inverse(big);
   TDouble2DArray r(bands, TDoubleArray(pixels));
   for (size_t b = 0; b < bands; ++b)
-    for (size_t i = 0; i < pixels; ++i) r[b][i] = d[b][i] * sc;
+    for (size_t i = 0; i < pixels; ++i) r[b][i] = static_cast<double>(d[b][i] * sc);
   const LVec mean = ColumnMeans(r);
   TDouble2DArray ro(bands, TDoubleArray(pixels));
   for (size_t b = 0; b < bands; ++b)
@@ -269,42 +269,48 @@ int32_t VertexCompAnalysis(const TMatrix* Data, int32_t NumEndm, uint64_t RandSe
     SNR = static_cast<double>(10.0L * std::log10(num / den));
   const double snrTh = 15.0 + 10.0 * std::log10(static_cast<double>(p));
 
-  // y: p coordinates per pixel.
-  std::vector<LVec> y(pixels, LVec(p, 0.0L));
+  // y: p coordinates of every pixel, kept as p columns over the pixels.
+  std::vector<LVec> y(p, LVec(pixels, 0.0L));
+  // Coordinates of the pixels (columns of a) on the first count right
+  // singular vectors of svd, column by column over contiguous storage.
+  auto project = [&](const TDouble2DArray& a, const ThinSvd& svd, size_t count) {
+    for (size_t k = 0; k < count && k < svd.p; ++k)
+      for (size_t b = 0; b < bands; ++b) {
+        const long double vb = svd.v[k][b];
+        if (vb == 0.0L) continue;
+        for (size_t i = 0; i < pixels; ++i) y[k][i] += a[b][i] * vb;
+      }
+  };
   if (SNR < snrTh) {
-    const size_t dim = p - 1;
+    project(ro, svdc, p - 1);
     long double c = 0.0L;
     for (size_t i = 0; i < pixels; ++i) {
       long double nn = 0.0L;
-      for (size_t k = 0; k < dim && k < svdc.p; ++k) {
-        long double t = 0.0L;
-        for (size_t b = 0; b < bands; ++b) t += static_cast<long double>(ro[b][i]) * svdc.v[k][b];
-        y[i][k] = t;
-        nn += t * t;
-      }
-      c = std::max(c, std::sqrt(nn));
+      for (size_t k = 0; k + 1 < p; ++k) nn += y[k][i] * y[k][i];
+      c = std::max(c, nn);
     }
-    for (size_t i = 0; i < pixels; ++i) y[i][p - 1] = c;
+    std::fill(y[p - 1].begin(), y[p - 1].end(), std::sqrt(c));
   } else {
     ThinSvd svd;
     if (!ComputeThinSvd(r, svd)) return kRegNoConvergence;
+    project(r, svd, p);
     LVec u(p, 0.0L);
-    for (size_t i = 0; i < pixels; ++i)
-      for (size_t k = 0; k < p && k < svd.p; ++k) {
-        long double t = 0.0L;
-        for (size_t b = 0; b < bands; ++b) t += static_cast<long double>(r[b][i]) * svd.v[k][b];
-        y[i][k] = t;
-        u[k] += t / np;
-      }
+    for (size_t k = 0; k < p; ++k) {
+      for (long double v : y[k]) u[k] += v;
+      u[k] /= np;
+    }
     for (size_t i = 0; i < pixels; ++i) {
-      const long double s = Dot(u, y[i]);
+      long double s = 0.0L;
+      for (size_t k = 0; k < p; ++k) s += u[k] * y[k][i];
       // A pixel on the plane through the origin carries no direction.
-      if (s != 0.0L)
-        for (auto& e : y[i]) e /= s;
-      else
-        std::fill(y[i].begin(), y[i].end(), 0.0L);
+      for (size_t k = 0; k < p; ++k) y[k][i] = s != 0.0L ? y[k][i] / s : 0.0L;
     }
   }
+  auto pixelNorm = [&](size_t i) {
+    long double s = 0.0L;
+    for (size_t k = 0; k < p; ++k) s += y[k][i] * y[k][i];
+    return std::sqrt(s);
+  };
 
   Gauss gauss(RandSeed);
   std::vector<LVec> basis;
@@ -320,21 +326,24 @@ int32_t VertexCompAnalysis(const TMatrix* Data, int32_t NumEndm, uint64_t RandSe
     const long double fn = Norm(f);
     long double best = 0.0L;
     size_t at = 0;
-    if (fn > 0.0L)
-      for (size_t i = 0; i < pixels; ++i) {
-        const long double v = std::fabs(Dot(f, y[i]));
-        if (v > best) {
-          best = v;
+    if (fn > 0.0L) {
+      LVec proj(pixels, 0.0L);
+      for (size_t k = 0; k < p; ++k)
+        for (size_t i = 0; i < pixels; ++i) proj[i] += f[k] * y[k][i];
+      for (size_t i = 0; i < pixels; ++i)
+        if (std::fabs(proj[i]) > best) {
+          best = std::fabs(proj[i]);
           at = i;
         }
-      }
-    if (!(best > 1e-13L * fn * Norm(y[at]))) {
+    }
+    if (!(best > kRankTol * fn * pixelNorm(at))) {
       status = kRegRankDeficient;
       break;
     }
     found.push_back(static_cast<int32_t>(at + 1));
     if (e == 0) basis.clear();
-    LVec nb = y[at];
+    LVec nb(p);
+    for (size_t k = 0; k < p; ++k) nb[k] = y[k][at];
     Orthogonalise(nb, basis);
     const long double nbn = Norm(nb);
     if (nbn > 0.0L) {

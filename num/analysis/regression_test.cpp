@@ -155,6 +155,12 @@ TEST(MultiLinReg, KeepsDigitsAtExtremeScalesAndLargeOffsets) {
     EXPECT_NEAR(se.GetVal(2) / s, 0.05820827293858195, 1e-14);
     EXPECT_NEAR(r2, 0.9921779536343768, 1e-14);
   }
+  // A subnormal response (about 44 significant bits) still fits.
+  auto tiny = MakeVector(Scaled(YData(), 1e-310));
+  ASSERT_EQ(MultiLinReg(RowsMatrix(3, XData()).get(), tiny.get(), &coef, &se, r2), kRegOk);
+  for (int32_t j = 1; j <= 4; ++j)
+    EXPECT_NEAR(coef.GetVal(j) / 1e-310, kMlrCoef[static_cast<size_t>(j - 1)], 1e-11);
+  EXPECT_NEAR(r2, 0.9921779536343768, 1e-11);
   // Variables around 1e8: centring first keeps the slopes.
   auto shifted = XData();
   for (double& v : shifted) v += 1e8;
