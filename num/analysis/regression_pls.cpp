@@ -103,6 +103,41 @@ class Gauss {
   bool have_ = false;
 };
 
+// Eigen-decomposition (as the SVD of the symmetric matrix) of the Gram
+// matrix a^T a of the columns of a: v holds the principal directions, w
+// their eigenvalues, the squared singular values of a. Only the leading
+// directions are used, so squaring the entries costs no needed accuracy,
+// and the work is O(rows cols^2) instead of the thin SVD's U.
+bool GramDirections(const TDouble2DArray& a, ThinSvd& out) {
+  const size_t c = a.size(), rows = a.front().size();
+  // Row blocks that keep every column's slice in cache: four double partial
+  // sums per block, the blocks added in long double.
+  constexpr size_t kBlock = 512;
+  std::vector<long double> acc(c * c, 0.0L);
+  for (size_t r0 = 0; r0 < rows; r0 += kBlock) {
+    const size_t r1 = std::min(rows, r0 + kBlock);
+    for (size_t i = 0; i < c; ++i)
+      for (size_t j = 0; j <= i; ++j) {
+        const double* x = a[i].data();
+        const double* y = a[j].data();
+        double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+        size_t r = r0;
+        for (; r + 4 <= r1; r += 4) {
+          s0 += x[r] * y[r];
+          s1 += x[r + 1] * y[r + 1];
+          s2 += x[r + 2] * y[r + 2];
+          s3 += x[r + 3] * y[r + 3];
+        }
+        for (; r < r1; ++r) s0 += x[r] * y[r];
+        acc[i * c + j] += (static_cast<long double>(s0) + s1) + (static_cast<long double>(s2) + s3);
+      }
+  }
+  TDouble2DArray g(c, TDoubleArray(c));
+  for (size_t i = 0; i < c; ++i)
+    for (size_t j = 0; j <= i; ++j) g[i][j] = g[j][i] = static_cast<double>(acc[i * c + j]);
+  return ComputeThinSvd(g, out);
+}
+
 }  // namespace
 
 int32_t SimPLS(const TMatrix* X, const TMatrix* Y, int32_t NumComp, TPLSSclMode Mode,
@@ -247,7 +282,7 @@ int32_t VertexCompAnalysis(const TMatrix* Data, int32_t NumEndm, uint64_t RandSe
 
   // Signal-to-noise estimate from the first p principal directions.
   ThinSvd svdc;
-  if (!ComputeThinSvd(ro, svdc)) return kRegNoConvergence;
+  if (!GramDirections(ro, svdc)) return kRegNoConvergence;
   const auto np = static_cast<long double>(pixels);
   long double py = 0.0L, px = 0.0L, mm = 0.0L;
   for (size_t b = 0; b < bands; ++b) {
@@ -256,8 +291,8 @@ int32_t VertexCompAnalysis(const TMatrix* Data, int32_t NumEndm, uint64_t RandSe
   }
   py /= np;
   for (size_t k = 0; k < p && k < svdc.p; ++k) {
-    // Projections of the centred pixels on direction k are w_k u_k.
-    px += static_cast<long double>(svdc.w[k]) * svdc.w[k] / np;
+    // The eigenvalues of the Gram matrix are the projected powers.
+    px += static_cast<long double>(svdc.w[k]) / np;
   }
   px += mm;
   const long double num = px - static_cast<long double>(p) / bands * py, den = py - px;
@@ -292,7 +327,7 @@ int32_t VertexCompAnalysis(const TMatrix* Data, int32_t NumEndm, uint64_t RandSe
     std::fill(y[p - 1].begin(), y[p - 1].end(), std::sqrt(c));
   } else {
     ThinSvd svd;
-    if (!ComputeThinSvd(r, svd)) return kRegNoConvergence;
+    if (!GramDirections(r, svd)) return kRegNoConvergence;
     project(r, svd, p);
     LVec u(p, 0.0L);
     for (size_t k = 0; k < p; ++k) {
