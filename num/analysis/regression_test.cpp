@@ -85,6 +85,10 @@ TEST(SingValDecomp, ScalesToAnyMagnitudeAndRejectsBadInput) {
   }
   EXPECT_EQ(w.GetVal(1), kept);
   EXPECT_FALSE(SingValDecomp(nullptr, &u, &w, &v));
+  // The matrix may receive its own U.
+  auto self = RowsMatrix(3, kA);
+  ASSERT_TRUE(SingValDecomp(self.get(), self.get(), &w, &v));
+  EXPECT_NEAR(self->GetVal(1, 3), u0.GetVal(1, 3), 1e-15);
   EXPECT_FALSE(SingValDecomp(RowsMatrix(3, kA).get(), &u, &w, &u));
 }
 
@@ -244,6 +248,14 @@ TEST(RidgeReg, MatchesScikitLearnAndLimits) {
     for (int32_t j = 2; j <= 4; ++j)
       EXPECT_NEAR(coef.GetVal(j), want[static_cast<size_t>(j - 1)], 1e-13);
   }
+  // Two equal columns: rank-deficient only without a penalty; either way
+  // the two get equal slopes.
+  auto dup = RowsMatrix(2, {1, 1, 2, 2, 4, 4, 5, 5});
+  auto yd = MakeVector({1, 3, 2, 6});
+  EXPECT_EQ(RidgeReg(dup.get(), yd.get(), 0.0, &coef), kRegRankDeficient);
+  EXPECT_NEAR(coef.GetVal(2), coef.GetVal(3), 1e-14);
+  EXPECT_EQ(RidgeReg(dup.get(), yd.get(), 1.0, &coef), kRegOk);
+  EXPECT_NEAR(coef.GetVal(2), coef.GetVal(3), 1e-14);
   EXPECT_EQ(RidgeReg(x.get(), y.get(), -1.0, &coef), kRegBadParameter);
   EXPECT_EQ(RidgeReg(x.get(), y.get(), kNaN, &coef), kRegBadParameter);
   EXPECT_EQ(RidgeReg(x.get(), y.get(), kInf, &coef), kRegBadParameter);

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""Reference values of regression_test.cpp and spline_test.cpp, computed with
-independent libraries (numpy, scipy, scikit-learn).
+"""Reference values of regression_test.cpp, regression_pls_test.cpp and
+spline_test.cpp, computed with independent libraries (numpy, scipy,
+scikit-learn).
 
 Run: /usr/bin/python3 num/analysis/testdata/regression_reference.py
 It prints the data sets and the results as C++ initialisers, which the tests
