@@ -141,12 +141,12 @@ double SplineValue(const TVector* X, const TVector* G, const TVector* Gamma, dou
   if (tt <= xv(1)) {
     const long double h = xv(2) - xv(1);
     const long double slope = (gv(2) - gv(1)) / h - h * (2.0L * cv(1) + cv(2)) / 6.0L;
-    return static_cast<double>(gv(1) - (xv(1) - tt) * slope);
+    return slope == 0.0L ? G->GetVal(1) : static_cast<double>(gv(1) - (xv(1) - tt) * slope);
   }
   if (tt >= xv(n)) {
     const long double h = xv(n) - xv(n - 1);
     const long double slope = (gv(n) - gv(n - 1)) / h + h * (cv(n - 1) + 2.0L * cv(n)) / 6.0L;
-    return static_cast<double>(gv(n) + (tt - xv(n)) * slope);
+    return slope == 0.0L ? G->GetVal(n) : static_cast<double>(gv(n) + (tt - xv(n)) * slope);
   }
   // Interval i with x_i <= t < x_{i+1}.
   int32_t lo = 1, hi = n;

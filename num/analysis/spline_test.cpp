@@ -125,6 +125,13 @@ TEST(PenalizedCubicSpline, ScalesWithTheDataAndRejectsBadInput) {
   EXPECT_EQ(PenalizedCubicSpline(two.get(), two.get(), nullptr, 1.0, &g, nullptr), kRegBadSize);
   EXPECT_EQ(Values(g), (std::vector<double>{9, 9}));
   EXPECT_TRUE(std::isnan(SplineValue(x.get(), &ref, &ref, nan)));
+  // A straight line beyond the ends, also at infinity; flat data stay flat.
+  auto flat = MakeVector(std::vector<double>(10, 2.0));
+  auto zero = MakeVector(std::vector<double>(10, 0.0));
+  const double inf = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(SplineValue(x.get(), flat.get(), zero.get(), -inf), 2.0);
+  EXPECT_EQ(SplineValue(x.get(), flat.get(), zero.get(), inf), 2.0);
+  EXPECT_EQ(SplineValue(x.get(), x.get(), zero.get(), inf), inf);
   EXPECT_EQ(SplineValue(x.get(), &g, &ref, 1.0), 0.0);
 }
 

@@ -332,7 +332,9 @@ int32_t PenalizedCubicSpline(const TVector* X, const TVector* Y, const TVector* 
 /// straight continuation with the end slope (the natural spline's own
 /// extension; scipy's BSpline extrapolates the end cubic instead). Binary
 /// search, O(log n). 0 for a null argument, fewer than 2 knots or lengths
-/// that differ; NaN for a NaN t. X must be increasing.
+/// that differ; NaN for a NaN t; an infinite t gives the end value when
+/// the end slope is 0, else the infinity of the slope's sign. X must be
+/// increasing.
 double SplineValue(const TVector* X, const TVector* G, const TVector* Gamma, double t);
 
 // ===========================================================================
