@@ -319,9 +319,11 @@ int32_t CalcSincBPKernel(int32_t NumPoints, double Cutoff1, double Cutoff2, int3
 /// k >= 3, h = k/2: Result[r][c] = Sum_{p,q=0..k-1} Kernel[p][q]
 /// Data[r + p - h][c + q - h], an index outside Data replaced by the nearest
 /// valid one. Equal to scipy.ndimage.correlate(Data, Kernel, mode='nearest')
-/// (to 2e-14 relative on the test data). Result is first emptied, then gets the size
-/// of Data (may be Data itself: computed into a temporary). Empty Data gives
-/// an empty Result and 0.
+/// (to 2e-14 relative on the test data); sums in long double. Result gets
+/// the size of Data and is replaced only at the end, so it may be Data
+/// itself, and an exception of Feedback leaves it as it was. Empty Data
+/// gives an empty Result and 0; a negative result empties Result. Work
+/// O(R C k^2).
 /// Feedback (may be empty) is called with a null sender after every step =
 /// max(1, (R - k)(C - k)/100) interior elements (those at least h away from
 /// every edge, R x C the size of Data), with the count done divided by step;

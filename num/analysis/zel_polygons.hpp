@@ -117,8 +117,8 @@ int32_t ReducePolygon(TPolygonDouble& Polygon);
 /// ordered by their angle about the mean of all points: AngleToXAxis of the
 /// centred position plus pi/2, less 2 pi when above 2 pi, ascending, which
 /// is counter-clockwise (y up). All points equal give one corner; all
-/// collinear the two end points. O(n log n). A NaN or infinite coordinate
-/// gives an empty Hull. Hull may not be Points. Agrees with
+/// collinear the two end points. O(n log n). Of more than 3 points, a NaN
+/// or infinite coordinate gives an empty Hull. Hull may not be Points. Agrees with
 /// scipy.spatial.ConvexHull's vertices on the test sets.
 void Convex2DHull(std::span<const TPointDouble> Points, TPolygonDouble& Hull);
 
