@@ -132,7 +132,8 @@ const char* GeneratorStatusText(int32_t status);
 //    the last h places repeat place m - h (m = LastElem - FirstElem + 1).
 //    DestVec is not resized: places beyond its end are dropped. The result
 //    is formed in a temporary first, so DestVec may be SourceVec. DestVec
-//    fires OnChange once at the end; SourceVec is not touched.
+//    fires OnChange once at the end; SourceVec is not touched. Work O(m W)
+//    (every window is summed or selected afresh, so no error accumulates).
 
 /// Moving average: the mean of x[i - h .. i + h] (long double sum). W odd,
 /// >= 3. 1..10 with W = 3 gives 2, 2, 3, 4, 5, 6, 7, 8, 9, 9 (equal to
