@@ -15,6 +15,13 @@
 ///   5. Covariance, eigenvectors and principal components
 ///   6. Least squares by SVD, pseudo-inverse, Mahalanobis distance
 ///
+/// The rest of the unit has its own headers, each of which includes this
+/// one for the exception class: zel_curvefit.hpp (TCurveFit),
+/// zel_regression.hpp (SVD, linear models, PLS, smoothing spline),
+/// zel_filters.hpp (smoothing and derivative filters, kernels, Chebyshev
+/// filters) and zel_polygons.hpp (polygon geometry, convex hull, great
+/// circle).
+///
 /// Conventions of the whole unit:
 /// - A data matrix (TMatrix) holds one object per row and one variable per
 ///   column; rows, columns and vector elements count from 1.
