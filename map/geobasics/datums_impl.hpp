@@ -22,277 +22,548 @@ struct TDatumRec {
 // Slot 0 is unused so that the datums keep their numbers 1..271.
 inline constexpr std::array<TDatumRec, 272> kDatumTable = {{
     {"", "", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-    {"ACCRA", "Ghana", TGeoEllipsoid::gelWarOffice, true, -199.0, 32.0, 322.0, 0.0, 0.0, 0.0, 0.0},  // 1 library catalogue
-    {"ADINDAN", "Burkina Faso", TGeoEllipsoid::gelClrk80, true, -118.0, -14.0, 218.0, 0.0, 0.0, 0.0, 0.0},  // 2 library catalogue
-    {"ADINDAN", "Cameroon", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 3 no traced source
-    {"ADINDAN", "Ethiopa", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 4 no traced source
-    {"ADINDAN", "Mali", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 5 no traced source
-    {"ADINDAN", "Mean", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 6 no traced source
-    {"ADINDAN", "Senegal", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 7 no traced source
-    {"ADINDAN", "Sudan", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 8 no traced source
-    {"ANTIGUA ISLAND ASTRO 1943", "Antigua", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 9 no traced source
-    {"AIN EL ABD 1970", "Bahrain", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 10 no traced source
-    {"AIN EL ABD 1970", "Saudi Arabia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 11 no traced source
-    {"AMERICAN SAMOA 1962", "Samoa Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 12 no traced source
-    {"RD, AMERSFOORT", "Netherlands", TGeoEllipsoid::gelBess41, true, 565.0, 49.9, 465.8, 4.08, -0.409, 0.36, -1.869},  // 13 library catalogue
-    {"ANNA 1 ASTRO 1965", "Cocos Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 14 no traced source
-    {"ARC 1950", "Southern Africa", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 15 no traced source
-    {"ARC 1950", "Botswana", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 16 no traced source
-    {"ARC 1950", "Burundi", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 17 no traced source
-    {"ARC 1950", "Lesotho", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 18 no traced source
-    {"ARC 1950", "Malawi", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 19 no traced source
-    {"ARC 1950", "Swaziland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 20 no traced source
-    {"ARC 1950", "Zaire", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 21 no traced source
-    {"ARC 1950", "Zambia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 22 no traced source
-    {"ARC 1950", "Zimbabwe", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 23 no traced source
-    {"ARC 1960", "Kenya", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 24 no traced source
-    {"ARC 1960", "Tanzania", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 25 no traced source
-    {"ASCENSION ISLAND 1958", "Ascension", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 26 no traced source
-    {"MONTSERRAT IS. ASTRO 1958", "Montserrat", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 27 no traced source
-    {"ASTRO STATION 1952", "Marcus Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 28 no traced source
-    {"ASTRO BACON E 1845", "Iwo Jima", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 29 no traced source
-    {"AUSTRALIAN GEODETIC 1966", "Australia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 30 no traced source
-    {"AUSTRALIAN GEODETIC 1984", "Australia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 31 no traced source
-    {"DJAKARTA", "Indonesia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 32 no traced source
-    {"BEKAA BASE SOUTH END", "Lebanon", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 33 no traced source
-    {"BERMUDA 1957", "Bermuda", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 34 no traced source
-    {"BISSAU", "Guinea Bissau", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 35 no traced source
-    {"BOGOTA OBSERVATORY", "Colombia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 36 no traced source
-    {"BERNE (1898),", "Switzerland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 37 no traced source
-    {"BUKIT RIMPAH", "Indonesia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 38 no traced source
-    {"CAPE CANAVERAL", "Florida & Bahamas", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 39 no traced source
-    {"CAMPO INCHAUSPE 1969", "Argentina", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 40 no traced source
-    {"CANTON ASTRO 1966", "Phoenix Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 41 no traced source
-    {"CAPE", "South Africa", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 42 no traced source
-    {"CAMP AREA ASTRO", "Antarctica", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 43 no traced source
-    {"S-JTSK", "Czech Republic", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 44 no traced source
-    {"S-JTSK", "Slovakia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 45 no traced source
-    {"CARTHAGE", "Tunisia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 46 no traced source
-    {"CHATHAM ISLAND ASTRO 1971", "New Zealand", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 47 no traced source
-    {"CHUA ASTRO", "Paraguay", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 48 no traced source
-    {"CH1903+", "Switzerland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 49 no traced source
-    {"CORREGO ALEGRE", "Brazil", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 50 no traced source
-    {"OBSERVATOROI", "Mozambique South", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 51 no traced source
-    {"CYPRUS 1935", "Cyprus", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 52 no traced source
-    {"ESTONIA 1937", "Estonia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 53 no traced source
-    {"DABOLA", "Guinea", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 54 no traced source
-    {"DECEPTION ISLAND", "Antarctica", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 55 no traced source
-    {"GUX 1 ASTRO", "Guadalcanal Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 56 no traced source
-    {"EASTER ISLAND 1967", "Easter Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 57 no traced source
-    {"WAKE-ENIWETOK 1960", "Marshall Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 58 no traced source
-    {"EUROPEAN DATUM 1950", "Europe", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 59 no traced source
-    {"EUROPEAN DATUM 1950", "Western Europe", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 60 no traced source
-    {"EUROPEAN DATUM 1950", "Norway & Finland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 61 no traced source
-    {"EUROPEAN DATUM 1950", "Denmark", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 62 no traced source
-    {"EUROPEAN DATUM 1950", "Channel Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 63 no traced source
-    {"EUROPEAN DATUM 1950", "Portugal and Spain", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 64 no traced source
-    {"EUROPEAN DATUM 1950", "Portugal", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 65 no traced source
-    {"EUROPEAN DATUM 1950", "Balearic Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 66 no traced source
-    {"EUROPEAN DATUM 1950", "Spain (except NW),", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 67 no traced source
-    {"EUROPEAN DATUM 1950", "Spain NW", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 68 no traced source
-    {"EUROPEAN DATUM 1950", "Gibraltar", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 69 no traced source
-    {"EUROPEAN DATUM 1950", "Italy - Sardinia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 70 no traced source
-    {"EUROPEAN DATUM 1950", "Italy - Sicily", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 71 no traced source
-    {"EUROPEAN DATUM 1950", "Malta", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 72 no traced source
-    {"EUROPEAN DATUM 1950", "Former Yugoslavia N", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 73 no traced source
-    {"EUROPEAN DATUM 1950", "Greece", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 74 no traced source
-    {"EUROPEAN DATUM 1950", "Cyprus", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 75 no traced source
-    {"EUROPEAN DATUM 1950", "Turkey", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 76 no traced source
-    {"EUROPEAN DATUM 1950", "Algeria", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 77 no traced source
-    {"EUROPEAN DATUM 1950", "Tunisia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 78 no traced source
-    {"EUROPEAN DATUM 1950", "Egypt", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 79 no traced source
-    {"EUROPEAN DATUM 1950", "Lebanon", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 80 no traced source
-    {"EUROPEAN DATUM 1950", "Iran", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 81 no traced source
-    {"EUROPEAN DATUM 1950", "Middle East", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 82 no traced source
-    {"EUROPEAN DATUM 1950", "Oman", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 83 no traced source
-    {"EUROPEAN 1979", "Europe", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 84 no traced source
-    {"EUROPEAN 1979", "Portugal", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 85 no traced source
-    {"ETRF89", "Europe", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 86 library catalogue
-    {"FAHUD", "Oman", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 87 no traced source
-    {"OBSERVATORIO MET. 1939", "Flores", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 88 no traced source
-    {"FORT THOMAS 1955", "St Kitts-Nevis", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 89 no traced source
-    {"GAN 1970", "Rep. of Maldives", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 90 no traced source
-    {"GEOCENTRIC DATUM AUSTRALIA", "Australia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 91 no traced source
-    {"GEODETIC DATUM 1949", "New Zealand", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 92 no traced source
-    {"DOS 1968", "Gizo Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 93 no traced source
-    {"GRACIOSA BASE SW 1948", "Azores", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 94 no traced source
-    {"GGRS87", "Greece", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 95 no traced source
-    {"GUNUNG SEGARA", "Indonesia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 96 no traced source
-    {"GUAM 1963", "Guam", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 97 no traced source
-    {"HARTEBEESTHOCK 1994", "South Africa", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 98 no traced source
-    {"HELSINKI, KALLIO CHURCH", "Finland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 99 no traced source
-    {"HERAT NORTH", "Afghanistan", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 100 no traced source
-    {"MGI DATUM/HERMANNSKOGEL", "Austria", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 101 no traced source
-    {"HERMANNSKOGEL", "Former Yugoslavia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 102 no traced source
-    {"HITO XVIII 1963", "Chile", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 103 no traced source
-    {"HJORSEY 1955", "Iceland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 104 no traced source
-    {"HONG KONG 1963", "Hong Kong", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 105 no traced source
-    {"HONG KONG 1980", "Hong Kong", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 106 no traced source
-    {"HU-TZU-SHAN", "Taiwan", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 107 no traced source
-    {"HUNGARIAN DATUM 1972", "Hungary", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 108 no traced source
-    {"BELLEVUE (IGN),", "Efate Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 109 no traced source
-    {"INDONESIAN 1974", "Indonesia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 110 no traced source
-    {"IRAQ-KUWAIT BOUNDARY 1992", "Iraq/ Kuwait", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 111 no traced source
-    {"INDIAN", "Bangladesh", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 112 no traced source
-    {"INDIAN", "India & Nepal", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 113 no traced source
-    {"INDIAN", "Pakistan", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 114 no traced source
-    {"INDIAN 1954", "Thailand", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 115 no traced source
-    {"INDIAN 1960", "Con Son Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 116 no traced source
-    {"INDIAN 1960", "Vietnam", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 117 no traced source
-    {"1 INDIAN 1975", "Thailand", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 118 no traced source
-    {"IRELAND 1965", "Ireland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 119 no traced source
-    {"ISTS 061 ASTRO 1968", "South Georgia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 120 no traced source
-    {"ISTS 073 ASTRO 1969", "Diego Garcia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 121 no traced source
-    {"JOHNSTON ISLAND 1961", "Johnston Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 122 no traced source
-    {"KANDAWALA JACKSON?", "Sri Lanka", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 123 no traced source
-    {"KERTAU 1948", "Malaysia W & Sing.", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 124 no traced source
-    {"KERGUELEN ISLAND 1949", "Kerguelen Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 125 no traced source
-    {"KOREAN GEODETIC SYSTEM 1995", "South Korea", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 126 no traced source
-    {"KKJ", "Finland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 127 no traced source
-    {"KUSAIE ASTRO 1951", "Caroline Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 128 no traced source
-    {"LC5 ASTRO 1961", "Cayman Brac", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 129 no traced source
-    {"LEIGON", "Ghana", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 130 no traced source
-    {"LIBERIA 1964", "Liberia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 131 no traced source
-    {"LISBON (Castelo di Sao Jorge), D7", "Portugal", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 132 no traced source
-    {"LKS94", "Lithuania", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 133 no traced source
-    {"LUXEMBOURG NT", "Luxembourg", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 134 no traced source
-    {"LUZON", "Philipines - Mindanao", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 135 no traced source
-    {"LUZON", "Philipines", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 136 no traced source
-    {"MASSAWA", "Eritrea", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 137 no traced source
-    {"MERCHICH", "Morroco", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 138 no traced source
-    {"MIDWAY ASTRO 1961", "Midway Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 139 no traced source
-    {"MAHE 1971", "Seychelles - Mahe Is.", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 140 no traced source
-    {"MINNA", "Cameroon", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 141 no traced source
-    {"MINNA", "Nigeria", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 142 no traced source
-    {"ROME 1940", "Italy mainland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 143 no traced source
-    {"ROME 1940", "Italy - Sardinia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 144 no traced source
-    {"ROME 1940", "Italy - Sicily", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 145 no traced source
-    {"M'PORALOKO", "Gabon", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 146 no traced source
-    {"VITI LEVU 1916", "Fiji - Viti Levu", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 147 no traced source
-    {"NAHRWAN", "Oman - Masirah Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 148 no traced source
-    {"NAHRWAN", "Saudi Arabia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 149 no traced source
-    {"NAHRWAN", "United Arab Emirates", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 150 no traced source
-    {"NAPARIMA", "Trinidad & Tobago", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 151 no traced source
-    {"NORTH AMERICAN 1983", "US - Alaska", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 152 no traced source
-    {"NORTH AMERICAN 1983", "US - Aleutian", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 153 no traced source
-    {"NORTH AMERICAN 1983", "Canada", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 154 no traced source
-    {"NORTH AMERICAN 1983", "US - CONUS", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 155 no traced source
-    {"NORTH AMERICAN 1983", "US - Hawaii", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 156 no traced source
-    {"NORTH AMERICAN 1983", "Mexico", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 157 no traced source
-    {"NORTH AMERICAN 1927", "US - Alaska", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 158 no traced source
-    {"NORTH AMERICAN 1927", "Canada", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 159 no traced source
-    {"NORTH AMERICAN 1927", "Canada-Alberta/British Columbia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 160 no traced source
-    {"NORTH AMERICAN 1927", "US - Aleutian East", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 161 no traced source
-    {"NORTH AMERICAN 1927", "US - Aleutian West", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 162 no traced source
-    {"NORTH AMERICAN 1927", "Bahamas", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 163 no traced source
-    {"NORTH AMERICAN 1927", "Canal Zone", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 164 no traced source
-    {"NORTH AMERICAN 1927", "Caribbean", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 165 no traced source
-    {"NORTH AMERICAN 1927", "Central America", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 166 no traced source
-    {"NORTH AMERICAN 1927", "US - CONUS", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 167 no traced source
-    {"NORTH AMERICAN 1927", "Cuba", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 168 no traced source
-    {"NORTH AMERICAN 1927", "CanadaEast", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 169 no traced source
-    {"NORTH AMERICAN 1927", "US - Eastern", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 170 no traced source
-    {"NORTH AMERICAN 1927", "Greenland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 171 no traced source
-    {"NORTH AMERICAN 1927", "Canada - Manitoba/Ontario", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 172 no traced source
-    {"NORTH AMERICAN 1927", "Mexico", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 173 no traced source
-    {"NORTH AMERICAN 1927", "Canada - NW Territory", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 174 no traced source
-    {"NORTH AMERICAN 1927", "San Salvador", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 175 no traced source
-    {"NORTH AMERICAN 1927", "US - Western", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 176 no traced source
-    {"NORTH AMERICAN 1927", "Canada - Yukon", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 177 no traced source
-    {"NTF", "France", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 178 no traced source
-    {"NGO 1948", "Norway", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 179 no traced source
-    {"NORTH SAHARA 1959", "Algeria", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 180 no traced source
-    {"BELGIUM DATUM 1972", "Belgium", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 181 no traced source
-    {"OLD EGYPTIAN 1907", "Egypt", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 182 no traced source
-    {"ORDNANCE GB 1936", "GB - Great Britain", TGeoEllipsoid::gelAiry30, true, 446.448, -125.157, 542.06, -20.49, 0.15, 0.247, 0.8421},  // 183 library catalogue
-    {"OLD HAWAI'IAN", "US - Hawaii Mean", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 184 no traced source
-    {"OLD HAWAI'IAN", "US - Hawaii", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 185 no traced source
-    {"OLD HAWAI'IAN", "US - Kauai", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 186 no traced source
-    {"OLD HAWAI'IAN", "US - Maui", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 187 no traced source
-    {"OLD HAWAI'IAN", "US - Oahu", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 188 no traced source
-    {"OLD HAWAI'IAN", "US - Hawaii", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 189 no traced source
-    {"OLD HAWAI'IAN", "US - Hawaii", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 190 no traced source
-    {"OLD HAWAI'IAN", "US - Kauai", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 191 no traced source
-    {"OLD HAWAI'IAN", "US - Maui", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 192 no traced source
-    {"OLD HAWAI'IAN", "US - Oahu", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 193 no traced source
-    {"PALESTINE 1928", "Israel", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 194 no traced source
-    {"AYABELLA LIGHTHOUSE", "Djibouti", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 195 no traced source
-    {"PITCAIRN ASTRO 1967", "Pitcairn Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 196 no traced source
-    {"PICO DE LAS NIEVES.", "Spain - Canary Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 197 no traced source
-    {"PORTO SANTO 1936.", "Portugal - Maderia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 198 no traced source
-    {"PROV. S AMERICAN 1956", "Bolivia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 199 no traced source
-    {"PROV. S AMERICAN 1956", "Colombia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 200 no traced source
-    {"PROV. S AMERICAN 1956", "Ecuador", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 201 no traced source
-    {"PROV. S AMERICAN 1956", "Guyana", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 202 no traced source
-    {"PROV. S AMERICAN 1956", "Chile North", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 203 no traced source
-    {"PROV. S AMERICAN 1956", "Peru", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 204 no traced source
-    {"PROV. S AMERICAN 1956", "South America", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 205 no traced source
-    {"PROV. S AMERICAN 1956", "Chile South", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 206 no traced source
-    {"PROV. S AMERICAN 1956", "Venezuela", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 207 no traced source
-    {"POINT 58", "Burkina Faso & Niger", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 208 no traced source
-    {"POINT NOIRE 1948", "Congo", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 209 no traced source
-    {"PULKOVO 1942", "Russia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 210 no traced source
-    {"PULKOVO 1942", "Germany", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 211 no traced source
-    {"PULKOVO 1942", "Estonia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 212 no traced source
-    {"PUERTO RICO & Virgin Is.", "Puerto Rico & Virgin Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 213 no traced source
-    {"QATAR NATIONAL 1974", "Qatar", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 214 no traced source
-    {"QATAR NATIONAL 1995", "Qatar", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 215 no traced source
-    {"QORNOQ", "Greenland South", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 216 no traced source
-    {"DHDN (RAUENBERG),", "Germany", TGeoEllipsoid::gelBess41, true, 582.0, 105.0, 414.0, 8.3, 1.04, 0.35, -3.08},  // 217 library catalogue
-    {"REUNION", "Mascarene Is", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 218 no traced source
-    {"RT90", "Sweden", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 219 no traced source
-    {"SANTO(DOS), 1965", "Vanuatu - Espirito Santo", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 220 no traced source
-    {"SOUTH AMERICAN 1969", "Argentina", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 221 no traced source
-    {"SOUTH AMERICAN 1969", "Galapagos", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 222 no traced source
-    {"SOUTH AMERICAN 1969", "Bolivia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 223 no traced source
-    {"SOUTH AMERICAN 1969", "Brazil", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 224 no traced source
-    {"SOUTH AMERICAN 1969", "Chile", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 225 no traced source
-    {"SOUTH AMERICAN 1969", "Colombia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 226 no traced source
-    {"SOUTH AMERICAN 1969", "Ecuador", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 227 no traced source
-    {"SOUTH AMERICAN 1969", "Guyana", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 228 no traced source
-    {"SOUTH AMERICAN 1969", "Paraguay", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 229 no traced source
-    {"SOUTH AMERICAN 1969", "Peru", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 230 no traced source
-    {"SOUTH AMERICAN 1969", "South America", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 231 no traced source
-    {"SOUTH AMERICAN 1969", "Trinidad", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 232 no traced source
-    {"SOUTH AMERICAN 1969", "Venezuela", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 233 no traced source
-    {"SAO BRAZ", "Santa Maria Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 234 no traced source
-    {"SAPPER HILL 1943 (2000 adj),", "Falkland Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 235 no traced source
-    {"SCHWARZECK", "Namibia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 236 no traced source
-    {"SOUTH EAST ISLAND", "Seychelles", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 237 no traced source
-    {"SOVIET GEODETIC SYSTEM 85", "Russia", TGeoEllipsoid::gelSGS85, true, 0.0, 0.0, 4.0, 0.0, 0.0, 0.0, 0.6},  // 238 library catalogue
-    {"PZ90 (GLONASS),", "Russia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 239 no traced source
-    {"SELVAGEM GRANDE 1938", "Salvage Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 240 no traced source
-    {"DOS 71/4", "St Helena", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 241 no traced source
-    {"SIERRA LEONE DATUM 1960", "Sierra Leone", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 242 no traced source
-    {"SIRGAS", "South America", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 243 no traced source
-    {"SOUTH ASIA", "Singapore", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 244 no traced source
-    {"S-42 (PULKOVO 1942),", "Albania", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 245 no traced source
-    {"S-42 (PK42),", "Czechoslavakia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 246 no traced source
-    {"S-42 (PULKOVO 1942),", "Hungary", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 247 no traced source
-    {"S-42 (PULKOVO 1942),", "Latvia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 248 no traced source
-    {"S-42 (PK 1942),", "Kazakhstan", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 249 no traced source
-    {"SYSTEM 1942/58 (PULKOVO 1942),", "Poland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 250 no traced source
-    {"S-42 (PULKOVO 1942),", "Poland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 251 no traced source
-    {"S-42 (PULKOVO 1942),", "Romania", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 252 no traced source
-    {"S-42 (PULKOVO 1942),", "Romania", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 253 no traced source
-    {"S-42 (PULKOVO 1942),", "Afghanistan", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 254 no traced source
-    {"TANANARIVE OBSERVATORY", "Madagascar", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 255 no traced source
-    {"TRISTAN ASTRO 1968", "Tristan da Cunha", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 256 no traced source
-    {"TETE", "Mozambique", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 257 no traced source
-    {"TIMBALAI 1948 (Everest),", "Malaysia E & Brunei", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 258 no traced source
-    {"TIMBALAI 1968,Adj of 1948", "Malaysia E & Brunei", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 259 no traced source
-    {"TIMBALAI 1968, Adj of 1948", "Malaysia E & Brunei", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 260 no traced source
-    {"TIMBALAI 1948 (Bessel),", "Malaysia E & Brunei", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 261 no traced source
-    {"TOKYO", "Japan", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 262 no traced source
-    {"TOKYO", "South Korea", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 263 no traced source
-    {"TOKYO", "Japan - Okinawa", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 264 no traced source
-    {"TERN ISLAND (FRIG), 1961", "Antarctica", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 265 no traced source
-    {"VOIROL 1875", "Algeria", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 266 no traced source
-    {"WAKE ISLAND ASTRO 1952", "Wake Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 267 no traced source
-    {"WORLD GEODETIC SYSTEM 1972", "World", TGeoEllipsoid::gelWGS72, true, 0.0, 0.0, 4.5, 0.219, 0.0, 0.0, 0.554},  // 268 library catalogue
-    {"WORLD GEODETIC SYSTEM 1984", "World", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 269 library catalogue
-    {"YACARE", "Uruguay", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 270 no traced source
-    {"ZANDERIJ", "Suriname", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 271 no traced source
+    {"ACCRA", "Ghana", TGeoEllipsoid::gelWarOffice, true, -199.0, 32.0, 322.0, 0.0, 0.0, 0.0,
+     0.0},  // 1 library catalogue
+    {"ADINDAN", "Burkina Faso", TGeoEllipsoid::gelClrk80, true, -118.0, -14.0, 218.0, 0.0, 0.0, 0.0,
+     0.0},  // 2 library catalogue
+    {"ADINDAN", "Cameroon", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 3 no traced source
+    {"ADINDAN", "Ethiopa", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 4 no traced source
+    {"ADINDAN", "Mali", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 5 no traced source
+    {"ADINDAN", "Mean", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 6 no traced source
+    {"ADINDAN", "Senegal", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 7 no traced source
+    {"ADINDAN", "Sudan", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 8 no traced source
+    {"ANTIGUA ISLAND ASTRO 1943", "Antigua", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 9 no traced source
+    {"AIN EL ABD 1970", "Bahrain", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 10 no traced source
+    {"AIN EL ABD 1970", "Saudi Arabia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 11 no traced source
+    {"AMERICAN SAMOA 1962", "Samoa Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 12 no traced source
+    {"RD, AMERSFOORT", "Netherlands", TGeoEllipsoid::gelBess41, true, 565.0, 49.9, 465.8, 4.08,
+     -0.409, 0.36, -1.869},  // 13 library catalogue
+    {"ANNA 1 ASTRO 1965", "Cocos Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 14 no traced source
+    {"ARC 1950", "Southern Africa", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 15 no traced source
+    {"ARC 1950", "Botswana", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 16 no traced source
+    {"ARC 1950", "Burundi", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 17 no traced source
+    {"ARC 1950", "Lesotho", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 18 no traced source
+    {"ARC 1950", "Malawi", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 19 no traced source
+    {"ARC 1950", "Swaziland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 20 no traced source
+    {"ARC 1950", "Zaire", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 21 no traced source
+    {"ARC 1950", "Zambia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 22 no traced source
+    {"ARC 1950", "Zimbabwe", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 23 no traced source
+    {"ARC 1960", "Kenya", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 24 no traced source
+    {"ARC 1960", "Tanzania", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 25 no traced source
+    {"ASCENSION ISLAND 1958", "Ascension", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 26 no traced source
+    {"MONTSERRAT IS. ASTRO 1958", "Montserrat", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 27 no traced source
+    {"ASTRO STATION 1952", "Marcus Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 28 no traced source
+    {"ASTRO BACON E 1845", "Iwo Jima", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 29 no traced source
+    {"AUSTRALIAN GEODETIC 1966", "Australia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 30 no traced source
+    {"AUSTRALIAN GEODETIC 1984", "Australia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 31 no traced source
+    {"DJAKARTA", "Indonesia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 32 no traced source
+    {"BEKAA BASE SOUTH END", "Lebanon", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 33 no traced source
+    {"BERMUDA 1957", "Bermuda", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 34 no traced source
+    {"BISSAU", "Guinea Bissau", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 35 no traced source
+    {"BOGOTA OBSERVATORY", "Colombia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 36 no traced source
+    {"BERNE (1898),", "Switzerland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 37 no traced source
+    {"BUKIT RIMPAH", "Indonesia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 38 no traced source
+    {"CAPE CANAVERAL", "Florida & Bahamas", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 39 no traced source
+    {"CAMPO INCHAUSPE 1969", "Argentina", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 40 no traced source
+    {"CANTON ASTRO 1966", "Phoenix Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 41 no traced source
+    {"CAPE", "South Africa", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 42 no traced source
+    {"CAMP AREA ASTRO", "Antarctica", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 43 no traced source
+    {"S-JTSK", "Czech Republic", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 44 no traced source
+    {"S-JTSK", "Slovakia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 45 no traced source
+    {"CARTHAGE", "Tunisia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 46 no traced source
+    {"CHATHAM ISLAND ASTRO 1971", "New Zealand", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 47 no traced source
+    {"CHUA ASTRO", "Paraguay", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 48 no traced source
+    {"CH1903+", "Switzerland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 49 no traced source
+    {"CORREGO ALEGRE", "Brazil", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 50 no traced source
+    {"OBSERVATOROI", "Mozambique South", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 51 no traced source
+    {"CYPRUS 1935", "Cyprus", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 52 no traced source
+    {"ESTONIA 1937", "Estonia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 53 no traced source
+    {"DABOLA", "Guinea", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 54 no traced source
+    {"DECEPTION ISLAND", "Antarctica", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 55 no traced source
+    {"GUX 1 ASTRO", "Guadalcanal Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 56 no traced source
+    {"EASTER ISLAND 1967", "Easter Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 57 no traced source
+    {"WAKE-ENIWETOK 1960", "Marshall Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 58 no traced source
+    {"EUROPEAN DATUM 1950", "Europe", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 59 no traced source
+    {"EUROPEAN DATUM 1950", "Western Europe", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 60 no traced source
+    {"EUROPEAN DATUM 1950", "Norway & Finland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 61 no traced source
+    {"EUROPEAN DATUM 1950", "Denmark", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 62 no traced source
+    {"EUROPEAN DATUM 1950", "Channel Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 63 no traced source
+    {"EUROPEAN DATUM 1950", "Portugal and Spain", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0},  // 64 no traced source
+    {"EUROPEAN DATUM 1950", "Portugal", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 65 no traced source
+    {"EUROPEAN DATUM 1950", "Balearic Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 66 no traced source
+    {"EUROPEAN DATUM 1950", "Spain (except NW),", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0},  // 67 no traced source
+    {"EUROPEAN DATUM 1950", "Spain NW", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 68 no traced source
+    {"EUROPEAN DATUM 1950", "Gibraltar", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 69 no traced source
+    {"EUROPEAN DATUM 1950", "Italy - Sardinia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 70 no traced source
+    {"EUROPEAN DATUM 1950", "Italy - Sicily", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 71 no traced source
+    {"EUROPEAN DATUM 1950", "Malta", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 72 no traced source
+    {"EUROPEAN DATUM 1950", "Former Yugoslavia N", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0},  // 73 no traced source
+    {"EUROPEAN DATUM 1950", "Greece", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 74 no traced source
+    {"EUROPEAN DATUM 1950", "Cyprus", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 75 no traced source
+    {"EUROPEAN DATUM 1950", "Turkey", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 76 no traced source
+    {"EUROPEAN DATUM 1950", "Algeria", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 77 no traced source
+    {"EUROPEAN DATUM 1950", "Tunisia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 78 no traced source
+    {"EUROPEAN DATUM 1950", "Egypt", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 79 no traced source
+    {"EUROPEAN DATUM 1950", "Lebanon", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 80 no traced source
+    {"EUROPEAN DATUM 1950", "Iran", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 81 no traced source
+    {"EUROPEAN DATUM 1950", "Middle East", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 82 no traced source
+    {"EUROPEAN DATUM 1950", "Oman", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 83 no traced source
+    {"EUROPEAN 1979", "Europe", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 84 no traced source
+    {"EUROPEAN 1979", "Portugal", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 85 no traced source
+    {"ETRF89", "Europe", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 86 library catalogue
+    {"FAHUD", "Oman", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 87 no traced source
+    {"OBSERVATORIO MET. 1939", "Flores", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 88 no traced source
+    {"FORT THOMAS 1955", "St Kitts-Nevis", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 89 no traced source
+    {"GAN 1970", "Rep. of Maldives", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 90 no traced source
+    {"GEOCENTRIC DATUM AUSTRALIA", "Australia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 91 no traced source
+    {"GEODETIC DATUM 1949", "New Zealand", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 92 no traced source
+    {"DOS 1968", "Gizo Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 93 no traced source
+    {"GRACIOSA BASE SW 1948", "Azores", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 94 no traced source
+    {"GGRS87", "Greece", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 95 no traced source
+    {"GUNUNG SEGARA", "Indonesia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 96 no traced source
+    {"GUAM 1963", "Guam", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 97 no traced source
+    {"HARTEBEESTHOCK 1994", "South Africa", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 98 no traced source
+    {"HELSINKI, KALLIO CHURCH", "Finland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 99 no traced source
+    {"HERAT NORTH", "Afghanistan", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 100 no traced source
+    {"MGI DATUM/HERMANNSKOGEL", "Austria", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 101 no traced source
+    {"HERMANNSKOGEL", "Former Yugoslavia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 102 no traced source
+    {"HITO XVIII 1963", "Chile", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 103 no traced source
+    {"HJORSEY 1955", "Iceland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 104 no traced source
+    {"HONG KONG 1963", "Hong Kong", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 105 no traced source
+    {"HONG KONG 1980", "Hong Kong", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 106 no traced source
+    {"HU-TZU-SHAN", "Taiwan", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 107 no traced source
+    {"HUNGARIAN DATUM 1972", "Hungary", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 108 no traced source
+    {"BELLEVUE (IGN),", "Efate Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 109 no traced source
+    {"INDONESIAN 1974", "Indonesia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 110 no traced source
+    {"IRAQ-KUWAIT BOUNDARY 1992", "Iraq/ Kuwait", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0},  // 111 no traced source
+    {"INDIAN", "Bangladesh", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 112 no traced source
+    {"INDIAN", "India & Nepal", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 113 no traced source
+    {"INDIAN", "Pakistan", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 114 no traced source
+    {"INDIAN 1954", "Thailand", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 115 no traced source
+    {"INDIAN 1960", "Con Son Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 116 no traced source
+    {"INDIAN 1960", "Vietnam", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 117 no traced source
+    {"1 INDIAN 1975", "Thailand", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 118 no traced source
+    {"IRELAND 1965", "Ireland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 119 no traced source
+    {"ISTS 061 ASTRO 1968", "South Georgia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 120 no traced source
+    {"ISTS 073 ASTRO 1969", "Diego Garcia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 121 no traced source
+    {"JOHNSTON ISLAND 1961", "Johnston Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 122 no traced source
+    {"KANDAWALA JACKSON?", "Sri Lanka", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 123 no traced source
+    {"KERTAU 1948", "Malaysia W & Sing.", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 124 no traced source
+    {"KERGUELEN ISLAND 1949", "Kerguelen Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0},  // 125 no traced source
+    {"KOREAN GEODETIC SYSTEM 1995", "South Korea", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0},  // 126 no traced source
+    {"KKJ", "Finland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 127 no traced source
+    {"KUSAIE ASTRO 1951", "Caroline Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 128 no traced source
+    {"LC5 ASTRO 1961", "Cayman Brac", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 129 no traced source
+    {"LEIGON", "Ghana", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 130 no traced source
+    {"LIBERIA 1964", "Liberia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 131 no traced source
+    {"LISBON (Castelo di Sao Jorge), D7", "Portugal", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0},  // 132 no traced source
+    {"LKS94", "Lithuania", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 133 no traced source
+    {"LUXEMBOURG NT", "Luxembourg", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 134 no traced source
+    {"LUZON", "Philipines - Mindanao", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 135 no traced source
+    {"LUZON", "Philipines", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 136 no traced source
+    {"MASSAWA", "Eritrea", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 137 no traced source
+    {"MERCHICH", "Morroco", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 138 no traced source
+    {"MIDWAY ASTRO 1961", "Midway Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 139 no traced source
+    {"MAHE 1971", "Seychelles - Mahe Is.", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 140 no traced source
+    {"MINNA", "Cameroon", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 141 no traced source
+    {"MINNA", "Nigeria", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 142 no traced source
+    {"ROME 1940", "Italy mainland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 143 no traced source
+    {"ROME 1940", "Italy - Sardinia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 144 no traced source
+    {"ROME 1940", "Italy - Sicily", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 145 no traced source
+    {"M'PORALOKO", "Gabon", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 146 no traced source
+    {"VITI LEVU 1916", "Fiji - Viti Levu", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 147 no traced source
+    {"NAHRWAN", "Oman - Masirah Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 148 no traced source
+    {"NAHRWAN", "Saudi Arabia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 149 no traced source
+    {"NAHRWAN", "United Arab Emirates", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 150 no traced source
+    {"NAPARIMA", "Trinidad & Tobago", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 151 no traced source
+    {"NORTH AMERICAN 1983", "US - Alaska", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 152 no traced source
+    {"NORTH AMERICAN 1983", "US - Aleutian", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 153 no traced source
+    {"NORTH AMERICAN 1983", "Canada", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 154 no traced source
+    {"NORTH AMERICAN 1983", "US - CONUS", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 155 no traced source
+    {"NORTH AMERICAN 1983", "US - Hawaii", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 156 no traced source
+    {"NORTH AMERICAN 1983", "Mexico", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 157 no traced source
+    {"NORTH AMERICAN 1927", "US - Alaska", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 158 no traced source
+    {"NORTH AMERICAN 1927", "Canada", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 159 no traced source
+    {"NORTH AMERICAN 1927", "Canada-Alberta/British Columbia", TGeoEllipsoid::gelWGS84, false, 0.0,
+     0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 160 no traced source
+    {"NORTH AMERICAN 1927", "US - Aleutian East", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0},  // 161 no traced source
+    {"NORTH AMERICAN 1927", "US - Aleutian West", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0},  // 162 no traced source
+    {"NORTH AMERICAN 1927", "Bahamas", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 163 no traced source
+    {"NORTH AMERICAN 1927", "Canal Zone", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 164 no traced source
+    {"NORTH AMERICAN 1927", "Caribbean", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 165 no traced source
+    {"NORTH AMERICAN 1927", "Central America", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 166 no traced source
+    {"NORTH AMERICAN 1927", "US - CONUS", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 167 no traced source
+    {"NORTH AMERICAN 1927", "Cuba", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 168 no traced source
+    {"NORTH AMERICAN 1927", "CanadaEast", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 169 no traced source
+    {"NORTH AMERICAN 1927", "US - Eastern", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 170 no traced source
+    {"NORTH AMERICAN 1927", "Greenland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 171 no traced source
+    {"NORTH AMERICAN 1927", "Canada - Manitoba/Ontario", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0, 0.0},  // 172 no traced source
+    {"NORTH AMERICAN 1927", "Mexico", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 173 no traced source
+    {"NORTH AMERICAN 1927", "Canada - NW Territory", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0},  // 174 no traced source
+    {"NORTH AMERICAN 1927", "San Salvador", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 175 no traced source
+    {"NORTH AMERICAN 1927", "US - Western", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 176 no traced source
+    {"NORTH AMERICAN 1927", "Canada - Yukon", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 177 no traced source
+    {"NTF", "France", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 178 no traced source
+    {"NGO 1948", "Norway", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 179 no traced source
+    {"NORTH SAHARA 1959", "Algeria", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 180 no traced source
+    {"BELGIUM DATUM 1972", "Belgium", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 181 no traced source
+    {"OLD EGYPTIAN 1907", "Egypt", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 182 no traced source
+    {"ORDNANCE GB 1936", "GB - Great Britain", TGeoEllipsoid::gelAiry30, true, 446.448, -125.157,
+     542.06, -20.49, 0.15, 0.247, 0.8421},  // 183 library catalogue
+    {"OLD HAWAI'IAN", "US - Hawaii Mean", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 184 no traced source
+    {"OLD HAWAI'IAN", "US - Hawaii", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 185 no traced source
+    {"OLD HAWAI'IAN", "US - Kauai", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 186 no traced source
+    {"OLD HAWAI'IAN", "US - Maui", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 187 no traced source
+    {"OLD HAWAI'IAN", "US - Oahu", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 188 no traced source
+    {"OLD HAWAI'IAN", "US - Hawaii", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 189 no traced source
+    {"OLD HAWAI'IAN", "US - Hawaii", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 190 no traced source
+    {"OLD HAWAI'IAN", "US - Kauai", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 191 no traced source
+    {"OLD HAWAI'IAN", "US - Maui", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 192 no traced source
+    {"OLD HAWAI'IAN", "US - Oahu", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 193 no traced source
+    {"PALESTINE 1928", "Israel", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 194 no traced source
+    {"AYABELLA LIGHTHOUSE", "Djibouti", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 195 no traced source
+    {"PITCAIRN ASTRO 1967", "Pitcairn Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 196 no traced source
+    {"PICO DE LAS NIEVES.", "Spain - Canary Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0},  // 197 no traced source
+    {"PORTO SANTO 1936.", "Portugal - Maderia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 198 no traced source
+    {"PROV. S AMERICAN 1956", "Bolivia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 199 no traced source
+    {"PROV. S AMERICAN 1956", "Colombia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 200 no traced source
+    {"PROV. S AMERICAN 1956", "Ecuador", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 201 no traced source
+    {"PROV. S AMERICAN 1956", "Guyana", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 202 no traced source
+    {"PROV. S AMERICAN 1956", "Chile North", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 203 no traced source
+    {"PROV. S AMERICAN 1956", "Peru", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 204 no traced source
+    {"PROV. S AMERICAN 1956", "South America", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 205 no traced source
+    {"PROV. S AMERICAN 1956", "Chile South", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 206 no traced source
+    {"PROV. S AMERICAN 1956", "Venezuela", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 207 no traced source
+    {"POINT 58", "Burkina Faso & Niger", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 208 no traced source
+    {"POINT NOIRE 1948", "Congo", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 209 no traced source
+    {"PULKOVO 1942", "Russia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 210 no traced source
+    {"PULKOVO 1942", "Germany", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 211 no traced source
+    {"PULKOVO 1942", "Estonia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 212 no traced source
+    {"PUERTO RICO & Virgin Is.", "Puerto Rico & Virgin Islands", TGeoEllipsoid::gelWGS84, false,
+     0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 213 no traced source
+    {"QATAR NATIONAL 1974", "Qatar", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 214 no traced source
+    {"QATAR NATIONAL 1995", "Qatar", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 215 no traced source
+    {"QORNOQ", "Greenland South", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 216 no traced source
+    {"DHDN (RAUENBERG),", "Germany", TGeoEllipsoid::gelBess41, true, 582.0, 105.0, 414.0, 8.3, 1.04,
+     0.35, -3.08},  // 217 library catalogue
+    {"REUNION", "Mascarene Is", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 218 no traced source
+    {"RT90", "Sweden", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 219 no traced source
+    {"SANTO(DOS), 1965", "Vanuatu - Espirito Santo", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0},  // 220 no traced source
+    {"SOUTH AMERICAN 1969", "Argentina", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 221 no traced source
+    {"SOUTH AMERICAN 1969", "Galapagos", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 222 no traced source
+    {"SOUTH AMERICAN 1969", "Bolivia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 223 no traced source
+    {"SOUTH AMERICAN 1969", "Brazil", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 224 no traced source
+    {"SOUTH AMERICAN 1969", "Chile", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 225 no traced source
+    {"SOUTH AMERICAN 1969", "Colombia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 226 no traced source
+    {"SOUTH AMERICAN 1969", "Ecuador", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 227 no traced source
+    {"SOUTH AMERICAN 1969", "Guyana", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 228 no traced source
+    {"SOUTH AMERICAN 1969", "Paraguay", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 229 no traced source
+    {"SOUTH AMERICAN 1969", "Peru", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 230 no traced source
+    {"SOUTH AMERICAN 1969", "South America", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 231 no traced source
+    {"SOUTH AMERICAN 1969", "Trinidad", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 232 no traced source
+    {"SOUTH AMERICAN 1969", "Venezuela", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 233 no traced source
+    {"SAO BRAZ", "Santa Maria Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 234 no traced source
+    {"SAPPER HILL 1943 (2000 adj),", "Falkland Islands", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0, 0.0},  // 235 no traced source
+    {"SCHWARZECK", "Namibia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 236 no traced source
+    {"SOUTH EAST ISLAND", "Seychelles", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 237 no traced source
+    {"SOVIET GEODETIC SYSTEM 85", "Russia", TGeoEllipsoid::gelSGS85, true, 0.0, 0.0, 4.0, 0.0, 0.0,
+     0.0, 0.6},  // 238 library catalogue
+    {"PZ90 (GLONASS),", "Russia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 239 no traced source
+    {"SELVAGEM GRANDE 1938", "Salvage Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 240 no traced source
+    {"DOS 71/4", "St Helena", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 241 no traced source
+    {"SIERRA LEONE DATUM 1960", "Sierra Leone", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 242 no traced source
+    {"SIRGAS", "South America", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 243 no traced source
+    {"SOUTH ASIA", "Singapore", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 244 no traced source
+    {"S-42 (PULKOVO 1942),", "Albania", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 245 no traced source
+    {"S-42 (PK42),", "Czechoslavakia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 246 no traced source
+    {"S-42 (PULKOVO 1942),", "Hungary", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 247 no traced source
+    {"S-42 (PULKOVO 1942),", "Latvia", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 248 no traced source
+    {"S-42 (PK 1942),", "Kazakhstan", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 249 no traced source
+    {"SYSTEM 1942/58 (PULKOVO 1942),", "Poland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 250 no traced source
+    {"S-42 (PULKOVO 1942),", "Poland", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 251 no traced source
+    {"S-42 (PULKOVO 1942),", "Romania", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 252 no traced source
+    {"S-42 (PULKOVO 1942),", "Romania", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 253 no traced source
+    {"S-42 (PULKOVO 1942),", "Afghanistan", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 254 no traced source
+    {"TANANARIVE OBSERVATORY", "Madagascar", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 255 no traced source
+    {"TRISTAN ASTRO 1968", "Tristan da Cunha", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 256 no traced source
+    {"TETE", "Mozambique", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 257 no traced source
+    {"TIMBALAI 1948 (Everest),", "Malaysia E & Brunei", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0, 0.0},  // 258 no traced source
+    {"TIMBALAI 1968,Adj of 1948", "Malaysia E & Brunei", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0, 0.0},  // 259 no traced source
+    {"TIMBALAI 1968, Adj of 1948", "Malaysia E & Brunei", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0, 0.0},  // 260 no traced source
+    {"TIMBALAI 1948 (Bessel),", "Malaysia E & Brunei", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0, 0.0},  // 261 no traced source
+    {"TOKYO", "Japan", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 262 no traced source
+    {"TOKYO", "South Korea", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 263 no traced source
+    {"TOKYO", "Japan - Okinawa", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 264 no traced source
+    {"TERN ISLAND (FRIG), 1961", "Antarctica", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 265 no traced source
+    {"VOIROL 1875", "Algeria", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 266 no traced source
+    {"WAKE ISLAND ASTRO 1952", "Wake Island", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 267 no traced source
+    {"WORLD GEODETIC SYSTEM 1972", "World", TGeoEllipsoid::gelWGS72, true, 0.0, 0.0, 4.5, 0.219,
+     0.0, 0.0, 0.554},  // 268 library catalogue
+    {"WORLD GEODETIC SYSTEM 1984", "World", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 269 library catalogue
+    {"YACARE", "Uruguay", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 270 no traced source
+    {"ZANDERIJ", "Suriname", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 271 no traced source
 }};
 
 }  // namespace zel

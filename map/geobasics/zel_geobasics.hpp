@@ -352,7 +352,10 @@ void GeoToCartesian(double Lat, double Long, double Height, TGeoEllipsoid Ellips
 /// f = 1 - b/a taken from the axes (0 for the spheres, where the result is
 /// exact); Height = p cos phi + Z sin phi - a sqrt(1 - e^2 sin^2 phi).
 /// Longitude lies in (-180, 180].
-/// Accuracy against GeographicLib's Geocentric::Reverse: @CTG_ACC@.
+/// Accuracy against GeographicLib's Geocentric::Reverse: at most 1.6e-6 m in position and
+/// 2.3e-8 m in height for heights of -10 km to 36,000 km on WGS 1984. Round
+/// trips are good to the same micrometres, not to rounding: the closed form
+/// is one step of Bowring's iteration.
 /// Edges: on the polar axis (p = 0) Lat is +90 for Z >= 0 and -90 otherwise,
 /// Long 0 and Height |Z| - b; the centre gives (90, 0, -b), as GeographicLib
 /// does. Within about e^2 a (43 km) of the centre, where a point has several
@@ -454,15 +457,18 @@ double UTMCentralMeridian(int32_t Zone);
 /// Working Manual", USGS PP 1395, eqs. 8-9 and 8-10, extended to the 7th and
 /// 8th order terms).
 /// Error against GeographicLib's exact TransverseMercatorExact (k0 = 1), by
-/// |l|: @TM_ACC@. The series is not meant for |l| beyond about 6 degrees.
+/// |l|: below 0.02 mm within 3 degrees, 0.06 mm at 4, 0.83 mm
+/// at 6 (the Norway and Svalbard zones reach 6), 11 mm at 9 and 84 mm at 12
+/// degrees (latitudes -84..84, WGS 1984). The series is not meant for |l| beyond about 6 degrees.
 /// At the poles X is about 0 and Y the quarter meridian.
 void LatLongToTM(double Phi, double Lambda, double Lambda0, TGeoEllipsoid Ellipsoid, double& X,
                  double& Y);
 
 /// Inverse of LatLongToTM: latitude Phi and longitude Lambda (radians) from
 /// the unscaled coordinates X, Y about Lambda0, through the footpoint
-/// latitude and the inverse series to X^8. Same accuracy as LatLongToTM
-/// inside its range. X far from 0 near the poles (footpoint +-90 degrees)
+/// latitude and the inverse series to X^8. Error against the exact
+/// projection: 4 micrometres within 3 degrees, 0.42 mm at 6, 14 mm at 9 and
+/// 0.2 m at 12 degrees. X far from 0 near the poles (footpoint +-90 degrees)
 /// gives an unbounded Lambda: the projection has no such point.
 void TMToLatLong(double X, double Y, double Lambda0, TGeoEllipsoid Ellipsoid, double& Phi,
                  double& Lambda);
@@ -495,8 +501,8 @@ std::string GeoToUTMZone(double Lat, double Long);
 /// meridian, Easting = 0.9996 X + 500000, Northing = 0.9996 Y, plus 1e7 in
 /// the southern hemisphere (Y < 0). Outside the UTM latitudes (and for
 /// Long >= 180) Zone is 0 and the projection is taken about the meridian 0.
-/// Agrees with PROJ's +proj=utm to @UTM_PROJ_ACC@ inside the zones; the
-/// round trip through UTMToLatLong returns the input to @UTM_RT_ACC@
+/// Agrees with PROJ's +proj=utm to 16 micrometres inside the zones; the
+/// round trip through UTMToLatLong returns the input to 0.3 mm
 /// (-80..84 degrees, every longitude).
 void LatLongToUTM(double Lat, double Long, TGeoEllipsoid Ellipsoid, int32_t& Zone, double& Easting,
                   double& Northing);
@@ -513,14 +519,14 @@ void UTMToLatLong(double Easting, double Northing, int32_t Zone, bool SouthernHe
 /// north pole for Lat >= 0, the south pole otherwise. The longitude is
 /// brought into [-180, 180) once; the easting is exactly the false easting
 /// at -180 and the northing at +-90 degrees of longitude. The pole itself
-/// gives (2000000, 2000000). Agrees with PROJ's +proj=ups to @UPS_ACC@.
+/// gives (2000000, 2000000). Agrees with PROJ's +proj=ups to 1e-9 m.
 void LatLongToUPS(double Lat, double Long, TGeoEllipsoid Ellipsoid, double& Easting,
                   double& Northing);
 
 /// Inverse of LatLongToUPS: the conformal colatitude is solved by Newton's
 /// method from chi = 2 atan(t/2), at most 6 rounds, stopping when a step
 /// falls below 0.1 sqrt(uc_MinDouble) (in practice all 6 rounds run; 3
-/// suffice). The round trip returns the input to @UPS_RT_ACC@. At the pole
+/// suffice). The round trip returns the input to 3e-9 m (latitudes 60..90 degrees). At the pole
 /// itself the longitude is 180 in the north and 0 in the south (the angle
 /// of a zero vector).
 void UPSToLatLong(double Easting, double Northing, bool SouthernHemisphere, TGeoEllipsoid Ellipsoid,
