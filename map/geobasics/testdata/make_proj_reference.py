@@ -10,6 +10,9 @@ utm_reference.csv      +proj=utm +zone=Z [+south], including the Norway and
 ups_reference.csv      +proj=ups [+south]
 helmert_reference.csv  cart -> helmert +convention=position_vector -> cart
                        (inverse on WGS 84), for datum rows of the table
+epsg_reference.csv     PROJ's own EPSG transformation that a datum row was
+                       sourced from (see map/geobasics/tools/datums.csv),
+                       latitude and longitude at height 0
 """
 import csv
 import math
@@ -96,6 +99,28 @@ def helmert():
         w.writerows(rows)
 
 
+# Datum row, the EPSG transformation its values come from, a point inside
+# its region.
+EPSG_ROWS = [(115, 1153, 15.0, 101.0), (62, 1627, 56.0, 10.0), (127, 1639, 62.0, 25.0),
+             (44, 1623, 50.0, 15.0), (262, 1231, 36.0, 139.0), (219, 1896, 60.0, 15.0),
+             (101, 1618, 47.5, 14.0), (143, 1660, 42.0, 12.5), (106, 1825, 22.3, 114.2),
+             (250, 1645, 52.0, 19.0), (179, 1654, 61.0, 9.0), (20, 1118, -26.5, 31.5),
+             (24, 1284, -1.0, 37.0), (167, 1173, 40.0, -100.0)]
+
+
+def epsg():
+    rows = []
+    for idx, code, lat, lon in EPSG_ROWS:
+        t = Transformer.from_pipeline('urn:ogc:def:coordinateOperation:EPSG::%d' % code)
+        la, lo = t.transform(lat, lon)
+        rows.append((idx, code, lat, lon, '%.17g' % la, '%.17g' % lo))
+    with open('epsg_reference.csv', 'w', newline='') as f:
+        w = csv.writer(f, lineterminator='\n')
+        w.writerow(['datum', 'epsg', 'lat', 'lon', 'lat_out', 'lon_out'])
+        w.writerows(rows)
+
+
 utm()
 ups()
 helmert()
+epsg()
