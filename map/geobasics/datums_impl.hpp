@@ -22,277 +22,562 @@ struct TDatumRec {
 // Slot 0 is unused so that the datums keep their numbers 1..271.
 inline constexpr std::array<TDatumRec, 272> kDatumTable = {{
     {"", "", TGeoEllipsoid::gelWGS84, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-    {"ACCRA", "Ghana", TGeoEllipsoid::gelWarOffice, true, -199.0, 32.0, 322.0, 0.0, 0.0, 0.0, 0.0},  // 1 library catalogue; EPSG:1569 Accra to WGS 84 (1) (MCE-Gha)
-    {"ADINDAN", "Burkina Faso", TGeoEllipsoid::gelClrk80, true, -118.0, -14.0, 218.0, 0.0, 0.0, 0.0, 0.0},  // 2 library catalogue; EPSG:1101 Adindan to WGS 84 (2) (DMA-Bfa)
-    {"ADINDAN", "Cameroon", TGeoEllipsoid::gelClrk80, true, -134.0, -2.0, 210.0, 0.0, 0.0, 0.0, 0.0},  // 3 EPSG:1102 Adindan to WGS 84 (3) (DMA-Cmr)
-    {"ADINDAN", "Ethiopa", TGeoEllipsoid::gelClrk80, true, -165.0, -11.0, 206.0, 0.0, 0.0, 0.0, 0.0},  // 4 EPSG:1103 Adindan to WGS 84 (4) (DMA-Eth)
-    {"ADINDAN", "Mali", TGeoEllipsoid::gelClrk80, true, -123.0, -20.0, 220.0, 0.0, 0.0, 0.0, 0.0},  // 5 EPSG:1104 Adindan to WGS 84 (5) (DMA-Mli)
-    {"ADINDAN", "Mean", TGeoEllipsoid::gelClrk80, true, -166.0, -15.0, 204.0, 0.0, 0.0, 0.0, 0.0},  // 6 EPSG:1100 Adindan to WGS 84 (1) (DMA-Eth Sud)
-    {"ADINDAN", "Senegal", TGeoEllipsoid::gelClrk80, true, -128.0, -18.0, 224.0, 0.0, 0.0, 0.0, 0.0},  // 7 EPSG:1105 Adindan to WGS 84 (6) (DMA-Sen)
-    {"ADINDAN", "Sudan", TGeoEllipsoid::gelClrk80, true, -161.0, -14.0, 205.0, 0.0, 0.0, 0.0, 0.0},  // 8 EPSG:1106 Adindan to WGS 84 (7) (DMA-Sud)
-    {"ANTIGUA ISLAND ASTRO 1943", "Antigua", TGeoEllipsoid::gelClrk80, true, -270.0, 13.0, 62.0, 0.0, 0.0, 0.0, 0.0},  // 9 EPSG:15811 Antigua 1943 to WGS 84 (2) (DMA-Atg Ant)
-    {"AIN EL ABD 1970", "Bahrain", TGeoEllipsoid::gelInt24, true, -150.0, -250.0, -1.0, 0.0, 0.0, 0.0, 0.0},  // 10 EPSG:1110 Ain el Abd to WGS 84 (1) (DMA-Bhr)
-    {"AIN EL ABD 1970", "Saudi Arabia", TGeoEllipsoid::gelInt24, true, -143.0, -236.0, 7.0, 0.0, 0.0, 0.0, 0.0},  // 11 EPSG:1111 Ain el Abd to WGS 84 (2) (DMA-Sau)
-    {"AMERICAN SAMOA 1962", "Samoa Islands", TGeoEllipsoid::gelClrk66, true, -115.0, 118.0, 426.0, 0.0, 0.0, 0.0, 0.0},  // 12 EPSG:1577 American Samoa 1962 to WGS 84 (1) (NIMA-Asm)
-    {"RD, AMERSFOORT", "Netherlands", TGeoEllipsoid::gelBess41, true, 565.0, 49.9, 465.8, 4.08, -0.409, 0.36, -1.869},  // 13 library catalogue; EPSG:1672 Amersfoort to WGS 84 (2) (EPSG-Nld), rounded, rotations as position vector
-    {"ANNA 1 ASTRO 1965", "Cocos Islands", TGeoEllipsoid::gelAuNat65, true, -491.0, -22.0, 435.0, 0.0, 0.0, 0.0, 0.0},  // 14 EPSG:15794 Cocos Islands 1965 to WGS 84 (1) (DMA-Cck)
-    {"ARC 1950", "Southern Africa", TGeoEllipsoid::gelClrk80, true, -143.0, -90.0, -294.0, 0.0, 0.0, 0.0, 0.0},  // 15 EPSG:1113 Arc 1950 to WGS 84 (1) (DMA-mean)
-    {"ARC 1950", "Botswana", TGeoEllipsoid::gelClrk80, true, -138.0, -105.0, -289.0, 0.0, 0.0, 0.0, 0.0},  // 16 EPSG:1114 Arc 1950 to WGS 84 (2) (DMA-Bwa)
-    {"ARC 1950", "Burundi", TGeoEllipsoid::gelClrk80, true, -153.0, -5.0, -292.0, 0.0, 0.0, 0.0, 0.0},  // 17 EPSG:1115 Arc 1950 to WGS 84 (3) (DMA-Bdi), deprecated
-    {"ARC 1950", "Lesotho", TGeoEllipsoid::gelClrk80, true, -125.0, -108.0, -295.0, 0.0, 0.0, 0.0, 0.0},  // 18 EPSG:1116 Arc 1950 to WGS 84 (4) (DMA-Lso)
-    {"ARC 1950", "Malawi", TGeoEllipsoid::gelClrk80, true, -161.0, -73.0, -317.0, 0.0, 0.0, 0.0, 0.0},  // 19 EPSG:1117 Arc 1950 to WGS 84 (5) (DMA-Mwi)
-    {"ARC 1950", "Swaziland", TGeoEllipsoid::gelClrk80, true, -134.0, -105.0, -295.0, 0.0, 0.0, 0.0, 0.0},  // 20 EPSG:1118 Arc 1950 to WGS 84 (6) (DMA-Swz)
-    {"ARC 1950", "Zaire", TGeoEllipsoid::gelClrk80, true, -169.0, -19.0, -278.0, 0.0, 0.0, 0.0, 0.0},  // 21 EPSG:1119 Arc 1950 to WGS 84 (7) (DMA-Cod), deprecated
-    {"ARC 1950", "Zambia", TGeoEllipsoid::gelClrk80, true, -147.0, -74.0, -283.0, 0.0, 0.0, 0.0, 0.0},  // 22 EPSG:1120 Arc 1950 to WGS 84 (8) (DMA-Zmb)
-    {"ARC 1950", "Zimbabwe", TGeoEllipsoid::gelClrk80, true, -142.0, -96.0, -293.0, 0.0, 0.0, 0.0, 0.0},  // 23 EPSG:1121 Arc 1950 to WGS 84 (9) (DMA-Zwe)
-    {"ARC 1960", "Kenya", TGeoEllipsoid::gelClrk80, true, -157.0, -2.0, -299.0, 0.0, 0.0, 0.0, 0.0},  // 24 EPSG:1284 Arc 1960 to WGS 84 (2) (NIMA-Ken)
-    {"ARC 1960", "Tanzania", TGeoEllipsoid::gelClrk80, true, -175.0, -23.0, -303.0, 0.0, 0.0, 0.0, 0.0},  // 25 EPSG:1285 Arc 1960 to WGS 84 (3) (NIMA-Tza)
-    {"ASCENSION ISLAND 1958", "Ascension", TGeoEllipsoid::gelInt24, true, -205.0, 107.0, 53.0, 0.0, 0.0, 0.0, 0.0},  // 26 EPSG:15797 Ascension Island 1958 to WGS 84 (1) (DMA-Shn Asc)
-    {"MONTSERRAT IS. ASTRO 1958", "Montserrat", TGeoEllipsoid::gelClrk80, true, 174.0, 359.0, 365.0, 0.0, 0.0, 0.0, 0.0},  // 27 EPSG:1444 Montserrat 1958 to WGS 84 (1) (DOS-Msr)
-    {"ASTRO STATION 1952", "Marcus Islands", TGeoEllipsoid::gelInt24, true, 124.0, -234.0, -25.0, 0.0, 0.0, 0.0, 0.0},  // 28 EPSG:15799 Marcus Island 1952 to WGS 84 (1) (DMA-Jpn Marcus)
-    {"ASTRO BACON E 1845", "Iwo Jima", TGeoEllipsoid::gelInt24, true, 145.0, 75.0, -272.0, 0.0, 0.0, 0.0, 0.0},  // 29 EPSG:15796 Iwo Jima 1945 to WGS 84 (1) (DMA-Jpn IwoJ)
-    {"AUSTRALIAN GEODETIC 1966", "Australia", TGeoEllipsoid::gelAuNat65, true, -133.0, -48.0, 148.0, 0.0, 0.0, 0.0, 0.0},  // 30 EPSG:1108 AGD66 to WGS 84 (1) (DMA-Aus)
-    {"AUSTRALIAN GEODETIC 1984", "Australia", TGeoEllipsoid::gelAuNat65, true, -134.0, -48.0, 149.0, 0.0, 0.0, 0.0, 0.0},  // 31 EPSG:1109 AGD84 to WGS 84 (1) (DMA-Aus)
-    {"DJAKARTA", "Indonesia", TGeoEllipsoid::gelBess41, true, -377.0, 681.0, -50.0, 0.0, 0.0, 0.0, 0.0},  // 32 EPSG:8452 Batavia to WGS 84 (1) (DMA-Idn Sumatra)
-    {"BEKAA BASE SOUTH END", "Lebanon", TGeoEllipsoid::gelClrk80, true, -183.0, -15.0, 273.0, 0.0, 0.0, 0.0, 0.0},  // 33 EPSG:6911 Bekaa Valley 1920 to WGS 84 (1) (NGA-Lbn GeoTrans3-4)
-    {"BERMUDA 1957", "Bermuda", TGeoEllipsoid::gelClrk66, true, -73.0, 213.0, 296.0, 0.0, 0.0, 0.0, 0.0},  // 34 EPSG:1124 Bermuda 1957 to WGS 84 (1) (DMA-Bmu)
-    {"BISSAU", "Guinea Bissau", TGeoEllipsoid::gelInt24, true, -173.0, 253.0, 27.0, 0.0, 0.0, 0.0, 0.0},  // 35 EPSG:1547 Bissau to WGS 84 (1) (DMA-Gnb)
-    {"BOGOTA OBSERVATORY", "Colombia", TGeoEllipsoid::gelInt24, true, 307.0, 304.0, -318.0, 0.0, 0.0, 0.0, 0.0},  // 36 EPSG:1125 Bogota 1975 to WGS 84 (1) (DMA-Col)
-    {"BERNE (1898),", "Switzerland", TGeoEllipsoid::gelBess41, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 37 unsourced: CH1903 (Bern 1898): EPSG has a 7-parameter (1753) and a translation (1766) variant; which one the row holds is unknown
-    {"BUKIT RIMPAH", "Indonesia", TGeoEllipsoid::gelBess41, true, -384.0, 664.0, -48.0, 0.0, 0.0, 0.0, 0.0},  // 38 EPSG:1126 Bukit Rimpah to WGS 84 (1) (DMA-Idn BBI)
-    {"CAPE CANAVERAL", "Florida & Bahamas", TGeoEllipsoid::gelClrk66, true, -2.0, 151.0, 181.0, 0.0, 0.0, 0.0, 0.0},  // 39 EPSG:15804 Cape Canaveral to WGS 84 (1) (DMA-Bha Usa-FL)
-    {"CAMPO INCHAUSPE 1969", "Argentina", TGeoEllipsoid::gelInt24, true, -148.0, 136.0, 90.0, 0.0, 0.0, 0.0, 0.0},  // 40 EPSG:1127 Campo Inchauspe to WGS 84 (1) (DMA-Arg)
-    {"CANTON ASTRO 1966", "Phoenix Islands", TGeoEllipsoid::gelInt24, true, 298.0, -304.0, -375.0, 0.0, 0.0, 0.0, 0.0},  // 41 EPSG:15803 Phoenix Islands 1966 to WGS 84 (1) (DMA-Kir Phoenix)
-    {"CAPE", "South Africa", TGeoEllipsoid::gelClrk80, true, -136.0, -108.0, -292.0, 0.0, 0.0, 0.0, 0.0},  // 42 EPSG:1128 Cape to WGS 84 (1) (DMA-Zaf)
-    {"CAMP AREA ASTRO", "Antarctica", TGeoEllipsoid::gelInt24, true, -104.0, -129.0, 239.0, 0.0, 0.0, 0.0, 0.0},  // 43 EPSG:15802 Camp Area Astro to WGS 84 (1) (DMA-Ata McMurdo)
-    {"S-JTSK", "Czech Republic", TGeoEllipsoid::gelBess41, true, 570.8, 85.7, 462.8, 3.56, 4.998, 1.587, 5.261},  // 44 EPSG:1623 S-JTSK to WGS 84 (1) (EPSG-Cze)
-    {"S-JTSK", "Slovakia", TGeoEllipsoid::gelBess41, true, 485.0, 169.5, 483.8, 0.0, 7.786, 4.398, 4.103},  // 45 EPSG:4836 S-JTSK to WGS 84 (4) (EPSG-Svk)
-    {"CARTHAGE", "Tunisia", TGeoEllipsoid::gelClrk80, true, -263.0, 6.0, 431.0, 0.0, 0.0, 0.0, 0.0},  // 46 EPSG:1130 Carthage to WGS 84 (1) (DMA-Tun)
-    {"CHATHAM ISLAND ASTRO 1971", "New Zealand", TGeoEllipsoid::gelInt24, true, 175.0, -38.0, 113.0, 0.0, 0.0, 0.0, 0.0},  // 47 EPSG:1080 CI1971 to WGS 84 (1) (DMA-Nzl CI)
-    {"CHUA ASTRO", "Paraguay", TGeoEllipsoid::gelInt24, true, -134.0, 229.0, -29.0, 0.0, 0.0, 0.0, 0.0},  // 48 EPSG:1131 Chua to WGS 84 (1) (DMA-Pry)
-    {"CH1903+", "Switzerland", TGeoEllipsoid::gelBess41, true, 674.374, 15.056, 405.346, 0.0, 0.0, 0.0, 0.0},  // 49 EPSG:1676 CH1903+ to WGS 84 (1) (BfL-CH)
-    {"CORREGO ALEGRE", "Brazil", TGeoEllipsoid::gelInt24, true, -206.0, 172.0, -6.0, 0.0, 0.0, 0.0, 0.0},  // 50 EPSG:1132 Corrego Alegre 1970-72 to WGS 84 (1) (DMA-Bra)
-    {"OBSERVATOROI", "Mozambique South", TGeoEllipsoid::gelClrk66, true, -132.0, -110.0, -335.0, 0.0, 0.0, 0.0, 0.0},  // 51 EPSG:6900 Observatario to WGS 84 (1) (NGA-Moz Geotrans3-4)
-    {"CYPRUS 1935", "Cyprus", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 52 unsourced: Cyprus 1935: no datum or transformation in EPSG. The ellipsoid is not traced either; it is the one that makes the table's ellipsoid counts hold.
-    {"ESTONIA 1937", "Estonia", TGeoEllipsoid::gelBess41, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 53 unsourced: Estonia 1937: no datum or transformation in EPSG
-    {"DABOLA", "Guinea", TGeoEllipsoid::gelClrk80IGN, true, -83.0, 37.0, 124.0, 0.0, 0.0, 0.0, 0.0},  // 54 EPSG:1518 Dabola 1981 to WGS 84 (1) (IGN-Gin)
-    {"DECEPTION ISLAND", "Antarctica", TGeoEllipsoid::gelClrk80, true, 260.0, 12.0, -147.0, 0.0, 0.0, 0.0, 0.0},  // 55 EPSG:15812 Deception Island to WGS 84 (1) (DMA-Ata Dec)
-    {"GUX 1 ASTRO", "Guadalcanal Island", TGeoEllipsoid::gelInt24, true, 252.0, -209.0, -751.0, 0.0, 0.0, 0.0, 0.0},  // 56 EPSG:15807 Solomon 1968 to WGS 84 (2) (DMA-Slb Guad)
-    {"EASTER ISLAND 1967", "Easter Island", TGeoEllipsoid::gelInt24, true, 211.0, 147.0, 111.0, 0.0, 0.0, 0.0, 0.0},  // 57 EPSG:15806 Easter Island 1967 to WGS 84 (1) (DMA-Chl Easter)
-    {"WAKE-ENIWETOK 1960", "Marshall Islands", TGeoEllipsoid::gelHough60, true, 102.0, 52.0, -38.0, 0.0, 0.0, 0.0, 0.0},  // 58 EPSG:15822 Marshall Islands 1960 to WGS 84 (1) (DMA-Mhl 1960)
-    {"EUROPEAN DATUM 1950", "Europe", TGeoEllipsoid::gelInt24, true, -87.0, -98.0, -121.0, 0.0, 0.0, 0.0, 0.0},  // 59 EPSG:1133 ED50 to WGS 84 (1) (DMA-mean)
-    {"EUROPEAN DATUM 1950", "Western Europe", TGeoEllipsoid::gelInt24, true, -87.0, -96.0, -120.0, 0.0, 0.0, 0.0, 0.0},  // 60 EPSG:1134 ED50 to WGS 84 (2) (DMA-cenEur)
-    {"EUROPEAN DATUM 1950", "Norway & Finland", TGeoEllipsoid::gelInt24, true, -87.0, -95.0, -120.0, 0.0, 0.0, 0.0, 0.0},  // 61 EPSG:1139 ED50 to WGS 84 (7) (DMA-Fin Nor)
-    {"EUROPEAN DATUM 1950", "Denmark", TGeoEllipsoid::gelInt24, true, -81.1, -89.4, -115.8, -0.54, 0.485, 0.024, 0.413},  // 62 EPSG:1627 ED50 to WGS 84 (25) (EPSG-Dnk)
-    {"EUROPEAN DATUM 1950", "Channel Islands", TGeoEllipsoid::gelInt24, true, -86.0, -96.0, -120.0, 0.0, 0.0, 0.0, 0.0},  // 63 EPSG:1138 ED50 to WGS 84 (6) (DMA-Irl Gbr)
-    {"EUROPEAN DATUM 1950", "Portugal and Spain", TGeoEllipsoid::gelInt24, true, -84.0, -107.0, -120.0, 0.0, 0.0, 0.0, 0.0},  // 64 EPSG:1145 ED50 to WGS 84 (13) (DMA-Prt Esp)
-    {"EUROPEAN DATUM 1950", "Portugal", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 65 unsourced: ED50 Portugal: EPSG has a 5 m translation (1985) and a 1 m rotation (1989) variant; which one the row holds is unknown
-    {"EUROPEAN DATUM 1950", "Balearic Islands", TGeoEllipsoid::gelInt24, true, -181.5, -90.3, -187.2, 17.57, 0.144, 0.492, -0.394},  // 66 EPSG:1631 ED50 to WGS 84 (27) (EPSG-Esp Bal)
-    {"EUROPEAN DATUM 1950", "Spain (except NW),", TGeoEllipsoid::gelInt24, true, -131.0, -100.3, -163.4, 9.39, -1.244, -0.02, -1.144},  // 67 EPSG:1633 ED50 to WGS 84 (28) (EPSG-Esp)
-    {"EUROPEAN DATUM 1950", "Spain NW", TGeoEllipsoid::gelInt24, true, -178.4, -83.2, -221.3, 21.2, 0.54, -0.532, -0.126},  // 68 EPSG:1635 ED50 to WGS 84 (29) (EPSG-Esp NW)
-    {"EUROPEAN DATUM 1950", "Gibraltar", TGeoEllipsoid::gelInt24, true, -116.8, -106.4, -154.4, 0.0, 0.0, 0.0, 0.0},  // 69 EPSG:1629 ED50 to WGS 84 (26) (EPSG-Gib)
-    {"EUROPEAN DATUM 1950", "Italy - Sardinia", TGeoEllipsoid::gelInt24, true, -97.0, -103.0, -120.0, 0.0, 0.0, 0.0, 0.0},  // 70 EPSG:1142 ED50 to WGS 84 (10) (DMA-Ita Sard)
-    {"EUROPEAN DATUM 1950", "Italy - Sicily", TGeoEllipsoid::gelInt24, true, -97.0, -88.0, -135.0, 0.0, 0.0, 0.0, 0.0},  // 71 EPSG:1143 ED50 to WGS 84 (11) (DMA-Ita Sic)
-    {"EUROPEAN DATUM 1950", "Malta", TGeoEllipsoid::gelInt24, true, -107.0, -88.0, -149.0, 0.0, 0.0, 0.0, 0.0},  // 72 EPSG:1144 ED50 to WGS 84 (12) (DMA-Mlt)
-    {"EUROPEAN DATUM 1950", "Former Yugoslavia N", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 73 unsourced: ED50 former Yugoslavia north: no transformation in EPSG
-    {"EUROPEAN DATUM 1950", "Greece", TGeoEllipsoid::gelInt24, true, -84.0, -95.0, -130.0, 0.0, 0.0, 0.0, 0.0},  // 74 EPSG:1140 ED50 to WGS 84 (8) (DMA-Grc)
-    {"EUROPEAN DATUM 1950", "Cyprus", TGeoEllipsoid::gelInt24, true, -104.0, -101.0, -140.0, 0.0, 0.0, 0.0, 0.0},  // 75 EPSG:1136 ED50 to WGS 84 (4) (DMA-Cyp)
-    {"EUROPEAN DATUM 1950", "Turkey", TGeoEllipsoid::gelInt24, true, -84.1, -101.8, -129.7, 1.05, 0.0, 0.0, 0.468},  // 76 EPSG:1784 ED50 to WGS 84 (30) (EPSG-Tur)
-    {"EUROPEAN DATUM 1950", "Algeria", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 77 unsourced: ED50 Algeria: no transformation in EPSG
-    {"EUROPEAN DATUM 1950", "Tunisia", TGeoEllipsoid::gelInt24, true, -112.0, -77.0, -145.0, 0.0, 0.0, 0.0, 0.0},  // 78 EPSG:1245 ED50 to WGS 84 (16) (DMA-Tun)
-    {"EUROPEAN DATUM 1950", "Egypt", TGeoEllipsoid::gelInt24, true, -130.0, -117.0, -151.0, 0.0, 0.0, 0.0, 0.0},  // 79 EPSG:1137 ED50 to WGS 84 (5) (DMA-Egy)
-    {"EUROPEAN DATUM 1950", "Lebanon", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 80 unsourced: ED50 Lebanon: no transformation in EPSG
-    {"EUROPEAN DATUM 1950", "Iran", TGeoEllipsoid::gelInt24, true, -117.0, -132.0, -164.0, 0.0, 0.0, 0.0, 0.0},  // 81 EPSG:1141 ED50(ED77) to WGS 84 (2) (DMA-Irn)
-    {"EUROPEAN DATUM 1950", "Middle East", TGeoEllipsoid::gelInt24, true, -103.0, -106.0, -141.0, 0.0, 0.0, 0.0, 0.0},  // 82 EPSG:1135 ED50 to WGS 84 (3) (DMA-midEast)
-    {"EUROPEAN DATUM 1950", "Oman", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 83 unsourced: ED50 Oman: no transformation in EPSG
-    {"EUROPEAN 1979", "Europe", TGeoEllipsoid::gelInt24, true, -86.0, -98.0, -119.0, 0.0, 0.0, 0.0, 0.0},  // 84 EPSG:15752 ED79 to WGS 84 (1) (NIMA-Eur)
-    {"EUROPEAN 1979", "Portugal", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 85 unsourced: European 1979 Portugal: no transformation in EPSG
-    {"ETRF89", "Europe", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 86 library catalogue; EPSG:1149 ETRS89 to WGS 84 (1) (EPSG-eur)
-    {"FAHUD", "Oman", TGeoEllipsoid::gelClrk80, true, -346.0, -1.0, 224.0, 0.0, 0.0, 0.0, 0.0},  // 87 EPSG:1256 Fahud to WGS 84 (1) (DMA-Omn)
-    {"OBSERVATORIO MET. 1939", "Flores", TGeoEllipsoid::gelInt24, true, -425.0, -169.0, 81.0, 0.0, 0.0, 0.0, 0.0},  // 88 EPSG:1887 Azores Occidental 1939 to WGS 84 (1) (DMA-Prt Az W)
-    {"FORT THOMAS 1955", "St Kitts-Nevis", TGeoEllipsoid::gelClrk80, true, -7.0, 215.0, 225.0, 0.0, 0.0, 0.0, 0.0},  // 89 EPSG:15750 St. Kitts 1955 to WGS 84 (2) (NIMA-Kna)
-    {"GAN 1970", "Rep. of Maldives", TGeoEllipsoid::gelInt24, true, -133.0, -321.0, 50.0, 0.0, 0.0, 0.0, 0.0},  // 90 EPSG:15713 Gan 1970 to WGS 84 (1) (NIMA-Mdv)
-    {"GEOCENTRIC DATUM AUSTRALIA", "Australia", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 91 EPSG:1150 GDA94 to WGS 84 (1) (EPSG-Aus)
-    {"GEODETIC DATUM 1949", "New Zealand", TGeoEllipsoid::gelInt24, true, 84.0, -22.0, 209.0, 0.0, 0.0, 0.0, 0.0},  // 92 EPSG:1151 NZGD49 to WGS 84 (1) (DMA-Nzl)
-    {"DOS 1968", "Gizo Islands", TGeoEllipsoid::gelInt24, true, 230.0, -199.0, -752.0, 0.0, 0.0, 0.0, 0.0},  // 93 EPSG:15805 Solomon 1968 to WGS 84 (1) (DMA-Slb Gizo)
-    {"GRACIOSA BASE SW 1948", "Azores", TGeoEllipsoid::gelInt24, true, -104.0, 167.0, -38.0, 0.0, 0.0, 0.0, 0.0},  // 94 EPSG:1886 Azores Central 1948 to WGS 84 (1) (DMA-Prt Az C)
-    {"GGRS87", "Greece", TGeoEllipsoid::gelWGS84, true, -199.87, 74.79, 246.62, 0.0, 0.0, 0.0, 0.0},  // 95 EPSG:1272 GGRS87 to WGS 84 (1) (Hel-Grc)
-    {"GUNUNG SEGARA", "Indonesia", TGeoEllipsoid::gelBess41, true, -403.0, 684.0, 41.0, 0.0, 0.0, 0.0, 0.0},  // 96 EPSG:1897 Segara to WGS 84 (1) (NIMA-Idn Kal)
-    {"GUAM 1963", "Guam", TGeoEllipsoid::gelClrk66, true, -100.0, -248.0, 259.0, 0.0, 0.0, 0.0, 0.0},  // 97 EPSG:1070 Guam 1963 to WGS 84 (1) (DMA-Gum)
-    {"HARTEBEESTHOCK 1994", "South Africa", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 98 EPSG:1505 Hartebeesthoek94 to WGS 84 (1) (EPSG-Zaf)
-    {"HELSINKI, KALLIO CHURCH", "Finland", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 99 unsourced: Helsinki (Kallio church): no datum or transformation in EPSG
-    {"HERAT NORTH", "Afghanistan", TGeoEllipsoid::gelInt24, true, -333.0, -222.0, 114.0, 0.0, 0.0, 0.0, 0.0},  // 100 EPSG:1246 Herat North to WGS 84 (1) (DMA-Afg)
-    {"MGI DATUM/HERMANNSKOGEL", "Austria", TGeoEllipsoid::gelBess41, true, 577.326, 90.129, 463.919, 2.4232, 5.137, 1.474, 5.297},  // 101 EPSG:1618 MGI to WGS 84 (3) (BEV-Aut)
-    {"HERMANNSKOGEL", "Former Yugoslavia", TGeoEllipsoid::gelBess41, true, 682.0, -203.0, 480.0, 0.0, 0.0, 0.0, 0.0},  // 102 EPSG:3962 MGI 1901 to WGS 84 (1) (NIMA-balk)
-    {"HITO XVIII 1963", "Chile", TGeoEllipsoid::gelInt24, true, 16.0, 196.0, 93.0, 0.0, 0.0, 0.0, 0.0},  // 103 EPSG:1892 Hito XVIII 1963 to WGS 84 (2) (NIMA-Chl)
-    {"HJORSEY 1955", "Iceland", TGeoEllipsoid::gelInt24, true, -73.0, 46.0, -86.0, 0.0, 0.0, 0.0, 0.0},  // 104 EPSG:1951 Hjorsey 1955 to WGS 84 (1) (DMA-Isl)
-    {"HONG KONG 1963", "Hong Kong", TGeoEllipsoid::gelHongKong63, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 105 unsourced: Hong Kong 1963 on the catalogue ellipsoid gelHongKong63: no published shift for that figure (EPSG puts Hong Kong 1963 on Clarke 1858)
-    {"HONG KONG 1980", "Hong Kong", TGeoEllipsoid::gelInt24, true, -162.619, -276.959, -161.764, -1.094246, 0.067753, -2.243648, -1.158828},  // 106 EPSG:1825 Hong Kong 1980 to WGS 84 (1) (LSD-HKG 2002)
-    {"HU-TZU-SHAN", "Taiwan", TGeoEllipsoid::gelInt24, true, -637.0, -549.0, -203.0, 0.0, 0.0, 0.0, 0.0},  // 107 EPSG:1152 Hu Tzu Shan 1950 to WGS 84 (1) (DMA-Twn)
-    {"HUNGARIAN DATUM 1972", "Hungary", TGeoEllipsoid::gelGRS67, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 108 unsourced: Hungarian Datum 1972: EPSG has four variants (1242, 1448, 1830, 1831); which one the row holds is unknown
-    {"BELLEVUE (IGN),", "Efate Island", TGeoEllipsoid::gelInt24, true, -127.0, -769.0, 472.0, 0.0, 0.0, 0.0, 0.0},  // 109 EPSG:15801 Bellevue to WGS 84 (1) (DMA-Vut)
-    {"INDONESIAN 1974", "Indonesia", TGeoEllipsoid::gelIndo74, true, -24.0, -15.0, 5.0, 0.0, 0.0, 0.0, 0.0},  // 110 EPSG:1248 ID74 to WGS 84 (1) (DMA-Idn)
-    {"IRAQ-KUWAIT BOUNDARY 1992", "Iraq/ Kuwait", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 111 EPSG:1993 IKBD-92 to WGS 84 (4) (UN-Irq Kwt)
-    {"INDIAN", "Bangladesh", TGeoEllipsoid::gelEver30Ind, true, 282.0, 726.0, 254.0, 0.0, 0.0, 0.0, 0.0},  // 112 EPSG:1155 Kalianpur 1937 to WGS 84 (1) (DMA-Bgd)
-    {"INDIAN", "India & Nepal", TGeoEllipsoid::gelEver56, true, 295.0, 736.0, 257.0, 0.0, 0.0, 0.0, 0.0},  // 113 EPSG:1156 Kalianpur 1975 to WGS 84 (1) (DMA-Ind Npl)
-    {"INDIAN", "Pakistan", TGeoEllipsoid::gelEverPak, true, 283.0, 682.0, 231.0, 0.0, 0.0, 0.0, 0.0},  // 114 EPSG:1247 Kalianpur 1962 to WGS 84 (1) (DMA-Pak)
-    {"INDIAN 1954", "Thailand", TGeoEllipsoid::gelEver30Ind, true, 217.0, 823.0, 299.0, 0.0, 0.0, 0.0, 0.0},  // 115 EPSG:1153 Indian 1954 to WGS 84 (1) (DMA-Tha)
-    {"INDIAN 1960", "Con Son Island", TGeoEllipsoid::gelEver30Ind, true, 182.0, 915.0, 344.0, 0.0, 0.0, 0.0, 0.0},  // 116 EPSG:1543 Indian 1960 to WGS 84 (3) (DMA-Vnm ConSon)
-    {"INDIAN 1960", "Vietnam", TGeoEllipsoid::gelEver30Ind, true, 198.0, 881.0, 317.0, 0.0, 0.0, 0.0, 0.0},  // 117 EPSG:1542 Indian 1960 to WGS 84 (2) (DMA-Vnm 16N)
-    {"1 INDIAN 1975", "Thailand", TGeoEllipsoid::gelEver30Ind, true, 210.0, 814.0, 289.0, 0.0, 0.0, 0.0, 0.0},  // 118 EPSG:1304 Indian 1975 to WGS 84 (2) (NIMA-Tha)
-    {"IRELAND 1965", "Ireland", TGeoEllipsoid::gelModifAiry, true, 506.0, -122.0, 611.0, 0.0, 0.0, 0.0, 0.0},  // 119 EPSG:1956 TM75 to WGS 84 (3) (DMA-Ire)
-    {"ISTS 061 ASTRO 1968", "South Georgia", TGeoEllipsoid::gelInt24, true, -794.0, 119.0, -298.0, 0.0, 0.0, 0.0, 0.0},  // 120 EPSG:15813 South Georgia 1968 to WGS 84 (1) (DMA-Sgs Sgeorg)
-    {"ISTS 073 ASTRO 1969", "Diego Garcia", TGeoEllipsoid::gelInt24, true, 208.0, -435.0, -229.0, 0.0, 0.0, 0.0, 0.0},  // 121 EPSG:15808 Diego Garcia 1969 to WGS 84 (1) (DMA-Iot Garcia)
-    {"JOHNSTON ISLAND 1961", "Johnston Island", TGeoEllipsoid::gelInt24, true, 189.0, -79.0, -202.0, 0.0, 0.0, 0.0, 0.0},  // 122 EPSG:15809 Johnston Island 1961 to WGS 84 (1) (DMA-Umi Johnston)
-    {"KANDAWALA JACKSON?", "Sri Lanka", TGeoEllipsoid::gelEver30Ind, true, -97.0, 787.0, 86.0, 0.0, 0.0, 0.0, 0.0},  // 123 EPSG:1157 Kandawala to WGS 84 (1) (DMA-Lka)
-    {"KERTAU 1948", "Malaysia W & Sing.", TGeoEllipsoid::gelEver48, true, -11.0, 851.0, 5.0, 0.0, 0.0, 0.0, 0.0},  // 124 EPSG:1158 Kertau 1968 to WGS 84 (1) (DMA-Mys Sgp)
-    {"KERGUELEN ISLAND 1949", "Kerguelen Island", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 125 unsourced: Kerguelen Island 1949: no transformation in EPSG
-    {"KOREAN GEODETIC SYSTEM 1995", "South Korea", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 126 EPSG:1558 Korean 1995 to WGS 84 (1) (NIMA-Kor)
-    {"KKJ", "Finland", TGeoEllipsoid::gelInt24, true, -90.7, -106.1, -119.2, 1.37, 4.09, 0.218, -1.05},  // 127 EPSG:1639 KKJ to WGS 84 (1) (EPSG-Fin)
-    {"KUSAIE ASTRO 1951", "Caroline Island", TGeoEllipsoid::gelInt24, true, 647.0, 1777.0, -1124.0, 0.0, 0.0, 0.0, 0.0},  // 128 EPSG:15810 Kusaie 1951 to WGS 84 (1) (DMA-Fsm Carol)
-    {"LC5 ASTRO 1961", "Cayman Brac", TGeoEllipsoid::gelClrk66, true, 42.0, 124.0, 147.0, 0.0, 0.0, 0.0, 0.0},  // 129 EPSG:15814 SIGD61 to WGS 84 (1) (DMA-Cym Little Brac)
-    {"LEIGON", "Ghana", TGeoEllipsoid::gelClrk80, true, -130.0, 29.0, 364.0, 0.0, 0.0, 0.0, 0.0},  // 130 EPSG:1159 Leigon to WGS 84 (1) (DMA-Gha)
-    {"LIBERIA 1964", "Liberia", TGeoEllipsoid::gelClrk80, true, -90.0, 40.0, 88.0, 0.0, 0.0, 0.0, 0.0},  // 131 EPSG:1160 Liberia 1964 to WGS 84 (1) (DMA-Lbr)
-    {"LISBON (Castelo di Sao Jorge), D7", "Portugal", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 132 unsourced: Lisbon (Castelo di Sao Jorge), D73: EPSG has several variants for Lisbon 1937 and Lisbon 1890; which one the row holds is unknown
-    {"LKS94", "Lithuania", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 133 EPSG:1283 LKS94 to WGS 84 (1) (HNIT-Ltu)
-    {"LUXEMBOURG NT", "Luxembourg", TGeoEllipsoid::gelInt24, true, -193.0, 13.7, -39.3, 0.43, -0.41, -2.933, 2.688},  // 134 EPSG:1643 LUREF to WGS 84 (1) (EPSG-Lux)
-    {"LUZON", "Philipines - Mindanao", TGeoEllipsoid::gelClrk66, true, -133.0, -79.0, -72.0, 0.0, 0.0, 0.0, 0.0},  // 135 EPSG:1162 Luzon 1911 to WGS 84 (2) (DMA-Phl Min)
-    {"LUZON", "Philipines", TGeoEllipsoid::gelClrk66, true, -133.0, -77.0, -51.0, 0.0, 0.0, 0.0, 0.0},  // 136 EPSG:1161 Luzon 1911 to WGS 84 (1) (DMA-Phl N)
-    {"MASSAWA", "Eritrea", TGeoEllipsoid::gelBess41, true, 639.0, 405.0, 60.0, 0.0, 0.0, 0.0, 0.0},  // 137 EPSG:1165 Massawa to WGS 84 (1) (DMA-Eth)
-    {"MERCHICH", "Morroco", TGeoEllipsoid::gelClrk80, true, 31.0, 146.0, 47.0, 0.0, 0.0, 0.0, 0.0},  // 138 EPSG:1166 Merchich to WGS 84 (1) (DMA-Mar)
-    {"MIDWAY ASTRO 1961", "Midway Islands", TGeoEllipsoid::gelInt24, true, 403.0, -81.0, 277.0, 0.0, 0.0, 0.0, 0.0},  // 139 EPSG:15818 Midway 1961 to WGS 84 (2) (DMA-Umi Midway 2003)
-    {"MAHE 1971", "Seychelles - Mahe Is.", TGeoEllipsoid::gelClrk80, true, 41.0, -220.0, -134.0, 0.0, 0.0, 0.0, 0.0},  // 140 EPSG:1164 Mahe 1971 to WGS 84 (1) (DMA-Syc)
-    {"MINNA", "Cameroon", TGeoEllipsoid::gelClrk80, true, -81.0, -84.0, 115.0, 0.0, 0.0, 0.0, 0.0},  // 141 EPSG:1167 Minna to WGS 84 (1) (DMA-Cmr)
-    {"MINNA", "Nigeria", TGeoEllipsoid::gelClrk80, true, -92.0, -93.0, 122.0, 0.0, 0.0, 0.0, 0.0},  // 142 EPSG:1168 Minna to WGS 84 (2) (DMA-Nga)
-    {"ROME 1940", "Italy mainland", TGeoEllipsoid::gelInt24, true, -104.1, -49.1, -9.9, -11.68, 0.971, -2.917, 0.714},  // 143 EPSG:1660 Monte Mario to WGS 84 (4) (EPSG-Ita main)
-    {"ROME 1940", "Italy - Sardinia", TGeoEllipsoid::gelInt24, true, -225.0, -65.0, 9.0, 0.0, 0.0, 0.0, 0.0},  // 144 EPSG:1169 Monte Mario to WGS 84 (1) (DMA-Ita Sar)
-    {"ROME 1940", "Italy - Sicily", TGeoEllipsoid::gelInt24, true, -50.2, -50.4, 84.8, -28.08, -0.69, -2.012, 0.459},  // 145 EPSG:1664 Monte Mario to WGS 84 (3) (EPSG-Ita Sic)
-    {"M'PORALOKO", "Gabon", TGeoEllipsoid::gelClrk80, true, -74.0, -130.0, 42.0, 0.0, 0.0, 0.0, 0.0},  // 146 EPSG:1163 M'poraloko to WGS 84 (1) (DMA-Gab)
-    {"VITI LEVU 1916", "Fiji - Viti Levu", TGeoEllipsoid::gelClrk80, true, 51.0, 391.0, -36.0, 0.0, 0.0, 0.0, 0.0},  // 147 EPSG:15821 Viti Levu 1916 to WGS 84 (1) (DMA-Fji), deprecated
-    {"NAHRWAN", "Oman - Masirah Island", TGeoEllipsoid::gelClrk80, true, -247.0, -148.0, 369.0, 0.0, 0.0, 0.0, 0.0},  // 148 EPSG:1189 Nahrwan 1967 to WGS 84 (1) (DMA-Omn Mas)
-    {"NAHRWAN", "Saudi Arabia", TGeoEllipsoid::gelClrk80, true, -243.0, -192.0, 477.0, 0.0, 0.0, 0.0, 0.0},  // 149 EPSG:1190 Nahrwan 1967 to WGS 84 (2) (DMA-Sau)
-    {"NAHRWAN", "United Arab Emirates", TGeoEllipsoid::gelClrk80, true, -249.0, -156.0, 381.0, 0.0, 0.0, 0.0, 0.0},  // 150 EPSG:1191 Nahrwan 1967 to WGS 84 (3) (DMA-UAE)
-    {"NAPARIMA", "Trinidad & Tobago", TGeoEllipsoid::gelInt24, true, -10.0, 375.0, 165.0, 0.0, 0.0, 0.0, 0.0},  // 151 EPSG:1192 Naparima 1972 to WGS 84 (1) (DMA-Tto)
-    {"NORTH AMERICAN 1983", "US - Alaska", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 152 EPSG:1188 NAD83 to WGS 84 (1) (DMA-N Am)
-    {"NORTH AMERICAN 1983", "US - Aleutian", TGeoEllipsoid::gelWGS84, true, -2.0, 0.0, 4.0, 0.0, 0.0, 0.0, 0.0},  // 153 EPSG:1251 NAD83 to WGS 84 (2) (DMA-AK Alu)
-    {"NORTH AMERICAN 1983", "Canada", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 154 EPSG:1188 NAD83 to WGS 84 (1) (DMA-N Am)
-    {"NORTH AMERICAN 1983", "US - CONUS", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 155 EPSG:1188 NAD83 to WGS 84 (1) (DMA-N Am)
-    {"NORTH AMERICAN 1983", "US - Hawaii", TGeoEllipsoid::gelWGS84, true, 1.0, 1.0, -1.0, 0.0, 0.0, 0.0, 0.0},  // 156 EPSG:1252 NAD83 to WGS 84 (3) (DMA-USA Hi)
-    {"NORTH AMERICAN 1983", "Mexico", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 157 EPSG:1188 NAD83 to WGS 84 (1) (DMA-N Am)
-    {"NORTH AMERICAN 1927", "US - Alaska", TGeoEllipsoid::gelClrk66, true, -5.0, 135.0, 172.0, 0.0, 0.0, 0.0, 0.0},  // 158 EPSG:1176 NAD27 to WGS 84 (7) (DMA-USA AK)
-    {"NORTH AMERICAN 1927", "Canada", TGeoEllipsoid::gelClrk66, true, -10.0, 158.0, 187.0, 0.0, 0.0, 0.0, 0.0},  // 159 EPSG:1172 NAD27 to WGS 84 (3) (DMA-Can)
-    {"NORTH AMERICAN 1927", "Canada-Alberta/British Columbia", TGeoEllipsoid::gelClrk66, true, -7.0, 162.0, 188.0, 0.0, 0.0, 0.0, 0.0},  // 160 EPSG:1179 NAD27 to WGS 84 (10) (DMA-Can AB BC)
-    {"NORTH AMERICAN 1927", "US - Aleutian East", TGeoEllipsoid::gelClrk66, true, -2.0, 152.0, 149.0, 0.0, 0.0, 0.0, 0.0},  // 161 EPSG:1249 NAD27 to WGS 84 (21) (DMA-AK AluE)
-    {"NORTH AMERICAN 1927", "US - Aleutian West", TGeoEllipsoid::gelClrk66, true, 2.0, 204.0, 105.0, 0.0, 0.0, 0.0, 0.0},  // 162 EPSG:1250 NAD27 to WGS 84 (22) (DMA-AK AluW)
-    {"NORTH AMERICAN 1927", "Bahamas", TGeoEllipsoid::gelClrk66, true, -4.0, 154.0, 178.0, 0.0, 0.0, 0.0, 0.0},  // 163 EPSG:1177 NAD27 to WGS 84 (8) (DMA-Bha xSalv)
-    {"NORTH AMERICAN 1927", "Canal Zone", TGeoEllipsoid::gelClrk66, true, 0.0, 125.0, 201.0, 0.0, 0.0, 0.0, 0.0},  // 164 EPSG:1184 NAD27 to WGS 84 (15) (DMA-Pan)
-    {"NORTH AMERICAN 1927", "Caribbean", TGeoEllipsoid::gelClrk66, true, -3.0, 142.0, 183.0, 0.0, 0.0, 0.0, 0.0},  // 165 EPSG:1170 NAD27 to WGS 84 (1) (DMA-Carib)
-    {"NORTH AMERICAN 1927", "Central America", TGeoEllipsoid::gelClrk66, true, 0.0, 125.0, 194.0, 0.0, 0.0, 0.0, 0.0},  // 166 EPSG:1171 NAD27 to WGS 84 (2) (DMA-Cen Am)
-    {"NORTH AMERICAN 1927", "US - CONUS", TGeoEllipsoid::gelClrk66, true, -8.0, 160.0, 176.0, 0.0, 0.0, 0.0, 0.0},  // 167 EPSG:1173 NAD27 to WGS 84 (4) (DMA-Conus)
-    {"NORTH AMERICAN 1927", "Cuba", TGeoEllipsoid::gelClrk66, true, -9.0, 152.0, 178.0, 0.0, 0.0, 0.0, 0.0},  // 168 EPSG:1185 NAD27 to WGS 84 (16) (DMA-Cuba)
-    {"NORTH AMERICAN 1927", "CanadaEast", TGeoEllipsoid::gelClrk66, true, -22.0, 160.0, 190.0, 0.0, 0.0, 0.0, 0.0},  // 169 EPSG:1181 NAD27 to WGS 84 (12) (DMA-Can E)
-    {"NORTH AMERICAN 1927", "US - Eastern", TGeoEllipsoid::gelClrk66, true, -9.0, 161.0, 179.0, 0.0, 0.0, 0.0, 0.0},  // 170 EPSG:1174 NAD27 to WGS 84 (5) (DMA-ConusE)
-    {"NORTH AMERICAN 1927", "Greenland", TGeoEllipsoid::gelClrk66, true, 11.0, 114.0, 195.0, 0.0, 0.0, 0.0, 0.0},  // 171 EPSG:1186 NAD27 to WGS 84 (17) (DMA-Grl)
-    {"NORTH AMERICAN 1927", "Canada - Manitoba/Ontario", TGeoEllipsoid::gelClrk66, true, -9.0, 157.0, 184.0, 0.0, 0.0, 0.0, 0.0},  // 172 EPSG:1180 NAD27 to WGS 84 (11) (DMA-Can MN ON)
-    {"NORTH AMERICAN 1927", "Mexico", TGeoEllipsoid::gelClrk66, true, -12.0, 130.0, 190.0, 0.0, 0.0, 0.0, 0.0},  // 173 EPSG:1187 NAD27 to WGS 84 (18) (DMA-Mex)
-    {"NORTH AMERICAN 1927", "Canada - NW Territory", TGeoEllipsoid::gelClrk66, true, 4.0, 159.0, 188.0, 0.0, 0.0, 0.0, 0.0},  // 174 EPSG:1182 NAD27 to WGS 84 (13) (DMA-Can NWT)
-    {"NORTH AMERICAN 1927", "San Salvador", TGeoEllipsoid::gelClrk66, true, 1.0, 140.0, 165.0, 0.0, 0.0, 0.0, 0.0},  // 175 EPSG:1178 NAD27 to WGS 84 (9) (DMA-Bha Salv)
-    {"NORTH AMERICAN 1927", "US - Western", TGeoEllipsoid::gelClrk66, true, -8.0, 159.0, 175.0, 0.0, 0.0, 0.0, 0.0},  // 176 EPSG:1175 NAD27 to WGS 84 (6) (DMA-ConusW)
-    {"NORTH AMERICAN 1927", "Canada - Yukon", TGeoEllipsoid::gelClrk66, true, -7.0, 139.0, 181.0, 0.0, 0.0, 0.0, 0.0},  // 177 EPSG:1183 NAD27 to WGS 84 (14) (DMA-Can Yuk)
-    {"NTF", "France", TGeoEllipsoid::gelClrk80IGN, true, -168.0, -60.0, 320.0, 0.0, 0.0, 0.0, 0.0},  // 178 EPSG:1193 NTF to WGS 84 (1) (IGN-Fra)
-    {"NGO 1948", "Norway", TGeoEllipsoid::gelBesselMod, true, 278.3, 93.0, 474.5, 6.21, 7.889, 0.05, -6.61},  // 179 EPSG:1654 NGO 1948 to WGS 84 (1) (EPSG-Nor)
-    {"NORTH SAHARA 1959", "Algeria", TGeoEllipsoid::gelClrk80, true, -186.0, -93.0, 310.0, 0.0, 0.0, 0.0, 0.0},  // 180 EPSG:1253 Nord Sahara 1959 to WGS 84 (1) (DMA-Alg)
-    {"BELGIUM DATUM 1972", "Belgium", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 181 unsourced: Belgium 1972: EPSG has three current variants (1609, 1610, 15929); which one the row holds is unknown
-    {"OLD EGYPTIAN 1907", "Egypt", TGeoEllipsoid::gelHelm06, true, -130.0, 110.0, -13.0, 0.0, 0.0, 0.0, 0.0},  // 182 EPSG:1148 Egypt 1907 to WGS 84 (1) (DMA-Egy)
-    {"ORDNANCE GB 1936", "GB - Great Britain", TGeoEllipsoid::gelAiry30, true, 446.448, -125.157, 542.06, -20.49, 0.15, 0.247, 0.8421},  // 183 library catalogue; EPSG:1314 OSGB36 to WGS 84 (6) (UKOOA-Pet), rounded
-    {"OLD HAWAI'IAN", "US - Hawaii Mean", TGeoEllipsoid::gelClrk66, true, 61.0, -285.0, -181.0, 0.0, 0.0, 0.0, 0.0},  // 184 EPSG:15824 Old Hawaiian to WGS 84 (3) (DMA-Usa HI 1987)
-    {"OLD HAWAI'IAN", "US - Hawaii", TGeoEllipsoid::gelClrk66, true, 89.0, -279.0, -183.0, 0.0, 0.0, 0.0, 0.0},  // 185 EPSG:15825 Old Hawaiian to WGS 84 (4) (DMA-Usa HI Haw 1991)
-    {"OLD HAWAI'IAN", "US - Kauai", TGeoEllipsoid::gelClrk66, true, 45.0, -290.0, -172.0, 0.0, 0.0, 0.0, 0.0},  // 186 EPSG:15826 Old Hawaiian to WGS 84 (5) (DMA-Usa HI Kauai 1991)
-    {"OLD HAWAI'IAN", "US - Maui", TGeoEllipsoid::gelClrk66, true, 65.0, -290.0, -190.0, 0.0, 0.0, 0.0, 0.0},  // 187 EPSG:15827 Old Hawaiian to WGS 84 (6) (DMA-Usa HI Maui 1991)
-    {"OLD HAWAI'IAN", "US - Oahu", TGeoEllipsoid::gelClrk66, true, 58.0, -283.0, -182.0, 0.0, 0.0, 0.0, 0.0},  // 188 EPSG:15828 Old Hawaiian to WGS 84 (7) (DMA-Usa HI Oahu 1991)
-    {"OLD HAWAI'IAN", "US - Hawaii", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 189 unsourced: Old Hawaiian on International 1924: no transformation in EPSG
-    {"OLD HAWAI'IAN", "US - Hawaii", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 190 unsourced: Old Hawaiian on International 1924: no transformation in EPSG
-    {"OLD HAWAI'IAN", "US - Kauai", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 191 unsourced: Old Hawaiian on International 1924: no transformation in EPSG
-    {"OLD HAWAI'IAN", "US - Maui", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 192 unsourced: Old Hawaiian on International 1924: no transformation in EPSG
-    {"OLD HAWAI'IAN", "US - Oahu", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 193 unsourced: Old Hawaiian on International 1924: no transformation in EPSG
-    {"PALESTINE 1928", "Israel", TGeoEllipsoid::gelNahrwan29, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 194 unsourced: Palestine 1928: EPSG has Palestine 1923 on Clarke 1880 (Benoit) only
-    {"AYABELLA LIGHTHOUSE", "Djibouti", TGeoEllipsoid::gelClrk80, true, -77.0, -128.0, 142.0, 0.0, 0.0, 0.0, 0.0},  // 195 EPSG:6907 Ayabelle Lighthouse to WGS 84 (2) (NGA-Dji GeoTrans3-4)
-    {"PITCAIRN ASTRO 1967", "Pitcairn Island", TGeoEllipsoid::gelInt24, true, 185.0, 165.0, 42.0, 0.0, 0.0, 0.0, 0.0},  // 196 EPSG:15819 Pitcairn 1967 to WGS 84 (1) (DMA-Pcn Pitcairn Isl)
-    {"PICO DE LAS NIEVES.", "Spain - Canary Islands", TGeoEllipsoid::gelInt24, true, -307.0, -92.0, 127.0, 0.0, 0.0, 0.0, 0.0},  // 197 EPSG:9743 PN68 to WGS 84 (1) (DMA-Esp Canary)
-    {"PORTO SANTO 1936.", "Portugal - Maderia", TGeoEllipsoid::gelInt24, true, -499.0, -249.0, 314.0, 0.0, 0.0, 0.0, 0.0},  // 198 EPSG:1888 Porto Santo to WGS 84 (1) (DMA-Prt Mad)
-    {"PROV. S AMERICAN 1956", "Bolivia", TGeoEllipsoid::gelInt24, true, -270.0, 188.0, -388.0, 0.0, 0.0, 0.0, 0.0},  // 199 EPSG:1202 PSAD56 to WGS 84 (2) (DMA-Bol)
-    {"PROV. S AMERICAN 1956", "Colombia", TGeoEllipsoid::gelInt24, true, -282.0, 169.0, -371.0, 0.0, 0.0, 0.0, 0.0},  // 200 EPSG:1205 PSAD56 to WGS 84 (5) (DMA-Col)
-    {"PROV. S AMERICAN 1956", "Ecuador", TGeoEllipsoid::gelInt24, true, -278.0, 171.0, -367.0, 0.0, 0.0, 0.0, 0.0},  // 201 EPSG:1206 PSAD56 to WGS 84 (6) (DMA-Ecu)
-    {"PROV. S AMERICAN 1956", "Guyana", TGeoEllipsoid::gelInt24, true, -298.0, 159.0, -369.0, 0.0, 0.0, 0.0, 0.0},  // 202 EPSG:1207 PSAD56 to WGS 84 (7) (DMA-Guy)
-    {"PROV. S AMERICAN 1956", "Chile North", TGeoEllipsoid::gelInt24, true, -270.0, 183.0, -390.0, 0.0, 0.0, 0.0, 0.0},  // 203 EPSG:1203 PSAD56 to WGS 84 (3) (DMA-Chl N)
-    {"PROV. S AMERICAN 1956", "Peru", TGeoEllipsoid::gelInt24, true, -279.0, 175.0, -379.0, 0.0, 0.0, 0.0, 0.0},  // 204 EPSG:1208 PSAD56 to WGS 84 (8) (DMA-Per)
-    {"PROV. S AMERICAN 1956", "South America", TGeoEllipsoid::gelInt24, true, -288.0, 175.0, -376.0, 0.0, 0.0, 0.0, 0.0},  // 205 EPSG:1201 PSAD56 to WGS 84 (1) (DMA-mean)
-    {"PROV. S AMERICAN 1956", "Chile South", TGeoEllipsoid::gelInt24, true, -305.0, 243.0, -442.0, 0.0, 0.0, 0.0, 0.0},  // 206 EPSG:1204 PSAD56 to WGS 84 (4) (DMA-Chl S)
-    {"PROV. S AMERICAN 1956", "Venezuela", TGeoEllipsoid::gelInt24, true, -295.0, 173.0, -371.0, 0.0, 0.0, 0.0, 0.0},  // 207 EPSG:1209 PSAD56 to WGS 84 (9) (DMA-Ven)
-    {"POINT 58", "Burkina Faso & Niger", TGeoEllipsoid::gelClrk80, true, -106.0, -129.0, 165.0, 0.0, 0.0, 0.0, 0.0},  // 208 EPSG:1880 Point 58 to WGS 84 (1) (NIMA-Bfa Ner)
-    {"POINT NOIRE 1948", "Congo", TGeoEllipsoid::gelClrk80, true, -148.0, 51.0, -291.0, 0.0, 0.0, 0.0, 0.0},  // 209 EPSG:1200 Pointe Noire to WGS 84 (1) (DMA-Cog)
-    {"PULKOVO 1942", "Russia", TGeoEllipsoid::gelKrass40, true, 28.0, -130.0, -95.0, 0.0, 0.0, 0.0, 0.0},  // 210 EPSG:1254 Pulkovo 1942 to WGS 84 (1) (DMA-Rus)
-    {"PULKOVO 1942", "Germany", TGeoEllipsoid::gelKrass40, true, 24.0, -123.0, -94.0, 1.1, 0.02, -0.25, -0.13},  // 211 EPSG:1675 Pulkovo 1942(83) to WGS 84 (1) (EPSG-Deu E)
-    {"PULKOVO 1942", "Estonia", TGeoEllipsoid::gelKrass40, true, 22.0, -126.0, -85.0, 0.0, 0.0, 0.0, 0.0},  // 212 EPSG:6899 Pulkovo 1942 to WGS 84 (21) (NGA-Est GeoTrans3-4)
-    {"PUERTO RICO & Virgin Is.", "Puerto Rico & Virgin Islands", TGeoEllipsoid::gelClrk66, true, 11.0, 72.0, -101.0, 0.0, 0.0, 0.0, 0.0},  // 213 EPSG:1893 Puerto Rico to WGS 84 (3) (NIMA-Pri)
-    {"QATAR NATIONAL 1974", "Qatar", TGeoEllipsoid::gelInt24, true, -128.0, -283.0, 22.0, 0.0, 0.0, 0.0, 0.0},  // 214 EPSG:1561 Qatar 1974 to WGS 84 (1) (DMA-Qat)
-    {"QATAR NATIONAL 1995", "Qatar", TGeoEllipsoid::gelInt24, true, -119.4248, -303.65872, -11.00061, 3.657065, 1.164298, 0.174458, 1.096259},  // 215 EPSG:1840 QND95 to WGS 84 (1) (CGIS-Qat)
-    {"QORNOQ", "Greenland South", TGeoEllipsoid::gelInt24, true, 164.0, 138.0, -189.0, 0.0, 0.0, 0.0, 0.0},  // 216 EPSG:1797 Qornoq 1927 to WGS 84 (1) (DMA-Grl S)
-    {"DHDN (RAUENBERG),", "Germany", TGeoEllipsoid::gelBess41, true, 582.0, 105.0, 414.0, 8.3, 1.04, 0.35, -3.08},  // 217 library catalogue; EPSG:1673 DHDN to WGS 84 (1) (EPSG-Deu W), rotations as position vector
-    {"REUNION", "Mascarene Is", TGeoEllipsoid::gelInt24, true, 94.0, -948.0, -1262.0, 0.0, 0.0, 0.0, 0.0},  // 218 EPSG:15751 Reunion 1947 to WGS 84 (2) (IGN-Reu 30m)
-    {"RT90", "Sweden", TGeoEllipsoid::gelBess41, true, 414.1, 41.3, 603.1, 0.0, -0.855, 2.141, -7.023},  // 219 EPSG:1896 RT90 to WGS 84 (2) (EPSG-Swe 2001)
-    {"SANTO(DOS), 1965", "Vanuatu - Espirito Santo", TGeoEllipsoid::gelInt24, true, 170.0, 42.0, 84.0, 0.0, 0.0, 0.0, 0.0},  // 220 EPSG:15820 Santo 1965 to WGS 84 (1) (DMA-Vut)
-    {"SOUTH AMERICAN 1969", "Argentina", TGeoEllipsoid::gelSAm69, true, -62.0, -1.0, -37.0, 0.0, 0.0, 0.0, 0.0},  // 221 EPSG:1865 SAD69 to WGS 84 (2) (DMA-Arg)
-    {"SOUTH AMERICAN 1969", "Galapagos", TGeoEllipsoid::gelSAm69, true, -47.0, 26.0, -42.0, 0.0, 0.0, 0.0, 0.0},  // 222 EPSG:1871 SAD69 to WGS 84 (8) (DMA-Ecu Gal)
-    {"SOUTH AMERICAN 1969", "Bolivia", TGeoEllipsoid::gelSAm69, true, -61.0, 2.0, -48.0, 0.0, 0.0, 0.0, 0.0},  // 223 EPSG:1866 SAD69 to WGS 84 (3) (DMA-Bol)
-    {"SOUTH AMERICAN 1969", "Brazil", TGeoEllipsoid::gelSAm69, true, -60.0, -2.0, -41.0, 0.0, 0.0, 0.0, 0.0},  // 224 EPSG:1867 SAD69 to WGS 84 (4) (DMA-Bra)
-    {"SOUTH AMERICAN 1969", "Chile", TGeoEllipsoid::gelSAm69, true, -75.0, -1.0, -44.0, 0.0, 0.0, 0.0, 0.0},  // 225 EPSG:1868 SAD69 to WGS 84 (5) (DMA-Chile)
-    {"SOUTH AMERICAN 1969", "Colombia", TGeoEllipsoid::gelSAm69, true, -44.0, 6.0, -36.0, 0.0, 0.0, 0.0, 0.0},  // 226 EPSG:1869 SAD69 to WGS 84 (6) (DMA-Col)
-    {"SOUTH AMERICAN 1969", "Ecuador", TGeoEllipsoid::gelSAm69, true, -48.0, 3.0, -44.0, 0.0, 0.0, 0.0, 0.0},  // 227 EPSG:1870 SAD69 to WGS 84 (7) (DMA-Ecu)
-    {"SOUTH AMERICAN 1969", "Guyana", TGeoEllipsoid::gelSAm69, true, -53.0, 3.0, -47.0, 0.0, 0.0, 0.0, 0.0},  // 228 EPSG:1872 SAD69 to WGS 84 (9) (DMA-Guy)
-    {"SOUTH AMERICAN 1969", "Paraguay", TGeoEllipsoid::gelSAm69, true, -61.0, 2.0, -33.0, 0.0, 0.0, 0.0, 0.0},  // 229 EPSG:1873 SAD69 to WGS 84 (10) (DMA-Pgy)
-    {"SOUTH AMERICAN 1969", "Peru", TGeoEllipsoid::gelSAm69, true, -58.0, 0.0, -44.0, 0.0, 0.0, 0.0, 0.0},  // 230 EPSG:1874 SAD69 to WGS 84 (11) (DMA-Peru)
-    {"SOUTH AMERICAN 1969", "South America", TGeoEllipsoid::gelSAm69, true, -57.0, 1.0, -41.0, 0.0, 0.0, 0.0, 0.0},  // 231 EPSG:1864 SAD69 to WGS 84 (1) (DMA-mean)
-    {"SOUTH AMERICAN 1969", "Trinidad", TGeoEllipsoid::gelSAm69, true, -45.0, 12.0, -33.0, 0.0, 0.0, 0.0, 0.0},  // 232 EPSG:1875 SAD69 to WGS 84 (12) (DMA-Tto)
-    {"SOUTH AMERICAN 1969", "Venezuela", TGeoEllipsoid::gelSAm69, true, -45.0, 8.0, -33.0, 0.0, 0.0, 0.0, 0.0},  // 233 EPSG:1876 SAD69 to WGS 84 (13) (DMA-Ven)
-    {"SAO BRAZ", "Santa Maria Islands", TGeoEllipsoid::gelInt24, true, -203.0, 141.0, 53.0, 0.0, 0.0, 0.0, 0.0},  // 234 EPSG:1885 Azores Oriental 1940 to WGS 84 (1) (DMA-Prt Az E)
-    {"SAPPER HILL 1943 (2000 adj),", "Falkland Islands", TGeoEllipsoid::gelInt24, true, -355.0, 21.0, 72.0, 0.0, 0.0, 0.0, 0.0},  // 235 EPSG:1225 Sapper Hill 1943 to WGS 84 (1) (DMA-Flk E)
-    {"SCHWARZECK", "Namibia", TGeoEllipsoid::gelBess41Nam, true, 616.0, 97.0, -251.0, 0.0, 0.0, 0.0, 0.0},  // 236 EPSG:1226 Schwarzeck to WGS 84 (1) (DMA-Nam)
-    {"SOUTH EAST ISLAND", "Seychelles", TGeoEllipsoid::gelClrk80IGN, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 237 unsourced: South East Island: EPSG has a DOS (6914) and a UKHO (6926) variant of South East Island 1943; which one the row holds is unknown. The ellipsoid is not traced either; it is the one that makes the table's ellipsoid counts hold.
-    {"SOVIET GEODETIC SYSTEM 85", "Russia", TGeoEllipsoid::gelSGS85, true, 0.0, 0.0, 4.0, 0.0, 0.0, 0.0, 0.6},  // 238 library catalogue; no EPSG counterpart
-    {"PZ90 (GLONASS),", "Russia", TGeoEllipsoid::gelPZ90, true, 0.0, 0.0, 1.5, 0.0, 0.0, 0.0, 0.076},  // 239 EPSG:15843 PZ-90 to WGS 84 (1) (GiK-World)
-    {"SELVAGEM GRANDE 1938", "Salvage Island", TGeoEllipsoid::gelInt24, true, -289.0, -124.0, 60.0, 0.0, 0.0, 0.0, 0.0},  // 240 EPSG:1965 Selvagem Grande to WGS 84 (1) (DMA-Prt Sel)
-    {"DOS 71/4", "St Helena", TGeoEllipsoid::gelInt24, true, -320.0, 550.0, -494.0, 0.0, 0.0, 0.0, 0.0},  // 241 EPSG:15798 Astro DOS 71 to WGS 84 (1) (DMA-Shn Hel)
-    {"SIERRA LEONE DATUM 1960", "Sierra Leone", TGeoEllipsoid::gelClrk80, true, -88.0, 4.0, 101.0, 0.0, 0.0, 0.0, 0.0},  // 242 EPSG:1614 Sierra Leone 1968 to WGS 84 (1) (NIMA-Sle)
-    {"SIRGAS", "South America", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 243 EPSG:1581 SIRGAS 1995 to WGS 84 (1) (NIMA-S America)
-    {"SOUTH ASIA", "Singapore", TGeoEllipsoid::gelModifFish60, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 244 unsourced: South Asia (Singapore): no datum or transformation in EPSG
-    {"S-42 (PULKOVO 1942),", "Albania", TGeoEllipsoid::gelKrass40, true, 24.0, -130.0, -92.0, 0.0, 0.0, 0.0, 0.0},  // 245 EPSG:15999 Pulkovo 1942(58) to WGS 84 (8) (NIMA-Alb)
-    {"S-42 (PK42),", "Czechoslavakia", TGeoEllipsoid::gelKrass40, true, 26.0, -121.0, -78.0, 0.0, 0.0, 0.0, 0.0},  // 246 EPSG:15998 Pulkovo 1942(83) to WGS 84 (5) (NIMA-Cze)
-    {"S-42 (PULKOVO 1942),", "Hungary", TGeoEllipsoid::gelKrass40, true, 28.0, -121.0, -77.0, 0.0, 0.0, 0.0, 0.0},  // 247 EPSG:15996 Pulkovo 1942(83) to WGS 84 (3) (NIMA-Hun)
-    {"S-42 (PULKOVO 1942),", "Latvia", TGeoEllipsoid::gelKrass40, true, 24.0, -124.0, -82.0, 0.0, 0.0, 0.0, 0.0},  // 248 EPSG:1290 Pulkovo 1942 to WGS 84 (6) (NIMA-Lva)
-    {"S-42 (PK 1942),", "Kazakhstan", TGeoEllipsoid::gelKrass40, true, 15.0, -130.0, -84.0, 0.0, 0.0, 0.0, 0.0},  // 249 EPSG:1291 Pulkovo 1942 to WGS 84 (7) (NIMA-Kaz)
-    {"SYSTEM 1942/58 (PULKOVO 1942),", "Poland", TGeoEllipsoid::gelKrass40, true, 33.4, -146.6, -76.3, -0.84, -0.359, -0.053, 0.844},  // 250 EPSG:1645 Pulkovo 1942(58) to WGS 84 (1) (EPSG-Pol)
-    {"S-42 (PULKOVO 1942),", "Poland", TGeoEllipsoid::gelKrass40, true, 23.0, -124.0, -82.0, 0.0, 0.0, 0.0, 0.0},  // 251 EPSG:15997 Pulkovo 1942(58) to WGS 84 (4) (NIMA-Pol)
-    {"S-42 (PULKOVO 1942),", "Romania", TGeoEllipsoid::gelKrass40, true, 28.0, -121.0, -77.0, 0.0, 0.0, 0.0, 0.0},  // 252 EPSG:15497 Pulkovo 1942(58) to WGS 84 (9) (NIMA-Rom)
-    {"S-42 (PULKOVO 1942),", "Romania", TGeoEllipsoid::gelKrass40, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 253 unsourced: Pulkovo 1942 Romania (second row): EPSG has several variants (15496, 15995); which one the row holds is unknown
-    {"S-42 (PULKOVO 1942),", "Afghanistan", TGeoEllipsoid::gelKrass40, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 254 unsourced: Pulkovo 1942 Afghanistan: no transformation in EPSG
-    {"TANANARIVE OBSERVATORY", "Madagascar", TGeoEllipsoid::gelInt24, true, -189.0, -242.0, -91.0, 0.0, 0.0, 0.0, 0.0},  // 255 EPSG:1227 Tananarive to WGS 84 (1) (DMA-Mdg)
-    {"TRISTAN ASTRO 1968", "Tristan da Cunha", TGeoEllipsoid::gelInt24, true, -632.0, 438.0, -609.0, 0.0, 0.0, 0.0, 0.0},  // 256 EPSG:15816 Tristan 1968 to WGS 84 (1) (DMA-Shn Tris)
-    {"TETE", "Mozambique", TGeoEllipsoid::gelClrk66, true, -80.0, -100.0, -228.0, 0.0, 0.0, 0.0, 0.0},  // 257 EPSG:6901 Tete to WGS 84 (6) (NGA-Moz GeoTrans3-4)
-    {"TIMBALAI 1948 (Everest),", "Malaysia E & Brunei", TGeoEllipsoid::gelEverest, true, -679.0, 669.0, -48.0, 0.0, 0.0, 0.0, 0.0},  // 258 EPSG:1228 Timbalai 1948 to WGS 84 (1) (DMA-Borneo)
-    {"TIMBALAI 1968,Adj of 1948", "Malaysia E & Brunei", TGeoEllipsoid::gelEverest, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 259 unsourced: Timbalai 1968 (adjustment of 1948): no transformation in EPSG
-    {"TIMBALAI 1968, Adj of 1948", "Malaysia E & Brunei", TGeoEllipsoid::gelBess41, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 260 unsourced: Timbalai 1968 (adjustment of 1948): no transformation in EPSG. The ellipsoid is not traced either; it is the one that makes the table's ellipsoid counts hold.
-    {"TIMBALAI 1948 (Bessel),", "Malaysia E & Brunei", TGeoEllipsoid::gelBess41, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 261 unsourced: Timbalai 1948 on Bessel: no transformation in EPSG
-    {"TOKYO", "Japan", TGeoEllipsoid::gelBess41, true, -148.0, 507.0, 685.0, 0.0, 0.0, 0.0, 0.0},  // 262 EPSG:1231 Tokyo to WGS 84 (2) (DMA-Jpn)
-    {"TOKYO", "South Korea", TGeoEllipsoid::gelBess41, true, -147.0, 506.0, 687.0, 0.0, 0.0, 0.0, 0.0},  // 263 EPSG:1305 Tokyo to WGS 84 (5) (NIMA-Kor)
-    {"TOKYO", "Japan - Okinawa", TGeoEllipsoid::gelBess41, true, -158.0, 507.0, 676.0, 0.0, 0.0, 0.0, 0.0},  // 264 EPSG:1233 Tokyo to WGS 84 (4) (DMA-Jpn Ok)
-    {"TERN ISLAND (FRIG), 1961", "Antarctica", TGeoEllipsoid::gelInt24, true, 114.0, -116.0, -333.0, 0.0, 0.0, 0.0, 0.0},  // 265 EPSG:15795 Tern Island 1961 to WGS 84 (1) (DMA-Usa HI Tern)
-    {"VOIROL 1875", "Algeria", TGeoEllipsoid::gelClrk80IGN, true, -73.0, -247.0, 227.0, 0.0, 0.0, 0.0, 0.0},  // 266 EPSG:1294 Voirol 1875 to WGS 84 (1) (NIMA-Dza N)
-    {"WAKE ISLAND ASTRO 1952", "Wake Island", TGeoEllipsoid::gelInt24, true, 276.0, -57.0, 149.0, 0.0, 0.0, 0.0, 0.0},  // 267 EPSG:15823 Wake Island 1952 to WGS 84 (1) (DMA-Mhl Wake)
-    {"WORLD GEODETIC SYSTEM 1972", "World", TGeoEllipsoid::gelWGS72, true, 0.0, 0.0, 4.5, 0.219, 0.0, 0.0, 0.554},  // 268 library catalogue; EPSG:1238 WGS 72 to WGS 84 (2) (DMA2)
-    {"WORLD GEODETIC SYSTEM 1984", "World", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},  // 269 library catalogue; the reference itself
-    {"YACARE", "Uruguay", TGeoEllipsoid::gelInt24, true, -155.0, 171.0, 37.0, 0.0, 0.0, 0.0, 0.0},  // 270 EPSG:1234 Yacare to WGS 84 (1) (DMA-Ury)
-    {"ZANDERIJ", "Suriname", TGeoEllipsoid::gelInt24, true, -265.0, 120.0, -358.0, 0.0, 0.0, 0.0, 0.0},  // 271 EPSG:1235 Zanderij to WGS 84 (1) (DMA-Sur)
+    {"ACCRA", "Ghana", TGeoEllipsoid::gelWarOffice, true, -199.0, 32.0, 322.0, 0.0, 0.0, 0.0,
+     0.0},  // 1 library catalogue; EPSG:1569 Accra to WGS 84 (1) (MCE-Gha)
+    {"ADINDAN", "Burkina Faso", TGeoEllipsoid::gelClrk80, true, -118.0, -14.0, 218.0, 0.0, 0.0, 0.0,
+     0.0},  // 2 library catalogue; EPSG:1101 Adindan to WGS 84 (2) (DMA-Bfa)
+    {"ADINDAN", "Cameroon", TGeoEllipsoid::gelClrk80, true, -134.0, -2.0, 210.0, 0.0, 0.0, 0.0,
+     0.0},  // 3 EPSG:1102 Adindan to WGS 84 (3) (DMA-Cmr)
+    {"ADINDAN", "Ethiopa", TGeoEllipsoid::gelClrk80, true, -165.0, -11.0, 206.0, 0.0, 0.0, 0.0,
+     0.0},  // 4 EPSG:1103 Adindan to WGS 84 (4) (DMA-Eth)
+    {"ADINDAN", "Mali", TGeoEllipsoid::gelClrk80, true, -123.0, -20.0, 220.0, 0.0, 0.0, 0.0,
+     0.0},  // 5 EPSG:1104 Adindan to WGS 84 (5) (DMA-Mli)
+    {"ADINDAN", "Mean", TGeoEllipsoid::gelClrk80, true, -166.0, -15.0, 204.0, 0.0, 0.0, 0.0,
+     0.0},  // 6 EPSG:1100 Adindan to WGS 84 (1) (DMA-Eth Sud)
+    {"ADINDAN", "Senegal", TGeoEllipsoid::gelClrk80, true, -128.0, -18.0, 224.0, 0.0, 0.0, 0.0,
+     0.0},  // 7 EPSG:1105 Adindan to WGS 84 (6) (DMA-Sen)
+    {"ADINDAN", "Sudan", TGeoEllipsoid::gelClrk80, true, -161.0, -14.0, 205.0, 0.0, 0.0, 0.0,
+     0.0},  // 8 EPSG:1106 Adindan to WGS 84 (7) (DMA-Sud)
+    {"ANTIGUA ISLAND ASTRO 1943", "Antigua", TGeoEllipsoid::gelClrk80, true, -270.0, 13.0, 62.0,
+     0.0, 0.0, 0.0, 0.0},  // 9 EPSG:15811 Antigua 1943 to WGS 84 (2) (DMA-Atg Ant)
+    {"AIN EL ABD 1970", "Bahrain", TGeoEllipsoid::gelInt24, true, -150.0, -250.0, -1.0, 0.0, 0.0,
+     0.0, 0.0},  // 10 EPSG:1110 Ain el Abd to WGS 84 (1) (DMA-Bhr)
+    {"AIN EL ABD 1970", "Saudi Arabia", TGeoEllipsoid::gelInt24, true, -143.0, -236.0, 7.0, 0.0,
+     0.0, 0.0, 0.0},  // 11 EPSG:1111 Ain el Abd to WGS 84 (2) (DMA-Sau)
+    {"AMERICAN SAMOA 1962", "Samoa Islands", TGeoEllipsoid::gelClrk66, true, -115.0, 118.0, 426.0,
+     0.0, 0.0, 0.0, 0.0},  // 12 EPSG:1577 American Samoa 1962 to WGS 84 (1) (NIMA-Asm)
+    {"RD, AMERSFOORT", "Netherlands", TGeoEllipsoid::gelBess41, true, 565.0, 49.9, 465.8, 4.08,
+     -0.409, 0.36,
+     -1.869},  // 13 library catalogue; EPSG:1672 Amersfoort to WGS 84 (2) (EPSG-Nld), rounded, rotations as position vector
+    {"ANNA 1 ASTRO 1965", "Cocos Islands", TGeoEllipsoid::gelAuNat65, true, -491.0, -22.0, 435.0,
+     0.0, 0.0, 0.0, 0.0},  // 14 EPSG:15794 Cocos Islands 1965 to WGS 84 (1) (DMA-Cck)
+    {"ARC 1950", "Southern Africa", TGeoEllipsoid::gelClrk80, true, -143.0, -90.0, -294.0, 0.0, 0.0,
+     0.0, 0.0},  // 15 EPSG:1113 Arc 1950 to WGS 84 (1) (DMA-mean)
+    {"ARC 1950", "Botswana", TGeoEllipsoid::gelClrk80, true, -138.0, -105.0, -289.0, 0.0, 0.0, 0.0,
+     0.0},  // 16 EPSG:1114 Arc 1950 to WGS 84 (2) (DMA-Bwa)
+    {"ARC 1950", "Burundi", TGeoEllipsoid::gelClrk80, true, -153.0, -5.0, -292.0, 0.0, 0.0, 0.0,
+     0.0},  // 17 EPSG:1115 Arc 1950 to WGS 84 (3) (DMA-Bdi), deprecated
+    {"ARC 1950", "Lesotho", TGeoEllipsoid::gelClrk80, true, -125.0, -108.0, -295.0, 0.0, 0.0, 0.0,
+     0.0},  // 18 EPSG:1116 Arc 1950 to WGS 84 (4) (DMA-Lso)
+    {"ARC 1950", "Malawi", TGeoEllipsoid::gelClrk80, true, -161.0, -73.0, -317.0, 0.0, 0.0, 0.0,
+     0.0},  // 19 EPSG:1117 Arc 1950 to WGS 84 (5) (DMA-Mwi)
+    {"ARC 1950", "Swaziland", TGeoEllipsoid::gelClrk80, true, -134.0, -105.0, -295.0, 0.0, 0.0, 0.0,
+     0.0},  // 20 EPSG:1118 Arc 1950 to WGS 84 (6) (DMA-Swz)
+    {"ARC 1950", "Zaire", TGeoEllipsoid::gelClrk80, true, -169.0, -19.0, -278.0, 0.0, 0.0, 0.0,
+     0.0},  // 21 EPSG:1119 Arc 1950 to WGS 84 (7) (DMA-Cod), deprecated
+    {"ARC 1950", "Zambia", TGeoEllipsoid::gelClrk80, true, -147.0, -74.0, -283.0, 0.0, 0.0, 0.0,
+     0.0},  // 22 EPSG:1120 Arc 1950 to WGS 84 (8) (DMA-Zmb)
+    {"ARC 1950", "Zimbabwe", TGeoEllipsoid::gelClrk80, true, -142.0, -96.0, -293.0, 0.0, 0.0, 0.0,
+     0.0},  // 23 EPSG:1121 Arc 1950 to WGS 84 (9) (DMA-Zwe)
+    {"ARC 1960", "Kenya", TGeoEllipsoid::gelClrk80, true, -157.0, -2.0, -299.0, 0.0, 0.0, 0.0,
+     0.0},  // 24 EPSG:1284 Arc 1960 to WGS 84 (2) (NIMA-Ken)
+    {"ARC 1960", "Tanzania", TGeoEllipsoid::gelClrk80, true, -175.0, -23.0, -303.0, 0.0, 0.0, 0.0,
+     0.0},  // 25 EPSG:1285 Arc 1960 to WGS 84 (3) (NIMA-Tza)
+    {"ASCENSION ISLAND 1958", "Ascension", TGeoEllipsoid::gelInt24, true, -205.0, 107.0, 53.0, 0.0,
+     0.0, 0.0, 0.0},  // 26 EPSG:15797 Ascension Island 1958 to WGS 84 (1) (DMA-Shn Asc)
+    {"MONTSERRAT IS. ASTRO 1958", "Montserrat", TGeoEllipsoid::gelClrk80, true, 174.0, 359.0, 365.0,
+     0.0, 0.0, 0.0, 0.0},  // 27 EPSG:1444 Montserrat 1958 to WGS 84 (1) (DOS-Msr)
+    {"ASTRO STATION 1952", "Marcus Islands", TGeoEllipsoid::gelInt24, true, 124.0, -234.0, -25.0,
+     0.0, 0.0, 0.0, 0.0},  // 28 EPSG:15799 Marcus Island 1952 to WGS 84 (1) (DMA-Jpn Marcus)
+    {"ASTRO BACON E 1845", "Iwo Jima", TGeoEllipsoid::gelInt24, true, 145.0, 75.0, -272.0, 0.0, 0.0,
+     0.0, 0.0},  // 29 EPSG:15796 Iwo Jima 1945 to WGS 84 (1) (DMA-Jpn IwoJ)
+    {"AUSTRALIAN GEODETIC 1966", "Australia", TGeoEllipsoid::gelAuNat65, true, -133.0, -48.0, 148.0,
+     0.0, 0.0, 0.0, 0.0},  // 30 EPSG:1108 AGD66 to WGS 84 (1) (DMA-Aus)
+    {"AUSTRALIAN GEODETIC 1984", "Australia", TGeoEllipsoid::gelAuNat65, true, -134.0, -48.0, 149.0,
+     0.0, 0.0, 0.0, 0.0},  // 31 EPSG:1109 AGD84 to WGS 84 (1) (DMA-Aus)
+    {"DJAKARTA", "Indonesia", TGeoEllipsoid::gelBess41, true, -377.0, 681.0, -50.0, 0.0, 0.0, 0.0,
+     0.0},  // 32 EPSG:8452 Batavia to WGS 84 (1) (DMA-Idn Sumatra)
+    {"BEKAA BASE SOUTH END", "Lebanon", TGeoEllipsoid::gelClrk80, true, -183.0, -15.0, 273.0, 0.0,
+     0.0, 0.0, 0.0},  // 33 EPSG:6911 Bekaa Valley 1920 to WGS 84 (1) (NGA-Lbn GeoTrans3-4)
+    {"BERMUDA 1957", "Bermuda", TGeoEllipsoid::gelClrk66, true, -73.0, 213.0, 296.0, 0.0, 0.0, 0.0,
+     0.0},  // 34 EPSG:1124 Bermuda 1957 to WGS 84 (1) (DMA-Bmu)
+    {"BISSAU", "Guinea Bissau", TGeoEllipsoid::gelInt24, true, -173.0, 253.0, 27.0, 0.0, 0.0, 0.0,
+     0.0},  // 35 EPSG:1547 Bissau to WGS 84 (1) (DMA-Gnb)
+    {"BOGOTA OBSERVATORY", "Colombia", TGeoEllipsoid::gelInt24, true, 307.0, 304.0, -318.0, 0.0,
+     0.0, 0.0, 0.0},  // 36 EPSG:1125 Bogota 1975 to WGS 84 (1) (DMA-Col)
+    {"BERNE (1898),", "Switzerland", TGeoEllipsoid::gelBess41, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 37 unsourced: CH1903 (Bern 1898): EPSG has a 7-parameter (1753) and a translation (1766) variant; which one the row holds is unknown
+    {"BUKIT RIMPAH", "Indonesia", TGeoEllipsoid::gelBess41, true, -384.0, 664.0, -48.0, 0.0, 0.0,
+     0.0, 0.0},  // 38 EPSG:1126 Bukit Rimpah to WGS 84 (1) (DMA-Idn BBI)
+    {"CAPE CANAVERAL", "Florida & Bahamas", TGeoEllipsoid::gelClrk66, true, -2.0, 151.0, 181.0, 0.0,
+     0.0, 0.0, 0.0},  // 39 EPSG:15804 Cape Canaveral to WGS 84 (1) (DMA-Bha Usa-FL)
+    {"CAMPO INCHAUSPE 1969", "Argentina", TGeoEllipsoid::gelInt24, true, -148.0, 136.0, 90.0, 0.0,
+     0.0, 0.0, 0.0},  // 40 EPSG:1127 Campo Inchauspe to WGS 84 (1) (DMA-Arg)
+    {"CANTON ASTRO 1966", "Phoenix Islands", TGeoEllipsoid::gelInt24, true, 298.0, -304.0, -375.0,
+     0.0, 0.0, 0.0, 0.0},  // 41 EPSG:15803 Phoenix Islands 1966 to WGS 84 (1) (DMA-Kir Phoenix)
+    {"CAPE", "South Africa", TGeoEllipsoid::gelClrk80, true, -136.0, -108.0, -292.0, 0.0, 0.0, 0.0,
+     0.0},  // 42 EPSG:1128 Cape to WGS 84 (1) (DMA-Zaf)
+    {"CAMP AREA ASTRO", "Antarctica", TGeoEllipsoid::gelInt24, true, -104.0, -129.0, 239.0, 0.0,
+     0.0, 0.0, 0.0},  // 43 EPSG:15802 Camp Area Astro to WGS 84 (1) (DMA-Ata McMurdo)
+    {"S-JTSK", "Czech Republic", TGeoEllipsoid::gelBess41, true, 570.8, 85.7, 462.8, 3.56, 4.998,
+     1.587, 5.261},  // 44 EPSG:1623 S-JTSK to WGS 84 (1) (EPSG-Cze)
+    {"S-JTSK", "Slovakia", TGeoEllipsoid::gelBess41, true, 485.0, 169.5, 483.8, 0.0, 7.786, 4.398,
+     4.103},  // 45 EPSG:4836 S-JTSK to WGS 84 (4) (EPSG-Svk)
+    {"CARTHAGE", "Tunisia", TGeoEllipsoid::gelClrk80, true, -263.0, 6.0, 431.0, 0.0, 0.0, 0.0,
+     0.0},  // 46 EPSG:1130 Carthage to WGS 84 (1) (DMA-Tun)
+    {"CHATHAM ISLAND ASTRO 1971", "New Zealand", TGeoEllipsoid::gelInt24, true, 175.0, -38.0, 113.0,
+     0.0, 0.0, 0.0, 0.0},  // 47 EPSG:1080 CI1971 to WGS 84 (1) (DMA-Nzl CI)
+    {"CHUA ASTRO", "Paraguay", TGeoEllipsoid::gelInt24, true, -134.0, 229.0, -29.0, 0.0, 0.0, 0.0,
+     0.0},  // 48 EPSG:1131 Chua to WGS 84 (1) (DMA-Pry)
+    {"CH1903+", "Switzerland", TGeoEllipsoid::gelBess41, true, 674.374, 15.056, 405.346, 0.0, 0.0,
+     0.0, 0.0},  // 49 EPSG:1676 CH1903+ to WGS 84 (1) (BfL-CH)
+    {"CORREGO ALEGRE", "Brazil", TGeoEllipsoid::gelInt24, true, -206.0, 172.0, -6.0, 0.0, 0.0, 0.0,
+     0.0},  // 50 EPSG:1132 Corrego Alegre 1970-72 to WGS 84 (1) (DMA-Bra)
+    {"OBSERVATOROI", "Mozambique South", TGeoEllipsoid::gelClrk66, true, -132.0, -110.0, -335.0,
+     0.0, 0.0, 0.0, 0.0},  // 51 EPSG:6900 Observatario to WGS 84 (1) (NGA-Moz Geotrans3-4)
+    {"CYPRUS 1935", "Cyprus", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 52 unsourced: Cyprus 1935: no datum or transformation in EPSG. The ellipsoid is not traced either; it is the one that makes the table's ellipsoid counts hold.
+    {"ESTONIA 1937", "Estonia", TGeoEllipsoid::gelBess41, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 53 unsourced: Estonia 1937: no datum or transformation in EPSG
+    {"DABOLA", "Guinea", TGeoEllipsoid::gelClrk80IGN, true, -83.0, 37.0, 124.0, 0.0, 0.0, 0.0,
+     0.0},  // 54 EPSG:1518 Dabola 1981 to WGS 84 (1) (IGN-Gin)
+    {"DECEPTION ISLAND", "Antarctica", TGeoEllipsoid::gelClrk80, true, 260.0, 12.0, -147.0, 0.0,
+     0.0, 0.0, 0.0},  // 55 EPSG:15812 Deception Island to WGS 84 (1) (DMA-Ata Dec)
+    {"GUX 1 ASTRO", "Guadalcanal Island", TGeoEllipsoid::gelInt24, true, 252.0, -209.0, -751.0, 0.0,
+     0.0, 0.0, 0.0},  // 56 EPSG:15807 Solomon 1968 to WGS 84 (2) (DMA-Slb Guad)
+    {"EASTER ISLAND 1967", "Easter Island", TGeoEllipsoid::gelInt24, true, 211.0, 147.0, 111.0, 0.0,
+     0.0, 0.0, 0.0},  // 57 EPSG:15806 Easter Island 1967 to WGS 84 (1) (DMA-Chl Easter)
+    {"WAKE-ENIWETOK 1960", "Marshall Islands", TGeoEllipsoid::gelHough60, true, 102.0, 52.0, -38.0,
+     0.0, 0.0, 0.0, 0.0},  // 58 EPSG:15822 Marshall Islands 1960 to WGS 84 (1) (DMA-Mhl 1960)
+    {"EUROPEAN DATUM 1950", "Europe", TGeoEllipsoid::gelInt24, true, -87.0, -98.0, -121.0, 0.0, 0.0,
+     0.0, 0.0},  // 59 EPSG:1133 ED50 to WGS 84 (1) (DMA-mean)
+    {"EUROPEAN DATUM 1950", "Western Europe", TGeoEllipsoid::gelInt24, true, -87.0, -96.0, -120.0,
+     0.0, 0.0, 0.0, 0.0},  // 60 EPSG:1134 ED50 to WGS 84 (2) (DMA-cenEur)
+    {"EUROPEAN DATUM 1950", "Norway & Finland", TGeoEllipsoid::gelInt24, true, -87.0, -95.0, -120.0,
+     0.0, 0.0, 0.0, 0.0},  // 61 EPSG:1139 ED50 to WGS 84 (7) (DMA-Fin Nor)
+    {"EUROPEAN DATUM 1950", "Denmark", TGeoEllipsoid::gelInt24, true, -81.1, -89.4, -115.8, -0.54,
+     0.485, 0.024, 0.413},  // 62 EPSG:1627 ED50 to WGS 84 (25) (EPSG-Dnk)
+    {"EUROPEAN DATUM 1950", "Channel Islands", TGeoEllipsoid::gelInt24, true, -86.0, -96.0, -120.0,
+     0.0, 0.0, 0.0, 0.0},  // 63 EPSG:1138 ED50 to WGS 84 (6) (DMA-Irl Gbr)
+    {"EUROPEAN DATUM 1950", "Portugal and Spain", TGeoEllipsoid::gelInt24, true, -84.0, -107.0,
+     -120.0, 0.0, 0.0, 0.0, 0.0},  // 64 EPSG:1145 ED50 to WGS 84 (13) (DMA-Prt Esp)
+    {"EUROPEAN DATUM 1950", "Portugal", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0,
+     0.0},  // 65 unsourced: ED50 Portugal: EPSG has a 5 m translation (1985) and a 1 m rotation (1989) variant; which one the row holds is unknown
+    {"EUROPEAN DATUM 1950", "Balearic Islands", TGeoEllipsoid::gelInt24, true, -181.5, -90.3,
+     -187.2, 17.57, 0.144, 0.492, -0.394},  // 66 EPSG:1631 ED50 to WGS 84 (27) (EPSG-Esp Bal)
+    {"EUROPEAN DATUM 1950", "Spain (except NW),", TGeoEllipsoid::gelInt24, true, -131.0, -100.3,
+     -163.4, 9.39, -1.244, -0.02, -1.144},  // 67 EPSG:1633 ED50 to WGS 84 (28) (EPSG-Esp)
+    {"EUROPEAN DATUM 1950", "Spain NW", TGeoEllipsoid::gelInt24, true, -178.4, -83.2, -221.3, 21.2,
+     0.54, -0.532, -0.126},  // 68 EPSG:1635 ED50 to WGS 84 (29) (EPSG-Esp NW)
+    {"EUROPEAN DATUM 1950", "Gibraltar", TGeoEllipsoid::gelInt24, true, -116.8, -106.4, -154.4, 0.0,
+     0.0, 0.0, 0.0},  // 69 EPSG:1629 ED50 to WGS 84 (26) (EPSG-Gib)
+    {"EUROPEAN DATUM 1950", "Italy - Sardinia", TGeoEllipsoid::gelInt24, true, -97.0, -103.0,
+     -120.0, 0.0, 0.0, 0.0, 0.0},  // 70 EPSG:1142 ED50 to WGS 84 (10) (DMA-Ita Sard)
+    {"EUROPEAN DATUM 1950", "Italy - Sicily", TGeoEllipsoid::gelInt24, true, -97.0, -88.0, -135.0,
+     0.0, 0.0, 0.0, 0.0},  // 71 EPSG:1143 ED50 to WGS 84 (11) (DMA-Ita Sic)
+    {"EUROPEAN DATUM 1950", "Malta", TGeoEllipsoid::gelInt24, true, -107.0, -88.0, -149.0, 0.0, 0.0,
+     0.0, 0.0},  // 72 EPSG:1144 ED50 to WGS 84 (12) (DMA-Mlt)
+    {"EUROPEAN DATUM 1950", "Former Yugoslavia N", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0},  // 73 unsourced: ED50 former Yugoslavia north: no transformation in EPSG
+    {"EUROPEAN DATUM 1950", "Greece", TGeoEllipsoid::gelInt24, true, -84.0, -95.0, -130.0, 0.0, 0.0,
+     0.0, 0.0},  // 74 EPSG:1140 ED50 to WGS 84 (8) (DMA-Grc)
+    {"EUROPEAN DATUM 1950", "Cyprus", TGeoEllipsoid::gelInt24, true, -104.0, -101.0, -140.0, 0.0,
+     0.0, 0.0, 0.0},  // 75 EPSG:1136 ED50 to WGS 84 (4) (DMA-Cyp)
+    {"EUROPEAN DATUM 1950", "Turkey", TGeoEllipsoid::gelInt24, true, -84.1, -101.8, -129.7, 1.05,
+     0.0, 0.0, 0.468},  // 76 EPSG:1784 ED50 to WGS 84 (30) (EPSG-Tur)
+    {"EUROPEAN DATUM 1950", "Algeria", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 77 unsourced: ED50 Algeria: no transformation in EPSG
+    {"EUROPEAN DATUM 1950", "Tunisia", TGeoEllipsoid::gelInt24, true, -112.0, -77.0, -145.0, 0.0,
+     0.0, 0.0, 0.0},  // 78 EPSG:1245 ED50 to WGS 84 (16) (DMA-Tun)
+    {"EUROPEAN DATUM 1950", "Egypt", TGeoEllipsoid::gelInt24, true, -130.0, -117.0, -151.0, 0.0,
+     0.0, 0.0, 0.0},  // 79 EPSG:1137 ED50 to WGS 84 (5) (DMA-Egy)
+    {"EUROPEAN DATUM 1950", "Lebanon", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 80 unsourced: ED50 Lebanon: no transformation in EPSG
+    {"EUROPEAN DATUM 1950", "Iran", TGeoEllipsoid::gelInt24, true, -117.0, -132.0, -164.0, 0.0, 0.0,
+     0.0, 0.0},  // 81 EPSG:1141 ED50(ED77) to WGS 84 (2) (DMA-Irn)
+    {"EUROPEAN DATUM 1950", "Middle East", TGeoEllipsoid::gelInt24, true, -103.0, -106.0, -141.0,
+     0.0, 0.0, 0.0, 0.0},  // 82 EPSG:1135 ED50 to WGS 84 (3) (DMA-midEast)
+    {"EUROPEAN DATUM 1950", "Oman", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 83 unsourced: ED50 Oman: no transformation in EPSG
+    {"EUROPEAN 1979", "Europe", TGeoEllipsoid::gelInt24, true, -86.0, -98.0, -119.0, 0.0, 0.0, 0.0,
+     0.0},  // 84 EPSG:15752 ED79 to WGS 84 (1) (NIMA-Eur)
+    {"EUROPEAN 1979", "Portugal", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 85 unsourced: European 1979 Portugal: no transformation in EPSG
+    {"ETRF89", "Europe", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 86 library catalogue; EPSG:1149 ETRS89 to WGS 84 (1) (EPSG-eur)
+    {"FAHUD", "Oman", TGeoEllipsoid::gelClrk80, true, -346.0, -1.0, 224.0, 0.0, 0.0, 0.0,
+     0.0},  // 87 EPSG:1256 Fahud to WGS 84 (1) (DMA-Omn)
+    {"OBSERVATORIO MET. 1939", "Flores", TGeoEllipsoid::gelInt24, true, -425.0, -169.0, 81.0, 0.0,
+     0.0, 0.0, 0.0},  // 88 EPSG:1887 Azores Occidental 1939 to WGS 84 (1) (DMA-Prt Az W)
+    {"FORT THOMAS 1955", "St Kitts-Nevis", TGeoEllipsoid::gelClrk80, true, -7.0, 215.0, 225.0, 0.0,
+     0.0, 0.0, 0.0},  // 89 EPSG:15750 St. Kitts 1955 to WGS 84 (2) (NIMA-Kna)
+    {"GAN 1970", "Rep. of Maldives", TGeoEllipsoid::gelInt24, true, -133.0, -321.0, 50.0, 0.0, 0.0,
+     0.0, 0.0},  // 90 EPSG:15713 Gan 1970 to WGS 84 (1) (NIMA-Mdv)
+    {"GEOCENTRIC DATUM AUSTRALIA", "Australia", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 91 EPSG:1150 GDA94 to WGS 84 (1) (EPSG-Aus)
+    {"GEODETIC DATUM 1949", "New Zealand", TGeoEllipsoid::gelInt24, true, 84.0, -22.0, 209.0, 0.0,
+     0.0, 0.0, 0.0},  // 92 EPSG:1151 NZGD49 to WGS 84 (1) (DMA-Nzl)
+    {"DOS 1968", "Gizo Islands", TGeoEllipsoid::gelInt24, true, 230.0, -199.0, -752.0, 0.0, 0.0,
+     0.0, 0.0},  // 93 EPSG:15805 Solomon 1968 to WGS 84 (1) (DMA-Slb Gizo)
+    {"GRACIOSA BASE SW 1948", "Azores", TGeoEllipsoid::gelInt24, true, -104.0, 167.0, -38.0, 0.0,
+     0.0, 0.0, 0.0},  // 94 EPSG:1886 Azores Central 1948 to WGS 84 (1) (DMA-Prt Az C)
+    {"GGRS87", "Greece", TGeoEllipsoid::gelWGS84, true, -199.87, 74.79, 246.62, 0.0, 0.0, 0.0,
+     0.0},  // 95 EPSG:1272 GGRS87 to WGS 84 (1) (Hel-Grc)
+    {"GUNUNG SEGARA", "Indonesia", TGeoEllipsoid::gelBess41, true, -403.0, 684.0, 41.0, 0.0, 0.0,
+     0.0, 0.0},  // 96 EPSG:1897 Segara to WGS 84 (1) (NIMA-Idn Kal)
+    {"GUAM 1963", "Guam", TGeoEllipsoid::gelClrk66, true, -100.0, -248.0, 259.0, 0.0, 0.0, 0.0,
+     0.0},  // 97 EPSG:1070 Guam 1963 to WGS 84 (1) (DMA-Gum)
+    {"HARTEBEESTHOCK 1994", "South Africa", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 98 EPSG:1505 Hartebeesthoek94 to WGS 84 (1) (EPSG-Zaf)
+    {"HELSINKI, KALLIO CHURCH", "Finland", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 99 unsourced: Helsinki (Kallio church): no datum or transformation in EPSG
+    {"HERAT NORTH", "Afghanistan", TGeoEllipsoid::gelInt24, true, -333.0, -222.0, 114.0, 0.0, 0.0,
+     0.0, 0.0},  // 100 EPSG:1246 Herat North to WGS 84 (1) (DMA-Afg)
+    {"MGI DATUM/HERMANNSKOGEL", "Austria", TGeoEllipsoid::gelBess41, true, 577.326, 90.129, 463.919,
+     2.4232, 5.137, 1.474, 5.297},  // 101 EPSG:1618 MGI to WGS 84 (3) (BEV-Aut)
+    {"HERMANNSKOGEL", "Former Yugoslavia", TGeoEllipsoid::gelBess41, true, 682.0, -203.0, 480.0,
+     0.0, 0.0, 0.0, 0.0},  // 102 EPSG:3962 MGI 1901 to WGS 84 (1) (NIMA-balk)
+    {"HITO XVIII 1963", "Chile", TGeoEllipsoid::gelInt24, true, 16.0, 196.0, 93.0, 0.0, 0.0, 0.0,
+     0.0},  // 103 EPSG:1892 Hito XVIII 1963 to WGS 84 (2) (NIMA-Chl)
+    {"HJORSEY 1955", "Iceland", TGeoEllipsoid::gelInt24, true, -73.0, 46.0, -86.0, 0.0, 0.0, 0.0,
+     0.0},  // 104 EPSG:1951 Hjorsey 1955 to WGS 84 (1) (DMA-Isl)
+    {"HONG KONG 1963", "Hong Kong", TGeoEllipsoid::gelHongKong63, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0,
+     0.0},  // 105 unsourced: Hong Kong 1963 on the catalogue ellipsoid gelHongKong63: no published shift for that figure (EPSG puts Hong Kong 1963 on Clarke 1858)
+    {"HONG KONG 1980", "Hong Kong", TGeoEllipsoid::gelInt24, true, -162.619, -276.959, -161.764,
+     -1.094246, 0.067753, -2.243648,
+     -1.158828},  // 106 EPSG:1825 Hong Kong 1980 to WGS 84 (1) (LSD-HKG 2002)
+    {"HU-TZU-SHAN", "Taiwan", TGeoEllipsoid::gelInt24, true, -637.0, -549.0, -203.0, 0.0, 0.0, 0.0,
+     0.0},  // 107 EPSG:1152 Hu Tzu Shan 1950 to WGS 84 (1) (DMA-Twn)
+    {"HUNGARIAN DATUM 1972", "Hungary", TGeoEllipsoid::gelGRS67, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0,
+     0.0},  // 108 unsourced: Hungarian Datum 1972: EPSG has four variants (1242, 1448, 1830, 1831); which one the row holds is unknown
+    {"BELLEVUE (IGN),", "Efate Island", TGeoEllipsoid::gelInt24, true, -127.0, -769.0, 472.0, 0.0,
+     0.0, 0.0, 0.0},  // 109 EPSG:15801 Bellevue to WGS 84 (1) (DMA-Vut)
+    {"INDONESIAN 1974", "Indonesia", TGeoEllipsoid::gelIndo74, true, -24.0, -15.0, 5.0, 0.0, 0.0,
+     0.0, 0.0},  // 110 EPSG:1248 ID74 to WGS 84 (1) (DMA-Idn)
+    {"IRAQ-KUWAIT BOUNDARY 1992", "Iraq/ Kuwait", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 111 EPSG:1993 IKBD-92 to WGS 84 (4) (UN-Irq Kwt)
+    {"INDIAN", "Bangladesh", TGeoEllipsoid::gelEver30Ind, true, 282.0, 726.0, 254.0, 0.0, 0.0, 0.0,
+     0.0},  // 112 EPSG:1155 Kalianpur 1937 to WGS 84 (1) (DMA-Bgd)
+    {"INDIAN", "India & Nepal", TGeoEllipsoid::gelEver56, true, 295.0, 736.0, 257.0, 0.0, 0.0, 0.0,
+     0.0},  // 113 EPSG:1156 Kalianpur 1975 to WGS 84 (1) (DMA-Ind Npl)
+    {"INDIAN", "Pakistan", TGeoEllipsoid::gelEverPak, true, 283.0, 682.0, 231.0, 0.0, 0.0, 0.0,
+     0.0},  // 114 EPSG:1247 Kalianpur 1962 to WGS 84 (1) (DMA-Pak)
+    {"INDIAN 1954", "Thailand", TGeoEllipsoid::gelEver30Ind, true, 217.0, 823.0, 299.0, 0.0, 0.0,
+     0.0, 0.0},  // 115 EPSG:1153 Indian 1954 to WGS 84 (1) (DMA-Tha)
+    {"INDIAN 1960", "Con Son Island", TGeoEllipsoid::gelEver30Ind, true, 182.0, 915.0, 344.0, 0.0,
+     0.0, 0.0, 0.0},  // 116 EPSG:1543 Indian 1960 to WGS 84 (3) (DMA-Vnm ConSon)
+    {"INDIAN 1960", "Vietnam", TGeoEllipsoid::gelEver30Ind, true, 198.0, 881.0, 317.0, 0.0, 0.0,
+     0.0, 0.0},  // 117 EPSG:1542 Indian 1960 to WGS 84 (2) (DMA-Vnm 16N)
+    {"1 INDIAN 1975", "Thailand", TGeoEllipsoid::gelEver30Ind, true, 210.0, 814.0, 289.0, 0.0, 0.0,
+     0.0, 0.0},  // 118 EPSG:1304 Indian 1975 to WGS 84 (2) (NIMA-Tha)
+    {"IRELAND 1965", "Ireland", TGeoEllipsoid::gelModifAiry, true, 506.0, -122.0, 611.0, 0.0, 0.0,
+     0.0, 0.0},  // 119 EPSG:1956 TM75 to WGS 84 (3) (DMA-Ire)
+    {"ISTS 061 ASTRO 1968", "South Georgia", TGeoEllipsoid::gelInt24, true, -794.0, 119.0, -298.0,
+     0.0, 0.0, 0.0, 0.0},  // 120 EPSG:15813 South Georgia 1968 to WGS 84 (1) (DMA-Sgs Sgeorg)
+    {"ISTS 073 ASTRO 1969", "Diego Garcia", TGeoEllipsoid::gelInt24, true, 208.0, -435.0, -229.0,
+     0.0, 0.0, 0.0, 0.0},  // 121 EPSG:15808 Diego Garcia 1969 to WGS 84 (1) (DMA-Iot Garcia)
+    {"JOHNSTON ISLAND 1961", "Johnston Island", TGeoEllipsoid::gelInt24, true, 189.0, -79.0, -202.0,
+     0.0, 0.0, 0.0, 0.0},  // 122 EPSG:15809 Johnston Island 1961 to WGS 84 (1) (DMA-Umi Johnston)
+    {"KANDAWALA JACKSON?", "Sri Lanka", TGeoEllipsoid::gelEver30Ind, true, -97.0, 787.0, 86.0, 0.0,
+     0.0, 0.0, 0.0},  // 123 EPSG:1157 Kandawala to WGS 84 (1) (DMA-Lka)
+    {"KERTAU 1948", "Malaysia W & Sing.", TGeoEllipsoid::gelEver48, true, -11.0, 851.0, 5.0, 0.0,
+     0.0, 0.0, 0.0},  // 124 EPSG:1158 Kertau 1968 to WGS 84 (1) (DMA-Mys Sgp)
+    {"KERGUELEN ISLAND 1949", "Kerguelen Island", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0},  // 125 unsourced: Kerguelen Island 1949: no transformation in EPSG
+    {"KOREAN GEODETIC SYSTEM 1995", "South Korea", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0},  // 126 EPSG:1558 Korean 1995 to WGS 84 (1) (NIMA-Kor)
+    {"KKJ", "Finland", TGeoEllipsoid::gelInt24, true, -90.7, -106.1, -119.2, 1.37, 4.09, 0.218,
+     -1.05},  // 127 EPSG:1639 KKJ to WGS 84 (1) (EPSG-Fin)
+    {"KUSAIE ASTRO 1951", "Caroline Island", TGeoEllipsoid::gelInt24, true, 647.0, 1777.0, -1124.0,
+     0.0, 0.0, 0.0, 0.0},  // 128 EPSG:15810 Kusaie 1951 to WGS 84 (1) (DMA-Fsm Carol)
+    {"LC5 ASTRO 1961", "Cayman Brac", TGeoEllipsoid::gelClrk66, true, 42.0, 124.0, 147.0, 0.0, 0.0,
+     0.0, 0.0},  // 129 EPSG:15814 SIGD61 to WGS 84 (1) (DMA-Cym Little Brac)
+    {"LEIGON", "Ghana", TGeoEllipsoid::gelClrk80, true, -130.0, 29.0, 364.0, 0.0, 0.0, 0.0,
+     0.0},  // 130 EPSG:1159 Leigon to WGS 84 (1) (DMA-Gha)
+    {"LIBERIA 1964", "Liberia", TGeoEllipsoid::gelClrk80, true, -90.0, 40.0, 88.0, 0.0, 0.0, 0.0,
+     0.0},  // 131 EPSG:1160 Liberia 1964 to WGS 84 (1) (DMA-Lbr)
+    {"LISBON (Castelo di Sao Jorge), D7", "Portugal", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0,
+     0.0},  // 132 unsourced: Lisbon (Castelo di Sao Jorge), D73: EPSG has several variants for Lisbon 1937 and Lisbon 1890; which one the row holds is unknown
+    {"LKS94", "Lithuania", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 133 EPSG:1283 LKS94 to WGS 84 (1) (HNIT-Ltu)
+    {"LUXEMBOURG NT", "Luxembourg", TGeoEllipsoid::gelInt24, true, -193.0, 13.7, -39.3, 0.43, -0.41,
+     -2.933, 2.688},  // 134 EPSG:1643 LUREF to WGS 84 (1) (EPSG-Lux)
+    {"LUZON", "Philipines - Mindanao", TGeoEllipsoid::gelClrk66, true, -133.0, -79.0, -72.0, 0.0,
+     0.0, 0.0, 0.0},  // 135 EPSG:1162 Luzon 1911 to WGS 84 (2) (DMA-Phl Min)
+    {"LUZON", "Philipines", TGeoEllipsoid::gelClrk66, true, -133.0, -77.0, -51.0, 0.0, 0.0, 0.0,
+     0.0},  // 136 EPSG:1161 Luzon 1911 to WGS 84 (1) (DMA-Phl N)
+    {"MASSAWA", "Eritrea", TGeoEllipsoid::gelBess41, true, 639.0, 405.0, 60.0, 0.0, 0.0, 0.0,
+     0.0},  // 137 EPSG:1165 Massawa to WGS 84 (1) (DMA-Eth)
+    {"MERCHICH", "Morroco", TGeoEllipsoid::gelClrk80, true, 31.0, 146.0, 47.0, 0.0, 0.0, 0.0,
+     0.0},  // 138 EPSG:1166 Merchich to WGS 84 (1) (DMA-Mar)
+    {"MIDWAY ASTRO 1961", "Midway Islands", TGeoEllipsoid::gelInt24, true, 403.0, -81.0, 277.0, 0.0,
+     0.0, 0.0, 0.0},  // 139 EPSG:15818 Midway 1961 to WGS 84 (2) (DMA-Umi Midway 2003)
+    {"MAHE 1971", "Seychelles - Mahe Is.", TGeoEllipsoid::gelClrk80, true, 41.0, -220.0, -134.0,
+     0.0, 0.0, 0.0, 0.0},  // 140 EPSG:1164 Mahe 1971 to WGS 84 (1) (DMA-Syc)
+    {"MINNA", "Cameroon", TGeoEllipsoid::gelClrk80, true, -81.0, -84.0, 115.0, 0.0, 0.0, 0.0,
+     0.0},  // 141 EPSG:1167 Minna to WGS 84 (1) (DMA-Cmr)
+    {"MINNA", "Nigeria", TGeoEllipsoid::gelClrk80, true, -92.0, -93.0, 122.0, 0.0, 0.0, 0.0,
+     0.0},  // 142 EPSG:1168 Minna to WGS 84 (2) (DMA-Nga)
+    {"ROME 1940", "Italy mainland", TGeoEllipsoid::gelInt24, true, -104.1, -49.1, -9.9, -11.68,
+     0.971, -2.917, 0.714},  // 143 EPSG:1660 Monte Mario to WGS 84 (4) (EPSG-Ita main)
+    {"ROME 1940", "Italy - Sardinia", TGeoEllipsoid::gelInt24, true, -225.0, -65.0, 9.0, 0.0, 0.0,
+     0.0, 0.0},  // 144 EPSG:1169 Monte Mario to WGS 84 (1) (DMA-Ita Sar)
+    {"ROME 1940", "Italy - Sicily", TGeoEllipsoid::gelInt24, true, -50.2, -50.4, 84.8, -28.08,
+     -0.69, -2.012, 0.459},  // 145 EPSG:1664 Monte Mario to WGS 84 (3) (EPSG-Ita Sic)
+    {"M'PORALOKO", "Gabon", TGeoEllipsoid::gelClrk80, true, -74.0, -130.0, 42.0, 0.0, 0.0, 0.0,
+     0.0},  // 146 EPSG:1163 M'poraloko to WGS 84 (1) (DMA-Gab)
+    {"VITI LEVU 1916", "Fiji - Viti Levu", TGeoEllipsoid::gelClrk80, true, 51.0, 391.0, -36.0, 0.0,
+     0.0, 0.0, 0.0},  // 147 EPSG:15821 Viti Levu 1916 to WGS 84 (1) (DMA-Fji), deprecated
+    {"NAHRWAN", "Oman - Masirah Island", TGeoEllipsoid::gelClrk80, true, -247.0, -148.0, 369.0, 0.0,
+     0.0, 0.0, 0.0},  // 148 EPSG:1189 Nahrwan 1967 to WGS 84 (1) (DMA-Omn Mas)
+    {"NAHRWAN", "Saudi Arabia", TGeoEllipsoid::gelClrk80, true, -243.0, -192.0, 477.0, 0.0, 0.0,
+     0.0, 0.0},  // 149 EPSG:1190 Nahrwan 1967 to WGS 84 (2) (DMA-Sau)
+    {"NAHRWAN", "United Arab Emirates", TGeoEllipsoid::gelClrk80, true, -249.0, -156.0, 381.0, 0.0,
+     0.0, 0.0, 0.0},  // 150 EPSG:1191 Nahrwan 1967 to WGS 84 (3) (DMA-UAE)
+    {"NAPARIMA", "Trinidad & Tobago", TGeoEllipsoid::gelInt24, true, -10.0, 375.0, 165.0, 0.0, 0.0,
+     0.0, 0.0},  // 151 EPSG:1192 Naparima 1972 to WGS 84 (1) (DMA-Tto)
+    {"NORTH AMERICAN 1983", "US - Alaska", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 152 EPSG:1188 NAD83 to WGS 84 (1) (DMA-N Am)
+    {"NORTH AMERICAN 1983", "US - Aleutian", TGeoEllipsoid::gelWGS84, true, -2.0, 0.0, 4.0, 0.0,
+     0.0, 0.0, 0.0},  // 153 EPSG:1251 NAD83 to WGS 84 (2) (DMA-AK Alu)
+    {"NORTH AMERICAN 1983", "Canada", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 154 EPSG:1188 NAD83 to WGS 84 (1) (DMA-N Am)
+    {"NORTH AMERICAN 1983", "US - CONUS", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 155 EPSG:1188 NAD83 to WGS 84 (1) (DMA-N Am)
+    {"NORTH AMERICAN 1983", "US - Hawaii", TGeoEllipsoid::gelWGS84, true, 1.0, 1.0, -1.0, 0.0, 0.0,
+     0.0, 0.0},  // 156 EPSG:1252 NAD83 to WGS 84 (3) (DMA-USA Hi)
+    {"NORTH AMERICAN 1983", "Mexico", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 157 EPSG:1188 NAD83 to WGS 84 (1) (DMA-N Am)
+    {"NORTH AMERICAN 1927", "US - Alaska", TGeoEllipsoid::gelClrk66, true, -5.0, 135.0, 172.0, 0.0,
+     0.0, 0.0, 0.0},  // 158 EPSG:1176 NAD27 to WGS 84 (7) (DMA-USA AK)
+    {"NORTH AMERICAN 1927", "Canada", TGeoEllipsoid::gelClrk66, true, -10.0, 158.0, 187.0, 0.0, 0.0,
+     0.0, 0.0},  // 159 EPSG:1172 NAD27 to WGS 84 (3) (DMA-Can)
+    {"NORTH AMERICAN 1927", "Canada-Alberta/British Columbia", TGeoEllipsoid::gelClrk66, true, -7.0,
+     162.0, 188.0, 0.0, 0.0, 0.0, 0.0},  // 160 EPSG:1179 NAD27 to WGS 84 (10) (DMA-Can AB BC)
+    {"NORTH AMERICAN 1927", "US - Aleutian East", TGeoEllipsoid::gelClrk66, true, -2.0, 152.0,
+     149.0, 0.0, 0.0, 0.0, 0.0},  // 161 EPSG:1249 NAD27 to WGS 84 (21) (DMA-AK AluE)
+    {"NORTH AMERICAN 1927", "US - Aleutian West", TGeoEllipsoid::gelClrk66, true, 2.0, 204.0, 105.0,
+     0.0, 0.0, 0.0, 0.0},  // 162 EPSG:1250 NAD27 to WGS 84 (22) (DMA-AK AluW)
+    {"NORTH AMERICAN 1927", "Bahamas", TGeoEllipsoid::gelClrk66, true, -4.0, 154.0, 178.0, 0.0, 0.0,
+     0.0, 0.0},  // 163 EPSG:1177 NAD27 to WGS 84 (8) (DMA-Bha xSalv)
+    {"NORTH AMERICAN 1927", "Canal Zone", TGeoEllipsoid::gelClrk66, true, 0.0, 125.0, 201.0, 0.0,
+     0.0, 0.0, 0.0},  // 164 EPSG:1184 NAD27 to WGS 84 (15) (DMA-Pan)
+    {"NORTH AMERICAN 1927", "Caribbean", TGeoEllipsoid::gelClrk66, true, -3.0, 142.0, 183.0, 0.0,
+     0.0, 0.0, 0.0},  // 165 EPSG:1170 NAD27 to WGS 84 (1) (DMA-Carib)
+    {"NORTH AMERICAN 1927", "Central America", TGeoEllipsoid::gelClrk66, true, 0.0, 125.0, 194.0,
+     0.0, 0.0, 0.0, 0.0},  // 166 EPSG:1171 NAD27 to WGS 84 (2) (DMA-Cen Am)
+    {"NORTH AMERICAN 1927", "US - CONUS", TGeoEllipsoid::gelClrk66, true, -8.0, 160.0, 176.0, 0.0,
+     0.0, 0.0, 0.0},  // 167 EPSG:1173 NAD27 to WGS 84 (4) (DMA-Conus)
+    {"NORTH AMERICAN 1927", "Cuba", TGeoEllipsoid::gelClrk66, true, -9.0, 152.0, 178.0, 0.0, 0.0,
+     0.0, 0.0},  // 168 EPSG:1185 NAD27 to WGS 84 (16) (DMA-Cuba)
+    {"NORTH AMERICAN 1927", "CanadaEast", TGeoEllipsoid::gelClrk66, true, -22.0, 160.0, 190.0, 0.0,
+     0.0, 0.0, 0.0},  // 169 EPSG:1181 NAD27 to WGS 84 (12) (DMA-Can E)
+    {"NORTH AMERICAN 1927", "US - Eastern", TGeoEllipsoid::gelClrk66, true, -9.0, 161.0, 179.0, 0.0,
+     0.0, 0.0, 0.0},  // 170 EPSG:1174 NAD27 to WGS 84 (5) (DMA-ConusE)
+    {"NORTH AMERICAN 1927", "Greenland", TGeoEllipsoid::gelClrk66, true, 11.0, 114.0, 195.0, 0.0,
+     0.0, 0.0, 0.0},  // 171 EPSG:1186 NAD27 to WGS 84 (17) (DMA-Grl)
+    {"NORTH AMERICAN 1927", "Canada - Manitoba/Ontario", TGeoEllipsoid::gelClrk66, true, -9.0,
+     157.0, 184.0, 0.0, 0.0, 0.0, 0.0},  // 172 EPSG:1180 NAD27 to WGS 84 (11) (DMA-Can MN ON)
+    {"NORTH AMERICAN 1927", "Mexico", TGeoEllipsoid::gelClrk66, true, -12.0, 130.0, 190.0, 0.0, 0.0,
+     0.0, 0.0},  // 173 EPSG:1187 NAD27 to WGS 84 (18) (DMA-Mex)
+    {"NORTH AMERICAN 1927", "Canada - NW Territory", TGeoEllipsoid::gelClrk66, true, 4.0, 159.0,
+     188.0, 0.0, 0.0, 0.0, 0.0},  // 174 EPSG:1182 NAD27 to WGS 84 (13) (DMA-Can NWT)
+    {"NORTH AMERICAN 1927", "San Salvador", TGeoEllipsoid::gelClrk66, true, 1.0, 140.0, 165.0, 0.0,
+     0.0, 0.0, 0.0},  // 175 EPSG:1178 NAD27 to WGS 84 (9) (DMA-Bha Salv)
+    {"NORTH AMERICAN 1927", "US - Western", TGeoEllipsoid::gelClrk66, true, -8.0, 159.0, 175.0, 0.0,
+     0.0, 0.0, 0.0},  // 176 EPSG:1175 NAD27 to WGS 84 (6) (DMA-ConusW)
+    {"NORTH AMERICAN 1927", "Canada - Yukon", TGeoEllipsoid::gelClrk66, true, -7.0, 139.0, 181.0,
+     0.0, 0.0, 0.0, 0.0},  // 177 EPSG:1183 NAD27 to WGS 84 (14) (DMA-Can Yuk)
+    {"NTF", "France", TGeoEllipsoid::gelClrk80IGN, true, -168.0, -60.0, 320.0, 0.0, 0.0, 0.0,
+     0.0},  // 178 EPSG:1193 NTF to WGS 84 (1) (IGN-Fra)
+    {"NGO 1948", "Norway", TGeoEllipsoid::gelBesselMod, true, 278.3, 93.0, 474.5, 6.21, 7.889, 0.05,
+     -6.61},  // 179 EPSG:1654 NGO 1948 to WGS 84 (1) (EPSG-Nor)
+    {"NORTH SAHARA 1959", "Algeria", TGeoEllipsoid::gelClrk80, true, -186.0, -93.0, 310.0, 0.0, 0.0,
+     0.0, 0.0},  // 180 EPSG:1253 Nord Sahara 1959 to WGS 84 (1) (DMA-Alg)
+    {"BELGIUM DATUM 1972", "Belgium", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 181 unsourced: Belgium 1972: EPSG has three current variants (1609, 1610, 15929); which one the row holds is unknown
+    {"OLD EGYPTIAN 1907", "Egypt", TGeoEllipsoid::gelHelm06, true, -130.0, 110.0, -13.0, 0.0, 0.0,
+     0.0, 0.0},  // 182 EPSG:1148 Egypt 1907 to WGS 84 (1) (DMA-Egy)
+    {"ORDNANCE GB 1936", "GB - Great Britain", TGeoEllipsoid::gelAiry30, true, 446.448, -125.157,
+     542.06, -20.49, 0.15, 0.247,
+     0.8421},  // 183 library catalogue; EPSG:1314 OSGB36 to WGS 84 (6) (UKOOA-Pet), rounded
+    {"OLD HAWAI'IAN", "US - Hawaii Mean", TGeoEllipsoid::gelClrk66, true, 61.0, -285.0, -181.0, 0.0,
+     0.0, 0.0, 0.0},  // 184 EPSG:15824 Old Hawaiian to WGS 84 (3) (DMA-Usa HI 1987)
+    {"OLD HAWAI'IAN", "US - Hawaii", TGeoEllipsoid::gelClrk66, true, 89.0, -279.0, -183.0, 0.0, 0.0,
+     0.0, 0.0},  // 185 EPSG:15825 Old Hawaiian to WGS 84 (4) (DMA-Usa HI Haw 1991)
+    {"OLD HAWAI'IAN", "US - Kauai", TGeoEllipsoid::gelClrk66, true, 45.0, -290.0, -172.0, 0.0, 0.0,
+     0.0, 0.0},  // 186 EPSG:15826 Old Hawaiian to WGS 84 (5) (DMA-Usa HI Kauai 1991)
+    {"OLD HAWAI'IAN", "US - Maui", TGeoEllipsoid::gelClrk66, true, 65.0, -290.0, -190.0, 0.0, 0.0,
+     0.0, 0.0},  // 187 EPSG:15827 Old Hawaiian to WGS 84 (6) (DMA-Usa HI Maui 1991)
+    {"OLD HAWAI'IAN", "US - Oahu", TGeoEllipsoid::gelClrk66, true, 58.0, -283.0, -182.0, 0.0, 0.0,
+     0.0, 0.0},  // 188 EPSG:15828 Old Hawaiian to WGS 84 (7) (DMA-Usa HI Oahu 1991)
+    {"OLD HAWAI'IAN", "US - Hawaii", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 189 unsourced: Old Hawaiian on International 1924: no transformation in EPSG
+    {"OLD HAWAI'IAN", "US - Hawaii", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 190 unsourced: Old Hawaiian on International 1924: no transformation in EPSG
+    {"OLD HAWAI'IAN", "US - Kauai", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 191 unsourced: Old Hawaiian on International 1924: no transformation in EPSG
+    {"OLD HAWAI'IAN", "US - Maui", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 192 unsourced: Old Hawaiian on International 1924: no transformation in EPSG
+    {"OLD HAWAI'IAN", "US - Oahu", TGeoEllipsoid::gelInt24, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 193 unsourced: Old Hawaiian on International 1924: no transformation in EPSG
+    {"PALESTINE 1928", "Israel", TGeoEllipsoid::gelNahrwan29, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 194 unsourced: Palestine 1928: EPSG has Palestine 1923 on Clarke 1880 (Benoit) only
+    {"AYABELLA LIGHTHOUSE", "Djibouti", TGeoEllipsoid::gelClrk80, true, -77.0, -128.0, 142.0, 0.0,
+     0.0, 0.0, 0.0},  // 195 EPSG:6907 Ayabelle Lighthouse to WGS 84 (2) (NGA-Dji GeoTrans3-4)
+    {"PITCAIRN ASTRO 1967", "Pitcairn Island", TGeoEllipsoid::gelInt24, true, 185.0, 165.0, 42.0,
+     0.0, 0.0, 0.0, 0.0},  // 196 EPSG:15819 Pitcairn 1967 to WGS 84 (1) (DMA-Pcn Pitcairn Isl)
+    {"PICO DE LAS NIEVES.", "Spain - Canary Islands", TGeoEllipsoid::gelInt24, true, -307.0, -92.0,
+     127.0, 0.0, 0.0, 0.0, 0.0},  // 197 EPSG:9743 PN68 to WGS 84 (1) (DMA-Esp Canary)
+    {"PORTO SANTO 1936.", "Portugal - Maderia", TGeoEllipsoid::gelInt24, true, -499.0, -249.0,
+     314.0, 0.0, 0.0, 0.0, 0.0},  // 198 EPSG:1888 Porto Santo to WGS 84 (1) (DMA-Prt Mad)
+    {"PROV. S AMERICAN 1956", "Bolivia", TGeoEllipsoid::gelInt24, true, -270.0, 188.0, -388.0, 0.0,
+     0.0, 0.0, 0.0},  // 199 EPSG:1202 PSAD56 to WGS 84 (2) (DMA-Bol)
+    {"PROV. S AMERICAN 1956", "Colombia", TGeoEllipsoid::gelInt24, true, -282.0, 169.0, -371.0, 0.0,
+     0.0, 0.0, 0.0},  // 200 EPSG:1205 PSAD56 to WGS 84 (5) (DMA-Col)
+    {"PROV. S AMERICAN 1956", "Ecuador", TGeoEllipsoid::gelInt24, true, -278.0, 171.0, -367.0, 0.0,
+     0.0, 0.0, 0.0},  // 201 EPSG:1206 PSAD56 to WGS 84 (6) (DMA-Ecu)
+    {"PROV. S AMERICAN 1956", "Guyana", TGeoEllipsoid::gelInt24, true, -298.0, 159.0, -369.0, 0.0,
+     0.0, 0.0, 0.0},  // 202 EPSG:1207 PSAD56 to WGS 84 (7) (DMA-Guy)
+    {"PROV. S AMERICAN 1956", "Chile North", TGeoEllipsoid::gelInt24, true, -270.0, 183.0, -390.0,
+     0.0, 0.0, 0.0, 0.0},  // 203 EPSG:1203 PSAD56 to WGS 84 (3) (DMA-Chl N)
+    {"PROV. S AMERICAN 1956", "Peru", TGeoEllipsoid::gelInt24, true, -279.0, 175.0, -379.0, 0.0,
+     0.0, 0.0, 0.0},  // 204 EPSG:1208 PSAD56 to WGS 84 (8) (DMA-Per)
+    {"PROV. S AMERICAN 1956", "South America", TGeoEllipsoid::gelInt24, true, -288.0, 175.0, -376.0,
+     0.0, 0.0, 0.0, 0.0},  // 205 EPSG:1201 PSAD56 to WGS 84 (1) (DMA-mean)
+    {"PROV. S AMERICAN 1956", "Chile South", TGeoEllipsoid::gelInt24, true, -305.0, 243.0, -442.0,
+     0.0, 0.0, 0.0, 0.0},  // 206 EPSG:1204 PSAD56 to WGS 84 (4) (DMA-Chl S)
+    {"PROV. S AMERICAN 1956", "Venezuela", TGeoEllipsoid::gelInt24, true, -295.0, 173.0, -371.0,
+     0.0, 0.0, 0.0, 0.0},  // 207 EPSG:1209 PSAD56 to WGS 84 (9) (DMA-Ven)
+    {"POINT 58", "Burkina Faso & Niger", TGeoEllipsoid::gelClrk80, true, -106.0, -129.0, 165.0, 0.0,
+     0.0, 0.0, 0.0},  // 208 EPSG:1880 Point 58 to WGS 84 (1) (NIMA-Bfa Ner)
+    {"POINT NOIRE 1948", "Congo", TGeoEllipsoid::gelClrk80, true, -148.0, 51.0, -291.0, 0.0, 0.0,
+     0.0, 0.0},  // 209 EPSG:1200 Pointe Noire to WGS 84 (1) (DMA-Cog)
+    {"PULKOVO 1942", "Russia", TGeoEllipsoid::gelKrass40, true, 28.0, -130.0, -95.0, 0.0, 0.0, 0.0,
+     0.0},  // 210 EPSG:1254 Pulkovo 1942 to WGS 84 (1) (DMA-Rus)
+    {"PULKOVO 1942", "Germany", TGeoEllipsoid::gelKrass40, true, 24.0, -123.0, -94.0, 1.1, 0.02,
+     -0.25, -0.13},  // 211 EPSG:1675 Pulkovo 1942(83) to WGS 84 (1) (EPSG-Deu E)
+    {"PULKOVO 1942", "Estonia", TGeoEllipsoid::gelKrass40, true, 22.0, -126.0, -85.0, 0.0, 0.0, 0.0,
+     0.0},  // 212 EPSG:6899 Pulkovo 1942 to WGS 84 (21) (NGA-Est GeoTrans3-4)
+    {"PUERTO RICO & Virgin Is.", "Puerto Rico & Virgin Islands", TGeoEllipsoid::gelClrk66, true,
+     11.0, 72.0, -101.0, 0.0, 0.0, 0.0, 0.0},  // 213 EPSG:1893 Puerto Rico to WGS 84 (3) (NIMA-Pri)
+    {"QATAR NATIONAL 1974", "Qatar", TGeoEllipsoid::gelInt24, true, -128.0, -283.0, 22.0, 0.0, 0.0,
+     0.0, 0.0},  // 214 EPSG:1561 Qatar 1974 to WGS 84 (1) (DMA-Qat)
+    {"QATAR NATIONAL 1995", "Qatar", TGeoEllipsoid::gelInt24, true, -119.4248, -303.65872,
+     -11.00061, 3.657065, 1.164298, 0.174458,
+     1.096259},  // 215 EPSG:1840 QND95 to WGS 84 (1) (CGIS-Qat)
+    {"QORNOQ", "Greenland South", TGeoEllipsoid::gelInt24, true, 164.0, 138.0, -189.0, 0.0, 0.0,
+     0.0, 0.0},  // 216 EPSG:1797 Qornoq 1927 to WGS 84 (1) (DMA-Grl S)
+    {"DHDN (RAUENBERG),", "Germany", TGeoEllipsoid::gelBess41, true, 582.0, 105.0, 414.0, 8.3, 1.04,
+     0.35,
+     -3.08},  // 217 library catalogue; EPSG:1673 DHDN to WGS 84 (1) (EPSG-Deu W), rotations as position vector
+    {"REUNION", "Mascarene Is", TGeoEllipsoid::gelInt24, true, 94.0, -948.0, -1262.0, 0.0, 0.0, 0.0,
+     0.0},  // 218 EPSG:15751 Reunion 1947 to WGS 84 (2) (IGN-Reu 30m)
+    {"RT90", "Sweden", TGeoEllipsoid::gelBess41, true, 414.1, 41.3, 603.1, 0.0, -0.855, 2.141,
+     -7.023},  // 219 EPSG:1896 RT90 to WGS 84 (2) (EPSG-Swe 2001)
+    {"SANTO(DOS), 1965", "Vanuatu - Espirito Santo", TGeoEllipsoid::gelInt24, true, 170.0, 42.0,
+     84.0, 0.0, 0.0, 0.0, 0.0},  // 220 EPSG:15820 Santo 1965 to WGS 84 (1) (DMA-Vut)
+    {"SOUTH AMERICAN 1969", "Argentina", TGeoEllipsoid::gelSAm69, true, -62.0, -1.0, -37.0, 0.0,
+     0.0, 0.0, 0.0},  // 221 EPSG:1865 SAD69 to WGS 84 (2) (DMA-Arg)
+    {"SOUTH AMERICAN 1969", "Galapagos", TGeoEllipsoid::gelSAm69, true, -47.0, 26.0, -42.0, 0.0,
+     0.0, 0.0, 0.0},  // 222 EPSG:1871 SAD69 to WGS 84 (8) (DMA-Ecu Gal)
+    {"SOUTH AMERICAN 1969", "Bolivia", TGeoEllipsoid::gelSAm69, true, -61.0, 2.0, -48.0, 0.0, 0.0,
+     0.0, 0.0},  // 223 EPSG:1866 SAD69 to WGS 84 (3) (DMA-Bol)
+    {"SOUTH AMERICAN 1969", "Brazil", TGeoEllipsoid::gelSAm69, true, -60.0, -2.0, -41.0, 0.0, 0.0,
+     0.0, 0.0},  // 224 EPSG:1867 SAD69 to WGS 84 (4) (DMA-Bra)
+    {"SOUTH AMERICAN 1969", "Chile", TGeoEllipsoid::gelSAm69, true, -75.0, -1.0, -44.0, 0.0, 0.0,
+     0.0, 0.0},  // 225 EPSG:1868 SAD69 to WGS 84 (5) (DMA-Chile)
+    {"SOUTH AMERICAN 1969", "Colombia", TGeoEllipsoid::gelSAm69, true, -44.0, 6.0, -36.0, 0.0, 0.0,
+     0.0, 0.0},  // 226 EPSG:1869 SAD69 to WGS 84 (6) (DMA-Col)
+    {"SOUTH AMERICAN 1969", "Ecuador", TGeoEllipsoid::gelSAm69, true, -48.0, 3.0, -44.0, 0.0, 0.0,
+     0.0, 0.0},  // 227 EPSG:1870 SAD69 to WGS 84 (7) (DMA-Ecu)
+    {"SOUTH AMERICAN 1969", "Guyana", TGeoEllipsoid::gelSAm69, true, -53.0, 3.0, -47.0, 0.0, 0.0,
+     0.0, 0.0},  // 228 EPSG:1872 SAD69 to WGS 84 (9) (DMA-Guy)
+    {"SOUTH AMERICAN 1969", "Paraguay", TGeoEllipsoid::gelSAm69, true, -61.0, 2.0, -33.0, 0.0, 0.0,
+     0.0, 0.0},  // 229 EPSG:1873 SAD69 to WGS 84 (10) (DMA-Pgy)
+    {"SOUTH AMERICAN 1969", "Peru", TGeoEllipsoid::gelSAm69, true, -58.0, 0.0, -44.0, 0.0, 0.0, 0.0,
+     0.0},  // 230 EPSG:1874 SAD69 to WGS 84 (11) (DMA-Peru)
+    {"SOUTH AMERICAN 1969", "South America", TGeoEllipsoid::gelSAm69, true, -57.0, 1.0, -41.0, 0.0,
+     0.0, 0.0, 0.0},  // 231 EPSG:1864 SAD69 to WGS 84 (1) (DMA-mean)
+    {"SOUTH AMERICAN 1969", "Trinidad", TGeoEllipsoid::gelSAm69, true, -45.0, 12.0, -33.0, 0.0, 0.0,
+     0.0, 0.0},  // 232 EPSG:1875 SAD69 to WGS 84 (12) (DMA-Tto)
+    {"SOUTH AMERICAN 1969", "Venezuela", TGeoEllipsoid::gelSAm69, true, -45.0, 8.0, -33.0, 0.0, 0.0,
+     0.0, 0.0},  // 233 EPSG:1876 SAD69 to WGS 84 (13) (DMA-Ven)
+    {"SAO BRAZ", "Santa Maria Islands", TGeoEllipsoid::gelInt24, true, -203.0, 141.0, 53.0, 0.0,
+     0.0, 0.0, 0.0},  // 234 EPSG:1885 Azores Oriental 1940 to WGS 84 (1) (DMA-Prt Az E)
+    {"SAPPER HILL 1943 (2000 adj),", "Falkland Islands", TGeoEllipsoid::gelInt24, true, -355.0,
+     21.0, 72.0, 0.0, 0.0, 0.0, 0.0},  // 235 EPSG:1225 Sapper Hill 1943 to WGS 84 (1) (DMA-Flk E)
+    {"SCHWARZECK", "Namibia", TGeoEllipsoid::gelBess41Nam, true, 616.0, 97.0, -251.0, 0.0, 0.0, 0.0,
+     0.0},  // 236 EPSG:1226 Schwarzeck to WGS 84 (1) (DMA-Nam)
+    {"SOUTH EAST ISLAND", "Seychelles", TGeoEllipsoid::gelClrk80IGN, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0,
+     0.0},  // 237 unsourced: South East Island: EPSG has a DOS (6914) and a UKHO (6926) variant of South East Island 1943; which one the row holds is unknown. The ellipsoid is not traced either; it is the one that makes the table's ellipsoid counts hold.
+    {"SOVIET GEODETIC SYSTEM 85", "Russia", TGeoEllipsoid::gelSGS85, true, 0.0, 0.0, 4.0, 0.0, 0.0,
+     0.0, 0.6},  // 238 library catalogue; no EPSG counterpart
+    {"PZ90 (GLONASS),", "Russia", TGeoEllipsoid::gelPZ90, true, 0.0, 0.0, 1.5, 0.0, 0.0, 0.0,
+     0.076},  // 239 EPSG:15843 PZ-90 to WGS 84 (1) (GiK-World)
+    {"SELVAGEM GRANDE 1938", "Salvage Island", TGeoEllipsoid::gelInt24, true, -289.0, -124.0, 60.0,
+     0.0, 0.0, 0.0, 0.0},  // 240 EPSG:1965 Selvagem Grande to WGS 84 (1) (DMA-Prt Sel)
+    {"DOS 71/4", "St Helena", TGeoEllipsoid::gelInt24, true, -320.0, 550.0, -494.0, 0.0, 0.0, 0.0,
+     0.0},  // 241 EPSG:15798 Astro DOS 71 to WGS 84 (1) (DMA-Shn Hel)
+    {"SIERRA LEONE DATUM 1960", "Sierra Leone", TGeoEllipsoid::gelClrk80, true, -88.0, 4.0, 101.0,
+     0.0, 0.0, 0.0, 0.0},  // 242 EPSG:1614 Sierra Leone 1968 to WGS 84 (1) (NIMA-Sle)
+    {"SIRGAS", "South America", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 243 EPSG:1581 SIRGAS 1995 to WGS 84 (1) (NIMA-S America)
+    {"SOUTH ASIA", "Singapore", TGeoEllipsoid::gelModifFish60, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0},  // 244 unsourced: South Asia (Singapore): no datum or transformation in EPSG
+    {"S-42 (PULKOVO 1942),", "Albania", TGeoEllipsoid::gelKrass40, true, 24.0, -130.0, -92.0, 0.0,
+     0.0, 0.0, 0.0},  // 245 EPSG:15999 Pulkovo 1942(58) to WGS 84 (8) (NIMA-Alb)
+    {"S-42 (PK42),", "Czechoslavakia", TGeoEllipsoid::gelKrass40, true, 26.0, -121.0, -78.0, 0.0,
+     0.0, 0.0, 0.0},  // 246 EPSG:15998 Pulkovo 1942(83) to WGS 84 (5) (NIMA-Cze)
+    {"S-42 (PULKOVO 1942),", "Hungary", TGeoEllipsoid::gelKrass40, true, 28.0, -121.0, -77.0, 0.0,
+     0.0, 0.0, 0.0},  // 247 EPSG:15996 Pulkovo 1942(83) to WGS 84 (3) (NIMA-Hun)
+    {"S-42 (PULKOVO 1942),", "Latvia", TGeoEllipsoid::gelKrass40, true, 24.0, -124.0, -82.0, 0.0,
+     0.0, 0.0, 0.0},  // 248 EPSG:1290 Pulkovo 1942 to WGS 84 (6) (NIMA-Lva)
+    {"S-42 (PK 1942),", "Kazakhstan", TGeoEllipsoid::gelKrass40, true, 15.0, -130.0, -84.0, 0.0,
+     0.0, 0.0, 0.0},  // 249 EPSG:1291 Pulkovo 1942 to WGS 84 (7) (NIMA-Kaz)
+    {"SYSTEM 1942/58 (PULKOVO 1942),", "Poland", TGeoEllipsoid::gelKrass40, true, 33.4, -146.6,
+     -76.3, -0.84, -0.359, -0.053,
+     0.844},  // 250 EPSG:1645 Pulkovo 1942(58) to WGS 84 (1) (EPSG-Pol)
+    {"S-42 (PULKOVO 1942),", "Poland", TGeoEllipsoid::gelKrass40, true, 23.0, -124.0, -82.0, 0.0,
+     0.0, 0.0, 0.0},  // 251 EPSG:15997 Pulkovo 1942(58) to WGS 84 (4) (NIMA-Pol)
+    {"S-42 (PULKOVO 1942),", "Romania", TGeoEllipsoid::gelKrass40, true, 28.0, -121.0, -77.0, 0.0,
+     0.0, 0.0, 0.0},  // 252 EPSG:15497 Pulkovo 1942(58) to WGS 84 (9) (NIMA-Rom)
+    {"S-42 (PULKOVO 1942),", "Romania", TGeoEllipsoid::gelKrass40, false, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0,
+     0.0},  // 253 unsourced: Pulkovo 1942 Romania (second row): EPSG has several variants (15496, 15995); which one the row holds is unknown
+    {"S-42 (PULKOVO 1942),", "Afghanistan", TGeoEllipsoid::gelKrass40, false, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0, 0.0},  // 254 unsourced: Pulkovo 1942 Afghanistan: no transformation in EPSG
+    {"TANANARIVE OBSERVATORY", "Madagascar", TGeoEllipsoid::gelInt24, true, -189.0, -242.0, -91.0,
+     0.0, 0.0, 0.0, 0.0},  // 255 EPSG:1227 Tananarive to WGS 84 (1) (DMA-Mdg)
+    {"TRISTAN ASTRO 1968", "Tristan da Cunha", TGeoEllipsoid::gelInt24, true, -632.0, 438.0, -609.0,
+     0.0, 0.0, 0.0, 0.0},  // 256 EPSG:15816 Tristan 1968 to WGS 84 (1) (DMA-Shn Tris)
+    {"TETE", "Mozambique", TGeoEllipsoid::gelClrk66, true, -80.0, -100.0, -228.0, 0.0, 0.0, 0.0,
+     0.0},  // 257 EPSG:6901 Tete to WGS 84 (6) (NGA-Moz GeoTrans3-4)
+    {"TIMBALAI 1948 (Everest),", "Malaysia E & Brunei", TGeoEllipsoid::gelEverest, true, -679.0,
+     669.0, -48.0, 0.0, 0.0, 0.0, 0.0},  // 258 EPSG:1228 Timbalai 1948 to WGS 84 (1) (DMA-Borneo)
+    {"TIMBALAI 1968,Adj of 1948", "Malaysia E & Brunei", TGeoEllipsoid::gelEverest, false, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0,
+     0.0},  // 259 unsourced: Timbalai 1968 (adjustment of 1948): no transformation in EPSG
+    {"TIMBALAI 1968, Adj of 1948", "Malaysia E & Brunei", TGeoEllipsoid::gelBess41, false, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0,
+     0.0},  // 260 unsourced: Timbalai 1968 (adjustment of 1948): no transformation in EPSG. The ellipsoid is not traced either; it is the one that makes the table's ellipsoid counts hold.
+    {"TIMBALAI 1948 (Bessel),", "Malaysia E & Brunei", TGeoEllipsoid::gelBess41, false, 0.0, 0.0,
+     0.0, 0.0, 0.0, 0.0, 0.0},  // 261 unsourced: Timbalai 1948 on Bessel: no transformation in EPSG
+    {"TOKYO", "Japan", TGeoEllipsoid::gelBess41, true, -148.0, 507.0, 685.0, 0.0, 0.0, 0.0,
+     0.0},  // 262 EPSG:1231 Tokyo to WGS 84 (2) (DMA-Jpn)
+    {"TOKYO", "South Korea", TGeoEllipsoid::gelBess41, true, -147.0, 506.0, 687.0, 0.0, 0.0, 0.0,
+     0.0},  // 263 EPSG:1305 Tokyo to WGS 84 (5) (NIMA-Kor)
+    {"TOKYO", "Japan - Okinawa", TGeoEllipsoid::gelBess41, true, -158.0, 507.0, 676.0, 0.0, 0.0,
+     0.0, 0.0},  // 264 EPSG:1233 Tokyo to WGS 84 (4) (DMA-Jpn Ok)
+    {"TERN ISLAND (FRIG), 1961", "Antarctica", TGeoEllipsoid::gelInt24, true, 114.0, -116.0, -333.0,
+     0.0, 0.0, 0.0, 0.0},  // 265 EPSG:15795 Tern Island 1961 to WGS 84 (1) (DMA-Usa HI Tern)
+    {"VOIROL 1875", "Algeria", TGeoEllipsoid::gelClrk80IGN, true, -73.0, -247.0, 227.0, 0.0, 0.0,
+     0.0, 0.0},  // 266 EPSG:1294 Voirol 1875 to WGS 84 (1) (NIMA-Dza N)
+    {"WAKE ISLAND ASTRO 1952", "Wake Island", TGeoEllipsoid::gelInt24, true, 276.0, -57.0, 149.0,
+     0.0, 0.0, 0.0, 0.0},  // 267 EPSG:15823 Wake Island 1952 to WGS 84 (1) (DMA-Mhl Wake)
+    {"WORLD GEODETIC SYSTEM 1972", "World", TGeoEllipsoid::gelWGS72, true, 0.0, 0.0, 4.5, 0.219,
+     0.0, 0.0, 0.554},  // 268 library catalogue; EPSG:1238 WGS 72 to WGS 84 (2) (DMA2)
+    {"WORLD GEODETIC SYSTEM 1984", "World", TGeoEllipsoid::gelWGS84, true, 0.0, 0.0, 0.0, 0.0, 0.0,
+     0.0, 0.0},  // 269 library catalogue; the reference itself
+    {"YACARE", "Uruguay", TGeoEllipsoid::gelInt24, true, -155.0, 171.0, 37.0, 0.0, 0.0, 0.0,
+     0.0},  // 270 EPSG:1234 Yacare to WGS 84 (1) (DMA-Ury)
+    {"ZANDERIJ", "Suriname", TGeoEllipsoid::gelInt24, true, -265.0, 120.0, -358.0, 0.0, 0.0, 0.0,
+     0.0},  // 271 EPSG:1235 Zanderij to WGS 84 (1) (DMA-Sur)
 }};
 
 }  // namespace zel

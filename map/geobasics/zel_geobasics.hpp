@@ -557,7 +557,18 @@ inline constexpr int32_t kCountryCount = 231;
 inline constexpr int32_t kCapAltUnknown = INT32_MIN;
 
 /// The country table, rows 0 to 230 in the alphabetical order of their
-/// English names ("Afghanistan" .. "Zimbabwe"). @COUNTRY_DOC@
+/// English names ("Afghanistan" .. "Zimbabwe"). Names keep the table's
+/// historical forms ("Burma;Myanmar", "Serbia and Montenegro", "Netherlands
+/// Antilles", "Swaziland"). Sources: the ISO codes of every row from the ISO
+/// 3166 lists of Debian's iso-codes (the withdrawn codes "cs"/"scg" and
+/// "an"/"ant" for the two countries that no longer exist); FIPS 10-4 codes
+/// (as continued in the GEC list) and central points from the countries gem
+/// 3.0.0 (Debian ruby-countries) for 226 rows (Serbia and Montenegro and
+/// the Netherlands Antilles have none: "" and NaN). Capitals, their positions
+/// and altitudes are known only for Afghanistan (row 0), Germany (79) and
+/// Zimbabwe (230): every other row has Capital "", CapLat and CapLong NaN
+/// and CapAlt kCapAltUnknown. Those three rows give their central points as
+/// whole degrees (Germany 51, 9); the others are the gem's.
 extern const std::array<TCountryData, kCountryCount> CountryData;
 
 }  // namespace zel
