@@ -384,9 +384,19 @@ std::string_view DatumRegion(int32_t Index);
 TGeoEllipsoid DatumEllipsoid(int32_t Index);
 
 /// True when the table holds shift parameters to WGS 1984 for datum Index
-/// (false outside 1..271). Rows whose published parameters could not be
-/// traced to a source are kept with their name and region but without
-/// parameters; HelmertTransform refuses them with kHelmertNoParameters.
+/// (false outside 1..271). The parameters are those of the EPSG
+/// transformations of PROJ's database (mostly the NIMA/DMA ones of
+/// TR8350.2) matched by datum and region; map/geobasics/tools/datums.csv
+/// names the source of every row. Rows whose parameters could not be traced
+/// to one published transformation are kept with their name, region and
+/// ellipsoid but without parameters, and HelmertTransform refuses them with
+/// kHelmertNoParameters: 37 (Berne 1898), 52 (Cyprus 1935), 53 (Estonia
+/// 1937), 65, 73, 77, 80, 83 (European Datum 1950 in Portugal, former
+/// Yugoslavia, Algeria, Lebanon, Oman), 85 (European 1979 Portugal), 99
+/// (Helsinki), 105 (Hong Kong 1963), 108 (Hungarian 1972), 125 (Kerguelen),
+/// 132 (Lisbon), 181 (Belgium 1972), 189-193 (Old Hawaiian on International
+/// 1924), 194 (Palestine 1928), 237 (South East Island), 244 (South Asia),
+/// 253, 254 (Pulkovo 1942 Romania, Afghanistan), 259-261 (Timbalai).
 bool DatumHasShift(int32_t Index);
 
 /// HelmertTransform: success.
