@@ -1,4 +1,5 @@
 #include <cmath>
+#include <numbers>
 #include <map>
 
 #include <gtest/gtest.h>
@@ -80,7 +81,7 @@ TEST(DatumTable, RowsReproduceTheirEpsgTransformation) {
     double lat = 0, lon = 0, h = 0;
     ASSERT_EQ(HelmertTransform(datum, r[2], r[3], 0.0, 269, lat, lon, h), kHelmertOk) << datum;
     EXPECT_NEAR(lat, r[4], 5e-3 / kMetrePerDegree) << datum << " EPSG:" << r[1];
-    EXPECT_NEAR((lon - r[5]) * std::cos(r[2] * M_PI / 180), 0.0, 5e-3 / kMetrePerDegree)
+    EXPECT_NEAR((lon - r[5]) * std::cos(r[2] * std::numbers::pi / 180), 0.0, 5e-3 / kMetrePerDegree)
         << datum << " EPSG:" << r[1];
   }
 }

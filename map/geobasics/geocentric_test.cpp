@@ -1,4 +1,5 @@
 #include <cmath>
+#include <numbers>
 #include <limits>
 
 #include <gtest/gtest.h>
@@ -43,8 +44,8 @@ TEST(CartesianToGeo, InvertsGeographicLibPointsOnEllipsoidsAndSpheres) {
     if (std::fabs(r[1]) < 90.0) {
       // Longitudes come back in (-180, 180]: -180 returns as 180.
       const double want = r[2] == -180.0 ? 180.0 : r[2];
-      EXPECT_NEAR(lon * std::cos(r[1] * M_PI / 180), want * std::cos(r[1] * M_PI / 180),
-                  tol / kMetrePerDegree)
+      EXPECT_NEAR(lon * std::cos(r[1] * std::numbers::pi / 180),
+                  want * std::cos(r[1] * std::numbers::pi / 180), tol / kMetrePerDegree)
           << r[0] << " " << r[1] << " " << r[2];
       EXPECT_NE(lon, -180.0);
     }
@@ -61,7 +62,7 @@ TEST(CartesianToGeo, RoundTripIsGoodToMicrometres) {
         GeoToCartesian(lat, lon, h, TGeoEllipsoid::gelWGS84, x, y, z);
         CartesianToGeo(x, y, z, TGeoEllipsoid::gelWGS84, lat2, lon2, h2);
         EXPECT_NEAR(lat2, lat, 2e-6 / kMetrePerDegree);
-        EXPECT_NEAR(lon2, lon, 1e-9 / kMetrePerDegree / std::cos(lat * M_PI / 180));
+        EXPECT_NEAR(lon2, lon, 1e-9 / kMetrePerDegree / std::cos(lat * std::numbers::pi / 180));
         EXPECT_NEAR(h2, h, 2e-6);
       }
     }

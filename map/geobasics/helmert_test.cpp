@@ -1,4 +1,5 @@
 #include <cmath>
+#include <numbers>
 #include <limits>
 
 #include <gtest/gtest.h>
@@ -26,8 +27,8 @@ TEST(HelmertTransform, ForwardMatchesProjAndInverseIsFirstOrder) {
     // the negated parameters differ from the exact inverse by up to 1.1 cm.
     const double tol = dst == kWGS84Datum ? 1e-3 : 2e-2;
     EXPECT_NEAR(lat, r[5], tol / kMetrePerDegree) << src << " -> " << dst;
-    EXPECT_NEAR(lon * std::cos(r[2] * M_PI / 180), r[6] * std::cos(r[2] * M_PI / 180),
-                tol / kMetrePerDegree)
+    EXPECT_NEAR(lon * std::cos(r[2] * std::numbers::pi / 180),
+                r[6] * std::cos(r[2] * std::numbers::pi / 180), tol / kMetrePerDegree)
         << src << " -> " << dst;
     EXPECT_NEAR(h, r[7], tol) << src << " -> " << dst;
   }
