@@ -40,7 +40,7 @@ get_filename_component(pc_dir ${pc_files} DIRECTORY)
 # Our modules from the scratch prefix only; the system's modules (freetype2
 # and the like) stay reachable.
 set(ENV{PKG_CONFIG_PATH} ${pc_dir})
-set(modules zelmol_rt zelnum_rt zelcore_rt)
+set(modules zelmap_rt zelmol_rt zelnum_rt zelcore_rt)
 execute_process(COMMAND ${PKG_CONFIG} --cflags --libs ${modules}
   OUTPUT_VARIABLE pc_flags OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE rc)
 if(rc)

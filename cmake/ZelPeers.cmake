@@ -9,6 +9,8 @@
 #   ZelPeer::RDKit     RDKit's molecule, ring and substructure libraries (Debian librdkit-dev)
 #   ZelPeer::FFTW      FFTW 3 in double precision, fftw3.h (Debian libfftw3-dev)
 #   ZelPeer::BoostMath Boost.Math distributions, header only (Debian libboost-math-dev)
+#   ZelPeer::PROJ      PROJ's C API, proj.h (Debian libproj-dev)
+#   ZelPeer::GeographicLib GeographicLib's projections and geocentric conversion (Debian libgeographiclib-dev)
 include_guard(GLOBAL)
 
 find_library(ZEL_PEER_OPENBLAS_LIBRARY openblas)
@@ -90,4 +92,26 @@ if(ZEL_PEER_BOOSTMATH_INCLUDE_DIR)
     INTERFACE_INCLUDE_DIRECTORIES ${ZEL_PEER_BOOSTMATH_INCLUDE_DIR})
 else()
   message(STATUS "Peer Boost.Math (boost/math) not found: its comparisons are left out")
+endif()
+
+find_library(ZEL_PEER_PROJ_LIBRARY proj)
+find_path(ZEL_PEER_PROJ_INCLUDE_DIR proj.h)
+if(ZEL_PEER_PROJ_LIBRARY AND ZEL_PEER_PROJ_INCLUDE_DIR)
+  add_library(ZelPeer::PROJ UNKNOWN IMPORTED)
+  set_target_properties(ZelPeer::PROJ PROPERTIES
+    IMPORTED_LOCATION ${ZEL_PEER_PROJ_LIBRARY}
+    INTERFACE_INCLUDE_DIRECTORIES ${ZEL_PEER_PROJ_INCLUDE_DIR})
+else()
+  message(STATUS "Peer PROJ (libproj, proj.h) not found: its comparisons are left out")
+endif()
+
+find_library(ZEL_PEER_GEOGRAPHICLIB_LIBRARY GeographicLib)
+find_path(ZEL_PEER_GEOGRAPHICLIB_INCLUDE_DIR GeographicLib/UTMUPS.hpp)
+if(ZEL_PEER_GEOGRAPHICLIB_LIBRARY AND ZEL_PEER_GEOGRAPHICLIB_INCLUDE_DIR)
+  add_library(ZelPeer::GeographicLib UNKNOWN IMPORTED)
+  set_target_properties(ZelPeer::GeographicLib PROPERTIES
+    IMPORTED_LOCATION ${ZEL_PEER_GEOGRAPHICLIB_LIBRARY}
+    INTERFACE_INCLUDE_DIRECTORIES ${ZEL_PEER_GEOGRAPHICLIB_INCLUDE_DIR})
+else()
+  message(STATUS "Peer GeographicLib (libGeographicLib, GeographicLib/UTMUPS.hpp) not found: its comparisons are left out")
 endif()
