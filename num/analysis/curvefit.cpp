@@ -82,6 +82,7 @@ const char* RegModelStatusText(int32_t status) {
     case kRegModelOk: return "success";
     case kRegModelTooFewPoints: return "there are too few data points for the model";
     case kRegModelNone: return "no regression model was requested";
+    case kRegModelFitFailed: return "the fit gave no model (data not finite)";
     default: return "unknown regression model status";
   }
 }
@@ -94,6 +95,7 @@ const char* PredictStatusText(int32_t status) {
     case kPredictNoModel: return "no regression model was requested";
     case kPredictNoDegreesOfFreedom:
       return "too few points or no spread in x: the intervals could not be computed";
+    case kPredictFitFailed: return "the fit gave no model (data not finite)";
     default: return "unknown prediction status";
   }
 }

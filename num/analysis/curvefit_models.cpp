@@ -601,6 +601,7 @@ int32_t TCurveFit::CalcRegModel(TRegModel RegModel, int32_t PolyOrder) {
       case TRegModel::rmCenteredPoly: CalcCenteredPolyFit(PolyOrder, ks, a, q, ns); break;
       default: break;
     }
+    if (FRegMod != RegModel) return kRegModelFitFailed;
   }
   FResids.assign(FX.size(), 0.0);
   for (size_t i = 0; i < FX.size(); ++i) {

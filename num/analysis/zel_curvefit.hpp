@@ -165,6 +165,9 @@ inline constexpr int32_t kNumCurveFitSums = 33;
 constexpr int32_t kRegModelOk = 0;             ///< model current, residuals set
 constexpr int32_t kRegModelTooFewPoints = -1;  ///< fewer points than REG_MINDP
 constexpr int32_t kRegModelNone = -2;          ///< rmNone requested
+/// The fit gave no model (a polynomial fit on non-finite data); -5 so that
+/// Predict can pass it on without meeting its own codes.
+constexpr int32_t kRegModelFitFailed = -5;
 ///@}
 /// A short English sentence for a result of CalcRegModel; "unknown
 /// regression model status" for any other value. The text is static.
@@ -172,11 +175,12 @@ const char* RegModelStatusText(int32_t status);
 
 ///@{
 /// Results of TCurveFit::Predict (values -1..-3 fixed).
-constexpr int32_t kPredictOk = 0;                   ///< prediction and intervals computed
-constexpr int32_t kPredictBadProbability = -1;      ///< p outside [0.5, 1)
-constexpr int32_t kPredictTooFewPoints = -2;        ///< fewer points than REG_MINDP
-constexpr int32_t kPredictNoModel = -3;             ///< rmNone requested
-constexpr int32_t kPredictNoDegreesOfFreedom = -4;  ///< n - 2 <= 0 or Sxx = 0: intervals 0
+constexpr int32_t kPredictOk = 0;                          ///< prediction and intervals computed
+constexpr int32_t kPredictBadProbability = -1;             ///< p outside [0.5, 1)
+constexpr int32_t kPredictTooFewPoints = -2;               ///< fewer points than REG_MINDP
+constexpr int32_t kPredictNoModel = -3;                    ///< rmNone requested
+constexpr int32_t kPredictNoDegreesOfFreedom = -4;         ///< n - 2 <= 0 or Sxx = 0: intervals 0
+constexpr int32_t kPredictFitFailed = kRegModelFitFailed;  ///< passed on from CalcRegModel
 ///@}
 /// A short English sentence for a result of Predict; "unknown prediction
 /// status" for any other value. The text is static.
@@ -473,7 +477,9 @@ class TCurveFit : public TComponent {
   /// models the order PolyOrder, is current already) and sets the residuals
   /// y_i - Evaluate(x_i); for rmCircle the residuals are the distances from
   /// the centre minus the radius. kRegModelTooFewPoints below REG_MINDP,
-  /// kRegModelNone for rmNone. Exceptions of the fit propagate.
+  /// kRegModelNone for rmNone (and for a value outside the enumeration),
+  /// kRegModelFitFailed (no residuals) when a polynomial fit returns false.
+  /// Exceptions of the fit propagate.
   int32_t CalcRegModel(TRegModel RegModel, int32_t PolyOrder);
   /// Prediction of RegModel at XVal with intervals at probability p: status
   /// kPredictBadProbability unless 0.5 <= p < 1, kPredictTooFewPoints below
@@ -530,7 +536,9 @@ class TCurveFit : public TComponent {
   /// The smoothing spline (PenalizedCubicSpline) through the points sorted
   /// by x, equal x merged with their count as weight, with Lambda = (1 -
   /// SplineSmoothingFactor)/SplineSmoothingFactor (factor 1 interpolates,
-  /// 0 gives the least-squares line), at x; linear beyond the data.
+  /// 0 gives the least-squares line), at x; linear beyond the data. Like
+  /// Lambda, the effect of a factor depends on the units of x and y (the
+  /// penalty grows as (y/x^2)^2 x).
   /// FitQual = squared correlation of the spline's values and y at the
   /// points. valid is false (result and FitQual 0) without points or with
   /// non-finite data. Cached until the data or the factor change.
@@ -556,11 +564,12 @@ class TCurveFit : public TComponent {
 
   // ---- ASC files ---------------------------------------------------------------
 
-  /// Writes the points as an ASC text file (TAB-separated, "\n"): the
-  /// comment (line breaks made blanks; empty: "Exported by ZEL TCurveFit
-  /// component: " and FName), "2\t;nr. of columns", the point count with
-  /// "\t;nr. of rows", "FALSE TRUE FALSE\t;row attributes, column names, row
-  /// names", "x   y", then per point x TAB y, each strff(v, 1, Precision)
+  /// Writes the points as an ASC text file (fields separated by one TAB,
+  /// lines ended by a line feed): the comment (line breaks made blanks;
+  /// empty: "Exported by ZEL TCurveFit component: " and FName), "2" TAB
+  /// ";nr. of columns", the point count TAB ";nr. of rows", "FALSE TRUE
+  /// FALSE" TAB ";row attributes, column names, row names", "x   y", then
+  /// per point x TAB y, each strff(v, 1, Precision)
   /// (Precision clamped to 64), or with Precision < 0 in scientific notation
   /// with 18 significant digits, which reads back exactly. Result: "" on
   /// success, else 'TCurveFit.ExportAsASC: cannot create file "\<FName>"' or
