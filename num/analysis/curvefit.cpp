@@ -413,6 +413,10 @@ double TCurveFit::GetMeanAngleY() const { return MeanAngle(FY); }
 // Rank statistics
 // ---------------------------------------------------------------------------
 
+// Pair counts in O(n log n) (Knight, JASA 61, 1966): sort by (x, y), count
+// the x ties and joint ties, count the discordant pairs as the inversions of
+// y in that order by merge sort, then the y ties; concordant pairs are what
+// remains. Counts are 64-bit: n = 65,536 already has 2^31 pairs.
 void TCurveFit::RankCounts() {
   if (FKendallValid) return;
   FKendallConcord = FKendallDiscord = FKendallTies1 = FKendallTies2 = 0;
@@ -420,24 +424,55 @@ void TCurveFit::RankCounts() {
   const size_t n = FX.size();
   for (size_t i = 0; i < n; ++i)
     if (std::isnan(FX[i]) || std::isnan(FY[i])) FKendallNaN = true;
-  if (!FKendallNaN) {
-    for (size_t i = 0; i < n; ++i)
-      for (size_t j = i + 1; j < n; ++j) {
-        // Signs instead of the product: dx dy can overflow or underflow.
-        const int sx = (FX[i] > FX[j]) - (FX[i] < FX[j]);
-        const int sy = (FY[i] > FY[j]) - (FY[i] < FY[j]);
-        const int p = sx * sy;
-        if (p > 0)
-          ++FKendallConcord;
-        else if (p < 0)
-          ++FKendallDiscord;
-        else if (sx != 0)
-          ++FKendallTies1;
-        else if (sy != 0)
-          ++FKendallTies2;
-      }
-  }
   FKendallValid = true;
+  if (FKendallNaN || n < 2) return;
+  std::vector<size_t> order(n);
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::sort(order.begin(), order.end(),
+            [&](size_t a, size_t b) { return FX[a] < FX[b] || (FX[a] == FX[b] && FY[a] < FY[b]); });
+  const auto pairs = [](int64_t t) { return t * (t - 1) / 2; };
+  int64_t tiedX = 0, tiedBoth = 0, tiedY = 0, discord = 0;
+  for (size_t i = 0; i < n;) {
+    size_t j = i;
+    while (j < n && FX[order[j]] == FX[order[i]]) ++j;
+    tiedX += pairs(static_cast<int64_t>(j - i));
+    for (size_t k = i; k < j;) {
+      size_t l = k;
+      while (l < j && FY[order[l]] == FY[order[k]]) ++l;
+      tiedBoth += pairs(static_cast<int64_t>(l - k));
+      k = l;
+    }
+    i = j;
+  }
+  std::vector<double> y(n), buf(n);
+  for (size_t i = 0; i < n; ++i) y[i] = FY[order[i]];
+  for (size_t width = 1; width < n; width *= 2) {
+    for (size_t lo = 0; lo < n; lo += 2 * width) {
+      const size_t mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
+      size_t i = lo, j = mid, k = lo;
+      while (i < mid && j < hi) {
+        if (y[i] <= y[j]) {
+          buf[k++] = y[i++];
+        } else {
+          discord += static_cast<int64_t>(mid - i);
+          buf[k++] = y[j++];
+        }
+      }
+      while (i < mid) buf[k++] = y[i++];
+      while (j < hi) buf[k++] = y[j++];
+    }
+    std::swap(y, buf);
+  }
+  for (size_t i = 0; i < n;) {
+    size_t j = i;
+    while (j < n && y[j] == y[i]) ++j;
+    tiedY += pairs(static_cast<int64_t>(j - i));
+    i = j;
+  }
+  FKendallDiscord = discord;
+  FKendallTies1 = tiedY - tiedBoth;
+  FKendallTies2 = tiedX - tiedBoth;
+  FKendallConcord = pairs(static_cast<int64_t>(n)) - tiedX - tiedY + tiedBoth - discord;
 }
 
 double TCurveFit::KendallsTau(double& p) {

@@ -218,6 +218,12 @@ TEST(CurveFitRanks, KendallSpearmanAndOrderStatisticsMatchScipy) {
   // The cache follows the data.
   g.EnterStatValue(12, 0);
   EXPECT_LT(g.KendallsTau(p), 0.9);
+  // More than 2^31 pairs: the counts must not wrap.
+  TCurveFit big(nullptr);
+  for (int i = 0; i < 70000; ++i) big.EnterStatValue(i, i % 2 == 0 ? i : i - 1);
+  const double c = 70000.0 * 69999 / 2 - 35000, t = 35000;  // pairs (2k, 2k+1) tie in y
+  EXPECT_NEAR(big.KendallsTau(p), c / std::sqrt((c + t) * c), 1e-15);
+  EXPECT_EQ(big.GetKruskalGamma(), 1.0);
 }
 
 TEST(CurveFitAsc, ExportThenImportRestoresThePointsExactly) {

@@ -330,7 +330,8 @@ class TCurveFit : public TComponent {
   ///@}
   /// Kendall's tau-b (C - D)/sqrt((C + D + T1)(C + D + T2)) over all pairs,
   /// C concordant, D discordant, T1 pairs tied only in y, T2 only in x
-  /// (64-bit counts, cached until the data change; O(n^2) pairs). p = 1 -
+  /// (64-bit counts by Knight's O(n log n) algorithm, cached until the data
+  /// change). p = 1 -
   /// ErfApprox(|tau/sigma|/sqrt 2) with sigma = sqrt((4n + 10)/(9n(n - 1))),
   /// the variance without tie correction. tau = p = 0 when the root is 0;
   /// both NaN when a value is NaN. tau agrees with scipy.stats.kendalltau

@@ -92,7 +92,7 @@ num("kCircleR", np.sqrt(sol[2] + sol[0] ** 2 / 4 + sol[1] ** 2 / 4))
 
 # Ranks with ties.
 rx = np.array([1.0, 2.0, 2.0, 3.0, 5.0, 5.0, 5.0, 8.0, 9.0, 10.0])
-ry = np.array([2.0, 1.0, 4.0, 4.0, 3.0, 6.0, 7.0, 7.0, 9.0, 8.0])
+ry = np.array([2.0, 1.0, 4.0, 4.0, 3.0, 6.0, 6.0, 7.0, 9.0, 8.0])  # (5, 6) twice: a joint tie
 arr("kRankX", rx)
 arr("kRankY", ry)
 num("kRankTau", stats.kendalltau(rx, ry).statistic)
