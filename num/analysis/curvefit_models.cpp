@@ -71,13 +71,13 @@ void TCurveFit::RequirePoints(int32_t n, const char* routine) {
   if (GetNumData() < n) Throw(routine, "not enough data points");
 }
 
-void TCurveFit::SetModel(TRegModel m, std::span<const double> pars) {
+void TCurveFit::SetModel(TRegModel m, std::span<const double> pars, bool fitQual) {
   FRegMod = m;
   for (size_t i = 0; i < FModPars[0].size(); ++i) {
     FModPars[0][i] = i < pars.size() ? pars[i] : 0.0;
     FModPars[1][i] = -1.0;
   }
-  FModR2 = ModelFitQual();
+  FModR2 = fitQual ? ModelFitQual() : 0.0;
 }
 
 double TCurveFit::ModelFitQual() const {
@@ -136,7 +136,7 @@ void TCurveFit::CalcLinFit(double& k, double& d, double& FitQual) {
   k = static_cast<double>(kk);
   d = static_cast<double>(my - kk * mx);
   const double pars[] = {d, k};
-  SetModel(TRegModel::rmLinear, pars);
+  SetModel(TRegModel::rmLinear, pars, false);
   FModR2 = syy == 0.0L ? 1.0 : static_cast<double>((sxy / sxx) * (sxy / syy));
   FitQual = FModR2;
 }
@@ -164,7 +164,7 @@ void TCurveFit::CalcLinFitThroughOrigin(double& k, double& FitQual) {
   }
   k = static_cast<double>(kk);
   const double pars[] = {0.0, k};
-  SetModel(TRegModel::rmLinearOrigin, pars);
+  SetModel(TRegModel::rmLinearOrigin, pars, false);
   FModR2 = static_cast<double>(1.0L - sse / syy);
   FitQual = FModR2;
 }
@@ -224,8 +224,7 @@ void TCurveFit::CalcCircleFit(double& r, double& dx, double& dy) {
   dy = static_cast<double>(my + b / 2.0L);
   r = static_cast<double>(std::sqrt(c + (a * a + b * b) / 4.0L));
   const double pars[] = {dx, dy, r};
-  SetModel(TRegModel::rmCircle, pars);
-  FModR2 = 0.0;
+  SetModel(TRegModel::rmCircle, pars, false);
 }
 
 // ---------------------------------------------------------------------------
