@@ -415,6 +415,10 @@ TEST(CurveFitSplines, CubicSplineMatchesScipyWithBothEndConditions) {
   EXPECT_EQ(one.CubicSpline(-7.0), 4.0);
   one.EnterStatValue(1, std::nan(""));
   EXPECT_TRUE(std::isnan(one.CubicSpline(1.5)));
+  double q;
+  bool valid = true;
+  EXPECT_EQ(one.SmoothedSpline(1.5, q, valid), 0.0);
+  EXPECT_FALSE(valid);
 }
 
 TEST(CurveFitSplines, SmoothingSplineMatchesScipyAndItsLimits) {

@@ -230,6 +230,8 @@ bool TCurveFit::BuildPenSpline() {
   FPenD2.clear();
   FPenR2 = 0.0;
   if (FX.empty()) return false;
+  for (size_t i = 0; i < FX.size(); ++i)
+    if (!std::isfinite(FX[i]) || !std::isfinite(FY[i])) return false;
   std::vector<double> ys, ws;
   SortedDistinct(FPenX, ys, ws);
   const double p = FPSplineSmooth;
