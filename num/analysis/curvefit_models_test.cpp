@@ -206,6 +206,15 @@ TEST(CurveFitPoly, OrderLimitsExtremeScalesAndNonFiniteData) {
   ASSERT_TRUE(f.CalcPolyFit(2, k, a, q, ns));
   EXPECT_NEAR(k[2], 1.0, 1e-14);
   EXPECT_EQ(a[0], 0.0);
+  // Two distinct x for a parabola: a singular value is dropped, and the
+  // scale factors leave it out instead of dividing by zero.
+  TCurveFit rank(nullptr);
+  Fill(rank, {1, 1, 2, 2}, {1, 2, 3, 5});
+  ASSERT_TRUE(rank.CalcPolyFit(2, k, a, q, ns));
+  EXPECT_TRUE(ns);
+  for (size_t i = 0; i < 3; ++i) EXPECT_TRUE(std::isfinite(k[i]) && std::isfinite(a[i])) << i;
+  EXPECT_NEAR(rank.Evaluate(1), 1.5, 1e-12);
+  EXPECT_NEAR(rank.Evaluate(2), 4.0, 1e-12);
   // Order 10 on x near 1e154: x^10 would overflow a double design.
   TCurveFit big(nullptr);
   for (int i = 1; i <= 12; ++i) big.EnterStatValue(i * 1e154, 3e154 + 2.0 * i * 1e154);
