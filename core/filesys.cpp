@@ -32,10 +32,16 @@ bool ParseCountLine(std::string_view line, int32_t& count) {
   return true;
 }
 
+// Three flags alone are read with the fourth FALSE: writers of two-column
+// files have long written only three.
 bool ParseFlagLine(std::string_view line, bool (&flags)[4]) {
   size_t i = 0;
   for (bool& flag : flags) {
     while (i < line.size() && IsBlank(line[i])) ++i;
+    if (&flag == &flags[3] && OnlyRemarkFollows(line, i)) {
+      flag = false;
+      return true;
+    }
     const size_t start = i;
     while (i < line.size() && !IsBlank(line[i]) && line[i] != ';') ++i;
     std::string word(line.substr(start, i - start));

@@ -59,6 +59,20 @@ TEST(AscHeader, ReadsTheHeaderTheVectorExportWrites) {
   std::filesystem::remove(path);
 }
 
+TEST(AscHeader, ReadsAMissingFourthFlagAsFalse) {
+  TAscHeader h;
+  ASSERT_EQ(HeaderOf("c\n2\n1\nFALSE TRUE TRUE\t;row attributes, column names, row names\n"
+                     "x   y\n1\t2\n",
+                     h),
+            kAscOk);
+  EXPECT_FALSE(h.RowAttributes);
+  EXPECT_TRUE(h.ColumnNames);
+  EXPECT_TRUE(h.RowNames);
+  EXPECT_FALSE(h.NominalVars);
+  EXPECT_EQ(HeaderOf("c\n2\n1\nTRUE TRUE TRUE\n1 2\n", h), kAscOk);
+  EXPECT_FALSE(h.NominalVars);
+}
+
 TEST(AscHeader, ReturnsOneCodePerFailingLineAndClearsOutputs) {
   TAscHeader h;
   EXPECT_EQ(ReadHeaderOfASC(TempPath("does-not-exist.asc"), h), kAscCannotRead);
@@ -72,7 +86,7 @@ TEST(AscHeader, ReturnsOneCodePerFailingLineAndClearsOutputs) {
   EXPECT_EQ(HeaderOf("c\n1\n", h), kAscBadRowCount);
   EXPECT_EQ(HeaderOf("c\n1\n2.5\n" + kFlags, h), kAscBadRowCount);
   EXPECT_EQ(HeaderOf("c\n1\n1\n", h), kAscBadFlags);
-  EXPECT_EQ(HeaderOf("c\n1\n1\nTRUE FALSE FALSE\n", h), kAscBadFlags);
+  EXPECT_EQ(HeaderOf("c\n1\n1\nTRUE FALSE\n", h), kAscBadFlags);
   EXPECT_EQ(HeaderOf("c\n1\n1\nTRUE FALSE FALSE YES\n", h), kAscBadFlags);
   EXPECT_EQ(HeaderOf("c\n1\n1\nTRUE FALSE FALSE FALSE FALSE\n", h), kAscBadFlags);
   // Outputs of a failed read are the neutral values, not what was parsed.

@@ -54,7 +54,8 @@ struct TAscHeader {
 ///   4. four flags for row attributes, column names, row names and nominal
 ///      variables, e.g. "FALSE TRUE FALSE FALSE\\t;row attributes, ...".
 /// A count line holds a decimal integer (blanks before it allowed), and a
-/// flag line four words TRUE or FALSE (any case) separated by blanks or TABs;
+/// flag line four words TRUE or FALSE (any case) separated by blanks or TABs
+/// (a line with only three reads the fourth as FALSE);
 /// after them a line may hold only blanks, TABs and a remark that begins with
 /// ';'. Counts must lie in 0..2147483647. Since every cell needs at least one
 /// byte, a row count that cannot fit into the bytes after the header
