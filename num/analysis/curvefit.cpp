@@ -19,6 +19,7 @@
 #include "num/math1/zel_math1.hpp"
 #include "num/matrix/zel_matrix.hpp"
 #include "num/statis/zel_statis.hpp"
+#include "num/vector/vector_kernels_impl.hpp"
 
 namespace zel {
 
@@ -373,18 +374,7 @@ double TCurveFit::GetStdDevDiff() const {
 
 double TCurveFit::GetCorrCoeff() const {
   const size_t n = FX.size();
-  if (n <= 2) return 0.0;
-  const long double mx = curvefit_detail::Mean(FX), my = curvefit_detail::Mean(FY);
-  long double sxx = 0.0L, syy = 0.0L, sxy = 0.0L;
-  for (size_t i = 0; i < n; ++i) {
-    const long double u = FX[i] - mx, v = FY[i] - my;
-    sxx += u * u;
-    syy += v * v;
-    sxy += u * v;
-  }
-  if (std::isnan(sxx + syy + sxy)) return std::numeric_limits<double>::quiet_NaN();
-  if (sxx == 0.0L || syy == 0.0L) return 0.0;
-  return static_cast<double>(sxy / (std::sqrt(sxx) * std::sqrt(syy)));
+  return n <= 2 ? 0.0 : vector_detail::PearsonOf(FX.data(), FY.data(), n);
 }
 
 namespace {

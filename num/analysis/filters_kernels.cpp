@@ -9,6 +9,7 @@
 #include "core/zel_zelcolors.hpp"
 #include "gui/zel_graphics.hpp"
 #include "num/analysis/zel_filters.hpp"
+#include "num/vector/vector_kernels_impl.hpp"
 
 namespace zel {
 
@@ -268,32 +269,14 @@ double CalcImgCorrelation(const TBitmap* Img1, const TBitmap* Img2, const TRect&
   std::vector<double> b;
   a.reserve(n);
   b.reserve(n);
-  long double sa = 0.0L;
-  long double sb = 0.0L;
   for (int64_t y = y0; y <= y1; ++y)
     for (int64_t x = x0; x <= x1; ++x) {
       a.push_back(
           Quantity(Img1->GetPixel(static_cast<int32_t>(x), static_cast<int32_t>(y)), CompareMode));
       b.push_back(Quantity(
           Img2->GetPixel(static_cast<int32_t>(x + dx), static_cast<int32_t>(y + dy)), CompareMode));
-      sa += a.back();
-      sb += b.back();
     }
-  if (n < 2) return 0.0;
-  const long double ma = sa / static_cast<long double>(n);
-  const long double mb = sb / static_cast<long double>(n);
-  long double saa = 0.0L;
-  long double sbb = 0.0L;
-  long double sab = 0.0L;
-  for (size_t i = 0; i < n; ++i) {
-    const long double da = a[i] - ma;
-    const long double db = b[i] - mb;
-    saa += da * da;
-    sbb += db * db;
-    sab += da * db;
-  }
-  if (saa == 0.0L || sbb == 0.0L) return 0.0;
-  return static_cast<double>(std::clamp(sab / std::sqrt(saa * sbb), -1.0L, 1.0L));
+  return n < 2 ? 0.0 : vector_detail::PearsonOf(a.data(), b.data(), n);
 }
 
 }  // namespace zel
