@@ -20,6 +20,7 @@
 #include "num/matrix/zel_matrix.hpp"
 #include "num/statis/zel_statis.hpp"
 #include "num/vector/vector_kernels_impl.hpp"
+#include "num/vector/zel_vector.hpp"
 
 namespace zel {
 
@@ -92,11 +93,12 @@ const char* PredictStatusText(int32_t status) {
   switch (status) {
     case kPredictOk: return "success";
     case kPredictBadProbability: return "the probability must lie in [0.5, 1)";
-    case kPredictTooFewPoints: return "there are too few data points for the model";
-    case kPredictNoModel: return "no regression model was requested";
+    // The model's own failures read as CalcRegModel's.
+    case kPredictTooFewPoints: return RegModelStatusText(kRegModelTooFewPoints);
+    case kPredictNoModel: return RegModelStatusText(kRegModelNone);
+    case kPredictFitFailed: return RegModelStatusText(kRegModelFitFailed);
     case kPredictNoDegreesOfFreedom:
       return "too few points or no spread in x: the intervals could not be computed";
-    case kPredictFitFailed: return "the fit gave no model (data not finite)";
     default: return "unknown prediction status";
   }
 }
@@ -110,14 +112,18 @@ const char* AnovaRegStatusText(int32_t status) {
   }
 }
 
+static_assert(kCurveFitAscBadAttribute == kVecAscBadRowAttribute);
+
 const char* CurveFitAscStatusText(int32_t status) {
   switch (status) {
+    // The header's codes and the row attribute read as the vector import
+    // words them (the same codes for the same faults).
     case kAscOk:
     case kAscCannotRead:
     case kAscBadColumnCount:
     case kAscBadRowCount:
-    case kAscBadFlags: return AscHeaderStatusText(status);
-    case kCurveFitAscBadAttribute: return "a row attribute is missing or not a number";
+    case kAscBadFlags:
+    case kCurveFitAscBadAttribute: return VectorImportStatusText(status);
     case kCurveFitAscBadValue: return "a row, a name or a value is missing or not valid";
     case kCurveFitAscNominal: return "the file declares nominal variables";
     default: return "unknown curve fit file status";
