@@ -534,33 +534,18 @@ void TCurveFit::Quartiles(const std::vector<double>& v, double& q1, double& q2, 
 void TCurveFit::QuartilesX(double& q1, double& q2, double& q3) const { Quartiles(FX, q1, q2, q3); }
 void TCurveFit::QuartilesY(double& q1, double& q2, double& q3) const { Quartiles(FY, q1, q2, q3); }
 
-void TCurveFit::SkewKurt(const std::vector<double>& v, double& skew, double& kurt) const {
-  skew = kurt = 0.0;
-  if (v.empty()) return;
-  const auto m = ColumnMatrix(v);
-  m->SkewKurtSample(1, 1, 1, static_cast<int32_t>(v.size()), skew, kurt);
+// Sample skewness and kurtosis (TMatrix::SkewKurtSample); 0, 0 for no values.
+std::pair<double, double> TCurveFit::SkewKurt(const std::vector<double>& v) const {
+  double skew = 0.0, kurt = 0.0;
+  if (!v.empty())
+    ColumnMatrix(v)->SkewKurtSample(1, 1, 1, static_cast<int32_t>(v.size()), skew, kurt);
+  return {skew, kurt};
 }
 
-double TCurveFit::GetSkewnessX() const {
-  double s = 0, k = 0;
-  SkewKurt(FX, s, k);
-  return s;
-}
-double TCurveFit::GetSkewnessY() const {
-  double s = 0, k = 0;
-  SkewKurt(FY, s, k);
-  return s;
-}
-double TCurveFit::GetKurtosisX() const {
-  double s = 0, k = 0;
-  SkewKurt(FX, s, k);
-  return k;
-}
-double TCurveFit::GetKurtosisY() const {
-  double s = 0, k = 0;
-  SkewKurt(FY, s, k);
-  return k;
-}
+double TCurveFit::GetSkewnessX() const { return SkewKurt(FX).first; }
+double TCurveFit::GetSkewnessY() const { return SkewKurt(FY).first; }
+double TCurveFit::GetKurtosisX() const { return SkewKurt(FX).second; }
+double TCurveFit::GetKurtosisY() const { return SkewKurt(FY).second; }
 
 // ---------------------------------------------------------------------------
 // ASC files

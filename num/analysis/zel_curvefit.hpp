@@ -47,6 +47,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/zel_classes.hpp"
@@ -600,11 +601,12 @@ class TCurveFit : public TComponent {
   void RankCounts();
   double Percentile(const std::vector<double>& v, double prob) const;
   void Quartiles(const std::vector<double>& v, double& q1, double& q2, double& q3) const;
-  void SkewKurt(const std::vector<double>& v, double& skew, double& kurt) const;
+  std::pair<double, double> SkewKurt(const std::vector<double>& v) const;
   double ModelFitQual() const;
   void CheckDomain(const char* routine, TRegModel model);
-  void TransformedLine(const char* routine, TRegModel model, long double (*u)(double),
-                       long double (*v)(double), long double& a, long double& b);
+  void FitTransformedLine(const char* routine, TRegModel model, long double (*u)(double),
+                          long double (*v)(double), bool expIntercept, double& k0, double& k1,
+                          double& FitQual);
   bool PolyCore(int32_t nOrder, const std::vector<double>& x, const std::vector<double>& y,
                 TDoubleArray& k, TDoubleArray& alpha, bool& nearSingular);
   bool BuildSpline();
