@@ -53,7 +53,13 @@ void SincBandStop(int32_t n, double c1, double c2, int32_t window, TDoubleArray&
   for (size_t i = 0; i < k.size(); ++i) k[i] += hp[i];
 }
 
-int32_t ToVector(int32_t n, const TDoubleArray& k, TVector* v) {
+// The vector overloads: the kernel of the array overload (make), copied in;
+// the result is the 1-based centre.
+template <class Make>
+int32_t IntoVector(int32_t n, TVector* v, Make make) {
+  if (n < 1 || v == nullptr) return kSincBadLength;
+  TDoubleArray k;
+  make(k);
   v->Resize(n);
   v->CopyFrom(k, 0, n - 1, 1);
   return n / 2 + 1;
@@ -68,10 +74,8 @@ int32_t CalcSincLPKernel(int32_t NumPoints, double Cutoff, int32_t Window, TDoub
 }
 
 int32_t CalcSincLPKernel(int32_t NumPoints, double Cutoff, int32_t Window, TVector* Kernel) {
-  if (NumPoints < 1 || Kernel == nullptr) return kSincBadLength;
-  TDoubleArray k;
-  SincLowPass(NumPoints, Cutoff, Window, k);
-  return ToVector(NumPoints, k, Kernel);
+  return IntoVector(NumPoints, Kernel,
+                    [&](TDoubleArray& k) { CalcSincLPKernel(NumPoints, Cutoff, Window, k); });
 }
 
 int32_t CalcSincHPKernel(int32_t NumPoints, double Cutoff, int32_t Window, TDoubleArray& Kernel) {
@@ -82,10 +86,8 @@ int32_t CalcSincHPKernel(int32_t NumPoints, double Cutoff, int32_t Window, TDoub
 }
 
 int32_t CalcSincHPKernel(int32_t NumPoints, double Cutoff, int32_t Window, TVector* Kernel) {
-  if (NumPoints < 1 || Kernel == nullptr) return kSincBadLength;
-  TDoubleArray k;
-  CalcSincHPKernel(NumPoints, Cutoff, Window, k);
-  return ToVector(NumPoints, k, Kernel);
+  return IntoVector(NumPoints, Kernel,
+                    [&](TDoubleArray& k) { CalcSincHPKernel(NumPoints, Cutoff, Window, k); });
 }
 
 int32_t CalcSincBSKernel(int32_t NumPoints, double Cutoff1, double Cutoff2, int32_t Window,
@@ -97,10 +99,9 @@ int32_t CalcSincBSKernel(int32_t NumPoints, double Cutoff1, double Cutoff2, int3
 
 int32_t CalcSincBSKernel(int32_t NumPoints, double Cutoff1, double Cutoff2, int32_t Window,
                          TVector* Kernel) {
-  if (NumPoints < 1 || Kernel == nullptr) return kSincBadLength;
-  TDoubleArray k;
-  SincBandStop(NumPoints, Cutoff1, Cutoff2, Window, k);
-  return ToVector(NumPoints, k, Kernel);
+  return IntoVector(NumPoints, Kernel, [&](TDoubleArray& k) {
+    CalcSincBSKernel(NumPoints, Cutoff1, Cutoff2, Window, k);
+  });
 }
 
 int32_t CalcSincBPKernel(int32_t NumPoints, double Cutoff1, double Cutoff2, int32_t Window,
@@ -113,10 +114,9 @@ int32_t CalcSincBPKernel(int32_t NumPoints, double Cutoff1, double Cutoff2, int3
 
 int32_t CalcSincBPKernel(int32_t NumPoints, double Cutoff1, double Cutoff2, int32_t Window,
                          TVector* Kernel) {
-  if (NumPoints < 1 || Kernel == nullptr) return kSincBadLength;
-  TDoubleArray k;
-  CalcSincBPKernel(NumPoints, Cutoff1, Cutoff2, Window, k);
-  return ToVector(NumPoints, k, Kernel);
+  return IntoVector(NumPoints, Kernel, [&](TDoubleArray& k) {
+    CalcSincBPKernel(NumPoints, Cutoff1, Cutoff2, Window, k);
+  });
 }
 
 // ---------------------------------------------------------------------------
