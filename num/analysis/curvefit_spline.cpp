@@ -26,12 +26,8 @@ double CubicAt(const std::vector<double>& xs, const std::vector<double>& ys,
   if (m == 1) return ys[0];
   size_t i = static_cast<size_t>(std::upper_bound(xs.begin(), xs.end(), x) - xs.begin());
   i = std::clamp<size_t>(i, 1, m - 1) - 1;
-  const long double h = static_cast<long double>(xs[i + 1]) - xs[i];
-  const long double a = (xs[i + 1] - static_cast<long double>(x)) / h;
-  const long double b = (static_cast<long double>(x) - xs[i]) / h;
-  return static_cast<double>(a * ys[i] + b * ys[i + 1] +
-                             ((a * a * a - a) * d2[i] + (b * b * b - b) * d2[i + 1]) * h * h /
-                                 6.0L);
+  return static_cast<double>(
+      spline_detail::CubicOnInterval(xs[i], xs[i + 1], ys[i], ys[i + 1], d2[i], d2[i + 1], x));
 }
 
 // Weighted least-squares line through the knots, as values.

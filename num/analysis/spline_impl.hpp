@@ -19,6 +19,16 @@ int32_t SmoothingSpline(std::span<const double> x, std::span<const double> y,
                         std::span<const double> w, double lambda, TDoubleArray& g,
                         TDoubleArray& gamma);
 
+// The cubic with values g0, g1 and second derivatives c0, c1 at x0 < x1,
+// at t (beyond the interval it continues as the same cubic).
+inline long double CubicOnInterval(long double x0, long double x1, long double g0, long double g1,
+                                   long double c0, long double c1, long double t) {
+  const long double h = x1 - x0, a = t - x0, b = x1 - t;
+  const long double lin = (a * g1 + b * g0) / h;
+  const long double cub = a * b / 6.0L * ((1.0L + a / h) * c1 + (1.0L + b / h) * c0);
+  return lin - cub;
+}
+
 // Value at t of the natural cubic spline on n >= 2 increasing knots with
 // values and second derivatives read through xv(i), gv(i), cv(i), i =
 // 0..n-1 (long double); the rules of SplineValue (linear beyond the ends,
@@ -47,10 +57,7 @@ double NaturalSplineAt(size_t n, XV xv, GV gv, CV cv, double t) {
     else
       hi = mid;
   }
-  const long double h = xv(hi) - xv(lo), a = tt - xv(lo), b = xv(hi) - tt;
-  const long double lin = (a * gv(hi) + b * gv(lo)) / h;
-  const long double cub = a * b / 6.0L * ((1.0L + a / h) * cv(hi) + (1.0L + b / h) * cv(lo));
-  return static_cast<double>(lin - cub);
+  return static_cast<double>(CubicOnInterval(xv(lo), xv(hi), gv(lo), gv(hi), cv(lo), cv(hi), tt));
 }
 
 }  // namespace zel::spline_detail
