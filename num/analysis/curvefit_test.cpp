@@ -204,6 +204,10 @@ TEST(CurveFitRanks, KendallSpearmanAndOrderStatisticsMatchScipy) {
   EXPECT_NEAR(f.GetKruskalGamma(), ref::kRankGamma, 1e-15);
   EXPECT_NEAR(f.GetSkewnessY(), ref::kSkewY, 1e-14);
   EXPECT_NEAR(f.GetKurtosisY(), ref::kKurtY, 1e-14);
+  TCurveFit flipped(nullptr);
+  Fill(flipped, ref::kRankY, ref::kRankX);  // the x getters read x
+  EXPECT_NEAR(flipped.GetSkewnessX(), ref::kSkewY, 1e-14);
+  EXPECT_NEAR(flipped.GetKurtosisX(), ref::kKurtY, 1e-14);
   double q1, q2, q3;
   f.QuartilesX(q1, q2, q3);
   EXPECT_DOUBLE_EQ(q1, ref::kQuartX[0]);
