@@ -44,6 +44,22 @@ double FootpointLatitude(double Y, const TEllAxes& ax) {
          epsilon * std::sin(8.0 * y);
 }
 
+// The latitude terms of the series at latitude phi: cos phi, nu^2 = e'^2
+// cos^2 phi, the radius of curvature in the prime vertical N, and the
+// powers of t = tan phi.
+struct TLatitudeTerms {
+  double c, nu2, nn, t, t2, t4, t6;
+};
+
+TLatitudeTerms LatitudeTerms(double phi, const TEllAxes& ax) {
+  const double ep2 = (ax.a - ax.b) * (ax.a + ax.b) / (ax.b * ax.b);
+  const double c = std::cos(phi);
+  const double nu2 = ep2 * c * c;
+  const double t = std::tan(phi);
+  const double t2 = t * t;
+  return {c, nu2, ax.a * ax.a / (ax.b * std::sqrt(1.0 + nu2)), t, t2, t2 * t2, t2 * t2 * t2};
+}
+
 // exp(e artanh(e x)), the factor of the conformal latitude; 1 on a sphere.
 double ConformalFactor(double e, double x) { return std::exp(e * std::atanh(e * x)); }
 
@@ -73,15 +89,7 @@ double UTMCentralMeridian(int32_t Zone) {
 
 void LatLongToTM(double Phi, double Lambda, double Lambda0, TGeoEllipsoid Ellipsoid, double& X,
                  double& Y) {
-  const TEllAxes ax = GeoEllAxes(Ellipsoid);
-  const double ep2 = (ax.a - ax.b) * (ax.a + ax.b) / (ax.b * ax.b);
-  const double c = std::cos(Phi);
-  const double nu2 = ep2 * c * c;
-  const double nn = ax.a * ax.a / (ax.b * std::sqrt(1.0 + nu2));
-  const double t = std::tan(Phi);
-  const double t2 = t * t;
-  const double t4 = t2 * t2;
-  const double t6 = t4 * t2;
+  const auto [c, nu2, nn, t, t2, t4, t6] = LatitudeTerms(Phi, GeoEllAxes(Ellipsoid));
   const double l = Lambda - Lambda0;
   const double l2 = l * l;
   const double c2 = c * c;
@@ -106,14 +114,7 @@ void TMToLatLong(double X, double Y, double Lambda0, TGeoEllipsoid Ellipsoid, do
                  double& Lambda) {
   const TEllAxes ax = GeoEllAxes(Ellipsoid);
   const double phif = FootpointLatitude(Y, ax);
-  const double ep2 = (ax.a - ax.b) * (ax.a + ax.b) / (ax.b * ax.b);
-  const double cf = std::cos(phif);
-  const double nuf2 = ep2 * cf * cf;
-  const double nf = ax.a * ax.a / (ax.b * std::sqrt(1.0 + nuf2));
-  const double tf = std::tan(phif);
-  const double tf2 = tf * tf;
-  const double tf4 = tf2 * tf2;
-  const double tf6 = tf4 * tf2;
+  const auto [cf, nuf2, nf, tf, tf2, tf4, tf6] = LatitudeTerms(phif, ax);
 
   // Each power of X is divided by the matching power of Nf step by step, so
   // that Nf^8 (about 1e54) is never formed.

@@ -19,6 +19,8 @@
 #include "num/math1/zel_math1.hpp"
 #include "num/matrix/zel_matrix.hpp"
 #include "num/statis/zel_statis.hpp"
+#include "num/vector/vector_kernels_impl.hpp"
+#include "num/vector/zel_vector.hpp"
 
 namespace zel {
 
@@ -91,11 +93,12 @@ const char* PredictStatusText(int32_t status) {
   switch (status) {
     case kPredictOk: return "success";
     case kPredictBadProbability: return "the probability must lie in [0.5, 1)";
-    case kPredictTooFewPoints: return "there are too few data points for the model";
-    case kPredictNoModel: return "no regression model was requested";
+    // The model's own failures read as CalcRegModel's.
+    case kPredictTooFewPoints: return RegModelStatusText(kRegModelTooFewPoints);
+    case kPredictNoModel: return RegModelStatusText(kRegModelNone);
+    case kPredictFitFailed: return RegModelStatusText(kRegModelFitFailed);
     case kPredictNoDegreesOfFreedom:
       return "too few points or no spread in x: the intervals could not be computed";
-    case kPredictFitFailed: return "the fit gave no model (data not finite)";
     default: return "unknown prediction status";
   }
 }
@@ -109,14 +112,18 @@ const char* AnovaRegStatusText(int32_t status) {
   }
 }
 
+static_assert(kCurveFitAscBadAttribute == kVecAscBadRowAttribute);
+
 const char* CurveFitAscStatusText(int32_t status) {
   switch (status) {
+    // The header's codes and the row attribute read as the vector import
+    // words them (the same codes for the same faults).
     case kAscOk:
     case kAscCannotRead:
     case kAscBadColumnCount:
     case kAscBadRowCount:
-    case kAscBadFlags: return AscHeaderStatusText(status);
-    case kCurveFitAscBadAttribute: return "a row attribute is missing or not a number";
+    case kAscBadFlags:
+    case kCurveFitAscBadAttribute: return VectorImportStatusText(status);
     case kCurveFitAscBadValue: return "a row, a name or a value is missing or not valid";
     case kCurveFitAscNominal: return "the file declares nominal variables";
     default: return "unknown curve fit file status";
@@ -373,18 +380,7 @@ double TCurveFit::GetStdDevDiff() const {
 
 double TCurveFit::GetCorrCoeff() const {
   const size_t n = FX.size();
-  if (n <= 2) return 0.0;
-  const long double mx = curvefit_detail::Mean(FX), my = curvefit_detail::Mean(FY);
-  long double sxx = 0.0L, syy = 0.0L, sxy = 0.0L;
-  for (size_t i = 0; i < n; ++i) {
-    const long double u = FX[i] - mx, v = FY[i] - my;
-    sxx += u * u;
-    syy += v * v;
-    sxy += u * v;
-  }
-  if (std::isnan(sxx + syy + sxy)) return std::numeric_limits<double>::quiet_NaN();
-  if (sxx == 0.0L || syy == 0.0L) return 0.0;
-  return static_cast<double>(sxy / (std::sqrt(sxx) * std::sqrt(syy)));
+  return n <= 2 ? 0.0 : vector_detail::PearsonOf(FX.data(), FY.data(), n);
 }
 
 namespace {
@@ -538,33 +534,18 @@ void TCurveFit::Quartiles(const std::vector<double>& v, double& q1, double& q2, 
 void TCurveFit::QuartilesX(double& q1, double& q2, double& q3) const { Quartiles(FX, q1, q2, q3); }
 void TCurveFit::QuartilesY(double& q1, double& q2, double& q3) const { Quartiles(FY, q1, q2, q3); }
 
-void TCurveFit::SkewKurt(const std::vector<double>& v, double& skew, double& kurt) const {
-  skew = kurt = 0.0;
-  if (v.empty()) return;
-  const auto m = ColumnMatrix(v);
-  m->SkewKurtSample(1, 1, 1, static_cast<int32_t>(v.size()), skew, kurt);
+// Sample skewness and kurtosis (TMatrix::SkewKurtSample); 0, 0 for no values.
+std::pair<double, double> TCurveFit::SkewKurt(const std::vector<double>& v) const {
+  double skew = 0.0, kurt = 0.0;
+  if (!v.empty())
+    ColumnMatrix(v)->SkewKurtSample(1, 1, 1, static_cast<int32_t>(v.size()), skew, kurt);
+  return {skew, kurt};
 }
 
-double TCurveFit::GetSkewnessX() const {
-  double s = 0, k = 0;
-  SkewKurt(FX, s, k);
-  return s;
-}
-double TCurveFit::GetSkewnessY() const {
-  double s = 0, k = 0;
-  SkewKurt(FY, s, k);
-  return s;
-}
-double TCurveFit::GetKurtosisX() const {
-  double s = 0, k = 0;
-  SkewKurt(FX, s, k);
-  return k;
-}
-double TCurveFit::GetKurtosisY() const {
-  double s = 0, k = 0;
-  SkewKurt(FY, s, k);
-  return k;
-}
+double TCurveFit::GetSkewnessX() const { return SkewKurt(FX).first; }
+double TCurveFit::GetSkewnessY() const { return SkewKurt(FY).first; }
+double TCurveFit::GetKurtosisX() const { return SkewKurt(FX).second; }
+double TCurveFit::GetKurtosisY() const { return SkewKurt(FY).second; }
 
 // ---------------------------------------------------------------------------
 // ASC files

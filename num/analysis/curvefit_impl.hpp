@@ -3,8 +3,9 @@
 
 #include <cmath>
 #include <cstddef>
-#include <limits>
 #include <vector>
+
+#include "num/vector/vector_kernels_impl.hpp"
 
 namespace zel::curvefit_detail {
 
@@ -25,22 +26,14 @@ inline long double Mean(const std::vector<double>& v) {
   return m + c / n;
 }
 
-// Squared correlation of a and b (centred long double sums); 0 when a
-// spread is 0 or the values overflow, NaN when a value is NaN.
+// Squared correlation of a and b by the library's correlation kernel: 0
+// when a spread is 0 or there are fewer than 2 values, NaN when a value is
+// NaN or infinite.
 inline double SquaredCorrelation(const std::vector<double>& a, const std::vector<double>& b) {
   const size_t n = a.size();
   if (n < 2 || b.size() != n) return 0.0;
-  const long double ma = Mean(a), mb = Mean(b);
-  long double saa = 0.0L, sbb = 0.0L, sab = 0.0L;
-  for (size_t i = 0; i < n; ++i) {
-    const long double u = a[i] - ma, w = b[i] - mb;
-    saa += u * u;
-    sbb += w * w;
-    sab += u * w;
-  }
-  if (std::isnan(saa + sbb + sab)) return std::numeric_limits<double>::quiet_NaN();
-  if (saa == 0.0L || sbb == 0.0L || !std::isfinite(saa * sbb)) return 0.0;
-  return static_cast<double>((sab / saa) * (sab / sbb));
+  const double r = vector_detail::PearsonOf(a.data(), b.data(), n);
+  return r * r;
 }
 
 }  // namespace zel::curvefit_detail

@@ -357,16 +357,25 @@ bool TCurveFit::CalcCenteredPolyFit(int32_t nOrder, TDoubleArray& kArray, double
 // ---------------------------------------------------------------------------
 
 // Checks the point count, the finiteness and the transformations the model
-// needs, then fits v = a + b u on the transformed points.
-void TCurveFit::TransformedLine(const char* routine, TRegModel model, long double (*u)(double),
-                                long double (*v)(double), long double& a, long double& b) {
+// needs, fits v = a + b u on the transformed points and makes k0 = a (or
+// exp(a)), k1 = b the model.
+void TCurveFit::FitTransformedLine(const char* routine, TRegModel model, long double (*u)(double),
+                                   long double (*v)(double), bool expIntercept, double& k0,
+                                   double& k1, double& FitQual) {
+  k0 = k1 = FitQual = 0.0;
   CheckDomain(routine, model);
   std::vector<long double> us(FX.size()), vs(FX.size());
   for (size_t i = 0; i < FX.size(); ++i) {
     us[i] = u(FX[i]);
     vs[i] = v(FY[i]);
   }
+  long double a = 0, b = 0;
   if (!LineLS(us, vs, a, b)) Throw(routine, "regression is singular");
+  k0 = static_cast<double>(expIntercept ? std::exp(a) : a);
+  k1 = static_cast<double>(b);
+  const double pars[] = {k0, k1};
+  SetModel(model, pars);
+  FitQual = FModR2;
 }
 
 void TCurveFit::CheckDomain(const char* routine, TRegModel model) {
@@ -405,80 +414,32 @@ long double Inv(double t) { return 1.0L / t; }
 }  // namespace
 
 void TCurveFit::CalcExponentialFit(double& k0, double& k1, double& FitQual) {
-  k0 = k1 = FitQual = 0.0;
-  long double a = 0, b = 0;
-  TransformedLine("CalcExponentialFit", TRegModel::rmExpo, Id, Ln, a, b);
-  k0 = static_cast<double>(std::exp(a));
-  k1 = static_cast<double>(b);
-  const double pars[] = {k0, k1};
-  SetModel(TRegModel::rmExpo, pars);
-  FitQual = FModR2;
+  FitTransformedLine("CalcExponentialFit", TRegModel::rmExpo, Id, Ln, true, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcLogFit(double& k0, double& k1, double& FitQual) {
-  k0 = k1 = FitQual = 0.0;
-  long double a = 0, b = 0;
-  TransformedLine("CalcLogFit", TRegModel::rmLog, Ln, Id, a, b);
-  k0 = static_cast<double>(a);
-  k1 = static_cast<double>(b);
-  const double pars[] = {k0, k1};
-  SetModel(TRegModel::rmLog, pars);
-  FitQual = FModR2;
+  FitTransformedLine("CalcLogFit", TRegModel::rmLog, Ln, Id, false, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcPowerFit(double& k0, double& k1, double& FitQual) {
-  k0 = k1 = FitQual = 0.0;
-  long double a = 0, b = 0;
-  TransformedLine("CalcPowerFit", TRegModel::rmPower, Ln, Ln, a, b);
-  k0 = static_cast<double>(std::exp(a));
-  k1 = static_cast<double>(b);
-  const double pars[] = {k0, k1};
-  SetModel(TRegModel::rmPower, pars);
-  FitQual = FModR2;
+  FitTransformedLine("CalcPowerFit", TRegModel::rmPower, Ln, Ln, true, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcReciLinFit(double& k0, double& k1, double& FitQual) {
-  k0 = k1 = FitQual = 0.0;
-  long double a = 0, b = 0;
-  TransformedLine("CalcReciLinFit", TRegModel::rmReciLin, Id, Inv, a, b);
-  k0 = static_cast<double>(a);
-  k1 = static_cast<double>(b);
-  const double pars[] = {k0, k1};
-  SetModel(TRegModel::rmReciLin, pars);
-  FitQual = FModR2;
+  FitTransformedLine("CalcReciLinFit", TRegModel::rmReciLin, Id, Inv, false, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcReciLogFit(double& k0, double& k1, double& FitQual) {
-  k0 = k1 = FitQual = 0.0;
-  long double a = 0, b = 0;
-  TransformedLine("CalcReciLogFit", TRegModel::rmReciLog, Ln, Inv, a, b);
-  k0 = static_cast<double>(a);
-  k1 = static_cast<double>(b);
-  const double pars[] = {k0, k1};
-  SetModel(TRegModel::rmReciLog, pars);
-  FitQual = FModR2;
+  FitTransformedLine("CalcReciLogFit", TRegModel::rmReciLog, Ln, Inv, false, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcHyperbolFit(double& k0, double& k1, double& FitQual) {
-  k0 = k1 = FitQual = 0.0;
-  long double a = 0, b = 0;
-  TransformedLine("CalcHyperbolFit", TRegModel::rmHyperbolic, Inv, Id, a, b);
-  k0 = static_cast<double>(a);
-  k1 = static_cast<double>(b);
-  const double pars[] = {k0, k1};
-  SetModel(TRegModel::rmHyperbolic, pars);
-  FitQual = FModR2;
+  FitTransformedLine("CalcHyperbolFit", TRegModel::rmHyperbolic, Inv, Id, false, k0, k1, FitQual);
 }
 
 void TCurveFit::CalcReciHyperbolFit(double& k0, double& k1, double& FitQual) {
-  k0 = k1 = FitQual = 0.0;
-  long double a = 0, b = 0;
-  TransformedLine("CalcReciHyperbolFit", TRegModel::rmReciHyperbolic, Inv, Inv, a, b);
-  k0 = static_cast<double>(a);
-  k1 = static_cast<double>(b);
-  const double pars[] = {k0, k1};
-  SetModel(TRegModel::rmReciHyperbolic, pars);
-  FitQual = FModR2;
+  FitTransformedLine("CalcReciHyperbolFit", TRegModel::rmReciHyperbolic, Inv, Inv, false, k0, k1,
+                     FitQual);
 }
 
 void TCurveFit::CalcGaussFit(double& k0, double& k1, double& k2, double& FitQual) {

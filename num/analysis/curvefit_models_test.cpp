@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "num/analysis/analysis_test_impl.hpp"
 #include "num/analysis/testdata/curvefit_reference.inc"
 #include "num/analysis/zel_curvefit.hpp"
+#include "num/analysis/zel_regression.hpp"
 
 namespace zel {
 namespace {
@@ -438,7 +440,7 @@ TEST(CurveFitSplines, SmoothingSplineMatchesScipyAndItsLimits) {
   for (const auto& [p, want] : {std::pair{0.5, &ref::kSmooth05}, std::pair{0.9, &ref::kSmooth09}}) {
     f.SetSplineSmoothingFactor(p);
     for (size_t i = 0; i < ref::kSmoothQ.size(); ++i)
-      EXPECT_NEAR(f.SmoothedSpline(ref::kSmoothQ[i], q, valid), (*want)[i], 1e-10) << p;
+      EXPECT_NEAR(f.SmoothedSpline(ref::kSmoothQ[i], q, valid), (*want)[i], 1e-14) << p;
     EXPECT_TRUE(valid);
     EXPECT_GT(q, 0.0);
     EXPECT_LT(q, 1.0);
@@ -451,19 +453,36 @@ TEST(CurveFitSplines, SmoothingSplineMatchesScipyAndItsLimits) {
   f.CalcLinFit(k, d, r2);
   for (double x : {-3.0, 1.0, 10.0}) EXPECT_NEAR(f.SmoothedSpline(x, q, valid), k * x + d, 1e-12);
   EXPECT_NEAR(q, r2, 1e-12);
-  TDoubleArray v, d2;
-  const std::vector<double> xs{0, 2, 1}, ys{1, 2, 3};
-  EXPECT_FALSE(PenalizedCubicSpline(xs, ys, {}, 1.0, v, d2));
-  EXPECT_FALSE(PenalizedCubicSpline(ys, xs, {}, -1.0, v, d2));
-  EXPECT_TRUE(v.empty());
+  // The engine is the unit's PenalizedCubicSpline: its failures leave the
+  // output alone.
+  TVector v(nullptr);
+  v.Resize(1);
+  auto xs = analysis_test::MakeVector({0, 2, 1}), ys = analysis_test::MakeVector({1, 2, 3});
+  EXPECT_EQ(PenalizedCubicSpline(xs.get(), ys.get(), nullptr, 1.0, &v, nullptr), kRegNotIncreasing);
+  EXPECT_EQ(PenalizedCubicSpline(ys.get(), xs.get(), nullptr, -1.0, &v, nullptr), kRegBadParameter);
+  EXPECT_EQ(v.GetNrOfElem(), 1);
   // Weights: a doubled point weighs as two equal points.
-  const std::vector<double> x5{0, 1, 2, 3, 4}, y5{1, 3, 2, 5, 4}, w5{1, 1, 2, 1, 1};
-  ASSERT_TRUE(PenalizedCubicSpline(x5, y5, w5, 0.3, v, d2));
+  const std::vector<double> x5{0, 1, 2, 3, 4};
+  auto vx5 = analysis_test::MakeVector(x5), y5 = analysis_test::MakeVector({1, 3, 2, 5, 4}),
+       w5 = analysis_test::MakeVector({1, 1, 2, 1, 1});
+  ASSERT_EQ(PenalizedCubicSpline(vx5.get(), y5.get(), w5.get(), 0.3, &v, nullptr), kRegOk);
   TCurveFit dup(nullptr);
   Fill(dup, {0, 1, 2, 2, 3, 4}, {1, 3, 2, 2, 5, 4});
   dup.SetSplineSmoothingFactor(1.0 / 1.3);
   for (size_t i = 0; i < x5.size(); ++i)
-    EXPECT_NEAR(dup.SmoothedSpline(x5[i], q, valid), v[i], 1e-13) << i;
+    EXPECT_NEAR(dup.SmoothedSpline(x5[i], q, valid), v.GetVal(static_cast<int32_t>(i + 1)), 1e-13)
+        << i;
+  // Two distinct x: the line through (1, mean 2) and (4, 5) at any factor;
+  // one distinct x: its mean y.
+  TCurveFit two(nullptr);
+  Fill(two, {1, 4, 1}, {1, 5, 3});
+  EXPECT_NEAR(two.SmoothedSpline(7.0, q, valid), 8.0, 1e-14);
+  EXPECT_TRUE(valid);
+  EXPECT_NEAR(two.SmoothedSpline(2.5, q, valid), 3.5, 1e-14);
+  TCurveFit single(nullptr);
+  Fill(single, {2, 2}, {3, 6});
+  EXPECT_EQ(single.SmoothedSpline(-9.0, q, valid), 4.5);
+  EXPECT_TRUE(valid);
 }
 
 }  // namespace

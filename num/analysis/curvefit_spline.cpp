@@ -1,15 +1,15 @@
-// Interpolating and smoothing cubic splines of TCurveFit, and the smoothing
-// spline routine.
+// Interpolating and smoothing cubic splines of TCurveFit.
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <numeric>
-#include <span>
 #include <vector>
 
 #include "num/analysis/curvefit_impl.hpp"
+#include "num/analysis/spline_impl.hpp"
+#include "num/analysis/zel_regression.hpp"
 #include "num/analysis/zel_curvefit.hpp"
 
 namespace zel {
@@ -26,32 +26,26 @@ double CubicAt(const std::vector<double>& xs, const std::vector<double>& ys,
   if (m == 1) return ys[0];
   size_t i = static_cast<size_t>(std::upper_bound(xs.begin(), xs.end(), x) - xs.begin());
   i = std::clamp<size_t>(i, 1, m - 1) - 1;
-  const long double h = static_cast<long double>(xs[i + 1]) - xs[i];
-  const long double a = (xs[i + 1] - static_cast<long double>(x)) / h;
-  const long double b = (static_cast<long double>(x) - xs[i]) / h;
-  return static_cast<double>(a * ys[i] + b * ys[i + 1] +
-                             ((a * a * a - a) * d2[i] + (b * b * b - b) * d2[i + 1]) * h * h /
-                                 6.0L);
+  return static_cast<double>(
+      spline_detail::CubicOnInterval(xs[i], xs[i + 1], ys[i], ys[i + 1], d2[i], d2[i + 1], x));
 }
 
 // Weighted least-squares line through the knots, as values.
-void WeightedLine(std::span<const double> x, std::span<const double> y, std::span<const double> w,
-                  TDoubleArray& values) {
+void WeightedLine(const std::vector<double>& x, const std::vector<double>& y,
+                  const std::vector<double>& w, std::vector<double>& values) {
   const size_t n = x.size();
   long double sw = 0, mx = 0, my = 0;
   for (size_t i = 0; i < n; ++i) {
-    const long double wi = w.empty() ? 1.0L : w[i];
-    sw += wi;
-    mx += wi * x[i];
-    my += wi * y[i];
+    sw += w[i];
+    mx += static_cast<long double>(w[i]) * x[i];
+    my += static_cast<long double>(w[i]) * y[i];
   }
   mx /= sw;
   my /= sw;
   long double sxx = 0, sxy = 0;
   for (size_t i = 0; i < n; ++i) {
-    const long double wi = w.empty() ? 1.0L : w[i];
-    sxx += wi * (x[i] - mx) * (x[i] - mx);
-    sxy += wi * (x[i] - mx) * (y[i] - my);
+    sxx += w[i] * (x[i] - mx) * (x[i] - mx);
+    sxy += w[i] * (x[i] - mx) * (y[i] - my);
   }
   const long double b = sxx > 0.0L ? sxy / sxx : 0.0L;
   values.resize(n);
@@ -59,90 +53,6 @@ void WeightedLine(std::span<const double> x, std::span<const double> y, std::spa
 }
 
 }  // namespace
-
-bool PenalizedCubicSpline(std::span<const double> x, std::span<const double> y,
-                          std::span<const double> w, double Lambda, TDoubleArray& Values,
-                          TDoubleArray& SecondDerivs) {
-  Values.clear();
-  SecondDerivs.clear();
-  const size_t n = x.size();
-  if (n == 0 || y.size() != n || (!w.empty() && w.size() != n) || !(Lambda >= 0.0)) return false;
-  for (size_t i = 0; i < n; ++i) {
-    if (!std::isfinite(x[i]) || !std::isfinite(y[i])) return false;
-    if (i > 0 && !(x[i] > x[i - 1])) return false;
-    if (!w.empty() && !(w[i] > 0.0 && std::isfinite(w[i]))) return false;
-  }
-  if (n <= 2 || std::isinf(Lambda)) {
-    WeightedLine(x, y, w, Values);
-    SecondDerivs.assign(n, 0.0);
-    return true;
-  }
-  const size_t m = n - 2;  // interior knots
-  std::vector<long double> h(n - 1), winv(n);
-  for (size_t i = 0; i + 1 < n; ++i) h[i] = static_cast<long double>(x[i + 1]) - x[i];
-  for (size_t i = 0; i < n; ++i) winv[i] = w.empty() ? 1.0L : 1.0L / w[i];
-  // Column j of Q (interior knot j + 1) has entries in rows j, j + 1, j + 2.
-  auto q = [&](size_t j, int r) -> long double {
-    if (r == 0) return 1.0L / h[j];
-    if (r == 1) return -1.0L / h[j] - 1.0L / h[j + 1];
-    return 1.0L / h[j + 1];
-  };
-  // Band of B = R + Lambda Q^T W^-1 Q: band[k][j] = B(j, j + k), k = 0..2.
-  std::vector<long double> b0(m), b1(m, 0.0L), b2(m, 0.0L), rhs(m);
-  const long double lam = Lambda;
-  for (size_t j = 0; j < m; ++j) {
-    b0[j] = (h[j] + h[j + 1]) / 3.0L;
-    long double s = 0.0L;
-    for (int r = 0; r < 3; ++r) s += q(j, r) * q(j, r) * winv[j + static_cast<size_t>(r)];
-    b0[j] += lam * s;
-    if (j + 1 < m) {
-      // Columns j and j + 1 share rows j + 1 and j + 2.
-      b1[j] = h[j + 1] / 6.0L +
-              lam * (q(j, 1) * q(j + 1, 0) * winv[j + 1] + q(j, 2) * q(j + 1, 1) * winv[j + 2]);
-    }
-    if (j + 2 < m) b2[j] = lam * q(j, 2) * q(j + 2, 0) * winv[j + 2];
-    rhs[j] = q(j, 0) * y[j] + q(j, 1) * y[j + 1] + q(j, 2) * y[j + 2];
-  }
-  // LDL^T of the symmetric band (bandwidth 2), then the two triangular solves.
-  std::vector<long double> d(m), l1(m, 0.0L), l2(m, 0.0L);
-  for (size_t j = 0; j < m; ++j) {
-    long double dj = b0[j];
-    if (j >= 1) dj -= l1[j - 1] * l1[j - 1] * d[j - 1];
-    if (j >= 2) dj -= l2[j - 2] * l2[j - 2] * d[j - 2];
-    if (!(dj > 0.0L)) return false;
-    d[j] = dj;
-    if (j + 1 < m) {
-      long double v = b1[j];
-      if (j >= 1) v -= l1[j - 1] * l2[j - 1] * d[j - 1];
-      l1[j] = v / dj;  // L(j + 1, j)
-    }
-    if (j + 2 < m) l2[j] = b2[j] / dj;  // L(j + 2, j)
-  }
-  std::vector<long double> g(m);
-  for (size_t j = 0; j < m; ++j) {
-    long double v = rhs[j];
-    if (j >= 1) v -= l1[j - 1] * g[j - 1];
-    if (j >= 2) v -= l2[j - 2] * g[j - 2];
-    g[j] = v;
-  }
-  for (size_t j = 0; j < m; ++j) g[j] /= d[j];
-  for (size_t jj = m; jj-- > 0;) {
-    long double v = g[jj];
-    if (jj + 1 < m) v -= l1[jj] * g[jj + 1];
-    if (jj + 2 < m) v -= l2[jj] * g[jj + 2];
-    g[jj] = v;
-  }
-  Values.assign(n, 0.0);
-  SecondDerivs.assign(n, 0.0);
-  for (size_t i = 0; i < n; ++i) {
-    long double qg = 0.0L;  // (Q gamma)_i
-    for (size_t j = (i >= 2 ? i - 2 : 0); j <= i && j < m; ++j)
-      qg += q(j, static_cast<int>(i - j)) * g[j];
-    Values[i] = static_cast<double>(y[i] - lam * winv[i] * qg);
-  }
-  for (size_t j = 0; j < m; ++j) SecondDerivs[j + 1] = static_cast<double>(g[j]);
-  return true;
-}
 
 // ---------------------------------------------------------------------------
 // TCurveFit splines
@@ -235,15 +145,27 @@ bool TCurveFit::BuildPenSpline() {
   std::vector<double> ys, ws;
   SortedDistinct(FPenX, ys, ws);
   const double p = FPSplineSmooth;
-  const double lambda = p > 0.0 ? (1.0 - p) / p : std::numeric_limits<double>::infinity();
-  if (!PenalizedCubicSpline(FPenX, ys, ws, lambda, FPenY, FPenD2)) {
+  if (p == 0.0 || FPenX.size() < 3) {
+    // The limit of infinite smoothing, and all a spline can be on two knots.
+    WeightedLine(FPenX, ys, ws, FPenY);
+    FPenD2.assign(FPenX.size(), 0.0);
+  } else if (spline_detail::SmoothingSpline(FPenX, ys, ws, (1.0 - p) / p, FPenY, FPenD2) !=
+             kRegOk) {
     FPenX.clear();
     return false;
   }
   std::vector<double> fitted(FX.size());
-  for (size_t i = 0; i < FX.size(); ++i) fitted[i] = CubicAt(FPenX, FPenY, FPenD2, FX[i]);
+  for (size_t i = 0; i < FX.size(); ++i) fitted[i] = PenSplineAt(FX[i]);
   FPenR2 = curvefit_detail::SquaredCorrelation(fitted, FY);
   return true;
+}
+
+double TCurveFit::PenSplineAt(double x) const {
+  if (FPenX.size() == 1) return FPenY[0];
+  auto at = [](const std::vector<double>& v) {
+    return [&v](size_t i) { return static_cast<long double>(v[i]); };
+  };
+  return spline_detail::NaturalSplineAt(FPenX.size(), at(FPenX), at(FPenY), at(FPenD2), x);
 }
 
 double TCurveFit::SmoothedSpline(double x, double& FitQual, bool& valid) {
@@ -251,20 +173,7 @@ double TCurveFit::SmoothedSpline(double x, double& FitQual, bool& valid) {
   valid = BuildPenSpline();
   if (!valid) return 0.0;
   FitQual = FPenR2;
-  const size_t m = FPenX.size();
-  if (m == 1) return FPenY[0];
-  // A natural spline continues as a straight line beyond its end knots.
-  const double h0 = FPenX[1] - FPenX[0];
-  if (x < FPenX[0]) {
-    const double s0 = (FPenY[1] - FPenY[0]) / h0 - h0 * FPenD2[1] / 6.0;
-    return FPenY[0] + s0 * (x - FPenX[0]);
-  }
-  if (x > FPenX[m - 1]) {
-    const double h = FPenX[m - 1] - FPenX[m - 2];
-    const double s1 = (FPenY[m - 1] - FPenY[m - 2]) / h + h * FPenD2[m - 2] / 6.0;
-    return FPenY[m - 1] + s1 * (x - FPenX[m - 1]);
-  }
-  return CubicAt(FPenX, FPenY, FPenD2, x);
+  return PenSplineAt(x);
 }
 
 void TCurveFit::SetSplineNatural1(bool Value) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -203,6 +204,10 @@ TEST(CurveFitRanks, KendallSpearmanAndOrderStatisticsMatchScipy) {
   EXPECT_NEAR(f.GetKruskalGamma(), ref::kRankGamma, 1e-15);
   EXPECT_NEAR(f.GetSkewnessY(), ref::kSkewY, 1e-14);
   EXPECT_NEAR(f.GetKurtosisY(), ref::kKurtY, 1e-14);
+  TCurveFit flipped(nullptr);
+  Fill(flipped, ref::kRankY, ref::kRankX);  // the x getters read x
+  EXPECT_NEAR(flipped.GetSkewnessX(), ref::kSkewY, 1e-14);
+  EXPECT_NEAR(flipped.GetKurtosisX(), ref::kKurtY, 1e-14);
   double q1, q2, q3;
   f.QuartilesX(q1, q2, q3);
   EXPECT_DOUBLE_EQ(q1, ref::kQuartX[0]);
@@ -354,6 +359,30 @@ TEST(CurveFitEvents, FireAfterEachChangeAndAllowReentry) {
   EXPECT_EQ(f.EnterStatValue(3, 3), 3);
   EXPECT_EQ(f.GetNumData(), 0);
   EXPECT_EQ(f.GetRunningSum(S::sumx), 0.0L);
+}
+
+TEST(CurveFitStatusText, EveryCodeHasItsOwnSentence) {
+  struct Family {
+    const char* (*text)(int32_t);
+    std::vector<int32_t> codes;
+  };
+  const Family families[] = {
+      {RegModelStatusText, {kRegModelOk, kRegModelTooFewPoints, kRegModelNone, kRegModelFitFailed}},
+      {PredictStatusText,
+       {kPredictOk, kPredictBadProbability, kPredictTooFewPoints, kPredictNoModel,
+        kPredictNoDegreesOfFreedom, kPredictFitFailed}},
+      {AnovaRegStatusText, {kAnovaOk, kAnovaNoDegreesOfFreedom}},
+      {CurveFitAscStatusText,
+       {kAscOk, kAscCannotRead, kAscBadColumnCount, kAscBadRowCount, kAscBadFlags,
+        kCurveFitAscBadAttribute, kCurveFitAscBadValue, kCurveFitAscNominal}},
+  };
+  for (const auto& f : families) {
+    std::set<std::string> seen{f.text(-99)};
+    for (int32_t c : f.codes) EXPECT_TRUE(seen.insert(f.text(c)).second) << c << ": " << f.text(c);
+  }
+  EXPECT_STREQ(CurveFitAscStatusText(kCurveFitAscBadAttribute),
+               "a row attribute is missing or not a number");
+  EXPECT_STREQ(PredictStatusText(kPredictNoModel), "no regression model was requested");
 }
 
 }  // namespace

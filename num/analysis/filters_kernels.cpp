@@ -9,6 +9,7 @@
 #include "core/zel_zelcolors.hpp"
 #include "gui/zel_graphics.hpp"
 #include "num/analysis/zel_filters.hpp"
+#include "num/vector/vector_kernels_impl.hpp"
 
 namespace zel {
 
@@ -52,7 +53,13 @@ void SincBandStop(int32_t n, double c1, double c2, int32_t window, TDoubleArray&
   for (size_t i = 0; i < k.size(); ++i) k[i] += hp[i];
 }
 
-int32_t ToVector(int32_t n, const TDoubleArray& k, TVector* v) {
+// The vector overloads: the kernel of the array overload (make), copied in;
+// the result is the 1-based centre.
+template <class Make>
+int32_t IntoVector(int32_t n, TVector* v, Make make) {
+  if (n < 1 || v == nullptr) return kSincBadLength;
+  TDoubleArray k;
+  make(k);
   v->Resize(n);
   v->CopyFrom(k, 0, n - 1, 1);
   return n / 2 + 1;
@@ -67,10 +74,8 @@ int32_t CalcSincLPKernel(int32_t NumPoints, double Cutoff, int32_t Window, TDoub
 }
 
 int32_t CalcSincLPKernel(int32_t NumPoints, double Cutoff, int32_t Window, TVector* Kernel) {
-  if (NumPoints < 1 || Kernel == nullptr) return kSincBadLength;
-  TDoubleArray k;
-  SincLowPass(NumPoints, Cutoff, Window, k);
-  return ToVector(NumPoints, k, Kernel);
+  return IntoVector(NumPoints, Kernel,
+                    [&](TDoubleArray& k) { CalcSincLPKernel(NumPoints, Cutoff, Window, k); });
 }
 
 int32_t CalcSincHPKernel(int32_t NumPoints, double Cutoff, int32_t Window, TDoubleArray& Kernel) {
@@ -81,10 +86,8 @@ int32_t CalcSincHPKernel(int32_t NumPoints, double Cutoff, int32_t Window, TDoub
 }
 
 int32_t CalcSincHPKernel(int32_t NumPoints, double Cutoff, int32_t Window, TVector* Kernel) {
-  if (NumPoints < 1 || Kernel == nullptr) return kSincBadLength;
-  TDoubleArray k;
-  CalcSincHPKernel(NumPoints, Cutoff, Window, k);
-  return ToVector(NumPoints, k, Kernel);
+  return IntoVector(NumPoints, Kernel,
+                    [&](TDoubleArray& k) { CalcSincHPKernel(NumPoints, Cutoff, Window, k); });
 }
 
 int32_t CalcSincBSKernel(int32_t NumPoints, double Cutoff1, double Cutoff2, int32_t Window,
@@ -96,10 +99,9 @@ int32_t CalcSincBSKernel(int32_t NumPoints, double Cutoff1, double Cutoff2, int3
 
 int32_t CalcSincBSKernel(int32_t NumPoints, double Cutoff1, double Cutoff2, int32_t Window,
                          TVector* Kernel) {
-  if (NumPoints < 1 || Kernel == nullptr) return kSincBadLength;
-  TDoubleArray k;
-  SincBandStop(NumPoints, Cutoff1, Cutoff2, Window, k);
-  return ToVector(NumPoints, k, Kernel);
+  return IntoVector(NumPoints, Kernel, [&](TDoubleArray& k) {
+    CalcSincBSKernel(NumPoints, Cutoff1, Cutoff2, Window, k);
+  });
 }
 
 int32_t CalcSincBPKernel(int32_t NumPoints, double Cutoff1, double Cutoff2, int32_t Window,
@@ -112,10 +114,9 @@ int32_t CalcSincBPKernel(int32_t NumPoints, double Cutoff1, double Cutoff2, int3
 
 int32_t CalcSincBPKernel(int32_t NumPoints, double Cutoff1, double Cutoff2, int32_t Window,
                          TVector* Kernel) {
-  if (NumPoints < 1 || Kernel == nullptr) return kSincBadLength;
-  TDoubleArray k;
-  CalcSincBPKernel(NumPoints, Cutoff1, Cutoff2, Window, k);
-  return ToVector(NumPoints, k, Kernel);
+  return IntoVector(NumPoints, Kernel, [&](TDoubleArray& k) {
+    CalcSincBPKernel(NumPoints, Cutoff1, Cutoff2, Window, k);
+  });
 }
 
 // ---------------------------------------------------------------------------
@@ -268,32 +269,14 @@ double CalcImgCorrelation(const TBitmap* Img1, const TBitmap* Img2, const TRect&
   std::vector<double> b;
   a.reserve(n);
   b.reserve(n);
-  long double sa = 0.0L;
-  long double sb = 0.0L;
   for (int64_t y = y0; y <= y1; ++y)
     for (int64_t x = x0; x <= x1; ++x) {
       a.push_back(
           Quantity(Img1->GetPixel(static_cast<int32_t>(x), static_cast<int32_t>(y)), CompareMode));
       b.push_back(Quantity(
           Img2->GetPixel(static_cast<int32_t>(x + dx), static_cast<int32_t>(y + dy)), CompareMode));
-      sa += a.back();
-      sb += b.back();
     }
-  if (n < 2) return 0.0;
-  const long double ma = sa / static_cast<long double>(n);
-  const long double mb = sb / static_cast<long double>(n);
-  long double saa = 0.0L;
-  long double sbb = 0.0L;
-  long double sab = 0.0L;
-  for (size_t i = 0; i < n; ++i) {
-    const long double da = a[i] - ma;
-    const long double db = b[i] - mb;
-    saa += da * da;
-    sbb += db * db;
-    sab += da * db;
-  }
-  if (saa == 0.0L || sbb == 0.0L) return 0.0;
-  return static_cast<double>(std::clamp(sab / std::sqrt(saa * sbb), -1.0L, 1.0L));
+  return n < 2 ? 0.0 : vector_detail::PearsonOf(a.data(), b.data(), n);
 }
 
 }  // namespace zel

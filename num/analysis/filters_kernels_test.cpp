@@ -6,8 +6,11 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <functional>
 #include <limits>
 #include <memory>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "gui/zel_graphics.hpp"
@@ -79,12 +82,33 @@ TEST(SincKernels, EdgeCasesAndVectorOverloads) {
   ASSERT_EQ(CalcSincLPKernel(6, 0.2, 0, k), 3);
   EXPECT_EQ(*std::max_element(k.begin(), k.end()), k[3]);
   EXPECT_NE(k[0], k[5]);
-  auto v = MakeVector({0});
-  ASSERT_EQ(CalcSincLPKernel(7, 0.2, 2, v.get()), 4);  // 1-based centre
-  ASSERT_EQ(v->GetNrOfElem(), 7);
-  ASSERT_EQ(CalcSincLPKernel(7, 0.2, 2, k), 3);
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(v->GetVal(i + 1), k[static_cast<size_t>(i)]);
   EXPECT_EQ(CalcSincBSKernel(7, 0.1, 0.2, 1, static_cast<TVector*>(nullptr)), kSincBadLength);
+}
+
+TEST(CalcSincKernels, VectorOverloadsHoldTheArrayKernelAndReturnTheOneBasedCentre) {
+  using ToArray = std::function<int32_t(TDoubleArray&)>;
+  using ToVector = std::function<int32_t(TVector*)>;
+  const std::pair<ToArray, ToVector> kinds[] = {
+      {[](TDoubleArray& k) { return CalcSincLPKernel(7, 0.2, 2, k); },
+       [](TVector* v) { return CalcSincLPKernel(7, 0.2, 2, v); }},
+      {[](TDoubleArray& k) { return CalcSincHPKernel(7, 0.2, 2, k); },
+       [](TVector* v) { return CalcSincHPKernel(7, 0.2, 2, v); }},
+      {[](TDoubleArray& k) { return CalcSincBSKernel(7, 0.1, 0.3, 1, k); },
+       [](TVector* v) { return CalcSincBSKernel(7, 0.1, 0.3, 1, v); }},
+      {[](TDoubleArray& k) { return CalcSincBPKernel(7, 0.1, 0.3, 1, k); },
+       [](TVector* v) { return CalcSincBPKernel(7, 0.1, 0.3, 1, v); }},
+  };
+  std::set<std::vector<double>> distinct;
+  for (const auto& [toArray, toVector] : kinds) {
+    TDoubleArray k;
+    ASSERT_EQ(toArray(k), 3);
+    auto v = MakeVector({0});
+    ASSERT_EQ(toVector(v.get()), 4);
+    ASSERT_EQ(v->GetNrOfElem(), 7);
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(v->GetVal(i + 1), k[static_cast<size_t>(i)]);
+    distinct.insert(k);
+  }
+  EXPECT_EQ(distinct.size(), 4u);  // four different filters
 }
 
 TEST(KernelConvolve, EqualsNdimageCorrelateNearest) {

@@ -8,12 +8,11 @@
 ///
 /// Families, in the order of this header:
 ///   1. Enumerations, tables and status codes
-///   2. The smoothing spline routine
-///   3. TCurveFit: points and running sums
-///   4. TCurveFit: descriptive and rank statistics
-///   5. TCurveFit: fits, evaluation, prediction and analysis of variance
-///   6. TCurveFit: splines
-///   7. TCurveFit: ASC files
+///   2. TCurveFit: points and running sums
+///   3. TCurveFit: descriptive and rank statistics
+///   4. TCurveFit: fits, evaluation, prediction and analysis of variance
+///   5. TCurveFit: splines
+///   6. TCurveFit: ASC files
 ///
 /// Conventions of TCurveFit:
 /// - Points are numbered from 1 in the order they were entered.
@@ -48,6 +47,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/zel_classes.hpp"
@@ -211,31 +211,7 @@ constexpr int32_t kCurveFitAscNominal = -7;       ///< the file declares nominal
 const char* CurveFitAscStatusText(int32_t status);
 
 // ===========================================================================
-// 2. The smoothing spline routine
-// ===========================================================================
-
-/// The cubic smoothing spline f through knots x (strictly ascending, finite)
-/// that minimises Sum w_i (y_i - f(x_i))^2 + Lambda Integral f''(t)^2 dt, by
-/// Reinsch's algorithm (Green and Silverman, Nonparametric Regression and
-/// Generalized Linear Models, 1994, ch. 2.3): the banded system
-/// (R + Lambda Q^T W^-1 Q) gamma = Q^T y is solved by a symmetric band
-/// (LDL^T) factorisation in long double, then g = y - Lambda W^-1 Q gamma.
-/// Weights W are 1 when empty, else one positive finite weight per knot.
-/// Values receives g (the spline at the knots) and SecondDerivs the second
-/// derivatives (0 at both ends: natural). Lambda = 0 interpolates; a huge
-/// Lambda tends to the weighted least-squares line; Lambda = +inf gives that
-/// line exactly. Two knots give the weighted line through them; one knot its
-/// y. Agrees with scipy.interpolate.make_smoothing_spline(x, y, w, lam) to
-/// 1e-10 relative on the test data.
-/// Result: false (both outputs empty) when the sizes differ, x is empty or
-/// not strictly ascending, a value is not finite, a weight is not positive,
-/// or Lambda is negative or NaN.
-bool PenalizedCubicSpline(std::span<const double> x, std::span<const double> y,
-                          std::span<const double> w, double Lambda, TDoubleArray& Values,
-                          TDoubleArray& SecondDerivs);
-
-// ===========================================================================
-// 3. TCurveFit
+// 2. TCurveFit
 // ===========================================================================
 
 /// Collects (x, y) points and fits curves to them. See the file comment for
@@ -540,15 +516,22 @@ class TCurveFit : public TComponent {
   /// gives its y, no points 0, non-finite data or x NaN. Agrees with
   /// scipy.interpolate.CubicSpline to 4.5e-16 on the test data.
   double CubicSpline(double x);
-  /// The smoothing spline (PenalizedCubicSpline) through the points sorted
-  /// by x, equal x merged with their count as weight, with Lambda = (1 -
-  /// SplineSmoothingFactor)/SplineSmoothingFactor (factor 1 interpolates,
-  /// 0 gives the least-squares line), at x; linear beyond the data. Like
-  /// Lambda, the effect of a factor depends on the units of x and y (the
-  /// penalty grows as (y/x^2)^2 x).
+  /// The smoothing spline through the points sorted by x, equal x merged
+  /// into their mean y with their count as weight, at x: PenalizedCubicSpline
+  /// (zel_regression.hpp, Reinsch's algorithm) with Lambda = (1 -
+  /// SplineSmoothingFactor)/SplineSmoothingFactor, evaluated as SplineValue
+  /// does (linear beyond the data; an infinite x gives the end value on a
+  /// flat end). Factor 1 interpolates; factor 0 (Lambda infinite) gives the
+  /// weighted least-squares line exactly, also beyond the data, and so do
+  /// two distinct x (the line through them); one distinct x gives its y.
+  /// Like Lambda, the effect of a factor depends on the units of x and y
+  /// (the penalty grows as (y/x^2)^2 x). Agrees with
+  /// scipy.interpolate.make_smoothing_spline to 2.2e-15 on the test data.
   /// FitQual = squared correlation of the spline's values and y at the
-  /// points. valid is false (result and FitQual 0) without points or with
-  /// non-finite data. Cached until the data or the factor change.
+  /// points. valid is false (result and FitQual 0) without points, with
+  /// non-finite data, or (a safeguard, not met even at factor 1e-300) when
+  /// the banded system is not positive definite. Cached until the data or
+  /// the factor change.
   double SmoothedSpline(double x, double& FitQual, bool& valid);
   ///@{
   /// Spline end conditions (default natural at both ends, derivatives 0);
@@ -618,15 +601,17 @@ class TCurveFit : public TComponent {
   void RankCounts();
   double Percentile(const std::vector<double>& v, double prob) const;
   void Quartiles(const std::vector<double>& v, double& q1, double& q2, double& q3) const;
-  void SkewKurt(const std::vector<double>& v, double& skew, double& kurt) const;
+  std::pair<double, double> SkewKurt(const std::vector<double>& v) const;
   double ModelFitQual() const;
   void CheckDomain(const char* routine, TRegModel model);
-  void TransformedLine(const char* routine, TRegModel model, long double (*u)(double),
-                       long double (*v)(double), long double& a, long double& b);
+  void FitTransformedLine(const char* routine, TRegModel model, long double (*u)(double),
+                          long double (*v)(double), bool expIntercept, double& k0, double& k1,
+                          double& FitQual);
   bool PolyCore(int32_t nOrder, const std::vector<double>& x, const std::vector<double>& y,
                 TDoubleArray& k, TDoubleArray& alpha, bool& nearSingular);
   bool BuildSpline();
   bool BuildPenSpline();
+  double PenSplineAt(double x) const;
   void SortedDistinct(std::vector<double>& xs, std::vector<double>& ys,
                       std::vector<double>& ws) const;
 

@@ -14,14 +14,9 @@ from scipy.spatial import cKDTree
 from scipy.spatial.distance import mahalanobis
 from sklearn.decomposition import PCA
 
+from cxx_print import arr
+
 np.set_printoptions(precision=17)
-
-
-def arr(name, a):
-    a = np.asarray(a, dtype=float)
-    flat = ", ".join(repr(float(x)) for x in a.ravel())
-    print(f"// {name}: shape {a.shape}, row-major")
-    print(f"{{{flat}}}")
 
 
 # Points: 12 objects in 3 variables, two decimals, distinct distances.

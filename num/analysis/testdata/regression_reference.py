@@ -12,12 +12,7 @@ from scipy.interpolate import make_smoothing_spline
 from sklearn.cross_decomposition import PLSRegression
 from sklearn.linear_model import Ridge
 
-
-def arr(name, a):
-    a = np.asarray(a, dtype=float)
-    flat = ", ".join(repr(float(x)) for x in a.ravel())
-    print(f"// {name}: shape {a.shape}, row-major")
-    print(f"{{{flat}}}")
+from cxx_print import arr
 
 
 # Regression data: 12 objects, 3 variables, two decimals.
