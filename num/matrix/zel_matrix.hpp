@@ -297,6 +297,22 @@ const char* MatrixDiffStatusText(int32_t status);
 // matrix unchanged, no event) when the input ends first, an element is
 // unknown or left open, or ProcessXmlTag refuses the announced sizes.
 
+///@{
+/// Status codes that TMatrixT::ImportASC adds to ReadHeaderOfASC's -1..-4
+/// (kAscCannotRead .. kAscBadFlags, returned as they are); values of this
+/// library. MatrixImportStatusText turns any of them into a sentence.
+constexpr int32_t kMatAscBadRowAttribute = -5;  ///< a row attribute is missing or not a number
+constexpr int32_t kMatAscBadValue = -6;         ///< a value or quoted name is missing or malformed
+constexpr int32_t kMatAscBadCustData = -7;      ///< the custom data section is malformed
+constexpr int32_t kMatAscNoFile = -8;           ///< the file does not exist
+constexpr int32_t kMatAscEmpty = -9;            ///< the column or row count is 0
+///@}
+
+/// A short English sentence (no final period) for a result of
+/// TMatrixT::ImportASC, the header's codes (-1..-4) included; "unknown ASC
+/// import status" for any other value. The text is static.
+const char* MatrixImportStatusText(int32_t status);
+
 /// Bytes of one record of the binary matrix file.
 constexpr int64_t kMatRecordBytes = 4096;
 ///@{
@@ -903,7 +919,82 @@ class TMatrixT : public TComponent {
   bool SaveAsXMLFile(const std::string& FName, const std::string& DataID) const;
   ///@}
 
+  /// Stream format, little-endian: LowCol, LowRow, HighCol, HighRow as
+  /// int32, then the elements of that range column by column (rows
+  /// innermost), 8-byte doubles for TMatrix, int32 for TIntMatrix. The range
+  /// is made valid first (MakeValidColRange, MakeValidRowRange). True when
+  /// every byte was written (a TFileStream is flushed and the flush checked).
+  bool SaveToStream(TStream& OutStream, int32_t LowCol, int32_t LowRow, int32_t HighCol,
+                    int32_t HighRow) const;
+  /// The same; a null OutStream receives a new TMemoryStream, which the
+  /// caller owns (delete it, or hand it to a std::unique_ptr\<TStream>).
+  bool SaveToStream(TStream*& OutStream, int32_t LowCol, int32_t LowRow, int32_t HighCol,
+                    int32_t HighRow) const;
+  ///@{
+  /// Reads the stream format from the stream's position into the range it
+  /// names. Rejected (false, matrix unchanged, no event) unless 1 <= Low <=
+  /// High for columns and rows, the values fit into the bytes that remain,
+  /// and the matrix can hold HighCol x HighRow: with AdjustMatrixSize it is
+  /// resized to exactly HighCol x HighRow (overlap kept, new cells 0), which
+  /// may grow it only up to as many elements as the stream has bytes;
+  /// otherwise it must be at least that large. On success OnChange fires,
+  /// then OnResize when the size changed. A null stream gives false.
+  bool LoadFromStream(TStream* InStream, bool AdjustMatrixSize);
+  bool LoadFromStream(TStream& InStream, bool AdjustMatrixSize);
+  ///@}
+
+  /// Reads the text format of StoreOnFile: a first line with LowCol, LowRow,
+  /// HighCol and HighRow (four decimal integers separated by blanks), then
+  /// the values of rows LowRow..HighRow, columns LowCol..HighCol in each row
+  /// (any whitespace separates them). Each word must be a number as core's
+  /// TryStrToFloat reads it ("NAN" and "INF" in any case; a magnitude beyond
+  /// the double range as +-INF or +-0); TIntMatrix rounds (halves to even)
+  /// and saturates to the 32-bit range (NaN gives 0). The size rules are
+  /// those of LoadFromStream, with the file's bytes as the growth limit.
+  /// False (matrix unchanged, no event) when the file cannot be opened, the
+  /// header is malformed, the range is invalid or cannot fit, a word before
+  /// the last needed value is not a number, or values are missing.
+  bool LoadFromFile(const std::string& FileName, bool AdjustMatrixSize);
+
+  /// Reads the ASC text format written by ExportAsASC: the header through
+  /// core's ReadHeaderOfASC; with its flags, a line of NrOfColumns quoted
+  /// column names (skipped) and per row a row attribute (a number, skipped)
+  /// and a quoted row name (skipped) before the row's NrOfColumns values.
+  /// A value is a number as for LoadFromFile; "NAN" and "###" store 0,
+  /// "INF"/"-INF" infinities (TIntMatrix: values rounded, saturated). After
+  /// the rows, "#custdata" may follow with the custom data (see
+  /// ExportAsASC), which CustData receives (emptied otherwise). The matrix
+  /// becomes NrOfColumns x NrOfRows, its DataID unchanged; OnChange, then
+  /// OnResize when the size changed. Comment receives the header's comment
+  /// on success (empty otherwise). A pipe or FIFO cannot be checked
+  /// against its size, so there the cell count may not exceed the matrix's
+  /// current one (-3 otherwise). Result (matrix unchanged on error):
+  ///    0  success
+  ///   -1..-4  ReadHeaderOfASC's code, returned as is
+  ///   -5  a row attribute is missing or not a number (kMatAscBadRowAttribute)
+  ///   -6  a value or a quoted name is missing or malformed, or the file
+  ///       announces nominal variables (kMatAscBadValue)
+  ///   -7  the custom data are malformed (kMatAscBadCustData)
+  ///   -8  the file does not exist (kMatAscNoFile)
+  ///   -9  the column or row count is 0 (kMatAscEmpty)
+  int32_t ImportASC(const std::string& FName, std::string& Comment, TStr2DArray& CustData);
+  /// The same, custom data dropped.
+  int32_t ImportASC(const std::string& FName, std::string& Comment);
+
  protected:
+  /// The text writer behind StoreOnFile: the header line, then one line per
+  /// row of the range with the values separated by one blank; Format
+  /// writes one value.
+  bool StoreText(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                 const std::string& FileName, const std::function<std::string(T)>& Format) const;
+  /// The ASC writer behind ExportAsASC; Who names the class in the default
+  /// comment, Format writes one value.
+  int32_t ExportASCText(const std::string& FName, const std::string& Comment,
+                        const TStr2DArray* CustData, const char* Who,
+                        const std::function<std::string(T)>& Format) const;
+  /// Moves Data in as the new storage (sizes from Data) and fires OnChange,
+  /// then OnResize when the size changed.
+  void TakeLoaded(T2DArray& Data);
   /// False while there is no dense storage (an integer matrix in sparse
   /// mode): every dense routine then takes its "unallocated" path.
   bool HasStorage() const { return !Mat.empty(); }
@@ -1053,6 +1144,51 @@ class TMatrix : public TMatrixT<double> {
   void CopyFrom(const TMat3D* MatSource, int32_t SourceColLo, int32_t SourceRowLo,
                 int32_t SourceColHi, int32_t SourceRowHi, int32_t SourceLayer, int32_t DestCol,
                 int32_t DestRow);
+
+  // -------------------------------------------------------------------------
+  // Text files (the binary, XML and stream forms are those of TMatrixT)
+  // -------------------------------------------------------------------------
+
+  /// Writes the range LowCol..HighCol x LowRow..HighRow (made valid) in the
+  /// text format that LoadFromFile reads: "LowCol LowRow HighCol HighRow",
+  /// then one line per row with the values separated by one blank, each
+  /// written strff(x, Precision[1], Precision[2]) (defaults 15 and -1:
+  /// scientific with 7 significant digits; Precision[1] = 25 keeps every
+  /// double exactly), non-finite values as "NAN", "INF", "-INF". True only
+  /// when the file was created and every write and the close succeeded.
+  bool StoreOnFile(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                   const std::string& FileName) const;
+  using TMatrixT<double>::LoadFromFile;
+  /// LoadFromFile; with AutoDetect a header-free reader instead: every line
+  /// that holds a digit is a row, its numbers the columns (words without a
+  /// digit are labels and skipped; a word with a digit that is not a number
+  /// fails the load, since skipping it would shift the values). Every row
+  /// must hold the same count of numbers. With AdjustMatrixSize the matrix
+  /// becomes that count x the number of rows (growth limited by the file's
+  /// bytes); otherwise the values fill the overlap with the matrix and the
+  /// other cells keep theirs. False (matrix unchanged, no event) when the
+  /// file cannot be read, holds no row, rows differ in length or a word is
+  /// malformed.
+  bool LoadFromFile(const std::string& FileName, bool AdjustMatrixSize, bool AutoDetect);
+  ///@{
+  /// ASC text format: the comment (control characters replaced by blanks;
+  /// when empty "Exported by ZEL TMatrix component: " and FName),
+  /// "\<NrOfColumns>\t;nr. of columns", "\<NrOfRows>\t;nr. of rows",
+  /// "FALSE FALSE FALSE FALSE\t;row attributes, column names, row names,
+  /// nominal variables", then one line per row with its values separated by
+  /// one blank (strff width 12 with Precision decimals; Precision below -2
+  /// counts as 2 and above 20 as 20, -1 and -2 write scientific notation of
+  /// width 13 and 26, the latter exact). With CustData the line "#custdata"
+  /// follows, then the number of its columns and per column the number of
+  /// its strings and the strings, each in double quotes on a line of its
+  /// own, escaped as core's AppendXmlEscaped does (so quotes and line breaks
+  /// survive). Result 0, or -1 when the file cannot be created or a write or
+  /// the close fails.
+  int32_t ExportAsASC(const std::string& FName, int32_t Precision,
+                      const std::string& Comment) const;
+  int32_t ExportAsASC(const std::string& FName, int32_t Precision, const std::string& Comment,
+                      const TStr2DArray& CustData) const;
+  ///@}
 
   // -------------------------------------------------------------------------
   // Random fills (OnChange once)
