@@ -10,7 +10,11 @@
 ///   4. TMat4D: columns x rows x layers x time slots, with layer and block
 ///      operations, resampling, addressing and the threaded per-pixel
 ///      reductions over layers and time slots
-///   5. Unit routines on plain arrays
+///   5. Unit routines on plain arrays, and the layer readers of the binary
+///      file (Read4DLayer, Read4DLayerAndAccumulate)
+///
+/// Both classes store themselves in the binary record file and the XML form
+/// described at section 1b of zel_matrix.hpp.
 ///
 /// Conventions (those of TMatrix, with one more index per dimension):
 /// - Storage: one flat std::vector<double> per matrix. TMat3D keeps the

@@ -6,6 +6,8 @@
 ///
 /// Families, in the order of this header:
 ///   1. The exception class
+///   1b. The stored forms shared by all matrix classes: the layout of the
+///      binary record file and of the XML form, their parsers and codes
 ///   2. TMatrixT\<T>, the dense [column][row] storage and everything that does
 ///      not depend on the element type (the integer matrix shares it):
 ///      a. creation, size and element access, notification
@@ -17,6 +19,7 @@
 ///         checksum)
 ///      f. statistics over a rectangular range
 ///      g. sorting
+///      h. stored forms: binary file, XML, stream, text and ASC files
 ///   3. TMatrix: what only the double matrix has (precisions, Assign, random
 ///      fills, arithmetic and products, histogram, standardisation,
 ///      Q-normalisation, correlation, random sub-matrices; numerics:
