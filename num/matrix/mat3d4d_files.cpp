@@ -425,8 +425,8 @@ int32_t TMat3D4DBase::ProcessXmlTag(TMatXmlTag Tag, const std::string& Attribute
           const int64_t limit = std::max(FXmlMaxElems, GetElemCount());
           int64_t count = 1;
           for (const int64_t f : {int64_t{FAuxNx}, int64_t{FAuxNy}, int64_t{FAuxNz}, int64_t{nt}}) {
+            if (f > limit / count) return kMatXmlTooLarge;
             count *= f;
-            if (count > limit) return kMatXmlTooLarge;
           }
           ResizeTo(FAuxNx, FAuxNy, FAuxNz, nt);
         }

@@ -329,6 +329,19 @@ TEST(Read4DLayerRoutines, PositionsBeyond32BitsReachTheRightBytes) {
   m.Resize(1024, 1024, 1, 3);
   ASSERT_EQ(m.ReadLayer(f, 1, 3), kMat4DLayerOk);
   EXPECT_EQ(m.GetVal(4, 6, 1, 3), -1.5);
+  // Sizes whose product passes 2^64 are refused without overflow, even
+  // against a file of 1 TiB.
+  PutLe32(head, 0, INT32_MAX);
+  PutLe32(head, 4, 4);
+  PutLe32(head, 8, INT32_MAX);
+  PutLe32(head, 12, 1);
+  const std::string g = dir.File("tera.bin");
+  WriteBytes(g, head);
+  std::filesystem::resize_file(g, uintmax_t{1} << 40, ec);
+  if (!ec) {
+    EXPECT_EQ(Read4DLayer(g, 1, 1, arr), kRead4DIOError);
+    EXPECT_EQ(arr[3][5], -1.5);
+  }
 }
 
 TEST(Read4DLayerRoutines, FuzzedFilesGiveCodesNeverCrashes) {

@@ -142,14 +142,14 @@ int64_t MatDataElems(const TMatBinHeader& H, int64_t ElemBytes, int64_t FileByte
   if (H.Nx < 1 || H.Ny < 1 || H.Nz < 0 || H.Nt < 0) return -1;
   const int64_t room = FileBytes - kMatRecordBytes;
   if (room < 0) return -1;
-  // Each factor is below 2^31 and the product is compared with the room
-  // after every step, so it never exceeds 2^62.
+  // The product is checked against the room before every step, so it never
+  // overflows, however large the file.
   const int64_t maxElems = room / ElemBytes;
   int64_t count = 1;
   for (const int64_t f :
        {int64_t{H.Nx}, int64_t{H.Ny}, int64_t{std::max(H.Nz, 1)}, int64_t{std::max(H.Nt, 1)}}) {
+    if (f > maxElems / count) return -1;
     count *= f;
-    if (count > maxElems) return -1;
   }
   const int64_t records = (count * ElemBytes + kMatRecordBytes - 1) / kMatRecordBytes;
   return records <= room / kMatRecordBytes ? count : -1;
