@@ -15,11 +15,14 @@
 namespace zel {
 namespace {
 
+using matfiles_test::DataOf;
 using matfiles_test::Le32;
 using matfiles_test::Mix;
 using matfiles_test::PutLe32;
 using matfiles_test::ReadBytes;
+using matfiles_test::StreamOf;
 using matfiles_test::TempDir;
+using matfiles_test::TextOf;
 using matfiles_test::WriteBytes;
 
 // A 10 x 10 x 3 x 4 matrix whose elements are their 0-based linear positions.
@@ -87,8 +90,7 @@ TEST(Mat3DBinary, LayoutIsLayerThenRowThenColumn) {
   EXPECT_EQ(At(b, 6), 211.0);
   TMat3D back(nullptr);
   ASSERT_TRUE(back.LoadBinary(dir.File("c.bin")));
-  EXPECT_TRUE(std::equal(back.GetData().begin(), back.GetData().end(), m.GetData().begin(),
-                         m.GetData().end()));
+  EXPECT_TRUE(DataOf(back) == DataOf(m));
   EXPECT_EQ(back.GetDataID(), "cube");
 }
 
@@ -138,8 +140,7 @@ TEST(Mat4DBinary, LoadsSlotRangesAndAppends) {
   m.OnResize = [&](TObject*) { events += 'R'; };
   ASSERT_TRUE(m.LoadBinary(dir.File("m.bin"), 0, 0));
   EXPECT_EQ(events, "CR");
-  EXPECT_TRUE(std::equal(m.GetData().begin(), m.GetData().end(), src->GetData().begin(),
-                         src->GetData().end()));
+  EXPECT_TRUE(DataOf(m) == DataOf(*src));
   EXPECT_EQ(m.GetDataID(), "serial");
   ASSERT_TRUE(m.LoadBinary(dir.File("m.bin"), 3, 99));  // slots 3..4
   EXPECT_EQ(m.GetNrOfTimeSlots(), 2);
@@ -244,7 +245,7 @@ TEST(Mat4DReadLayer, ReadsOneLayerAndChecksFileAndMatrix) {
   b.resize(4096 + 8 * static_cast<size_t>(Pos(1, 5, 1, 1)));
   WriteBytes(dir.File("short.bin"), b);
   EXPECT_EQ(m.ReadLayer(dir.File("short.bin"), 1, 1), kMat4DLayerIOError);
-  EXPECT_EQ(std::vector<double>(m.GetData().begin(), m.GetData().end()), before);
+  EXPECT_EQ(DataOf(m), before);
   EXPECT_EQ(events.find('C'), std::string::npos);
 }
 
@@ -399,30 +400,26 @@ TEST(Mat3D4DXml, RoundTripsWithTheirOwnPositionAttributes) {
   m->SetVal(2, 3, 2, 2, -0.125);
   TMemoryStream ms;
   ASSERT_TRUE(m->WriteToXMLStream(ms, false, "four"));
-  const std::string text(reinterpret_cast<const char*>(ms.GetMemory()),
-                         static_cast<size_t>(ms.GetSize()));
+  const std::string text = TextOf(ms);
   EXPECT_NE(text.find("<numtimeslots>2</numtimeslots>"), std::string::npos);
   EXPECT_NE(text.find("<cell ix=\"2\" iy=\"1\" il=\"1\" it=\"1\">1</cell>"), std::string::npos);
   TMat4D back(nullptr);
   ms.SetPosition(0);
   ASSERT_TRUE(back.ReadFromXMLStream(ms, "four"));
-  EXPECT_TRUE(std::equal(back.GetData().begin(), back.GetData().end(), m->GetData().begin(),
-                         m->GetData().end()));
+  EXPECT_TRUE(DataOf(back) == DataOf(*m));
 
   TMat3D cube(nullptr);
   cube.Resize(2, 2, 3);
   cube.FillSerial(1, 0.5);
   TMemoryStream cs;
   ASSERT_TRUE(cube.WriteToXMLStream(cs, true, "cube"));
-  const std::string ctext(reinterpret_cast<const char*>(cs.GetMemory()),
-                          static_cast<size_t>(cs.GetSize()));
+  const std::string ctext = TextOf(cs);
   EXPECT_NE(ctext.find("<cell ix=\"1\" iy=\"1\" iz=\"2\">1.5</cell>"), std::string::npos);
   EXPECT_EQ(ctext.find("numtimeslots"), std::string::npos);
   TMat3D cback(nullptr);
   cs.SetPosition(0);
   ASSERT_TRUE(cback.ReadFromXMLStream(cs, ""));
-  EXPECT_TRUE(std::equal(cback.GetData().begin(), cback.GetData().end(), cube.GetData().begin(),
-                         cube.GetData().end()));
+  EXPECT_TRUE(DataOf(cback) == DataOf(cube));
 }
 
 TEST(Mat3D4DXml, HugeAnnouncedSizesAndDamageLeaveTheMatrixAlone) {
@@ -436,20 +433,16 @@ TEST(Mat3D4DXml, HugeAnnouncedSizesAndDamageLeaveTheMatrixAlone) {
   auto m = Serial4D(2, 2, 2, 2);
   const std::vector<double> before(m->GetData().begin(), m->GetData().end());
   for (const char* d : docs) {
-    TMemoryStream ms;
-    ms.Write(d, static_cast<int64_t>(std::strlen(d)));
-    ms.SetPosition(0);
-    EXPECT_FALSE(m->ReadFromXMLStream(ms, "")) << d;
-    EXPECT_EQ(std::vector<double>(m->GetData().begin(), m->GetData().end()), before);
+    auto ms = StreamOf(d);
+    EXPECT_FALSE(m->ReadFromXMLStream(*ms, "")) << d;
+    EXPECT_EQ(DataOf(*m), before);
   }
   // An overflowing time slot is dropped, not wrapped onto slot 1.
   const std::string d =
       "<matrix><cell ix=\"1\" iy=\"1\" il=\"1\" it=\"4294967297\">9</cell></matrix>";
-  TMemoryStream ms;
-  ms.Write(d.data(), static_cast<int64_t>(d.size()));
-  ms.SetPosition(0);
-  ASSERT_TRUE(m->ReadFromXMLStream(ms, ""));
-  EXPECT_EQ(std::vector<double>(m->GetData().begin(), m->GetData().end()), before);
+  auto ms = StreamOf(d);
+  ASSERT_TRUE(m->ReadFromXMLStream(*ms, ""));
+  EXPECT_EQ(DataOf(*m), before);
 }
 
 }  // namespace

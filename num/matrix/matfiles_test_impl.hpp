@@ -7,8 +7,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <string_view>
 #include <string>
 #include <vector>
+
+#include "core/zel_streams.hpp"
+#include "num/matrix/zel_mat3d4d.hpp"
 
 namespace zel::matfiles_test {
 
@@ -46,6 +51,25 @@ inline int32_t Le32(const std::vector<uint8_t>& B, size_t At) {
 
 inline void PutLe32(std::vector<uint8_t>& B, size_t At, int32_t V) {
   for (int k = 0; k < 4; ++k) B[At + k] = static_cast<uint8_t>(static_cast<uint32_t>(V) >> (8 * k));
+}
+
+// A memory stream holding Text, positioned at its start.
+inline std::unique_ptr<TMemoryStream> StreamOf(std::string_view Text) {
+  auto s = std::make_unique<TMemoryStream>();
+  s->Write(Text.data(), static_cast<int64_t>(Text.size()));
+  s->SetPosition(0);
+  return s;
+}
+
+// The bytes of a memory stream as text.
+inline std::string TextOf(const TMemoryStream& S) {
+  return std::string(reinterpret_cast<const char*>(S.GetMemory()),
+                     static_cast<size_t>(S.GetSize()));
+}
+
+// The elements of a 3-D or 4-D matrix in storage order.
+inline std::vector<double> DataOf(const TMat3D4DBase& M) {
+  return {M.GetData().begin(), M.GetData().end()};
 }
 
 // A deterministic generator for the fuzz tests (splitmix64).

@@ -17,11 +17,14 @@
 namespace zel {
 namespace {
 
+using matfiles_test::DataOf;
 using matfiles_test::Le32;
 using matfiles_test::Mix;
 using matfiles_test::PutLe32;
 using matfiles_test::ReadBytes;
+using matfiles_test::StreamOf;
 using matfiles_test::TempDir;
+using matfiles_test::TextOf;
 using matfiles_test::WriteBytes;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -288,8 +291,7 @@ TEST(MatrixXml, RoundTripsEveryDoubleExactly) {
   m->SetVal(1, 2, -uc_MaxDouble);
   TMemoryStream ms;
   ASSERT_TRUE(m->WriteToXMLStream(ms, true, "a&b \"c\""));
-  const std::string text(reinterpret_cast<const char*>(ms.GetMemory()),
-                         static_cast<size_t>(ms.GetSize()));
+  const std::string text = TextOf(ms);
   EXPECT_NE(text.find("<matrix sig=\"ZELCSuite\" vers=\"1.0\" id=\"a&amp;b &quot;c&quot;\">"),
             std::string::npos);
   EXPECT_NE(text.find("<cell ix=\"2\" iy=\"1\">0.1</cell>"), std::string::npos);
@@ -314,8 +316,7 @@ TEST(MatrixXml, GoldenDocumentOfAnIntegerMatrix) {
   m.SetVal(1, 2, INT32_MIN);
   TMemoryStream ms;
   ASSERT_TRUE(m.WriteToXMLStream(ms, false, "ids"));
-  const std::string text(reinterpret_cast<const char*>(ms.GetMemory()),
-                         static_cast<size_t>(ms.GetSize()));
+  const std::string text = TextOf(ms);
   EXPECT_EQ(text,
             "<matrix sig=\"ZELCSuite\" vers=\"1.0\" id=\"ids\">\n"
             "<numcols>2</numcols>\n<numrows>2</numrows>\n"
@@ -361,11 +362,9 @@ TEST(MatrixXml, OverflowingPositionsAreDroppedNotWrapped) {
       "<matrix id=\"\"><numcols>2</numcols><numrows>2</numrows>"
       "<cell ix=\"4294967297\" iy=\"1\">9</cell><cell ix=\"1\" iy=\"99999999999\">9</cell>"
       "<cell ix=\"2\" iy=\"2\">3</cell><cell iy=\"1\">9</cell></matrix>";
-  TMemoryStream ms;
-  ms.Write(doc.data(), static_cast<int64_t>(doc.size()));
-  ms.SetPosition(0);
+  auto ms = StreamOf(doc);
   TMatrix m(nullptr);
-  ASSERT_TRUE(m.ReadFromXMLStream(ms, ""));
+  ASSERT_TRUE(m.ReadFromXMLStream(*ms, ""));
   EXPECT_EQ(m.GetMat(), (TDouble2DArray{{0, 0}, {0, 3}}));
 }
 
@@ -375,10 +374,8 @@ TEST(MatrixXml, AnnouncedSizesBeyondTheInputAreRefused) {
   const std::string doc =
       "<matrix><numcols>100000</numcols><numrows>100000</numrows>"
       "<cell ix=\"1\" iy=\"1\">1</cell></matrix>";
-  TMemoryStream ms;
-  ms.Write(doc.data(), static_cast<int64_t>(doc.size()));
-  ms.SetPosition(0);
-  EXPECT_FALSE(m->ReadFromXMLStream(ms, ""));
+  auto ms = StreamOf(doc);
+  EXPECT_FALSE(m->ReadFromXMLStream(*ms, ""));
   EXPECT_EQ(m->GetMat(), before);
   // Called directly, the tag handler refuses them as well, unchanged.
   m->ProcessXmlTag(TMatXmlTag::xmlMatBegin, "", "");
@@ -407,17 +404,13 @@ TEST(MatrixXml, CellsNotListedKeepTheirValuesAndNonPositiveSizesKeepTheSize) {
   auto m = Sample();  // 3 x 2
   const std::string grow =
       "<matrix><numcols>4</numcols><numrows>2</numrows><cell ix=\"4\" iy=\"2\">8</cell></matrix>";
-  TMemoryStream ms;
-  ms.Write(grow.data(), static_cast<int64_t>(grow.size()));
-  ms.SetPosition(0);
-  ASSERT_TRUE(m->ReadFromXMLStream(ms, ""));
+  auto ms = StreamOf(grow);
+  ASSERT_TRUE(m->ReadFromXMLStream(*ms, ""));
   EXPECT_EQ(m->GetMat(), (TDouble2DArray{{11, 12}, {0.1, 22}, {31, -0.0}, {0, 8}}));
   const std::string keep =
       "<matrix><numcols>-4</numcols><numrows>9</numrows><cell ix=\"1\" iy=\"1\">-1</cell></matrix>";
-  TMemoryStream ks;
-  ks.Write(keep.data(), static_cast<int64_t>(keep.size()));
-  ks.SetPosition(0);
-  ASSERT_TRUE(m->ReadFromXMLStream(ks, ""));
+  auto ks = StreamOf(keep);
+  ASSERT_TRUE(m->ReadFromXMLStream(*ks, ""));
   EXPECT_EQ(m->GetNrOfColumns(), 4);
   EXPECT_EQ(m->GetVal(1, 1), -1);
 }
@@ -438,10 +431,8 @@ TEST(MatrixXml, DamagedDocumentsFailWithoutChangeOrEvent) {
   std::string events;
   m->OnChange = [&](TObject*) { events += 'C'; };
   for (const char* d : docs) {
-    TMemoryStream ms;
-    ms.Write(d, static_cast<int64_t>(std::strlen(d)));
-    ms.SetPosition(0);
-    EXPECT_FALSE(m->ReadFromXMLStream(ms, "")) << d;
+    auto ms = StreamOf(d);
+    EXPECT_FALSE(m->ReadFromXMLStream(*ms, "")) << d;
     EXPECT_EQ(m->GetMat(), before) << d;
   }
   EXPECT_EQ(events, "");
@@ -451,8 +442,7 @@ TEST(MatrixXml, FuzzedDocumentsNeverCrashOrHalfLoad) {
   auto src = Sample();
   TMemoryStream ms;
   ASSERT_TRUE(src->WriteToXMLStream(ms, true, "id"));
-  const std::string doc(reinterpret_cast<const char*>(ms.GetMemory()),
-                        static_cast<size_t>(ms.GetSize()));
+  const std::string doc = TextOf(ms);
   Mix rng{29};
   for (int round = 0; round < 600; ++round) {
     std::string d = doc;
@@ -467,10 +457,8 @@ TEST(MatrixXml, FuzzedDocumentsNeverCrashOrHalfLoad) {
     TMatrix m(nullptr);
     m.Resize(2, 2);
     m.SetVal(1, 1, 42);
-    TMemoryStream in;
-    in.Write(d.data(), static_cast<int64_t>(d.size()));
-    in.SetPosition(0);
-    if (!m.ReadFromXMLStream(in, "")) {
+    auto in = StreamOf(d);
+    if (!m.ReadFromXMLStream(*in, "")) {
       ASSERT_EQ(m.GetMat(), (TDouble2DArray{{42, 0}, {0, 0}})) << round;
     } else {
       ASSERT_LE(int64_t{m.GetNrOfColumns()} * m.GetNrOfRows(), static_cast<int64_t>(d.size()));
