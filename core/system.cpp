@@ -2,6 +2,7 @@
 
 #include "core/zel_stringl.hpp"
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <thread>
@@ -66,14 +67,85 @@ void AppendUtf8(std::string& out, char32_t cp) {
   } else if (cp < 0x800) {
     out += static_cast<char>(0xC0 | (cp >> 6));
     out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
+  } else if (cp < 0x10000) {
     out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
     out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (cp & 0x3F));
   }
 }
 
+// The entity at Text[i] ('&'), decoded into Out; false when it is none we
+// know (it then stays literal).
+bool DecodeEntity(std::string_view Text, size_t& i, std::string& Out) {
+  const size_t semi = Text.find(';', i + 1);
+  if (semi == std::string_view::npos || semi - i > 12) return false;
+  const std::string_view name = Text.substr(i + 1, semi - i - 1);
+  if (name == "amp")
+    Out += '&';
+  else if (name == "lt")
+    Out += '<';
+  else if (name == "gt")
+    Out += '>';
+  else if (name == "quot")
+    Out += '"';
+  else if (name == "apos")
+    Out += '\'';
+  else if (name.size() >= 2 && name[0] == '#') {
+    const bool hex = name[1] == 'x' || name[1] == 'X';
+    const std::string_view digits = name.substr(hex ? 2 : 1);
+    uint32_t cp = 0;
+    const auto res =
+        std::from_chars(digits.data(), digits.data() + digits.size(), cp, hex ? 16 : 10);
+    if (digits.empty() || res.ec != std::errc() || res.ptr != digits.data() + digits.size() ||
+        cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+      return false;
+    AppendUtf8(Out, cp);
+  } else {
+    return false;
+  }
+  i = semi + 1;
+  return true;
+}
+
 }  // namespace
+
+void AppendXmlEscaped(std::string& Out, std::string_view Text) {
+  for (const char ch : Text) {
+    const auto b = static_cast<unsigned char>(ch);
+    switch (ch) {
+      case '&': Out += "&amp;"; break;
+      case '<': Out += "&lt;"; break;
+      case '>': Out += "&gt;"; break;
+      case '"': Out += "&quot;"; break;
+      default:
+        // Control characters as references, so that line breaks and TABs
+        // survive the tag reader's line-break folding.
+        if (b < 0x20 || b == 0x7F) {
+          Out += "&#";
+          Out += std::to_string(b);
+          Out += ';';
+        } else {
+          Out += ch;
+        }
+    }
+  }
+}
+
+std::string XmlUnescape(std::string_view Text) {
+  if (Text.find('&') == std::string_view::npos) return std::string(Text);
+  std::string out;
+  out.reserve(Text.size());
+  for (size_t i = 0; i < Text.size();) {
+    if (Text[i] == '&' && DecodeEntity(Text, i, out)) continue;
+    out += Text[i++];
+  }
+  return out;
+}
 
 std::string AnsiToUtf8(std::string_view ansi) {
   std::string out;

@@ -130,6 +130,15 @@ std::vector<std::string> Tokenize(std::string_view Text, std::string_view Delimi
 /// as 1.
 bool ParseQuotedName(std::string_view Text, int32_t& Pos, std::string& Name);
 
+/// Appends Text to Out escaped for the library's XML-like files: '&' as
+/// "&amp;", '<' "&lt;", '>' "&gt;", '"' "&quot;" and every control character
+/// (0x00-0x1F, 0x7F) as "&#N;" (decimal), so that line breaks and TABs survive
+/// the tag reader. Other bytes are copied as they are.
+void AppendXmlEscaped(std::string& Out, std::string_view Text);
+/// Decodes what AppendXmlEscaped writes, and also "&apos;" and any "&#N;" or
+/// "&#xH;" of a valid code point (as UTF-8); any other '&' stays literal.
+std::string XmlUnescape(std::string_view Text);
+
 // ---------------------------------------------------------------------------
 // Tag reader
 // ---------------------------------------------------------------------------

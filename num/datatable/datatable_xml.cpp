@@ -16,94 +16,6 @@ namespace zel {
 namespace {
 
 // ---------------------------------------------------------------------------
-// Escaping
-// ---------------------------------------------------------------------------
-
-void AppendEscaped(std::string& Out, std::string_view Text) {
-  for (const char ch : Text) {
-    const auto b = static_cast<unsigned char>(ch);
-    switch (ch) {
-      case '&': Out += "&amp;"; break;
-      case '<': Out += "&lt;"; break;
-      case '>': Out += "&gt;"; break;
-      case '"': Out += "&quot;"; break;
-      default:
-        // Control characters as references, so that line breaks and TABs in
-        // names survive the tag reader's line-break folding.
-        if (b < 0x20 || b == 0x7F) {
-          Out += "&#";
-          Out += std::to_string(b);
-          Out += ';';
-        } else {
-          Out += ch;
-        }
-    }
-  }
-}
-
-void AppendUtf8(std::string& Out, uint32_t cp) {
-  if (cp < 0x80) {
-    Out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    Out += static_cast<char>(0xC0 | (cp >> 6));
-    Out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    Out += static_cast<char>(0xE0 | (cp >> 12));
-    Out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    Out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    Out += static_cast<char>(0xF0 | (cp >> 18));
-    Out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    Out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    Out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-// The entity at Text[i] ('&'), decoded into Out; false when it is none we
-// know (it then stays literal).
-bool DecodeEntity(std::string_view Text, size_t& i, std::string& Out) {
-  const size_t semi = Text.find(';', i + 1);
-  if (semi == std::string_view::npos || semi - i > 12) return false;
-  const std::string_view name = Text.substr(i + 1, semi - i - 1);
-  if (name == "amp")
-    Out += '&';
-  else if (name == "lt")
-    Out += '<';
-  else if (name == "gt")
-    Out += '>';
-  else if (name == "quot")
-    Out += '"';
-  else if (name == "apos")
-    Out += '\'';
-  else if (name.size() >= 2 && name[0] == '#') {
-    const bool hex = name[1] == 'x' || name[1] == 'X';
-    const std::string_view digits = name.substr(hex ? 2 : 1);
-    uint32_t cp = 0;
-    const auto res =
-        std::from_chars(digits.data(), digits.data() + digits.size(), cp, hex ? 16 : 10);
-    if (digits.empty() || res.ec != std::errc() || res.ptr != digits.data() + digits.size() ||
-        cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-      return false;
-    AppendUtf8(Out, cp);
-  } else {
-    return false;
-  }
-  i = semi + 1;
-  return true;
-}
-
-std::string Unescape(std::string_view Text) {
-  if (Text.find('&') == std::string_view::npos) return std::string(Text);
-  std::string out;
-  out.reserve(Text.size());
-  for (size_t i = 0; i < Text.size();) {
-    if (Text[i] == '&' && DecodeEntity(Text, i, out)) continue;
-    out += Text[i++];
-  }
-  return out;
-}
-
-// ---------------------------------------------------------------------------
 // Attributes and numbers
 // ---------------------------------------------------------------------------
 
@@ -139,12 +51,12 @@ TAttribs ParseAttribs(std::string_view Text) {
         const char q = Text[i++];
         const size_t end = Text.find(q, i);
         const size_t stop = end == std::string_view::npos ? Text.size() : end;
-        value = Unescape(Text.substr(i, stop - i));
+        value = XmlUnescape(Text.substr(i, stop - i));
         i = stop == Text.size() ? stop : stop + 1;
       } else {
         const size_t vs = i;
         while (i < Text.size() && !IsSpace(Text[i])) ++i;
-        value = Unescape(Text.substr(vs, i - vs));
+        value = XmlUnescape(Text.substr(vs, i - vs));
       }
     }
     out.emplace_back(std::move(name), std::move(value));
@@ -359,7 +271,7 @@ bool TXmlTableReader::Content(const std::string& Before) {
   if (!FPendingUsed) return true;
   const TAttribs& a = FPendingAttr;
   switch (tag) {
-    case TDTxmlTags::xmlComment: FComment = Unescape(Before); return true;
+    case TDTxmlTags::xmlComment: FComment = XmlUnescape(Before); return true;
     case TDTxmlTags::xmlColId:
     case TDTxmlTags::xmlRowId: {
       const bool cols = tag == TDTxmlTags::xmlColId;
@@ -370,7 +282,7 @@ bool TXmlTableReader::Content(const std::string& Before) {
         if (inside)
           (cols ? FColNames : FRowNames)
               .emplace_back(static_cast<int32_t>(ix),
-                            Utf8Truncate(Unescape(Before), kMaxDTNameLength));
+                            Utf8Truncate(XmlUnescape(Before), kMaxDTNameLength));
         return true;
       }
       int64_t v = 0;
@@ -384,7 +296,7 @@ bool TXmlTableReader::Content(const std::string& Before) {
       if (!IntAttrib(a, "ord", ord)) return false;
       if (FVarCol > 0 && ord >= 0 && ord < kMaxNominalIDs)
         FLevels.emplace_back(FVarCol * 256 + static_cast<int32_t>(ord),
-                             Utf8Truncate(Unescape(Before), kMaxNominalIDLength));
+                             Utf8Truncate(XmlUnescape(Before), kMaxNominalIDLength));
       return true;
     }
     case TDTxmlTags::xmlCellID: {
@@ -431,9 +343,9 @@ std::string TDataTable::TFiles::XmlText(const TDataTable& T, bool CreateHeader, 
   if (CreateHeader)
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- data table, ZEL Component Suite -->\n";
   out += "<datatable sig=\"ZELCSuite\" vers=\"1.0\" id=\"";
-  AppendEscaped(out, DataID);
+  AppendXmlEscaped(out, DataID);
   out += "\">\n<comment>";
-  AppendEscaped(out, T.FComment);
+  AppendXmlEscaped(out, T.FComment);
   out += "</comment>\n<size cols=\"" + std::to_string(nc) + "\" rows=\"" + std::to_string(nr) +
          "\"/>\n";
   for (int32_t c = 1; c <= nc; ++c) {
@@ -447,7 +359,7 @@ std::string TDataTable::TFiles::XmlText(const TDataTable& T, bool CreateHeader, 
       const std::string& id = type.NominalIDs[static_cast<size_t>(k)];
       if (id.empty()) continue;
       out += "<idf ord=\"" + std::to_string(k) + "\">";
-      AppendEscaped(out, id);
+      AppendXmlEscaped(out, id);
       out += "</idf>\n";
     }
     out += "</vardef>\n";
@@ -456,7 +368,7 @@ std::string TDataTable::TFiles::XmlText(const TDataTable& T, bool CreateHeader, 
     out += std::string("<") + block + ">\n";
     for (size_t i = 0; i < v.size(); ++i) {
       out += std::string("<") + entry + " ix=\"" + std::to_string(i + 1) + "\">";
-      AppendEscaped(out, v[i]);
+      AppendXmlEscaped(out, v[i]);
       out += std::string("</") + entry + ">\n";
     }
     out += std::string("</") + block + ">\n";

@@ -200,6 +200,39 @@ class TIntMatrix : public TMatrixT<int32_t> {
   /// NrOfColumns elements.
   bool TransposeAndMultiply(const TIntVector* VecB, TIntVector* VecRes) const;
 
+  // -------------------------------------------------------------------------
+  // Text and sparse files (the binary, XML and stream forms are those of
+  // TMatrixT and need dense mode)
+  // -------------------------------------------------------------------------
+
+  /// Text format as TMatrix::StoreOnFile with plain decimal integers. False
+  /// in sparse mode.
+  bool StoreOnFile(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                   const std::string& FileName) const;
+  ///@{
+  /// ASC format as TMatrix::ExportAsASC with plain decimal integers and the
+  /// default comment "Exported by ZEL TIntMatrix component: " and FName.
+  /// -1 in sparse mode.
+  int32_t ExportAsASC(const std::string& FName, const std::string& Comment) const;
+  int32_t ExportAsASC(const std::string& FName, const std::string& Comment,
+                      const TStr2DArray& CustData) const;
+  ///@}
+
+  /// Writes the sparse form: little-endian int32 NrOfColumns and NrOfRows,
+  /// int64 N, then N entries of three int32 (column, row, value) sorted by
+  /// column, then row. Sparse mode writes its entries (explicit zeros
+  /// included), dense mode its non-zero elements; the matrix is not
+  /// changed. True when the file was created and every write and the flush
+  /// succeeded.
+  bool StoreSparseMat(const std::string& FileName) const;
+  /// Reads the sparse form: the matrix switches to sparse mode (growth step
+  /// kept when it was sparse, else 1) with the file's sizes and entries,
+  /// then OnResize fires. False, matrix unchanged and no event, when the
+  /// file is missing or unreadable, a size is below 0, N is negative or the
+  /// entries do not fit into the file, an entry lies outside the sizes, the
+  /// entries are not strictly sorted, or bytes follow them.
+  bool LoadSparseMat(const std::string& FileName);
+
  private:
   /// The position of (Nc, Nr) in the list, or where it belongs.
   size_t LowerBound(int32_t Nc, int32_t Nr) const;

@@ -10,7 +10,11 @@
 ///   4. TMat4D: columns x rows x layers x time slots, with layer and block
 ///      operations, resampling, addressing and the threaded per-pixel
 ///      reductions over layers and time slots
-///   5. Unit routines on plain arrays
+///   5. Unit routines on plain arrays, and the layer readers of the binary
+///      file (Read4DLayer, Read4DLayerAndAccumulate)
+///
+/// Both classes store themselves in the binary record file and the XML form
+/// described at section 1b of zel_matrix.hpp.
 ///
 /// Conventions (those of TMatrix, with one more index per dimension):
 /// - Storage: one flat std::vector<double> per matrix. TMat3D keeps the
@@ -158,6 +162,55 @@ constexpr int32_t kMatArrCopyNoMatrix = -3;  ///< the matrix argument is null
 /// "unknown array copy status" for any other value. The text is static.
 const char* MatArrCopyStatusText(int32_t status);
 
+///@{
+/// Result of TMat4D::ReadBinary (values fixed).
+constexpr int32_t kMat4DReadOk = 0;        ///< every element of the range was reported
+constexpr int32_t kMat4DReadBadSlot = -1;  ///< TSlotStart lies beyond the file's time slots
+///@}
+
+///@{
+/// Results of TMat4D::ReadLayer (values fixed). Mat4DReadLayerStatusText
+/// turns one into a sentence.
+constexpr int32_t kMat4DLayerOk = 0;        ///< the layer was read
+constexpr int32_t kMat4DLayerBadSlot = -1;  ///< TSlot outside the file's or the matrix's time slots
+constexpr int32_t kMat4DLayerBadLayer = -2;  ///< Layer outside the file's or the matrix's layers
+constexpr int32_t kMat4DLayerBadSize = -3;  ///< the file's columns or rows differ from the matrix's
+constexpr int32_t kMat4DLayerIOError = -4;  ///< missing, unreadable, damaged or short file
+///@}
+
+/// A short English sentence (no final period) for a kMat4DLayer... code;
+/// "unknown layer read status" for any other value. The text is static.
+const char* Mat4DReadLayerStatusText(int32_t status);
+
+///@{
+/// Results of Read4DLayer (values fixed). Read4DLayerStatusText turns one
+/// into a sentence.
+constexpr int32_t kRead4DOk = 0;         ///< Arr holds the layer
+constexpr int32_t kRead4DBadSlot = -1;   ///< TSlot outside 1..NrTimeSlots of the file
+constexpr int32_t kRead4DBadLayer = -2;  ///< Layer outside 1..NrLayers of the file
+constexpr int32_t kRead4DIOError = -3;   ///< missing, unreadable, damaged or short file
+///@}
+
+/// A short English sentence (no final period) for a kRead4D... code;
+/// "unknown layer read status" for any other value. The text is static.
+const char* Read4DLayerStatusText(int32_t status);
+
+///@{
+/// Results of Read4DLayerAndAccumulate (values fixed; -1 and -2 are the
+/// other way round than for Read4DLayer). Accumulate4DLayerStatusText turns
+/// one into a sentence.
+constexpr int32_t kAcc4DOk = 0;         ///< the layer was added to Arr
+constexpr int32_t kAcc4DBadLayer = -1;  ///< Layer outside 1..NrLayers of the file
+constexpr int32_t kAcc4DBadSlot = -2;   ///< TSlot outside 1..NrTimeSlots of the file
+constexpr int32_t kAcc4DBadArray = -3;  ///< Arr is not NrColumns x NrRows (or ragged)
+constexpr int32_t kAcc4DIOError = -4;   ///< missing, unreadable, damaged or short file
+///@}
+
+/// A short English sentence (no final period) for a kAcc4D... code;
+/// "unknown layer accumulation status" for any other value. The text is
+/// static.
+const char* Accumulate4DLayerStatusText(int32_t status);
+
 // ===========================================================================
 // 2. TMat3D4DBase: what TMat3D and TMat4D share
 // ===========================================================================
@@ -233,7 +286,49 @@ class TMat3D4DBase : public TComponent {
   /// Offset + i Diff, each value computed directly. OnChange once.
   void FillSerial(double Offset, double Diff);
 
+  // -------------------------------------------------------------------------
+  // XML form (layout and reader rules at section 1b of zel_matrix.hpp)
+  // -------------------------------------------------------------------------
+
+  /// The tag handler behind every XML reader, as TMatrixT::ProcessXmlTag
+  /// with one more dimension: "numplanes" announces the layers (FAuxNz) and,
+  /// for TMat4D, "numtimeslots" the time slots (FAuxNt); "matrix" sets all
+  /// announced sizes to 0 and FirstCell. The resize on the first cell needs
+  /// every announced size of the class positive (TMat3D: columns, rows,
+  /// layers; TMat4D also time slots), else the matrix keeps its size; more
+  /// than max(current element count, kMatXmlMaxElements) elements give
+  /// kMatXmlTooLarge (-2) with nothing changed. A cell's position comes
+  /// from ix, iy and iz (TMat3D) or ix, iy, il and it (TMat4D); a cell
+  /// outside the matrix is dropped, each stored cell fires OnChange. Result
+  /// 1 for "/matrix", -1 for xmlInvalid, 0 otherwise. Throws as Resize
+  /// when the storage cannot be had.
+  int32_t ProcessXmlTag(TMatXmlTag Tag, const std::string& Attributes, const std::string& Content);
+
+  ///@{
+  /// XML readers, as those of TMatrixT: the read runs on a scratch copy and
+  /// is moved in on success (DataID from the element, OnChange once, then
+  /// OnResize when the size changed); a failure leaves the matrix as it was
+  /// and fires nothing.
+  bool ReadFromXMLStream(TStream& InStream, const std::string& DataID);
+  bool ReadFromOpenXMLFile(TTextFile& f, const std::string& DataID);
+  bool LoadFromXMLFile(const std::string& FName, const std::string& DataID);
+  ///@}
+  ///@{
+  /// XML writers, as those of TMatrixT; the cells follow in storage order.
+  bool WriteToOpenXMLFile(TTextFile& f, bool CreateHeader, const std::string& DataID) const;
+  bool WriteToXMLStream(TStream& OutStream, bool CreateHeader, const std::string& DataID) const;
+  bool SaveAsXMLFile(const std::string& FName, const std::string& DataID) const;
+  ///@}
+
  protected:
+  /// The XML reader behind the three public ones.
+  bool ReadXml(TMatXmlSource& Src, const std::string& DataID);
+  /// The XML text of the writers.
+  std::string XmlText(bool CreateHeader, const std::string& DataID) const;
+  /// Moves the storage, sizes and DataID of Source in, then OnChange and
+  /// (when the size changed) OnResize.
+  void TakeFrom(TMat3D4DBase& Source, const std::string& DataID);
+
   /// A 1 x 1 x 1 x 1 matrix holding 0; ColumnInnermost selects the storage
   /// order of TMat4D (true) or TMat3D (false).
   TMat3D4DBase(TComponent* AOwner, bool ColumnInnermost);
@@ -314,6 +409,8 @@ class TMat3D4DBase : public TComponent {
   std::string FDataID;
   /// Set while an XML file is read, cleared by its first cell.
   bool FirstCell = false;
+  /// Elements ProcessXmlTag may resize to (beyond the current count).
+  int64_t FXmlMaxElems = kMatXmlMaxElements;
   /// True for TMat4D's order (column innermost), false for TMat3D's.
   bool FColumnInnermost;
   /// Distance in Mat between neighbours along column, row, layer, time slot.
@@ -337,6 +434,27 @@ class TMat3D : public TMat3D4DBase {
   explicit TMat3D(TComponent* AOwner) : TMat3D4DBase(AOwner, false) {}
   std::string ClassName() const override { return "TMat3D"; }
   ///@}
+
+  /// Reads the header record of the binary matrix file FName (section 1b of
+  /// zel_matrix.hpp). False, outputs untouched, when the file does not
+  /// exist; otherwise every output is set from the header and the result
+  /// tells whether TMat3D accepts the file: NrLayers > 0, NrTimeSlots = 0,
+  /// Format 1, NrColumns and NrRows >= 1. Throws EInOutError when the file
+  /// cannot be opened or is shorter than one record ('Stream read error').
+  static bool ReadBinaryHeader(const std::string& FName, int32_t& NrColumns, int32_t& NrRows,
+                               int32_t& NrLayers, int32_t& NrTimeSlots, std::string& DataID,
+                               int32_t& Format);
+  /// Writes the matrix as a binary matrix file (NrTimeSlots 0, Format 1;
+  /// the layers one after the other, each row by row, the column index
+  /// innermost). True when the file was created and every write and the
+  /// flush succeeded.
+  bool SaveBinary(const std::string& FName) const;
+  /// Loads a file that ReadBinaryHeader accepts (sizes, elements, DataID);
+  /// OnChange, then OnResize when the size changed. False, matrix unchanged
+  /// and no event, when the file is missing, unreadable, not acceptable,
+  /// does not hold every record of its data area, or the storage cannot be
+  /// had.
+  bool LoadBinary(const std::string& FName);
 
   ///@{
   /// Resize changing one size (the others kept); n <= 0 does nothing.
@@ -457,6 +575,75 @@ class TMat4D : public TMat3D4DBase {
   /// Fired by ReadElement (the binary reader's per-element path):
   /// column, row, layer, time slot and value.
   TOnReadMat4DElementEvent OnReadElement;
+
+  // -------------------------------------------------------------------------
+  // Binary file (layout at section 1b of zel_matrix.hpp). A time-slot range
+  // TSlotStart..TSlotEnd of a file: either bound below 1 takes every time
+  // slot, otherwise TSlotStart..min(TSlotEnd, NrTimeSlots of the file).
+  // -------------------------------------------------------------------------
+
+  /// As TMat3D::ReadBinaryHeader; TMat4D accepts NrLayers > 0, NrTimeSlots
+  /// > 0, Format 1, NrColumns and NrRows >= 1.
+  static bool ReadBinaryHeader(const std::string& FName, int32_t& NrColumns, int32_t& NrRows,
+                               int32_t& NrLayers, int32_t& NrTimeSlots, std::string& DataID,
+                               int32_t& Format);
+  /// Writes time slots TSlotStart..TSlotEnd (made valid with
+  /// MakeValidTSlotRange; both 0 for all) as a binary matrix file whose
+  /// NrTimeSlots is their count. True when the file was created and every
+  /// write and the flush succeeded.
+  bool SaveBinary(const std::string& FName, int32_t TSlotStart, int32_t TSlotEnd) const;
+  /// LoadBinaryIntern with the format check.
+  bool LoadBinary(const std::string& FName, int32_t TSlotStart, int32_t TSlotEnd);
+  /// LoadBinaryIntern without the format check.
+  bool LoadBinaryNoFmtCheck(const std::string& FName, int32_t TSlotStart, int32_t TSlotEnd);
+  /// Loads the time-slot range of the file: the matrix becomes NrColumns x
+  /// NrRows x NrLayers x (slots read) with the file's DataID; OnChange, then
+  /// OnResize when the size changed. With FmtCheck the file must be one
+  /// that ReadBinaryHeader accepts; without it the Format field is not
+  /// looked at (the elements are read as doubles) and a layer or time-slot
+  /// count of 0 counts as 1, so that a TMatrix or TMat3D file loads as one
+  /// time slot. False, matrix unchanged and no event, when the file is
+  /// missing or unreadable, not acceptable, the range is empty or starts
+  /// beyond the file's time slots, the file does not hold every record of
+  /// its data area, or the storage cannot be had.
+  bool LoadBinaryIntern(const std::string& FName, int32_t TSlotStart, int32_t TSlotEnd,
+                        bool FmtCheck);
+  /// Adds time slots TSlotStart..TSlotEnd (made valid as for SaveBinary) at
+  /// the end of the existing file FName, which must be accepted by
+  /// ReadBinaryHeader, hold its whole data area and have this matrix's
+  /// columns, rows and layers; the header's NrTimeSlots grows by the count
+  /// (written last, so a failed append leaves the old content readable).
+  /// False when the file is missing, unreadable or does not fit, the count
+  /// would exceed 2^31 - 1, or a write or the flush fails.
+  bool AppendToBinaryFile(const std::string& FName, int32_t TSlotStart, int32_t TSlotEnd) const;
+
+  /// Reports the elements of a time-slot range of the file through
+  /// OnReadElement(this, ix, iy, il, it, Value), in file order, with it
+  /// counted from 1 for the first slot read; the matrix is not changed. The
+  /// header is read without the acceptance check, but its sizes must be
+  /// valid (columns, rows, layers and time slots >= 1) and the file must
+  /// hold every record of its data area, all checked before any event.
+  /// OnPercentDone fires after every max(1, total / 100) elements with
+  /// Round(count * 100 / total); with no element to read no event fires.
+  /// Result 0, or -1 (kMat4DReadBadSlot, nothing read) when NrTimeSlots <
+  /// TSlotStart. Throws EInOutError when the file cannot be opened ('Cannot
+  /// open file ...'), its header is short or invalid or its data area is
+  /// incomplete ('Stream read error', ErrorCode 100).
+  int32_t ReadBinary(const std::string& FName, int32_t TSlotStart, int32_t TSlotEnd);
+  /// Reads layer Layer of time slot TSlot of the file (the block at linear
+  /// position ((TSlot - 1) NrLayers + Layer - 1) NrColumns NrRows) into
+  /// layer Layer, time slot TSlot of the matrix. The block is read into a
+  /// buffer first, with OnPercentDone every max(1, block size / 100)
+  /// values, and stored only when it was read whole; then OnChange fires.
+  /// The checks are made again after the last progress event, so a handler
+  /// that resized the matrix gets the code of the check that now fails.
+  /// Result 0, or (matrix unchanged):
+  ///   -1  TSlot outside 1..NrTimeSlots of the file or of the matrix
+  ///   -2  Layer outside 1..NrLayers of the file or of the matrix
+  ///   -3  the file's columns or rows differ from the matrix's
+  ///   -4  the file is missing, unreadable, has invalid sizes or an
+  ///       incomplete data area, or a read fails (no exception)
+  int32_t ReadLayer(const std::string& FName, int32_t Layer, int32_t TSlot);
 
   /// Number of time slots (property NrOfTimeSlots), at least 1.
   int32_t GetNrOfTimeSlots() const { return FNumT; }
@@ -853,5 +1040,21 @@ int32_t CopyArr3DLayerToArr2D(const TDouble3DArray& Arr, TDouble2DArray& Dest, i
 /// Mat. -3 for a null Mat.
 int32_t CopyMatrixToArray(const TMatrix* Mat, TDouble2DArray& Dest, int32_t LowCol, int32_t HighCol,
                           int32_t LowRow, int32_t HighRow);
+
+/// Reads layer Layer of time slot TSlot of the four-dimensional binary
+/// matrix file FName into Arr, which becomes NrColumns x NrRows
+/// ([column][row] from 0). The header is read without the acceptance check
+/// (sizes must be >= 1 and the data area complete). Result 0, or (Arr
+/// unchanged): -1 TSlot outside 1..NrTimeSlots, -2 Layer outside
+/// 1..NrLayers, -3 the file is missing, unreadable or damaged, a read fails
+/// or Arr cannot be allocated (no exception).
+int32_t Read4DLayer(const std::string& FName, int32_t Layer, int32_t TSlot, TDouble2DArray& Arr);
+/// As Read4DLayer, but adds the layer's values to Arr, which must already
+/// be NrColumns x NrRows (rectangular). The layer is read whole before Arr
+/// is touched. Result 0, or (Arr unchanged): -1 Layer outside 1..NrLayers,
+/// -2 TSlot outside 1..NrTimeSlots, -3 Arr's sizes differ, -4 the file is
+/// missing, unreadable or damaged, or a read fails.
+int32_t Read4DLayerAndAccumulate(const std::string& FName, int32_t Layer, int32_t TSlot,
+                                 TDouble2DArray& Arr);
 
 }  // namespace zel

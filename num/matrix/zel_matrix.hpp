@@ -6,6 +6,8 @@
 ///
 /// Families, in the order of this header:
 ///   1. The exception class
+///   1b. The stored forms shared by all matrix classes: the layout of the
+///      binary record file and of the XML form, their parsers and codes
 ///   2. TMatrixT\<T>, the dense [column][row] storage and everything that does
 ///      not depend on the element type (the integer matrix shares it):
 ///      a. creation, size and element access, notification
@@ -17,6 +19,7 @@
 ///         checksum)
 ///      f. statistics over a rectangular range
 ///      g. sorting
+///      h. stored forms: binary file, XML, stream, text and ASC files
 ///   3. TMatrix: what only the double matrix has (precisions, Assign, random
 ///      fills, arithmetic and products, histogram, standardisation,
 ///      Q-normalisation, correlation, random sub-matrices; numerics:
@@ -100,6 +103,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -242,6 +246,143 @@ constexpr int32_t kMatDiffNoStorage = -3;  ///< no dense storage (sparse mode)
 /// TMatrixT::Diff; "unknown matrix difference status" for any other value.
 /// The text is static.
 const char* MatrixDiffStatusText(int32_t status);
+
+// ===========================================================================
+// 1b. Stored forms shared by all matrix classes: the binary record file and
+//     the XML element vocabulary
+// ===========================================================================
+//
+// Binary matrix file: records of exactly kMatRecordBytes bytes, all numbers
+// little-endian. Record 0 is the header:
+//   offset   0  int32  NrColumns
+//   offset   4  int32  NrRows
+//   offset   8  int32  NrLayers     (0 in two-dimensional files)
+//   offset  12  int32  NrTimeSlots  (0 in two- and three-dimensional files)
+//   offset  16  a length byte (0..255) and up to 255 bytes of DataID in
+//               Windows-1252 (UTF-8 converted at the file boundary; a
+//               character Windows-1252 lacks is written "?", the text is
+//               cut to 255 bytes after the conversion)
+//   offset 272  int32  Format: 1 double elements, 2 int32 elements
+//   the rest of the record is written as zeros and never read.
+// A class accepts a file when (NrLayers, NrTimeSlots, Format) are
+// TMatrix (0, 0, 1), TIntMatrix (0, 0, 2), TMat3D (> 0, 0, 1) and TMat4D
+// (> 0, > 0, 1). From record 1 on the elements follow, 512 doubles (1024
+// int32 for Format 2) per record, with the column index innermost: element
+// (ix, iy, il, it) has the linear position
+//   p = (((it - 1) NrLayers + il - 1) NrRows + iy - 1) NrColumns + ix - 1
+// (the layer and time-slot terms vanish for fewer dimensions) and lies at
+// byte 4096 + p * width of the file (record 1 + p div 512, slot p mod 512
+// for doubles). The last record is padded with zeros to its full length.
+// Positions and byte offsets are 64-bit. A reader checks the sizes (columns
+// and rows >= 1, layers and time slots >= 0) and that the file holds every
+// record of the announced data area before it allocates, seeks or fires
+// anything, reads into a buffer and changes the matrix only on success.
+//
+// XML form (one element per cell; any text may surround the matrix):
+//   <?xml version="1.0" encoding="UTF-8"?>          (with CreateHeader)
+//   <!-- matrix, ZEL Component Suite -->            (with CreateHeader)
+//   <matrix sig="ZELCSuite" vers="1.0" id="DATAID">
+//   <numcols>NC</numcols>
+//   <numrows>NR</numrows>
+//   <numplanes>NZ</numplanes>                       (TMat3D, TMat4D)
+//   <numtimeslots>NT</numtimeslots>                 (TMat4D)
+//   <cell ix="1" iy="1">VALUE</cell>                (TMat3D: iz; TMat4D: il, it)
+//   ...
+//   </matrix>
+// The writer lists every cell in storage order (TMatrix, TIntMatrix: column
+// by column; TMat3D: layer innermost; TMat4D: column innermost), one
+// element per line. Doubles are written in the shortest form that reads
+// back to the same double ("0.1", "-2.5e-07"), NaN and infinities as "NAN",
+// "INF" and "-INF"; integers in decimal. DATAID is escaped as core's
+// AppendXmlEscaped does. A reader takes the first "matrix" element whose id
+// equals DataID byte for byte (an empty DataID takes the first matrix),
+// hands every element up to "</matrix>" to ProcessXmlTag, and fails (false,
+// matrix unchanged, no event) when the input ends first, an element is
+// unknown or left open, or ProcessXmlTag refuses the announced sizes.
+
+///@{
+/// Status codes that TMatrixT::ImportASC adds to ReadHeaderOfASC's -1..-4
+/// (kAscCannotRead .. kAscBadFlags, returned as they are); values of this
+/// library. MatrixImportStatusText turns any of them into a sentence.
+constexpr int32_t kMatAscBadRowAttribute = -5;  ///< a row attribute is missing or not a number
+constexpr int32_t kMatAscBadValue = -6;         ///< a value or quoted name is missing or malformed
+constexpr int32_t kMatAscBadCustData = -7;      ///< the custom data section is malformed
+constexpr int32_t kMatAscNoFile = -8;           ///< the file does not exist
+constexpr int32_t kMatAscEmpty = -9;            ///< the column or row count is 0
+///@}
+
+/// A short English sentence (no final period) for a result of
+/// TMatrixT::ImportASC, the header's codes (-1..-4) included; "unknown ASC
+/// import status" for any other value. The text is static.
+const char* MatrixImportStatusText(int32_t status);
+
+/// Bytes of one record of the binary matrix file.
+constexpr int64_t kMatRecordBytes = 4096;
+///@{
+/// Element formats of the binary matrix file.
+constexpr int32_t kMatFormatDouble = 1;  ///< 8-byte IEEE doubles, 512 per record
+constexpr int32_t kMatFormatInt = 2;     ///< 4-byte int32 values, 1024 per record
+///@}
+
+/// The XML elements of a matrix, in this order (ordinals fixed): the
+/// element names are "numcols", "numrows", "numplanes", "numtimeslots",
+/// "cell", "matrix" and "/matrix"; xmlInvalid stands for any other element.
+enum class TMatXmlTag : int32_t {
+  xmlMatNumCols = 0,       ///< "numcols": number of columns
+  xmlMatNumRows = 1,       ///< "numrows": number of rows
+  xmlMatNumLayers = 2,     ///< "numplanes": number of layers (TMat3D, TMat4D)
+  xmlMatNumTimeSlots = 3,  ///< "numtimeslots": number of time slots (TMat4D)
+  xmlMatCell = 4,          ///< "cell": one element, its position in attributes
+  xmlMatBegin = 5,         ///< "matrix": start of a matrix
+  xmlMatEnd = 6,           ///< "/matrix": end of a matrix
+  xmlInvalid = 7,          ///< any other element
+};
+
+///@{
+/// Results of ProcessXmlTag (all four matrix classes; values 1, 0, -1 fixed).
+constexpr int32_t kMatXmlComplete = 1;   ///< "/matrix": the matrix is complete
+constexpr int32_t kMatXmlContinue = 0;   ///< the element was taken, read on
+constexpr int32_t kMatXmlInvalid = -1;   ///< an element outside the vocabulary
+constexpr int32_t kMatXmlTooLarge = -2;  ///< the announced sizes exceed the element limit
+///@}
+
+/// Most elements that ProcessXmlTag resizes a matrix to on its own (2^26,
+/// 512 MiB of doubles), unless the matrix already holds more. The readers
+/// use a tighter limit: at most max(current element count, bytes of the
+/// input) elements, since an input of n bytes cannot describe more cells.
+constexpr int64_t kMatXmlMaxElements = int64_t{1} << 26;
+
+/// A short English sentence (no final period) for a result of
+/// ProcessXmlTag; "unknown matrix XML status" for any other value. The text
+/// is static.
+const char* MatrixXmlStatusText(int32_t status);
+
+/// The integer parser of the matrix XML forms (sizes, cell positions and the
+/// values of TIntMatrix): blanks (space, TAB) are skipped, an optional "-"
+/// or "+" is taken, then decimal digits up to the first other character.
+/// No digits, or a value outside the int32 range, give 0 (so an overflowing
+/// position such as ix="99999999999" never wraps into the matrix; the cell
+/// is dropped as out of range). "12abc" gives 12.
+int32_t MatXmlStrToInt(std::string_view Text);
+
+/// The number parser of the matrix XML forms (cell values of TMatrix, TMat3D
+/// and TMat4D), a small state machine with "." as the only decimal
+/// separator: optional blanks (space, TAB, CR, LF); an optional sign;
+/// digits; optionally "." and more digits (".5" is 0.5, "5." is 5);
+/// optionally "E" or "e", an optional sign and exponent digits, taken only
+/// while the exponent's absolute value stays at most 4200. Anything else
+/// after the mantissa or exponent ends the number ("1,5" gives 1, "2x" 2).
+/// The value is 0 for no mantissa digits ("-", ".", ""), a second decimal
+/// separator ("1.2.3"), a blank or sign directly after the sign ("- 5",
+/// "+-5") and an "E" at the start ("E5"). The digits are converted exactly
+/// (correctly rounded); a finite result beyond the double range is clamped
+/// to +-uc_MaxDouble ("1e400" gives the largest double), one below the
+/// smallest subnormal gives +-0. The words "NAN" and "INF" (any case, after
+/// the optional sign) give NaN and +-infinity, so that what the writers
+/// write reads back unchanged.
+double MatXmlStrToNum(std::string_view Text);
+
+struct TMatXmlSource;
 
 // ===========================================================================
 // 2. TMatrixT<T>: the dense matrix behaviour that does not depend on the
@@ -705,7 +846,158 @@ class TMatrixT : public TComponent {
   void SortCols(int32_t SortRowIx, bool Ascending, int32_t LowCol, int32_t LowRow, int32_t HighCol,
                 int32_t HighRow);
 
+  // -------------------------------------------------------------------------
+  // h. Stored forms: the binary record file and the XML form (layouts at
+  //    section 1b). An integer matrix in sparse mode has no dense storage:
+  //    every writer and reader here then returns false at once.
+  // -------------------------------------------------------------------------
+
+  /// Reads the header record of the binary matrix file FName. False, with
+  /// the outputs untouched, when the file does not exist. Otherwise every
+  /// output is set from the header (DataID converted from Windows-1252) and
+  /// the result tells whether the file is acceptable for this class:
+  /// NrLayers = NrTimeSlots = 0, Format 1 (TMatrix) or 2 (TIntMatrix), and
+  /// NrColumns, NrRows >= 1. Throws EInOutError when the file exists but
+  /// cannot be opened ('Cannot open file ...') or is shorter than one record
+  /// ('Stream read error', ErrorCode 100).
+  static bool ReadBinaryHeader(const std::string& FName, int32_t& NrColumns, int32_t& NrRows,
+                               std::string& DataID, int32_t& Format);
+  /// Writes the matrix as a binary matrix file (header with DataID and
+  /// Format 1 for TMatrix, 2 for TIntMatrix; elements row by row, the column
+  /// index innermost). True when the file was created and every write and
+  /// the final flush succeeded; a failure leaves a partial file behind.
+  bool SaveBinary(const std::string& FName) const;
+  /// Loads a binary matrix file that ReadBinaryHeader accepts: the matrix
+  /// takes its sizes, elements and DataID; OnChange fires, then OnResize when
+  /// the size changed. False, with the matrix unchanged and no event, when
+  /// the file is missing, cannot be opened, is not acceptable for this
+  /// class, does not hold every record of its data area, or the storage
+  /// cannot be had. Never throws for the file's contents.
+  bool LoadBinary(const std::string& FName);
+
+  /// The tag handler behind every XML reader; Attributes is the element's
+  /// attribute text, Content the text between its tags.
+  ///   "matrix": starts a matrix: the announced sizes (FAuxCol, FAuxRow)
+  ///       become 0 and FirstCell true; result 0.
+  ///   "numcols", "numrows": Content (MatXmlStrToInt) becomes the announced
+  ///       size; nothing is resized yet; result 0.
+  ///   "cell": while FirstCell is set, the matrix is resized to the announced
+  ///       sizes when both are positive (otherwise it keeps its size) and the
+  ///       flag is cleared; announced sizes of more than max(current element
+  ///       count, kMatXmlMaxElements) elements give kMatXmlTooLarge (-2)
+  ///       with nothing changed. Then the positions are found by searching
+  ///       Attributes for ix=" and iy=" and parsing the integers that follow
+  ///       (MatXmlStrToInt; missing or overflowing gives 0), the value is
+  ///       Content (MatXmlStrToNum, TIntMatrix MatXmlStrToInt) and it is
+  ///       stored with SetVal: a cell outside the matrix is dropped, each
+  ///       stored cell fires OnChange. Result 0.
+  ///   "/matrix": result 1. xmlInvalid: result -1. Any other tag: result 0.
+  /// Throws as Resize when the storage cannot be had.
+  int32_t ProcessXmlTag(TMatXmlTag Tag, const std::string& Attributes, const std::string& Content);
+
+  ///@{
+  /// XML readers (layout and failures at section 1b): read the matrix with
+  /// id DataID through ProcessXmlTag into a scratch copy of this matrix and
+  /// move the result in on success, so that a failed read leaves this
+  /// matrix as it was and fires nothing. On success the DataID becomes the
+  /// element's id, OnChange fires once (not per cell) and OnResize after it
+  /// when the size changed; cells the input does not list keep their values
+  /// (0 for new cells). The announced sizes may give at most max(current
+  /// element count, bytes of the input) elements; a text file whose size is
+  /// not known (a pipe) cannot grow the matrix. The stream and the text
+  /// file are left after "</matrix>" on success; LoadFromXMLFile is false
+  /// when the file cannot be read.
+  bool ReadFromXMLStream(TStream& InStream, const std::string& DataID);
+  bool ReadFromOpenXMLFile(TTextFile& f, const std::string& DataID);
+  bool LoadFromXMLFile(const std::string& FName, const std::string& DataID);
+  ///@}
+  ///@{
+  /// XML writers: the element of section 1b with id DataID, preceded by the
+  /// XML declaration and the comment line when CreateHeader is true
+  /// (SaveAsXMLFile always writes them). True when every byte was written:
+  /// a file stream is flushed and the flush checked, a text file the caller
+  /// opened reports a late failure through its Close.
+  bool WriteToOpenXMLFile(TTextFile& f, bool CreateHeader, const std::string& DataID) const;
+  bool WriteToXMLStream(TStream& OutStream, bool CreateHeader, const std::string& DataID) const;
+  bool SaveAsXMLFile(const std::string& FName, const std::string& DataID) const;
+  ///@}
+
+  /// Stream format, little-endian: LowCol, LowRow, HighCol, HighRow as
+  /// int32, then the elements of that range column by column (rows
+  /// innermost), 8-byte doubles for TMatrix, int32 for TIntMatrix. The range
+  /// is made valid first (MakeValidColRange, MakeValidRowRange). True when
+  /// every byte was written (a TFileStream is flushed and the flush checked).
+  bool SaveToStream(TStream& OutStream, int32_t LowCol, int32_t LowRow, int32_t HighCol,
+                    int32_t HighRow) const;
+  /// The same; a null OutStream receives a new TMemoryStream, which the
+  /// caller owns (delete it, or hand it to a std::unique_ptr\<TStream>).
+  bool SaveToStream(TStream*& OutStream, int32_t LowCol, int32_t LowRow, int32_t HighCol,
+                    int32_t HighRow) const;
+  ///@{
+  /// Reads the stream format from the stream's position into the range it
+  /// names. Rejected (false, matrix unchanged, no event) unless 1 <= Low <=
+  /// High for columns and rows, the values fit into the bytes that remain,
+  /// and the matrix can hold HighCol x HighRow: with AdjustMatrixSize it is
+  /// resized to exactly HighCol x HighRow (overlap kept, new cells 0), which
+  /// may grow it only up to as many elements as the stream has bytes;
+  /// otherwise it must be at least that large. On success OnChange fires,
+  /// then OnResize when the size changed. A null stream gives false.
+  bool LoadFromStream(TStream* InStream, bool AdjustMatrixSize);
+  bool LoadFromStream(TStream& InStream, bool AdjustMatrixSize);
+  ///@}
+
+  /// Reads the text format of StoreOnFile: a first line with LowCol, LowRow,
+  /// HighCol and HighRow (four decimal integers separated by blanks), then
+  /// the values of rows LowRow..HighRow, columns LowCol..HighCol in each row
+  /// (any whitespace separates them). Each word must be a number as core's
+  /// TryStrToFloat reads it ("NAN" and "INF" in any case; a magnitude beyond
+  /// the double range as +-INF or +-0); TIntMatrix rounds (halves to even)
+  /// and saturates to the 32-bit range (NaN gives 0). The size rules are
+  /// those of LoadFromStream, with the file's bytes as the growth limit.
+  /// False (matrix unchanged, no event) when the file cannot be opened, the
+  /// header is malformed, the range is invalid or cannot fit, a word before
+  /// the last needed value is not a number, or values are missing.
+  bool LoadFromFile(const std::string& FileName, bool AdjustMatrixSize);
+
+  /// Reads the ASC text format written by ExportAsASC: the header through
+  /// core's ReadHeaderOfASC; with its flags, a line of NrOfColumns quoted
+  /// column names (skipped) and per row a row attribute (a number, skipped)
+  /// and a quoted row name (skipped) before the row's NrOfColumns values.
+  /// A value is a number as for LoadFromFile; "NAN" and "###" store 0,
+  /// "INF"/"-INF" infinities (TIntMatrix: values rounded, saturated). After
+  /// the rows, "#custdata" may follow with the custom data (see
+  /// ExportAsASC), which CustData receives (emptied otherwise). The matrix
+  /// becomes NrOfColumns x NrOfRows, its DataID unchanged; OnChange, then
+  /// OnResize when the size changed. Comment receives the header's comment
+  /// on success (empty otherwise). A pipe or FIFO cannot be checked
+  /// against its size, so there the cell count may not exceed the matrix's
+  /// current one (-3 otherwise). Result (matrix unchanged on error):
+  ///    0  success
+  ///   -1..-4  ReadHeaderOfASC's code, returned as is
+  ///   -5  a row attribute is missing or not a number (kMatAscBadRowAttribute)
+  ///   -6  a value or a quoted name is missing or malformed, or the file
+  ///       announces nominal variables (kMatAscBadValue)
+  ///   -7  the custom data are malformed (kMatAscBadCustData)
+  ///   -8  the file does not exist (kMatAscNoFile)
+  ///   -9  the column or row count is 0 (kMatAscEmpty)
+  int32_t ImportASC(const std::string& FName, std::string& Comment, TStr2DArray& CustData);
+  /// The same, custom data dropped.
+  int32_t ImportASC(const std::string& FName, std::string& Comment);
+
  protected:
+  /// The text writer behind StoreOnFile: the header line, then one line per
+  /// row of the range with the values separated by one blank; Format
+  /// writes one value.
+  bool StoreText(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                 const std::string& FileName, const std::function<std::string(T)>& Format) const;
+  /// The ASC writer behind ExportAsASC; Who names the class in the default
+  /// comment, Format writes one value.
+  int32_t ExportASCText(const std::string& FName, const std::string& Comment,
+                        const TStr2DArray* CustData, const char* Who,
+                        const std::function<std::string(T)>& Format) const;
+  /// Moves Data in as the new storage (sizes from Data) and fires OnChange,
+  /// then OnResize when the size changed.
+  void TakeLoaded(T2DArray& Data);
   /// False while there is no dense storage (an integer matrix in sparse
   /// mode): every dense routine then takes its "unallocated" path.
   bool HasStorage() const { return !Mat.empty(); }
@@ -730,6 +1022,10 @@ class TMatrixT : public TComponent {
   T2DArray NewStorage(int64_t Cols, int64_t Rows) const;
   /// Moves Data (rectangular, at least 1 x 1) in as the new storage.
   void SwapIn(T2DArray& Data);
+  /// The XML reader behind the three public ones.
+  bool ReadXml(TMatXmlSource& Src, const std::string& DataID);
+  /// The XML text of the writers.
+  std::string XmlText(bool CreateHeader, const std::string& DataID) const;
   /// Fires OnChange, then OnResize (the order of a size change).
   void NotifySizeChange();
   /// Replaces the contents by Data as a routine that stores every cell
@@ -774,6 +1070,8 @@ class TMatrixT : public TComponent {
   T2DArray Mat;
   /// Set while an XML file is read, cleared by its first cell.
   bool FirstCell = false;
+  /// Elements ProcessXmlTag may resize to (beyond the current count).
+  int64_t FXmlMaxElems = kMatXmlMaxElements;
 };
 
 // ===========================================================================
@@ -849,6 +1147,51 @@ class TMatrix : public TMatrixT<double> {
   void CopyFrom(const TMat3D* MatSource, int32_t SourceColLo, int32_t SourceRowLo,
                 int32_t SourceColHi, int32_t SourceRowHi, int32_t SourceLayer, int32_t DestCol,
                 int32_t DestRow);
+
+  // -------------------------------------------------------------------------
+  // Text files (the binary, XML and stream forms are those of TMatrixT)
+  // -------------------------------------------------------------------------
+
+  /// Writes the range LowCol..HighCol x LowRow..HighRow (made valid) in the
+  /// text format that LoadFromFile reads: "LowCol LowRow HighCol HighRow",
+  /// then one line per row with the values separated by one blank, each
+  /// written strff(x, Precision[1], Precision[2]) (defaults 15 and -1:
+  /// scientific with 7 significant digits; Precision[1] = 25 keeps every
+  /// double exactly), non-finite values as "NAN", "INF", "-INF". True only
+  /// when the file was created and every write and the close succeeded.
+  bool StoreOnFile(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
+                   const std::string& FileName) const;
+  using TMatrixT<double>::LoadFromFile;
+  /// LoadFromFile; with AutoDetect a header-free reader instead: every line
+  /// that holds a digit is a row, its numbers the columns (words without a
+  /// digit are labels and skipped; a word with a digit that is not a number
+  /// fails the load, since skipping it would shift the values). Every row
+  /// must hold the same count of numbers. With AdjustMatrixSize the matrix
+  /// becomes that count x the number of rows (growth limited by the file's
+  /// bytes); otherwise the values fill the overlap with the matrix and the
+  /// other cells keep theirs. False (matrix unchanged, no event) when the
+  /// file cannot be read, holds no row, rows differ in length or a word is
+  /// malformed.
+  bool LoadFromFile(const std::string& FileName, bool AdjustMatrixSize, bool AutoDetect);
+  ///@{
+  /// ASC text format: the comment (control characters replaced by blanks;
+  /// when empty "Exported by ZEL TMatrix component: " and FName),
+  /// "\<NrOfColumns>\t;nr. of columns", "\<NrOfRows>\t;nr. of rows",
+  /// "FALSE FALSE FALSE FALSE\t;row attributes, column names, row names,
+  /// nominal variables", then one line per row with its values separated by
+  /// one blank (strff width 12 with Precision decimals; Precision below -2
+  /// counts as 2 and above 20 as 20, -1 and -2 write scientific notation of
+  /// width 13 and 26, the latter exact). With CustData the line "#custdata"
+  /// follows, then the number of its columns and per column the number of
+  /// its strings and the strings, each in double quotes on a line of its
+  /// own, escaped as core's AppendXmlEscaped does (so quotes and line breaks
+  /// survive). Result 0, or -1 when the file cannot be created or a write or
+  /// the close fails.
+  int32_t ExportAsASC(const std::string& FName, int32_t Precision,
+                      const std::string& Comment) const;
+  int32_t ExportAsASC(const std::string& FName, int32_t Precision, const std::string& Comment,
+                      const TStr2DArray& CustData) const;
+  ///@}
 
   // -------------------------------------------------------------------------
   // Random fills (OnChange once)
