@@ -199,8 +199,10 @@ void TGeoDB::CheckNotBusy(const char* Op) const {
 }
 
 void TGeoDB::ReportPercent(int64_t Percent) {
-  if (OnPercentDone && FOnPercDoneEnabled)
-    OnPercentDone(this, static_cast<int32_t>(std::clamp<int64_t>(Percent, 0, 100)));
+  if (!OnPercentDone || !FOnPercDoneEnabled) return;
+  // A copy, so that a handler may replace or clear the event while it runs.
+  const TOnPercentDoneEvent handler = OnPercentDone;
+  handler(this, static_cast<int32_t>(std::clamp<int64_t>(Percent, 0, 100)));
 }
 
 void TGeoDB::ResetState() {
