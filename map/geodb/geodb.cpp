@@ -6,12 +6,14 @@
 #include <bit>
 #include <cerrno>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <limits>
 #include <functional>
 #include <memory>
+#include <type_traits>
 
 #include "core/zel_binary.hpp"
 #include "core/zel_filesys.hpp"
@@ -24,6 +26,10 @@ namespace zel {
 namespace {
 
 constexpr int64_t kBlockSize = 16384;
+
+// Points are read into their storage as the bytes of the file.
+static_assert(sizeof(TSCoords) == 8 && offsetof(TSCoords, Latit) == 0 &&
+              offsetof(TSCoords, Longit) == 4 && std::is_trivially_copyable_v<TSCoords>);
 constexpr const char* kIndexExt[5] = {".zelgi0", ".zelgi1", ".zelgi2", ".zelgi3", ".zelgi4"};
 
 // Files the database consists of, in the order they are opened.
@@ -779,31 +785,34 @@ int32_t TGeoDB::RetrievePolygon(int32_t DBEntry, TgdbPolygon& Polygon) {
   if (e < FSumData.size()) {
     const TgdbData rec = FSumData[e];
     if (IsGdbPolygonKind(rec.ItemKind) && rec.BlobOffset >= 0 && rec.NumPoints >= 0) {
-      std::vector<uint8_t> b;
       try {
         TFileStream s(FNameGDD, TFileMode::fmOpenRead);
         const int64_t bytes = int64_t{rec.NumPoints} * kGdbPointSize;
         if (int64_t{rec.BlobOffset} + bytes <= s.GetSize() &&
             s.Seek(rec.BlobOffset, TSeekOrigin::soBeginning) == rec.BlobOffset) {
-          b.resize(static_cast<size_t>(bytes));
-          if (s.Read(b.data(), bytes) != bytes)
-            b.clear();
-          else
+          // One block read straight into the points' storage, decoded in place.
+          Polygon.resize(static_cast<size_t>(rec.NumPoints));
+          uint8_t* raw = reinterpret_cast<uint8_t*>(Polygon.data());
+          if (s.Read(raw, bytes) == bytes) {
             result = 1;
+            if constexpr (std::endian::native != std::endian::little)
+              for (TSCoords& p : Polygon) {
+                uint8_t b[8];
+                std::memcpy(b, &p, 8);
+                p = {std::bit_cast<float>(LoadLE32(b)), std::bit_cast<float>(LoadLE32(b + 4))};
+              }
+          } else {
+            Polygon.clear();
+          }
         }
       } catch (const EInOutError& ex) {
+        Polygon.clear();
         Fail("RetrievePolygon", ex.what());
       }
-      if (result == 1) {
-        const int64_t n = rec.NumPoints;
-        Polygon.resize(static_cast<size_t>(n));
-        for (size_t i = 0; i < Polygon.size(); ++i)
-          Polygon[i] = {std::bit_cast<float>(LoadLE32(&b[8 * i])),
-                        std::bit_cast<float>(LoadLE32(&b[8 * i + 4]))};
-        const int64_t step = n / 100 + 1;
-        if (OnPercentDone && FOnPercDoneEnabled)
-          for (int64_t i = step; i <= n; i += step) ReportPercent(PercentOf(i, n));
-      }
+      const int64_t n = rec.NumPoints;
+      const int64_t step = n / 100 + 1;
+      if (result == 1 && OnPercentDone && FOnPercDoneEnabled)
+        for (int64_t i = step; i <= n; i += step) ReportPercent(PercentOf(i, n));
     }
   }
   ReportPercent(100);
