@@ -2,6 +2,7 @@
 // cleanly or give a consistent database, never crash or read out of bounds.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -106,12 +107,15 @@ class GeoDBDamage : public ::testing::Test {
     delete base_;
     base_ = nullptr;
   }
+  static void CopyBase(const TempDir& Dir) {
+    for (const char* ext : kExts)
+      std::filesystem::copy_file(*base_ / (std::string("db") + ext),
+                                 Dir / (std::string("db") + ext));
+  }
   // A fresh copy of the base database with one file replaced.
   static void Run(int File, const std::vector<uint8_t>& Bytes, const std::string& What) {
     TempDir dir;
-    for (const char* ext : kExts)
-      std::filesystem::copy_file(*base_ / (std::string("db") + ext),
-                                 dir / (std::string("db") + ext));
+    CopyBase(dir);
     WriteBytes(dir / (std::string("db") + kExts[File]), Bytes);
     OpenAndReadEverything(dir, What);
   }
@@ -141,7 +145,16 @@ TEST_F(GeoDBDamage, TruncationsAndBitFlipsOfEveryFile) {
   }
 }
 
+long PeakRssKiB() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss;
+}
+
+// A count of 2^31 - 1 points must be refused before anything is allocated:
+// reading would fail anyway, so the memory peak is what tells.
 TEST_F(GeoDBDamage, HostileCountsOffsetsAndLengthsInSummaryRecords) {
+  const long peak = PeakRssKiB();
   const std::vector<uint8_t> b = Base(1);
   const size_t n = b.size() / 120;
   struct Patch {
@@ -163,6 +176,7 @@ TEST_F(GeoDBDamage, HostileCountsOffsetsAndLengthsInSummaryRecords) {
       }
       Run(1, d, "record " + std::to_string(r) + " offset " + std::to_string(p.offset));
     }
+  EXPECT_LT(PeakRssKiB() - peak, 512 * 1024);
 }
 
 TEST_F(GeoDBDamage, BrokenIndexesAreRebuiltFromTheSummary) {
@@ -180,9 +194,7 @@ TEST_F(GeoDBDamage, BrokenIndexesAreRebuiltFromTheSummary) {
                                     {duplicate, "duplicate index"},
                                     {unsorted, "unsorted"}}) {
     TempDir dir;
-    for (const char* ext : kExts)
-      std::filesystem::copy_file(*base_ / (std::string("db") + ext),
-                                 dir / (std::string("db") + ext));
+    CopyBase(dir);
     WriteBytes(dir / "db.zelgi1", bytes);
     TGeoDB db(nullptr);
     db.SetGDBName(dir / "db");
@@ -204,8 +216,7 @@ TEST_F(GeoDBDamage, InterruptedDeletionAndPartialRecordAreRepaired) {
   std::copy(sum.end() - 120, sum.end(), sum.begin() + 120);
   sum.insert(sum.end(), {1, 2, 3});  // and a partial record after it
   TempDir dir;
-  for (const char* ext : kExts)
-    std::filesystem::copy_file(*base_ / (std::string("db") + ext), dir / (std::string("db") + ext));
+  CopyBase(dir);
   WriteBytes(dir / "db.zelgds", sum);
   TGeoDB db(nullptr);
   db.SetGDBName(dir / "db");

@@ -235,10 +235,7 @@ const std::vector<TIxLLRec>& TGeoDB::LLIndex(int32_t Ix) const {
 // ---------------------------------------------------------------------------
 
 void TGeoDB::Close() {
-  if (!IsOpen()) {
-    FLazyWrite = false;
-    return;
-  }
+  if (!IsOpen()) return;
   CheckNotBusy("Close");
   try {
     if (FLazyWrite) SaveAllIndexes();

@@ -78,8 +78,9 @@ TEST(GeoDBOpen, UnreadableFileIsNeverReplacedAndTheComponentStaysClosed) {
 TEST(GeoDBOpen, SwitchingDatabasesSavesLazyIndexesOfTheFirst) {
   TempDir dir;
   TGeoDB db(nullptr);
+  db.SetLazyWrite(true);  // set before opening, kept by the open
   db.SetGDBName(dir / "a");
-  db.SetLazyWrite(true);
+  EXPECT_TRUE(db.GetLazyWrite());
   AddTown(db, "A", 5, 6);
   AddTown(db, "B", 3, 4);
   EXPECT_TRUE(ReadBytes(dir / "a.zelgi1").empty());

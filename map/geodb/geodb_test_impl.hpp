@@ -12,6 +12,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "map/geodb/zel_geodb.hpp"
@@ -69,39 +71,39 @@ inline int32_t AddBlob(TGeoDB& Db, std::string Name, const std::vector<uint8_t>&
 }
 
 /// Every index has one record per entry, names each entry once, carries its
-/// key and is sorted (NaN-free keys).
+/// key bit for bit and is sorted (NaN keys aside).
 inline void ExpectIndexesConsistent(const TGeoDB& Db) {
   const auto& sum = Db.SumData();
-  const size_t n = sum.size();
-  const auto& ix0 = Db.ItemIDIndex();
-  ASSERT_EQ(ix0.size(), n);
-  std::vector<int> seen(n, 0);
-  for (size_t i = 0; i < n; ++i) {
-    ASSERT_GE(ix0[i].index, 0);
-    ASSERT_LT(static_cast<size_t>(ix0[i].index), n);
-    ++seen[static_cast<size_t>(ix0[i].index)];
-    EXPECT_EQ(ix0[i].ItemID, sum[static_cast<size_t>(ix0[i].index)].ItemId);
-    if (i > 0) {
-      EXPECT_LE(ix0[i - 1].ItemID, ix0[i].ItemID);
+  const auto check = [&](const auto& Ix, auto Key) {
+    ASSERT_EQ(Ix.size(), sum.size());
+    std::vector<int> seen(sum.size(), 0);
+    for (size_t i = 0; i < Ix.size(); ++i) {
+      const auto [key, index] = Key(Ix[i]);
+      ASSERT_TRUE(index >= 0 && static_cast<size_t>(index) < sum.size()) << index;
+      ++seen[static_cast<size_t>(index)];
+      const auto want = Key(sum[static_cast<size_t>(index)]).first;
+      EXPECT_EQ(std::bit_cast<uint32_t>(key), std::bit_cast<uint32_t>(want));
+      const auto prev = i > 0 ? Key(Ix[i - 1]).first : key;
+      EXPECT_FALSE(key < prev) << i;
     }
-  }
-  for (int v : seen) EXPECT_EQ(v, 1);
+    for (int v : seen) EXPECT_EQ(v, 1);
+  };
+  struct IdKey {
+    std::pair<int32_t, int32_t> operator()(const TIxItemIDRec& r) const {
+      return {r.ItemID, r.index};
+    }
+    std::pair<int32_t, int32_t> operator()(const TgdbData& d) const { return {d.ItemId, 0}; }
+  };
+  check(Db.ItemIDIndex(), IdKey{});
   for (int32_t k = 1; k <= 4; ++k) {
-    const auto& ix = Db.LLIndex(k);
-    ASSERT_EQ(ix.size(), n);
-    std::vector<int> s2(n, 0);
-    for (size_t i = 0; i < n; ++i) {
-      ASSERT_GE(ix[i].index, 0);
-      ASSERT_LT(static_cast<size_t>(ix[i].index), n);
-      ++s2[static_cast<size_t>(ix[i].index)];
-      const TgdbData& d = sum[static_cast<size_t>(ix[i].index)];
-      const float key = k == 1 ? d.LatLow : k == 2 ? d.LatHigh : k == 3 ? d.LongLow : d.LongHigh;
-      EXPECT_EQ(std::bit_cast<uint32_t>(ix[i].LLValue), std::bit_cast<uint32_t>(key));
-      if (i > 0 && !std::isnan(ix[i].LLValue) && !std::isnan(ix[i - 1].LLValue)) {
-        EXPECT_LE(ix[i - 1].LLValue, ix[i].LLValue);
+    const auto key = [k](const auto& r) -> std::pair<float, int32_t> {
+      if constexpr (std::is_same_v<std::decay_t<decltype(r)>, TIxLLRec>) {
+        return {r.LLValue, r.index};
+      } else {
+        return {k == 1 ? r.LatLow : k == 2 ? r.LatHigh : k == 3 ? r.LongLow : r.LongHigh, 0};
       }
-    }
-    for (int v : s2) EXPECT_EQ(v, 1);
+    };
+    check(Db.LLIndex(k), key);
   }
 }
 

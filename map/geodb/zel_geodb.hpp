@@ -42,8 +42,8 @@
 ///     that does not match; reading checks every offset and count against the
 ///     size of the data file before it allocates. No file stays open between
 ///     calls.
-///   - Errors raise EZELGeoDBError with 'Component "<Name>": <Operation>:
-///     <text>' (the class name when the component has no Name); input/output
+///   - Errors raise EZELGeoDBError with 'Component "\<Name>": \<Operation>:
+///     \<text>' (the class name when the component has no Name); input/output
 ///     errors of the system are wrapped in it with the system's message.
 ///   - Progress: OnPercentDone receives whole percentages 0..100, fired only
 ///     when assigned and OnPercDoneEnabled is true. A handler may read the
@@ -287,7 +287,7 @@ class TGeoDB : public TComponent {
   ///     keys equal to the summary fields (bit for bit) and sorted;
   ///     otherwise rebuilt from the summary records by sorted insertion in
   ///     entry order and rewritten.
-  /// I/O errors raise EZELGeoDBError 'SetGDBName: <system message>'.
+  /// I/O errors raise EZELGeoDBError 'SetGDBName: \<system message>'.
   void SetGDBName(const std::string& D);
   /// Same as SetGDBName.
   void SetDBName(const std::string& D) { SetGDBName(D); }
@@ -299,8 +299,9 @@ class TGeoDB : public TComponent {
   /// Closes the database: saves the five indexes first when LazyWrite is
   /// set, then clears LazyWrite, resets the header in memory, clears the file
   /// names and empties all arrays. The state is reset even when saving fails;
-  /// the failure is then raised ('Close: <message>'), and the next open
-  /// rebuilds the unsaved indexes. Closing a closed database does nothing.
+  /// the failure is then raised (with the message of SaveIndex), and the
+  /// next open rebuilds the unsaved indexes. Closing a closed database does
+  /// nothing (LazyWrite set before opening is kept).
   void Close();
 
   ///@{
@@ -312,8 +313,8 @@ class TGeoDB : public TComponent {
   /// Rewrites index file Ix (0 item identifiers, 1 LatLow, 2 LatHigh,
   /// 3 LongLow, 4 LongHigh) from memory. Ix outside 0..4, or no open
   /// database: nothing happens. The file is replaced atomically (written to
-  /// "<name>.tmp", synced, renamed over the index), so a crash never leaves
-  /// a truncated index. Errors: 'SaveIndex: <system message>'.
+  /// "\<name>.tmp", synced, renamed over the index), so a crash never leaves
+  /// a truncated index. Errors: 'SaveIndex: \<system message>'.
   void SaveIndex(int32_t Ix);
 
   ///@{
@@ -382,7 +383,7 @@ class TGeoDB : public TComponent {
   /// BLOB file.' (not a readable regular file, or larger than
   /// 2147483647 - 1024 bytes), 'AddData: data file would exceed 2 GiB.'
   /// (the block would end beyond offset 2147483647). Other I/O errors:
-  /// 'AddData: <system message>'. Progress: 0 % first, 100 % last.
+  /// 'AddData: \<system message>'. Progress: 0 % first, 100 % last.
   int32_t AddData(std::string& Name, const TgdbPolygon& Polygon, bool FromFile, TgdbItem ItemKind,
                   uint8_t ClassNumber, TDateTime Date, int32_t StateFlag, float LatLow,
                   float LatHigh, float LongLow, float LongHigh, float Altitude, int32_t UserTag,
@@ -408,7 +409,7 @@ class TGeoDB : public TComponent {
   /// updated (saved unless LazyWrite). The former last entry takes the
   /// number DbEntry. The data block stays in the data file. Ignored when no
   /// database is open or DbEntry is outside 1..GetNumEntries(). Errors:
-  /// 'DeleteData: <system message>'.
+  /// 'DeleteData: \<system message>'.
   void DeleteData(int32_t DbEntry);
 
   ///@{
@@ -434,7 +435,7 @@ class TGeoDB : public TComponent {
   /// (BlobOffset < 0), or NumPoints < 0 or the block does not lie within the
   /// data file. The block is read at once. Progress: 0 %, then round(i 100 /
   /// n) after each point i (1-based) that is a multiple of n div 100 + 1,
-  /// then 100 %. I/O errors: 'RetrievePolygon: <system message>'.
+  /// then 100 %. I/O errors: 'RetrievePolygon: \<system message>'.
   int32_t RetrievePolygon(int32_t DBEntry, TgdbPolygon& Polygon);
 
   /// Writes the binary data of entry DBEntry (1-based; below 1 counts as 1)
@@ -446,7 +447,7 @@ class TGeoDB : public TComponent {
   /// ReduceStringToFN83CompliantChars is appended (with '/' where needed);
   /// an empty reduced name raises 'RetrieveBLOB: invalid filename.'. The
   /// target is created or overwritten. Progress: 0 %, after each 16384-byte
-  /// block, 100 %. I/O errors: 'RetrieveBLOB: <system message>'.
+  /// block, 100 %. I/O errors: 'RetrieveBLOB: \<system message>'.
   int32_t RetrieveBLOB(int32_t DBEntry, const std::string& Filepath, TMetaInfo& MetaInfo);
   /// The same into SizeOfBLOBData bytes at PBLOBData; raises 'RetrieveBLOB:
   /// BLOB to be retrieved is larger than SizeOfBlobData.' when
