@@ -1,7 +1,7 @@
 // Map calibration: a 1000 x 800 pixel sheet in UTM zone 32 (10 m per
-// pixel) is calibrated from four corner points given in latitude and
-// longitude with the eqruadratic model, and from the same corners in UTM
-// with the affine UTM model; a pixel is then converted both ways, and the
+// pixel) is calibrated from four corner points given in UTM with the affine
+// UTM model, and from the same corners in latitude and longitude with the
+// equirectangular model; a pixel is then converted both ways, and the
 // calibration is written to a stream and read back.
 #include <cstdio>
 
