@@ -2,8 +2,12 @@
 // hostile: it fills a temporary record and commits it only when the whole
 // geomap element was read.
 #include <charconv>
+#include <algorithm>
 #include <climits>
+#include <filesystem>
 #include <functional>
+#include <system_error>
+#include <vector>
 
 #include "core/zel_stringl.hpp"
 #include "core/zel_system.hpp"
@@ -355,6 +359,48 @@ TCalSource StreamSource(TStream& S) {
 
 }  // namespace
 
+std::string LocateCalibFile(const std::string& Name, const std::string& RefFile) {
+  namespace fs = std::filesystem;
+  if (Name.empty()) return "";
+  std::string n = Name;
+  std::replace(n.begin(), n.end(), '\\', '/');
+  std::vector<fs::path> tries{fs::path(n)};
+  if (!RefFile.empty() && fs::path(n).is_relative()) {
+    std::string r = RefFile;
+    std::replace(r.begin(), r.end(), '\\', '/');
+    tries.push_back(fs::path(r).parent_path() / n);
+  }
+  std::error_code ec;
+  for (const fs::path& p : tries)
+    if (fs::is_regular_file(p, ec)) return p.string();
+  // Component by component: the exact name, else the first entry (in byte
+  // order) that equals it without regard to ASCII case.
+  for (const fs::path& p : tries) {
+    fs::path cur = p.root_path();
+    bool ok = true;
+    for (const fs::path& part : p.relative_path()) {
+      const std::string want = part.string();
+      if (want == "." || want == ".." || fs::exists(cur / part, ec)) {
+        cur /= part;
+        continue;
+      }
+      const std::string low = LowerCaseAscii(want);
+      std::vector<std::string> hits;
+      const fs::path dir = cur.empty() ? fs::path(".") : cur;
+      for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+        if (LowerCaseAscii(it->path().filename().string()) == low)
+          hits.push_back(it->path().filename().string());
+      if (hits.empty()) {
+        ok = false;
+        break;
+      }
+      cur /= *std::min_element(hits.begin(), hits.end());
+    }
+    if (ok && fs::is_regular_file(cur, ec)) return cur.string();
+  }
+  return "";
+}
+
 bool WriteRawCalDataToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID,
                                   const TCalibData& CalibData, TCalibModel Model) {
   return WriteCal([&F](const std::string& s) { return F.WriteLn(s); }, WriteHeader, false, DataID,
@@ -364,7 +410,8 @@ bool WriteRawCalDataToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::str
 bool ParseCalibData(const std::string& FName, const std::string& DataID, TCalibData& CalibData,
                     TCalibModel& Model) {
   TTextFile F;
-  if (!F.Reset(FName)) return false;
+  const std::string path = LocateCalibFile(FName);
+  if (path.empty() || !F.Reset(path)) return false;
   TCalSource S = FileSource(F);
   return ReadCal(S, DataID, "ParseCalibData: ", false, TCalibModel::cmBiquadraticPn, CalibData,
                  Model);
@@ -407,7 +454,8 @@ bool TMapCalibration::LoadParsed(bool Found, TCalibData& Data, TCalibModel Model
 
 bool TMapCalibration::LoadCalDataFromXML(const std::string& FName, const std::string& DataID) {
   TTextFile F;
-  if (!F.Reset(FName)) return false;
+  const std::string path = LocateCalibFile(FName);
+  if (path.empty() || !F.Reset(path)) return false;
   return ReadCalDataFromOpenXMLFile(F, DataID);
 }
 

@@ -230,5 +230,28 @@ TEST(MapCalibrationFile, DamagedFilesFailWithoutChange) {
   EXPECT_FALSE(a.LoadCalDataFromXML(TempName("missing.xml"), ""));
 }
 
+TEST(MapCalibrationFile, LocatesFilesWrittenElsewhere) {
+  namespace fs = std::filesystem;
+  const fs::path dir = TempName("dir");
+  fs::create_directories(dir / "Sub");
+  const std::string cal = (dir / "Sheet.XML").string();
+  TMapCalibration a(nullptr);
+  a.SetCalibModel(TCalibModel::cmEquiRect);
+  a.AddCalibPoint(50, 10, 0, 0);
+  ASSERT_TRUE(a.SaveCalDataAsXML(cal, ""));
+  {
+    TTextFile f;
+    ASSERT_TRUE(f.Rewrite((dir / "Sub" / "Image.PNG").string()));
+  }
+  EXPECT_EQ(LocateCalibFile(cal), cal);
+  EXPECT_EQ(LocateCalibFile((dir / "sheet.xml").string()), cal);
+  EXPECT_EQ(LocateCalibFile("sub\\image.png", cal), (dir / "Sub" / "Image.PNG").string());
+  EXPECT_EQ(LocateCalibFile("sub/missing.png", cal), "");
+  EXPECT_EQ(LocateCalibFile("Sub", cal), "");  // a directory is no file
+  TMapCalibration b(nullptr);
+  EXPECT_TRUE(b.LoadCalDataFromXML((dir / "SHEET.xml").string(), ""));
+  fs::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace zel

@@ -349,7 +349,8 @@ class TMapCalibration : public TComponent {
   /// text file (WriteRawCalDataToOpenXMLFile). False when a write fails.
   bool WriteCalDataToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID);
   /// Loads the calibration with id DataID (compared without ASCII case; an
-  /// empty DataID takes the first) from the file FName (see ParseCalibData
+  /// empty DataID takes the first) from the file FName, found with
+  /// LocateCalibFile (see ParseCalibData
   /// for the format rules). On success the calibration, model, MapFName
   /// and Caption are replaced, the model is refitted and OnChange fires.
   /// False, with nothing changed, when the file cannot be opened, has no
@@ -426,6 +427,16 @@ class TMapCalibration : public TComponent {
 bool WriteRawCalDataToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID,
                                   const TCalibData& CalibData, TCalibModel Model);
 
+/// Path of an existing file for a file name stored in a calibration (files
+/// written on other systems differ in separators and letter case): '\\' counts
+/// as a separator like '/'; the name is tried as given, then, when it is
+/// relative and RefFile is not empty, in RefFile's directory (the map
+/// control resolves MapFName against the calibration file this way). Exact
+/// paths first; then each path component by component, a missing component
+/// replaced by the first entry of its directory (in byte order) that equals
+/// it without regard to ASCII case. "" when no regular file is found. The name is never lower-cased.
+std::string LocateCalibFile(const std::string& Name, const std::string& RefFile = "");
+
 /// Reads the calibration with id DataID from the file FName into CalibData
 /// and Model without a component.
 ///
@@ -444,8 +455,9 @@ bool WriteRawCalDataToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::str
 /// skipped. Lines, points and calibration points beyond the capacities are
 /// ignored (counts are still checked against npoints).
 ///
-/// True when the element was found and read; CalibData and Model are then
-/// replaced. False, leaving both unchanged, when the file cannot be opened,
+/// FName is found with LocateCalibFile. True when the element was found and
+/// read; CalibData and Model are then replaced. False, leaving both
+/// unchanged, when the file cannot be opened,
 /// holds no matching element, or is damaged (a number or group that does
 /// not parse, an element without its closing tag, no "</geomap>").
 /// @throws EZELGeoMapError 'ParseCalibData: invalid type of graticule line:
