@@ -27,7 +27,7 @@
 ///   - The tables have fixed capacities (25 lines of up to 10 points, 200
 ///     calibration points); every writer, the file reader included, stops
 ///     storing at the capacity.
-///   - Errors raise EZELGeoMapError with 'Component "<Name>": <text>'
+///   - Errors raise EZELGeoMapError with 'Component "\<Name>": \<text>'
 ///     (the class name when the object has no Name); ParseCalibData's
 ///     messages begin with "ParseCalibData: ". Everything else reports
 ///     through results.
@@ -356,7 +356,7 @@ class TMapCalibration : public TComponent {
   /// False, with nothing changed, when the file cannot be opened, has no
   /// matching element or is damaged.
   /// @throws EZELGeoMapError '...: invalid type of graticule line:
-  /// type="<text>"' and "...: specified number of calibration points and
+  /// type="\<text>"' and "...: specified number of calibration points and
   /// actual number does not match" (nothing changed).
   bool LoadCalDataFromXML(const std::string& FName, const std::string& DataID);
   /// The same from a stream, read from its position.
@@ -410,6 +410,7 @@ class TMapCalibration : public TComponent {
 /// line ends; MapFName, Caption and DataID converted to Windows-1252 with
 /// '"' replaced by "'" and control characters by blanks, so that a value can
 /// never cut its attribute or its line):
+/// @verbatim
 ///   [<?xml version="1.0"?>]  (when WriteHeader), then an empty line
 ///   <!-- TGeoMap Calibration / ZEL Component Suite -->
 ///   <geomap sig="ZELCSuite" vers="1.0" id="DataID" model="..." map="..." caption="...">
@@ -422,6 +423,7 @@ class TMapCalibration : public TComponent {
 ///   <calquads npoints="n"> / [lat,long,x,y] per point (5 decimals) /
 ///             </calquads>                  (when NumCalQuads > 0)
 ///   </geomap>
+/// @endverbatim
 /// A model ordinal outside the enumeration is written as "undefined". False
 /// when a write fails.
 bool WriteRawCalDataToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& DataID,
@@ -440,13 +442,13 @@ std::string LocateCalibFile(const std::string& Name, const std::string& RefFile 
 /// Reads the calibration with id DataID from the file FName into CalibData
 /// and Model without a component.
 ///
-/// Lines are read until one that holds "<geomap" and "zelcsuite" (ASCII
+/// Lines are read until one that holds "\<geomap" and "zelcsuite" (ASCII
 /// case ignored) and, when DataID is not empty, an id attribute equal to
 /// DataID without regard to ASCII case. Attributes are found as ' name="'
 /// and run to the next '"' (blanks trimmed). The model attribute names one
 /// of CalibModelName (case ignored; cmBiquadraticPn when absent,
 /// cmUndefined when unknown); map and caption are taken as written
-/// (Windows-1252 converted to UTF-8). Then the elements up to "</geomap>"
+/// (Windows-1252 converted to UTF-8). Then the elements up to "\</geomap>"
 /// are read with the tag reader of core: calline (type, value with '.' or
 /// ',' and exponent, npoints, then [x,y] groups; lines of fewer than 3
 /// points are dropped), corners, resolution, calquads (npoints, [lat,long,
@@ -459,9 +461,9 @@ std::string LocateCalibFile(const std::string& Name, const std::string& RefFile 
 /// read; CalibData and Model are then replaced. False, leaving both
 /// unchanged, when the file cannot be opened,
 /// holds no matching element, or is damaged (a number or group that does
-/// not parse, an element without its closing tag, no "</geomap>").
+/// not parse, an element without its closing tag, no "\</geomap>").
 /// @throws EZELGeoMapError 'ParseCalibData: invalid type of graticule line:
-/// type="<text>' and "ParseCalibData: specified number of calibration
+/// type="\<text>' and "ParseCalibData: specified number of calibration
 /// points and actual number does not match".
 bool ParseCalibData(const std::string& FName, const std::string& DataID, TCalibData& CalibData,
                     TCalibModel& Model);
