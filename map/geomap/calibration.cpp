@@ -36,11 +36,13 @@ bool IsQuadModel(TCalibModel m) {
 // Least squares over the given basis columns; a failed fit (non-finite data,
 // no convergence) leaves the parameters at 0.
 template <size_t K>
-void FitBasis(const TDouble2DArray& A, const TDoubleArray& y, double (&p)[K]) {
+bool FitBasis(const TDouble2DArray& A, const TDoubleArray& y, double (&p)[K]) {
   std::fill(std::begin(p), std::end(p), 0.0);
   TDoubleArray x, sf;
   bool near = false;
-  if (SVDLeastSquares(A, y, x, sf, near) && x.size() == K) std::copy(x.begin(), x.end(), p);
+  if (!SVDLeastSquares(A, y, x, sf, near) || x.size() != K) return false;
+  std::copy(x.begin(), x.end(), p);
+  return true;
 }
 
 // Straight line y = k x + d, or false when it is undetermined (fewer than two
@@ -140,6 +142,7 @@ void TMapCalibration::FitModel() {
   std::fill(std::begin(FMillercylPar), std::end(FMillercylPar), 0.0);
   std::fill(std::begin(FConicPars), std::end(FConicPars), 0.0);
   FConicFitted = false;
+  FLinFitted = false;
   const int32_t n = FData.NumCalQuads;
   const auto& Q = FData.CalQuads;
   switch (FModel) {
@@ -170,15 +173,11 @@ void TMapCalibration::FitModel() {
         py[i] = Q[i].MapY;
       }
       if (biq) {
-        FitBasis(Apix, lat, FCalParsPLSP[0]);
-        FitBasis(Apix, lon, FCalParsPLSP[1]);
-        FitBasis(Ageo, px, FCalParsSPPL[0]);
-        FitBasis(Ageo, py, FCalParsSPPL[1]);
+        FLinFitted = FitBasis(Apix, lat, FCalParsPLSP[0]) & FitBasis(Apix, lon, FCalParsPLSP[1]) &
+                     FitBasis(Ageo, px, FCalParsSPPL[0]) & FitBasis(Ageo, py, FCalParsSPPL[1]);
       } else {
-        FitBasis(Apix, lat, FEquRectPLSP[0]);
-        FitBasis(Apix, lon, FEquRectPLSP[1]);
-        FitBasis(Ageo, px, FEquRectSPPL[0]);
-        FitBasis(Ageo, py, FEquRectSPPL[1]);
+        FLinFitted = FitBasis(Apix, lat, FEquRectPLSP[0]) & FitBasis(Apix, lon, FEquRectPLSP[1]) &
+                     FitBasis(Ageo, px, FEquRectSPPL[0]) & FitBasis(Ageo, py, FEquRectSPPL[1]);
       }
       return;
     }
@@ -314,6 +313,10 @@ double TMapCalibration::CalcLatitude(int32_t x, int32_t y, bool& valid) const {
   double v = 0;
   valid = false;
   const double X = x, Y = y;
+  if ((FModel == TCalibModel::cmBiquadraticPn || FModel == TCalibModel::cmEquiRect ||
+       FModel == TCalibModel::cmUTM) &&
+      !FLinFitted)
+    return 0;
   switch (FModel) {
     case TCalibModel::cmParabolicIp: valid = GratLatLong(true, x, y, v); break;
     case TCalibModel::cmBiquadraticPn: {
@@ -363,6 +366,10 @@ double TMapCalibration::CalcLongitude(int32_t x, int32_t y, bool& valid) const {
   double v = 0;
   valid = false;
   const double X = x, Y = y;
+  if ((FModel == TCalibModel::cmBiquadraticPn || FModel == TCalibModel::cmEquiRect ||
+       FModel == TCalibModel::cmUTM) &&
+      !FLinFitted)
+    return 0;
   switch (FModel) {
     case TCalibModel::cmParabolicIp: valid = GratLatLong(false, x, y, v); break;
     case TCalibModel::cmBiquadraticPn: {
@@ -458,6 +465,10 @@ bool TMapCalibration::GratPixel(double Lat, double Long, int32_t& x, int32_t& y)
 
 bool TMapCalibration::CalcPixelCoords(double Lat, double Long, int32_t& x, int32_t& y) const {
   double X = 0, Y = 0;
+  if ((FModel == TCalibModel::cmBiquadraticPn || FModel == TCalibModel::cmEquiRect ||
+       FModel == TCalibModel::cmUTM) &&
+      !FLinFitted)
+    return false;
   switch (FModel) {
     case TCalibModel::cmParabolicIp: return GratPixel(Lat, Long, x, y);
     case TCalibModel::cmBiquadraticPn: {
@@ -518,7 +529,7 @@ bool TMapCalibration::CalcPixelCoords(double Lat, double Long, int32_t& x, int32
 
 bool TMapCalibration::CalcPixelCoordsUTM(double Northing, double Easting, int32_t& x,
                                          int32_t& y) const {
-  if (FModel != TCalibModel::cmUTM) {
+  if (FModel != TCalibModel::cmUTM || !FLinFitted) {
     x = y = 0;
     return false;
   }

@@ -297,11 +297,51 @@ TEST(MapCalibration, DegenerateFitsReportNotValid) {
   EXPECT_EQ(utm.CalcUTMyFromNorthingX(5e6, 10), 0);
   EXPECT_EQ(utm.CalcUTMxFromEastingY(5e5, 10), 0);
   x = y = 5;
-  EXPECT_TRUE(utm.CalcPixelCoordsUTM(5e6, 5e5, x, y));  // zero parameters, as fitted
-  EXPECT_EQ(x, 0);
-  EXPECT_EQ(y, 0);
-  utm.SetCalibModel(TCalibModel::cmEquiRect);
   EXPECT_FALSE(utm.CalcPixelCoordsUTM(5e6, 5e5, x, y));
+  EXPECT_EQ(x, 0);
+  utm.CalcLatitude(1, 1, v);
+  EXPECT_FALSE(v);
+}
+
+// NaN, infinite and extreme calibration values: never a crash, a hang or a
+// value reported as valid that the fit could not give.
+TEST(MapCalibration, ExtremePointsGiveNoFitOrFiniteResults) {
+  const double nan = std::nan(""), inf = INFINITY;
+  for (int m = 1; m <= 5; ++m) {
+    const auto model = static_cast<TCalibModel>(m);
+    for (double bad : {nan, inf, 1e160}) {
+      SCOPED_TRACE(std::to_string(m) + " " + std::to_string(bad));
+      TMapCalibration cal(nullptr);
+      cal.SetImageSize(100, 100);
+      cal.SetCalibModel(model);
+      const double pts[4][2] = {{50, 10}, {50, 11}, {49, 10}, {bad, 10.5}};
+      for (int i = 0; i < 4; ++i) {
+        if (model == TCalibModel::cmUTM)
+          cal.AddCalibPoint(pts[i][0], pts[i][1], -1, THemisphere::hemiNorth, 30 * i, (i % 2) * 50);
+        else
+          cal.AddCalibPoint(pts[i][0], pts[i][1], 30 * i, (i % 2) * 50 + 5 * i);
+      }
+      bool v = true;
+      const double lat = cal.CalcLatitude(10, 10, v);
+      EXPECT_TRUE(!v || std::isfinite(lat));
+      int32_t x = 0, y = 0;
+      cal.CalcPixelCoords(49.5, 10.5, x, y);
+      double qx = 0, qy = 0;
+      cal.CalibQuality(qx, qy);
+      EXPECT_FALSE(std::isnan(cal.GetCalibData().Resolution));
+      if (bad != 1e160) {
+        EXPECT_FALSE(v);  // a non-finite point leaves no latitude fit
+      }
+    }
+  }
+  // 1e154 degrees still squares to a finite basis: the fit exists
+  TMapCalibration big(nullptr);
+  big.SetCalibModel(TCalibModel::cmEquiRect);
+  big.AddCalibPoint(1e154, 0, 0, 0);
+  big.AddCalibPoint(0, 1e-160, 10, 0);
+  bool v = false;
+  big.CalcLatitude(0, 0, v);
+  EXPECT_TRUE(v);
 }
 
 TEST(MapCalibration, UtmGridLinesAndQuality) {

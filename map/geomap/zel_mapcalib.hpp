@@ -223,9 +223,10 @@ class TMapCalibration : public TComponent {
   ///   - cmParabolicIp: each line of at least 3 points gets the parabola y =
   ///     k0 + k1 x + k2 x^2 (parallel) or x = k0 + k1 y + k2 y^2 (meridian);
   ///     only these fitted lines take part in the conversions.
-  /// Below the point counts, with a non-finite point, or when the SVD does
-  /// not converge, the parameters of that fit are 0 and the conversions
-  /// report failure (cmBiquadraticPn, cmEquiRect and cmUTM then give 0).
+  /// Below the point counts, with a non-finite point (a value beyond about
+  /// 1e154 in the biquadratic basis counts, as its square is infinite), or
+  /// when the SVD does not converge, the parameters of that fit are 0 and
+  /// the conversions of the model report failure.
   void RecalcCalibration();
 
   // ---- 3. conversions ---------------------------------------------------------
@@ -233,7 +234,9 @@ class TMapCalibration : public TComponent {
   ///@{
   /// Latitude (CalcLatitude) or longitude (CalcLongitude) in degrees of the
   /// pixel (x, y); valid tells whether it could be computed. Not valid (and
-  /// 0): cmUndefined; cmParabolicIp with fewer than 2 fitted parallels
+  /// 0): cmUndefined; any model without its fit (cmBiquadraticPn,
+  /// cmEquiRect and cmUTM without points); cmParabolicIp with fewer than 2
+  /// fitted parallels
   /// (meridians), or when the two nearest curves coincide at the pixel;
   /// cmMillerCylindrical with M1 = 0 (M3 = 0); cmConicConformal before a
   /// successful fit; a non-finite result (such as the angle at the apex).
@@ -260,8 +263,8 @@ class TMapCalibration : public TComponent {
   /// zone's edge stay continuous; UTMSouth adds the false northing 1e7.
   bool CalcPixelCoords(double Lat, double Long, int32_t& x, int32_t& y) const;
   /// Pixel position of the UTM position (Northing, Easting) through the
-  /// affine fit of cmUTM. Other models: x = y = 0 and false; false also for
-  /// a non-finite or huge result (x, y not written).
+  /// affine fit of cmUTM. Other models and an unfitted cmUTM: x = y = 0 and
+  /// false; false also for a non-finite or huge result (x, y not written).
   bool CalcPixelCoordsUTM(double Northing, double Easting, int32_t& x, int32_t& y) const;
   /// Pixel y on the line of constant Northing at pixel column x (affine fit
   /// of cmUTM, solved for the easting); 0 when the fit cannot be solved
@@ -394,6 +397,7 @@ class TMapCalibration : public TComponent {
   double FMillercylPar[4] = {};
   double FConicPars[6] = {};
   bool FConicFitted = false;
+  bool FLinFitted = false;
   TCalQuad FBiQuadOops{};
   bool FRestoreBiQuadOK = false;
   TPoint FParaIpOops{};
