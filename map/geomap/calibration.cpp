@@ -45,9 +45,11 @@ bool FitBasis(const TDouble2DArray& A, const TDoubleArray& y, double (&p)[K]) {
   return true;
 }
 
-// Straight line y = k x + d, or false when it is undetermined (fewer than two
-// points, all x equal, a non-finite value): TCurveFit throws there.
-bool LineFit(const std::vector<double>& xs, const std::vector<double>& ys, double& k, double& d) {
+// Straight line y = k x + d through Fit (refilled), or false when it is
+// undetermined (fewer than two points, all x equal, a non-finite value):
+// TCurveFit throws there.
+bool LineFit(TCurveFit& Fit, const std::vector<double>& xs, const std::vector<double>& ys,
+             double& k, double& d) {
   k = d = 0;
   if (xs.size() < 2) return false;
   double lo = xs[0], hi = xs[0];
@@ -57,10 +59,10 @@ bool LineFit(const std::vector<double>& xs, const std::vector<double>& ys, doubl
     hi = std::max(hi, xs[i]);
   }
   if (lo == hi) return false;
-  TCurveFit cf(nullptr);
-  for (size_t i = 0; i < xs.size(); ++i) cf.EnterStatValue(xs[i], ys[i]);
+  Fit.Init();
+  for (size_t i = 0; i < xs.size(); ++i) Fit.EnterStatValue(xs[i], ys[i]);
   double q = 0;
-  cf.CalcLinFit(k, d, q);
+  Fit.CalcLinFit(k, d, q);
   return std::isfinite(k) && std::isfinite(d);
 }
 
@@ -191,11 +193,12 @@ void TMapCalibration::FitModel() {
         ys[i] = Q[i].MapY;
       }
       double k = 0, d = 0;
-      if (LineFit(lam, xs, k, d)) {
+      TCurveFit fit(nullptr);
+      if (LineFit(fit, lam, xs, k, d)) {
         FMillercylPar[2] = k;
         FMillercylPar[3] = d;
       }
-      if (LineFit(mer, ys, k, d)) {
+      if (LineFit(fit, mer, ys, k, d)) {
         FMillercylPar[0] = k;
         FMillercylPar[1] = d;
       }
@@ -213,6 +216,7 @@ void TMapCalibration::FitConic() {
   for (int32_t i = 0; i < n; ++i)
     if (!std::isfinite(Q[i].Latitude) || !std::isfinite(Q[i].Longitude)) return;
 
+  TCurveFit fit(nullptr);
   std::vector<double> r(n), lat(n), th, lon;
   th.reserve(n);
   lon.reserve(n);
@@ -230,7 +234,7 @@ void TMapCalibration::FitConic() {
         lon.push_back(Q[i].Longitude);
       }
     double c1, c2, c3, c4;
-    if (!LineFit(r, lat, c1, c2) || !LineFit(th, lon, c3, c4)) return false;
+    if (!LineFit(fit, r, lat, c1, c2) || !LineFit(fit, th, lon, c3, c4)) return false;
     long double sl = 0, sg = 0;
     for (int32_t i = 0; i < n; ++i) {
       long double e = lat[i] - (c1 * r[i] + c2);

@@ -48,18 +48,19 @@ struct MapCase {
 // Each model recovers its own projection: the check pixels come back
 // exactly (errors far below the 0.5 px rounding) and the positions to a
 // small fraction of a pixel. Lambert's conic through the biquadratic
-// polynomial is only approximate.
+// polynomial and the conic model is only approximate: measured 2.0e-5 and
+// 1.5e-5 degrees (about 0.04 px at 50 m per pixel).
 TEST(MapCalibration, RecoversSyntheticMapsOfItsOwnProjection) {
   const MapCase cases[] = {
       {"eqc", TCalibModel::cmEquiRect, 1e-9, 0},
       {"mill", TCalibModel::cmMillerCylindrical, 1e-9, 0},
-      {"utm", TCalibModel::cmUTM, 1e-7, 0},
+      {"utm", TCalibModel::cmUTM, 1e-9, 0},
       {"eqdc", TCalibModel::cmConicConformal, 1e-8, 0},
       // the flat cone across the equator has its apex 12000 px away: the
       // integer apex search ends 1.2e-4 degrees (0.005 px) off
       {"eqdcx", TCalibModel::cmConicConformal, 2e-4, 0},
-      {"lcc", TCalibModel::cmBiquadraticPn, 2e-4, 1},
-      {"lcc", TCalibModel::cmConicConformal, 2e-3, 2},
+      {"lcc", TCalibModel::cmBiquadraticPn, 5e-5, 0},
+      {"lcc", TCalibModel::cmConicConformal, 5e-5, 0},
   };
   for (const MapCase& c : cases) {
     SCOPED_TRACE(std::string(c.File) + " model " + std::to_string(int(c.Model)));
