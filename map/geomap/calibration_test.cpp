@@ -362,6 +362,13 @@ TEST(MapCalibration, UtmGridLinesAndQuality) {
   cal.CalibQuality(qx, qy);
   EXPECT_LT(qx, 1e-9);
   EXPECT_LT(qy, 1e-9);
+  // one point 40 px off in x: the stored pairs are northing and easting and
+  // must be converted as such to show the spread
+  cal.AddCalibPoint(n0 - 6000, e0 + 9000, 33, THemisphere::hemiNorth, 130, 60);
+  cal.CalibQuality(qx, qy);
+  EXPECT_GT(qx, 5);
+  EXPECT_LT(qx, 40);
+  EXPECT_LT(qy, 1);
 }
 
 TEST(MapCalibration, AddRemoveRestore) {
