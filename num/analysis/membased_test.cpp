@@ -288,9 +288,9 @@ TEST(MemBasedLearner, NeighbourListsKeepTheEarlierRowOnTies) {
 }
 
 TEST(MemBasedLearner, ContingencyTableOfLevelsAboveOne) {
-  // Levels 5..7 at x = 0, 0, 1, 10, 11, 20 (level 7 twice, 5 twice, 6 twice);
-  // row 7 is empty and must not be counted.
-  auto l = Learner(2, {0, 5, 0, 5, 1, 6, 10, 6, 11, 7, 20, 7, 20, 1},
+  // Levels 5..7 at x = 0, 0, 1, 10, 11, 20; row 7 (x = 20) is empty and
+  // must not be counted.
+  auto l = Learner(2, {0, 5, 0, 6, 1, 6, 10, 6, 11, 7, 20, 7, 20, 1},
                    {VT::mblVarIndep, VT::mblVarIgnore});
   TDataTable* t = l->GetModelData();
   t->SetMScaleType(2, TMScaleType::stOrdinal);
@@ -299,7 +299,7 @@ TEST(MemBasedLearner, ContingencyTableOfLevelsAboveOne) {
   ASSERT_EQ(l->CalcContingencyTable(2, 1, tab), kMBLOk);
   // Nearest other row: 1->2, 2->1 (the duplicate counts), 3->1, 4->5,
   // 5->4, 6->7 (empty, skipped); row 7 itself is skipped.
-  const TInt2DArray expected{{2, 0, 0, 2}, {1, 0, 1, 2}, {0, 1, 0, 1}, {3, 1, 1, 5}};
+  const TInt2DArray expected{{0, 1, 0, 1}, {2, 0, 1, 3}, {0, 1, 0, 1}, {2, 2, 1, 5}};
   EXPECT_EQ(tab, expected);
   // NumNb beyond the rows is clamped to rows - 1: every valid pair once.
   ASSERT_EQ(l->CalcContingencyTable(2, 500, tab), kMBLOk);
