@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/zel_system.hpp"
@@ -83,7 +84,9 @@ double SampleSd(const std::vector<double>& x) {
 }  // namespace
 
 TMemBasedLearner::TMemBasedLearner(TComponent* AOwner)
-    : TComponent(AOwner), FModelData(std::make_unique<TDataTable>(nullptr)) {
+    : TComponent(AOwner),
+      FModelData(std::make_unique<TDataTable>(nullptr)),
+      FIndep(std::make_unique<TMatrix>(nullptr)) {
   FModelData->SetColAttrib(1, static_cast<int32_t>(TMBLVarType::mblVarIgnore));
   ConnectTable();
 }
@@ -129,6 +132,28 @@ void TMemBasedLearner::EnsureStats() {
     for (double v : x[c]) s += (v - m) * (v - m);
     FSd[c] = static_cast<double>(std::sqrt(s / (nr - 1)));
   }
+  // The independent columns as the search sees them, scaled once per change
+  // of the table instead of once per row and query.
+  const bool standardize = FScalingMode == TMBLScalingMode::mblStandardized;
+  FIndepCols.clear();
+  FOffset.clear();
+  FDivisor.clear();
+  TDouble2DArray cols;
+  for (int32_t c : ColumnsOf(TMBLVarType::mblVarIndep)) {
+    const auto i = static_cast<size_t>(c - 1);
+    FIndepCols.push_back(i);
+    FOffset.push_back(standardize ? FMean[i] : 0.0);
+    // Only the mean is taken off a column without spread.
+    FDivisor.push_back(standardize && FSd[i] != 0.0 ? FSd[i] : 1.0);
+    TDoubleArray col(x[i]);
+    if (standardize)
+      for (double& v : col) v = (v - FOffset.back()) / FDivisor.back();
+    cols.push_back(std::move(col));
+  }
+  // Without independent columns every distance is 0; the cache keeps one
+  // column of zeros so that the search has rows to walk.
+  if (cols.empty()) cols.assign(1, TDoubleArray(static_cast<size_t>(nr), 0.0));
+  FIndep->ReplaceData(std::move(cols));
   FStatsStale = false;
 }
 
@@ -137,7 +162,9 @@ void TMemBasedLearner::SetDistMode(TMBLDistMode Value) {
 }
 
 void TMemBasedLearner::SetScalingMode(TMBLScalingMode Value) {
-  if (InEnum(Value, MBLScalingModeID)) FScalingMode = Value;
+  if (!InEnum(Value, MBLScalingModeID) || Value == FScalingMode) return;
+  FScalingMode = Value;
+  FStatsStale = true;
 }
 
 void TMemBasedLearner::SetLocalModel(TMBLLocalModel Value) {
@@ -181,35 +208,28 @@ int32_t TMemBasedLearner::CountTargetVars() const {
   return static_cast<int32_t>(ColumnsOf(TMBLVarType::mblVarTarget).size());
 }
 
-// The distance of one row to a prepared sensor: independent columns, their
-// offsets and divisors, and the sensor already scaled.
+// The distance of one row to a prepared sensor over the cached (scaled)
+// independent columns.
 struct TMemBasedLearner::TSearch {
   const TDouble2DArray* x = nullptr;
-  std::vector<size_t> cols;
-  std::vector<double> mean, div, q;
+  std::vector<double> q;
   bool manhattan = false;
 
   TSearch(TMemBasedLearner& L, const std::vector<double>& Sensor) {
     L.EnsureStats();
-    x = &L.FModelData->GetNumericData()->GetMat();
+    x = &L.FIndep->GetMat();
     manhattan = L.FDistMode == TMBLDistMode::mblDistManhattan;
-    const bool std = L.FScalingMode == TMBLScalingMode::mblStandardized;
-    for (int32_t c : L.ColumnsOf(TMBLVarType::mblVarIndep)) {
-      const auto i = static_cast<size_t>(c - 1);
-      cols.push_back(i);
-      const double sd = L.FSd[i];
-      mean.push_back(std ? L.FMean[i] : 0.0);
-      // Only the mean is taken off a column without spread.
-      div.push_back(std && sd != 0.0 ? sd : 1.0);
-      q.push_back(((i < Sensor.size() ? Sensor[i] : 0.0) - mean.back()) / div.back());
+    for (size_t j = 0; j < L.FIndepCols.size(); ++j) {
+      const size_t i = L.FIndepCols[j];
+      q.push_back(((i < Sensor.size() ? Sensor[i] : 0.0) - L.FOffset[j]) / L.FDivisor[j]);
     }
   }
 
   double operator()(size_t r) const {
-    const auto n = static_cast<int32_t>(cols.size());
+    const auto n = static_cast<int32_t>(q.size());
     auto diff = [&](int32_t j) {
       const auto uj = static_cast<size_t>(j);
-      return ((*x)[cols[uj]][r] - mean[uj]) / div[uj] - q[uj];
+      return (*x)[uj][r] - q[uj];
     };
     if (manhattan) {
       double s = 0.0;
@@ -233,29 +253,58 @@ void TMemBasedLearner::Search(const std::vector<double>& Sensor, int32_t Exclude
   const TSearch s(*this, Sensor);
   const int32_t n = FModelData->GetNrOfRows();
   const int32_t k = std::min(kMaxNb, n);
-  std::vector<double> all;
-  if (Sd != nullptr) all.reserve(static_cast<size_t>(n));
-  TMatrix list(nullptr);
-  list.Resize(2, k);
-  // The excluded row sorts behind every number and is dropped below.
-  FindNearestNeighbors(k, FModelData->GetNumericData(), 0, 0, nullptr, &list,
-                       [&](int32_t r) -> double {
-                         if (r == Exclude) return std::numeric_limits<double>::infinity();
-                         const double d = s(static_cast<size_t>(r - 1));
-                         if (Sd != nullptr) all.push_back(d);
-                         return d;
-                       });
   Rows.assign(kMaxNb, 0);
   Dists.assign(kMaxNb, uc_MaxDouble);
-  size_t used = 0;
-  for (int32_t i = 1; i <= k; ++i) {
-    const int32_t r = RoundToInt32(list.GetVal(1, i));
-    if (r < 1 || r == Exclude) continue;
-    Rows[used] = r;
-    Dists[used] = list.GetVal(2, i);
-    ++used;
+  if (Sd != nullptr) {
+    std::vector<double> all;
+    all.reserve(static_cast<size_t>(n));
+    for (int32_t r = 1; r <= n; ++r)
+      if (r != Exclude) all.push_back(s(static_cast<size_t>(r - 1)));
+    *Sd = SampleSd(all);
   }
-  if (Sd != nullptr) *Sd = SampleSd(all);
+  TMatrix list(nullptr);
+  // Up to k neighbours among the rows lo..hi, in list order.
+  auto nearest = [&](int32_t lo, int32_t hi, const TVector* pattern, const TRowDistFunc& dist) {
+    std::vector<std::pair<int32_t, double>> out;
+    if (lo > hi) return out;
+    const int32_t m = std::min(k, hi - lo + 1);
+    list.Resize(2, m);
+    list.Fill(0.0);
+    FindNearestNeighbors(m, FIndep.get(), lo, hi, pattern, &list, dist);
+    for (int32_t i = 1; i <= m; ++i) {
+      const int32_t r = RoundToInt32(list.GetVal(1, i));
+      if (r >= 1 && r != Exclude) out.emplace_back(r, list.GetVal(2, i));
+    }
+    return out;
+  };
+  std::vector<std::pair<int32_t, double>> found;
+  if (s.manhattan || s.q.empty()) {
+    // The excluded row sorts behind every number and is dropped.
+    found = nearest(1, n, nullptr, [&](int32_t r) -> double {
+      return r == Exclude ? std::numeric_limits<double>::infinity() : s(static_cast<size_t>(r - 1));
+    });
+  } else {
+    // The Euclidean search runs on the unit's blocked scan, around the
+    // excluded row; the two lists merge with the earlier rows first on ties.
+    TVector pattern(nullptr);
+    pattern.Resize(static_cast<int32_t>(s.q.size()));
+    for (size_t j = 0; j < s.q.size(); ++j) pattern.SetVal(static_cast<int32_t>(j + 1), s.q[j]);
+    const bool split = Exclude >= 1 && Exclude <= n;
+    const auto a = nearest(1, split ? Exclude - 1 : n, &pattern, nullptr);
+    const auto b = split ? nearest(Exclude + 1, n, &pattern, nullptr)
+                         : std::vector<std::pair<int32_t, double>>{};
+    size_t i = 0, j = 0;
+    while (found.size() < static_cast<size_t>(k) && (i < a.size() || j < b.size())) {
+      if (j >= b.size() || (i < a.size() && !math2_detail::DistLess(b[j].second, a[i].second)))
+        found.push_back(a[i++]);
+      else
+        found.push_back(b[j++]);
+    }
+  }
+  for (size_t i = 0; i < found.size(); ++i) {
+    Rows[i] = found[i].first;
+    Dists[i] = found[i].second;
+  }
 }
 
 void TMemBasedLearner::CalcNNOfModelData() {
@@ -445,7 +494,7 @@ int32_t TMemBasedLearner::ApplyModel(std::vector<double>& Sensor, int32_t Exclud
   double sd = 0.0;
   Search(Sensor, ExcludeObj, rows, dists, &sd);
   const int32_t k = FNumNearestNb;
-  if (k >= nr) {
+  if (k >= nr || rows[static_cast<size_t>(k - 1)] < 1) {
     std::fill(Sensor.begin(), Sensor.end(), 0.0);
     return finish(kMBLTooFewExamples);
   }

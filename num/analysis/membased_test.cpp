@@ -159,6 +159,27 @@ TEST(MemBasedLearner, AverageOfTheNearestRowsWithTheirOrder) {
   EXPECT_EQ(err, kMBLTooFewExamples);
 }
 
+TEST(MemBasedLearner, LeavingOutARowKeepsTiesInRowOrder) {
+  auto l = Learner(2, {5, 1, 6, 2, 5, 3, 5, 4, 9, 5}, {VT::mblVarIndep, VT::mblVarTarget});
+  TIntArray seen;
+  l->OnModelApplied = [&](TObject*, int32_t, const TIntArray& nix, const TDoubleArray&, int32_t) {
+    seen.assign(nix.begin(), nix.begin() + 5);
+  };
+  for (const auto mode : {TMBLDistMode::mblDistEuclid, TMBLDistMode::mblDistManhattan}) {
+    l->SetDistMode(mode);
+    for (const auto& [excl, expected] :
+         std::vector<std::pair<int32_t, TIntArray>>{{0, {1, 3, 4, 2, 5}},
+                                                    {1, {3, 4, 2, 5, 0}},
+                                                    {3, {1, 4, 2, 5, 0}},
+                                                    {5, {1, 3, 4, 2, 0}},
+                                                    {-7, {1, 3, 4, 2, 5}}}) {
+      std::vector<double> s{5.0, 0.0};
+      EXPECT_EQ(l->ApplyModel(s, excl, 0), kMBLOk);
+      EXPECT_EQ(seen, expected) << excl;
+    }
+  }
+}
+
 TEST(MemBasedLearner, NumNearestNbAndVarTypeLimits) {
   std::vector<double> v(40, 1.0);
   auto l = Learner(2, v, {VT::mblVarIndep, VT::mblVarTarget});

@@ -358,6 +358,11 @@ class TMemBasedLearner : public TComponent {
 
   std::unique_ptr<TDataTable> FModelData;
   std::vector<double> FMean, FSd;  // per column; valid while !FStatsStale
+  // The independent columns scaled for the search (table column indices
+  // from 0, their offsets and divisors); valid with the statistics.
+  std::unique_ptr<TMatrix> FIndep;
+  std::vector<size_t> FIndepCols;
+  std::vector<double> FOffset, FDivisor;
   bool FStatsStale = true;
   std::string FModelName = "undefined";
   std::string FComment;
