@@ -440,6 +440,7 @@ double TMemBasedLearner::LocalEstimate(int32_t Col, const TIntArray& Rows,
     }
     case TMBLLocalModel::mblLMMajority: {
       const double sigma = FSd[static_cast<size_t>(Col - 1)];
+      if (std::isnan(sigma)) return sigma;  // a NaN in the column
       if (sigma == 0.0) return v[0];
       size_t best = 0;
       int32_t bestCount = -1;
@@ -491,8 +492,10 @@ int32_t TMemBasedLearner::ApplyModel(std::vector<double>& Sensor, int32_t Exclud
     std::fill(Sensor.begin(), Sensor.end(), 0.0);
     return finish(kMBLBadSensor);
   }
+  // Only the Gaussian weights need the spread of all distances.
   double sd = 0.0;
-  Search(Sensor, ExcludeObj, rows, dists, &sd);
+  Search(Sensor, ExcludeObj, rows, dists,
+         FLocModel == TMBLLocalModel::mblLMWgtGauss ? &sd : nullptr);
   const int32_t k = FNumNearestNb;
   if (k >= nr || rows[static_cast<size_t>(k - 1)] < 1) {
     std::fill(Sensor.begin(), Sensor.end(), 0.0);
@@ -505,8 +508,14 @@ int32_t TMemBasedLearner::ApplyModel(std::vector<double>& Sensor, int32_t Exclud
   }
   // Estimates first: a target is never a regressor, but the sensor must stay
   // as given while the estimates are formed.
+  // A NaN distance among the k nearest leaves the choice of neighbours
+  // undefined: the estimates are NaN then.
+  const bool undefined =
+      std::any_of(dists.begin(), dists.begin() + k, [](double d) { return std::isnan(d); });
   std::vector<double> est;
-  for (int32_t c : targets) est.push_back(LocalEstimate(c, rows, dists, sd, Sensor, k));
+  for (int32_t c : targets)
+    est.push_back(undefined ? std::numeric_limits<double>::quiet_NaN()
+                            : LocalEstimate(c, rows, dists, sd, Sensor, k));
   for (size_t i = 0; i < targets.size(); ++i) Sensor[static_cast<size_t>(targets[i] - 1)] = est[i];
   return finish(kMBLOk);
 }

@@ -147,6 +147,10 @@ TEST(MemBasedLearner, AverageOfTheNearestRowsWithTheirOrder) {
   s = {0.9, 0.0};
   EXPECT_EQ(l->ApplyModel(s, 2, 0), kMBLOk);
   EXPECT_DOUBLE_EQ(s[1], 25.0);
+  // A NaN query has no nearest rows.
+  s = {kNaN, 0.0};
+  EXPECT_EQ(l->ApplyModel(s, 0, 0), kMBLOk);
+  EXPECT_TRUE(std::isnan(s[1]));
   // The failures zero the sensor and still report.
   s = {0.9};
   EXPECT_EQ(l->ApplyModel(s, 0, 0), kMBLBadSensor);
@@ -268,6 +272,11 @@ TEST(MemBasedLearner, MajorityAndRegression) {
   s = {2.2, 0.0};
   EXPECT_EQ(l->ApplyModel(s, 0, 0), kMBLOk);
   EXPECT_EQ(s[1], 3.5);
+  // A NaN anywhere in the column leaves no spread to vote with.
+  l->GetModelData()->SetElem(2, 5, kNaN);
+  s = {0.2, 0.0};
+  EXPECT_EQ(l->ApplyModel(s, 0, 0), kMBLOk);
+  EXPECT_TRUE(std::isnan(s[1]));
 
   // y = 1 + 2 x1 - 3 x2 holds on every row: the local plane is exact.
   std::vector<double> rows;
