@@ -214,6 +214,9 @@ TEST(MemBasedLearner, DistancesScaledAndStandardized) {
   EXPECT_TRUE(std::isnan(l->CalcDist({kNaN, 0, 5}, 2)));
   EXPECT_TRUE(std::isnan(l->CalcDist({0, 0}, 2)));
   EXPECT_TRUE(std::isnan(l->CalcDist({0, 0, 0}, 4)));
+  // The "Mahalanobis" mode is the Euclidean distance, as stored models expect.
+  l->SetDistMode(TMBLDistMode::mblDistMahalanobis);
+  EXPECT_EQ(l->CalcDist({-1, -2, 9}, 2), std::sqrt(21.0));
   l->SetDistMode(TMBLDistMode::mblDistManhattan);
   EXPECT_DOUBLE_EQ(l->CalcDist({-1, -2, 9}, 2), 7.0);
   // Standardized: column 1 has SD 1e200, column 2 SD 0 (only the mean is
