@@ -19,12 +19,6 @@ namespace {
 constexpr const char* kBinSignature = "TMemBasedLearner/Kovimex";
 constexpr int32_t kLevelSlots = kMaxNominalIDs;
 
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
-
 // One line of text: line breaks would split a record or an element.
 std::string OneLine(std::string s) {
   for (char& c : s)
@@ -34,77 +28,7 @@ std::string OneLine(std::string s) {
 
 std::string XmlText(const std::string& s) {
   std::string out;
-  for (const char c : OneLine(s)) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-// Decodes the five named entities and numeric references; any other '&'
-// stays as written.
-std::string XmlDecode(const std::string& s) {
-  std::string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] != '&') {
-      out += s[i];
-      continue;
-    }
-    const size_t semi = s.find(';', i);
-    if (semi == std::string::npos || semi - i > 10) {
-      out += s[i];
-      continue;
-    }
-    const std::string ent = s.substr(i + 1, semi - i - 1);
-    static const std::array<std::pair<const char*, char>, 5> named = {
-        {{"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}}};
-    bool done = false;
-    for (const auto& [n, c] : named)
-      if (ent == n) {
-        out += c;
-        done = true;
-      }
-    if (!done && ent.size() > 1 && ent[0] == '#') {
-      const bool hex = ent[1] == 'x' || ent[1] == 'X';
-      const char* b = ent.data() + (hex ? 2 : 1);
-      const char* e = ent.data() + ent.size();
-      uint32_t cp = 0;
-      const auto r = std::from_chars(b, e, cp, hex ? 16 : 10);
-      if (r.ec == std::errc() && r.ptr == e && b != e && cp <= 0x10FFFF &&
-          !(cp >= 0xD800 && cp <= 0xDFFF)) {
-        AppendUtf8(out, cp);
-        done = true;
-      }
-    }
-    if (done) {
-      i = semi;
-    } else {
-      out += s[i];
-    }
-  }
+  AppendXmlEscaped(out, OneLine(s));
   return out;
 }
 
@@ -130,16 +54,16 @@ std::string AttributeValue(const std::string& attrs, const std::string& name) {
       value = attrs.substr(v, end - v);
       i = end;
     }
-    if (Lower(key) == name) return XmlDecode(value);
+    if (LowerCaseAscii(key) == name) return XmlUnescape(value);
   }
   return {};
 }
 
 template <size_t N>
 int32_t MatchName(const std::string& text, const std::array<const char*, N>& names) {
-  const std::string t = Lower(StripLTBlanks(text));
+  const std::string t = LowerCaseAscii(StripLTBlanks(text));
   for (size_t i = 0; i < N; ++i)
-    if (t == Lower(names[i])) return static_cast<int32_t>(i);
+    if (t == LowerCaseAscii(names[i])) return static_cast<int32_t>(i);
   return -1;
 }
 
@@ -178,19 +102,21 @@ int32_t TMemBasedLearner::StoreModelXML(const std::string& FName, const std::str
     const char* n = MBLxmlTagNames[static_cast<size_t>(t)];
     return f.WriteLn(std::string("<") + n + ">" + content + "</" + n + ">");
   };
-  bool ok =
-      f.WriteLn("<?xml version=\"1.0\"?>") &&
-      f.WriteLn(std::string("<") + MBLxmlTagNames[0] + " sig=\"ZELCSuite\" vers=\"1.001\" id=\"" +
-                XmlText(DataID) + "\">") &&
-      f.WriteLn("<!-- TMemBasedLearner / Kovimex -->") &&
-      elem(TMBLxmlTags::xmlComment, XmlText(FComment)) &&
-      elem(TMBLxmlTags::xmlModelName, XmlText(FModelName)) &&
-      elem(TMBLxmlTags::xmlNumNNb, std::to_string(FNumNearestNb)) &&
-      elem(TMBLxmlTags::xmlDistMode, Lower(MBLDistModeID[static_cast<size_t>(FDistMode)])) &&
-      elem(TMBLxmlTags::xmlSclMode, Lower(MBLScalingModeID[static_cast<size_t>(FScalingMode)])) &&
-      elem(TMBLxmlTags::xmlLocalModel, Lower(MBLLocalModelID[static_cast<size_t>(FLocModel)])) &&
-      f.WriteLn("<modeldata>") && FModelData->WriteToOpenXMLFile(f, false, 0, "MBLModel") &&
-      f.WriteLn("</modeldata>") && f.WriteLn(std::string("</") + MBLxmlTagNames[0] + ">");
+  bool ok = f.WriteLn("<?xml version=\"1.0\"?>") &&
+            f.WriteLn(std::string("<") + MBLxmlTagNames[0] +
+                      " sig=\"ZELCSuite\" vers=\"1.001\" id=\"" + XmlText(DataID) + "\">") &&
+            f.WriteLn("<!-- TMemBasedLearner / Kovimex -->") &&
+            elem(TMBLxmlTags::xmlComment, XmlText(FComment)) &&
+            elem(TMBLxmlTags::xmlModelName, XmlText(FModelName)) &&
+            elem(TMBLxmlTags::xmlNumNNb, std::to_string(FNumNearestNb)) &&
+            elem(TMBLxmlTags::xmlDistMode,
+                 LowerCaseAscii(MBLDistModeID[static_cast<size_t>(FDistMode)])) &&
+            elem(TMBLxmlTags::xmlSclMode,
+                 LowerCaseAscii(MBLScalingModeID[static_cast<size_t>(FScalingMode)])) &&
+            elem(TMBLxmlTags::xmlLocalModel,
+                 LowerCaseAscii(MBLLocalModelID[static_cast<size_t>(FLocModel)])) &&
+            f.WriteLn("<modeldata>") && FModelData->WriteToOpenXMLFile(f, false, 0, "MBLModel") &&
+            f.WriteLn("</modeldata>") && f.WriteLn(std::string("</") + MBLxmlTagNames[0] + ">");
   ok = f.Close() && ok;
   return ok ? kMBLOk : kMBLFileWriteFailed;
 }
@@ -236,7 +162,7 @@ int32_t TMemBasedLearner::LoadModelXML(const std::string& FName, std::string& Da
     std::string content;
     ReadNextTagInString(text, pos, tags, highest, content, attrs, &info);
     if (info.Name.empty() || info.Name[0] != '/') return kMBLFileBadHeader;
-    content = XmlDecode(content);
+    content = XmlUnescape(content);
     int32_t v = -1;
     switch (tag) {
       case TMBLxmlTags::xmlComment: comment = StripLTBlanks(content); break;
@@ -316,7 +242,7 @@ int32_t TMemBasedLearner::LoadModelBin(const std::string& FName, std::string& Da
     return kMBLFileDamaged;
   if (!ReadRecord(*f, id) || !ReadRecord(*f, comment) || !ReadRecord(*f, name))
     return kMBLFileDamaged;
-  const size_t at = Lower(id).find("dataid=");
+  const size_t at = LowerCaseAscii(id).find("dataid=");
   if (at != std::string::npos) id.erase(at, 7);
   int32_t k = 0, dist = 0, scl = 0, lm = 0, nc = 0, nr = 0, slots = 0;
   if (!f->ReadInteger(k) || !f->ReadInteger(dist) || !f->ReadInteger(scl) || !f->ReadInteger(lm) ||
