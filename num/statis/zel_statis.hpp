@@ -17,15 +17,16 @@
 ///   - (7) Descriptive helpers (Fisher transform, Akaike criterion, confidence
 ///     interval) and the least-squares parabola
 ///   - (8) Kolmogorov-Smirnov and Lilliefors
-///   - (9) Outlier tests (Grubbs)
+///   - (9) Outlier tests (Dean-Dixon, Grubbs)
 ///   - (10) Correlation and regression diagnostics
 ///   - (11) Contingency tables
 ///   - (12) Rank, run and sign tests, Gini coefficient, percentiles
 ///   - (13) Tests on groups (Bartlett, Levene, ANOVA, Friedman, median test,
 ///     distribution comparison)
 ///   - (14) Density estimation
-///   - (15) t, F, one-sample chi-square and Mann-Whitney tests, skewness
-///     and kurtosis tests, Shapiro-Wilk
+///   - (15) t, F, one-sample chi-square, Mann-Whitney and Siegel-Tukey
+///     tests, skewness and kurtosis tests, Shapiro-Wilk
+///   - (16) Model files (the comment of a PLS model file)
 ///
 /// Conventions of the whole unit:
 /// - Every routine is a plain function without state; all may run
@@ -49,6 +50,7 @@
 #include <functional>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "core/zel_dstruct.hpp"
 #include "core/zel_zelbase.hpp"
@@ -480,8 +482,48 @@ int32_t PerformLillieforsTest(const TDoubleArray& data, bool sorted, double& D, 
 int32_t PerformLillieforsTest(TVector& data, bool sorted, double& D, double& p);
 
 // ===========================================================================
-// 9. Outlier tests (Grubbs)
+// 9. Outlier tests (Dean-Dixon, Grubbs)
 // ===========================================================================
+
+/// The critical value of the Dean-Dixon ratio for n values at a level: the
+/// upper level-quantile of the one-sided ratio of n standard normal values,
+/// r10 for n = 3..7, r11 for 8..10, r21 for 11..13 and r22 for 14..100 (see
+/// DeanDixonTest). Rows n = 3, 4, 8, 11, 14 and 100 are the printed table of
+/// Dean and Dixon (Anal. Chem. 23 (1951) 636) and its extensions; the other
+/// rows are Monte Carlo quantiles from 10^7 samples per n, rounded to three
+/// decimals, written by num/statis/tools/make_dixon_table.cpp (which
+/// reproduces the printed rows to 0.002). The n = 5 value at Dot050 is 0.642
+/// (0.710, often quoted for it, is the 0.025 point). -1 for n outside
+/// 3..100 or a level outside the enumeration.
+double DeanDixonCriticalValues(int32_t n, TSignifLevelEx level);
+
+///@{
+/// Results of DeanDixonTest besides an outlier position (fixed values).
+constexpr int32_t kDeanDixonNone = -1;         ///< Q does not exceed the critical value
+constexpr int32_t kDeanDixonBadArgument = -2;  ///< a value is NaN or infinite, or a bad level
+///@}
+
+/// Dean and Dixon's test for one outlier (Anal. Chem. 23 (1951) 636) among
+/// 3..100 values. On a sorted copy x1 <= ... <= xn, the low and high ratios
+/// are, for n = 3..7, (x2 - x1)/(xn - x1) and (xn - x(n-1))/(xn - x1); for
+/// n = 8..10, (x2 - x1)/(x(n-1) - x1) and (xn - x(n-1))/(xn - x2); for
+/// n = 11..13, (x3 - x1)/(x(n-1) - x1) and (xn - x(n-2))/(xn - x2); for
+/// n = 14..100, (x3 - x1)/(x(n-2) - x1) and (xn - x(n-2))/(xn - x3), each 0
+/// when its denominator is 0 (differences in long double, so values near
+/// +-1e308 do not overflow). Q is the high ratio when it is greater than
+/// the low one, else the low ratio. When Q exceeds DeanDixonCriticalValues
+/// (n, level) the result is the 0-based position of the first element equal
+/// to xn (high side) or x1 (low side), else kDeanDixonNone. Example: [1, 2,
+/// 3, 4, 100] at Dot050 gives Q = 96/99 = 0.9697 > 0.642 and the result 4.
+/// kDeanDixonBadArgument (Q = 0) for a NaN or infinite value or a level
+/// outside the enumeration.
+/// @throws EZELStatisError "DeanDixonTest: number of data points is too
+///   low" for fewer than 3 values, "DeanDixonTest: number of data points is
+///   too high" for more than 100.
+int32_t DeanDixonTest(const TDoubleArray& data, TSignifLevelEx level, double& Q);
+/// The same on a vector (not changed); the position is 1-based, the
+/// negative results are unchanged.
+int32_t DeanDixonTest(const TVector& data, TSignifLevelEx level, double& Q);
 
 ///@{
 /// Results of GrubbsTest (values 0, -1 and -2 fixed).
@@ -939,6 +981,24 @@ int32_t PerformMannWhitneyUTest(const TDoubleArray& a, const TDoubleArray& b, do
 /// The same on two vectors.
 int32_t PerformMannWhitneyUTest(const TVector& a, const TVector& b, double& U, double& p);
 
+/// The Siegel-Tukey test of equal dispersion of two independent samples
+/// (Siegel and Tukey, J. Am. Stat. Assoc. 55 (1960) 429): the pooled values
+/// are ranked from both ends inwards, 1 to the smallest, 2 and 3 to the two
+/// largest, 4 and 5 to the next two smallest, and so on (tied values share
+/// the mean of their ranks); U = R1 - n1(n1 + 1)/2 with R1 the rank sum of
+/// the first sample, so a small U means that a is the more spread out.
+/// Without ties the ranks are a permutation of 1..n and p is the exact
+/// two-sided Mann-Whitney probability (UDistriIntegral), as
+/// PerformMannWhitneyUTest gives on the ranks; with ties, or beyond the
+/// exact table, the normal approximation with the permutation variance of
+/// the rank scores, n1 n2 sum (s - (n + 1)/2)^2/(n(n - 1)), and a continuity
+/// correction of 1/2 (p = 1 when every value is equal). Results:
+/// kTestOk, kTestTooFew (an empty sample), kTestNotFinite; U and p 0 on
+/// failure.
+int32_t PerformSiegelTukeyTest(const TDoubleArray& a, const TDoubleArray& b, double& U, double& p);
+/// The same on two vectors.
+int32_t PerformSiegelTukeyTest(const TVector& a, const TVector& b, double& U, double& p);
+
 /// The skewness of data and D'Agostino's test of zero skewness (D'Agostino,
 /// Belanger and D'Agostino, Am. Stat. 44 (1990) 316; scipy.stats.skewtest):
 /// skew = m3/m2^(3/2) from central moments (mean first, long double), or with
@@ -986,5 +1046,52 @@ constexpr int32_t kShapiroConstant = -3;   ///< all values are equal
 int32_t ShapiroWilkTest(const TDoubleArray& data, int32_t n, double& W, double& p);
 /// The same on a vector (not changed).
 int32_t ShapiroWilkTest(const TVector& data, int32_t n, double& W, double& p);
+
+// ===========================================================================
+// 16. Model files
+// ===========================================================================
+
+/// The longest model comment LoadPLSModelComment reads, in bytes (1 MiB).
+constexpr int64_t kMaxPLSCommentBytes = int64_t{1} << 20;
+
+///@{
+/// Results of LoadPLSModelComment (value 0 fixed). PLSCommentStatusText
+/// turns one into a sentence.
+constexpr int32_t kPLSCommentOk = 0;        ///< the comment was read
+constexpr int32_t kPLSCommentNoFile = -1;   ///< the file cannot be opened or read
+constexpr int32_t kPLSCommentNotPLS = -2;   ///< empty, or no plsmodel element with the signature
+constexpr int32_t kPLSCommentDamaged = -3;  ///< the comment is missing, unterminated or too long
+///@}
+
+/// A short English sentence (no final period) for a result of
+/// LoadPLSModelComment; "unknown PLS model file status" for any other
+/// value. The text is static.
+const char* PLSCommentStatusText(int32_t status);
+
+/// Reads the comment of a PLS model file without reading the model. The
+/// file (written by the PLS model routines; UTF-8, XML-like as the other
+/// files of the library) begins
+/// \code
+/// <?xml version="1.0" encoding="UTF-8"?>
+/// <!-- PLS model, ZEL Component Suite -->
+/// <plsmodel sig="ZELCSuite" vers="1.0" id="...">
+/// <comment>the model comment</comment>
+/// \endcode
+/// and continues with the model's own elements. The prolog (XML
+/// declaration, comments) is optional; the first element must be plsmodel
+/// with the attribute sig="ZELCSuite", the first element inside it the
+/// comment (\<comment/> for an empty one). The comment is the text between
+/// its tags as the tag reader of core returns it (line breaks kept, "\r\n"
+/// read as "\n"), with the entities &amp;lt; &amp;gt; &amp;amp; &amp;quot;
+/// &amp;apos; and character references (&amp;#233; &amp;#xE9;) decoded;
+/// other text after '&amp;' is kept as written, and a tag inside the comment
+/// is an error. Only the first kMaxPLSCommentBytes + 64 KiB bytes of the
+/// file are read, so a huge or endless file costs no more. Results:
+/// kPLSCommentOk, kPLSCommentNoFile (missing file, a directory, no
+/// permission, a read error), kPLSCommentNotPLS (an empty file, another
+/// element first, no or another signature), kPLSCommentDamaged (no comment
+/// element first, no closing tag within the part read, a comment above
+/// kMaxPLSCommentBytes); Comment is empty on failure.
+int32_t LoadPLSModelComment(const std::string& FileName, std::string& Comment);
 
 }  // namespace zel
