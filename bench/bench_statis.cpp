@@ -4,7 +4,9 @@
 // regularised incomplete gamma (a = 3.5) and beta (a = 2.5, b = 4) functions.
 // Arguments cover the bulk and the tails: quantiles take p = u^4 with u
 // uniform in (0, 1) mirrored to both tails, distribution functions the
-// quantiles of those p.
+// quantiles of those p. Boost runs twice: with its default policy, which
+// evaluates double arguments in long double internally (BM_Boost_*), and
+// with promote_double<false>, all in double like ours (BM_BoostD_*).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -185,6 +187,56 @@ ZEL_BENCH_REG(BM_Boost_FCdf);
 ZEL_BENCH_REG(BM_Boost_FQuantile);
 ZEL_BENCH_REG(BM_Boost_GammaP);
 ZEL_BENCH_REG(BM_Boost_BetaI);
+
+using DoublePolicy = bm::policies::policy<bm::policies::promote_double<false>>;
+void BM_BoostD_NormalCdf(benchmark::State& s) {
+  const bm::normal_distribution<double, DoublePolicy> d;
+  Run(s, NormalX, [&](double x) { return bm::cdf(d, x); });
+}
+void BM_BoostD_NormalQuantile(benchmark::State& s) {
+  const bm::normal_distribution<double, DoublePolicy> d;
+  Run(s, Probs, [&](double p) { return bm::quantile(d, p); });
+}
+void BM_BoostD_TCdf(benchmark::State& s) {
+  const bm::students_t_distribution<double, DoublePolicy> d(5);
+  Run(s, TX, [&](double x) { return bm::cdf(d, x); });
+}
+void BM_BoostD_TQuantile(benchmark::State& s) {
+  const bm::students_t_distribution<double, DoublePolicy> d(5);
+  Run(s, Probs, [&](double p) { return bm::quantile(d, p); });
+}
+void BM_BoostD_Chi2Cdf(benchmark::State& s) {
+  const bm::chi_squared_distribution<double, DoublePolicy> d(7);
+  Run(s, Chi2X, [&](double x) { return bm::cdf(d, x); });
+}
+void BM_BoostD_Chi2Quantile(benchmark::State& s) {
+  const bm::chi_squared_distribution<double, DoublePolicy> d(7);
+  Run(s, Probs, [&](double p) { return bm::quantile(d, p); });
+}
+void BM_BoostD_FCdf(benchmark::State& s) {
+  const bm::fisher_f_distribution<double, DoublePolicy> d(5, 12);
+  Run(s, FX, [&](double x) { return bm::cdf(d, x); });
+}
+void BM_BoostD_FQuantile(benchmark::State& s) {
+  const bm::fisher_f_distribution<double, DoublePolicy> d(5, 12);
+  Run(s, Probs, [&](double p) { return bm::quantile(d, p); });
+}
+void BM_BoostD_GammaP(benchmark::State& s) {
+  Run(s, GammaX, [](double x) { return bm::gamma_p(3.5, x, DoublePolicy()); });
+}
+void BM_BoostD_BetaI(benchmark::State& s) {
+  Run(s, BetaX, [](double x) { return bm::ibeta(2.5, 4.0, x, DoublePolicy()); });
+}
+ZEL_BENCH_REG(BM_BoostD_NormalCdf);
+ZEL_BENCH_REG(BM_BoostD_NormalQuantile);
+ZEL_BENCH_REG(BM_BoostD_TCdf);
+ZEL_BENCH_REG(BM_BoostD_TQuantile);
+ZEL_BENCH_REG(BM_BoostD_Chi2Cdf);
+ZEL_BENCH_REG(BM_BoostD_Chi2Quantile);
+ZEL_BENCH_REG(BM_BoostD_FCdf);
+ZEL_BENCH_REG(BM_BoostD_FQuantile);
+ZEL_BENCH_REG(BM_BoostD_GammaP);
+ZEL_BENCH_REG(BM_BoostD_BetaI);
 #endif
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Distributions and tests in a minute: a few distribution values, quantiles
-// deep in the tails, and two tests on a small data set.
+// deep in the tails, and a few tests on a small data set.
 #include <cstdio>
 
 #include "num/statis/zel_statis.hpp"
@@ -25,6 +25,17 @@ int main() {
     std::printf("Grubbs: G = %.4f, critical %.4f at 5 %%, outlier at position %d (value %.2f)\n", G,
                 GrubbsCriticalValues(static_cast<int32_t>(data.size()), 0.05, true), index,
                 index >= 0 ? data[static_cast<size_t>(index)] : 0.0);
+  }
+  double Q = 0;
+  const int32_t dixon = DeanDixonTest(data, TSignifLevelEx::Dot050, Q);
+  std::printf("Dean-Dixon: Q = %.4f, critical %.3f at 5 %%, %s\n", Q,
+              DeanDixonCriticalValues(static_cast<int32_t>(data.size()), TSignifLevelEx::Dot050),
+              dixon >= 0 ? "outlier found" : "no outlier");
+  // Same centre, different spread: Siegel-Tukey ranks from both ends.
+  const TDoubleArray wide = {7.1, 12.8, 9.0, 13.5, 6.4, 10.9, 8.2, 11.7};
+  double U = 0, pst = 0;
+  if (PerformSiegelTukeyTest(wide, data, U, pst) == kTestOk) {
+    std::printf("Siegel-Tukey: U = %.1f, p = %.4f\n", U, pst);
   }
   double D = 0, p = 0;
   if (PerformLillieforsTest(data, false, D, p) == kNormTestOk) {

@@ -31,7 +31,8 @@ double Chi2Density(double x, double df) {
   const double k = 0.5 * df;
   if (x == 0.0) return df < 2.0 ? kInf : (df == 2.0 ? 0.5 : 0.0);
   if (std::isinf(x)) return 0.0;
-  return std::exp((k - 1.0) * std::log(x) - 0.5 * x - k * std::log(2.0) - LnGamma(k));
+  // (x/2)^k e^(-x/2) / Gamma(k) / x.
+  return statis_detail::GammaPrefix(k, 0.5 * x) / x;
 }
 
 // Lower and upper F tails at x > 0, with 1 - w computed on its own.
@@ -50,27 +51,36 @@ double FDensity(double x, double d1, double d2) {
   if (x < 0.0) return 0.0;
   if (x == 0.0) return d1 < 2.0 ? kInf : (d1 == 2.0 ? 1.0 : 0.0);
   if (std::isinf(x)) return 0.0;
-  const double lnx = std::log(x);
-  // ln(d1 x + d2) without overflow for huge x.
-  const double lnDen = lnx + std::log(d1) + std::log1p(d2 / (d1 * x));
-  return std::exp(0.5 * (d1 * std::log(d1) + d2 * std::log(d2)) + (0.5 * d1 - 1.0) * lnx -
-                  0.5 * (d1 + d2) * lnDen - LnBeta(0.5 * d1, 0.5 * d2));
+  // d/dx I_w(a, b) with w = d1 x/(d1 x + d2): w^a (1 - w)^b / B(a, b) / x.
+  const double u = d1 * x;
+  const double den = u + d2;
+  if (std::isinf(den)) {
+    const double lnx = std::log(x);
+    const double lnw = -std::log1p(d2 / u);
+    const double lny = std::log(d2) - std::log(d1) - lnx + lnw;
+    return statis_detail::BetaPrefix(0.5 * d1, 0.5 * d2, 1.0, 0.0, lnw, lny) / x;
+  }
+  return statis_detail::BetaPrefix(0.5 * d1, 0.5 * d2, u / den, d2 / den) / x;
 }
 
-// The upper t tail at t >= 0.
+// The upper t tail at t >= 0: I_x(df/2, 1/2)/2 with x = 1/(1 + u), u =
+// t^2/df, and ln x = -ln(1 + u) taken directly (ln of a rounded x near 1
+// would be multiplied by df/2).
 double TUpper(double t, double df) {
   if (t == 0.0) return 0.5;
   if (std::isinf(t)) return 0.0;
   double p, q;
-  if (t > 1.0) {
+  if (t < 1e150) {
+    const double u = t * t / df;
+    const double lnx = -std::log1p(u);
+    statis_detail::BetaPQ(1.0 / (1.0 + u), u / (1.0 + u), 0.5 * df, 0.5, p, q, lnx,
+                          std::log(u) + lnx);
+  } else {
     // r = df/t^2 may underflow: hand the beta function ln x as well.
     const double lnr = std::log(df) - 2.0 * std::log(t);
     const double r = std::exp(lnr);
     const double l1r = std::log1p(r);
     statis_detail::BetaPQ(r / (1.0 + r), 1.0 / (1.0 + r), 0.5 * df, 0.5, p, q, lnr - l1r, -l1r);
-  } else {
-    const double t2 = t * t;
-    statis_detail::BetaPQ(df / (df + t2), t2 / (df + t2), 0.5 * df, 0.5, p, q);
   }
   return 0.5 * p;
 }
@@ -79,10 +89,17 @@ double TDensity(double t, double df) {
   const double a = std::fabs(t);
   if (std::isinf(a)) return 0.0;
   // (df + 1)/2 ln(1 + t^2/df), scale-safe for large |t|.
-  const double lnTerm =
-      a > 1.0 ? 2.0 * std::log(a) - std::log(df) + std::log1p(df / a / a) : std::log1p(a * a / df);
-  return std::exp(LnGamma(0.5 * (df + 1.0)) - LnGamma(0.5 * df) - 0.5 * (std::log(df) + kLnPi) -
-                  0.5 * (df + 1.0) * lnTerm);
+  const double lnTerm = a > 1e150 ? 2.0 * std::log(a) - std::log(df) + std::log1p(df / a / a)
+                                  : std::log1p(a * a / df);
+  const double h = 0.5 * df;
+  // ln Gamma(h + 1/2) - ln Gamma(h); for large h from Stirling's series, as
+  // the difference of two large logarithms would cancel.
+  const double lnRatio = h >= statis_detail::kStirlingMin
+                             ? 0.5 * std::log(h) + h * std::log1p(0.5 / h) - 0.5 +
+                                   statis_detail::StirlingTail(h + 0.5) -
+                                   statis_detail::StirlingTail(h)
+                             : LnGamma(h + 0.5) - LnGamma(h);
+  return std::exp(lnRatio - 0.5 * (std::log(df) + kLnPi) - 0.5 * (df + 1.0) * lnTerm);
 }
 
 bool BadProb(double p) { return !(p >= 0.0 && p <= 1.0); }
@@ -213,8 +230,10 @@ double BinomDistriDensity(int32_t n, double p, int32_t k) {
   if (k < 0 || k > n) return 0.0;
   if (p == 0.0) return k == 0 ? 1.0 : 0.0;
   if (p == 1.0) return k == n ? 1.0 : 0.0;
-  const double dk = k, dnk = static_cast<double>(n) - dk;
-  return std::exp(LnBinomCoeff(n, k) + dk * std::log(p) + dnk * std::log1p(-p));
+  // C(n, k) p^k q^(n-k) = p^(k+1) q^(n-k+1) / B(k + 1, n - k + 1) / ((n + 1) p q).
+  const double dk = k, dn = n, q = 1.0 - p;
+  return statis_detail::BetaPrefix(dk + 1.0, dn - dk + 1.0, p, q, std::log(p), std::log1p(-p)) /
+         ((dn + 1.0) * p * q);
 }
 
 double BinomDistriIntegral(int32_t n, double p, int32_t k) {
@@ -225,7 +244,7 @@ double BinomDistriIntegral(int32_t n, double p, int32_t k) {
   if (p == 1.0) return 0.0;
   double lp, uq;
   statis_detail::BetaPQ(1.0 - p, p, static_cast<double>(n) - k, static_cast<double>(k) + 1.0, lp,
-                        uq);
+                        uq, std::log1p(-p), std::log(p));
   return lp;
 }
 

@@ -19,18 +19,72 @@ double LnGamma(double x) {
   if (std::isnan(x)) return kNaN;
   if (x <= 0.0) return 0.0;
   if (std::isinf(x)) return kInf;
-  double s = 1.0;
-  for (size_t i = 0; i < LnGammaCoefficients.size(); ++i) {
-    s += LnGammaCoefficients[i] / (x + static_cast<double>(i));
-  }
-  return (x - 0.5) * std::log(x + 4.5) - (x + 4.5) + std::log(2.5066282746310007 * s);
+  // The reentrant form leaves the global sign variable alone (x > 0 has
+  // sign +1 anyway).
+  int sign = 1;
+  return ::lgamma_r(x, &sign);
 }
 
 namespace statis_detail {
 
-void GammaPQ(double a, double x, double& p, double& q) {
-  const double lnG = a * std::log(x) - x - LnGamma(a);
-  const double g = std::exp(lnG);
+double StirlingTail(double a) {
+  const double r = 1.0 / a;
+  const double r2 = r * r;
+  return r * (1.0 / 12.0 -
+              r2 * (1.0 / 360.0 -
+                    r2 * (1.0 / 1260.0 -
+                          r2 * (1.0 / 1680.0 -
+                                r2 * (1.0 / 1188.0 -
+                                      r2 * (691.0 / 360360.0 -
+                                            r2 * (1.0 / 156.0 - r2 * (3617.0 / 122400.0))))))));
+}
+
+double Log1pmx(double t) {
+  if (std::fabs(t) < 0.5) {
+    // ln(1 + t) = 2 atanh(u), u = t/(2 + t), and t - 2u = t u: no term
+    // cancels against another.
+    const double u = t / (2.0 + t);
+    const double u2 = u * u;
+    double pw = u * u2;
+    double sum = 0.0;
+    for (int32_t k = 3; k < 80; k += 2) {
+      const double term = pw / k;
+      sum += term;
+      if (std::fabs(term) <= 1e-17 * std::fabs(sum)) break;
+      pw *= u2;
+    }
+    return t * u - 2.0 * sum;
+  }
+  return t - std::log1p(t);
+}
+
+namespace {
+
+// t - ln(1 + t) with ln(1 + t) = lnOnePlusT taken as given where t is far
+// from 0 (1 + t near 0 has lost its digits in t).
+double Deviance(double t, double lnOnePlusT) {
+  return std::fabs(t) < 0.5 ? Log1pmx(t) : t - lnOnePlusT;
+}
+
+}  // namespace
+
+double GammaPrefix(double a, double x) {
+  if (a >= kStirlingMin) {
+    // x^a e^-x / Gamma(a) = sqrt(a/(2 pi)) exp(-a (t - ln(1 + t)) - tail(a))
+    // with t = (x - a)/a: no large logarithms cancel.
+    const double t = (x - a) / a;
+    const double d = Deviance(t, std::log(x) - std::log(a));
+    return std::exp(-a * d - StirlingTail(a)) * std::sqrt(a / (2.0 * kPi));
+  }
+  if (x < 700.0) {
+    const double xa = std::pow(x, a);
+    if (xa > 1e-290 && std::isfinite(xa)) return xa * std::exp(-x) / std::tgamma(a);
+  }
+  return std::exp(a * std::log(x) - x - LnGamma(a));
+}
+
+void GammaPQ(double a, double x, double& p, double& q, double prefix) {
+  const double g = std::isnan(prefix) ? GammaPrefix(a, x) : prefix;
   const double cap = 10.0 * std::sqrt(a);
   if (x < a + 1.0) {
     // A huge a no longer changes under a' + 1, so the series needs a cap.
@@ -63,7 +117,7 @@ void GammaPQ(double a, double x, double& p, double& q) {
       if (a1 != 0.0) {
         fac = 1.0 / a1;
         gv = b1 * fac;
-        if (std::fabs((gv - gold) / gv) < kSeriesEps) break;
+        if (std::fabs(gv - gold) <= std::fabs(gv) * kSeriesEps) break;
         gold = gv;
       }
     }
@@ -112,6 +166,35 @@ double BetaCF(double a, double b, double x) {
 
 }  // namespace
 
+double BetaPrefix(double a, double b, double x, double y, double lnx, double lny) {
+  if (std::isnan(lnx)) lnx = std::log(x);
+  if (std::isnan(lny)) lny = std::log(y);
+  const double c = a + b;
+  if (a >= kStirlingMin && b >= kStirlingMin && x > 0.0 && y > 0.0) {
+    // Around the mode x0 = a/c: with t1 = x/x0 - 1 and t2 = y/y0 - 1,
+    // x^a y^b / B(a, b) = sqrt(a b/(2 pi c)) exp(-a D(t1) - b D(t2) +
+    // tail(c) - tail(a) - tail(b)), D(t) = t - ln(1 + t), since a t1 + b t2
+    // = c (x + y - 1) = 0. The smaller of x and y gives both t.
+    const double at1 = x <= y ? std::fma(x, c, -a) : -std::fma(y, c, -b);
+    const double t1 = at1 / a, t2 = -at1 / b;
+    const double e = -a * Deviance(t1, lnx + std::log(c / a)) -
+                     b * Deviance(t2, lny + std::log(c / b)) + StirlingTail(c) - StirlingTail(a) -
+                     StirlingTail(b);
+    return std::exp(e) * std::sqrt(a / c * b / (2.0 * kPi));
+  }
+  if (std::max(a, b) >= kStirlingMin) {
+    // One large parameter l, one small s: ln Gamma(s + l) - ln Gamma(l) =
+    // s ln l + (s + l - 1/2) ln(1 + s/l) - s + tail(s + l) - tail(l).
+    const bool bBig = b >= a;
+    const double s = bBig ? a : b, l = bBig ? b : a;
+    const double lns = bBig ? lnx : lny, lnl = bBig ? lny : lnx;
+    const double ratio =
+        s * std::log(l) + (c - 0.5) * std::log1p(s / l) - s + StirlingTail(c) - StirlingTail(l);
+    return std::exp(s * lns + l * lnl - LnGamma(s) + ratio);
+  }
+  return std::exp(LnGamma(c) - LnGamma(a) - LnGamma(b) + a * lnx + b * lny);
+}
+
 void BetaPQ(double x, double y, double a, double b, double& p, double& q, double lnx, double lny) {
   if (std::isnan(lnx)) lnx = std::log(x);
   if (std::isnan(lny)) lny = std::log(y);
@@ -125,7 +208,7 @@ void BetaPQ(double x, double y, double a, double b, double& p, double& q, double
     q = 0.0;
     return;
   }
-  const double bt = std::exp(LnGamma(a + b) - LnGamma(a) - LnGamma(b) + a * lnx + b * lny);
+  const double bt = BetaPrefix(a, b, x, y, lnx, lny);
   if (x < (a + 1.0) / (a + b + 2.0)) {
     p = bt * BetaCF(a, b, x) / a;
     q = 1.0 - p;
@@ -197,8 +280,12 @@ double IncompleteBeta(double x, double a, double b) {
   if (a <= 0.0 || b <= 0.0 || std::isinf(a) || std::isinf(b)) return kNaN;
   if (x <= 0.0) return 0.0;
   if (x >= 1.0) return 1.0;
+  // 1 - x is exact from 1/2 up; below, ln(1 - x) comes from x itself.
+  const double y = 1.0 - x;
+  const double lnx = x <= 0.5 ? std::log(x) : std::log1p(-y);
+  const double lny = x <= 0.5 ? std::log1p(-x) : std::log(y);
   double p, q;
-  statis_detail::BetaPQ(x, 1.0 - x, a, b, p, q);
+  statis_detail::BetaPQ(x, y, a, b, p, q, lnx, lny);
   return p;
 }
 
@@ -212,43 +299,132 @@ double nDistriIntegral(double x) {
   if (std::isnan(x)) return kNaN;
   if (x == 0.0) return 0.5;
   if (std::isinf(x)) return x > 0.0 ? 1.0 : 0.0;
+  // The prefix h^(1/2) e^-h / Gamma(1/2), h = x^2/2, is |x| phi(x). x^2 is
+  // split so that its rounding (relative error h eps in e^-h, 1e-13 near
+  // x = -37) does not enter: with z = zh + zl and zh of 26 bits, zh^2 is
+  // exact.
+  const double z = std::fabs(x);
+  const double zh = static_cast<double>(static_cast<float>(z));
+  const double zl = z - zh;
+  const double g =
+      std::exp(-0.5 * zh * zh) * std::exp(-(zh * zl + 0.5 * zl * zl)) * z * uc_sqrt2pitom1;
   double p, q;
-  statis_detail::GammaPQ(0.5, 0.5 * x * x, p, q);
+  statis_detail::GammaPQ(0.5, 0.5 * z * z, p, q, g);
   // The lower tail straight from Q: 0.5 (1 - P) cancels to nothing below -8.
   return x > 0.0 ? 0.5 * (1.0 + p) : 0.5 * q;
 }
 
+namespace {
+
+// Wichura's algorithm AS241 (PPND16), Appl. Stat. 37 (1988) 477: the
+// normal quantile of p in (0, 1) to about 1e-16 relative, with the tail
+// argument taken as r = min(p, 1 - p) from p itself.
+double Ppnd16(double p) {
+  const double q = p - 0.5;
+  if (std::fabs(q) <= 0.425) {
+    const double r = 0.180625 - q * q;
+    return q *
+           (((((((2.5090809287301226727e3 * r + 3.3430575583588128105e4) * r +
+                 6.7265770927008700853e4) *
+                    r +
+                4.5921953931549871457e4) *
+                   r +
+               1.3731693765509461125e4) *
+                  r +
+              1.9715909503065514427e3) *
+                 r +
+             1.3314166789178437745e2) *
+                r +
+            3.3871328727963666080e0) /
+           (((((((5.2264952788528545610e3 * r + 2.8729085735721942674e4) * r +
+                 3.9307895800092710610e4) *
+                    r +
+                2.1213794301586595867e4) *
+                   r +
+               5.3941960214247511077e3) *
+                  r +
+              6.8718700749205790830e2) *
+                 r +
+             4.2313330701600911252e1) *
+                r +
+            1.0);
+  }
+  double r = std::sqrt(-std::log(q < 0.0 ? p : 1.0 - p));
+  double v;
+  if (r <= 5.0) {
+    r -= 1.6;
+    v = (((((((7.74545014278341407640e-4 * r + 2.27238449892691845833e-2) * r +
+              2.41780725177450611770e-1) *
+                 r +
+             1.27045825245236838258e0) *
+                r +
+            3.64784832476320460504e0) *
+               r +
+           5.76949722146069140550e0) *
+              r +
+          4.63033784615654529590e0) *
+             r +
+         1.42343711074968357734e0) /
+        (((((((1.05075007164441684324e-9 * r + 5.47593808499534494600e-4) * r +
+              1.51986665636164571966e-2) *
+                 r +
+             1.48103976427480074590e-1) *
+                r +
+            6.89767334985100004550e-1) *
+               r +
+           1.67638483018380384940e0) *
+              r +
+          2.05319162663775882187e0) *
+             r +
+         1.0);
+  } else {
+    r -= 5.0;
+    v = (((((((2.01033439929228813265e-7 * r + 2.71155556874348757815e-5) * r +
+              1.24266094738807843860e-3) *
+                 r +
+             2.65321895265761230930e-2) *
+                r +
+            2.96560571828504891230e-1) *
+               r +
+           1.78482653991729133580e0) *
+              r +
+          5.46378491116411436990e0) *
+             r +
+         6.65790464350110377720e0) /
+        (((((((2.04426310338993978564e-15 * r + 1.42151175831644588870e-7) * r +
+              1.84631831751005468180e-5) *
+                 r +
+             7.86869131145613259100e-4) *
+                r +
+            1.48753612908506148525e-2) *
+               r +
+           1.36929880922735805310e-1) *
+              r +
+          5.99832206555887937690e-1) *
+             r +
+         1.0);
+  }
+  return q < 0.0 ? -v : v;
+}
+
+}  // namespace
+
 double nDistriQuantile(double p) {
   if (!(p > 0.0 && p < 1.0)) return 0.0;
   if (p == 0.5) return 0.0;
-  // Work in the smaller tail; 1 - p is exact for p >= 0.5.
-  const bool upper = p > 0.5;
-  const double tail = upper ? 1.0 - p : p;
-  const double b = statis_detail::NormalTailApprox(tail);
-  const double e = 0.1 * std::max(b, 0.1);
-  // x is the magnitude of the quantile; the lower tail at -x is the target.
-  double lo = std::max(b - e, 0.0);
-  double hi = b + e;
-  double x = b;
-  for (int32_t it = 0; it < 200; ++it) {
-    const double t = nDistriIntegral(-x);
-    if (std::fabs(t - tail) < 1e-8 * tail) break;
-    if (t > tail) {
-      lo = x;
-    } else {
-      hi = x;
-    }
-    // Newton on ln t, kept inside the bracket; bisection otherwise.
-    double next = 0.5 * (lo + hi);
-    const double f = nDistriDensity(x);
-    if (t > 0.0 && f > 0.0) {
-      const double cand = x + (std::log(t) - std::log(tail)) * t / f;
-      if (cand > lo && cand < hi) next = cand;
-    }
-    if (next == x || next == lo || next == hi) break;
-    x = next;
+  double x = Ppnd16(p);
+  // One Halley step, e = (P - p)/phi, against the tail on the side of p
+  // (the smaller one, so its relative accuracy carries over), taken from
+  // the C library's erfc: the rounding of x/sqrt(2) changes the tail by
+  // about x^2 eps relative, which moves the quantile by only about eps.
+  const double f = nDistriDensity(x);
+  if (f > 0.0 && std::isfinite(f)) {
+    constexpr double kSqrtHalf = 0.70710678118654752440;
+    const double e = p < 0.5 ? (0.5 * std::erfc(-x * kSqrtHalf) - p) / f
+                             : ((1.0 - p) - 0.5 * std::erfc(x * kSqrtHalf)) / f;
+    x -= e / (1.0 + 0.5 * x * e);
   }
-  return upper ? x : -x;
+  return x;
 }
 
 // ---------------------------------------------------------------------------
@@ -297,10 +473,13 @@ double HyperGeoDistriDensity(double p, int32_t npop, int32_t nsample, int32_t k)
   const int64_t m = static_cast<int64_t>(Round(p * static_cast<double>(npop)));
   const int64_t N = npop, n = nsample, kk = k;
   if (kk < 0 || kk > m || kk > n || kk < n + m - N) return 0.0;
-  auto lf = [](int64_t v) { return LnGamma(static_cast<double>(v) + 1.0); };
-  const double ln = lf(m) - lf(kk) - lf(m - kk) + lf(N - m) - lf(n - kk) - lf(N - m - n + kk) -
-                    (lf(N) - lf(n) - lf(N - n));
-  return std::exp(ln);
+  // As binomial probabilities with p' = n/N (Loader's decomposition): the
+  // logarithms of the factorials cancel to about ln(N!) eps otherwise.
+  if (n == N) return 1.0;
+  const double pp = static_cast<double>(n) / static_cast<double>(N);
+  return BinomDistriDensity(static_cast<int32_t>(m), pp, static_cast<int32_t>(kk)) *
+         BinomDistriDensity(static_cast<int32_t>(N - m), pp, static_cast<int32_t>(n - kk)) /
+         BinomDistriDensity(npop, pp, nsample);
 }
 
 // ---------------------------------------------------------------------------

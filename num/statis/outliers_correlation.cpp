@@ -1,4 +1,5 @@
-// Grubbs' outlier test, correlation, Durbin-Watson and Theil-Sen.
+// Dean-Dixon and Grubbs outlier tests, correlation, Durbin-Watson and
+// Theil-Sen.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -6,6 +7,7 @@
 
 #include "core/zel_system.hpp"
 #include "num/arrays/zel_openarrays.hpp"
+#include "num/statis/dixon_table_impl.hpp"
 #include "num/statis/statis_impl.hpp"
 #include "num/statis/zel_statis.hpp"
 
@@ -34,6 +36,59 @@ TDoubleArray ToArray(const TVector& v) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// Dean-Dixon
+// ---------------------------------------------------------------------------
+
+double DeanDixonCriticalValues(int32_t n, TSignifLevelEx level) {
+  const auto j = static_cast<int32_t>(level);
+  if (n < 3 || n > 100 || j < 0 || j > 8) return -1.0;
+  return statis_detail::kDeanDixonCritical[static_cast<size_t>(n - 3)][static_cast<size_t>(j)];
+}
+
+int32_t DeanDixonTest(const TDoubleArray& data, TSignifLevelEx level, double& Q) {
+  Q = 0.0;
+  const size_t n = data.size();
+  if (n < 3) throw EZELStatisError("DeanDixonTest: number of data points is too low");
+  if (n > 100) throw EZELStatisError("DeanDixonTest: number of data points is too high");
+  const double crit = DeanDixonCriticalValues(static_cast<int32_t>(n), level);
+  if (crit < 0.0) return kDeanDixonBadArgument;
+  if (!std::all_of(data.begin(), data.end(), [](double x) { return std::isfinite(x); })) {
+    return kDeanDixonBadArgument;
+  }
+  std::vector<long double> x(data.begin(), data.end());
+  std::sort(x.begin(), x.end());
+  // 0-based: x[0] = x1, x[n - 1] = xn. Long double differences cannot
+  // overflow for finite doubles.
+  const size_t hi = n - 1;
+  const size_t lowNum = n >= 11 ? 2 : 1;   // x3 or x2
+  const size_t highNum = n >= 11 ? 2 : 1;  // x(n-2) or x(n-1)
+  size_t lowDen = hi, highDen = 0;         // x(n-k) and x(k + 1)
+  if (n >= 14) {
+    lowDen = hi - 2;
+    highDen = 2;
+  } else if (n >= 8) {
+    lowDen = hi - 1;
+    highDen = 1;
+  }
+  const auto ratio = [](long double num, long double den) {
+    return den == 0.0L ? 0.0L : num / den;
+  };
+  const long double low = ratio(x[lowNum] - x[0], x[lowDen] - x[0]);
+  const long double high = ratio(x[hi] - x[hi - highNum], x[hi] - x[highDen]);
+  const bool highSide = high > low;
+  Q = static_cast<double>(highSide ? high : low);
+  if (!(Q > crit)) return kDeanDixonNone;
+  const double extreme = static_cast<double>(highSide ? x[hi] : x[0]);
+  const auto it = std::find(data.begin(), data.end(), extreme);
+  return static_cast<int32_t>(it - data.begin());
+}
+
+int32_t DeanDixonTest(const TVector& data, TSignifLevelEx level, double& Q) {
+  const int32_t r = DeanDixonTest(ToArray(data), level, Q);
+  return r >= 0 ? r + 1 : r;
+}
 
 // ---------------------------------------------------------------------------
 // Grubbs

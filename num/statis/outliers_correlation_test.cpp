@@ -2,8 +2,10 @@
 // (testdata/reference_values.py) and published critical values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
+#include <string>
 
 #include "num/statis/zel_statis.hpp"
 
@@ -29,6 +31,141 @@ const TDoubleArray kX =
     Offset({1.0, 2.0, 3.5, 4.0, 5.5, 6.0, 7.25, 8.0, 9.5, 10.0, 11.0, 12.5}, 1e9);
 const TDoubleArray kY = {2.1, 3.9, 6.2, 8.1, 9.8, 12.5, 13.9, 16.2, 18.1, 19.7, 22.4, 24.0};
 const TDoubleArray kY2 = {0.5, -1.2, 2.2, 0.1, 1.9, -0.4, 0.8, 2.5, -0.9, 1.1, 0.0, 1.7};
+
+std::unique_ptr<TVector> MakeVector(const TDoubleArray& values) {
+  auto v = std::make_unique<TVector>(nullptr);
+  v->Resize(static_cast<int32_t>(values.size()));
+  for (size_t i = 0; i < values.size(); ++i) v->SetVal(static_cast<int32_t>(i + 1), values[i]);
+  return v;
+}
+
+std::string DixonMessage(const TDoubleArray& data) {
+  double Q = 0;
+  try {
+    DeanDixonTest(data, TSignifLevelEx::Dot050, Q);
+  } catch (const EZELStatisError& e) {
+    return e.what();
+  }
+  return "no exception";
+}
+
+TEST(DeanDixon, CriticalValuesKeepThePrintedRowsAndTheCorrectedFivePoint) {
+  using L = TSignifLevelEx;
+  // Printed rows (Dean and Dixon's table and its extensions).
+  EXPECT_EQ(DeanDixonCriticalValues(3, L::Dot001), 0.999);
+  EXPECT_EQ(DeanDixonCriticalValues(3, L::Dot050), 0.941);
+  EXPECT_EQ(DeanDixonCriticalValues(4, L::Dot500), 0.324);
+  EXPECT_EQ(DeanDixonCriticalValues(8, L::Dot010), 0.682);
+  EXPECT_EQ(DeanDixonCriticalValues(11, L::Dot020), 0.636);
+  EXPECT_EQ(DeanDixonCriticalValues(14, L::Dot100), 0.491);
+  EXPECT_EQ(DeanDixonCriticalValues(100, L::Dot001), 0.387);
+  EXPECT_EQ(DeanDixonCriticalValues(100, L::Dot500), 0.111);
+  // n = 5 at 0.05 is 0.642; 0.710 is the 0.025 point.
+  EXPECT_EQ(DeanDixonCriticalValues(5, L::Dot050), 0.642);
+  EXPECT_EQ(DeanDixonCriticalValues(2, L::Dot050), -1.0);
+  EXPECT_EQ(DeanDixonCriticalValues(101, L::Dot050), -1.0);
+  EXPECT_EQ(DeanDixonCriticalValues(10, static_cast<L>(9)), -1.0);
+  EXPECT_EQ(DeanDixonCriticalValues(10, static_cast<L>(-1)), -1.0);
+  // A shifted or transposed row breaks the order: a smaller level needs a
+  // larger ratio, and within one ratio more values need a smaller one (to
+  // the 0.002 of the Monte Carlo rows).
+  const int32_t familyStart[] = {3, 8, 11, 14};
+  for (int32_t n = 3; n <= 100; ++n) {
+    for (int32_t j = 1; j < 9; ++j) {
+      EXPECT_LT(DeanDixonCriticalValues(n, static_cast<L>(j)),
+                DeanDixonCriticalValues(n, static_cast<L>(j - 1)))
+          << "n " << n << " level " << j;
+    }
+    if (std::find(std::begin(familyStart), std::end(familyStart), n) != std::end(familyStart)) {
+      continue;
+    }
+    for (int32_t j = 0; j < 9; ++j) {
+      EXPECT_LE(DeanDixonCriticalValues(n, static_cast<L>(j)),
+                DeanDixonCriticalValues(n - 1, static_cast<L>(j)) + 0.002)
+          << "n " << n << " level " << j;
+    }
+  }
+}
+
+TEST(DeanDixon, FindsTheOutlierOfTheExampleInBothIndexings) {
+  double Q = 0;
+  EXPECT_EQ(DeanDixonTest(TDoubleArray{1, 2, 3, 4, 100}, TSignifLevelEx::Dot050, Q), 4);
+  EXPECT_DOUBLE_EQ(Q, 96.0 / 99.0);
+  EXPECT_EQ(DeanDixonTest(*MakeVector({1, 2, 3, 4, 100}), TSignifLevelEx::Dot050, Q), 5);
+  // Low side, and no outlier (the negative result is not shifted).
+  EXPECT_EQ(DeanDixonTest(TDoubleArray{3, -100, 1, 2, 4}, TSignifLevelEx::Dot050, Q), 1);
+  EXPECT_DOUBLE_EQ(Q, 101.0 / 104.0);
+  EXPECT_EQ(DeanDixonTest(*MakeVector({1, 2, 3, 4, 5}), TSignifLevelEx::Dot050, Q), kDeanDixonNone);
+  EXPECT_DOUBLE_EQ(Q, 0.25);
+}
+
+TEST(DeanDixon, UsesTheRatioOfEachSizeRange) {
+  // Values 1..n-1 and M: the high ratio by hand for each formula.
+  struct Case {
+    int32_t n;
+    double M, Q;
+  };
+  const Case cases[] = {
+      {3, 20, 18.0 / 19},       // r10 (M - x2)/(M - x1)
+      {7, 20, 14.0 / 19},       // r10
+      {8, 20, 13.0 / 18},       // r11 (M - x7)/(M - x2)
+      {10, 20, 11.0 / 18},      // r11
+      {11, 20, 11.0 / 18},      // r21 (M - x9)/(M - x2)
+      {13, 20, 9.0 / 18},       // r21
+      {14, 20, 8.0 / 17},       // r22 (M - x12)/(M - x3)
+      {100, 200, 102.0 / 197},  // r22
+  };
+  for (const Case& c : cases) {
+    TDoubleArray data;
+    data.push_back(c.M);  // first, so the position tells the side
+    for (int32_t i = 1; i < c.n; ++i) data.push_back(i);
+    double Q = 0;
+    const int32_t r = DeanDixonTest(data, TSignifLevelEx::Dot050, Q);
+    EXPECT_DOUBLE_EQ(Q, c.Q) << "n " << c.n;
+    EXPECT_EQ(r, c.Q > DeanDixonCriticalValues(c.n, TSignifLevelEx::Dot050) ? 0 : -1)
+        << "n " << c.n;
+  }
+  EXPECT_EQ(DixonMessage({1, 2}), "DeanDixonTest: number of data points is too low");
+  EXPECT_EQ(DixonMessage(TDoubleArray(101, 1.0)),
+            "DeanDixonTest: number of data points is too high");
+  EXPECT_EQ(DixonMessage(TDoubleArray(100, 1.0)), "no exception");
+  double Q = 0;
+  EXPECT_THROW(DeanDixonTest(*MakeVector({1, 2}), TSignifLevelEx::Dot050, Q), EZELStatisError);
+}
+
+TEST(DeanDixon, ZeroDenominatorsTiesAndHostileValues) {
+  double Q = -1;
+  EXPECT_EQ(DeanDixonTest(TDoubleArray{5, 5, 5, 5}, TSignifLevelEx::Dot050, Q), kDeanDixonNone);
+  EXPECT_EQ(Q, 0.0);
+  // n = 8: the low ratio's denominator x7 - x1 is 0, the high ratio is 1.
+  EXPECT_EQ(DeanDixonTest(TDoubleArray{0, 0, 0, 0, 0, 0, 0, 5}, TSignifLevelEx::Dot001, Q), 7);
+  EXPECT_EQ(Q, 1.0);
+  // n = 8: the high ratio's denominator x8 - x2 is 0, the low ratio is 1.
+  EXPECT_EQ(DeanDixonTest(TDoubleArray{1, 1, 1, 1, 0, 1, 1, 1}, TSignifLevelEx::Dot001, Q), 4);
+  EXPECT_EQ(Q, 1.0);
+  // Two equal low outliers (r22 looks past x2): the first position wins.
+  const TDoubleArray twin = {1, 2, 3, -50, 4, 5, 6, 7, 8, -50, 9, 10, 11, 12};
+  EXPECT_EQ(DeanDixonTest(twin, TSignifLevelEx::Dot050, Q), 3);
+  EXPECT_DOUBLE_EQ(Q, 51.0 / 60.0);
+  EXPECT_EQ(DeanDixonTest(*MakeVector(twin), TSignifLevelEx::Dot050, Q), 4);
+  // Equal ratios: the low side is taken.
+  EXPECT_EQ(DeanDixonTest(TDoubleArray{0, 10, 10.5, 11, 21}, TSignifLevelEx::Dot500, Q), 0);
+  // Extreme magnitudes: the spread 2e308 is not an overflow.
+  EXPECT_EQ(DeanDixonTest(TDoubleArray{-1e308, 0, 1, 2, 1e308}, TSignifLevelEx::Dot050, Q),
+            kDeanDixonNone);
+  EXPECT_DOUBLE_EQ(Q, 0.5);
+  EXPECT_EQ(DeanDixonTest(TDoubleArray{1e-300, 2e-300, 3e-300, 4e-300, 1e-298},
+                          TSignifLevelEx::Dot050, Q),
+            4);
+  for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+    Q = 7;
+    EXPECT_EQ(DeanDixonTest(TDoubleArray{1, 2, bad, 4}, TSignifLevelEx::Dot050, Q),
+              kDeanDixonBadArgument);
+    EXPECT_EQ(Q, 0.0);
+  }
+  EXPECT_EQ(DeanDixonTest(TDoubleArray{1, 2, 3, 4}, static_cast<TSignifLevelEx>(12), Q),
+            kDeanDixonBadArgument);
+}
 
 TEST(Grubbs, CriticalValuesMatchScipyAndThePublishedTable) {
   for (const RefRow4& r : kGrubbsCritical) {

@@ -146,33 +146,19 @@ int32_t Perform1SampleChi2Test(const TDoubleArray& data, double sigma0, double& 
   return kTestOk;
 }
 
-int32_t PerformMannWhitneyUTest(const TDoubleArray& a, const TDoubleArray& b, double& U,
-                                double& p) {
-  U = p = 0.0;
-  if (a.empty() || b.empty()) return kTestTooFew;
-  if (!Finite(a) || !Finite(b)) return kTestNotFinite;
-  const size_t n1 = a.size(), n2 = b.size(), n = n1 + n2;
-  // Mid-ranks of the pooled sample; U1 = R1 - n1(n1 + 1)/2.
-  std::vector<std::pair<double, size_t>> pooled(n);
-  for (size_t i = 0; i < n1; ++i) pooled[i] = {a[i], 0};
-  for (size_t j = 0; j < n2; ++j) pooled[n1 + j] = {b[j], 1};
-  std::sort(pooled.begin(), pooled.end());
-  long double r1 = 0.0L, ties = 0.0L;
-  for (size_t i = 0; i < n;) {
-    size_t j = i;
-    while (j + 1 < n && pooled[j + 1].first == pooled[i].first) ++j;
-    const long double rank = 0.5L * static_cast<long double>(i + j + 2);
-    const auto t = static_cast<long double>(j - i + 1);
-    ties += t * t * t - t;
-    for (size_t k = i; k <= j; ++k) {
-      if (pooled[k].second == 0) r1 += rank;
-    }
-    i = j + 1;
-  }
-  const long double dn1 = n1, dn2 = n2, dn = n;
+namespace {
+
+// U = r1 - n1(n1 + 1)/2 from the rank-score sum r1 of the first sample and
+// its two-sided p: exact (UDistriIntegral) when the scores are the ranks
+// 1..n without ties and the table reaches n1 and n2, else normal with the
+// permutation variance n1 n2 ss/(n (n - 1)) of the scores (ss their centred
+// sum of squares) and a continuity correction of 1/2.
+void RankSumP(long double r1, long double ss, bool tied, size_t n1, size_t n2, double& U,
+              double& p) {
+  const long double dn1 = n1, dn2 = n2, dn = n1 + n2;
   const long double u = r1 - dn1 * (dn1 + 1.0L) / 2.0L;
   U = static_cast<double>(u);
-  if (ties == 0.0L) {
+  if (!tied) {
     const auto i1 = static_cast<int32_t>(n1), i2 = static_cast<int32_t>(n2);
     const auto iu = static_cast<int32_t>(u);
     const double lower = UDistriIntegral(i1, i2, iu);
@@ -180,22 +166,108 @@ int32_t PerformMannWhitneyUTest(const TDoubleArray& a, const TDoubleArray& b, do
       // P(U' >= u) = P(U' <= n1 n2 - u) by symmetry.
       const double upper = UDistriIntegral(i1, i2, i1 * i2 - iu);
       p = TwoSidedFromTails(lower, upper);
-      return kTestOk;
+      return;
     }
   }
   const long double mean = dn1 * dn2 / 2.0L;
-  const long double var = dn1 * dn2 / 12.0L * ((dn + 1.0L) - ties / (dn * (dn - 1.0L)));
+  const long double var = dn < 2.0L ? 0.0L : dn1 * dn2 * ss / (dn * (dn - 1.0L));
   if (!(var > 0.0L)) {
     p = 1.0;
-    return kTestOk;
+    return;
   }
   const long double z = (std::fabs(u - mean) - 0.5L) / std::sqrt(var);
   p = std::min(1.0, 2.0 * nDistriIntegral(-static_cast<double>(std::max(z, 0.0L))));
+}
+
+// The pooled sample sorted by value, each entry marked 0 (from a) or 1.
+std::vector<std::pair<double, size_t>> Pooled(const TDoubleArray& a, const TDoubleArray& b) {
+  std::vector<std::pair<double, size_t>> pooled(a.size() + b.size());
+  for (size_t i = 0; i < a.size(); ++i) pooled[i] = {a[i], 0};
+  for (size_t j = 0; j < b.size(); ++j) pooled[a.size() + j] = {b[j], 1};
+  std::sort(pooled.begin(), pooled.end());
+  return pooled;
+}
+
+// Calls f(first, last) for each run of equal values of the sorted pool.
+template <class F>
+void ForEachTieGroup(const std::vector<std::pair<double, size_t>>& pooled, F f) {
+  for (size_t i = 0; i < pooled.size();) {
+    size_t j = i;
+    while (j + 1 < pooled.size() && pooled[j + 1].first == pooled[i].first) ++j;
+    f(i, j);
+    i = j + 1;
+  }
+}
+
+}  // namespace
+
+int32_t PerformMannWhitneyUTest(const TDoubleArray& a, const TDoubleArray& b, double& U,
+                                double& p) {
+  U = p = 0.0;
+  if (a.empty() || b.empty()) return kTestTooFew;
+  if (!Finite(a) || !Finite(b)) return kTestNotFinite;
+  const size_t n = a.size() + b.size();
+  const auto pooled = Pooled(a, b);
+  long double r1 = 0.0L, ties = 0.0L;
+  ForEachTieGroup(pooled, [&](size_t i, size_t j) {
+    const long double rank = 0.5L * static_cast<long double>(i + j + 2);
+    const auto t = static_cast<long double>(j - i + 1);
+    ties += t * t * t - t;
+    for (size_t k = i; k <= j; ++k) {
+      if (pooled[k].second == 0) r1 += rank;
+    }
+  });
+  // Centred sum of squares of the mid-ranks: (n^3 - n - ties)/12.
+  const long double dn = n;
+  RankSumP(r1, (dn * dn * dn - dn - ties) / 12.0L, ties != 0.0L, a.size(), b.size(), U, p);
   return kTestOk;
 }
 
 int32_t PerformMannWhitneyUTest(const TVector& a, const TVector& b, double& U, double& p) {
   return PerformMannWhitneyUTest(ToArray(a), ToArray(b), U, p);
+}
+
+int32_t PerformSiegelTukeyTest(const TDoubleArray& a, const TDoubleArray& b, double& U, double& p) {
+  U = p = 0.0;
+  if (a.empty() || b.empty()) return kTestTooFew;
+  if (!Finite(a) || !Finite(b)) return kTestNotFinite;
+  const auto pooled = Pooled(a, b);
+  const auto n = static_cast<int64_t>(pooled.size());
+  // Ranks from the extremes inwards: 1 to the smallest, 2 and 3 to the two
+  // largest, 4 and 5 to the next two smallest, and so on.
+  std::vector<long double> score(pooled.size());
+  int64_t lo = 0, hi = n - 1, rank = 1, take = 1;
+  bool fromLow = true;
+  while (lo <= hi) {
+    for (int64_t k = 0; k < take && lo <= hi; ++k) {
+      score[static_cast<size_t>(fromLow ? lo++ : hi--)] = static_cast<long double>(rank++);
+    }
+    fromLow = !fromLow;
+    take = 2;
+  }
+  // Tied values share the mean of their ranks; those ranks are not
+  // consecutive, so the variance comes from the scores themselves.
+  bool tied = false;
+  ForEachTieGroup(pooled, [&](size_t i, size_t j) {
+    if (i == j) return;
+    tied = true;
+    long double sum = 0.0L;
+    for (size_t k = i; k <= j; ++k) sum += score[k];
+    const long double mean = sum / static_cast<long double>(j - i + 1);
+    for (size_t k = i; k <= j; ++k) score[k] = mean;
+  });
+  const long double mid = 0.5L * static_cast<long double>(n + 1);
+  long double r1 = 0.0L, ss = 0.0L;
+  for (size_t k = 0; k < pooled.size(); ++k) {
+    if (pooled[k].second == 0) r1 += score[k];
+    ss += (score[k] - mid) * (score[k] - mid);
+  }
+  RankSumP(r1, ss, tied, a.size(), b.size(), U, p);
+  return kTestOk;
+}
+
+int32_t PerformSiegelTukeyTest(const TVector& a, const TVector& b, double& U, double& p) {
+  return PerformSiegelTukeyTest(ToArray(a), ToArray(b), U, p);
 }
 
 }  // namespace zel

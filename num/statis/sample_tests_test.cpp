@@ -1,6 +1,6 @@
 // t, F, one-sample chi-square and Mann-Whitney tests against scipy.stats
 // (ttest_1samp, ttest_rel, ttest_ind, f, chi2, mannwhitneyu;
-// testdata/reference_values.py).
+// testdata/reference_values.py) and the Siegel-Tukey test by hand.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -114,6 +114,94 @@ TEST(SampleTests, MannWhitneyExactAndWithTiesMatchScipy) {
 
 namespace zel {
 namespace {
+
+TEST(SampleTests, SiegelTukeyRanksFromBothEnds) {
+  // Pooled 1 2 4 5 6 7 9 10 get the ranks 1 4 5 8 7 6 3 2: the spread
+  // sample holds 1, 4, 3, 2, so U = 10 - 10 = 0 and p = 2/C(8, 4).
+  double U = -1, p = -1;
+  ASSERT_EQ(PerformSiegelTukeyTest(TDoubleArray{1, 2, 9, 10}, TDoubleArray{4, 5, 6, 7}, U, p),
+            kTestOk);
+  EXPECT_EQ(U, 0.0);
+  EXPECT_NEAR(p, 2.0 / 70.0, 1e-15);
+  ASSERT_EQ(PerformSiegelTukeyTest(TDoubleArray{4, 5, 6, 7}, TDoubleArray{1, 2, 9, 10}, U, p),
+            kTestOk);
+  EXPECT_EQ(U, 16.0);
+  EXPECT_NEAR(p, 2.0 / 70.0, 1e-15);
+  // Without ties the test is the Mann-Whitney test on the Siegel-Tukey
+  // ranks (by hand: pooled 0.2 1.7 2.5 3.1 4.4 5.0 5.5 6.1 7.4 8.8 9.9 ->
+  // 1 4 5 8 9 11 10 7 6 3 2).
+  const TDoubleArray a = {3.1, 7.4, 0.2, 9.9, 5.0};
+  const TDoubleArray b = {4.4, 6.1, 1.7, 8.8, 2.5, 5.5};
+  double Umw = 0, pmw = 0;
+  ASSERT_EQ(PerformMannWhitneyUTest(TDoubleArray{8, 6, 1, 2, 11}, TDoubleArray{9, 7, 4, 3, 5, 10},
+                                    Umw, pmw),
+            kTestOk);
+  ASSERT_EQ(PerformSiegelTukeyTest(a, b, U, p), kTestOk);
+  EXPECT_EQ(U, Umw);
+  EXPECT_EQ(p, pmw);
+  // Scale and shift do not change ranks: values near 1e154 and 1e-160.
+  for (double scale : {1e154, 1e-160}) {
+    TDoubleArray as = a, bs = b;
+    for (double& x : as) x *= scale;
+    for (double& x : bs) x *= scale;
+    double Us = 0, ps = 0;
+    ASSERT_EQ(PerformSiegelTukeyTest(as, bs, Us, ps), kTestOk);
+    EXPECT_EQ(Us, U);
+    EXPECT_EQ(ps, p);
+  }
+  auto va = std::make_unique<TVector>(nullptr);
+  auto vb = std::make_unique<TVector>(nullptr);
+  va->Resize(5);
+  vb->Resize(6);
+  for (int32_t i = 1; i <= 5; ++i) va->SetVal(i, a[static_cast<size_t>(i - 1)]);
+  for (int32_t i = 1; i <= 6; ++i) vb->SetVal(i, b[static_cast<size_t>(i - 1)]);
+  ASSERT_EQ(PerformSiegelTukeyTest(*va, *vb, Umw, pmw), kTestOk);
+  EXPECT_EQ(Umw, U);
+  EXPECT_EQ(pmw, p);
+}
+
+TEST(SampleTests, SiegelTukeyWithTiesAndDegenerateSamples) {
+  // Ties share the mean of ranks that are not consecutive: the two 1s hold
+  // ranks 1 and 4 (2.5 each), the three 5s ranks 9, 11, 10 (10 each); R1 =
+  // 2.5 + 2.5 + 10 + 3 + 2 = 20, U = 5. p from the normal approximation with
+  // the permutation variance of these scores (computed independently in
+  // Python with scipy.stats.norm).
+  double U = 0, p = 0;
+  ASSERT_EQ(
+      PerformSiegelTukeyTest(TDoubleArray{1, 1, 5, 9, 9.5}, TDoubleArray{3, 5, 5, 7, 6, 4}, U, p),
+      kTestOk);
+  EXPECT_EQ(U, 5.0);
+  EXPECT_NEAR(p, 0.0737616406462559, 2e-15);
+  // All values equal: no information, U at its mean and p = 1.
+  ASSERT_EQ(PerformSiegelTukeyTest(TDoubleArray{2, 2, 2}, TDoubleArray{2, 2}, U, p), kTestOk);
+  EXPECT_EQ(U, 3.0);
+  EXPECT_EQ(p, 1.0);
+  // One value each: exact, p = 1.
+  ASSERT_EQ(PerformSiegelTukeyTest(TDoubleArray{1}, TDoubleArray{2}, U, p), kTestOk);
+  EXPECT_EQ(p, 1.0);
+  U = p = 9;
+  EXPECT_EQ(PerformSiegelTukeyTest(TDoubleArray{}, TDoubleArray{1, 2}, U, p), kTestTooFew);
+  EXPECT_EQ(U, 0.0);
+  EXPECT_EQ(p, 0.0);
+  EXPECT_EQ(PerformSiegelTukeyTest(TDoubleArray{1, std::nan("")}, TDoubleArray{1, 2}, U, p),
+            kTestNotFinite);
+  EXPECT_EQ(PerformSiegelTukeyTest(TDoubleArray{1, 2}, TDoubleArray{HUGE_VAL, 2}, U, p),
+            kTestNotFinite);
+  // Large samples (beyond the exact table): a sample ten times as spread
+  // is found; the same spread is not.
+  TDoubleArray wide, narrow, narrow2;
+  for (int32_t i = 0; i < 200; ++i) {
+    const double u = std::sin(1.7 * i + 0.3);  // spread over [-1, 1], no ties
+    wide.push_back(10.0 * u);
+    narrow.push_back(u + 1e-3);
+    narrow2.push_back(std::sin(2.3 * i + 0.1));
+  }
+  ASSERT_EQ(PerformSiegelTukeyTest(wide, narrow, U, p), kTestOk);
+  EXPECT_LT(p, 1e-10);
+  EXPECT_LT(U, 0.3 * 200 * 200);
+  ASSERT_EQ(PerformSiegelTukeyTest(narrow2, narrow, U, p), kTestOk);
+  EXPECT_GT(p, 0.01);
+}
 
 TEST(ShapeTests, SkewnessAndKurtosisMatchScipy) {
   const TDoubleArray d = {2.1, 3.4, 1.9, 5.6,  2.8, 9.7, 3.1, 2.2,

@@ -10,12 +10,31 @@ namespace zel::statis_detail {
 inline constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 inline constexpr double kInf = std::numeric_limits<double>::infinity();
 // Relative change at which the series and continued fractions stop.
-inline constexpr double kSeriesEps = 1e-8;
+inline constexpr double kSeriesEps = 1.1102230246251565e-16;  // 2^-53
+inline constexpr double kPi = 3.14159265358979323846;
+// From here on ln Gamma(a) is taken as Stirling's series (StirlingTail is
+// then accurate to 1e-17).
+inline constexpr double kStirlingMin = 10.0;
+
+// ln Gamma(a) - ((a - 1/2) ln a - a + ln sqrt(2 pi)) for a >= kStirlingMin.
+double StirlingTail(double a);
+
+// t - ln(1 + t) for t > -1, accurate also near t = 0.
+double Log1pmx(double t);
+
+// x^a e^-x / Gamma(a) for a, x > 0, accurate to a few units of the last
+// place times (1 + |a - x|/sqrt(a)) also for large a.
+double GammaPrefix(double a, double x);
+
+// x^a y^b / B(a, b) for a, b > 0 (y = 1 - x, given on its own; lnx and lny
+// as for BetaPQ).
+double BetaPrefix(double a, double b, double x, double y, double lnx = kNaN, double lny = kNaN);
 
 // Both regularised incomplete gamma functions P(a, x) and Q(a, x) for finite
 // a > 0 and x > 0; the smaller one is computed directly, the other as its
-// complement, so neither loses relative accuracy in its tail.
-void GammaPQ(double a, double x, double& p, double& q);
+// complement, so neither loses relative accuracy in its tail. prefix, when
+// not NaN, is GammaPrefix(a, x) computed more accurately by the caller.
+void GammaPQ(double a, double x, double& p, double& q, double prefix = kNaN);
 
 // I_x(a, b) and 1 - I_x(a, b) for finite a, b > 0, 0 < x < 1, with y = 1 - x
 // given separately so that callers who know 1 - x exactly keep it.
@@ -47,7 +66,7 @@ double SolveTail(Tail tail, Dens dens, bool upper, double target, double x0) {
     } else {
       lo = x;
     }
-    if (std::fabs(t - target) <= 1e-11 * target) return x;
+    if (std::fabs(t - target) <= 2e-16 * target) return x;
     double next = kNaN;
     const double f = dens(x);
     if (t > 0.0 && f > 0.0 && std::isfinite(f)) {
@@ -66,7 +85,7 @@ double SolveTail(Tail tail, Dens dens, bool upper, double target, double x0) {
       }
     }
     if (next == x || !(hi - lo > 4.0 * std::numeric_limits<double>::epsilon() * x)) return next;
-    if (std::fabs(next - x) <= 1e-14 * x) return next;
+    if (std::fabs(next - x) <= 1e-15 * x) return next;
     x = next;
   }
   return x;
