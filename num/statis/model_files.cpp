@@ -40,73 +40,6 @@ bool AttributeValue(std::string_view text, std::string_view name, std::string& v
   return false;
 }
 
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-// Decodes the five named entities and character references; anything else
-// after '&' is kept as written.
-std::string Unescape(std::string_view text) {
-  static constexpr std::pair<std::string_view, char> kNamed[] = {
-      {"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}};
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    const size_t semi = text[i] == '&' ? text.find(';', i) : std::string_view::npos;
-    if (semi == std::string_view::npos || semi - i > 10) {
-      out += text[i];
-      continue;
-    }
-    const std::string_view name = text.substr(i + 1, semi - i - 1);
-    bool done = false;
-    for (const auto& [n, c] : kNamed) {
-      if (name == n) {
-        out += c;
-        done = true;
-      }
-    }
-    if (!done && name.size() >= 2 && name[0] == '#') {
-      const bool hex = name[1] == 'x' || name[1] == 'X';
-      uint32_t cp = 0;
-      bool ok = name.size() > (hex ? 2u : 1u);
-      for (size_t k = hex ? 2 : 1; ok && k < name.size(); ++k) {
-        const char c = name[k];
-        int d = -1;
-        if (c >= '0' && c <= '9') d = c - '0';
-        if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        ok = d >= 0;
-        cp = cp * (hex ? 16 : 10) + static_cast<uint32_t>(d);
-      }
-      // At most 8 digits, so cp cannot wrap; surrogates and 0 are no characters.
-      if (ok && cp > 0 && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF)) {
-        AppendUtf8(out, cp);
-        done = true;
-      }
-    }
-    if (done) {
-      i = semi;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 int32_t LoadPLSModelComment(const std::string& FileName, std::string& Comment) {
@@ -140,7 +73,7 @@ int32_t LoadPLSModelComment(const std::string& FileName, std::string& Comment) {
   if (ReadNextTagInString(head, pos, kTags, 2, before, attributes, &info) != 2) {
     return kPLSCommentDamaged;
   }
-  std::string text = Unescape(before);
+  std::string text = XmlUnescape(before);
   if (static_cast<int64_t>(text.size()) > kMaxPLSCommentBytes) return kPLSCommentDamaged;
   Comment = std::move(text);
   return kPLSCommentOk;
