@@ -7,6 +7,7 @@
 
 #include "core/zel_system.hpp"
 #include "num/arrays/zel_openarrays.hpp"
+#include "num/vector/vector_kernels_impl.hpp"
 #include "num/statis/dixon_table_impl.hpp"
 #include "num/statis/statis_impl.hpp"
 #include "num/statis/zel_statis.hpp"
@@ -149,31 +150,9 @@ int32_t PearsonCorrCoeff(const TDoubleArray& x, const TDoubleArray& y, double& r
   if (x.size() != y.size()) return kCorrSizeDiffers;
   const size_t n = x.size();
   if (n < 3) return kCorrTooFew;
-  long double mx = 0.0L, my = 0.0L, rawx = 0.0L, rawy = 0.0L;
-  for (size_t i = 0; i < n; ++i) {
-    mx += x[i];
-    my += y[i];
-    rawx += std::fabs(x[i]);
-    rawy += std::fabs(y[i]);
-  }
-  if (std::isnan(static_cast<double>(mx)) || std::isnan(static_cast<double>(my))) {
-    r = kNaN;
-    return kCorrOk;
-  }
-  if (rawx <= 0.0L || rawy <= 0.0L) return kCorrOk;
-  mx /= static_cast<long double>(n);
-  my /= static_cast<long double>(n);
-  long double sxx = 0.0L, syy = 0.0L, sxy = 0.0L;
-  for (size_t i = 0; i < n; ++i) {
-    const long double dx = x[i] - mx, dy = y[i] - my;
-    sxx += dx * dx;
-    syy += dy * dy;
-    sxy += dx * dy;
-  }
-  if (sxx == 0.0L || syy == 0.0L) return kCorrOk;
-  const long double rr = sxy / (std::sqrt(sxx) * std::sqrt(syy));
-  // Rounding can push |r| a hair above 1 for exactly linear data.
-  r = static_cast<double>(std::clamp(rr, -1.0L, 1.0L));
+  // The library's one Pearson kernel: means first, centred sums in long
+  // double, 0 for a constant series, NaN in gives NaN, |r| <= 1.
+  r = vector_detail::PearsonOf(x.data(), y.data(), n);
   return kCorrOk;
 }
 
