@@ -32,6 +32,28 @@ std::vector<long double> DaubechiesLowPass(int32_t K) {
     }
   }
 }
+
+// The steps away from the start of the block, with the filter length fixed at
+// compile time so that the tap loops unroll.
+template <int32_t L>
+void Interior(const long double* lp, const long double* hp, const long double* x, long double* t,
+              int32_t h, int32_t first, bool Inverse) {
+  for (int32_t l = first; l < h; ++l) {
+    const int32_t base = 2 * l + 2 - L;
+    if (Inverse) {
+      const long double xa = x[l], xd = x[h + l];
+      for (int32_t m = 0; m < L; ++m) t[base + m] += lp[m] * xa + hp[m] * xd;
+    } else {
+      long double a = 0, d = 0;
+      for (int32_t m = 0; m < L; ++m) {
+        a += lp[m] * x[base + m];
+        d += hp[m] * x[base + m];
+      }
+      t[l] = a;
+      t[h + l] = d;
+    }
+  }
+}
 }  // namespace
 
 TWavelet1D::TWavelet1D(TComponent* AOwner) : TComponent(AOwner) {
@@ -120,26 +142,31 @@ void TWavelet1D::PartialWLT(int32_t n, bool Inverse, std::vector<long double>& t
   const long double* hp = FCoeffsHP.data();
   long double* x = FData.data();
   std::fill(t.begin(), t.begin() + n, 0.0L);
-  for (int32_t l = 0; l < h; ++l) {
+  // Only the first K - 1 outputs reach before the start of the block.
+  const int32_t edge = std::min(h, FOrder - 1);
+  for (int32_t l = 0; l < edge; ++l) {
     const int32_t base = 2 * l + 2 - L;
-    if (!Inverse) {
-      long double a = 0, d = 0;
-      for (int32_t m = 0; m < L; ++m) {
-        int32_t i = base + m;
-        if (i < 0 && (i = Continue(i, n)) < 0) continue;
+    const long double xa = x[l], xd = x[h + l];
+    long double a = 0, d = 0;
+    for (int32_t m = 0; m < L; ++m) {
+      int32_t i = base + m;
+      if (i < 0 && (i = Continue(i, n)) < 0) continue;
+      if (Inverse) {
+        t[i] += lp[m] * xa + hp[m] * xd;
+      } else {
         a += lp[m] * x[i];
         d += hp[m] * x[i];
       }
+    }
+    if (!Inverse) {
       t[l] = a;
       t[h + l] = d;
-    } else {
-      const long double a = x[l], d = x[h + l];
-      for (int32_t m = 0; m < L; ++m) {
-        int32_t i = base + m;
-        if (i < 0 && (i = Continue(i, n)) < 0) continue;
-        t[i] += lp[m] * a + hp[m] * d;
-      }
     }
+  }
+  switch (FOrder) {
+    case 1: Interior<2>(lp, hp, x, t.data(), h, edge, Inverse); break;
+    case 2: Interior<4>(lp, hp, x, t.data(), h, edge, Inverse); break;
+    default: Interior<6>(lp, hp, x, t.data(), h, edge, Inverse); break;
   }
   std::copy(t.begin(), t.begin() + n, x);
 }

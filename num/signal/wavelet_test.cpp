@@ -80,19 +80,25 @@ TEST(WaveletTransform, InverseStepIsTheTransposeWithinTheBlock) {
       }
 }
 
-TEST(WaveletTransform, WrapRoundTripRestoresAtEveryScale) {
-  for (int K = 1; K <= 3; ++K)
-    for (int n : {1, 2, 8, 4096})
-      for (double scale : {1.0, 1e300, 1e-300}) {
-        auto w = Make(n, K, TWLSigExtMode::wseWrap);
-        for (int j = 0; j < n; ++j) w->SetData(j + 1, scale * Signal(j));
-        w->Transform(30);
-        w->InverseTransform(30);
-        double err = 0;
-        for (int j = 0; j < n; ++j)
-          err = std::max(err, std::fabs(w->GetData(j + 1) - scale * Signal(j)));
-        EXPECT_LE(err, 1e-17 * scale) << "K=" << K << " n=" << n << " scale " << scale;
-      }
+// Exact with wrap-around for every order; with the other continuations only
+// for the Haar filter, which never reaches outside its block.
+TEST(WaveletTransform, RoundTripRestoresWhereOrthogonal) {
+  for (TWLSigExtMode mode : kModes)
+    for (int K = 1; K <= 3; ++K) {
+      if (mode != TWLSigExtMode::wseWrap && K > 1) continue;
+      for (int n : {1, 2, 8, 4096})
+        for (double scale : {1.0, 1e300, 1e-300}) {
+          auto w = Make(n, K, mode);
+          for (int j = 0; j < n; ++j) w->SetData(j + 1, scale * Signal(j));
+          w->Transform(30);
+          w->InverseTransform(30);
+          double err = 0;
+          for (int j = 0; j < n; ++j)
+            err = std::max(err, std::fabs(w->GetData(j + 1) - scale * Signal(j)));
+          EXPECT_LE(err, 1e-17 * scale)
+              << static_cast<int>(mode) << " K=" << K << " n=" << n << " scale " << scale;
+        }
+    }
 }
 
 TEST(WaveletTransform, PartialInverseStartsAtTheCoarsestLevel) {

@@ -100,7 +100,9 @@ enum class TWLSigExtMode : int32_t {
 /// relative to the signal's largest value, N up to 4096, every order). With
 /// wseZeroPad and wseSymmetric the step is not orthogonal (the continuation
 /// acts on the left edge only) and the inverse step is only its transpose:
-/// a round trip does not restore the signal there.
+/// a round trip does not restore the signal there (largest errors 1.1 to
+/// 53 measured on 64 unit-variance values, K = 2 and 3). The Haar filter
+/// (K = 1) never leaves its block, so it restores the signal in every mode.
 class TWavelet1D : public TComponent {
  public:
   /// N = 256, K = 2, wseWrap, wlfDaubechies, data 0.
