@@ -79,10 +79,10 @@ TEST(CrossValidator, EveryObjectIsTestedOnceAndCountsFollowTheThreshold) {
     percents.push_back(pct);
     // Column 1: a response equal to the threshold, so negative rows count
     // false positives and positive rows false negatives. Column 2: an error
-    // of 3 on every row.
+    // of 1e200 on every row, whose square only a wider sum holds.
     resp[0] = 0.5;
     th[0] = 0.5;
-    resp[1] = r + 3.0;
+    resp[1] = r + 1e200;
     th[1] = 1e9;
   };
   SetRandSeed(2024);
@@ -102,7 +102,7 @@ TEST(CrossValidator, EveryObjectIsTestedOnceAndCountsFollowTheThreshold) {
   EXPECT_EQ(cv.GetMatthewsCorr(1), -1.0);
   // Column 2: true values 1..10, none equal to 1 except row 1.
   EXPECT_EQ(cv.GetTPCnt(2) + cv.GetFNCnt(2), 1);
-  EXPECT_NEAR(cv.GetRMSEP(2), 3.0, 1e-15);
+  EXPECT_NEAR(cv.GetRMSEP(2), 1e200, 1e186);
   EXPECT_NEAR(cv.GetRMSEP(1), std::sqrt((5 * 0.25 + 5 * 0.25) / 10), 1e-15);
   EXPECT_EQ(cv.GetRMSEP(3), 0.0);  // outside the columns
   EXPECT_EQ(cv.GetTPCnt(0), 0);
