@@ -125,7 +125,10 @@ bool TCrossValidator::Execute() {
            x->GetNrOfColumns() != nx || y->GetNrOfColumns() != ny;
   };
 
-  TBitFld used(rows), test(rows);
+  // Test objects as a sorted list rather than a second bit field: a round
+  // then costs O(rows) for the training list and O(test size) besides.
+  TBitFld used(rows);
+  TIntArray test;
   int64_t usedCount = 0, tested = 0;
   int32_t failures = 0;
   bool abort = false;
@@ -137,11 +140,11 @@ bool TCrossValidator::Execute() {
   };
 
   while (usedCount < rows && !abort) {
-    test.Clear();
+    test.clear();
     if (testSize >= rows - usedCount) {
       for (int32_t i = 1; i <= rows; ++i)
         if (!used.GetBit(i)) {
-          test.SetBit(i, true);
+          test.push_back(i);
           used.SetBit(i, true);
         }
       usedCount = rows;
@@ -150,27 +153,34 @@ bool TCrossValidator::Execute() {
         int32_t r = Random(rows) + 1;
         while (used.GetBit(r)) r = r % rows + 1;
         used.SetBit(r, true);
-        test.SetBit(r, true);
+        test.push_back(r);
         ++usedCount;
       }
+      std::sort(test.begin(), test.end());
     }
     training.clear();
-    for (int32_t i = 1; i <= rows; ++i)
-      if (!test.GetBit(i)) training.push_back(i);
+    training.reserve(static_cast<size_t>(rows) - test.size());
+    auto next = test.begin();
+    for (int32_t i = 1; i <= rows; ++i) {
+      if (next != test.end() && *next == i)
+        ++next;
+      else
+        training.push_back(i);
+    }
 
     bool success = false;
     OnModelCreateRequest(this, percent(), training, success);
     if (sizesChanged())
       throw EZELStatisError("TCrossValidator.Execute: data matrices changed during the run");
     if (!success) {
-      used.CombineWith(&test, TLogicOp::loAndNot);
-      usedCount = used.CountTrueBits();
+      for (int32_t r : test) used.SetBit(r, false);
+      usedCount -= static_cast<int64_t>(test.size());
       if (++failures >= kMaxCreateFailures) abort = true;
       continue;
     }
     failures = 0;
-    for (int32_t r = 1; r <= rows && !abort; ++r) {
-      if (!test.GetBit(r)) continue;
+    for (size_t t = 0; t < test.size() && !abort; ++t) {
+      const int32_t r = test[t];
       ++tested;
       for (int32_t c = 1; c <= nx; ++c) predictors[static_cast<size_t>(c - 1)] = x->GetVal(c, r);
       response.assign(nyz, 0.0);
