@@ -174,9 +174,9 @@ int32_t TKohonen::ContinueTraining() {
         w[(ix * ny + iy) * m + k] =
             FKohMat->GetVal(static_cast<int32_t>(ix + 1), static_cast<int32_t>(iy + 1),
                             static_cast<int32_t>(k + 1));
-  const auto& data = FDataMat->GetMat();
   for (size_t r = 0; r < rows; ++r)
-    for (size_t k = 0; k < m; ++k) x[r * m + k] = data[k][r];
+    for (size_t k = 0; k < m; ++k)
+      x[r * m + k] = FDataMat->GetVal(static_cast<int32_t>(k + 1), static_cast<int32_t>(r + 1));
   if (!AllFinite(w) || !AllFinite(x) || !std::isfinite(FMaxAlpha)) {
     FAbort.store(false);
     return kKohNonFinite;
@@ -293,7 +293,9 @@ void TKohonen::ApplyIt(const TVector* InData, int32_t& BestIx, int32_t& BestIy,
         BestIy = iy;
       }
     }
-  Distance = static_cast<double>(best);
+  // Weights that compare with nothing (NaN, from a file) leave no winner.
+  Distance =
+      std::isinf(best) ? std::numeric_limits<double>::quiet_NaN() : static_cast<double>(best);
 }
 
 }  // namespace zel

@@ -300,8 +300,8 @@ bool TKohonen::ReadXml(TMatXmlSource& Src, const std::string& DataID) {
                         k.W[((static_cast<size_t>(ix) - 1) * static_cast<size_t>(k.Ny) + iy - 1) *
                                 static_cast<size_t>(k.M) +
                             wi - 1]);
-  if (k.M != FNrInSens) FDataMat->ResizeAndClear(k.M, FNrTrnObj);
   FKohMat->Clone(weights.get());
+  if (k.M != FNrInSens) FDataMat->ResizeAndClear(k.M, FNrTrnObj);
   FSizeX = k.Nx;
   FSizeY = k.Ny;
   FNrInSens = k.M;

@@ -272,8 +272,10 @@ class TKohonen : public TComponent {
   /// where the standard deviation is 0); Distance receives the smallest
   /// squared Euclidean distance to a neuron's weights and BestIx, BestIy its
   /// position (the first minimum in ix, then iy order wins). A null InData
-  /// or one of another length gives Distance -1, a non-finite element
-  /// Distance NaN; BestIx and BestIy are then left as they are.
+  /// or one of another length gives Distance -1; a non-finite element, or
+  /// weights that give no finite distance (NaN or infinite weights read from
+  /// a file), give Distance NaN; BestIx and BestIy are then left as they
+  /// are. A winner farther than the double range gives Distance +inf.
   void ApplyIt(const TVector* InData, int32_t& BestIx, int32_t& BestIy, double& Distance) const;
 
   // =========================================================================
