@@ -158,6 +158,56 @@ void AxisRange(int32_t b, int32_t R, int32_t Size, bool Cyclic, std::vector<int3
   }
 }
 
+// Squared distances of values below 2^480 cannot overflow a double, and
+// with the largest value at least 2^-400 what underflows lies below the
+// rounding of that value; outside that range the sums need long double.
+bool SumsFitDouble(const std::vector<double>& x, const std::vector<double>& w) {
+  double big = 0;
+  for (const double v : x) big = std::max(big, std::abs(v));
+  for (const double v : w) big = std::max(big, std::abs(v));
+  return big <= 0x1p480 && (big >= 0x1p-400 || big == 0);
+}
+
+// One pass over the training rows x (m values each) moving the weights w
+// (neuron (ix, iy) at ((ix - 1) SizeY + iy - 1) m), distances summed in Acc.
+template <class Acc>
+void TrainPass(const std::vector<double>& x, std::vector<double>& w, size_t m, int32_t SizeX,
+               int32_t SizeY, bool Cyclic, int32_t Radius, long double Alpha,
+               std::vector<int32_t>& xs, std::vector<int32_t>& ys) {
+  const size_t ny = static_cast<size_t>(SizeY), neurons = static_cast<size_t>(SizeX) * ny;
+  const Acc alpha = static_cast<Acc>(Alpha);
+  const auto dist = [m](const double* a, const double* b) {
+    Acc f = 0;
+    for (size_t k = 0; k < m; ++k) {
+      const Acc e = static_cast<Acc>(a[k]) - b[k];
+      f += e * e;
+    }
+    return f;
+  };
+  for (size_t row = 0; row < x.size() / m; ++row) {
+    const double* xr = &x[row * m];
+    Acc best = std::numeric_limits<Acc>::infinity();
+    size_t bi = 0;
+    for (size_t n = 0; n < neurons; ++n) {
+      const Acc f = dist(xr, &w[n * m]);
+      if (f < best) {
+        best = f;
+        bi = n;
+      }
+    }
+    AxisRange(static_cast<int32_t>(bi / ny) + 1, Radius, SizeX, Cyclic, xs);
+    AxisRange(static_cast<int32_t>(bi % ny) + 1, Radius, SizeY, Cyclic, ys);
+    for (const int32_t ix : xs)
+      for (const int32_t iy : ys) {
+        double* wn = &w[((static_cast<size_t>(ix) - 1) * ny + static_cast<size_t>(iy) - 1) * m];
+        // d >= best holds exactly: best is the minimum of the same sums.
+        const Acc fac = alpha / (std::sqrt(dist(xr, wn) - best) + 1);
+        for (size_t k = 0; k < m; ++k)
+          wn[k] = static_cast<double>(wn[k] + (static_cast<Acc>(xr[k]) - wn[k]) * fac);
+      }
+  }
+}
+
 }  // namespace
 
 int32_t TKohonen::ContinueTraining() {
@@ -197,38 +247,10 @@ int32_t TKohonen::ContinueTraining() {
     const long double alpha = r * r * FMaxAlpha;
     FCurNeighb = radius;
     FCurAlpha = static_cast<double>(alpha);
-    for (size_t row = 0; row < rows; ++row) {
-      const double* xr = &x[row * m];
-      long double best = std::numeric_limits<long double>::infinity();
-      size_t bi = 0;
-      for (size_t n = 0; n < nx * ny; ++n) {
-        const double* wn = &w[n * m];
-        long double f = 0;
-        for (size_t k = 0; k < m; ++k) {
-          const long double d = static_cast<long double>(xr[k]) - wn[k];
-          f += d * d;
-        }
-        if (f < best) {
-          best = f;
-          bi = n;
-        }
-      }
-      AxisRange(static_cast<int32_t>(bi / ny) + 1, radius, FSizeX, FCyclic, xs);
-      AxisRange(static_cast<int32_t>(bi % ny) + 1, radius, FSizeY, FCyclic, ys);
-      for (const int32_t ix : xs)
-        for (const int32_t iy : ys) {
-          double* wn = &w[((static_cast<size_t>(ix) - 1) * ny + static_cast<size_t>(iy) - 1) * m];
-          long double d = 0;
-          for (size_t k = 0; k < m; ++k) {
-            const long double e = static_cast<long double>(xr[k]) - wn[k];
-            d += e * e;
-          }
-          // d >= best holds exactly: best is the minimum of the same sums.
-          const long double fac = alpha / (std::sqrt(d - best) + 1);
-          for (size_t k = 0; k < m; ++k)
-            wn[k] = static_cast<double>(wn[k] + (static_cast<long double>(xr[k]) - wn[k]) * fac);
-        }
-    }
+    if (SumsFitDouble(x, w))
+      TrainPass<double>(x, w, m, FSizeX, FSizeY, FCyclic, radius, alpha, xs, ys);
+    else
+      TrainPass<long double>(x, w, m, FSizeX, FSizeY, FCyclic, radius, alpha, xs, ys);
     for (size_t ix = 0; ix < nx; ++ix)
       for (size_t iy = 0; iy < ny; ++iy)
         for (size_t k = 0; k < m; ++k)

@@ -1,7 +1,9 @@
 // Tests of TKohonen: training, application and the XML file.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <utility>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -57,27 +59,20 @@ TMapQuality Quality(const TKohonen& Map, const TMatrix& Data) {
   TMapQuality q;
   const int32_t rows = Data.GetNrOfRows();
   for (int32_t r = 1; r <= rows; ++r) {
-    double best[2] = {INFINITY, INFINITY};
-    int32_t pos[2][2] = {};
+    // (distance, ix, iy) of the best and the second best neuron
+    std::array<double, 3> best{INFINITY, 0, 0}, second{INFINITY, 0, 0};
     for (int32_t ix = 1; ix <= Map.GetSizeX(); ++ix)
       for (int32_t iy = 1; iy <= Map.GetSizeY(); ++iy) {
-        const double d = std::hypot(Data.GetVal(1, r) - Map.GetWeight(ix, iy, 1),
-                                    Data.GetVal(2, r) - Map.GetWeight(ix, iy, 2));
-        if (d < best[0]) {
-          best[1] = best[0];
-          pos[1][0] = pos[0][0];
-          pos[1][1] = pos[0][1];
-          best[0] = d;
-          pos[0][0] = ix;
-          pos[0][1] = iy;
-        } else if (d < best[1]) {
-          best[1] = d;
-          pos[1][0] = ix;
-          pos[1][1] = iy;
-        }
+        const std::array<double, 3> e{std::hypot(Data.GetVal(1, r) - Map.GetWeight(ix, iy, 1),
+                                                 Data.GetVal(2, r) - Map.GetWeight(ix, iy, 2)),
+                                      double(ix), double(iy)};
+        if (e[0] < best[0])
+          second = std::exchange(best, e);
+        else if (e[0] < second[0])
+          second = e;
       }
     q.Quantisation += best[0] / rows;
-    if (std::abs(pos[0][0] - pos[1][0]) > 1 || std::abs(pos[0][1] - pos[1][1]) > 1)
+    if (std::abs(best[1] - second[1]) > 1 || std::abs(best[2] - second[2]) > 1)
       q.Topographic += 1.0 / rows;
   }
   return q;
@@ -370,6 +365,18 @@ TEST(KohonenFile, RoundTripKeepsEverything) {
   EXPECT_FALSE(loaded.LoadFromXMLFile(name, "other"));
   ASSERT_TRUE(loaded.LoadFromXMLFile(name, "f"));
   EXPECT_EQ(XmlOf(loaded), XmlOf(*map));
+  // Two maps in one open text file, read in turn.
+  TTextFile f;
+  ASSERT_TRUE(f.Rewrite(name));
+  ASSERT_TRUE(map->WriteToOpenXMLFile(f, true, "a") && back.WriteToOpenXMLFile(f, false, "b"));
+  ASSERT_TRUE(f.Close());
+  ASSERT_TRUE(f.Reset(name));
+  TKohonen first(nullptr), second(nullptr);
+  EXPECT_TRUE(first.ReadFromOpenXMLFile(f, "") && second.ReadFromOpenXMLFile(f, "b"));
+  EXPECT_EQ(XmlOf(first), XmlOf(*map));
+  EXPECT_EQ(XmlOf(second), XmlOf(back));
+  EXPECT_FALSE(second.ReadFromOpenXMLFile(f, ""));
+  f.Close();
   std::remove(name.c_str());
 }
 

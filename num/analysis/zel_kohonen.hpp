@@ -24,8 +24,11 @@
 /// - Non-finite input: training looks for NaN and infinity in the training
 ///   data, the weights and the rate before any work and then fails with
 ///   kKohNonFinite; ApplyIt gives Distance NaN for a non-finite input.
-/// - Distances are accumulated in long double, so neither data near 1e154
-///   nor near 1e-160 overflow or vanish in a squared distance.
+/// - Squared distances never overflow or vanish: training sums them in
+///   double while every data value and weight is below 2^480 in magnitude
+///   and the largest is at least 2^-400 (checked before every step; what
+///   underflows then lies below the rounding of the largest value), and in
+///   long double otherwise; ApplyIt always sums in long double.
 /// - Random numbers come from core's process-wide generator (Random());
 ///   after SetRandSeed the weights and so the whole training are
 ///   reproducible. The constructor draws the first random weights.
