@@ -80,35 +80,14 @@ void TKohonen::SetDataMat(const TMatrix* Value) {
 
 void TKohonen::StandardizeData() {
   const int32_t rows = FDataMat->GetNrOfRows();
-  // The matrix keeps its variance in a double, which overflows for spreads
-  // near 1e154 and loses digits near 1e-160: bring such a column near 1 by a
-  // power of two (exact) around the call and scale mean and deviation back.
-  std::vector<int> shift(static_cast<size_t>(FNrInSens), 0);
-  for (int32_t c = 1; c <= FNrInSens; ++c) {
-    double big = 0;
-    for (int32_t r = 1; r <= rows; ++r) {
-      const double a = std::abs(FDataMat->GetVal(c, r));
-      if (std::isfinite(a)) big = std::max(big, a);
-    }
-    if (big == 0 || (big < 0x1p400 && big > 0x1p-400)) continue;
-    const int k = std::ilogb(big);
-    shift[static_cast<size_t>(c - 1)] = k;
-    for (int32_t r = 1; r <= rows; ++r)
-      FDataMat->SetVal(c, r, std::ldexp(FDataMat->GetVal(c, r), -k));
-  }
   FDataMat->StandardizeColumns(FMeanVec, FStdDevVec);
   for (int32_t c = 1; c <= FNrInSens; ++c) {
-    const int k = shift[static_cast<size_t>(c - 1)];
-    if (k != 0) {
-      FMeanVec->SetVal(c, std::ldexp(FMeanVec->GetVal(c), k));
-      FStdDevVec->SetVal(c, std::ldexp(FStdDevVec->GetVal(c), k));
-    }
     // A constant column is left raw by the matrix; centre it so that
     // training and ApplyIt see the same (zero) values.
     if (FStdDevVec->GetVal(c) != 0.0) continue;
     const double mean = FMeanVec->GetVal(c);
     for (int32_t r = 1; r <= rows; ++r)
-      FDataMat->SetVal(c, r, k != 0 ? 0.0 : FDataMat->GetVal(c, r) - mean);
+      FDataMat->SetVal(c, r, FDataMat->GetVal(c, r) - mean);
   }
   ++FGeneration;
 }

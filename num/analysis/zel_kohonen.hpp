@@ -211,12 +211,10 @@ class TKohonen : public TComponent {
   /// TMatrix::StandardizeColumns and stores the column means and standard
   /// deviations in MeanVec and StdDevVec. A column of zero variance is
   /// centred as well (it becomes 0 with standard deviation 0), so training
-  /// sees the same values ApplyIt computes from its input. A column whose
-  /// largest finite magnitude lies beyond 2^400 or below 2^-400 is scaled
-  /// by a power of two (exactly) around the standardisation, so that its
-  /// variance neither overflows nor loses digits; the stored mean and
-  /// deviation are in data units all the same. NaN in a column gives NaN
-  /// there (and training then fails with kKohNonFinite).
+  /// sees the same values ApplyIt computes from its input. Columns near
+  /// 1e300 or 1e-300 standardise as well as columns near 1 (the matrix
+  /// takes the standard deviation in long double). NaN in a column gives
+  /// NaN there (and training then fails with kKohNonFinite).
   void StandardizeData();
 
   ///@{

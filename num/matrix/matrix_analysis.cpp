@@ -138,15 +138,17 @@ void RowMeansAndSumSq(const TDouble2DArray& Mat, std::vector<LD>& Mean, std::vec
 void TMatrix::StandardizeColumns(TVector* Means, TVector* StdDevs) {
   TDoubleArray means(static_cast<size_t>(FNCol));
   TDoubleArray sds(static_cast<size_t>(FNCol));
-  for (int32_t c = 1; c <= FNCol; ++c) {
-    double mean = 0;
-    double var = 0;
-    MeanVar(c, 1, c, FNRow, mean, var);
-    const double sd = std::sqrt(var);
-    if (var > 0)
-      for (double& x : Mat[static_cast<size_t>(c - 1)]) x = (x - mean) / sd;
-    means[static_cast<size_t>(c - 1)] = mean;
-    sds[static_cast<size_t>(c - 1)] = sd;
+  for (size_t c = 0; c < Mat.size(); ++c) {
+    auto& column = Mat[c];
+    LD mean = 0;
+    LD ss = 0;
+    if (!column.empty()) vector_detail::MeanAndSumSq(column.data(), column.size(), mean, ss);
+    const double m = static_cast<double>(mean);
+    const double sd = column.empty() ? 0.0 : vector_detail::SampleStdDev(ss, FNRow);
+    if (sd > 0)
+      for (double& x : column) x = (x - m) / sd;
+    means[c] = m;
+    sds[c] = sd;
   }
   StoreInto(Means, means);
   StoreInto(StdDevs, sds);
@@ -162,9 +164,8 @@ void TMatrix::StandardizeRows(TVector* Means, TVector* StdDevs) {
   std::vector<uint8_t> scale(mean.size(), 0);
   for (size_t r = 0; r < mean.size(); ++r) {
     means[r] = static_cast<double>(mean[r]);
-    const double var = vector_detail::SampleVariance(sumSq[r], FNCol);
-    sds[r] = std::sqrt(var);
-    scale[r] = var > 0 ? 1 : 0;
+    sds[r] = vector_detail::SampleStdDev(sumSq[r], FNCol);
+    scale[r] = sds[r] > 0 ? 1 : 0;
   }
   for (auto& column : Mat)
     for (size_t r = 0; r < column.size(); ++r)

@@ -389,6 +389,20 @@ TEST(MatrixStandardize, RowsBecomeZeroMeanUnitVariance) {
   EXPECT_EQ(m->GetVal(1, 2), 5.0);
 }
 
+// A spread of 1e200 has a variance beyond the double range but a finite
+// standard deviation: both directions still standardise.
+TEST(MatrixStandardize, SpreadsBeyondTheSquareRootOfTheDoubleRange) {
+  auto cols = MakeMatrix({{-1e200, 0, 1e200}});
+  TVector sds(nullptr);
+  cols->StandardizeColumns(nullptr, &sds);
+  EXPECT_DOUBLE_EQ(sds.GetVal(1), 1e200);
+  EXPECT_EQ(Cols(*cols), (TDouble2DArray{{-1, 0, 1}}));
+  auto rows = MakeMatrix({{-1e200}, {0}, {1e200}});
+  rows->StandardizeRows(nullptr, &sds);
+  EXPECT_DOUBLE_EQ(sds.GetVal(1), 1e200);
+  EXPECT_EQ(Cols(*rows), (TDouble2DArray{{-1}, {0}, {1}}));
+}
+
 TEST(MatrixStandardize, MeanCenterSubtractsColumnOrRowMeans) {
   auto m = MakeMatrix({{1, 2, 3}, {4, 6, 8}});
   TVector means(nullptr);

@@ -1294,7 +1294,9 @@ class TMatrix : public TMatrixT<double> {
   /// Per column (row): Mean and Variance of MeanVar over it; when Variance > 0
   /// every element becomes (x - Mean) / sqrt(Variance). Means and StdDevs
   /// receive Mean and sqrt(Variance). (A column of two rows has variance 1
-  /// by the variance rule and is only centred.)
+  /// by the variance rule and is only centred.) The square root is taken in
+  /// long double, so a spread beyond 1e154, whose variance no double holds,
+  /// still standardises.
   void StandardizeColumns(TVector* Means, TVector* StdDevs);
   void StandardizeRows(TVector* Means, TVector* StdDevs);
   ///@}

@@ -123,6 +123,15 @@ inline double SampleVariance(LD ss, int64_t n) {
   return v < 0 ? 0.0 : static_cast<double>(v);
 }
 
+// The sample standard deviation with SampleVariance's rules, its root taken
+// in long double: a spread beyond about 1.3e154 has a variance no double
+// holds, but a standard deviation that is finite.
+inline double SampleStdDev(LD ss, int64_t n) {
+  if (n < 3) return 1.0;
+  const LD v = ss / static_cast<LD>(n - 1);
+  return v < 0 ? 0.0 : static_cast<double>(std::sqrt(v));
+}
+
 // Pearson's r from centred sums: 0 when either sum of squares is 0 (a
 // constant series), NaN when any sum is NaN; rounding cannot push |r|
 // beyond 1.
