@@ -313,39 +313,46 @@ bool TMapCalibration::GratLatLong(bool Latitude, int32_t x, int32_t y, double& V
   return std::isfinite(Value);
 }
 
-double TMapCalibration::CalcLatitude(int32_t x, int32_t y, bool& valid) const {
+double TMapCalibration::CalcLatLong(bool Latitude, int32_t x, int32_t y, bool& valid) const {
   double v = 0;
   valid = false;
   const double X = x, Y = y;
+  const int row = Latitude ? 0 : 1;
   if ((FModel == TCalibModel::cmBiquadraticPn || FModel == TCalibModel::cmEquiRect ||
        FModel == TCalibModel::cmUTM) &&
       !FLinFitted)
     return 0;
   switch (FModel) {
-    case TCalibModel::cmParabolicIp: valid = GratLatLong(true, x, y, v); break;
+    case TCalibModel::cmParabolicIp: valid = GratLatLong(Latitude, x, y, v); break;
     case TCalibModel::cmBiquadraticPn: {
-      const double* p = FCalParsPLSP[0];
+      const double* p = FCalParsPLSP[row];
       v = p[0] + p[1] * X + p[2] * Y + p[3] * X * X + p[4] * X * Y + p[5] * Y * Y;
       valid = true;
       break;
     }
     case TCalibModel::cmConicConformal:
       if (FConicFitted) {
-        v = FConicPars[2] * std::hypot(X - FConicPars[0], Y - FConicPars[1]) + FConicPars[3];
+        v = Latitude
+                ? FConicPars[2] * std::hypot(X - FConicPars[0], Y - FConicPars[1]) + FConicPars[3]
+                : FConicPars[4] * std::atan((X - FConicPars[0]) / (Y - FConicPars[1])) +
+                      FConicPars[5];
         valid = true;
       }
       break;
     case TCalibModel::cmMillerCylindrical:
-      if (FMillercylPar[0] != 0) {
+      if (Latitude && FMillercylPar[0] != 0) {
         v = 2.5 *
             (std::atan(std::exp((Y - FMillercylPar[1]) / FMillercylPar[0])) -
              std::numbers::pi / 4) /
             kDeg;
         valid = true;
+      } else if (!Latitude && FMillercylPar[2] != 0) {
+        v = (X - FMillercylPar[3]) / FMillercylPar[2] / kDeg;
+        valid = true;
       }
       break;
     case TCalibModel::cmEquiRect:
-      v = FEquRectPLSP[0][0] + FEquRectPLSP[0][1] * X + FEquRectPLSP[0][2] * Y;
+      v = FEquRectPLSP[row][0] + FEquRectPLSP[row][1] * X + FEquRectPLSP[row][2] * Y;
       valid = true;
       break;
     case TCalibModel::cmUTM: {
@@ -353,7 +360,7 @@ double TMapCalibration::CalcLatitude(int32_t x, int32_t y, bool& valid) const {
       UTMToLatLong(FEquRectPLSP[1][0] + FEquRectPLSP[1][1] * X + FEquRectPLSP[1][2] * Y,
                    FEquRectPLSP[0][0] + FEquRectPLSP[0][1] * X + FEquRectPLSP[0][2] * Y,
                    FData.UTMZone, FData.UTMSouth, FData.Ellipsoid, lat, lon);
-      v = lat;
+      v = Latitude ? lat : lon;
       valid = true;
       break;
     }
@@ -366,54 +373,12 @@ double TMapCalibration::CalcLatitude(int32_t x, int32_t y, bool& valid) const {
   return v;
 }
 
+double TMapCalibration::CalcLatitude(int32_t x, int32_t y, bool& valid) const {
+  return CalcLatLong(true, x, y, valid);
+}
+
 double TMapCalibration::CalcLongitude(int32_t x, int32_t y, bool& valid) const {
-  double v = 0;
-  valid = false;
-  const double X = x, Y = y;
-  if ((FModel == TCalibModel::cmBiquadraticPn || FModel == TCalibModel::cmEquiRect ||
-       FModel == TCalibModel::cmUTM) &&
-      !FLinFitted)
-    return 0;
-  switch (FModel) {
-    case TCalibModel::cmParabolicIp: valid = GratLatLong(false, x, y, v); break;
-    case TCalibModel::cmBiquadraticPn: {
-      const double* p = FCalParsPLSP[1];
-      v = p[0] + p[1] * X + p[2] * Y + p[3] * X * X + p[4] * X * Y + p[5] * Y * Y;
-      valid = true;
-      break;
-    }
-    case TCalibModel::cmConicConformal:
-      if (FConicFitted) {
-        v = FConicPars[4] * std::atan((X - FConicPars[0]) / (Y - FConicPars[1])) + FConicPars[5];
-        valid = true;
-      }
-      break;
-    case TCalibModel::cmMillerCylindrical:
-      if (FMillercylPar[2] != 0) {
-        v = (X - FMillercylPar[3]) / FMillercylPar[2] / kDeg;
-        valid = true;
-      }
-      break;
-    case TCalibModel::cmEquiRect:
-      v = FEquRectPLSP[1][0] + FEquRectPLSP[1][1] * X + FEquRectPLSP[1][2] * Y;
-      valid = true;
-      break;
-    case TCalibModel::cmUTM: {
-      double lat = 0, lon = 0;
-      UTMToLatLong(FEquRectPLSP[1][0] + FEquRectPLSP[1][1] * X + FEquRectPLSP[1][2] * Y,
-                   FEquRectPLSP[0][0] + FEquRectPLSP[0][1] * X + FEquRectPLSP[0][2] * Y,
-                   FData.UTMZone, FData.UTMSouth, FData.Ellipsoid, lat, lon);
-      v = lon;
-      valid = true;
-      break;
-    }
-    default: break;
-  }
-  if (!valid || !std::isfinite(v)) {
-    valid = false;
-    return 0;
-  }
-  return v;
+  return CalcLatLong(false, x, y, valid);
 }
 
 double TMapCalibration::CalcLatitude(const TPoint& APoint, bool& valid) const {

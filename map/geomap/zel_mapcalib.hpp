@@ -383,6 +383,7 @@ class TMapCalibration : public TComponent {
   bool StoreQuad(double a, double b, int32_t x, int32_t y);
   void RemoveLinePointAt(int32_t Line, int32_t Point);
   bool GratLatLong(bool Latitude, int32_t x, int32_t y, double& Value) const;
+  double CalcLatLong(bool Latitude, int32_t x, int32_t y, bool& valid) const;
   bool GratPixel(double Lat, double Long, int32_t& x, int32_t& y) const;
 
   TCalibData FData;
