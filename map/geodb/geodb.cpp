@@ -860,7 +860,8 @@ void TGeoDB::CopyBlobOut(const TgdbData& Rec,
   }
 }
 
-int32_t TGeoDB::RetrieveBLOB(int32_t DBEntry, const std::string& Filepath, TMetaInfo& MetaInfo) {
+int32_t TGeoDB::RetrieveBlobWith(int32_t DBEntry, TMetaInfo& MetaInfo,
+                                 const std::function<void(const TgdbData&)>& Copy) {
   if (!IsOpen()) {
     MetaInfo = TMetaInfo{};
     return 0;
@@ -872,73 +873,57 @@ int32_t TGeoDB::RetrieveBLOB(int32_t DBEntry, const std::string& Filepath, TMeta
     ReportPercent(100);
     return 0;
   }
-  std::string target = Filepath;
-  struct stat st {};
-  const bool isDir = !target.empty() && ::stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-  if (target.empty() || target.back() == '/' || target.back() == '\\' || isDir) {
-    // The name comes from the file: it must not climb out of the directory.
-    const std::string reduced = ReduceStringToFN83CompliantChars(rec.Name);
-    if (reduced.empty() || reduced == "." || reduced == ".." ||
-        reduced.find_first_of(std::string("/\\\0", 3)) != std::string::npos)
-      Fail("RetrieveBLOB", "invalid filename.");
-    if (!target.empty() && target.back() == '\\') target.back() = '/';
-    if (!target.empty() && target.back() != '/') target += '/';
-    target += reduced;
-  }
-  std::unique_ptr<TFileStream> out;
-  try {
-    out = std::make_unique<TFileStream>(target, TFileMode::fmCreate);
-  } catch (const EInOutError& ex) {
-    Fail("RetrieveBLOB", ex.what());
-  }
-  bool ok = true;
-  CopyBlobOut(rec, [&](const uint8_t* p, int64_t n) { ok = out->Write(p, n) == n && ok; });
-  if (!out->Flush() || !ok) Fail("RetrieveBLOB", "cannot write \"" + target + "\".");
+  Copy(rec);
   ReportPercent(100);
   return 1;
+}
+
+int32_t TGeoDB::RetrieveBLOB(int32_t DBEntry, const std::string& Filepath, TMetaInfo& MetaInfo) {
+  return RetrieveBlobWith(DBEntry, MetaInfo, [&](const TgdbData& rec) {
+    std::string target = Filepath;
+    struct stat st {};
+    const bool isDir = !target.empty() && ::stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (target.empty() || target.back() == '/' || target.back() == '\\' || isDir) {
+      // The name comes from the file: it must not climb out of the directory.
+      const std::string reduced = ReduceStringToFN83CompliantChars(rec.Name);
+      if (reduced.empty() || reduced == "." || reduced == ".." ||
+          reduced.find_first_of(std::string("/\\\0", 3)) != std::string::npos)
+        Fail("RetrieveBLOB", "invalid filename.");
+      if (!target.empty() && target.back() == '\\') target.back() = '/';
+      if (!target.empty() && target.back() != '/') target += '/';
+      target += reduced;
+    }
+    std::unique_ptr<TFileStream> out;
+    try {
+      out = std::make_unique<TFileStream>(target, TFileMode::fmCreate);
+    } catch (const EInOutError& ex) {
+      Fail("RetrieveBLOB", ex.what());
+    }
+    bool ok = true;
+    CopyBlobOut(rec, [&](const uint8_t* p, int64_t n) { ok = out->Write(p, n) == n && ok; });
+    if (!out->Flush() || !ok) Fail("RetrieveBLOB", "cannot write \"" + target + "\".");
+  });
 }
 
 int32_t TGeoDB::RetrieveBLOB(int32_t DBEntry, TMetaInfo& MetaInfo, void* PBLOBData,
                              int32_t SizeOfBLOBData) {
-  if (!IsOpen()) {
-    MetaInfo = TMetaInfo{};
-    return 0;
-  }
-  TBusy busy(*this);
-  ReportPercent(0);
-  TgdbData rec;
-  if (!LocateBlob(DBEntry, rec, MetaInfo)) {
-    ReportPercent(100);
-    return 0;
-  }
-  if (SizeOfBLOBData < rec.NumPoints || (PBLOBData == nullptr && rec.NumPoints > 0))
-    Fail("RetrieveBLOB", "BLOB to be retrieved is larger than SizeOfBlobData.");
-  uint8_t* dst = static_cast<uint8_t*>(PBLOBData);
-  CopyBlobOut(rec, [&](const uint8_t* p, int64_t n) {
-    std::memcpy(dst, p, static_cast<size_t>(n));
-    dst += n;
+  return RetrieveBlobWith(DBEntry, MetaInfo, [&](const TgdbData& rec) {
+    if (SizeOfBLOBData < rec.NumPoints || (PBLOBData == nullptr && rec.NumPoints > 0))
+      Fail("RetrieveBLOB", "BLOB to be retrieved is larger than SizeOfBlobData.");
+    uint8_t* dst = static_cast<uint8_t*>(PBLOBData);
+    CopyBlobOut(rec, [&](const uint8_t* p, int64_t n) {
+      std::memcpy(dst, p, static_cast<size_t>(n));
+      dst += n;
+    });
   });
-  ReportPercent(100);
-  return 1;
 }
 
 int32_t TGeoDB::RetrieveBLOB(int32_t DBEntry, TMetaInfo& MetaInfo, TMemoryStream& BlobStream) {
-  if (!IsOpen()) {
-    MetaInfo = TMetaInfo{};
-    return 0;
-  }
-  TBusy busy(*this);
-  ReportPercent(0);
-  TgdbData rec;
-  if (!LocateBlob(DBEntry, rec, MetaInfo)) {
-    ReportPercent(100);
-    return 0;
-  }
-  CopyBlobOut(rec, [&](const uint8_t* p, int64_t n) {
-    if (BlobStream.Write(p, n) != n) Fail("RetrieveBLOB", "not enough memory for the BLOB.");
+  return RetrieveBlobWith(DBEntry, MetaInfo, [&](const TgdbData& rec) {
+    CopyBlobOut(rec, [&](const uint8_t* p, int64_t n) {
+      if (BlobStream.Write(p, n) != n) Fail("RetrieveBLOB", "not enough memory for the BLOB.");
+    });
   });
-  ReportPercent(100);
-  return 1;
 }
 
 }  // namespace zel

@@ -482,6 +482,8 @@ class TGeoDB : public TComponent {
                     int32_t SizeOfBLOBData, bool ClosedLine, const std::string& BlobFileName);
   bool LocateBlob(int32_t DBEntry, TgdbData& Rec, TMetaInfo& MetaInfo);
   void CopyBlobOut(const TgdbData& Rec, const std::function<void(const uint8_t*, int64_t)>& Sink);
+  int32_t RetrieveBlobWith(int32_t DBEntry, TMetaInfo& MetaInfo,
+                           const std::function<void(const TgdbData&)>& Copy);
 
   std::string FNameGDS;
   std::string FNameGDD;
