@@ -88,6 +88,32 @@ void TIntMatrix::ClearSparse() {
   FNRow = 0;
 }
 
+void TIntMatrix::AdoptSparse(std::vector<TSpMatElemInt>& Entries, int32_t AllocBy, int32_t Cols,
+                             int32_t Rows) {
+  int32_t lowCol = kInt32Max, highCol = 1, lowRow = kInt32Max, highRow = 1;
+  for (const TSpMatElemInt& e : Entries) {
+    lowCol = std::min(lowCol, e.colidx);
+    highCol = std::max(highCol, e.colidx);
+    lowRow = std::min(lowRow, e.rowidx);
+    highRow = std::max(highRow, e.rowidx);
+  }
+  const auto n = static_cast<int64_t>(Entries.size());
+  T2DArray().swap(Mat);
+  FIsSparse = true;
+  FAllocBy = AllocBy;
+  FNumAllocated = std::max<int64_t>(1, (n + AllocBy - 1) / AllocBy) * AllocBy;
+  ClearSparse();
+  SpMat.swap(Entries);
+  FSparseNumElem = n;
+  FSparseLowCol = lowCol;
+  FSparseHighCol = highCol;
+  FSparseLowRow = lowRow;
+  FSparseHighRow = highRow;
+  FNCol = Cols;
+  FNRow = Rows;
+  Resized();
+}
+
 size_t TIntMatrix::LowerBound(int32_t Nc, int32_t Nr) const {
   const auto it =
       std::lower_bound(SpMat.begin(), SpMat.end(), std::pair{Nc, Nr},
@@ -99,42 +125,19 @@ size_t TIntMatrix::LowerBound(int32_t Nc, int32_t Nr) const {
 
 void TIntMatrix::ArrayToSparse(int32_t AllocBy) {
   if (FIsSparse) return;
-  const int32_t step = std::max(1, AllocBy);
   std::vector<TSpMatElemInt> entries;
-  int32_t lowCol = kInt32Max, highCol = 1, lowRow = kInt32Max, highRow = 1;
   try {
     for (int32_t c = 0; c < FNCol; ++c) {
       const int32_t* p = Mat[static_cast<size_t>(c)].data();
-      for (int32_t r = 0; r < FNRow; ++r) {
-        if (p[r] == 0) continue;
-        entries.push_back({c + 1, r + 1, p[r]});
-        lowCol = std::min(lowCol, c + 1);
-        highCol = std::max(highCol, c + 1);
-        lowRow = std::min(lowRow, r + 1);
-        highRow = std::max(highRow, r + 1);
-      }
+      for (int32_t r = 0; r < FNRow; ++r)
+        if (p[r] != 0) entries.push_back({c + 1, r + 1, p[r]});
     }
   } catch (const std::bad_alloc&) {
     Fail("not enough memory on heap");
   } catch (const std::length_error&) {
     Fail("not enough memory on heap");
   }
-  const auto n = static_cast<int64_t>(entries.size());
-  const int32_t cols = FNCol, rows = FNRow;
-  T2DArray().swap(Mat);
-  FIsSparse = true;
-  FAllocBy = step;
-  FNumAllocated = std::max<int64_t>(1, (n + step - 1) / step) * step;
-  ClearSparse();
-  SpMat.swap(entries);
-  FSparseNumElem = n;
-  FSparseLowCol = lowCol;
-  FSparseHighCol = highCol;
-  FSparseLowRow = lowRow;
-  FSparseHighRow = highRow;
-  FNCol = cols;
-  FNRow = rows;
-  Resized();
+  AdoptSparse(entries, std::max(1, AllocBy), FNCol, FNRow);
 }
 
 void TIntMatrix::SparseToArray() {

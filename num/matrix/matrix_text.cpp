@@ -534,8 +534,6 @@ bool TIntMatrix::LoadSparseMat(const std::string& FileName) {
     const auto n = static_cast<int64_t>(LoadLE64(head + 8));
     if (nc < 0 || nr < 0 || !CountFitsInStream(f, n, 12) || f.Remaining() != n * 12) return false;
     std::vector<TSpMatElemInt> entries(static_cast<size_t>(n));
-    int32_t lowCol = std::numeric_limits<int32_t>::max(), highCol = 1,
-            lowRow = std::numeric_limits<int32_t>::max(), highRow = 1;
     uint8_t e[12];
     for (int64_t i = 0; i < n; ++i) {
       if (f.Read(e, 12) != 12) return false;
@@ -547,26 +545,8 @@ bool TIntMatrix::LoadSparseMat(const std::string& FileName) {
         const TSpMatElemInt& p = entries[static_cast<size_t>(i - 1)];
         if (p.colidx > x.colidx || (p.colidx == x.colidx && p.rowidx >= x.rowidx)) return false;
       }
-      lowCol = std::min(lowCol, x.colidx);
-      highCol = std::max(highCol, x.colidx);
-      lowRow = std::min(lowRow, x.rowidx);
-      highRow = std::max(highRow, x.rowidx);
     }
-    const int32_t step = FIsSparse ? FAllocBy : 1;
-    T2DArray().swap(Mat);
-    FIsSparse = true;
-    FAllocBy = step;
-    FNumAllocated = std::max<int64_t>(1, (n + step - 1) / step) * step;
-    ClearSparse();
-    SpMat.swap(entries);
-    FSparseNumElem = n;
-    FSparseLowCol = lowCol;
-    FSparseHighCol = highCol;
-    FSparseLowRow = lowRow;
-    FSparseHighRow = highRow;
-    FNCol = nc;
-    FNRow = nr;
-    Resized();
+    AdoptSparse(entries, FIsSparse ? FAllocBy : 1, nc, nr);
     return true;
   } catch (const EInOutError&) {
     return false;

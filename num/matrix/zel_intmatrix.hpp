@@ -238,6 +238,11 @@ class TIntMatrix : public TMatrixT<int32_t> {
   size_t LowerBound(int32_t Nc, int32_t Nr) const;
   /// Empty list and bounding box, NrOfColumns = NrOfRows = 0.
   void ClearSparse();
+  /// Switches to sparse mode with Entries (sorted by (column, row), each
+  /// inside Cols x Rows; taken over, Entries is left empty), growth step
+  /// AllocBy >= 1 and the bounding box of the entries, then fires OnResize.
+  void AdoptSparse(std::vector<TSpMatElemInt>& Entries, int32_t AllocBy, int32_t Cols,
+                   int32_t Rows);
 
   bool FIsSparse = false;
   int64_t FNumAllocated = 0;
