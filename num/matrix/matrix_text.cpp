@@ -34,6 +34,19 @@ T FromText(double x) {
     return x;
 }
 
+// Runs the part of a reader that allocates what the file announces: running
+// out of memory fails the read with Failed instead of escaping.
+template <class R, class F>
+R FailOnNoMemory(R Failed, F&& Read) {
+  try {
+    return Read();
+  } catch (const std::bad_alloc&) {
+    return Failed;
+  } catch (const std::length_error&) {
+    return Failed;
+  }
+}
+
 // A header line of the ASC format cannot hold line breaks or other control
 // characters: they would split it and make the file unreadable.
 std::string SanitizeComment(std::string Text) {
@@ -156,7 +169,7 @@ bool TMatrixT<T>::LoadFromStream(TStream& InStream, bool AdjustMatrixSize) {
           ? !GrowthAllowed(int64_t{hc} * hr, int64_t{FNCol} * FNRow, InStream.GetSize())
           : (FNCol < hc || FNRow < hr))
     return false;
-  try {
+  return FailOnNoMemory(false, [&] {
     T2DArray data = Target(Mat, AdjustMatrixSize, hc, hr);
     std::vector<uint8_t> buf(static_cast<size_t>(rows * kStreamBytes<T>));
     for (int32_t c = lc; c <= hc; ++c) {
@@ -172,12 +185,8 @@ bool TMatrixT<T>::LoadFromStream(TStream& InStream, bool AdjustMatrixSize) {
       }
     }
     TakeLoaded(data);
-  } catch (const std::bad_alloc&) {
-    return false;
-  } catch (const std::length_error&) {
-    return false;
-  }
-  return true;
+    return true;
+  });
 }
 
 // ---------------------------------------------------------------------------
@@ -235,7 +244,7 @@ bool TMatrixT<T>::LoadFromFile(const std::string& FileName, bool AdjustMatrixSiz
           ? !GrowthAllowed(int64_t{hc} * hr, int64_t{FNCol} * FNRow, sized ? f.FileSize() : 0)
           : (FNCol < hc || FNRow < hr))
     return false;
-  try {
+  return FailOnNoMemory(false, [&] {
     T2DArray data = Target(Mat, AdjustMatrixSize, hc, hr);
     std::string word;
     double x = 0;
@@ -245,12 +254,8 @@ bool TMatrixT<T>::LoadFromFile(const std::string& FileName, bool AdjustMatrixSiz
         data[static_cast<size_t>(c - 1)][static_cast<size_t>(r - 1)] = FromText<T>(x);
       }
     TakeLoaded(data);
-  } catch (const std::bad_alloc&) {
-    return false;
-  } catch (const std::length_error&) {
-    return false;
-  }
-  return true;
+    return true;
+  });
 }
 
 bool TMatrix::StoreOnFile(int32_t LowCol, int32_t LowRow, int32_t HighCol, int32_t HighRow,
@@ -270,7 +275,7 @@ bool TMatrix::LoadFromFile(const std::string& FileName, bool AdjustMatrixSize, b
   if (!AutoDetect) return LoadFromFile(FileName, AdjustMatrixSize);
   TTextFile f;
   if (!f.Reset(FileName)) return false;
-  try {
+  return FailOnNoMemory(false, [&] {
     // One pass (a pipe works as well): the numbers of each line with a digit.
     std::vector<double> numbers;
     int64_t width = -1, rows = 0;
@@ -311,12 +316,8 @@ bool TMatrix::LoadFromFile(const std::string& FileName, bool AdjustMatrixSize, b
         data[static_cast<size_t>(c)][static_cast<size_t>(r)] =
             numbers[static_cast<size_t>(int64_t{r} * nc + c)];
     TakeLoaded(data);
-  } catch (const std::bad_alloc&) {
-    return false;
-  } catch (const std::length_error&) {
-    return false;
-  }
-  return true;
+    return true;
+  });
 }
 
 // ---------------------------------------------------------------------------
@@ -429,7 +430,7 @@ int32_t TMatrixT<T>::ImportASC(const std::string& FName, std::string& Comment,
     return kAscBadRowCount;
   std::string word;
   TStr2DArray cust;
-  try {
+  const int32_t status = FailOnNoMemory(kAscCannotRead, [&]() -> int32_t {
     for (int32_t c = 0; h.ColumnNames && c < h.NrOfColumns; ++c)
       if (!f.ReadQuotedName(word)) return kMatAscBadValue;
     T2DArray data(static_cast<size_t>(h.NrOfColumns),
@@ -471,11 +472,9 @@ int32_t TMatrixT<T>::ImportASC(const std::string& FName, std::string& Comment,
     }
     if (f.HasReadError()) return kAscCannotRead;
     TakeLoaded(data);
-  } catch (const std::bad_alloc&) {
-    return kAscCannotRead;
-  } catch (const std::length_error&) {
-    return kAscCannotRead;
-  }
+    return 0;
+  });
+  if (status != 0) return status;
   CustData.swap(cust);
   Comment = h.Comment;
   return 0;
