@@ -13,6 +13,7 @@
 #include "core/zel_stringl.hpp"
 #include "core/zel_system.hpp"
 #include "num/math1/zel_math1.hpp"
+#include "num/matrix/matrix_impl.hpp"
 #include "num/matrix/zel_intmatrix.hpp"
 #include "num/matrix/zel_matrix.hpp"
 
@@ -25,14 +26,6 @@ constexpr bool IsInt = std::is_same_v<T, int32_t>;
 
 template <class T>
 constexpr int64_t kStreamBytes = IsInt<T> ? 4 : 8;
-
-template <class T>
-T FromText(double x) {
-  if constexpr (IsInt<T>)
-    return RoundToInt32(x);
-  else
-    return x;
-}
 
 // Runs the part of a reader that allocates what the file announces: running
 // out of memory fails the read with Failed instead of escaping.
@@ -251,7 +244,8 @@ bool TMatrixT<T>::LoadFromFile(const std::string& FileName, bool AdjustMatrixSiz
     for (int32_t r = lr; r <= hr; ++r)
       for (int32_t c = lc; c <= hc; ++c) {
         if (!ReadNextWordInTextFile(f, word) || !TryStrToFloat(word, x)) return false;
-        data[static_cast<size_t>(c - 1)][static_cast<size_t>(r - 1)] = FromText<T>(x);
+        data[static_cast<size_t>(c - 1)][static_cast<size_t>(r - 1)] =
+            matrix_detail::ConvertElem<T>(x);
       }
     TakeLoaded(data);
     return true;
@@ -448,7 +442,7 @@ int32_t TMatrixT<T>::ImportASC(const std::string& FName, std::string& Comment,
           return kMatAscBadValue;
         }
         if (std::isnan(x)) x = 0;
-        data[static_cast<size_t>(c)][static_cast<size_t>(r)] = FromText<T>(x);
+        data[static_cast<size_t>(c)][static_cast<size_t>(r)] = matrix_detail::ConvertElem<T>(x);
       }
     }
     if (ReadNextWordInTextFile(f, word)) {
