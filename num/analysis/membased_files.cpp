@@ -125,10 +125,17 @@ int32_t TMemBasedLearner::LoadModelXML(const std::string& FName, std::string& Da
   TTextFile f;
   if (!f.Reset(FName)) return kMBLFileBadHeader;
   std::string text, line;
-  if (!f.ReadLn()) return kMBLFileBadHeader;  // the XML declaration
+  // The XML declaration first; then up to the line that closes the model, so
+  // that an endless stream (a pipe) neither hangs the load nor fills memory
+  // unless it really looks like a model without end.
+  if (!f.ReadLn(line)) return kMBLFileBadHeader;
+  if (line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);  // a UTF-8 byte-order mark
+  if (StripLTBlanks(line).rfind("<?xml", 0) != 0) return kMBLFileBadHeader;
+  const std::string closing = std::string("</") + MBLxmlTagNames[0] + ">";
   while (f.ReadLn(line)) {
     text += line;
     text += '\n';
+    if (line.find(closing) != std::string::npos) break;
   }
   if (f.HasReadError()) return kMBLFileBadHeader;
   const std::vector<std::string> tags(MBLxmlTagNames.begin(), MBLxmlTagNames.end());

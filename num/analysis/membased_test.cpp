@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cmath>
 #include <cstring>
@@ -454,7 +459,15 @@ TEST_F(MemBasedFiles, FailedLoadsKeepTheModel) {
   }
   EXPECT_EQ(victim->LoadModelBin(Path("none.bin"), id), kMBLFileDamaged);
   EXPECT_EQ(victim->LoadModelXML(Path("none.xml"), id), kMBLFileBadHeader);
+  // Without its XML declaration the text is no model file; with a byte-order
+  // mark and anything after the model's closing line it still is.
+  WriteAll(Path("nodecl.xml"), xml.substr(xml.find('\n') + 1));
+  EXPECT_EQ(victim->LoadModelXML(Path("nodecl.xml"), id), kMBLFileBadHeader);
   EXPECT_EQ(id, "kept");
+  WriteAll(Path("bom.xml"), "\xEF\xBB\xBF" + xml + "trailing text\n");
+  auto other = Learner(2, {1, 2, 3, 4}, {VT::mblVarIndep, VT::mblVarTarget});
+  EXPECT_EQ(other->LoadModelXML(Path("bom.xml"), id), kMBLOk);
+  id = "kept";
   EXPECT_EQ(victim->GetModelData()->GetNrOfRows(), 2);
   EXPECT_EQ(victim->GetModelData()->GetElem(2, 2), 4.0);
   EXPECT_EQ(victim->GetModelName(), "undefined");
@@ -514,6 +527,30 @@ TEST_F(MemBasedFiles, WritersReportFailedWrites) {
   EXPECT_EQ(l_->StoreModelBin("/dev/full", "x"), kMBLFileWriteFailed);
   EXPECT_EQ(l_->StoreModelXML(Path("no/dir/m.xml"), "x"), kMBLFileWriteFailed);
   EXPECT_EQ(l_->StoreModelBin(Path("no/dir/m.bin"), "x"), kMBLFileWriteFailed);
+}
+
+// A pipe that never ends (a writer repeating a line) fails the load at its
+// first line instead of being read until memory runs out.
+TEST(MemBasedPipe, EndlessPipeFailsInsteadOfHanging) {
+  const std::filesystem::path fifo =
+      std::filesystem::temp_directory_path() / ("zel_mbl_fifo_" + std::to_string(::getpid()));
+  std::filesystem::remove(fifo);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const pid_t writer = ::fork();
+  ASSERT_GE(writer, 0);
+  if (writer == 0) {
+    const int fd = ::open(fifo.c_str(), O_WRONLY);
+    const char line[] = "abc 1 2 3\n";
+    while (fd >= 0 && ::write(fd, line, sizeof line - 1) > 0) {
+    }
+    ::_exit(0);
+  }
+  TMemBasedLearner m(nullptr);
+  std::string id;
+  EXPECT_EQ(m.LoadModelXML(fifo.string(), id), kMBLFileBadHeader);
+  ::kill(writer, SIGKILL);
+  ::waitpid(writer, nullptr, 0);
+  std::filesystem::remove(fifo);
 }
 
 }  // namespace
