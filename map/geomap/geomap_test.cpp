@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -154,6 +155,79 @@ TEST_F(MapFixture, GraticuleStopsOnDegenerateAndHostileCalibrations) {
   map->SetGratLineDist(1e-9);
   Shot();
   SUCCEED();
+}
+
+// Rows and columns of a snapshot in which most pixels have the colour c.
+std::pair<std::vector<int32_t>, std::vector<int32_t>> LinesOf(const TBitmap& b, TColor c) {
+  const uint32_t q = QuantizeColor(TPixelFormat::pf15bit, c);
+  std::vector<int32_t> rows, cols;
+  for (int32_t y = 1; y < b.GetHeight() - 1; ++y) {
+    int32_t n = 0;
+    for (int32_t x = 0; x < b.GetWidth(); ++x) n += static_cast<uint32_t>(b.GetPixel(x, y)) == q;
+    if (n > b.GetWidth() / 2) rows.push_back(y);
+  }
+  for (int32_t x = 1; x < b.GetWidth() - 1; ++x) {
+    int32_t n = 0;
+    for (int32_t y = 0; y < b.GetHeight(); ++y) n += static_cast<uint32_t>(b.GetPixel(x, y)) == q;
+    if (n > b.GetHeight() / 2) cols.push_back(x);
+  }
+  return {rows, cols};
+}
+
+TEST_F(MapFixture, ParabolicAndUTMGridsFollowTheirCalibrations) {
+  map->SetMapBitmap(TestPicture());
+  map->SetColorGraticule(clLime);
+  TMapCalibration& c = map->GetCalibration();
+  c.SetCalibModel(TCalibModel::cmParabolicIp);
+  for (int32_t x : {0, 100, 200}) {
+    c.AddCalibPoint(TGratLineKind::gtlParallel, 49.5, x, 50);
+    c.AddCalibPoint(TGratLineKind::gtlParallel, 49.0, x, 100);
+  }
+  for (int32_t y : {0, 75, 150}) {
+    c.AddCalibPoint(TGratLineKind::gtlMeridian, 10.5, 50, y);
+    c.AddCalibPoint(TGratLineKind::gtlMeridian, 11.0, 100, y);
+  }
+  map->SetShowGraticule(TShowGrat::sgLines);
+  auto lines = LinesOf(Shot(), clLime);
+  EXPECT_EQ(lines.first, (std::vector<int32_t>{50, 100}));
+  EXPECT_EQ(lines.second, (std::vector<int32_t>{50, 100}));
+
+  // UTM zone 32: pixel (x, y) at easting 480000 + 10 x, northing 5400000 - 10 y.
+  c.ClearCalibData();
+  c.SetCalibModel(TCalibModel::cmUTM);
+  c.SetUTMZone(32);
+  for (TPoint p : {TPoint{0, 0}, TPoint{200, 0}, TPoint{0, 150}, TPoint{200, 150}})
+    c.AddCalibPoint(5400000.0 - 10 * p.y, 480000.0 + 10 * p.x, 32, THemisphere::hemiNorth, p.x,
+                    p.y);
+  map->SetShowGraticule(TShowGrat::sgUTMGrid);
+  map->SetUTMGridDist(500);
+  lines = LinesOf(Shot(), clLime);
+  EXPECT_EQ(lines.first, (std::vector<int32_t>{50, 100}));
+  EXPECT_EQ(lines.second, (std::vector<int32_t>{50, 100, 150}));
+  map->SetUTMGridDist(1e-6);  // at most kMaxGratLines per direction
+  Shot();
+  map->SetUTMGridDist(0);  // Round125(2000 / 10) = 200 m
+  lines = LinesOf(Shot(), clLime);
+  EXPECT_EQ(lines.second, (std::vector<int32_t>{20, 40, 60, 80, 100, 120, 140}));
+}
+
+TEST_F(MapFixture, RenderEventsGetTheBufferInOrder) {
+  LoadTestMap(*map);
+  std::vector<std::string> order;
+  map->OnBeforeRenderData = [&](TObject*, TCanvas&) { order.push_back("before"); };
+  map->OnDataRendered = [&](TObject*, TCanvas& c) {
+    order.push_back("rendered");
+    c.GetBrush().SetColor(clFuchsia);
+    c.FillRect({20, 20, 30, 30});
+  };
+  const TBitmap shot = Shot();
+  EXPECT_EQ(order, (std::vector<std::string>{"before", "rendered"}));
+  EXPECT_EQ(shot.GetPixel(25, 25), clFuchsia);
+  // Clearing the map from inside the event is safe; the next paint is empty.
+  map->OnDataRendered = [&](TObject*, TCanvas&) { map->Clear(); };
+  map->Invalidate();
+  Shot();
+  EXPECT_EQ(map->GetMapImgWidth(), 0);
 }
 
 // ---------------------------------------------------------------------------
