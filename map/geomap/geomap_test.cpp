@@ -648,6 +648,22 @@ TEST_F(MapFixture, ClipboardCopyHasTheFrameAndTheBufferInside) {
   map->CopyEntireMapToClipboard();
   ASSERT_TRUE(Clipboard().GetBitmap(clip));
   EXPECT_TRUE(clip.SameImage(TestPicture()));
+
+  TPrinter printer;
+  printer.SetResolution(20);  // A4: 165 x 234 pixels
+  printer.SetFileNamePrefix(File("print"));
+  ASSERT_TRUE(map->PrintIt(printer));
+  ASSERT_EQ(printer.GetPageFiles().size(), 1u);
+  TBitmap page;
+  page.LoadFromFile(printer.GetPageFiles()[0]);
+  // Scaled to 149 x 111 pixels at (8, 61): inside it the map, around it white paper.
+  EXPECT_NE(page.GetPixel(82, 117), clWhite);
+  EXPECT_EQ(page.GetPixel(82, 50), clWhite);
+  EXPECT_EQ(page.GetPixel(5, 117), clWhite);
+  EXPECT_NE(page.GetPixel(10, 117), clWhite);
+  printer.BeginDoc();
+  EXPECT_FALSE(map->PrintIt(printer));  // busy
+  printer.Abort();
 }
 
 }  // namespace
