@@ -496,6 +496,25 @@ bool TMapCalibration::CalcPixelCoords(double Lat, double Long, int32_t& x, int32
   return true;
 }
 
+bool TMapCalibration::CalcUTMCoords(int32_t x, int32_t y, double& Northing, double& Easting) const {
+  Northing = Easting = 0;
+  if (FModel != TCalibModel::cmUTM || !FLinFitted) return false;
+  const double X = x, Y = y;
+  const double n = FEquRectPLSP[0][0] + FEquRectPLSP[0][1] * X + FEquRectPLSP[0][2] * Y;
+  const double e = FEquRectPLSP[1][0] + FEquRectPLSP[1][1] * X + FEquRectPLSP[1][2] * Y;
+  if (!std::isfinite(n) || !std::isfinite(e)) return false;
+  Northing = n;
+  Easting = e;
+  return true;
+}
+
+std::vector<TMapCalibration::TGratCurve> TMapCalibration::GetGratCurves() const {
+  std::vector<TGratCurve> curves;
+  for (const GratRow& r : FGratMat)
+    if (r.Fitted) curves.push_back({r.Parallel, r.Value, r.k0, r.k1, r.k2});
+  return curves;
+}
+
 bool TMapCalibration::CalcPixelCoordsUTM(double Northing, double Easting, int32_t& x,
                                          int32_t& y) const {
   if (FModel != TCalibModel::cmUTM || !FLinFitted) {

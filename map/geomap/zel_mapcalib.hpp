@@ -266,12 +266,32 @@ class TMapCalibration : public TComponent {
   /// affine fit of cmUTM. Other models and an unfitted cmUTM: x = y = 0 and
   /// false; false also for a non-finite or huge result (x, y not written).
   bool CalcPixelCoordsUTM(double Northing, double Easting, int32_t& x, int32_t& y) const;
+  /// UTM position (Northing, Easting) in metres of the pixel (x, y) through
+  /// the affine fit of cmUTM (no conversion to degrees; the map display
+  /// takes the extent of its UTM grid from it). False, with both outputs 0,
+  /// for other models, an unfitted cmUTM and a non-finite result.
+  bool CalcUTMCoords(int32_t x, int32_t y, double& Northing, double& Easting) const;
   /// Pixel y on the line of constant Northing at pixel column x (affine fit
   /// of cmUTM, solved for the easting); 0 when the fit cannot be solved
   /// there (a zero coefficient, a non-finite or huge result).
   int32_t CalcUTMyFromNorthingX(double Northing, int32_t x) const;
   /// Pixel x on the line of constant Easting at pixel row y; 0 as above.
   int32_t CalcUTMxFromEastingY(double Easting, int32_t y) const;
+
+  /// A graticule curve of cmParabolicIp as fitted: a parallel y = k0 + k1 x
+  /// + k2 x^2 or a meridian x = k0 + k1 y + k2 y^2 in pixels.
+  struct TGratCurve {
+    bool Parallel = false;  ///< parallel (true) or meridian
+    double Value = 0;       ///< latitude of a parallel, longitude of a meridian
+    double k0 = 0;          ///< constant coefficient
+    double k1 = 0;          ///< linear coefficient
+    double k2 = 0;          ///< quadratic coefficient
+  };
+  /// The fitted graticule curves, in the order of the lines (the map display
+  /// draws them). Empty unless more than one parallel and more than one
+  /// meridian were fitted (the condition under which cmParabolicIp
+  /// converts); lines of fewer than 3 points have no curve.
+  std::vector<TGratCurve> GetGratCurves() const;
 
   // ---- 4. points ------------------------------------------------------------------
 
