@@ -294,6 +294,9 @@ class TGeoDB : public TComponent {
   ///     keys equal to the summary fields (bit for bit) and sorted;
   ///     otherwise rebuilt from the summary records by sorted insertion in
   ///     entry order and rewritten.
+  /// Before all this, a compaction interrupted after its commit is finished
+  /// and the leftovers of an uncommitted one removed (see
+  /// GarbageCollection).
   /// I/O errors raise EZELGeoDBError 'SetGDBName: \<system message>'.
   void SetGDBName(const std::string& D);
   /// Same as SetGDBName.
@@ -685,9 +688,13 @@ class TGeoDB : public TComponent {
   /// gitUndefined or unknown kind with an offset) gets BlobOffset -1. No
   /// effect when closed. Progress: 0 %, up to 90 % while copying, 92 %
   /// after the temporary files are synced, 94 % after the commit, 97 %
-  /// after the data file is in place, 100 % at the end. Errors (the
-  /// database is left as before): 'GarbageCollection: data file would
-  /// exceed 2 GiB.', 'GarbageCollection: \<system message>'.
+  /// after the data file is in place, 100 % at the end. Errors:
+  /// 'GarbageCollection: data file would exceed 2 GiB.', 'GarbageCollection:
+  /// damaged data file.' (shorter than its header, or it shrank while being
+  /// copied), 'GarbageCollection: \<system message>'. An error before the
+  /// data file is in place leaves the database as it was; one after it
+  /// (only a failing rename) closes the component, and the next open
+  /// finishes the compaction.
   void GarbageCollection();
   /// Writes a text dump of the open database to FName (created or
   /// overwritten): the file names, the header, every summary record (one
