@@ -91,23 +91,71 @@ std::vector<uint8_t> EncodeIndex(const std::vector<TIxLLRec>& ix) {
   throw EInOutError(What + " \"" + Name + "\": " + std::strerror(e), e);
 }
 
+void SyncFile(const std::string& Name) {
+  const int fd = ::open(Name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) ThrowErrno("Cannot open file", Name);
+  const int rc = ::fsync(fd);
+  ::close(fd);
+  if (rc != 0) ThrowErrno("Cannot sync file", Name);
+}
+
+// Makes renames in the file's directory durable; file systems that cannot
+// sync a directory are left to their own ordering.
+void SyncDirectoryOf(const std::string& Name) {
+  const size_t slash = Name.find_last_of('/');
+  const std::string dir =
+      slash == std::string::npos ? std::string(".") : (slash == 0 ? "/" : Name.substr(0, slash));
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+void RenameFile(const std::string& From, const std::string& To) {
+  if (std::rename(From.c_str(), To.c_str()) != 0) ThrowErrno("Cannot rename file", From);
+}
+
+void WriteAndSync(const std::string& Name, const std::vector<uint8_t>& Bytes) {
+  {
+    TFileStream s(Name, TFileMode::fmCreate);
+    if (s.Write(Bytes.data(), static_cast<int64_t>(Bytes.size())) !=
+            static_cast<int64_t>(Bytes.size()) ||
+        !s.Flush())
+      throw EInOutError("Cannot write file \"" + Name + "\"", EIO);
+  }
+  SyncFile(Name);
+}
+
 // Replaces the file by Bytes so that a crash leaves either the old or the
 // new content: write a temporary, sync it, rename it over the file.
 void WriteFileAtomically(const std::string& Name, const std::vector<uint8_t>& Bytes) {
   const std::string tmp = Name + ".tmp";
-  {
-    TFileStream s(tmp, TFileMode::fmCreate);
-    if (s.Write(Bytes.data(), static_cast<int64_t>(Bytes.size())) !=
-            static_cast<int64_t>(Bytes.size()) ||
-        !s.Flush())
-      throw EInOutError("Cannot write file \"" + tmp + "\"", EIO);
+  WriteAndSync(tmp, Bytes);
+  RenameFile(tmp, Name);
+}
+
+bool FileExists(const std::string& Name) {
+  struct stat st {};
+  return ::lstat(Name.c_str(), &st) == 0;
+}
+
+// The files of a compaction (GarbageCollection) of the summary file S and
+// data file D: D.tmp and S.tmp while copying, S.gc once committed.
+std::string CompactedData(const std::string& D) { return D + ".tmp"; }
+std::string CompactedSummary(const std::string& S) { return S + ".tmp"; }
+std::string CommittedSummary(const std::string& S) { return S + ".gc"; }
+
+// A committed compaction is finished, the leftovers of one that was not
+// committed are removed.
+void RecoverCompaction(const std::string& S, const std::string& D) {
+  if (FileExists(CommittedSummary(S))) {
+    if (FileExists(CompactedData(D))) RenameFile(CompactedData(D), D);
+    RenameFile(CommittedSummary(S), S);
+    SyncDirectoryOf(S);
+  } else {
+    ::unlink(CompactedData(D).c_str());
+    ::unlink(CompactedSummary(S).c_str());
   }
-  const int fd = ::open(tmp.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) ThrowErrno("Cannot open file", tmp);
-  const int rc = ::fsync(fd);
-  ::close(fd);
-  if (rc != 0) ThrowErrno("Cannot sync file", tmp);
-  if (std::rename(tmp.c_str(), Name.c_str()) != 0) ThrowErrno("Cannot rename file", tmp);
 }
 
 void WriteAt(TFileStream& s, int64_t Offset, const uint8_t* Bytes, int64_t Count) {
@@ -259,6 +307,7 @@ void TGeoDB::SetGDBName(const std::string& D) {
   names[fsData] = base + ".zelgdd";
 
   try {
+    RecoverCompaction(names[fsSummary], names[fsData]);
     // Probe everything before anything is created: an existing file that
     // cannot be opened must never be replaced by an empty one.
     std::array<bool, fsCount> missing{};
@@ -816,7 +865,7 @@ int32_t TGeoDB::RetrievePolygon(int32_t DBEntry, TgdbPolygon& Polygon) {
   return result;
 }
 
-bool TGeoDB::LocateBlob(int32_t DBEntry, TgdbData& Rec, TMetaInfo& MetaInfo) {
+bool TGeoDB::LocateBlob(const char* Op, int32_t DBEntry, TgdbData& Rec, TMetaInfo& MetaInfo) {
   MetaInfo = TMetaInfo{};
   const size_t e = static_cast<size_t>(std::max(DBEntry, 1) - 1);
   if (e >= FSumData.size()) return false;
@@ -833,7 +882,7 @@ bool TGeoDB::LocateBlob(int32_t DBEntry, TgdbData& Rec, TMetaInfo& MetaInfo) {
       return false;
     MetaInfo = DecodeMetaInfo(m);
   } catch (const EInOutError& ex) {
-    Fail("RetrieveBLOB", ex.what());
+    Fail(Op, ex.what());
   }
   return true;
 }
@@ -869,7 +918,7 @@ int32_t TGeoDB::RetrieveBlobWith(int32_t DBEntry, TMetaInfo& MetaInfo,
   TBusy busy(*this);
   ReportPercent(0);
   TgdbData rec;
-  if (!LocateBlob(DBEntry, rec, MetaInfo)) {
+  if (!LocateBlob("RetrieveBLOB", DBEntry, rec, MetaInfo)) {
     ReportPercent(100);
     return 0;
   }
@@ -924,6 +973,134 @@ int32_t TGeoDB::RetrieveBLOB(int32_t DBEntry, TMetaInfo& MetaInfo, TMemoryStream
       if (BlobStream.Write(p, n) != n) Fail("RetrieveBLOB", "not enough memory for the BLOB.");
     });
   });
+}
+
+// ---------------------------------------------------------------------------
+// Maintenance
+// ---------------------------------------------------------------------------
+
+void ClearGdbData(TgdbData& GdbData) {
+  GdbData = TgdbData{};
+  struct timespec ts {};
+  ::clock_gettime(CLOCK_REALTIME, &ts);
+  GdbData.Date = LocalDateTime(ts);
+}
+
+void TGeoDB::WriteSummaryRecord(const char* Op, size_t Pos, const TgdbData& Rec) {
+  uint8_t r[kGdbDataSize];
+  EncodeGdbData(Rec, r);
+  try {
+    TFileStream s(FNameGDS, TFileMode::fmOpenReadWrite);
+    WriteAt(s, static_cast<int64_t>(Pos) * kGdbDataSize, r, kGdbDataSize);
+  } catch (const EInOutError& e) {
+    Fail(Op, e.what());
+  }
+}
+
+void TGeoDB::RecalcIndexes() {
+  if (!IsOpen()) return;
+  CheckNotBusy("RecalcIndexes");
+  TIndexSet set;
+  for (size_t i = 0; i < FSumData.size(); ++i) set.Append(static_cast<int32_t>(i + 1), FSumData[i]);
+  FIx0ItemId = std::move(set.Ix0);
+  FIxLL = std::move(set.LL);
+  if (!FLazyWrite) SaveAllIndexes();
+}
+
+void TGeoDB::GarbageCollection() {
+  if (!IsOpen()) return;
+  const char* Op = "GarbageCollection";
+  CheckNotBusy(Op);
+  TBusy busy(*this);
+  ReportPercent(0);
+  const std::string dataTmp = CompactedData(FNameGDD);
+  const std::string sumTmp = CompactedSummary(FNameGDS);
+  const std::string committed = CommittedSummary(FNameGDS);
+  std::vector<TgdbData> sum = FSumData;
+  int stage = 0;  // 1: committed, 2: data file in place
+  try {
+    {
+      TFileStream in(FNameGDD, TFileMode::fmOpenRead);
+      const int64_t inSize = in.GetSize();
+      if (inSize < kGdbSystemDataSize) Fail(Op, "damaged data file.");
+      // The new layout first, so that nothing is written when it cannot fit.
+      std::vector<int64_t> from(sum.size(), -1), length(sum.size(), 0);
+      int64_t end = kGdbSystemDataSize;
+      for (size_t k = 0; k < sum.size(); ++k) {
+        TgdbData& d = sum[k];
+        int64_t len = -1;
+        if (d.BlobOffset >= 0 && d.NumPoints >= 0) {
+          if (IsGdbPolygonKind(d.ItemKind))
+            len = int64_t{d.NumPoints} * kGdbPointSize;
+          else if (d.ItemKind == static_cast<uint8_t>(TgdbItem::gitBLOB))
+            len = kGdbMetaInfoSize + d.NumPoints;
+        }
+        // Blocks the readers would refuse stay unreadable, without a block.
+        if (len < 0 || int64_t{d.BlobOffset} + len > inSize) {
+          d.BlobOffset = -1;
+          continue;
+        }
+        if (end + len > kGdbMaxDataFileSize) Fail(Op, "data file would exceed 2 GiB.");
+        from[k] = d.BlobOffset;
+        length[k] = len;
+        d.BlobOffset = static_cast<int32_t>(end);
+        end += len;
+      }
+      const int64_t total = end - kGdbSystemDataSize;
+
+      TFileStream out(dataTmp, TFileMode::fmCreate);
+      std::vector<uint8_t> buf(static_cast<size_t>(kBlockSize));
+      const auto copy = [&](int64_t At, int64_t Count) {
+        if (in.Seek(At, TSeekOrigin::soBeginning) != At) Fail(Op, "damaged data file.");
+        while (Count > 0) {
+          const int64_t want = std::min(Count, kBlockSize);
+          if (in.Read(buf.data(), want) != want) Fail(Op, "damaged data file.");
+          if (out.Write(buf.data(), want) != want)
+            throw EInOutError("Cannot write file \"" + dataTmp + "\"", EIO);
+          Count -= want;
+        }
+      };
+      copy(0, kGdbSystemDataSize);  // the header as it is, Reserved included
+      int64_t done = 0;
+      for (size_t k = 0; k < sum.size(); ++k) {
+        if (from[k] < 0) continue;
+        copy(from[k], length[k]);
+        done += length[k];
+        ReportPercent(total > 0 ? PercentOf(done * 90, total * 100) : 90);
+      }
+      if (!out.Flush()) throw EInOutError("Cannot write file \"" + dataTmp + "\"", EIO);
+    }
+    SyncFile(dataTmp);
+    std::vector<uint8_t> records(sum.size() * kGdbDataSize);
+    for (size_t k = 0; k < sum.size(); ++k) EncodeGdbData(sum[k], &records[k * kGdbDataSize]);
+    WriteAndSync(sumTmp, records);
+    ReportPercent(92);
+    RenameFile(sumTmp, committed);
+    stage = 1;
+    SyncDirectoryOf(committed);
+    ReportPercent(94);
+    RenameFile(dataTmp, FNameGDD);
+    stage = 2;
+    ReportPercent(97);
+    RenameFile(committed, FNameGDS);
+    SyncDirectoryOf(FNameGDS);
+  } catch (...) {
+    // Before the data file moved the old files still rule: drop the new
+    // ones. After it, only the next open can finish the compaction.
+    if (stage < 2) {
+      ::unlink(dataTmp.c_str());
+      ::unlink(sumTmp.c_str());
+      if (stage == 1 && ::unlink(committed.c_str()) != 0) stage = 2;
+    }
+    if (stage == 2) ResetState();
+    try {
+      throw;
+    } catch (const EInOutError& e) {
+      Fail(Op, e.what());
+    }
+  }
+  FSumData = std::move(sum);
+  ReportPercent(100);
 }
 
 }  // namespace zel

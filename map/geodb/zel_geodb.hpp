@@ -9,6 +9,11 @@
 ///   2. TGeoDB: opening, creating and closing a database
 ///   3. TGeoDB: adding, replacing and deleting items, the sorted indexes
 ///   4. TGeoDB: reading polygons and binary objects back
+///   5. TGeoDB: the add and replace families for each item kind
+///   6. TGeoDB: summary and index accessors, look-ups and searches
+///   7. TGeoDB: meta information, record updates and maintenance
+///   8. Free helpers: records, latitude and longitude texts, the header of a
+///      data file
 ///
 /// The file set. For a database name D (any path; the extension of its last
 /// component is ignored, so "x.abc" and "x" name the same database, while
@@ -60,6 +65,7 @@
 #include <vector>
 
 #include "core/zel_classes.hpp"
+#include "core/zel_system.hpp"
 #include "core/zel_streams.hpp"
 #include "core/zel_zelbase.hpp"
 
@@ -141,8 +147,9 @@ constexpr int64_t kGdbMaxDataFileSize = INT32_MAX;
 /// the call is ignored).
 constexpr int32_t kGdbNotOpen = -1;
 
-/// A short sentence (no final period) for a negative result of AddData or
-/// ReplaceData; "unknown geographic database status" for any other value.
+/// A short sentence (no final period) for a negative result of AddData,
+/// ReplaceData and the add and replace families; "unknown geographic
+/// database status" for any other value.
 const char* GeoDBStatusText(int32_t Status);
 
 /// A geographic position in degrees as stored in the files (two singles):
@@ -287,6 +294,9 @@ class TGeoDB : public TComponent {
   ///     keys equal to the summary fields (bit for bit) and sorted;
   ///     otherwise rebuilt from the summary records by sorted insertion in
   ///     entry order and rewritten.
+  /// Before all this, a compaction interrupted after its commit is finished
+  /// and the leftovers of an uncommitted one removed (see
+  /// GarbageCollection).
   /// I/O errors raise EZELGeoDBError 'SetGDBName: \<system message>'.
   void SetGDBName(const std::string& D);
   /// Same as SetGDBName.
@@ -457,6 +467,242 @@ class TGeoDB : public TComponent {
   /// The same, written to BlobStream at its position.
   int32_t RetrieveBLOB(int32_t DBEntry, TMetaInfo& MetaInfo, TMemoryStream& BlobStream);
 
+  // -------------------------------------------------------------------------
+  // 5. The add and replace families
+  // -------------------------------------------------------------------------
+  // Each Add returns the new entry number (AddData's result), or kGdbNotOpen
+  // (-1) when no database is open. Each Replace returns DBEntry, or
+  // kGdbNotOpen when no database is open or DBEntry is outside
+  // 1..GetNumEntries() (nothing is then changed); the entry keeps its ItemId
+  // and its new data block is appended (GarbageCollection reclaims the old
+  // one). Name is taken by value semantics: the stored name is cut to 59
+  // bytes (Windows-1252), the caller's string is left alone. Errors,
+  // progress and the order of writes are those of AddData and ReplaceData
+  // (messages with their prefixes 'AddData:' and 'ReplaceData:').
+
+  ///@{
+  /// A border (gitBorder) or city outline (gitCity) with the points of
+  /// Polygon. The bounds LatLow..LongHigh are recomputed from the points
+  /// (see AddData); the given ones are ignored. ClosedLine is stored as
+  /// Closed.
+  int32_t AddBorder(const std::string& Name, const TgdbPolygon& Polygon, bool ClosedLine,
+                    TDateTime Date, int32_t StateFlag, float LatLow, float LatHigh, float LongLow,
+                    float LongHigh, float Altitude, uint8_t ClassNumber, int32_t UserTag);
+  int32_t AddCity(const std::string& Name, const TgdbPolygon& Polygon, bool ClosedLine,
+                  TDateTime Date, int32_t StateFlag, float LatLow, float LatHigh, float LongLow,
+                  float LongHigh, float Altitude, uint8_t ClassNumber, int32_t UserTag);
+  ///@}
+  ///@{
+  /// A lake, river, road or route (gitLake .. gitRoute) with the points of
+  /// Polygon; Closed is false and the bounds are recomputed from the points.
+  int32_t AddLake(const std::string& Name, const TgdbPolygon& Polygon, TDateTime Date,
+                  int32_t StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh,
+                  float Altitude, uint8_t ClassNumber, int32_t UserTag);
+  int32_t AddRiver(const std::string& Name, const TgdbPolygon& Polygon, TDateTime Date,
+                   int32_t StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh,
+                   float Altitude, uint8_t ClassNumber, int32_t UserTag);
+  int32_t AddRoad(const std::string& Name, const TgdbPolygon& Polygon, TDateTime Date,
+                  int32_t StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh,
+                  float Altitude, uint8_t ClassNumber, int32_t UserTag);
+  int32_t AddRoute(const std::string& Name, const TgdbPolygon& Polygon, TDateTime Date,
+                   int32_t StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh,
+                   float Altitude, uint8_t ClassNumber, int32_t UserTag);
+  ///@}
+  /// A town (gitTown): all four bounds from Location (LatLow = LatHigh =
+  /// Latit, LongLow = LongHigh = Longit), no data block (BlobOffset -1,
+  /// NumPoints 0).
+  int32_t AddTown(const std::string& Name, TDateTime Date, int32_t StateFlag,
+                  const TSCoords& Location, float Altitude, uint8_t ClassNumber, int32_t UserTag);
+  /// A BLOB (gitBLOB) holding MInfo and the SizeOfBLOBData bytes at
+  /// PBLOBData (SizeOfBLOBData < 0 counts as 0; a null PBLOBData with a
+  /// positive size raises 'AddData: no BLOB data given.'). The bounds are
+  /// stored as given.
+  int32_t AddBLOB(const std::string& Name, TDateTime Date, int32_t StateFlag, float LatLow,
+                  float LatHigh, float LongLow, float LongHigh, float Altitude, uint8_t ClassNumber,
+                  int32_t UserTag, const TMetaInfo& MInfo, const void* PBLOBData,
+                  int32_t SizeOfBLOBData);
+  /// The same with the whole content of Data (its position is ignored and
+  /// left unchanged). A stream larger than 2147483647 - 1024 bytes raises
+  /// 'AddBLOB: data file would exceed 2 GiB.' ('ReplaceBLOB: ...') before anything is written.
+  int32_t AddBLOB(const std::string& Name, TDateTime Date, int32_t StateFlag, float LatLow,
+                  float LatHigh, float LongLow, float LongHigh, float Altitude, uint8_t ClassNumber,
+                  int32_t UserTag, const TMetaInfo& MInfo, const TMemoryStream& Data);
+  /// A BLOB holding the bytes of the file FileName: the stored meta
+  /// information is MInfo with FilePath = FileName (cut to 127 bytes), the
+  /// item name is StripPath(FileName), Date becomes the file's modification
+  /// time and Size its length (see AddData; 'AddData: cannot open BLOB
+  /// file.' when it cannot be read).
+  int32_t AddBLOB(const std::string& FileName, TDateTime Date, int32_t StateFlag, float LatLow,
+                  float LatHigh, float LongLow, float LongHigh, float Altitude, uint8_t ClassNumber,
+                  int32_t UserTag, const TMetaInfo& MInfo);
+  /// As the form before, but the item name is StripPath(FNameInDB).
+  int32_t AddBLOB(const std::string& FileName, const std::string& FNameInDB, TDateTime Date,
+                  int32_t StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh,
+                  float Altitude, uint8_t ClassNumber, int32_t UserTag, const TMetaInfo& MInfo);
+  /// As the form before, but the stored FilePath is OrgFilePath (cut to 127
+  /// bytes) instead of FileName. It is written with the item in the same
+  /// step, so no second write can fail or be interrupted after the item is
+  /// in; when no database is open nothing is written and -1 is returned.
+  int32_t AddBLOB(const std::string& FileName, const std::string& FNameInDB,
+                  const std::string& OrgFilePath, TDateTime Date, int32_t StateFlag, float LatLow,
+                  float LatHigh, float LongLow, float LongHigh, float Altitude, uint8_t ClassNumber,
+                  int32_t UserTag, const TMetaInfo& MInfo);
+
+  ///@{
+  /// Replaces entry DBEntry as the matching Add would build it.
+  int32_t ReplaceBorder(int32_t DBEntry, const std::string& Name, const TgdbPolygon& Polygon,
+                        bool ClosedLine, TDateTime Date, int32_t StateFlag, float LatLow,
+                        float LatHigh, float LongLow, float LongHigh, float Altitude,
+                        uint8_t ClassNumber, int32_t UserTag);
+  int32_t ReplaceCity(int32_t DBEntry, const std::string& Name, const TgdbPolygon& Polygon,
+                      bool ClosedLine, TDateTime Date, int32_t StateFlag, float LatLow,
+                      float LatHigh, float LongLow, float LongHigh, float Altitude,
+                      uint8_t ClassNumber, int32_t UserTag);
+  int32_t ReplaceLake(int32_t DBEntry, const std::string& Name, const TgdbPolygon& Polygon,
+                      TDateTime Date, int32_t StateFlag, float LatLow, float LatHigh, float LongLow,
+                      float LongHigh, float Altitude, uint8_t ClassNumber, int32_t UserTag);
+  int32_t ReplaceRiver(int32_t DBEntry, const std::string& Name, const TgdbPolygon& Polygon,
+                       TDateTime Date, int32_t StateFlag, float LatLow, float LatHigh,
+                       float LongLow, float LongHigh, float Altitude, uint8_t ClassNumber,
+                       int32_t UserTag);
+  int32_t ReplaceRoad(int32_t DBEntry, const std::string& Name, const TgdbPolygon& Polygon,
+                      TDateTime Date, int32_t StateFlag, float LatLow, float LatHigh, float LongLow,
+                      float LongHigh, float Altitude, uint8_t ClassNumber, int32_t UserTag);
+  int32_t ReplaceRoute(int32_t DBEntry, const std::string& Name, const TgdbPolygon& Polygon,
+                       TDateTime Date, int32_t StateFlag, float LatLow, float LatHigh,
+                       float LongLow, float LongHigh, float Altitude, uint8_t ClassNumber,
+                       int32_t UserTag);
+  int32_t ReplaceTown(int32_t DBEntry, const std::string& Name, TDateTime Date, int32_t StateFlag,
+                      const TSCoords& Location, float Altitude, uint8_t ClassNumber,
+                      int32_t UserTag);
+  int32_t ReplaceBLOB(int32_t DBEntry, const std::string& Name, TDateTime Date, int32_t StateFlag,
+                      float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
+                      uint8_t ClassNumber, int32_t UserTag, const TMetaInfo& MInfo,
+                      const void* PBLOBData, int32_t SizeOfBLOBData);
+  int32_t ReplaceBLOB(int32_t DBEntry, const std::string& Name, TDateTime Date, int32_t StateFlag,
+                      float LatLow, float LatHigh, float LongLow, float LongHigh, float Altitude,
+                      uint8_t ClassNumber, int32_t UserTag, const TMetaInfo& MInfo,
+                      const TMemoryStream& Data);
+  int32_t ReplaceBLOB(int32_t DBEntry, const std::string& FileName, TDateTime Date,
+                      int32_t StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh,
+                      float Altitude, uint8_t ClassNumber, int32_t UserTag, const TMetaInfo& MInfo);
+  ///@}
+
+  // -------------------------------------------------------------------------
+  // 6. Accessors, look-ups and searches (memory only, never the disk)
+  // -------------------------------------------------------------------------
+
+  ///@{
+  /// The summary record of entry ix (property Data[ix]): ix below 1 is taken
+  /// as 1, above the count as the count. With no entries (an empty or closed
+  /// database) the result is a cleared record (ClearGdbData: ItemId 0,
+  /// BlobOffset -1, ItemKind gitUndefined, Date the current time).
+  TgdbData GetSumdata(int32_t ix) const;
+  TgdbData GetData(int32_t ix) const { return GetSumdata(ix); }
+  ///@}
+  ///@{
+  /// The ix-th record (1-based, clamped like GetSumdata) of the item
+  /// identifier index and of the LatLow, LatHigh, LongLow and LongHigh
+  /// indexes, with `index` converted to the 1-based entry number. With no
+  /// entries the result is a zero record (key 0, index 0).
+  TIxItemIDRec GetIxItemID(int32_t ix) const;
+  TIxLLRec GetIxLatLow(int32_t ix) const;
+  TIxLLRec GetIxLatHigh(int32_t ix) const;
+  TIxLLRec GetIxLongLow(int32_t ix) const;
+  TIxLLRec GetIxLongHigh(int32_t ix) const;
+  ///@}
+
+  ///@{
+  /// The 1-based position in the index at which the value would be
+  /// inserted, or of an equal key the search met. Binary search over the
+  /// whole index (low 0, high count - 1, mid = (low + high) div 2; a key
+  /// below the value moves low up, a key above moves high down, an equal key
+  /// stops): mid + 2 when the key at mid is below the value, else mid + 1;
+  /// 1 for an empty index. Keys 1, 3, 5: value 4 gives 3, 0 gives 1, 6
+  /// gives 4, 3 gives 2. O(log n).
+  ///
+  /// The latitude and longitude keys are singles: the value is converted to
+  /// float (round to nearest) before the search, so 47.1 finds a stored
+  /// 47.1f as equal; values beyond the float range become +-inf. A key
+  /// counts as below the value when it is not greater than or equal to it,
+  /// so a NaN value gives count + 1 and NaN keys never stop the search.
+  int32_t GetClosestItemIDIx(int32_t ItemID) const;
+  int32_t GetClosestLatLowIx(double Latit) const;
+  int32_t GetClosestLatHighIx(double Latit) const;
+  int32_t GetClosestLongLowIx(double Longit) const;
+  int32_t GetClosestLongHighIx(double Longit) const;
+  ///@}
+  /// The entry number (1-based) of the item with identifier ItemID, found
+  /// by the search of GetClosestItemIDIx; 0 when no item has it (deleted,
+  /// never handed out) or the database is empty or closed.
+  int32_t SearchForItemID(int32_t ItemID) const;
+
+  /// The first entry from StartSearchAt on (below 1 counts as 1) whose name
+  /// equals Name without regard to case (ASCII and the Windows-1252
+  /// letters), whose kind is ItemType (gitUndefined matches every kind) and
+  /// whose ClassFlag is ClassNumber; 0 when none does, the database is
+  /// closed or StartSearchAt is beyond the count. Name is compared as it
+  /// would be stored (cut to 59 bytes). Linear in the entries.
+  int32_t SearchData(const std::string& Name, TgdbItem ItemType, int32_t StartSearchAt,
+                     uint8_t ClassNumber) const;
+  /// The first entry whose name equals Name without regard to case, of any
+  /// kind and class; 0 when none does.
+  int32_t SearchData(const std::string& Name) const;
+
+  // -------------------------------------------------------------------------
+  // 7. Meta information, record updates and maintenance
+  // -------------------------------------------------------------------------
+
+  /// The meta information stored in front of the data of BLOB entry DBEntry
+  /// (below 1 counts as 1). MetaInfo is cleared when no database is open,
+  /// the entry does not exist or is not a gitBLOB, or its block does not lie
+  /// within the data file. I/O errors: 'GetMetaInfo: \<system message>'.
+  void GetMetaInfo(int32_t DBEntry, TMetaInfo& MetaInfo);
+  /// Overwrites, in place, the meta information of BLOB entry DBEntry (a
+  /// 1024-byte write at its BlobOffset); the data after it is not touched.
+  /// Ignored under the conditions that clear the result of GetMetaInfo
+  /// (DBEntry must lie in 1..count). Strings are cut to their capacities.
+  /// Errors: 'UpdateMetaInfo: \<system message>'.
+  void UpdateMetaInfo(int32_t DBEntry, const TMetaInfo& MetaInfo);
+  /// Overwrites the summary record of entry DbEntry (1..count, else
+  /// ignored) with GdbData, keeping the entry's ItemId, BlobOffset,
+  /// NumPoints (Size) and ItemKind, so the record still describes its data
+  /// block; the name is cut to 59 bytes. The record is written in place and
+  /// the indexes re-sorted (saved unless LazyWrite). Errors:
+  /// 'UpdateBasicData: \<system message>'.
+  void UpdateBasicData(int32_t DbEntry, const TgdbData& GdbData);
+  /// Rebuilds the five indexes from the summary records by sorted insertion
+  /// in entry order (the order opening a database with damaged indexes
+  /// gives) and saves them unless LazyWrite. No effect when closed.
+  void RecalcIndexes();
+  /// Compacts the data file: the blocks of all entries are copied, in entry
+  /// order, behind a copy of the header into "B.zelgdd.tmp" and their
+  /// offsets rewritten into "B.zelgds.tmp"; both are synced, then committed
+  /// by renaming the summary to "B.zelgds.gc", the data file into place and
+  /// "B.zelgds.gc" to the summary file. Opening a database finishes a
+  /// committed compaction that was interrupted (a ".gc" file exists) and
+  /// removes the leftovers of an uncommitted one, so a crash at any point
+  /// leaves the database as it was before or after, never a mixture.
+  /// Entry numbers, ItemIds and indexes stay; every block stays byte-equal.
+  /// An entry whose block does not lie within the data file (or a town,
+  /// gitUndefined or unknown kind with an offset) gets BlobOffset -1. No
+  /// effect when closed. Progress: 0 %, up to 90 % while copying, 92 %
+  /// after the temporary files are synced, 94 % after the commit, 97 %
+  /// after the data file is in place, 100 % at the end. Errors:
+  /// 'GarbageCollection: data file would exceed 2 GiB.', 'GarbageCollection:
+  /// damaged data file.' (shorter than its header, or it shrank while being
+  /// copied), 'GarbageCollection: \<system message>'. An error before the
+  /// data file is in place leaves the database as it was; one after it
+  /// (only a failing rename) closes the component, and the next open
+  /// finishes the compaction.
+  void GarbageCollection();
+  /// Writes a text dump of the open database to FName (created or
+  /// overwritten): the file names, the header, every summary record (one
+  /// line each, numbers locale-free and round-trip exact) and the five
+  /// indexes. Nothing is written when no database is open. Errors:
+  /// 'ExportDataDebug: \<system message>'.
+  void ExportDataDebug(const std::string& FName) const;
+
  protected:
   /// Inserts (Data.ItemId, Entry - 1) into index 0 and the four bounds with
   /// Entry - 1 into indexes 1..4, each array having its free last slot.
@@ -468,6 +714,18 @@ class TGeoDB : public TComponent {
  private:
   class TBusy;
   struct TBlockSource;
+  struct TItemArgs;
+  int32_t StoreArgs(bool Replace, int32_t DBEntry, TItemArgs& A);
+  static TItemArgs PolygonArgs(TgdbItem Kind, const std::string& Name, const TgdbPolygon& Polygon,
+                               bool ClosedLine, TDateTime Date, int32_t StateFlag, float Altitude,
+                               uint8_t ClassNumber, int32_t UserTag);
+  static TItemArgs BlobArgs(const std::string& Name, TDateTime Date, int32_t StateFlag,
+                            float LatLow, float LatHigh, float LongLow, float LongHigh,
+                            float Altitude, uint8_t ClassNumber, int32_t UserTag,
+                            const TMetaInfo& MInfo);
+  TItemArgs StreamArgs(const char* Op, TItemArgs A, const TMemoryStream& Data) const;
+  static TItemArgs FileArgs(TItemArgs A, const std::string& FileName, const std::string& FNameInDB,
+                            const std::string& StoredPath);
   [[noreturn]] void Fail(const char* Op, const std::string& Text) const;
   void CheckNotBusy(const char* Op) const;
   void ReportPercent(int64_t Percent);
@@ -480,7 +738,9 @@ class TGeoDB : public TComponent {
                     int32_t StateFlag, float LatLow, float LatHigh, float LongLow, float LongHigh,
                     float Altitude, int32_t UserTag, const TMetaInfo& MInfo, const void* PBLOBData,
                     int32_t SizeOfBLOBData, bool ClosedLine, const std::string& BlobFileName);
-  bool LocateBlob(int32_t DBEntry, TgdbData& Rec, TMetaInfo& MetaInfo);
+  bool LocateBlob(const char* Op, int32_t DBEntry, TgdbData& Rec, TMetaInfo& MetaInfo);
+  int32_t ClosestLLIx(int32_t Ix, double Value) const;
+  void WriteSummaryRecord(const char* Op, size_t Pos, const TgdbData& Rec);
   void CopyBlobOut(const TgdbData& Rec, const std::function<void(const uint8_t*, int64_t)>& Sink);
   int32_t RetrieveBlobWith(int32_t DBEntry, TMetaInfo& MetaInfo,
                            const std::function<void(const TgdbData&)>& Copy);
@@ -496,5 +756,44 @@ class TGeoDB : public TComponent {
   TgdbSystemData FSystemData;
   int32_t FBusyDepth = 0;
 };
+
+// ===========================================================================
+// 8. Free helpers
+// ===========================================================================
+
+/// Empties the five strings of MetaInfo.
+void ClearMetaInfo(TMetaInfo& MetaInfo);
+/// A cleared summary record: empty Name (stored as 59 blanks), BlobOffset
+/// -1, ItemId, ClassFlag, Tag, StateFlag, the four bounds, NumPoints and
+/// Altitude 0, ItemKind gitUndefined, Closed false, and Date the current
+/// local date and time (days since 1899-12-30).
+void ClearGdbData(TgdbData& GdbData);
+/// The position of a record: (LatLow, LongLow).
+TSCoords ExtractLocation(const TgdbData& GdbData);
+
+///@{
+/// Latitude (longitude) text: the value clamped to -90..90 (-180..180), its
+/// absolute value written by DegreeToStr with Format and NDecP, then " S"
+/// (" W") when the value is negative and " N" (" E") otherwise (-0 counts
+/// as not negative). GeoLatitude(-100, dfDeg, 1) is "90.0\\u00B0 S";
+/// GeoLatitude(47.5, dfDegMinSec, 0) is "47\\u00B0 30'   0\\" N". The
+/// degree, minute and second split agrees with GeographicLib's DMS::Encode
+/// (checked at 0..4 decimals). Infinities clamp to the limits. NaN gives
+/// DegreeToStr's text for NaN followed by " N" ("NAN\\u00B0 N"), so a bad
+/// value stays visible instead of vanishing.
+std::string GeoLatitude(double Lat, TDegreeFormat Format, int32_t NDecP);
+std::string GeoLongitude(double Long, TDegreeFormat Format, int32_t NDecP);
+///@}
+
+/// The header of the data file of database FName (named as for
+/// TGeoDB::SetGDBName: its extension is replaced by ".zelgdd"), decoded
+/// without opening the database; only the first 260 bytes are read and the
+/// file is never written. The file must be a regular file (a directory,
+/// FIFO or device is refused without being read). Raises EZELGeoDBError
+/// 'ReadSystemInformation: cannot open database.' when the file is missing
+/// or not a readable regular file, and 'ReadSystemInformation: damaged data
+/// file.' when it holds fewer than 260 bytes. The values are not checked
+/// (length bytes are clamped by the decoder).
+TgdbSystemData ReadSystemInformation(const std::string& FName);
 
 }  // namespace zel
