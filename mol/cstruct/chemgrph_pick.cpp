@@ -208,7 +208,8 @@ double TChemGraph::LayoutScore(double IdealDist) const {
 
 void TChemGraph::OptimizeMolShape(double IdealDist) {
   const int32_t n = FStructure->GetNAtoms();
-  if (n < 2 || !std::isfinite(IdealDist) || !(IdealDist > 0)) return;
+  // Coordinates are floats: a distance near their range would leave it.
+  if (n < 2 || !(IdealDist > 0) || !(IdealDist <= 1e30)) return;
   const cstruct_impl::Graph g = cstruct_impl::BuildGraph(*FStructure);
   TLayout layout{g};
   for (int32_t i = 1; i <= n; ++i)

@@ -214,6 +214,35 @@ TEST(ChemGraphDrawing, ScaleFontAndShortening) {
   EXPECT_EQ(b.To.y, 100);
 }
 
+TEST(ChemGraphDrawing, HostileCoordinatesKeepTheTransformFinite) {
+  TChemGraph g(nullptr);
+  g.SetDisplayMode(TCGDispMode::dmAllAtoms);
+  const double big = 3e38, tiny = 1e-38, inf = INFINITY, nan = NAN;
+  const std::vector<std::vector<XY>> layouts = {
+      {{0, 0}, {tiny, tiny}, {2 * tiny, 0}},
+      {{-big, 0}, {big, big}, {0, -big}},
+      {{0, 0}, {inf, 0}, {1, 1}},
+      {{nan, 0}, {1, nan}, {2, 2}},
+  };
+  for (const auto& xy : layouts) {
+    Load(g, "C C N", {{1, 2, 2}, {2, 3, 1}}, xy);
+    g.Repaint();
+    EXPECT_TRUE(std::isfinite(g.GetScale()) && g.GetScale() > 0) << xy[1].x;
+    EXPECT_TRUE(std::isfinite(g.GetOffsetX()) && std::isfinite(g.GetOffsetY())) << xy[1].x;
+    EXPECT_EQ(g.GetLastDrawing().Labels.size(), 3u);
+    TChainList chain;
+    g.FindChainNexttoCursor(150, 100, chain);
+    EXPECT_LE(chain[0], 3);
+    RingType ring;
+    g.FindRingNextToCursor(150, 100, ring);
+    EXPECT_EQ(ring.Size, 0);
+    g.OptimizeMolShape(1.5);
+  }
+  Load(g, "C C", {{1, 2, 1}}, {{0, 0}, {1.5, 0}});
+  g.OptimizeMolShape(1e31);  // beyond the float range of the coordinates
+  EXPECT_EQ(g.GetStructure()->GetCoords(2, 1), 1.5);
+}
+
 TEST(ChemGraphDrawing, TinyControlKeepsAPositiveScaleAndPicks) {
   TChemGraph g(nullptr);
   g.SetBounds(0, 0, 10, 10);

@@ -301,8 +301,8 @@ class TChemGraph : public TGraphicControl {
   /// 1.1 to 0.1); even steps move a second random atom by an independent
   /// displacement. A step whose score is at least the best so far is kept.
   /// Draws from the process generator (Random(), core/zel_random.hpp), so a
-  /// seed fixes the result. Nothing for fewer than two atoms, IdealDist not
-  /// finite or <= 0, or a non-finite coordinate. Fires the table's OnChange
+  /// seed fixes the result. Nothing for fewer than two atoms, IdealDist NaN,
+  /// <= 0 or above 1e30 (coordinates are floats), or a non-finite coordinate. Fires the table's OnChange
   /// once at the end. Work: O(NAtoms^3) score terms.
   void OptimizeMolShape(double IdealDist);
 
