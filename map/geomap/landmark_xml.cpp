@@ -24,17 +24,20 @@ std::span<const std::string> Tags() {
   return tags;
 }
 
+constexpr int64_t kMaxHeaderLine = int64_t{1} << 20;
+
 bool FindSection(TTextFile& F, std::string_view Element, const std::string& DataID) {
   const std::string id = LowerCaseAscii(DataID);
   const std::string open = "<" + std::string(Element);
   std::string line, v;
-  while (F.ReadLn(line)) {
+  // A header line is short: an endless line (a device) ends the search early.
+  while (F.ReadLn(line, kMaxHeaderLine)) {
     const std::string lower = LowerCaseAscii(line);
     const size_t p = lower.find(open);
     if (p == std::string::npos || lower.find("zelcsuite") == std::string::npos) continue;
     if (id.empty()) return true;
     if (XmlAttribute(std::string_view(line).substr(p + open.size()), "id", v) &&
-        LowerCaseAscii(v) == id)
+        LowerCaseAscii(XmlUnescape(AnsiToUtf8(v))) == id)
       return true;
   }
   return false;
