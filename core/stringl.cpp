@@ -377,3 +377,35 @@ std::string UpperCaseAscii(std::string_view Text) {
 }
 
 }  // namespace zel
+
+namespace zel {
+
+bool XmlAttribute(std::string_view Attributes, std::string_view Name, std::string& Value) {
+  Value.clear();
+  const std::string want = LowerCaseAscii(Name);
+  auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+  size_t i = 0;
+  const size_t n = Attributes.size();
+  for (;;) {
+    while (i < n && blank(Attributes[i])) ++i;
+    if (i >= n) return false;
+    const size_t nameStart = i;
+    while (i < n && Attributes[i] != '=' && !blank(Attributes[i])) ++i;
+    const std::string_view name = Attributes.substr(nameStart, i - nameStart);
+    while (i < n && blank(Attributes[i])) ++i;
+    if (name.empty() || i >= n || Attributes[i] != '=') return false;
+    ++i;
+    while (i < n && blank(Attributes[i])) ++i;
+    if (i >= n || (Attributes[i] != '"' && Attributes[i] != '\'')) return false;
+    const char quote = Attributes[i++];
+    const size_t close = Attributes.find(quote, i);
+    if (close == std::string_view::npos) return false;
+    if (LowerCaseAscii(name) == want) {
+      Value.assign(Attributes.substr(i, close - i));
+      return true;
+    }
+    i = close + 1;
+  }
+}
+
+}  // namespace zel

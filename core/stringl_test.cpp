@@ -315,3 +315,26 @@ TEST(Utf8, CountsCutsAndConvertsByCharacters) {
 
 }  // namespace
 }  // namespace zel
+
+namespace zel {
+namespace {
+
+TEST(XmlAttributes, FindsValuesByNameOutsideQuotedText) {
+  std::string v;
+  // A name that appears inside another value must not match it.
+  const std::string_view a = "captext=\"x id='7'\" ID = 'abc' size=\"\" long=\"1\"";
+  EXPECT_TRUE(XmlAttribute(a, "id", v));
+  EXPECT_EQ(v, "abc");
+  EXPECT_TRUE(XmlAttribute(a, "size", v));
+  EXPECT_EQ(v, "");
+  EXPECT_FALSE(XmlAttribute(a, "lon", v));
+  EXPECT_TRUE(XmlAttribute(a, "LONG", v));
+  EXPECT_EQ(v, "1");
+  // Broken pair structure ends the search before the attribute.
+  EXPECT_FALSE(XmlAttribute("a=1 b=\"2\"", "b", v));
+  EXPECT_FALSE(XmlAttribute("a=\"unterminated b=\"2\"", "b", v));
+  EXPECT_TRUE(v.empty());
+}
+
+}  // namespace
+}  // namespace zel

@@ -138,6 +138,14 @@ void AppendXmlEscaped(std::string& Out, std::string_view Text);
 /// Decodes what AppendXmlEscaped writes, and also "&apos;" and any "&#N;" or
 /// "&#xH;" of a valid code point (as UTF-8); any other '&' stays literal.
 std::string XmlUnescape(std::string_view Text);
+/// The raw value of attribute Name in the attribute text of a tag (as the tag
+/// reader returns it: name="value" or name='value' pairs separated by
+/// blanks). Names are compared without regard to ASCII case; the first pair
+/// with that name wins; a name inside another attribute's quoted value never
+/// matches. Value receives the bytes between the quotes, not decoded (pass
+/// them to XmlUnescape). False, with Value empty, when the attribute is
+/// absent or the text stops being name="value" pairs before it.
+bool XmlAttribute(std::string_view Attributes, std::string_view Name, std::string& Value);
 
 // ---------------------------------------------------------------------------
 // Tag reader
