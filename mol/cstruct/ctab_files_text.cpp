@@ -298,8 +298,9 @@ int32_t WriteClearText(const TCTab& t, TextSink& out) {
   const int32_t n = t.GetNAtoms();
   std::string text = "/CONTAB\n";
   const std::string name = BlankControls(t.GetStrucName());
-  text += std::to_string((name.empty() ? 0 : 1) + 2 * n) + " " + std::to_string(n) + "\n";
-  if (!name.empty()) text += " " + name + "\n";
+  // Always one name line, so that L stays above 0 for an empty table.
+  text += std::to_string(1 + 2 * n) + " " + std::to_string(n) + "\n";
+  text += " " + name + "\n";
   for (int32_t i = 1; i <= n; ++i) {
     text += std::to_string(i) + " " + std::to_string(t.GetAtNum(i)) + " " +
             std::to_string(t.GetAtWeight(i)) + " " + std::to_string(t.GetAttrib(i)) + " " +

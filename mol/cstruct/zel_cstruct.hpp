@@ -621,7 +621,8 @@ class TCTab : public TComponent {
   // for the whole table, as the CTfile format says; other lines are skipped
   // ("A  " alias lines with their text line). A bond with an atom outside
   // 1..NAtoms or a == b is skipped, a type outside 1..4 is entered as 1;
-  // both give kSFBadBond. The bonds are mirrored (MakeSymmetricConnections).
+  // both give kSFBadBond. A mass difference that would give a mass outside
+  // 1..65535 is ignored (kSFBadValue). The bonds are mirrored (MakeSymmetricConnections).
   //
   // Coordinates are mapped into drawing units: with the extremes of x, y, z
   // over all atoms, fx = 800 / (xmax - xmin) and fy = 600 / (ymax - ymin)
@@ -760,12 +761,13 @@ class TCTab : public TComponent {
 
   ///@{
   /// Writes a "/CONTAB" section: the keyword line, "L n", one name line
-  /// (" " and the name, control characters as blanks; none for an empty
-  /// name), and per atom two lines: "index Z mass attribute charge x y z"
-  /// (coordinates with 9 significant digits, which read back to the same float)
-  /// and "k neighbours types". ReadFromClearTextFile reads it back into a
-  /// table that compares equal, the coordinate unit (cuUnknown) apart.
-  /// kSFNotWritable for a non-finite coordinate.
+  /// (" " and the name, control characters as blanks), and per atom two
+  /// lines: "index Z mass attribute charge x y z" (coordinates with 9
+  /// significant digits, which read back to the same float) and "k
+  /// neighbours types". ReadFromClearTextFile reads it back into a table
+  /// that compares equal, the coordinate unit (cuUnknown), the flag byte
+  /// and one-sided entries outside 1..NAtoms apart. kSFNotWritable for a
+  /// non-finite coordinate.
   bool WriteToClearTextFile(TTextFile& f) const;
   bool WriteToClearTextStream(std::ostream& s) const;
   ///@}
