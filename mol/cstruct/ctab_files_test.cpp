@@ -363,6 +363,17 @@ TEST(StructFiles, WritersReadBackIntoAnEqualTable) {
   EXPECT_EQ(back.GetCoords(6, 1), 800);
   EXPECT_EQ(back.GetCoords(2, 2), 1600);
   EXPECT_EQ(back.GetCoords(1, 2), 0);
+  // The float extremes still fit after the shift and scaling; the bare
+  // connection table reads back through its own reader.
+  auto wide = Mol("C O", {{1, 2, 2}});
+  wide->SetCoords(1, 1, -3e38);
+  wide->SetCoords(2, 1, 3e38);
+  std::stringstream ctab;
+  ASSERT_TRUE(wide->WriteToMDLCTabStream(ctab));
+  ASSERT_TRUE(back.ReadFromMDLCTabStream(ctab));
+  EXPECT_EQ(back.GetCoords(2, 1), 800);
+  EXPECT_EQ(back.CheckConnect(2, 1), 2);
+  EXPECT_EQ(back.GetStrucName(), "");
   // Refused: nothing written.
   for (int c = 0; c < 3; ++c) {
     auto r = Mol("C C", {{1, 2, c == 0 ? 7 : 1}});
