@@ -11,6 +11,7 @@
 ///   6. TCTab: functional groups, fragment codes and atom templates
 ///   7. TCTab: substructure search
 ///   8. TCTab: geometry
+///   9. Structure files (MDL CTAB, Molfile, SD, clear text, MolConnX)
 ///
 /// Conventions of the unit:
 /// - Atoms are numbered 1..NAtoms (at most 63), connection slots 1..10,
@@ -39,12 +40,16 @@
 #include <filesystem>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 #include "core/zel_classes.hpp"
 #include "core/zel_system.hpp"
 #include "mol/cdata/zel_cform.hpp"
 
 namespace zel {
+
+class TStream;
+class TTextFile;
 
 // ===========================================================================
 // 1. Limits, records and status codes
@@ -191,6 +196,65 @@ enum class FrgType : int32_t {
   NO,           ///< N with two neighbours and =O
   NNH2  ///< N with two neighbours, one an N with one neighbour bonded by type 1 or 2, the other bond single
 };
+
+// ===========================================================================
+// 9a. Structure files: records and status codes (members of TCTab below)
+// ===========================================================================
+
+/// One numeric data field of an SD record: the identifier (one of
+/// SDPropertyIDs(), at most 15 characters) and its value. An entry with an
+/// empty ID is free.
+struct TPropRec {
+  std::string ID;    ///< data-field identifier, upper case; "" = free entry
+  double Par = 0.0;  ///< the value
+};
+
+/// Number of property entries an SD record fills.
+constexpr int32_t kNumSDProps = 20;
+/// The property entries of ReadFromMDLSDFile (entry k is element k - 1).
+using TPropArray = std::array<TPropRec, kNumSDProps>;
+
+/// The 20 data-field identifiers the SD reader collects, in this order:
+/// MELTP, BOILP, DENSI, REFRX, LGKOC, ACCOF, WAALA, WAALB, WSOLU, DHF0,
+/// DFF0, LOGKF, ENTR0, LOGHY, DIPOL, HEATV, MOLVL, RETIX, CRITT, POLAR.
+const std::array<std::string_view, kNumSDProps>& SDPropertyIDs();
+
+/// Longest line the structure readers accept (1 MiB); a longer line (a
+/// binary file, /dev/zero) fails the read with kSFLineTooLong.
+constexpr int64_t kMaxStructLineLength = int64_t{1} << 20;
+/// Most lines one SD record, or the skip to its "$$$$" after a rejection,
+/// may take (1,000,000): an endless source fails with kSFRecordTooLong
+/// instead of hanging.
+constexpr int64_t kMaxSDRecordLines = 1000000;
+/// Most name lines a clear-text body may declare (L - 2n, or L - n).
+constexpr int32_t kMaxClearTextNameLines = 1000;
+
+///@{
+/// Status of the last structure-file operation (GetFileStatus). Readers:
+/// kSFOk and the soft faults (kSFBadBond, kSFBadCharge, kSFBadValue) leave
+/// the new structure in the table (the result is false for a soft fault);
+/// every other status leaves the table, its name and CAS number untouched.
+/// When a table records several soft faults the first one is kept.
+constexpr int32_t kSFOk = 0;          ///< read or written without fault
+constexpr int32_t kSFEndOfFile = -1;  ///< nothing left to read (SD: before a record)
+constexpr int32_t kSFBadCounts = -2;  ///< atom count outside 1..63, or unreadable counts
+constexpr int32_t kSFTruncated = -3;  ///< the input ended inside the structure
+constexpr int32_t kSFBadLine = -4;    ///< a line or value that does not parse
+constexpr int32_t kSFBadBond = -5;    ///< soft: a bond skipped or a type outside 1..4 entered as 1
+constexpr int32_t kSFBadCharge = -6;  ///< soft: a charge code outside 0..7 read as 0
+/// A line longer than kMaxStructLineLength (from a TTextFile: or a read error).
+constexpr int32_t kSFLineTooLong = -7;
+constexpr int32_t kSFRecordTooLong = -8;  ///< more than kMaxSDRecordLines lines
+constexpr int32_t kSFNoSection = -9;      ///< no "/CONTAB" or "/CTABG" word found
+constexpr int32_t kSFBadValue = -10;      ///< soft: an M  CHG/M  ISO entry or a CONTAB slot ignored
+constexpr int32_t kSFWriteError = -11;    ///< a write failed (disk full, closed file)
+constexpr int32_t kSFNotWritable = -12;   ///< the table holds what the format cannot express
+constexpr int32_t kSFReadError = -13;     ///< the std::istream failed (its badbit is now set)
+///@}
+
+/// A short English sentence (no final period) for a kSF... status; "unknown
+/// structure file status" for other values. The text is static.
+const char* StructFileStatusText(int32_t status);
 
 // ===========================================================================
 // 2. TCTab
@@ -529,6 +593,194 @@ class TCTab : public TComponent {
   /// the last decomposition in Zel_math2's process-wide eigen results.
   void RotateWithPCA();
 
+  // -------------------------------------------------------------------------
+  // 9b. Structure files
+  //
+  // Every reader and writer exists for a std::istream/std::ostream, a
+  // TStream and an open TTextFile; the three share one implementation and
+  // read the same. Lines end in "\n" or "\r\n". Numbers are read without the
+  // locale (FloatFromChars; 1e400 is inf, which fails as a coordinate).
+  // Readers never raise for malformed content; they fill a scratch table and
+  // commit it in one change (one OnChange) when it is accepted, so a
+  // rejected read leaves this table as it was (see the kSF... codes).
+  // GetFileStatus tells why a read or write returned false.
+  //
+  // The MDL forms follow the V2000 CTfile layout. Counts line: atoms in
+  // columns 1-3, bonds 4-6. Atom line: x 1-10, y 11-20, z 21-30, symbol
+  // 32-34, mass difference 35-36, charge code 37-39 (1..7 give 3, 2, 1, 0,
+  // -1, -2, -3; 0 neutral; others 0 and kSFBadCharge). Bond line: atoms 1-3
+  // and 4-6, type 7-9. A blank field reads as 0; a field that holds
+  // something else than a number fails the read (kSFBadLine). Symbols are
+  // case-sensitive (AtomicNumber); "D" and "T" are hydrogen of mass 2 and 3;
+  // query and pseudo atoms ("R#", "A", "Q", "*", "L", "LP") and unknown
+  // symbols give atomic number 0. The mass is IntAtWeight(Z) plus the mass
+  // difference (Br +1 gives 80, as RDKit reads it), so an atom without mass
+  // data reads with the element's mass number, never 0. The property block
+  // follows the bonds up to "M  END": "M  CHG" (-15..15) and "M  ISO"
+  // (absolute mass 1..999) supersede the atom block's charges and masses
+  // for the whole table, as the CTfile format says; other lines are skipped
+  // ("A  " alias lines with their text line). A bond with an atom outside
+  // 1..NAtoms or a == b is skipped, a type outside 1..4 is entered as 1;
+  // both give kSFBadBond. A mass difference that would give a mass outside
+  // 1..65535 is ignored (kSFBadValue). The bonds are mirrored (MakeSymmetricConnections).
+  //
+  // Coordinates are mapped into drawing units: with the extremes of x, y, z
+  // over all atoms, fx = 800 / (xmax - xmin) and fy = 600 / (ymax - ymin)
+  // (0 for a range not above 1e-6), f the larger; f shrinks so that no
+  // (c - cmin) f exceeds 32767; each coordinate becomes Round((c - cmin) f).
+  // CoordUnits becomes cuPixel. y is not flipped: a structure is drawn
+  // mirrored top to bottom against the file's y-up convention.
+  // -------------------------------------------------------------------------
+
+  /// Status of the last read or write of a structure file (kSF...); kSFOk
+  /// before any. Any other operation leaves it.
+  int32_t GetFileStatus() const { return FFileStatus; }
+
+  ///@{
+  /// Reads an MDL connection table from the counts line through "M  END".
+  /// True when the atom count was 1..63, every bond was sound and the input
+  /// did not end before "M  END"; see the status codes for what false
+  /// leaves. A table with kSFBadCounts, a truncated one (kSFTruncated: the
+  /// input ended before the last atom, bond or "M  END") or a line that
+  /// does not parse leaves this table untouched. The name and CAS number
+  /// become empty and 0 on success.
+  bool ReadFromMDLCTabStream(std::istream& s);
+  bool ReadFromMDLCTabStream(TStream& s);
+  bool ReadFromMDLCTabFile(TTextFile& f);
+  ///@}
+
+  ///@{
+  /// Reads a Molfile: three header lines (line 1, without control
+  /// characters and trailing blanks, becomes the name; lines 2 and 3 are
+  /// skipped), then the connection table as ReadFromMDLCTabStream. A
+  /// rejected file leaves the table and its name untouched.
+  bool ReadFromMDLMolStream(std::istream& s);
+  bool ReadFromMDLMolStream(TStream& s);
+  bool ReadFromMDLMolFile(TTextFile& f);
+  ///@}
+
+  ///@{
+  /// Reads one SD record up to and including its "$$$$" line, which must
+  /// come (a record cut short is kSFTruncated). Call it in a loop: at the
+  /// end of the input it returns false with kSFEndOfFile and touches
+  /// nothing. Header lines as for a Molfile; atom lines are read in free
+  /// format within the line (x, y, z, the symbol, then the mass difference
+  /// and charge code, 0 when absent), bond lines as three integers (any
+  /// further fields are skipped). A record whose counts are rejected (more
+  /// than 63 atoms, "V3000") or that does not parse is skipped up to and
+  /// including its "$$$$", so the next call reads the next record. Without
+  /// "M  END" the structure ends at the first data header or "$$$$" (older
+  /// files). Data items: a line starting with ">" whose first "<...>" field
+  /// names the item (">  <MELTP>  (1)", "> <MELTP>", "> 25 <MELTP>"),
+  /// compared in upper case; the line after it is the value. CAS_RN and
+  /// CASREGNR set the CAS number through SetCASNr's check; the 20 ids of
+  /// SDPropertyIDs() store their value, when the whole trimmed line is a
+  /// number, into the first free entry of Props (dropped when all 20 are
+  /// used; a value such as "ca. 100" is not stored). Props is cleared
+  /// first, on every call; it is filled only for an accepted record.
+  bool ReadFromMDLSDFile(TTextFile& f, TPropArray& Props);
+  bool ReadFromMDLSDStream(std::istream& s, TPropArray& Props);
+  bool ReadFromMDLSDStream(TStream& s, TPropArray& Props);
+  ///@}
+
+  ///@{
+  /// Finds the first "/CONTAB" section of a clear-text file and reads its
+  /// body (ReadConnTabBody). A word is the text after a "/" up to any
+  /// whitespace or the line end, its first 8 characters retained; the
+  /// section starts at the first word containing "CONTAB" (case-sensitive).
+  /// kSFNoSection when the input ends first; the scan gives up after
+  /// kMaxSDRecordLines lines (kSFRecordTooLong).
+  bool ReadFromClearTextFile(TTextFile& f);
+  bool ReadFromClearTextStream(std::istream& s);
+  ///@}
+  ///@{
+  /// The same for the first word containing "CTABG": body "L n", L - n name
+  /// lines, then per atom the atomic number, mass, attribute, charge, x, y
+  /// and exactly 8 neighbours and 8 bond types (0 = none).
+  bool ReadFromClearTextFileCTABG(TTextFile& f);
+  bool ReadFromClearTextStreamCTABG(std::istream& s);
+  ///@}
+  ///@{
+  /// Reads a CONTAB body, positioned behind the keyword: the integers L
+  /// (body lines) and n (atoms) on the rest of the keyword's line, then,
+  /// from the next line, L - 2n name lines (each without its first
+  /// character, appended to the name), then per atom in free format across
+  /// lines: its index (not checked: atoms must come in order), atomic number
+  /// 0..103, mass 0..65535, attribute 0..255, charge -128..127, x, y, z
+  /// (finite), the bond count k (0..62), k neighbours and k types. L <= 0,
+  /// n outside 0..63, L - 2n outside 0..kMaxClearTextNameLines, a value out
+  /// of range or not a number fail with kSFBadLine and leave the table.
+  /// Soft (kSFBadValue, table filled): slots past 10 are read and dropped,
+  /// a neighbour outside 1..n or equal to the atom and a type outside
+  /// 1..255 are dropped. Bonds are entered as written (one-sided); the
+  /// coordinate unit stays cuUnknown and coordinates are not mapped.
+  bool ReadConnTabBody(TTextFile& f);
+  bool ReadConnTabBody(std::istream& s);
+  ///@}
+
+  ///@{
+  /// Writes the connection table: a counts line with the full V2000 fields
+  /// ("aaabbb  0  0  0  0  0  0  0  0999 V2000"), atom and bond lines, then
+  /// "M  CHG" for every charged atom and "M  ISO" for every atom whose mass
+  /// is neither 0 nor IntAtWeight, eight entries a line, and "M  END".
+  /// The atom block carries the charge code for charges -3..3 and a mass
+  /// difference of 0. Each bond is written once (from its lower atom; a
+  /// one-sided entry too). Coordinates that do not fit the F10.4 field
+  /// (-9999.9999..99999.9999) are moved to start at 0 on each axis and, if
+  /// still too wide, divided by the smallest power of ten that fits, which
+  /// the reader's mapping cancels. Refused with kSFNotWritable (nothing
+  /// written): an empty table, a non-finite coordinate, a bond type outside
+  /// 1..4, a charge outside -15..15 or a mass above 999. kSFWriteError when
+  /// the output fails (the stream's state, Write or Flush of the TStream).
+  /// What this writes, the reader reads back into a table with the same
+  /// atoms, charges, masses and bonds; CompareWith may still see the
+  /// coordinates (mapped again; a table read from a file maps onto itself),
+  /// the order of each atom's connection slots, a mass of 0 (read as
+  /// IntAtWeight), the name (see the Molfile writer), one-sided bonds (read
+  /// mirrored) and the flag and attribute bytes (not written).
+  bool WriteToMDLCTabStream(std::ostream& s) const;
+  bool WriteToMDLCTabStream(TStream& s) const;
+  bool WriteToMDLCTabFile(TTextFile& f) const;
+  ///@}
+
+  ///@{
+  /// Writes a Molfile: line 1 the name, line 2 User (2 characters, blank
+  /// padded), ProgName (8), the current UTC date and time as MMDDYYHHmm,
+  /// "2D" and Regnum in columns 47-52 (when 0..999999), line 3 comment,
+  /// then the connection table as WriteToMDLCTabStream. Control characters
+  /// in the header texts become blanks and each line is cut to 80
+  /// characters, so the name reads back when it is at most 80 characters
+  /// without control characters or trailing blanks.
+  bool WriteToMDLMolStream(std::ostream& s, std::string_view User, std::string_view ProgName,
+                           int32_t Regnum, std::string_view comment) const;
+  bool WriteToMDLMolStream(TStream& s, std::string_view User, std::string_view ProgName,
+                           int32_t Regnum, std::string_view comment) const;
+  bool WriteToMDLMolFile(TTextFile& f, std::string_view User, std::string_view ProgName,
+                         int32_t Regnum, std::string_view comment) const;
+  ///@}
+
+  ///@{
+  /// Writes a "/CONTAB" section: the keyword line, "L n", one name line
+  /// (" " and the name, control characters as blanks), and per atom two
+  /// lines: "index Z mass attribute charge x y z" (coordinates with 9
+  /// significant digits, which read back to the same float) and "k
+  /// neighbours types". ReadFromClearTextFile reads it back into a table
+  /// that compares equal, the coordinate unit (cuUnknown), the flag byte
+  /// and one-sided entries outside 1..NAtoms apart. kSFNotWritable for a
+  /// non-finite coordinate.
+  bool WriteToClearTextFile(TTextFile& f) const;
+  bool WriteToClearTextStream(std::ostream& s) const;
+  ///@}
+
+  ///@{
+  /// Writes the structure for the MolConnX program in this library's
+  /// free form: "ID <Id> <name>", "<atoms> <bonds>", per atom "<index>
+  /// <symbol> <hydrogens> <charge>" (symbol "*" for atomic number 0,
+  /// hydrogens NrHAtoms), per bond "<a> <b> <type>" (each bond once).
+  bool WriteToMolConnXFile(int32_t Id, TTextFile& f) const;
+  bool WriteToMolConnXStream(int32_t Id, std::ostream& s) const;
+  ///@}
+
  private:
   /// The library's own analyses read the records directly.
   friend struct CTabAccess;
@@ -550,6 +802,7 @@ class TCTab : public TComponent {
   bool FPendingChange = false;
   std::ostream* FTraceStream = nullptr;
   std::filesystem::path FTraceFile;
+  mutable int32_t FFileStatus = kSFOk;
 };
 
 }  // namespace zel
