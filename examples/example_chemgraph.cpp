@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <string>
 
 #include "gui/zel_graphics.hpp"
@@ -11,7 +12,9 @@
 
 int main(int argc, char** argv) {
   using namespace zel;
-  const std::string file = argc > 1 ? argv[1] : "nitrobenzene.png";
+  const std::string file =
+      argc > 1 ? argv[1]
+               : (std::filesystem::temp_directory_path() / "example_chemgraph.png").string();
 
   // The ring (atoms 1-6, Kekule form) with bonds of 1.5 units, the nitro
   // group on atom 5 as N+(=O)O-.

@@ -1,14 +1,19 @@
 // Map display: a generated 600 x 400 map of the Alps (45..48 N, 6..14 E)
 // with a graticule every degree, shown in a 400 x 300 control. The view is
 // zoomed in twice around Innsbruck, a mouse press is converted to latitude
-// and longitude, and the control's picture is saved as geomap_view.png.
+// and longitude, and the control's picture is saved as a PNG (in the
+// temporary directory unless a path is given).
 #include <cstdio>
+#include <filesystem>
+#include <string>
 
 #include "gui/zel_controls.hpp"
 #include "map/geomap/zel_geomap.hpp"
 
-int main() {
+int main(int argc, char** argv) {
   using namespace zel;
+  const std::string png =
+      argc > 1 ? argv[1] : (std::filesystem::temp_directory_path() / "example_geomap.png").string();
   TGeoMap map(nullptr);
   map.SetName("AlpsMap");
   map.SetBounds(0, 0, 400, 300);
@@ -31,7 +36,7 @@ int main() {
               map.GetLastClickPosY(), map.GetLastClickLatitude(), map.GetLastClickLongitude());
 
   map.SetShowGraticule(TShowGrat::sgPoints);
-  host.Snapshot().SaveToFile("geomap_view.png");
-  std::printf("saved geomap_view.png\n");
+  host.Snapshot().SaveToFile(png);
+  std::printf("saved %s\n", png.c_str());
   return 0;
 }
