@@ -188,7 +188,9 @@ void TGeoAtlas::SelectorChange() {
   const int32_t ix = FCboxMaps->GetItemIndex() + 1;
   if (ix < 1 || ix > GetNumRegMaps()) return;
   FCurrentMapIdx = ix;
-  FGeoMap->LoadCalDataFromXML(FRegMaps[static_cast<size_t>(ix - 1)].MapFName, "");
+  // A copy: handlers run by the load may change the table.
+  const std::string file = FRegMaps[static_cast<size_t>(ix - 1)].MapFName;
+  FGeoMap->LoadCalDataFromXML(file, "");
   if (OnCBoxMapsChange) OnCBoxMapsChange(this);
 }
 
