@@ -202,9 +202,10 @@ void TGeoAtlas::MapImageRequest(std::string& FileName) const {
   // '\\'-separated registration works too.
   const std::string& cal = FRegMaps[static_cast<size_t>(FCurrentMapIdx - 1)].MapFName;
   const std::string dir = cal.substr(0, cal.size() - StripPath(cal).size());
-  const std::string wanted = dir + bare;
-  const std::string found = LocateCalibFile(wanted);
-  FileName = found.empty() ? wanted : found;
+  // Nothing beside the calibration: keep what the map found itself (an
+  // image in a subfolder that the calibration names).
+  const std::string found = LocateCalibFile(dir + bare);
+  if (!found.empty()) FileName = found;
 }
 
 // ---------------------------------------------------------------------------

@@ -117,10 +117,11 @@ inline constexpr int32_t kAtlasSelectorWidth = 300;
 /// Map images: the atlas answers the map's OnMapImageRequest while a map is
 /// current: the requested image name loses its directory ('/' and '\\' both
 /// count) and is looked for in the directory of the current map's
-/// calibration file (LocateCalibFile, so its letter case may differ); the
-/// name becomes that file, or that directory plus the bare name when no
-/// such file exists. Map images are therefore found beside their
-/// calibration files, wherever the calibration says they were.
+/// calibration file (LocateCalibFile, so its letter case may differ); when
+/// such a file exists it replaces the name, otherwise the name stays as the
+/// map asked for it (an image in a subfolder that the calibration names is
+/// still found). Map images are therefore found beside their calibration
+/// files, wherever the calibration says they were.
 ///
 /// Outlines (the atlas draws in the map's OnDataRendered, on the map's
 /// buffer): when MapOutlineVisible, with a solid pen of width 1 in
