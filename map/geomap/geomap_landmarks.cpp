@@ -12,6 +12,10 @@ void TGeoMap::WireLandMarks() {
                                        TLandMarkAction Action) {
     if (OnLandMarkAction) OnLandMarkAction(Sender, Allow, LandMark, Action);
   };
+  FLandMarks.OnDrawLandmark = [this](TObject* Sender, bool& Handled, const TLandMark& LandMark,
+                                     TPoint Position, TCanvas& Canvas) {
+    if (OnDrawLandmark) OnDrawLandmark(Sender, Handled, LandMark, Position, Canvas);
+  };
   FLandMarks.OnChanged = [this] { Invalidate(); };
 }
 
@@ -43,19 +47,6 @@ void TGeoMap::DrawLandmarkLayer(TCanvas& c, bool HighlightOnly) {
   }
   if (allValid)
     view.InView = [corners](double Lat, double Long) { return PositionInMap(Lat, Long, corners); };
-  // The draw event is passed through only while the control has a handler:
-  // the list copies each landmark for a handler, which a map without one
-  // need not pay for. Changed only when that state changes, so that a
-  // nested paint from inside a handler never replaces the running one.
-  if (static_cast<bool>(OnDrawLandmark) != static_cast<bool>(FLandMarks.OnDrawLandmark)) {
-    if (OnDrawLandmark)
-      FLandMarks.OnDrawLandmark = [this](TObject* Sender, bool& Handled, const TLandMark& LandMark,
-                                         TPoint Position, TCanvas& Canvas) {
-        if (OnDrawLandmark) OnDrawLandmark(Sender, Handled, LandMark, Position, Canvas);
-      };
-    else
-      FLandMarks.OnDrawLandmark = nullptr;
-  }
   FLandMarks.DrawLandMarks(c, view);
 }
 
