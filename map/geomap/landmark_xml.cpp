@@ -43,6 +43,28 @@ bool FindSection(TTextFile& F, std::string_view Element, const std::string& Data
   return false;
 }
 
+bool ReadSection(TTextFile& F, std::string_view Element, const std::string& DataID, int32_t Item,
+                 std::initializer_list<int32_t> Ends,
+                 const std::function<bool(std::string_view)>& OnItem) {
+  if (!F.IsOpen() || !FindSection(F, Element, DataID)) return false;
+  const auto tags = Tags();
+  std::string before, attrs;
+  TTagReadInfo info;
+  int64_t count = 0;
+  for (;;) {
+    const int32_t t =
+        ReadNextTagInTextFile(F, tags, static_cast<int32_t>(tags.size()) - 1, before, attrs, &info);
+    if (info.Status == TTagReadStatus::trsEndOfInput ||
+        info.Status == TTagReadStatus::trsUnterminated)
+      return false;  // the section never closed: a truncated file
+    if (info.Status != TTagReadStatus::trsListed) continue;
+    // A file may hold several sections; only the selected one is read.
+    if (std::find(Ends.begin(), Ends.end(), t) != Ends.end()) return true;
+    if (t != Item) continue;
+    if (count++ >= INT32_MAX || !OnItem(attrs)) return false;
+  }
+}
+
 bool TAttrs::Get(std::string_view Name, std::string& raw) const {
   return XmlAttribute(FText, Name, raw);
 }
@@ -223,26 +245,16 @@ bool TLandMarkList::LoadLandMarks(const std::string& FName, const std::string& D
 }
 
 bool TLandMarkList::ReadLandMarksFromOpenXMLFile(TTextFile& F, const std::string& DataID) {
-  if (!F.IsOpen() || !lmfile::FindSection(F, "gmlandmarks", DataID)) return false;
-  const auto tags = lmfile::Tags();
   std::vector<TLandMark> list;
-  std::string before, attrs;
-  TTagReadInfo info;
-  for (;;) {
-    const int32_t t =
-        ReadNextTagInTextFile(F, tags, static_cast<int32_t>(tags.size()) - 1, before, attrs, &info);
-    if (info.Status == TTagReadStatus::trsEndOfInput ||
-        info.Status == TTagReadStatus::trsUnterminated)
-      return false;  // the section never closed: a truncated file
-    if (info.Status != TTagReadStatus::trsListed) continue;
-    // A file may hold several sections; only the selected one is read.
-    if (t == lmfile::tEndLandmarks || t == lmfile::tEndGeomap) break;
-    if (t != lmfile::tLandmark) continue;
-    if (list.size() >= static_cast<size_t>(INT32_MAX)) return false;
-    TLandMark lm = FDefaultLM;
-    if (!ParseLandMark(attrs, lm)) return false;
-    list.push_back(std::move(lm));
-  }
+  const bool read =
+      lmfile::ReadSection(F, "gmlandmarks", DataID, lmfile::tLandmark,
+                          {lmfile::tEndLandmarks, lmfile::tEndGeomap}, [&](std::string_view attrs) {
+                            TLandMark lm = FDefaultLM;
+                            if (!ParseLandMark(attrs, lm)) return false;
+                            list.push_back(std::move(lm));
+                            return true;
+                          });
+  if (!read) return false;
   FLandMarks.swap(list);
   SetCapacityFor(FLandMarks.size());
   FHighLM = 0;
