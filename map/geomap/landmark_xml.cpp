@@ -69,43 +69,41 @@ bool TAttrs::Get(std::string_view Name, std::string& raw) const {
   return XmlAttribute(FText, Name, raw);
 }
 
+namespace {
+
+// The attribute value, blanks trimmed, read whole by Scan(text, pos);
+// false, leaving v, when it is empty or has anything after the number.
+template <class T, class ScanF>
+bool ScanWhole(const std::string& Raw, T& v, ScanF Scan) {
+  const std::string t = StripLTBlanks(Raw);
+  int32_t pos = 1;
+  const auto x = Scan(t, pos);
+  if (t.empty() || pos != static_cast<int32_t>(t.size()) + 1) return false;
+  v = x;
+  return true;
+}
+
+}  // namespace
+
 void TAttrs::Real(std::string_view Name, double& v) {
   std::string raw;
-  if (!Get(Name, raw)) return;
-  const std::string t = StripLTBlanks(raw);
-  int32_t pos = 1;
-  const double x = ScanFPNum(t, true, 2, pos);
-  if (t.empty() || pos != static_cast<int32_t>(t.size()) + 1) {
+  if (Get(Name, raw) &&
+      !ScanWhole(raw, v, [](std::string_view t, int32_t& p) { return ScanFPNum(t, true, 2, p); }))
     Ok = false;
-    return;
-  }
-  v = x;
 }
 
 void TAttrs::Int(std::string_view Name, int32_t& v) {
   std::string raw;
-  if (!Get(Name, raw)) return;
-  const std::string t = StripLTBlanks(raw);
-  int32_t pos = 1;
-  const int32_t x = ScanDecimal(t, pos);
-  if (t.empty() || pos != static_cast<int32_t>(t.size()) + 1) {
+  if (Get(Name, raw) &&
+      !ScanWhole(raw, v, [](std::string_view t, int32_t& p) { return ScanDecimal(t, p); }))
     Ok = false;
-    return;
-  }
-  v = x;
 }
 
 void TAttrs::Hex(std::string_view Name, TColor& v) {
   std::string raw;
-  if (!Get(Name, raw)) return;
-  const std::string t = StripLTBlanks(raw);
-  int32_t pos = 1;
-  const int32_t x = ScanHex(t, pos);
-  if (t.empty() || pos != static_cast<int32_t>(t.size()) + 1) {
+  if (Get(Name, raw) &&
+      !ScanWhole(raw, v, [](std::string_view t, int32_t& p) { return ScanHex(t, p); }))
     Ok = false;
-    return;
-  }
-  v = x;
 }
 
 void TAttrs::Bool(std::string_view Name, bool& v) {
@@ -127,15 +125,10 @@ void TAttrs::Element(std::string_view Name, TLandMarkElement& v) {
 
 void TAttrs::Date(std::string_view Name, TDateTime& v) {
   std::string raw;
-  if (!Get(Name, raw)) return;
-  const std::string t = StripLTBlanks(raw);
-  int32_t pos = 1;
-  const TDateTime x = ScanDateTime(t, "yyyymmddHHMMSS", TLanguage::lanEnglish, pos);
-  if (t.empty() || pos != static_cast<int32_t>(t.size()) + 1) {
-    Ok = false;
-    return;
-  }
-  v = x;
+  const auto scan = [](std::string_view t, int32_t& p) {
+    return ScanDateTime(t, "yyyymmddHHMMSS", TLanguage::lanEnglish, p);
+  };
+  if (Get(Name, raw) && !ScanWhole(raw, v, scan)) Ok = false;
 }
 
 std::string AttrText(std::string_view Name, std::string_view Utf8) {
