@@ -11,9 +11,9 @@
 
 #include <cstdint>
 #include <memory>
-#include <random>
 #include <vector>
 
+#include "bench/bench_bitmap.hpp"
 #include "gui/zel_controls.hpp"
 #include "map/geomap/zel_geomap.hpp"
 
@@ -21,26 +21,12 @@ namespace {
 
 using namespace zel;
 
-constexpr int kW = 2000, kH = 1500, kCtlW = 1280, kCtlH = 1024;
-
-const TBitmap& Source() {
-  static const TBitmap src = [] {
-    TBitmap b(kW, kH);
-    std::mt19937 rng(1);
-    for (int y = 0; y < kH; ++y) {
-      uint32_t* row = b.GetScanLine(y);
-      for (int x = 0; x < kW; ++x)
-        row[x] = ((x * 255 / kW) | ((y * 255 / kH) << 8) | ((rng() & 0x3F) << 16));
-    }
-    return b;
-  }();
-  return src;
-}
+constexpr int kW = zel_bench::kImageW, kH = zel_bench::kImageH, kCtlW = 1280, kCtlH = 1024;
 
 std::unique_ptr<TGeoMap> MakeMap() {
   auto map = std::make_unique<TGeoMap>(nullptr);
   map->SetBounds(0, 0, kCtlW, kCtlH);
-  map->SetMapBitmap(Source());
+  map->SetMapBitmap(zel_bench::RampImage());
   TMapCalibration& c = map->GetCalibration();
   c.SetCalibModel(TCalibModel::cmEquiRect);
   c.AddCalibPoint(48.0, 14.0, 0, 0);
@@ -72,7 +58,7 @@ void BM_RedrawColorOnColor(benchmark::State& s) { Redraw(s, 0.64, 0, false); }
 void BM_RedrawZoomedIn(benchmark::State& s) { Redraw(s, 2.5, 2.0 / 3.0, true); }
 
 void BM_BaselineNearestResample(benchmark::State& state) {
-  const TBitmap& src = Source();
+  const TBitmap& src = zel_bench::RampImage();
   const int dw = 1280, dh = 960;
   std::vector<uint32_t> dst(static_cast<size_t>(dw) * dh);
   std::vector<int> xs(dw);

@@ -12,27 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_bitmap.hpp"
 #include "gui/zel_graphics.hpp"
 
 namespace {
 
 using namespace zel;
 
-constexpr int kW = 2000, kH = 1500, kScreenW = 1920, kScreenH = 1080;
-
-const TBitmap& Source() {
-  static const TBitmap src = [] {
-    TBitmap b(kW, kH);
-    std::mt19937 rng(1);
-    for (int y = 0; y < kH; ++y) {
-      uint32_t* row = b.GetScanLine(y);
-      for (int x = 0; x < kW; ++x)
-        row[x] = ((x * 255 / kW) | ((y * 255 / kH) << 8) | ((rng() & 0x3F) << 16));
-    }
-    return b;
-  }();
-  return src;
-}
+constexpr int kW = zel_bench::kImageW, kH = zel_bench::kImageH, kScreenW = 1920, kScreenH = 1080;
 
 void BM_Fill(benchmark::State& state) {
   TBitmap b(kW, kH);
@@ -51,7 +38,7 @@ void Stretch(benchmark::State& state, TStretchMode mode, TRect from) {
   TBitmap screen(kScreenW, kScreenH);
   TCanvas& c = screen.GetCanvas();
   c.SetStretchMode(mode);
-  TBitmap src = Source();
+  TBitmap src = zel_bench::RampImage();
   for (auto _ : state) {
     c.CopyRect(TRect{0, 0, kScreenW, kScreenH}, src.GetCanvas(), from);
     benchmark::DoNotOptimize(screen.GetBits());
@@ -75,7 +62,7 @@ void BM_StretchZoom2Halftone(benchmark::State& s) {
 // The cached view: a 1:1 copy of the visible part.
 void BM_CopyScreen(benchmark::State& state) {
   TBitmap screen(kScreenW, kScreenH);
-  TBitmap src = Source();
+  TBitmap src = zel_bench::RampImage();
   for (auto _ : state) {
     screen.GetCanvas().CopyRect(TRect{0, 0, kScreenW, kScreenH}, src.GetCanvas(),
                                 TRect{40, 30, 40 + kScreenW, 30 + kScreenH});

@@ -13,18 +13,10 @@ namespace {
 using geodbtest::AddBlob;
 using geodbtest::AddPolygon;
 using geodbtest::AddTown;
+using geodbtest::Message;
 using geodbtest::ReadBytes;
 using geodbtest::TempDir;
 using geodbtest::WriteBytes;
-
-std::string Message(const std::function<void()>& F) {
-  try {
-    F();
-  } catch (const EZELGeoDBError& e) {
-    return e.what();
-  }
-  return "no exception";
-}
 
 // --------------------------------------------------------------------------
 // Opening and closing

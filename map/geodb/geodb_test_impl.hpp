@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <type_traits>
@@ -48,6 +49,16 @@ inline std::vector<uint8_t> ReadBytes(const std::string& Name) {
 inline void WriteBytes(const std::string& Name, const std::vector<uint8_t>& B) {
   std::ofstream f(Name, std::ios::binary | std::ios::trunc);
   f.write(reinterpret_cast<const char*>(B.data()), static_cast<std::streamsize>(B.size()));
+}
+
+/// The message of the EZELGeoDBError F throws, or "no exception".
+inline std::string Message(const std::function<void()>& F) {
+  try {
+    F();
+  } catch (const EZELGeoDBError& e) {
+    return e.what();
+  }
+  return "no exception";
 }
 
 inline const char* const kExts[7] = {".zelgdd", ".zelgds", ".zelgi0", ".zelgi1",

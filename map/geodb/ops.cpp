@@ -130,10 +130,10 @@ int32_t TGeoDB::StoreArgs(bool Replace, int32_t DBEntry, TItemArgs& A) {
 
 // The bounds of polygon kinds are recomputed by AddData, so they are not
 // carried.
-TGeoDB::TItemArgs TGeoDB::PolygonArgs(TgdbItem Kind, const std::string& Name,
-                                      const TgdbPolygon& Polygon, bool ClosedLine, TDateTime Date,
-                                      int32_t StateFlag, float Altitude, uint8_t ClassNumber,
-                                      int32_t UserTag) {
+int32_t TGeoDB::StorePolygon(bool Replace, int32_t DBEntry, TgdbItem Kind, const std::string& Name,
+                             const TgdbPolygon& Polygon, bool ClosedLine, TDateTime Date,
+                             int32_t StateFlag, float Altitude, uint8_t ClassNumber,
+                             int32_t UserTag) {
   TItemArgs a;
   a.Name = Name;
   a.Polygon = &Polygon;
@@ -144,7 +144,7 @@ TGeoDB::TItemArgs TGeoDB::PolygonArgs(TgdbItem Kind, const std::string& Name,
   a.Altitude = Altitude;
   a.ClassNumber = ClassNumber;
   a.UserTag = UserTag;
-  return a;
+  return StoreArgs(Replace, DBEntry, a);
 }
 
 TGeoDB::TItemArgs TGeoDB::BlobArgs(const std::string& Name, TDateTime Date, int32_t StateFlag,
@@ -167,6 +167,15 @@ TGeoDB::TItemArgs TGeoDB::BlobArgs(const std::string& Name, TDateTime Date, int3
   return a;
 }
 
+int32_t TGeoDB::StoreTown(bool Replace, int32_t DBEntry, const std::string& Name, TDateTime Date,
+                          int32_t StateFlag, const TSCoords& Location, float Altitude,
+                          uint8_t ClassNumber, int32_t UserTag) {
+  TItemArgs a = BlobArgs(Name, Date, StateFlag, Location.Latit, Location.Latit, Location.Longit,
+                         Location.Longit, Altitude, ClassNumber, UserTag, TMetaInfo{});
+  a.Kind = TgdbItem::gitTown;
+  return StoreArgs(Replace, DBEntry, a);
+}
+
 TGeoDB::TItemArgs TGeoDB::StreamArgs(const char* Op, TItemArgs A, const TMemoryStream& Data) const {
   if (Data.GetSize() > kGdbMaxDataFileSize - kGdbMetaInfoSize)
     Fail(Op, "data file would exceed 2 GiB.");
@@ -187,58 +196,49 @@ TGeoDB::TItemArgs TGeoDB::FileArgs(TItemArgs A, const std::string& FileName,
 int32_t TGeoDB::AddBorder(const std::string& Name, const TgdbPolygon& Polygon, bool ClosedLine,
                           TDateTime Date, int32_t StateFlag, float, float, float, float,
                           float Altitude, uint8_t ClassNumber, int32_t UserTag) {
-  TItemArgs a = PolygonArgs(TgdbItem::gitBorder, Name, Polygon, ClosedLine, Date, StateFlag,
-                            Altitude, ClassNumber, UserTag);
-  return StoreArgs(false, 0, a);
+  return StorePolygon(false, 0, TgdbItem::gitBorder, Name, Polygon, ClosedLine, Date, StateFlag,
+                      Altitude, ClassNumber, UserTag);
 }
 
 int32_t TGeoDB::AddCity(const std::string& Name, const TgdbPolygon& Polygon, bool ClosedLine,
                         TDateTime Date, int32_t StateFlag, float, float, float, float,
                         float Altitude, uint8_t ClassNumber, int32_t UserTag) {
-  TItemArgs a = PolygonArgs(TgdbItem::gitCity, Name, Polygon, ClosedLine, Date, StateFlag, Altitude,
-                            ClassNumber, UserTag);
-  return StoreArgs(false, 0, a);
+  return StorePolygon(false, 0, TgdbItem::gitCity, Name, Polygon, ClosedLine, Date, StateFlag,
+                      Altitude, ClassNumber, UserTag);
 }
 
 int32_t TGeoDB::AddLake(const std::string& Name, const TgdbPolygon& Polygon, TDateTime Date,
                         int32_t StateFlag, float, float, float, float, float Altitude,
                         uint8_t ClassNumber, int32_t UserTag) {
-  TItemArgs a = PolygonArgs(TgdbItem::gitLake, Name, Polygon, false, Date, StateFlag, Altitude,
-                            ClassNumber, UserTag);
-  return StoreArgs(false, 0, a);
+  return StorePolygon(false, 0, TgdbItem::gitLake, Name, Polygon, false, Date, StateFlag, Altitude,
+                      ClassNumber, UserTag);
 }
 
 int32_t TGeoDB::AddRiver(const std::string& Name, const TgdbPolygon& Polygon, TDateTime Date,
                          int32_t StateFlag, float, float, float, float, float Altitude,
                          uint8_t ClassNumber, int32_t UserTag) {
-  TItemArgs a = PolygonArgs(TgdbItem::gitRiver, Name, Polygon, false, Date, StateFlag, Altitude,
-                            ClassNumber, UserTag);
-  return StoreArgs(false, 0, a);
+  return StorePolygon(false, 0, TgdbItem::gitRiver, Name, Polygon, false, Date, StateFlag, Altitude,
+                      ClassNumber, UserTag);
 }
 
 int32_t TGeoDB::AddRoad(const std::string& Name, const TgdbPolygon& Polygon, TDateTime Date,
                         int32_t StateFlag, float, float, float, float, float Altitude,
                         uint8_t ClassNumber, int32_t UserTag) {
-  TItemArgs a = PolygonArgs(TgdbItem::gitRoad, Name, Polygon, false, Date, StateFlag, Altitude,
-                            ClassNumber, UserTag);
-  return StoreArgs(false, 0, a);
+  return StorePolygon(false, 0, TgdbItem::gitRoad, Name, Polygon, false, Date, StateFlag, Altitude,
+                      ClassNumber, UserTag);
 }
 
 int32_t TGeoDB::AddRoute(const std::string& Name, const TgdbPolygon& Polygon, TDateTime Date,
                          int32_t StateFlag, float, float, float, float, float Altitude,
                          uint8_t ClassNumber, int32_t UserTag) {
-  TItemArgs a = PolygonArgs(TgdbItem::gitRoute, Name, Polygon, false, Date, StateFlag, Altitude,
-                            ClassNumber, UserTag);
-  return StoreArgs(false, 0, a);
+  return StorePolygon(false, 0, TgdbItem::gitRoute, Name, Polygon, false, Date, StateFlag, Altitude,
+                      ClassNumber, UserTag);
 }
 
 int32_t TGeoDB::AddTown(const std::string& Name, TDateTime Date, int32_t StateFlag,
                         const TSCoords& Location, float Altitude, uint8_t ClassNumber,
                         int32_t UserTag) {
-  TItemArgs a = BlobArgs(Name, Date, StateFlag, Location.Latit, Location.Latit, Location.Longit,
-                         Location.Longit, Altitude, ClassNumber, UserTag, TMetaInfo{});
-  a.Kind = TgdbItem::gitTown;
-  return StoreArgs(false, 0, a);
+  return StoreTown(false, 0, Name, Date, StateFlag, Location, Altitude, ClassNumber, UserTag);
 }
 
 int32_t TGeoDB::AddBLOB(const std::string& Name, TDateTime Date, int32_t StateFlag, float LatLow,
@@ -292,58 +292,49 @@ int32_t TGeoDB::AddBLOB(const std::string& FileName, const std::string& FNameInD
 int32_t TGeoDB::ReplaceBorder(int32_t DBEntry, const std::string& Name, const TgdbPolygon& Polygon,
                               bool ClosedLine, TDateTime Date, int32_t StateFlag, float, float,
                               float, float, float Altitude, uint8_t ClassNumber, int32_t UserTag) {
-  TItemArgs a = PolygonArgs(TgdbItem::gitBorder, Name, Polygon, ClosedLine, Date, StateFlag,
-                            Altitude, ClassNumber, UserTag);
-  return StoreArgs(true, DBEntry, a);
+  return StorePolygon(true, DBEntry, TgdbItem::gitBorder, Name, Polygon, ClosedLine, Date,
+                      StateFlag, Altitude, ClassNumber, UserTag);
 }
 
 int32_t TGeoDB::ReplaceCity(int32_t DBEntry, const std::string& Name, const TgdbPolygon& Polygon,
                             bool ClosedLine, TDateTime Date, int32_t StateFlag, float, float, float,
                             float, float Altitude, uint8_t ClassNumber, int32_t UserTag) {
-  TItemArgs a = PolygonArgs(TgdbItem::gitCity, Name, Polygon, ClosedLine, Date, StateFlag, Altitude,
-                            ClassNumber, UserTag);
-  return StoreArgs(true, DBEntry, a);
+  return StorePolygon(true, DBEntry, TgdbItem::gitCity, Name, Polygon, ClosedLine, Date, StateFlag,
+                      Altitude, ClassNumber, UserTag);
 }
 
 int32_t TGeoDB::ReplaceLake(int32_t DBEntry, const std::string& Name, const TgdbPolygon& Polygon,
                             TDateTime Date, int32_t StateFlag, float, float, float, float,
                             float Altitude, uint8_t ClassNumber, int32_t UserTag) {
-  TItemArgs a = PolygonArgs(TgdbItem::gitLake, Name, Polygon, false, Date, StateFlag, Altitude,
-                            ClassNumber, UserTag);
-  return StoreArgs(true, DBEntry, a);
+  return StorePolygon(true, DBEntry, TgdbItem::gitLake, Name, Polygon, false, Date, StateFlag,
+                      Altitude, ClassNumber, UserTag);
 }
 
 int32_t TGeoDB::ReplaceRiver(int32_t DBEntry, const std::string& Name, const TgdbPolygon& Polygon,
                              TDateTime Date, int32_t StateFlag, float, float, float, float,
                              float Altitude, uint8_t ClassNumber, int32_t UserTag) {
-  TItemArgs a = PolygonArgs(TgdbItem::gitRiver, Name, Polygon, false, Date, StateFlag, Altitude,
-                            ClassNumber, UserTag);
-  return StoreArgs(true, DBEntry, a);
+  return StorePolygon(true, DBEntry, TgdbItem::gitRiver, Name, Polygon, false, Date, StateFlag,
+                      Altitude, ClassNumber, UserTag);
 }
 
 int32_t TGeoDB::ReplaceRoad(int32_t DBEntry, const std::string& Name, const TgdbPolygon& Polygon,
                             TDateTime Date, int32_t StateFlag, float, float, float, float,
                             float Altitude, uint8_t ClassNumber, int32_t UserTag) {
-  TItemArgs a = PolygonArgs(TgdbItem::gitRoad, Name, Polygon, false, Date, StateFlag, Altitude,
-                            ClassNumber, UserTag);
-  return StoreArgs(true, DBEntry, a);
+  return StorePolygon(true, DBEntry, TgdbItem::gitRoad, Name, Polygon, false, Date, StateFlag,
+                      Altitude, ClassNumber, UserTag);
 }
 
 int32_t TGeoDB::ReplaceRoute(int32_t DBEntry, const std::string& Name, const TgdbPolygon& Polygon,
                              TDateTime Date, int32_t StateFlag, float, float, float, float,
                              float Altitude, uint8_t ClassNumber, int32_t UserTag) {
-  TItemArgs a = PolygonArgs(TgdbItem::gitRoute, Name, Polygon, false, Date, StateFlag, Altitude,
-                            ClassNumber, UserTag);
-  return StoreArgs(true, DBEntry, a);
+  return StorePolygon(true, DBEntry, TgdbItem::gitRoute, Name, Polygon, false, Date, StateFlag,
+                      Altitude, ClassNumber, UserTag);
 }
 
 int32_t TGeoDB::ReplaceTown(int32_t DBEntry, const std::string& Name, TDateTime Date,
                             int32_t StateFlag, const TSCoords& Location, float Altitude,
                             uint8_t ClassNumber, int32_t UserTag) {
-  TItemArgs a = BlobArgs(Name, Date, StateFlag, Location.Latit, Location.Latit, Location.Longit,
-                         Location.Longit, Altitude, ClassNumber, UserTag, TMetaInfo{});
-  a.Kind = TgdbItem::gitTown;
-  return StoreArgs(true, DBEntry, a);
+  return StoreTown(true, DBEntry, Name, Date, StateFlag, Location, Altitude, ClassNumber, UserTag);
 }
 
 int32_t TGeoDB::ReplaceBLOB(int32_t DBEntry, const std::string& Name, TDateTime Date,

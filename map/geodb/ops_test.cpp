@@ -15,21 +15,13 @@ namespace zel {
 namespace {
 
 using geodbtest::AddTown;
+using geodbtest::Message;
 using geodbtest::ReadBytes;
 using geodbtest::TempDir;
 using geodbtest::WriteBytes;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
-
-std::string Message(const std::function<void()>& F) {
-  try {
-    F();
-  } catch (const EZELGeoDBError& e) {
-    return e.what();
-  }
-  return "no exception";
-}
 
 TgdbPolygon Line(int n, float lat0) {
   TgdbPolygon p;

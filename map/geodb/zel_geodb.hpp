@@ -716,9 +716,12 @@ class TGeoDB : public TComponent {
   struct TBlockSource;
   struct TItemArgs;
   int32_t StoreArgs(bool Replace, int32_t DBEntry, TItemArgs& A);
-  static TItemArgs PolygonArgs(TgdbItem Kind, const std::string& Name, const TgdbPolygon& Polygon,
-                               bool ClosedLine, TDateTime Date, int32_t StateFlag, float Altitude,
-                               uint8_t ClassNumber, int32_t UserTag);
+  int32_t StorePolygon(bool Replace, int32_t DBEntry, TgdbItem Kind, const std::string& Name,
+                       const TgdbPolygon& Polygon, bool ClosedLine, TDateTime Date,
+                       int32_t StateFlag, float Altitude, uint8_t ClassNumber, int32_t UserTag);
+  int32_t StoreTown(bool Replace, int32_t DBEntry, const std::string& Name, TDateTime Date,
+                    int32_t StateFlag, const TSCoords& Location, float Altitude,
+                    uint8_t ClassNumber, int32_t UserTag);
   static TItemArgs BlobArgs(const std::string& Name, TDateTime Date, int32_t StateFlag,
                             float LatLow, float LatHigh, float LongLow, float LongHigh,
                             float Altitude, uint8_t ClassNumber, int32_t UserTag,

@@ -104,17 +104,11 @@ struct TCalSource {
       ReadTag;
 };
 
-// Value of ' name="..."' in Line (found in its lower-cased copy Lower, same
-// byte positions), blanks trimmed; false when absent or unterminated.
-bool Attr(std::string_view Line, std::string_view Lower, std::string_view Name,
-          std::string& Value) {
-  const std::string key = " " + std::string(Name) + "=\"";
-  const size_t p = Lower.find(key);
-  if (p == std::string_view::npos) return false;
-  const size_t b = p + key.size();
-  const size_t e = Line.find('"', b);
-  if (e == std::string_view::npos) return false;
-  Value = StripLTBlanks(Line.substr(b, e - b));
+// Value of attribute Name in the attribute text Attrs, blanks trimmed; false
+// when absent.
+bool Attr(std::string_view Attrs, std::string_view Name, std::string& Value) {
+  if (!XmlAttribute(Attrs, Name, Value)) return false;
+  Value = StripLTBlanks(Value);
   return true;
 }
 
@@ -202,6 +196,7 @@ bool ReadCal(TCalSource& S, const std::string& DataID, const std::string& Prefix
              TCalibModel DefaultModel, TCalibData& Out, TCalibModel& OutModel) {
   const std::string id = LowerCaseAscii(DataID);
   std::string line, lower, v;
+  std::string_view head;  // the attributes of the geomap element, in line
   TCalibData D;
   TCalibModel model = DefaultModel;
   bool found = false;
@@ -209,19 +204,20 @@ bool ReadCal(TCalSource& S, const std::string& DataID, const std::string& Prefix
     lower = LowerCaseAscii(line);
     const size_t g = lower.find("<geomap");
     if (g == std::string::npos || lower.find("zelcsuite") == std::string::npos) continue;
-    if (!id.empty() && !(Attr(line, lower, "id", v) && LowerCaseAscii(v) == id)) continue;
+    head = std::string_view(line).substr(g + 7);
+    if (!id.empty() && !(Attr(head, "id", v) && LowerCaseAscii(v) == id)) continue;
     found = true;
     break;
   }
   if (!found) return false;
-  if (Attr(line, lower, "model", v)) {
+  if (Attr(head, "model", v)) {
     model = TCalibModel::cmUndefined;
     const std::string m = LowerCaseAscii(v);
     for (size_t i = 0; i < CalibModelName.size(); ++i)
       if (m == CalibModelName[i]) model = static_cast<TCalibModel>(i);
   }
-  if (Attr(line, lower, "map", v)) D.MapFName = AnsiToUtf8(v);
-  if (Attr(line, lower, "caption", v)) D.Caption = AnsiToUtf8(v);
+  if (Attr(head, "map", v)) D.MapFName = AnsiToUtf8(v);
+  if (Attr(head, "caption", v)) D.Caption = AnsiToUtf8(v);
 
   const auto& tags = TagList();
   std::string before, attrs, content;
@@ -251,11 +247,10 @@ bool ReadCal(TCalSource& S, const std::string& DataID, const std::string& Prefix
       return false;  // no closing geomap: a truncated file
     if (info.Status != TTagReadStatus::trsListed) continue;
     if (t == tEndGeomap) break;
-    const std::string la = " " + LowerCaseAscii(attrs), ra = " " + attrs;
     switch (t) {
       case tCalline: {
         std::string type, val, np;
-        Attr(ra, la, "type", type);
+        Attr(attrs, "type", type);
         const std::string lt = LowerCaseAscii(type);
         if (lt != "parallel" && lt != "meridian")
           throw EZELGeoMapError(Prefix + "invalid type of graticule line: type=\"" + type +
@@ -263,8 +258,8 @@ bool ReadCal(TCalSource& S, const std::string& DataID, const std::string& Prefix
         TCalibLine L;
         L.LineType = lt == "parallel" ? TGratLineKind::gtlParallel : TGratLineKind::gtlMeridian;
         int32_t npoints = 0;
-        if (!Attr(ra, la, "value", val) || !WholeFloat(val, true, 2, L.LineValue)) return false;
-        if (!Attr(ra, la, "npoints", np) || !WholeInt(np, npoints)) return false;
+        if (!Attr(attrs, "value", val) || !WholeFloat(val, true, 2, L.LineValue)) return false;
+        if (!Attr(attrs, "npoints", np) || !WholeInt(np, npoints)) return false;
         if (!readContent("calline")) return false;
         int64_t count = 0;
         if (!ReadGroups(
@@ -300,7 +295,7 @@ bool ReadCal(TCalSource& S, const std::string& DataID, const std::string& Prefix
       case tCalquads: {
         std::string np;
         int32_t npoints = 0;
-        if (!Attr(ra, la, "npoints", np) || !WholeInt(np, npoints)) return false;
+        if (!Attr(attrs, "npoints", np) || !WholeInt(np, npoints)) return false;
         if (!readContent("calquads")) return false;
         int64_t count = 0;
         D.NumCalQuads = 0;

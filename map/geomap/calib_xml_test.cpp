@@ -175,6 +175,23 @@ TEST(MapCalibrationFile, ReaderKeepsToCapacitiesAndDefaults) {
   EXPECT_EQ(d.NumCalLines, 0);
 }
 
+TEST(MapCalibrationFile, AttributeNamesInsideQuotedValuesAreNotAttributes) {
+  TMemoryStream s;
+  FromText(s,
+           "<geomap sig=\"ZELCSuite\" caption=' id=\"B\" model=\"lambert\"' id=\"A\" "
+           "model=\"EquiRect\">\n<calline note=' npoints=\"3\"' type=\"parallel\" "
+           "value=\"5\" npoints=\"4\">[1,2] [3,4] [5,6] [7,8]</calline></geomap>");
+  TCalibData d;
+  TCalibModel m = TCalibModel::cmUndefined;
+  EXPECT_FALSE(ParseCalibData(s, "B", d, m));
+  s.SetPosition(0);
+  ASSERT_TRUE(ParseCalibData(s, "A", d, m));
+  EXPECT_EQ(m, TCalibModel::cmEquiRect);
+  EXPECT_EQ(d.Caption, "id=\"B\" model=\"lambert\"");  // blanks trimmed
+  ASSERT_EQ(d.NumCalLines, 1);
+  EXPECT_EQ(d.CalLines[0].NumPoints, 4);
+}
+
 TEST(MapCalibrationFile, DamagedFilesFailWithoutChange) {
   TMapCalibration a(nullptr);
   a.SetName("Map1");

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,6 +22,14 @@ enum : int32_t { tEndGeomap = 1, tEndLandmarks = 6, tLandmark = 7, tEndSymbols =
 /// "zelcsuite" and, for a non-empty DataID, the id attribute DataID (case
 /// ignored). False when no such line comes.
 bool FindSection(TTextFile& F, std::string_view Element, const std::string& DataID);
+
+/// Finds the section (FindSection) and hands the attribute text of each of
+/// its Item elements to OnItem, up to the first tag of Ends. False when F is
+/// not open, the section is missing or never closes, OnItem returns false,
+/// or a section holds more than INT32_MAX items.
+bool ReadSection(TTextFile& F, std::string_view Element, const std::string& DataID, int32_t Item,
+                 std::initializer_list<int32_t> Ends,
+                 const std::function<bool(std::string_view)>& OnItem);
 
 /// Reads typed attributes of one tag; the first malformed value clears Ok.
 /// Absent attributes leave the target unchanged.

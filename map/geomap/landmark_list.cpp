@@ -28,6 +28,22 @@ bool InClass(const TLandMark& LM, int32_t Selector) {
   return Selector < 0 || LM.ClassFlag == Selector;
 }
 
+// The default landmark LM at a place, optionally named and dated.
+TLandMark Placed(TLandMark LM, double Lat, double Long, double Altitude) {
+  LM.Latitude = Lat;
+  LM.Longitude = Long;
+  LM.Altitude = Altitude;
+  return LM;
+}
+
+TLandMark Placed(const TLandMark& LM, double Lat, double Long, double Altitude,
+                 const std::string& Identifier, TDateTime Time) {
+  TLandMark r = Placed(LM, Lat, Long, Altitude);
+  r.Identifier = Utf8Truncate(Identifier, kLMIdentifierCapacity);
+  r.Time = Time;
+  return r;
+}
+
 }  // namespace
 
 TLandMarkList::TLandMarkList(TObject* Sender) : FSender(Sender) {
@@ -76,22 +92,12 @@ void TLandMarkList::Append(const TLandMark& LM) {
 }
 
 void TLandMarkList::AddLandMark(double Lat, double Long, double Altitude) {
-  TLandMark lm = FDefaultLM;
-  lm.Latitude = Lat;
-  lm.Longitude = Long;
-  lm.Altitude = Altitude;
-  Append(lm);
+  Append(Placed(FDefaultLM, Lat, Long, Altitude));
 }
 
 void TLandMarkList::AddLandMark(double Lat, double Long, double Altitude,
                                 const std::string& Identifier, TDateTime Time) {
-  TLandMark lm = FDefaultLM;
-  lm.Latitude = Lat;
-  lm.Longitude = Long;
-  lm.Altitude = Altitude;
-  lm.Identifier = Utf8Truncate(Identifier, kLMIdentifierCapacity);
-  lm.Time = Time;
-  Append(lm);
+  Append(Placed(FDefaultLM, Lat, Long, Altitude, Identifier, Time));
 }
 
 void TLandMarkList::AddLandMark(double Lat, double Long, double Altitude,
@@ -105,12 +111,7 @@ void TLandMarkList::AddLandMark(double Lat, double Long, double Altitude,
                                 const std::string& Identifier, TDateTime Time,
                                 const std::string& CaptionText, int32_t CaptionSize,
                                 TColor CaptionColor) {
-  TLandMark lm = FDefaultLM;
-  lm.Latitude = Lat;
-  lm.Longitude = Long;
-  lm.Altitude = Altitude;
-  lm.Identifier = Utf8Truncate(Identifier, kLMIdentifierCapacity);
-  lm.Time = Time;
+  TLandMark lm = Placed(FDefaultLM, Lat, Long, Altitude, Identifier, Time);
   lm.Caption.Text = Utf8Truncate(CaptionText, kLMTextCapacity);
   lm.Caption.Size = CaptionSize;
   lm.Caption.FGColor = CaptionColor;
@@ -121,13 +122,8 @@ void TLandMarkList::AddLandMark(double Lat, double Long, double Altitude, TLandM
                                 uint8_t ClassFlag, const std::string& Identifier, TDateTime Time,
                                 int32_t Tag, TColor ColorFG, TColor ColorBG, int32_t Size,
                                 bool Transparent, int32_t Direction, int32_t Length) {
-  TLandMark lm = FDefaultLM;
-  lm.Latitude = Lat;
-  lm.Longitude = Long;
-  lm.Altitude = Altitude;
+  TLandMark lm = Placed(FDefaultLM, Lat, Long, Altitude, Identifier, Time);
   lm.ClassFlag = ClassFlag;
-  lm.Identifier = Utf8Truncate(Identifier, kLMIdentifierCapacity);
-  lm.Time = Time;
   lm.Tag = Tag;
   lm.SymbolProps =
       TSymbolProperties{Element, Size, ColorFG, ColorBG, Transparent, Direction, Length};

@@ -43,47 +43,67 @@ bool FindSection(TTextFile& F, std::string_view Element, const std::string& Data
   return false;
 }
 
+bool ReadSection(TTextFile& F, std::string_view Element, const std::string& DataID, int32_t Item,
+                 std::initializer_list<int32_t> Ends,
+                 const std::function<bool(std::string_view)>& OnItem) {
+  if (!F.IsOpen() || !FindSection(F, Element, DataID)) return false;
+  const auto tags = Tags();
+  std::string before, attrs;
+  TTagReadInfo info;
+  int64_t count = 0;
+  for (;;) {
+    const int32_t t =
+        ReadNextTagInTextFile(F, tags, static_cast<int32_t>(tags.size()) - 1, before, attrs, &info);
+    if (info.Status == TTagReadStatus::trsEndOfInput ||
+        info.Status == TTagReadStatus::trsUnterminated)
+      return false;  // the section never closed: a truncated file
+    if (info.Status != TTagReadStatus::trsListed) continue;
+    // A file may hold several sections; only the selected one is read.
+    if (std::find(Ends.begin(), Ends.end(), t) != Ends.end()) return true;
+    if (t != Item) continue;
+    if (count++ >= INT32_MAX || !OnItem(attrs)) return false;
+  }
+}
+
 bool TAttrs::Get(std::string_view Name, std::string& raw) const {
   return XmlAttribute(FText, Name, raw);
 }
 
+namespace {
+
+// The attribute value, blanks trimmed, read whole by Scan(text, pos);
+// false, leaving v, when it is empty or has anything after the number.
+template <class T, class ScanF>
+bool ScanWhole(const std::string& Raw, T& v, ScanF Scan) {
+  const std::string t = StripLTBlanks(Raw);
+  int32_t pos = 1;
+  const auto x = Scan(t, pos);
+  if (t.empty() || pos != static_cast<int32_t>(t.size()) + 1) return false;
+  v = x;
+  return true;
+}
+
+}  // namespace
+
 void TAttrs::Real(std::string_view Name, double& v) {
   std::string raw;
-  if (!Get(Name, raw)) return;
-  const std::string t = StripLTBlanks(raw);
-  int32_t pos = 1;
-  const double x = ScanFPNum(t, true, 2, pos);
-  if (t.empty() || pos != static_cast<int32_t>(t.size()) + 1) {
+  if (Get(Name, raw) &&
+      !ScanWhole(raw, v, [](std::string_view t, int32_t& p) { return ScanFPNum(t, true, 2, p); }))
     Ok = false;
-    return;
-  }
-  v = x;
 }
 
 void TAttrs::Int(std::string_view Name, int32_t& v) {
   std::string raw;
-  if (!Get(Name, raw)) return;
-  const std::string t = StripLTBlanks(raw);
-  int32_t pos = 1;
-  const int32_t x = ScanDecimal(t, pos);
-  if (t.empty() || pos != static_cast<int32_t>(t.size()) + 1) {
+  if (Get(Name, raw) &&
+      !ScanWhole(raw, v, [](std::string_view t, int32_t& p) { return ScanDecimal(t, p); }))
     Ok = false;
-    return;
-  }
-  v = x;
 }
 
 void TAttrs::Hex(std::string_view Name, TColor& v) {
   std::string raw;
-  if (!Get(Name, raw)) return;
-  const std::string t = StripLTBlanks(raw);
-  int32_t pos = 1;
-  const int32_t x = ScanHex(t, pos);
-  if (t.empty() || pos != static_cast<int32_t>(t.size()) + 1) {
+  if (Get(Name, raw) &&
+      !ScanWhole(raw, v, [](std::string_view t, int32_t& p) { return ScanHex(t, p); }))
     Ok = false;
-    return;
-  }
-  v = x;
 }
 
 void TAttrs::Bool(std::string_view Name, bool& v) {
@@ -105,15 +125,10 @@ void TAttrs::Element(std::string_view Name, TLandMarkElement& v) {
 
 void TAttrs::Date(std::string_view Name, TDateTime& v) {
   std::string raw;
-  if (!Get(Name, raw)) return;
-  const std::string t = StripLTBlanks(raw);
-  int32_t pos = 1;
-  const TDateTime x = ScanDateTime(t, "yyyymmddHHMMSS", TLanguage::lanEnglish, pos);
-  if (t.empty() || pos != static_cast<int32_t>(t.size()) + 1) {
-    Ok = false;
-    return;
-  }
-  v = x;
+  const auto scan = [](std::string_view t, int32_t& p) {
+    return ScanDateTime(t, "yyyymmddHHMMSS", TLanguage::lanEnglish, p);
+  };
+  if (Get(Name, raw) && !ScanWhole(raw, v, scan)) Ok = false;
 }
 
 std::string AttrText(std::string_view Name, std::string_view Utf8) {
@@ -223,26 +238,16 @@ bool TLandMarkList::LoadLandMarks(const std::string& FName, const std::string& D
 }
 
 bool TLandMarkList::ReadLandMarksFromOpenXMLFile(TTextFile& F, const std::string& DataID) {
-  if (!F.IsOpen() || !lmfile::FindSection(F, "gmlandmarks", DataID)) return false;
-  const auto tags = lmfile::Tags();
   std::vector<TLandMark> list;
-  std::string before, attrs;
-  TTagReadInfo info;
-  for (;;) {
-    const int32_t t =
-        ReadNextTagInTextFile(F, tags, static_cast<int32_t>(tags.size()) - 1, before, attrs, &info);
-    if (info.Status == TTagReadStatus::trsEndOfInput ||
-        info.Status == TTagReadStatus::trsUnterminated)
-      return false;  // the section never closed: a truncated file
-    if (info.Status != TTagReadStatus::trsListed) continue;
-    // A file may hold several sections; only the selected one is read.
-    if (t == lmfile::tEndLandmarks || t == lmfile::tEndGeomap) break;
-    if (t != lmfile::tLandmark) continue;
-    if (list.size() >= static_cast<size_t>(INT32_MAX)) return false;
-    TLandMark lm = FDefaultLM;
-    if (!ParseLandMark(attrs, lm)) return false;
-    list.push_back(std::move(lm));
-  }
+  const bool read =
+      lmfile::ReadSection(F, "gmlandmarks", DataID, lmfile::tLandmark,
+                          {lmfile::tEndLandmarks, lmfile::tEndGeomap}, [&](std::string_view attrs) {
+                            TLandMark lm = FDefaultLM;
+                            if (!ParseLandMark(attrs, lm)) return false;
+                            list.push_back(std::move(lm));
+                            return true;
+                          });
+  if (!read) return false;
   FLandMarks.swap(list);
   SetCapacityFor(FLandMarks.size());
   FHighLM = 0;

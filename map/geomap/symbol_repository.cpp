@@ -88,35 +88,25 @@ bool TSymbolRepository::LoadFromFile(const std::string& FName, const std::string
 }
 
 bool TSymbolRepository::ReadFromOpenXMLFile(TTextFile& F, const std::string& DataID) {
-  if (!F.IsOpen() || !lmfile::FindSection(F, "lmsymbols", DataID)) return false;
-  const auto tags = lmfile::Tags();
   std::vector<TSymbol> list;
-  std::string before, attrs;
-  TTagReadInfo info;
-  for (;;) {
-    const int32_t t =
-        ReadNextTagInTextFile(F, tags, static_cast<int32_t>(tags.size()) - 1, before, attrs, &info);
-    if (info.Status == TTagReadStatus::trsEndOfInput ||
-        info.Status == TTagReadStatus::trsUnterminated)
-      return false;
-    if (info.Status != TTagReadStatus::trsListed) continue;
-    if (t == lmfile::tEndSymbols) break;
-    if (t != lmfile::tSymbol) continue;
-    if (list.size() >= static_cast<size_t>(INT32_MAX)) return false;
-    TSymbol s = DefaultSymbolRecord();
-    lmfile::TAttrs a(attrs);
-    a.Int("category", s.Category);
-    a.Text("name", s.Name, kSymbolNameCapacity);
-    a.Hex("colorfg", s.Properties.FGColor);
-    a.Hex("colorbg", s.Properties.BGColor);
-    a.Int("size", s.Properties.Size);
-    a.Bool("transp", s.Properties.Transparent);
-    a.Int("dir", s.Properties.Direction);
-    a.Int("leng", s.Properties.Length);
-    a.Element("element", s.Properties.Kind);
-    if (!a.Ok) return false;
-    list.push_back(std::move(s));
-  }
+  const bool read = lmfile::ReadSection(F, "lmsymbols", DataID, lmfile::tSymbol,
+                                        {lmfile::tEndSymbols}, [&](std::string_view attrs) {
+                                          TSymbol s = DefaultSymbolRecord();
+                                          lmfile::TAttrs a(attrs);
+                                          a.Int("category", s.Category);
+                                          a.Text("name", s.Name, kSymbolNameCapacity);
+                                          a.Hex("colorfg", s.Properties.FGColor);
+                                          a.Hex("colorbg", s.Properties.BGColor);
+                                          a.Int("size", s.Properties.Size);
+                                          a.Bool("transp", s.Properties.Transparent);
+                                          a.Int("dir", s.Properties.Direction);
+                                          a.Int("leng", s.Properties.Length);
+                                          a.Element("element", s.Properties.Kind);
+                                          if (!a.Ok) return false;
+                                          list.push_back(std::move(s));
+                                          return true;
+                                        });
+  if (!read) return false;
   FSymbols.swap(list);
   return true;
 }

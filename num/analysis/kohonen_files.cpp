@@ -58,17 +58,10 @@ bool ParseNumbers(std::string_view t, size_t Count, double* Out) {
   return n == Count;
 }
 
-// The integer of the attribute Name="..." (the whole name, not a tail).
+// The integer of the attribute Name.
 bool AttrInt(std::string_view Attribs, std::string_view Name, int32_t& v) {
-  const std::string key = std::string(Name) + "=\"";
-  for (size_t at = Attribs.find(key); at != std::string_view::npos;
-       at = Attribs.find(key, at + 1)) {
-    if (at > 0 && static_cast<unsigned char>(Attribs[at - 1]) > 0x20) continue;
-    const size_t start = at + key.size();
-    const size_t stop = Attribs.find('"', start);
-    return stop != std::string_view::npos && ParseInt(Attribs.substr(start, stop - start), v);
-  }
-  return false;
+  std::string raw;
+  return XmlAttribute(Attribs, Name, raw) && ParseInt(raw, v);
 }
 
 // What a file holds, before it is taken over.

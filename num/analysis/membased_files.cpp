@@ -32,33 +32,6 @@ std::string XmlText(const std::string& s) {
   return out;
 }
 
-// The value of attribute Name in a tag's attribute text, quotes removed
-// (blanks inside quotes kept); empty when it is missing.
-std::string AttributeValue(const std::string& attrs, const std::string& name) {
-  size_t i = 0;
-  while (i < attrs.size()) {
-    while (i < attrs.size() && attrs[i] == ' ') ++i;
-    const size_t eq = attrs.find('=', i);
-    if (eq == std::string::npos) break;
-    const std::string key = StripLTBlanks(attrs.substr(i, eq - i));
-    size_t v = eq + 1;
-    while (v < attrs.size() && attrs[v] == ' ') ++v;
-    std::string value;
-    if (v < attrs.size() && (attrs[v] == '"' || attrs[v] == '\'')) {
-      const size_t close = attrs.find(attrs[v], v + 1);
-      const size_t end = close == std::string::npos ? attrs.size() : close;
-      value = attrs.substr(v + 1, end - v - 1);
-      i = end + 1;
-    } else {
-      const size_t end = std::min(attrs.find(' ', v), attrs.size());
-      value = attrs.substr(v, end - v);
-      i = end;
-    }
-    if (LowerCaseAscii(key) == name) return XmlUnescape(value);
-  }
-  return {};
-}
-
 template <size_t N>
 int32_t MatchName(const std::string& text, const std::array<const char*, N>& names) {
   const std::string t = LowerCaseAscii(StripLTBlanks(text));
@@ -150,7 +123,9 @@ int32_t TMemBasedLearner::LoadModelXML(const std::string& FName, std::string& Da
         info.Status == TTagReadStatus::trsUnterminated)
       return kMBLFileBadHeader;
   }
-  std::string id = AttributeValue(attrs, "id");
+  std::string id;
+  XmlAttribute(attrs, "id", id);
+  id = XmlUnescape(id);
   std::string comment = FComment, name = FModelName;
   TMBLDistMode dist = FDistMode;
   TMBLScalingMode scl = FScalingMode;

@@ -27,47 +27,11 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-// name="value" pairs (or '...' or a bare word); names in lower case.
-using TAttribs = std::vector<std::pair<std::string, std::string>>;
-
-TAttribs ParseAttribs(std::string_view Text) {
-  TAttribs out;
-  size_t i = 0;
-  while (i < Text.size()) {
-    while (i < Text.size() && IsSpace(Text[i])) ++i;
-    const size_t start = i;
-    while (i < Text.size() && !IsSpace(Text[i]) && Text[i] != '=') ++i;
-    if (i == start) {
-      ++i;
-      continue;
-    }
-    std::string name = LowerCaseAscii(Text.substr(start, i - start));
-    while (i < Text.size() && IsSpace(Text[i])) ++i;
-    std::string value;
-    if (i < Text.size() && Text[i] == '=') {
-      ++i;
-      while (i < Text.size() && IsSpace(Text[i])) ++i;
-      if (i < Text.size() && (Text[i] == '"' || Text[i] == '\'')) {
-        const char q = Text[i++];
-        const size_t end = Text.find(q, i);
-        const size_t stop = end == std::string_view::npos ? Text.size() : end;
-        value = XmlUnescape(Text.substr(i, stop - i));
-        i = stop == Text.size() ? stop : stop + 1;
-      } else {
-        const size_t vs = i;
-        while (i < Text.size() && !IsSpace(Text[i])) ++i;
-        value = XmlUnescape(Text.substr(vs, i - vs));
-      }
-    }
-    out.emplace_back(std::move(name), std::move(value));
-  }
-  return out;
-}
-
-const std::string* FindAttrib(const TAttribs& A, std::string_view Name) {
-  for (const auto& a : A)
-    if (a.first == Name) return &a.second;
-  return nullptr;
+// The decoded value of attribute Name; false when it is absent.
+bool Attrib(std::string_view A, std::string_view Name, std::string& Value) {
+  if (!XmlAttribute(A, Name, Value)) return false;
+  Value = XmlUnescape(Value);
+  return true;
 }
 
 bool ParseInt(std::string_view Text, int64_t& Value) {
@@ -77,9 +41,9 @@ bool ParseInt(std::string_view Text, int64_t& Value) {
   return !Text.empty() && res.ec == std::errc() && res.ptr == Text.data() + Text.size();
 }
 
-bool IntAttrib(const TAttribs& A, std::string_view Name, int64_t& Value) {
-  const std::string* v = FindAttrib(A, Name);
-  return v != nullptr && ParseInt(*v, Value);
+bool IntAttrib(std::string_view A, std::string_view Name, int64_t& Value) {
+  std::string v;
+  return Attrib(A, Name, v) && ParseInt(v, Value);
 }
 
 bool ParseScale(std::string_view Text, TMScaleType& Type) {
@@ -148,7 +112,7 @@ class TXmlTableReader {
   // The element whose content the next tag ends.
   TDTxmlTags FPending = TDTxmlTags::xmlInvalid;
   std::string FPendingName;
-  TAttribs FPendingAttr;
+  std::string FPendingAttr;
   bool FPendingUsed = false;
 };
 
@@ -161,9 +125,8 @@ bool TXmlTableReader::ProcessXmlTag(TDTxmlTags Tag, const std::string& Name,
       return true;
     }
     if (Tag != TDTxmlTags::xmlDataTableId) return true;
-    const TAttribs a = ParseAttribs(Attributes);
-    const std::string* id = FindAttrib(a, "id");
-    const std::string found = id != nullptr ? *id : std::string();
+    std::string found;
+    Attrib(Attributes, "id", found);
     if (!FWanted.empty() && found != FWanted) {
       FSkipping = SelfClosing == 0;
       return true;
@@ -200,8 +163,8 @@ bool TXmlTableReader::ProcessXmlTag(TDTxmlTags Tag, const std::string& Name,
 bool TXmlTableReader::Open(TDTxmlTags Tag, const std::string& Attributes, bool SelfClosing) {
   if (Tag == TDTxmlTags::xmlSize) {
     if (FHaveSize) return false;
-    const TAttribs a = ParseAttribs(Attributes);
-    if (!IntAttrib(a, "cols", FCols) || !IntAttrib(a, "rows", FRows)) return false;
+    if (!IntAttrib(Attributes, "cols", FCols) || !IntAttrib(Attributes, "rows", FRows))
+      return false;
     if (FCols < 1 || FRows < 1 || FCols > INT32_MAX || FRows > INT32_MAX) return false;
     FHaveSize = true;
     FSizeEnd = FPos;
@@ -218,14 +181,14 @@ bool TXmlTableReader::Open(TDTxmlTags Tag, const std::string& Attributes, bool S
     case TDTxmlTags::xmlRowAttrib: block = TBlock::RowAttrib; break;
     case TDTxmlTags::xmlDataCells: block = TBlock::DataCells; break;
     case TDTxmlTags::xmlVarType: {
-      const TAttribs a = ParseAttribs(Attributes);
       int64_t col = 0;
       TMScaleType type{};
-      const std::string* scale = FindAttrib(a, "scale");
-      if (!IntAttrib(a, "col", col) || (scale != nullptr && !ParseScale(*scale, type)))
+      std::string scale;
+      const bool hasScale = Attrib(Attributes, "scale", scale);
+      if (!IntAttrib(Attributes, "col", col) || (hasScale && !ParseScale(scale, type)))
         return false;
       FVarCol = col >= 1 && col <= FCols ? static_cast<int32_t>(col) : 0;
-      if (FVarCol > 0 && scale != nullptr) FScales.emplace_back(FVarCol, type);
+      if (FVarCol > 0 && hasScale) FScales.emplace_back(FVarCol, type);
       block = TBlock::VarDef;
       break;
     }
@@ -258,7 +221,10 @@ bool TXmlTableReader::Open(TDTxmlTags Tag, const std::string& Attributes, bool S
   }
   FPending = Tag;
   FPendingName = DTxmlTagNames[static_cast<size_t>(Tag)];
-  FPendingAttr = used ? ParseAttribs(Attributes) : TAttribs{};
+  if (used)
+    FPendingAttr = Attributes;
+  else
+    FPendingAttr.clear();
   FPendingUsed = used;
   if (SelfClosing) return Content(std::string());
   return true;
@@ -269,7 +235,7 @@ bool TXmlTableReader::Content(const std::string& Before) {
   const TDTxmlTags tag = FPending;
   FPending = TDTxmlTags::xmlInvalid;
   if (!FPendingUsed) return true;
-  const TAttribs& a = FPendingAttr;
+  const std::string& a = FPendingAttr;
   switch (tag) {
     case TDTxmlTags::xmlComment: FComment = XmlUnescape(Before); return true;
     case TDTxmlTags::xmlColId:
@@ -302,8 +268,8 @@ bool TXmlTableReader::Content(const std::string& Before) {
     case TDTxmlTags::xmlCellID: {
       int64_t c = 0, r = 0, st = -1;
       if (!IntAttrib(a, "c", c) || !IntAttrib(a, "r", r)) return false;
-      if (FindAttrib(a, "st") != nullptr && (!IntAttrib(a, "st", st) || st < 0 || st > 255))
-        return false;
+      std::string stText;
+      if (Attrib(a, "st", stText) && (!ParseInt(stText, st) || st < 0 || st > 255)) return false;
       const std::string_view text = Trim(Before);
       double v = 0;
       uint8_t state = static_cast<uint8_t>(st < 0 ? 0 : st);

@@ -135,7 +135,7 @@ void AppendMatXmlNumber(std::string& Out, double X);
 bool WriteMatXmlText(TStream& S, const std::string& Text);
 /// The id attribute of a "matrix" element, unescaped ("" when missing).
 std::string MatXmlId(std::string_view Attributes);
-/// The integer after Name=" in Attributes (0 when missing).
+/// The integer value of attribute Name in Attributes (0 when missing).
 int32_t MatXmlAttr(std::string_view Attributes, std::string_view Name);
 
 // ---------------------------------------------------------------------------

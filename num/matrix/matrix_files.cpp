@@ -211,22 +211,14 @@ bool WriteMatXmlText(TStream& S, const std::string& Text) {
 }
 
 std::string MatXmlId(std::string_view Attributes) {
-  // The attribute "id" itself, not the tail of another name ending in "id".
-  for (size_t at = Attributes.find("id=\""); at != std::string_view::npos;
-       at = Attributes.find("id=\"", at + 1)) {
-    if (at > 0 && static_cast<unsigned char>(Attributes[at - 1]) > 0x20) continue;
-    const size_t start = at + 4;
-    const size_t stop = Attributes.find('"', start);
-    if (stop == std::string_view::npos) return {};
-    return XmlUnescape(Attributes.substr(start, stop - start));
-  }
-  return {};
+  std::string raw;
+  XmlAttribute(Attributes, "id", raw);
+  return XmlUnescape(raw);
 }
 
 int32_t MatXmlAttr(std::string_view Attributes, std::string_view Name) {
-  const std::string key = std::string(Name) + "=\"";
-  const size_t at = Attributes.find(key);
-  return at == std::string_view::npos ? 0 : MatXmlStrToInt(Attributes.substr(at + key.size()));
+  std::string raw;
+  return XmlAttribute(Attributes, Name, raw) ? MatXmlStrToInt(raw) : 0;
 }
 
 // ---------------------------------------------------------------------------

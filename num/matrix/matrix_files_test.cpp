@@ -368,6 +368,21 @@ TEST(MatrixXml, OverflowingPositionsAreDroppedNotWrapped) {
   EXPECT_EQ(m.GetMat(), (TDouble2DArray{{0, 0}, {0, 3}}));
 }
 
+TEST(MatrixXml, PositionsComeFromTheirOwnAttributes) {
+  // "six" ends in "ix", and the quoted note holds ix="2": neither is the position.
+  const std::string doc =
+      "<matrix id=\"\"><numcols>2</numcols><numrows>2</numrows>"
+      "<cell six=\"2\" ix=\"1\" iy=\"1\">5</cell>"
+      "<cell note='ix=\"2\" iy=\"2\"' ix=\"1\" iy=\"2\">7</cell></matrix>";
+  auto ms = StreamOf(doc);
+  TMatrix m(nullptr);
+  ASSERT_TRUE(m.ReadFromXMLStream(*ms, ""));
+  EXPECT_EQ(m.GetVal(1, 1), 5);
+  EXPECT_EQ(m.GetVal(1, 2), 7);
+  EXPECT_EQ(m.GetVal(2, 1), 0);
+  EXPECT_EQ(m.GetVal(2, 2), 0);
+}
+
 TEST(MatrixXml, AnnouncedSizesBeyondTheInputAreRefused) {
   auto m = Sample();
   const TDouble2DArray before = m->GetMat();

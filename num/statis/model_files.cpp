@@ -10,38 +10,6 @@
 
 namespace zel {
 
-namespace {
-
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-
-// The value of attribute Name in a tag's attribute text (quoted with " or
-// '), or false when it is absent or the text does not parse.
-bool AttributeValue(std::string_view text, std::string_view name, std::string& value) {
-  size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && IsBlank(text[i])) ++i;
-    const size_t start = i;
-    while (i < text.size() && text[i] != '=' && !IsBlank(text[i])) ++i;
-    const std::string_view key = text.substr(start, i - start);
-    while (i < text.size() && IsBlank(text[i])) ++i;
-    if (key.empty() || i >= text.size() || text[i] != '=') return false;
-    ++i;
-    while (i < text.size() && IsBlank(text[i])) ++i;
-    if (i >= text.size() || (text[i] != '"' && text[i] != '\'')) return false;
-    const char quote = text[i++];
-    const size_t stop = text.find(quote, i);
-    if (stop == std::string_view::npos) return false;
-    if (key == name) {
-      value.assign(text.substr(i, stop - i));
-      return true;
-    }
-    i = stop + 1;
-  }
-  return false;
-}
-
-}  // namespace
-
 int32_t LoadPLSModelComment(const std::string& FileName, std::string& Comment) {
   Comment.clear();
   std::string head;
@@ -65,7 +33,7 @@ int32_t LoadPLSModelComment(const std::string& FileName, std::string& Comment) {
     return kPLSCommentNotPLS;
   }
   std::string sig;
-  if (!AttributeValue(attributes, "sig", sig) || sig != "ZELCSuite") return kPLSCommentNotPLS;
+  if (!XmlAttribute(attributes, "sig", sig) || sig != "ZELCSuite") return kPLSCommentNotPLS;
   if (ReadNextTagInString(head, pos, kTags, 2, before, attributes, &info) != 1) {
     return kPLSCommentDamaged;
   }
