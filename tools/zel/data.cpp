@@ -375,7 +375,7 @@ void ClusterCommand(const Context& ctx, const CsvArgs& a, int32_t k, int32_t see
   auto sizes = std::make_unique<zel::TIntVector>(nullptr);
   double wcss = 0;
   {
-    Progress progress(ctx, "k-means");
+    Progress progress(ctx, "k-means passes");
     try {
       wcss =
           zel::kMeansClustering(m.get(), 0, 0, k, seed, centers.get(), assign.get(), sizes.get());

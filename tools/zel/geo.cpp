@@ -30,6 +30,9 @@ int32_t ResolveDatum(const std::string& arg, const char* option) {
     return k;
   }
   std::string name = Upper(arg), region;
+  // The table spells the world datums out; their short names are accepted too.
+  if (name == "WGS84" || name == "WGS 84") name = "WORLD GEODETIC SYSTEM 1984";
+  if (name == "WGS72" || name == "WGS 72") name = "WORLD GEODETIC SYSTEM 1972";
   if (const size_t slash = name.find('/'); slash != std::string::npos) {
     region = name.substr(slash + 1);
     name = name.substr(0, slash);
@@ -183,7 +186,10 @@ void AddGeoCommands(CLI::App& app, Context& ctx) {
     auto* cmd = geo->add_subcommand("convert",
                                     "Shift positions from one datum to another (through WGS 84)");
     auto a = std::make_shared<ConvertArgs>();
-    cmd->add_option("--from", a->from, "Source datum: index, name or NAME/REGION")->required();
+    cmd->add_option(
+           "--from", a->from,
+           "Source datum: index, name (WGS84 for WORLD GEODETIC SYSTEM 1984) or NAME/REGION")
+        ->required();
     cmd->add_option("--to", a->to, "Target datum: index, name or NAME/REGION")->required();
     cmd->add_option("COORDS", a->coords,
                     "LAT LON [HEIGHT] in degrees and metres; without them \"lat lon [h]\" lines "

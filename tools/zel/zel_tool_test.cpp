@@ -150,6 +150,7 @@ TEST_F(ZelTool, UtmUpsAndDatumShift) {
   EXPECT_NEAR(j["points"][0]["longitude"].get<double>(), -0.00311942, 2e-8);
   // Standard input: one line per position, the same shift.
   std::ofstream(dir_ / "points.txt") << "# lat lon\n51.4778 -0.0015\n52 1 10\n";
+  EXPECT_EQ(Run("--json geo convert --from 183 --to wgs84 51 0").j()["to"]["index"], 269);
   Result r = Run("geo convert --from 183 --to 'WORLD GEODETIC SYSTEM 1984/world'",
                  (dir_ / "points.txt").string());
   ASSERT_EQ(r.code, 0) << r.err;
@@ -260,6 +261,44 @@ TEST_F(ZelTool, StandardInputAndQuietProgress) {
   const Result inv = Run("matrix invert " + kData + "guide_matrix.txt");
   EXPECT_EQ(inv.code, 0);
   EXPECT_EQ(inv.err, "");
+}
+
+TEST_F(ZelTool, EmptyCellsPairPointsAndLeaveRowsOut) {
+  // y = 2 x + 1 where both cells are present; the empty cells sit in
+  // different rows of the two columns, so a shifted pairing would break the line.
+  std::ofstream(dir_ / "gaps.csv") << "x,y,z\n1,3,0\n,5,1\n3,,2\n4,9,3\n5,11,5\n6,13,8\n";
+  const std::string gaps = (dir_ / "gaps.csv").string();
+  json j = Run("--json fit " + gaps + " x y").j();
+  EXPECT_EQ(j["points"], 4);
+  EXPECT_NEAR(j["coefficients"][0]["value"].get<double>(), 1.0, 1e-13);
+  EXPECT_NEAR(j["coefficients"][1]["value"].get<double>(), 2.0, 1e-13);
+  j = Run("--json stats " + gaps + " y").j()[0];
+  EXPECT_EQ(j["missing"], 1);
+  EXPECT_NEAR(j["mean"].get<double>(), 41.0 / 5, 1e-13);
+  // Rows 2 and 3 are incomplete: the others keep their file row numbers.
+  j = Run("--json cluster " + gaps + " -k 2").j();
+  EXPECT_EQ(j["rows_left_out"], 2);
+  EXPECT_EQ(j["assignment"][1]["row"], 4);
+  EXPECT_EQ(Run("--json pca " + gaps).j()["rows"], 4);
+  // Five samples are padded to eight for the transform.
+  std::ofstream(dir_ / "five.csv") << "s\n1\n1\n1\n1\n1\n";
+  j = Run("--json fft " + (dir_ / "five.csv").string() + " -w hann").j();
+  EXPECT_EQ(j["size"], 8);
+  EXPECT_EQ(j["spectrum"].size(), 5u);
+}
+
+TEST_F(ZelTool, InverseReadsBackInEveryMatrixForm) {
+  for (const char* ext : {".bin", ".xml", ".txt"}) {
+    const std::string out = (dir_ / (std::string("inv") + ext)).string();
+    ASSERT_EQ(Run("matrix invert " + kData + "guide_matrix.txt -o " + out).code, 0) << ext;
+    const json j = Run("--json matrix det " + out).j();
+    EXPECT_NEAR(j["determinant"].get<double>(), 0.25, 1e-15) << ext;
+  }
+  // A structure file and a query both from files, the SD file from standard input.
+  const Result r = Run("--json search - --substructure " + kData + "chlorobenzene.mol",
+                       std::string(ZEL_SOURCE_DIR) + "/" + kData + "structures.sdf");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.j()["matches"], 5);
 }
 
 struct Failing {
