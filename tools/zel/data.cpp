@@ -443,7 +443,7 @@ void PcaCommand(const Context& ctx, const CsvArgs& a, bool correlation) {
   text << "principal components of " << p << " columns over " << rowNumbers.size() << " rows ("
        << (correlation ? "correlation" : "covariance") << " matrix)";
   if (dropped > 0) text << "; " << dropped << " rows with empty cells left out";
-  text << "\n  component  variance     share     direction (" << [&] {
+  text << "\n  component  variance     share       direction (" << [&] {
     std::string s;
     for (int32_t c = 0; c < p; ++c) s += (c ? ", " : "") + data.names[static_cast<size_t>(c)];
     return s;
@@ -453,7 +453,7 @@ void PcaCommand(const Context& ctx, const CsvArgs& a, bool correlation) {
     json dir = json::array();
     text << "  " << Pad(std::to_string(i), 9) << "  "
          << Pad(Num(variance[static_cast<size_t>(i - 1)], 6), 11) << "  "
-         << Pad(Num(zel::GetEigenResult(i, 0), 6), 9) << " ";
+         << Pad(Num(zel::GetEigenResult(i, 0), 6), 11) << " ";
     for (int32_t c = 1; c <= p; ++c) {
       dir.push_back(JNum(zel::GetEigenResult(i, c)));
       text << ' ' << Num(zel::GetEigenResult(i, c), 5);
