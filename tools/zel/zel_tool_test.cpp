@@ -246,7 +246,7 @@ TEST_F(ZelTool, MapCreateAndRender) {
   EXPECT_EQ(static_cast<unsigned char>(png[19]), 320 - 256);
   EXPECT_EQ(static_cast<unsigned char>(png[23]), 240);
   // The shipped sample draws as well, here to standard output.
-  r = Run("-q map render " + kData + "alps_map.xml -");
+  r = Run("-q map render " + kData + "central_europe.xml -");
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out.substr(1, 3), "PNG");
 }
@@ -311,7 +311,7 @@ TEST_F(ZelTool, FailuresNameTheFileAndUsageErrorsExitWith2) {
   const std::string sd = Damaged(kData + "structures.sdf", 3000);
   const std::string mat = Damaged(kData + "guide_inverse.bin", 6000);
   const std::string arr = Damaged(kData + "iris.arr", 100000, 200);
-  const std::string cal = Damaged(kData + "alps_map.xml", 400);
+  const std::string cal = Damaged(kData + "central_europe.xml", 400);
   std::ofstream(dir_ / "ragged.csv") << "a,b\n1,2\n3\n";
   const std::string ragged = (dir_ / "ragged.csv").string();
   const Failing cases[] = {
