@@ -36,6 +36,32 @@ class TStringSource : public TByteSource {
   size_t FIndex;
 };
 
+// Ends the input after Limit bytes, so that one call on an endless pipe or
+// a huge file without markup stops instead of filling memory. Exceeded tells
+// the reader that input remained.
+class TBudgetSource : public TByteSource {
+ public:
+  TBudgetSource(TByteSource& inner, int64_t limit) : FInner(inner), FLeft(limit) {}
+  int Get() override {
+    if (Spent()) return -1;
+    const int c = FInner.Get();
+    if (c >= 0) --FLeft;
+    return c;
+  }
+  int Peek() override { return Spent() ? -1 : FInner.Peek(); }
+  bool Exceeded() const { return FExceeded; }
+
+ private:
+  bool Spent() {
+    if (FLeft > 0) return false;
+    if (FInner.Peek() >= 0) FExceeded = true;
+    return true;
+  }
+  TByteSource& FInner;
+  int64_t FLeft;
+  bool FExceeded = false;
+};
+
 class TTextFileSource : public TByteSource {
  public:
   explicit TTextFileSource(TTextFile& file) : FFile(file) {}
@@ -287,6 +313,21 @@ int32_t ReadNextTag(TByteSource& src, std::span<const std::string> Tags, int32_t
   return result;
 }
 
+// A read that used up its budget reports the input as damaged, which every
+// caller already treats as a failed load.
+int32_t ReadNextTagWithin(TBudgetSource& src, std::span<const std::string> Tags, int32_t HighestIx,
+                          std::string& TextBefore, std::string& Attributes, TTagReadInfo* Info) {
+  TTagReadInfo info;
+  const int32_t result = ReadNextTag(src, Tags, HighestIx, TextBefore, Attributes, &info);
+  if (src.Exceeded()) {
+    info.Status = TTagReadStatus::trsUnterminated;
+    info.Name.clear();
+    Attributes.clear();
+  }
+  if (Info != nullptr) *Info = std::move(info);
+  return result;
+}
+
 }  // namespace
 
 int32_t ReadNextTagInString(std::string_view Text, int64_t& Pos, std::span<const std::string> Tags,
@@ -302,15 +343,17 @@ int32_t ReadNextTagInString(std::string_view Text, int64_t& Pos, std::span<const
 int32_t ReadNextTagInTextFile(TTextFile& File, std::span<const std::string> Tags, int32_t HighestIx,
                               std::string& TextBefore, std::string& Attributes,
                               TTagReadInfo* Info) {
-  TTextFileSource src(File);
-  return ReadNextTag(src, Tags, HighestIx, TextBefore, Attributes, Info);
+  TTextFileSource file(File);
+  TBudgetSource src(file, kMaxTagReadBytes);
+  return ReadNextTagWithin(src, Tags, HighestIx, TextBefore, Attributes, Info);
 }
 
 int32_t ReadNextTagInStream(TStream& Stream, std::span<const std::string> Tags, int32_t HighestIx,
                             std::string& TextBefore, std::string& Attributes, TTagReadInfo* Info) {
-  TStreamSource src(Stream);
-  const int32_t result = ReadNextTag(src, Tags, HighestIx, TextBefore, Attributes, Info);
-  src.Finish();
+  TStreamSource stream(Stream);
+  TBudgetSource src(stream, kMaxTagReadBytes);
+  const int32_t result = ReadNextTagWithin(src, Tags, HighestIx, TextBefore, Attributes, Info);
+  stream.Finish();
   return result;
 }
 

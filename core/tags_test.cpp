@@ -270,4 +270,57 @@ TEST(TagReader, StreamReaderStepsBackOnAPipe) {
 }
 
 }  // namespace
+
+namespace {
+// An endless stream of one byte, as a pipe that never closes would be.
+class TEndlessStream : public TStream {
+ public:
+  explicit TEndlessStream(std::string head, char fill) : FHead(std::move(head)), FFill(fill) {}
+  int64_t Read(void* Buffer, int64_t Count) override {
+    auto* out = static_cast<char*>(Buffer);
+    for (int64_t i = 0; i < Count; ++i, ++FPos)
+      out[i] = FPos < static_cast<int64_t>(FHead.size()) ? FHead[static_cast<size_t>(FPos)] : FFill;
+    return Count < 0 ? 0 : Count;
+  }
+  int64_t Write(const void*, int64_t) override { return 0; }
+  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override {
+    if (Origin == TSeekOrigin::soCurrent && FPos + Offset >= 0) FPos += Offset;
+    return FPos;
+  }
+  int64_t GetPosition() const override { return FPos; }
+  int64_t GetSize() const override { return INT64_MAX; }
+  bool SetSize(int64_t) override { return false; }
+
+ private:
+  std::string FHead;
+  char FFill;
+  int64_t FPos = 0;
+};
+}  // namespace
+
+TEST(TagReader, StopsAnEndlessInputAtTheReadLimitAsDamaged) {
+  // Text without markup never ends: the call stops after kMaxTagReadBytes
+  // instead of filling memory forever.
+  {
+    const std::string head = "<geomap>";
+    TEndlessStream s(head, 'x');
+    std::string before, attr;
+    TTagReadInfo info;
+    EXPECT_EQ(ReadNextTagInStream(s, kGeoTags, 4, before, attr, &info), 0);
+    EXPECT_EQ(ReadNextTagInStream(s, kGeoTags, 4, before, attr, &info), 5);
+    EXPECT_EQ(info.Status, TTagReadStatus::trsUnterminated);
+    EXPECT_TRUE(info.Name.empty());
+    EXPECT_TRUE(attr.empty());
+    EXPECT_LE(s.GetPosition(), static_cast<int64_t>(head.size()) + kMaxTagReadBytes);
+  }
+  // Exactly at the limit a tag still ends normally.
+  const std::string tail = "<corners>";
+  TEndlessStream s(std::string(static_cast<size_t>(kMaxTagReadBytes) - tail.size(), 'x') + tail,
+                   'x');
+  std::string before, attr;
+  TTagReadInfo info;
+  EXPECT_EQ(ReadNextTagInStream(s, kGeoTags, 4, before, attr, &info), 3);
+  EXPECT_EQ(info.Status, TTagReadStatus::trsListed);
+}
+
 }  // namespace zel

@@ -455,12 +455,19 @@ class TTextFile {
 // Tag readers
 // ---------------------------------------------------------------------------
 
+/// The most bytes one call of ReadNextTagInTextFile or ReadNextTagInStream
+/// reads (16 MiB). When the next tag does not end within them -- an endless
+/// pipe, or a huge file without markup -- the call stops there and reports
+/// trsUnterminated, the status of a damaged file, with no tag name and no
+/// attributes; the text read so far is in TextBefore.
+inline constexpr int64_t kMaxTagReadBytes = int64_t{16} << 20;
+
 ///@{
 /// The tag reader of core/zel_stringl.hpp (ReadNextTagInString, which
 /// documents the grammar, the result and the end-of-input rules) on a text
 /// file open for reading and on a stream. Both start at the current position
 /// and leave the input just after the tag (or at its end), so lines and
-/// tags can be read in turn.
+/// tags can be read in turn. One call reads at most kMaxTagReadBytes.
 int32_t ReadNextTagInTextFile(TTextFile& File, std::span<const std::string> Tags, int32_t HighestIx,
                               std::string& TextBefore, std::string& Attributes,
                               TTagReadInfo* Info = nullptr);

@@ -156,7 +156,8 @@ enum class TTagReadStatus : int32_t {
   trsListed = 0,        ///< a tag whose name is in the list; the result is its index
   trsUnlisted = 1,      ///< a well-formed tag not in the list; the result is the list length
   trsEndOfInput = 2,    ///< no further tag; the result is the list length
-  trsUnterminated = 3,  ///< the input ended inside a tag, comment or other markup
+  trsUnterminated = 3,  ///< the input ended inside a tag, comment or other markup, or a file
+                        ///< or stream read passed kMaxTagReadBytes (core/zel_streams.hpp)
 };
 
 /// Details of the last tag read; pass a pointer to receive them.

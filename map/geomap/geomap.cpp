@@ -68,6 +68,7 @@ TGeoMap::TGeoMap(TComponent* AOwner)
     : TGraphicControl(AOwner), FCalib(std::make_unique<TMapCalibration>(nullptr)) {
   SetBounds(0, 0, 500, 400);
   FCalib->OnChange = [this](TObject* Sender) { CalibChanged(Sender); };
+  WireLandMarks();
 }
 
 TGeoMap::~TGeoMap() {

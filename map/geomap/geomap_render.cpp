@@ -103,8 +103,6 @@ void TGeoMap::ConstructInternalMapImg() {
   c.ClearClipRect();
 }
 
-void TGeoMap::DrawLandmarkLayer(TCanvas&, bool) {}
-
 void TGeoMap::DrawImage(TCanvas& c, int32_t w, int32_t h) {
   const TStretchMode mode = FAntiAlias ? TStretchMode::smHalftone : TStretchMode::smColorOnColor;
   const long double m = FMagnify;

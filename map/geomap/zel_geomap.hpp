@@ -14,6 +14,7 @@
 ///   5. Mouse interaction, mouse trace and the modal box entry
 ///   6. Generated empty maps
 ///   7. Output: clipboard, bitmap, printer
+///   8. Landmarks (forwarded to the landmark list, zel_landmarks.hpp)
 ///
 /// Conventions of the unit:
 ///   - "Map pixels" are integer positions in the full-resolution map image;
@@ -34,9 +35,10 @@
 ///     in XOR mode directly on the control's surface between paints.
 ///   - Errors raise EZELGeoMapError with 'Component "\<Name>": \<text>' (the
 ///     class name when the control has no name).
-///   - Landmarks are drawn by their own unit; this control keeps the place
-///     in the drawing order where they go (after OnBeforeRenderData and the
-///     graticule, before and after OnDataRendered).
+///   - The control owns a landmark list (zel_landmarks.hpp) and forwards the
+///     landmark members under their names; the list draws them at steps 6
+///     and 8 of the rendering, converted with CalcPixelCoords and
+///     MapImageToControl (landmarks that do not convert are skipped).
 ///   - Single-threaded: every call belongs to the GUI thread. MouseBox runs
 ///     the application's message loop re-entrantly.
 #pragma once
@@ -52,6 +54,7 @@
 #include "gui/zel_controls.hpp"
 #include "gui/zel_graphics.hpp"
 #include "gui/zel_printers.hpp"
+#include "map/geomap/zel_landmarks.hpp"
 #include "map/geomap/zel_mapcalib.hpp"
 
 namespace zel {
@@ -156,9 +159,11 @@ bool PositionInMap(double Latit, double Longit, const TCornerArray& Corners);
 ///      AntiAlias stretches with smHalftone, otherwise smColorOnColor.
 ///   4. OnBeforeRenderData (buffer canvas).
 ///   5. Graticule or UTM grid and calibration points (ShowGraticule).
-///   6. Landmarks (drawn by the landmark unit).
+///   6. Landmarks of visible classes (TLandMarkList::DrawLandMarks), thinned
+///      at random above LMRandomDisplayThreshold, each through
+///      OnDrawLandmark; symbols only strictly inside the control.
 ///   7. OnDataRendered (buffer canvas).
-///   8. The highlighted landmark (landmark unit).
+///   8. The highlighted landmark in the highlight colours, on top.
 ///   9. The mouse trace.
 ///   10. The frame (DrawFrame with FrameStyle; black, gray $808080, silver,
 ///       white).
@@ -617,6 +622,161 @@ class TGeoMap : public TGraphicControl {
   /// exceptions of the printer's file writing propagate.
   bool PrintIt(TPrinter& Printer);
 
+  // ===========================================================================
+  // 8. Landmarks
+  // ===========================================================================
+  // The control owns one TLandMarkList (map/geomap/zel_landmarks.hpp) and
+  // forwards these members to it; the list's documentation there is the full
+  // contract. The events go out with this control as Sender, messages name
+  // it ('Component "<Name>": insufficient memory'), and every change
+  // invalidates the control once (vetoed and ignored calls do not).
+
+  ///@{
+  /// TLandMarkList::AddLandMark: a copy of LandMarkDefault at (Lat, Long,
+  /// Altitude) with the given fields replaced, after OnLandMarkAction
+  /// (lmaAdd) allowed it; repaints.
+  /// @throws EZELGeoMapError "Component \"<Name>\": insufficient memory"
+  void AddLandMark(double Lat, double Long, double Altitude) {
+    FLandMarks.AddLandMark(Lat, Long, Altitude);
+  }
+  void AddLandMark(double Lat, double Long, double Altitude, const std::string& Identifier,
+                   TDateTime Time) {
+    FLandMarks.AddLandMark(Lat, Long, Altitude, Identifier, Time);
+  }
+  void AddLandMark(double Lat, double Long, double Altitude, const std::string& CaptionText,
+                   int32_t CaptionSize, TColor CaptionColor) {
+    FLandMarks.AddLandMark(Lat, Long, Altitude, CaptionText, CaptionSize, CaptionColor);
+  }
+  void AddLandMark(double Lat, double Long, double Altitude, const std::string& Identifier,
+                   TDateTime Time, const std::string& CaptionText, int32_t CaptionSize,
+                   TColor CaptionColor) {
+    FLandMarks.AddLandMark(Lat, Long, Altitude, Identifier, Time, CaptionText, CaptionSize,
+                           CaptionColor);
+  }
+  void AddLandMark(double Lat, double Long, double Altitude, TLandMarkElement Element,
+                   uint8_t ClassFlag, const std::string& Identifier, TDateTime Time, int32_t Tag,
+                   TColor ColorFG, TColor ColorBG, int32_t Size, bool Transparent,
+                   int32_t Direction, int32_t Length) {
+    FLandMarks.AddLandMark(Lat, Long, Altitude, Element, ClassFlag, Identifier, Time, Tag, ColorFG,
+                           ColorBG, Size, Transparent, Direction, Length);
+  }
+  ///@}
+  ///@{
+  /// TLandMarkList::RemoveLandMark: within Radius degrees (strictly), inside
+  /// a rectangle of degrees (Left/Right longitude, Top/Bottom latitude,
+  /// inclusive), the nearest one, or by 1-based index. ClassFlag -1 (or any
+  /// value outside 0..255) means every class. Each landmark is offered to
+  /// OnLandMarkAction (lmaRemove) first; freed slots take the last
+  /// landmarks; the highlight becomes 0; repaints when anything went.
+  void RemoveLandMark(double Lat, double Long, int32_t ClassFlag, double Radius) {
+    FLandMarks.RemoveLandMark(Lat, Long, ClassFlag, Radius);
+  }
+  void RemoveLandMark(const TRectDouble& Rect, int32_t ClassFlag) {
+    FLandMarks.RemoveLandMark(Rect, ClassFlag);
+  }
+  void RemoveLandMark(double Lat, double Long, int32_t ClassFlag) {
+    FLandMarks.RemoveLandMark(Lat, Long, ClassFlag);
+  }
+  void RemoveLandMark(int32_t LmIndex) { FLandMarks.RemoveLandMark(LmIndex); }
+  ///@}
+  /// TLandMarkList::RemoveLastLandMark: the last landmark, when allowed.
+  void RemoveLastLandMark() { FLandMarks.RemoveLastLandMark(); }
+  ///@{
+  /// TLandMarkList::RemoveAllLandMarks: every allowed landmark of the class,
+  /// or every allowed landmark.
+  void RemoveAllLandMarks(uint8_t ClassFlag) { FLandMarks.RemoveAllLandMarks(ClassFlag); }
+  void RemoveAllLandMarks() { FLandMarks.RemoveAllLandMarks(); }
+  ///@}
+  /// TLandMarkList::FindLandMark: 1-based index of the nearest landmark of
+  /// the class (squared distance in degrees; the first of equals), 0 when
+  /// none.
+  int32_t FindLandMark(double Lat, double Long, int32_t ClassFlag) const {
+    return FLandMarks.FindLandMark(Lat, Long, ClassFlag);
+  }
+  ///@{
+  /// LandMarkData[i] (1-based): reading outside 1..count gives the default
+  /// landmark; writing copies the record (texts cut to their capacity) and
+  /// repaints, and is ignored outside 1..count.
+  const TLandMark& GetLandMarkData(int32_t i) const { return FLandMarks.GetLandMarkData(i); }
+  void SetLandMarkData(int32_t i, const TLandMark& LandMark) {
+    FLandMarks.SetLandMarkData(i, LandMark);
+  }
+  ///@}
+  /// The number of landmarks.
+  int32_t GetNumLandMarks() const { return FLandMarks.GetNumLandMarks(); }
+  ///@{
+  /// LandMarkDefault: the template of new landmarks (texts cut when set; no
+  /// repaint, nothing drawn changes).
+  const TLandMark& GetLandMarkDefault() const { return FLandMarks.GetLandMarkDefault(); }
+  void SetLandMarkDefault(const TLandMark& Value) { FLandMarks.SetLandMarkDefault(Value); }
+  ///@}
+  ///@{
+  /// LMClassVisible[ClassFlag]: whether the landmarks of a class are drawn
+  /// (all true at creation); a change repaints.
+  bool GetClassVisibility(uint8_t ClassFlag) const {
+    return FLandMarks.GetClassVisibility(ClassFlag);
+  }
+  void SetClassVisibility(uint8_t ClassFlag, bool Visible) {
+    FLandMarks.SetClassVisibility(ClassFlag, Visible);
+  }
+  ///@}
+  ///@{
+  /// HighLightLandMark: 1-based index of the landmark drawn again on top in
+  /// the highlight colours (rendering step 8), 0 for none; SetHighLM stores
+  /// 0 for values below 0 or above the count; a change repaints.
+  int32_t GetHighLightLandMark() const { return FLandMarks.GetHighLightLandMark(); }
+  void SetHighLM(int32_t Value) { FLandMarks.SetHighLightLandMark(Value); }
+  ///@}
+  /// Colours and transparency of the highlighted symbol (default blue on
+  /// yellow, opaque); repaints.
+  void SetHighLightProperties(TColor ColorFG, TColor ColorBG, bool Transparent) {
+    FLandMarks.SetHighLightProperties(ColorFG, ColorBG, Transparent);
+  }
+  ///@{
+  /// LMRandomDisplayThreshold T (default 20000; negative values store 0):
+  /// with more than T landmarks, the L landmarks of visible classes inside
+  /// the quadrilateral of the geographic positions of the control's corners
+  /// are counted, and when L > T each landmark is drawn with probability
+  /// T/L (BRandom of the process generator: seed it for a repeatable
+  /// picture). When a corner does not convert, every landmark of a visible
+  /// class counts. Takes effect at the next paint.
+  int32_t GetLMRandomDisplayThreshold() const { return FLandMarks.GetLMRandomDisplayThreshold(); }
+  void SetLMRandomDisplayThreshold(int32_t Value) { FLandMarks.SetLMRandomDisplayThreshold(Value); }
+  ///@}
+  /// TLandMarkList::LoadLandMarks: replaces the landmarks by the section
+  /// DataID of the landmark file FName (no OnLandMarkAction, one repaint);
+  /// false, with the landmarks unchanged, when the file cannot be read or
+  /// the section is missing or damaged.
+  bool LoadLandMarks(const std::string& FName, const std::string& DataID) {
+    return FLandMarks.LoadLandMarks(FName, DataID);
+  }
+  /// TLandMarkList::ReadLandMarksFromOpenXMLFile: the same from an open
+  /// text file, which is left after the section's closing tag.
+  bool ReadLandMarksFromOpenXMLFile(TTextFile& F, const std::string& DataID) {
+    return FLandMarks.ReadLandMarksFromOpenXMLFile(F, DataID);
+  }
+  /// TLandMarkList::SaveLandmarks: writes the landmark file FName with the
+  /// section DataID; false when the file cannot be created or a write fails.
+  bool SaveLandmarks(const std::string& FName, const std::string& DataID) {
+    return FLandMarks.SaveLandmarks(FName, DataID);
+  }
+  /// TLandMarkList::WriteLandMarksToOpenXMLFile: the section alone; false
+  /// when a write fails.
+  bool WriteLandMarksToOpenXMLFile(TTextFile& F, const std::string& DataID) {
+    return FLandMarks.WriteLandMarksToOpenXMLFile(F, DataID);
+  }
+
+  /// Asked before each landmark is added or removed (never while a file is
+  /// loaded), with this control as Sender; Allow is true on entry, false
+  /// vetoes. The handler may call the control (see TLandMarkList).
+  TLandMarkActionEvent OnLandMarkAction;
+  /// Called during rendering step 6 for each landmark about to be drawn
+  /// (after the thinning and a successful conversion), with this control
+  /// as Sender, the control position (possibly outside the control) and the
+  /// buffer's canvas (green pen); Handled is false on entry, true
+  /// suppresses the standard drawing. Not called for the highlight.
+  TDrawLandMarkEvent OnDrawLandmark;
+
  protected:
   void Paint() override;
 
@@ -629,8 +789,9 @@ class TGeoMap : public TGraphicControl {
   void DrawUTMGrid(TCanvas& c, int32_t w, int32_t h);
   void DrawCalibPoints(TCanvas& c);
   void DrawCalibMarker(TCanvas& c, TPointDouble p);
-  // Landmarks are drawn here (steps 6 and 8) once the landmark list is wired in.
+  // Rendering steps 6 (the landmarks) and 8 (the highlighted one).
   void DrawLandmarkLayer(TCanvas& c, bool HighlightOnly);
+  void WireLandMarks();
   void DrawPolylineF(TCanvas& c, const std::vector<TPointDouble>& pts) const;
   void DrawSegmentF(TCanvas& c, TPointDouble a, TPointDouble b) const;
   void CheckImageSize(int64_t w, int64_t h) const;
@@ -698,6 +859,7 @@ class TGeoMap : public TGraphicControl {
   TPointDouble FDragCentre;  // map point kept at the centre while zoom-dragging
   TPoint FBoxLo, FBoxHi;
   TMouseActMode FBoxSavedAction = TMouseActMode::maPan;
+  TLandMarkList FLandMarks{this};
 };
 
 }  // namespace zel
