@@ -15,7 +15,7 @@ namespace zelcli {
 namespace {
 
 struct RenderArgs {
-  std::string calfile, out, id, graticule = "lines";
+  std::string calfile, out, id, graticule = "lines", landmarks, landmarksId;
   int32_t width = 800, height = 600;
   double grid = 0;
 };
@@ -44,6 +44,13 @@ void RenderCommand(const Context& ctx, const RenderArgs& a) {
   for (const auto& k : kinds)
     if (a.graticule == k.first) map.SetShowGraticule(k.second);
   map.SetGratLineDist(a.grid);
+  if (!a.landmarks.empty()) {
+    InputFile lm(a.landmarks, ".xml");
+    if (!map.LoadLandMarks(lm.Path(), a.landmarksId))
+      Fail(lm.Name(), a.landmarksId.empty()
+                          ? "not a landmark file, or damaged"
+                          : "no landmarks \"" + a.landmarksId + "\", or the file is damaged");
+  }
   map.ZoomFitPage();
 
   OutputFile out(a.out, ".png");
@@ -62,11 +69,17 @@ void RenderCommand(const Context& ctx, const RenderArgs& a) {
   const double lonLeft = map.CalcLongitude(0, h / 2, v3);
   const double lonRight = map.CalcLongitude(w - 1, h / 2, v4);
   const std::string model(zel::CalibModelName[static_cast<size_t>(map.GetCalibModel())]);
-  json j{{"calibration", in.Name()}, {"image", map.GetMapImgFile()},
-         {"image_width", w},         {"image_height", h},
-         {"model", model},           {"caption", map.GetCaption()},
-         {"output", out.Name()},     {"width", a.width},
-         {"height", a.height},       {"magnification", JNum(map.GetMagnification())}};
+  json j{{"calibration", in.Name()},
+         {"image", map.GetMapImgFile()},
+         {"image_width", w},
+         {"image_height", h},
+         {"model", model},
+         {"caption", map.GetCaption()},
+         {"output", out.Name()},
+         {"width", a.width},
+         {"height", a.height},
+         {"magnification", JNum(map.GetMagnification())},
+         {"landmarks", map.GetNumLandMarks()}};
   if (v1 && v2 && v3 && v4)
     j["extent"] = {{"north", JNum(latTop)},
                    {"south", JNum(latBottom)},
@@ -78,6 +91,7 @@ void RenderCommand(const Context& ctx, const RenderArgs& a) {
   if (v1 && v2 && v3 && v4)
     text << "  latitude " << Num(latBottom, 7) << " .. " << Num(latTop, 7) << ", longitude "
          << Num(lonLeft, 7) << " .. " << Num(lonRight, 7) << '\n';
+  if (map.GetNumLandMarks() > 0) text << "  " << map.GetNumLandMarks() << " landmarks\n";
   text << "  drawn at " << a.width << " x " << a.height << " (magnification "
        << Num(map.GetMagnification(), 5) << ") into " << out.Name() << '\n';
   // The picture itself may be on standard output: the report goes to stderr then.
@@ -128,7 +142,8 @@ void AddMapCommands(CLI::App& app, Context& ctx) {
   auto* mapcmd = app.add_subcommand("map", "Calibrated maps");
   mapcmd->require_subcommand(1);
   {
-    auto* cmd = mapcmd->add_subcommand("render", "Draw a calibrated map with its graticule");
+    auto* cmd =
+        mapcmd->add_subcommand("render", "Draw a calibrated map with its graticule and landmarks");
     auto a = std::make_shared<RenderArgs>();
     cmd->add_option("CALFILE", a->calfile,
                     "Map calibration file; the map image it names lies beside it")
@@ -138,6 +153,9 @@ void AddMapCommands(CLI::App& app, Context& ctx) {
                     "standard output)")
         ->required();
     cmd->add_option("--id", a->id, "Calibration id within the file (default: the first)");
+    cmd->add_option("--landmarks", a->landmarks, "Landmark file to draw on the map");
+    cmd->add_option("--landmarks-id", a->landmarksId,
+                    "Section of the landmark file (default: the first)");
     cmd->add_option("--width", a->width, "Picture width")
         ->capture_default_str()
         ->check(CLI::Range(100, 8000));

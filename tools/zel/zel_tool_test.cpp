@@ -245,10 +245,19 @@ TEST_F(ZelTool, MapCreateAndRender) {
   ASSERT_GT(png.size(), 24u);
   EXPECT_EQ(static_cast<unsigned char>(png[19]), 320 - 256);
   EXPECT_EQ(static_cast<unsigned char>(png[23]), 240);
-  // The shipped sample draws as well, here to standard output.
+  // The shipped sample draws as well, here to standard output, and with
+  // its landmarks the picture changes.
   r = Run("-q map render " + kData + "central_europe.xml -");
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out.substr(1, 3), "PNG");
+  const Result marked =
+      Run("-q map render " + kData + "central_europe.xml - --landmarks " + kData + "capitals.xml");
+  ASSERT_EQ(marked.code, 0) << marked.err;
+  EXPECT_NE(marked.out, r.out);
+  EXPECT_EQ(Run("--json map render " + kData + "central_europe.xml " +
+                (dir_ / "marked.png").string() + " --landmarks " + kData + "capitals.xml")
+                .j()["landmarks"],
+            6);
 }
 
 TEST_F(ZelTool, StandardInputAndQuietProgress) {
@@ -312,6 +321,7 @@ TEST_F(ZelTool, FailuresNameTheFileAndUsageErrorsExitWith2) {
   const std::string mat = Damaged(kData + "guide_inverse.bin", 6000);
   const std::string arr = Damaged(kData + "iris.arr", 100000, 200);
   const std::string cal = Damaged(kData + "central_europe.xml", 400);
+  const std::string lm = Damaged(kData + "capitals.xml", 700);
   std::ofstream(dir_ / "ragged.csv") << "a,b\n1,2\n3\n";
   const std::string ragged = (dir_ / "ragged.csv").string();
   const Failing cases[] = {
@@ -322,6 +332,8 @@ TEST_F(ZelTool, FailuresNameTheFileAndUsageErrorsExitWith2) {
       {"matrix svd DAMAGED_MAT", 1, "DAMAGED_MAT: damaged binary matrix file"},
       {"array info DAMAGED_ARR", 1, "DAMAGED_ARR: "},
       {"map render DAMAGED_CAL out.png", 1, "DAMAGED_CAL: "},
+      {"map render examples/data/central_europe.xml out.png --landmarks DAMAGED_LM", 1,
+       "DAMAGED_LM: not a landmark file, or damaged"},
       {"stats RAGGED", 1, "RAGGED: "},
       {"matrix det examples/data/iris.csv", 1, "iris.csv: not a matrix file"},
       {"cluster examples/data/iris.csv -k 0", 2, "Run 'zel --help'"},
@@ -333,23 +345,17 @@ TEST_F(ZelTool, FailuresNameTheFileAndUsageErrorsExitWith2) {
       {"nosuch", 2, "Run 'zel --help'"},
       {"", 2, "A subcommand is required"},
   };
+  const std::pair<std::string, std::string> files[] = {{"DAMAGED_SD", sd},   {"DAMAGED_MAT", mat},
+                                                       {"DAMAGED_ARR", arr}, {"DAMAGED_CAL", cal},
+                                                       {"DAMAGED_LM", lm},   {"RAGGED", ragged}};
+  const auto substitute = [&](std::string text) {
+    for (const auto& [key, path] : files)
+      if (const size_t at = text.find(key); at != std::string::npos)
+        text.replace(at, key.size(), path);
+    return text;
+  };
   for (const Failing& c : cases) {
-    std::string args = c.args;
-    for (const auto& [key, path] : {std::pair<std::string, std::string>{"DAMAGED_SD", sd},
-                                    {"DAMAGED_MAT", mat},
-                                    {"DAMAGED_ARR", arr},
-                                    {"DAMAGED_CAL", cal},
-                                    {"RAGGED", ragged}})
-      if (const size_t at = args.find(key); at != std::string::npos)
-        args.replace(at, key.size(), path);
-    std::string message = c.message;
-    for (const auto& [key, path] : {std::pair<std::string, std::string>{"DAMAGED_SD", sd},
-                                    {"DAMAGED_MAT", mat},
-                                    {"DAMAGED_ARR", arr},
-                                    {"DAMAGED_CAL", cal},
-                                    {"RAGGED", ragged}})
-      if (const size_t at = message.find(key); at != std::string::npos)
-        message.replace(at, key.size(), path);
+    const std::string args = substitute(c.args), message = substitute(c.message);
     const Result r = Run(args);
     EXPECT_EQ(r.code, c.code) << c.args << "\n" << r.err;
     EXPECT_NE(r.err.find(message), std::string::npos) << c.args << "\n" << r.err;
