@@ -45,6 +45,14 @@ int32_t ResolveDatum(const std::string& arg, const char* option) {
       continue;
     found.push_back(k);
   }
+  // A region given in full wins over the regions that merely contain it
+  // ("Europe" against "Western Europe").
+  if (found.size() > 1 && !region.empty()) {
+    std::vector<int32_t> exact;
+    for (int32_t k : found)
+      if (Upper(std::string(zel::DatumRegion(k))) == region) exact.push_back(k);
+    if (exact.size() == 1) found = exact;
+  }
   if (found.empty())
     UsageError(std::string(option) + ": no datum \"" + arg + "\" (zel geo datums lists them)");
   if (found.size() > 1) {

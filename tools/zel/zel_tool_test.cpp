@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -308,6 +309,52 @@ TEST_F(ZelTool, InverseReadsBackInEveryMatrixForm) {
                        std::string(ZEL_SOURCE_DIR) + "/" + kData + "structures.sdf");
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.j()["matches"], 5);
+}
+
+TEST_F(ZelTool, OptionsReachTheLibrary) {
+  // Datums by NAME/REGION: a full region wins over regions containing it.
+  const auto datum = [&](const std::string& name) {
+    const Result r = Run("--json geo convert --from '" + name + "' --to wgs84 50 10");
+    return r.code == 0 ? r.j()["from"]["index"].get<int>() : -r.code;
+  };
+  EXPECT_EQ(datum("European Datum 1950/europe"), 59);
+  EXPECT_EQ(datum("EUROPEAN DATUM 1950/western"), 60);
+  EXPECT_EQ(datum("EUROPEAN DATUM 1950/malta"), 72);
+  EXPECT_EQ(datum("EUROPEAN DATUM 1950/Portugal"), -1);  // 65 has no shift parameters
+  EXPECT_EQ(datum("EUROPEAN DATUM 1950/Atlantis"), -2);
+
+  // Delimiters and columns by number.
+  std::ofstream(dir_ / "semi.csv") << "a;b\n1;10\n2;20\n3;30\n4;50\n";
+  std::ofstream(dir_ / "tab.csv") << "a\tb\n1\t10\n2\t20\n3\t30\n4\t50\n";
+  const json semi = Run("--json stats -d ';' " + (dir_ / "semi.csv").string() + " 2").j();
+  const json tab = Run("--json stats -d tab " + (dir_ / "tab.csv").string() + " b").j();
+  EXPECT_EQ(semi[0]["column"], "b");
+  EXPECT_EQ(semi[0]["mean"], 27.5);
+  EXPECT_EQ(tab, semi);
+
+  // The window option reaches the transform: Hann confines the leakage of
+  // an off-grid tone (3.5 periods in 64 samples) far better than the rectangle.
+  std::ostringstream tone;
+  tone << "s\n";
+  for (int t = 0; t < 64; ++t) tone << std::cos(2 * 3.14159265358979 * 3.5 * t / 64) << "\n";
+  std::ofstream(dir_ / "tone.csv") << tone.str();
+  const auto far = [&](const char* window) {
+    return Run("--json fft " + (dir_ / "tone.csv").string() + " -w " + window)
+        .j()["spectrum"][20]["magnitude"]
+        .get<double>();
+  };
+  EXPECT_LT(far("hann"), far("rectangle") / 10);
+
+  // A seed gives reproducible random start centres; formulas give one
+  // entry each; a model outside its domain fails naming the file.
+  const std::string iris = kData + "iris.csv";
+  EXPECT_EQ(Run("--json cluster " + iris + " -k 4 --seed 11").out,
+            Run("--json cluster " + iris + " -k 4 --seed 11").out);
+  EXPECT_EQ(Run("--json formula H2O NaCl").j().size(), 2u);
+  std::ofstream(dir_ / "neg.csv") << "x,y\n-1,1\n2,2\n3,3\n4,5\n";
+  const Result log = Run("fit " + (dir_ / "neg.csv").string() + " -m log");
+  EXPECT_EQ(log.code, 1);
+  EXPECT_NE(log.err.find("neg.csv: "), std::string::npos) << log.err;
 }
 
 struct Failing {
