@@ -176,7 +176,7 @@ void MatrixCommand(const Context& ctx, const std::string& op, const MatrixArgs& 
     j["condition"] = JNum(cond);
     j["u"] = MatrixJson(m);
     j["v"] = MatrixJson(v);
-    j["w_order"] = json(w);
+    j["w"] = json(w);  // in the order of the columns of U and V
     text << "\ncondition number " << Num(cond, 8) << '\n';
   }
   Emit(ctx, j, text.str());
