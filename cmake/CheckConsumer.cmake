@@ -7,6 +7,13 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefi
 if(rc)
   message(FATAL_ERROR "install failed: ${rc}")
 endif()
+# The installed tool finds the libraries through its runpath.
+if(EXISTS ${prefix}/bin/zel)
+  execute_process(COMMAND ${prefix}/bin/zel --version OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+  if(rc OR NOT out MATCHES "^zel ")
+    message(FATAL_ERROR "the installed zel does not run: ${rc} ${out}")
+  endif()
+endif()
 string(REPLACE ";" " " flags "${EXTRA_FLAGS}")
 execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/build -G ${GENERATOR}
     -DCMAKE_PREFIX_PATH=${prefix} "-DCMAKE_CXX_FLAGS=${flags}" "-DCMAKE_EXE_LINKER_FLAGS=${flags}"
