@@ -249,12 +249,14 @@ int32_t WriteMDL(const TCTab& t, TextSink& out, bool WithHeader, std::string_vie
   std::string text;
   text.reserve(static_cast<size_t>(n) * 140 + 400);
   if (WithHeader) {
-    std::array<char, 16> date{};
+    // Room for any int the fields could hold, so the format is never cut;
+    // gmtime keeps them in range, giving the 10 characters MMDDYYHHmm.
+    std::array<char, 64> date{};
     const std::time_t now = std::time(nullptr);
     std::tm tm{};
     gmtime_r(&now, &tm);
     std::snprintf(date.data(), date.size(), "%02d%02d%02d%02d%02d", tm.tm_mon + 1, tm.tm_mday,
-                  tm.tm_year % 100, tm.tm_hour, tm.tm_min);
+                  (tm.tm_year % 100 + 100) % 100, tm.tm_hour, tm.tm_min);
     text += HeaderLine(t.GetStrucName()) + "\n";
     std::string l2 = Column(User, 2) + Column(ProgName, 8) + date.data() + "2D";
     if (Regnum >= 0 && Regnum <= 999999) l2 += std::string(24, ' ') + Pad(Regnum, 6);
