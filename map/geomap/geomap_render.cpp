@@ -258,7 +258,9 @@ void TGeoMap::DrawLatLongGrat(TCanvas& c, int32_t, int32_t) {
     const bool parallel = pass == 0;
     const double s = parallel ? sLat : sLon;
     const double lo = parallel ? latMin : lonMin, hi = parallel ? latMax : lonMax;
-    const double first = std::trunc(lo / s) * s;
+    // The first multiple of the spacing inside the extent: truncation would put
+    // a line outside the map whenever the extent starts above 0.
+    const double first = std::ceil(lo / s) * s;
     for (int32_t i = 0; i < kMaxGratLines; ++i) {
       const double v = first + i * s;
       if (!(v < hi)) break;

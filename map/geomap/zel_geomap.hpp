@@ -178,7 +178,8 @@ bool PositionInMap(double Latit, double Longit, const TCornerArray& Corners);
 /// spacing is GratLineDist, or 1 degree divided by 10 until the extent
 /// spans at least one step (at most kMaxGratDivisions times); nothing is
 /// drawn for an extent that is 0 or not finite; at most kMaxGratLines lines
-/// per direction. Parallels lie at trunc(min/s) s + k s below the maximum,
+/// per direction. Parallels lie at ceil(min/s) s + k s below the maximum (only
+/// lines within the extent),
 /// meridians likewise; each is a polyline of 100 steps (cmBiquadraticPn,
 /// cmMillerCylindrical, the parallels of cmConicConformal), 1 step (the
 /// meridians of cmConicConformal) or 10 steps (cmEquiRect, cmUTM); points
