@@ -50,6 +50,14 @@ double CenteredPolynomial(std::span<const double> coefficients, int32_t order, d
   return PowerSum(coefficients, order, static_cast<long double>(x) - centre);
 }
 
+double LinearBetween(double a, double b, double t) {
+  if (t == 0 || a == b) return a;
+  if (t == 1) return b;
+  const double d = b - a;
+  if (std::isfinite(d)) return a + d * t;
+  return a * (1 - t) + b * t;
+}
+
 double InterpolTable(double x, double x1, double x2, const TDoubleArray& values) {
   return InterpolEquidistant(x, x1, x2, values);
 }

@@ -35,6 +35,18 @@ TEST(Math1Polynomial, SumsPowersUpToTheOrder) {
   ExpectMath1Error([] { Polynomial(TDoubleArray{}, 0, 1); }, message);
 }
 
+TEST(Math1LinearBetween, EndsAreExactAndTheGapNeverOverflows) {
+  const double inf = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(LinearBetween(1, 3, 0.25), 1.5);
+  EXPECT_EQ(LinearBetween(0.1, 0.7, 1), 0.7);  // 0.1 + 0.6 would not give 0.7
+  EXPECT_EQ(LinearBetween(3, inf, 0), 3.0);
+  EXPECT_EQ(LinearBetween(inf, inf, 0.5), inf);
+  EXPECT_EQ(LinearBetween(2, inf, 0.5), inf);
+  EXPECT_EQ(LinearBetween(-1e308, 1e308, 0.5), 0.0);
+  EXPECT_DOUBLE_EQ(LinearBetween(-1e308, 1e308, 0.75), 5e307);
+  EXPECT_TRUE(std::isnan(LinearBetween(1, 2, std::nan(""))));
+}
+
 TEST(Math1InterpolTable, InterpolatesAndExtendsTheEndLines) {
   const TDoubleArray v{10, 20, 40};
   EXPECT_EQ(InterpolTable(0.5, 0, 2, v), 15.0);

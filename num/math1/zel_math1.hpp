@@ -636,6 +636,14 @@ double Polynomial(std::span<const double> coefficients, int32_t order, double x)
 double CenteredPolynomial(std::span<const double> coefficients, int32_t order, double centre,
                           double x);
 
+/// The point a fraction t of the way from a to b: a + (b - a) t, with the
+/// ends exact (t = 0 gives a, t = 1 gives b, a = b gives a, infinities
+/// included) and no overflow when b - a exceeds the double range (then
+/// a (1 - t) + b t). An infinite end with 0 < t < 1 gives that infinity.
+/// The interpolating order statistics (quartiles, percentiles) use it, so
+/// that {2, 3, inf} has the median 3 rather than 3 + inf * 0 = NaN.
+double LinearBetween(double a, double b, double t);
+
 ///@{
 /// Linear interpolation in N equally spaced samples: values[0] belongs to x1,
 /// values[N-1] to x2 (x1 > x2 is allowed). Beyond either end the straight line

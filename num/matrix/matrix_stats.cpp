@@ -298,7 +298,7 @@ bool TMatrixT<T>::Quartiles(int32_t LowCol, int32_t LowRow, int32_t HighCol, int
     // t = n would read a[n + 1]: the largest value is the answer there (the
     // third quartile of two or three values must not fall below the median).
     if (t >= n) return a[n - 1];
-    return a[t - 1] + (a[t] - a[t - 1]) * f;
+    return LinearBetween(a[t - 1], a[t], f);
   };
   Q1 = quartile(0.25);
   Q2 = quartile(0.5);

@@ -221,6 +221,10 @@ TEST(MatrixStats, QuartilesInterpolateAndNeverPutQ3BelowTheMedian) {
   EXPECT_EQ(q1, 1.0);
   EXPECT_EQ(q2, 2.0);
   EXPECT_EQ(q3, 3.0);
+  // An infinite neighbour leaves an exact rank alone (not inf * 0 = NaN).
+  auto withInf = MakeMatrix({{2, std::numeric_limits<double>::infinity(), 3}});
+  withInf->Quartiles(0, 0, 0, 0, q1, q2, q3);
+  EXPECT_EQ(q2, 3.0);
   auto two = MakeMatrix({{5}, {1}});
   two->Quartiles(0, 0, 0, 0, q1, q2, q3);
   EXPECT_EQ(q1, 1.0);

@@ -327,8 +327,7 @@ bool TVectorT<T>::Quartiles(int32_t LowElem, int32_t HighElem, double& Quart1, d
     // The largest value for e >= n: the third quartile of two or three
     // values must not fall below the median.
     if (e >= n) return static_cast<double>(s[n - 1]);
-    const double lo = static_cast<double>(s[e - 1]);
-    return lo + (static_cast<double>(s[e]) - lo) * f;
+    return LinearBetween(static_cast<double>(s[e - 1]), static_cast<double>(s[e]), f);
   };
   Quart1 = quartile(0.25);
   Quart2 = quartile(0.5);
@@ -355,8 +354,7 @@ double TVectorT<T>::Percentile(double Prob, int32_t LowElem, int32_t HighElem) c
   // The interpolation reads s[i + 1]; never index past the end.
   if (i >= n - 1) return static_cast<double>(s[n - 1]);
   const double f = p - static_cast<double>(i);
-  const double lo = static_cast<double>(s[i]);
-  return lo + (static_cast<double>(s[i + 1]) - lo) * f;
+  return LinearBetween(static_cast<double>(s[i]), static_cast<double>(s[i + 1]), f);
 }
 
 template <class T>

@@ -271,6 +271,21 @@ TEST(VectorStatistics, QuartilesNeverPutTheThirdBelowTheMedian) {
   EXPECT_EQ((std::vector<double>{q1, q2, q3}), (std::vector<double>{1, 2, 3}));
 }
 
+TEST(VectorStatistics, OrderStatisticsKeepInfiniteAndHugeValuesApart) {
+  // An infinite neighbour must not turn an exact rank into inf * 0 = NaN,
+  // and the gap between -1e308 and 1e308 must not overflow.
+  const double inf = std::numeric_limits<double>::infinity();
+  double q1 = 0, q2 = 0, q3 = 0;
+  MakeVector({2, inf, 3})->Quartiles(0, 0, q1, q2, q3);
+  EXPECT_EQ((std::vector<double>{q1, q2, q3}), (std::vector<double>{2, 3, inf}));
+  MakeVector({1, -inf, 2})->Quartiles(0, 0, q1, q2, q3);
+  EXPECT_EQ((std::vector<double>{q1, q2, q3}), (std::vector<double>{-inf, 1, 2}));
+  auto wide = MakeVector({-1e308, 1e308});
+  EXPECT_EQ(wide->Percentile(50, 0, 0), 0.0);
+  EXPECT_EQ(MakeVector({1, 2, inf})->Percentile(75, 0, 0), inf);
+  EXPECT_EQ(MakeVector({1, 2, inf})->Percentile(50, 0, 0), 2.0);
+}
+
 TEST(VectorStatistics, PercentileInterpolatesAndClamps) {
   auto v = MakeVector({4, 2, 1, 3});
   EXPECT_EQ(v->Percentile(50, 0, 0), 2.5);
