@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QResizeEvent>
+#include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -88,8 +89,10 @@ QCursor QtCursorFor(TCursor Cursor) {
 
 void InstallQtMessagePump() {
   Application().OnProcessMessages = [] {
-    // Waiting briefly for the next event keeps a modal loop from spinning.
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+    // Wait for the next event, but no longer than the timer, so that a modal
+    // loop neither spins nor blocks when nothing arrives.
+    QTimer::singleShot(10, QCoreApplication::instance(), [] {});
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   };
 }
 

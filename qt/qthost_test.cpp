@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 #include <string>
 #include <vector>
@@ -133,6 +134,26 @@ TEST(QtWidget, PostedMouseEventsZoomTheMapAsTheOffscreenHostDoes) {
   PostWheel(w, 70, 20, 0, Qt::NoModifier);  // horizontal only: not forwarded
   QCoreApplication::processEvents();
   EXPECT_EQ(wheel, (std::vector<std::string>{"up+shift@50,60", "down+ctrl@70,20"}));
+}
+
+TEST(QtWidget, ModalBoxEntryOfTheMapRunsOnQtEvents) {
+  TGeoMap map(nullptr);
+  MakeMap(map);
+  TQtControlWidget w(&map);
+  w.resize(300, 200);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  // The box is drawn with Qt events that arrive while the map's loop waits.
+  PostMouse(w, QEvent::MouseButtonPress, Qt::LeftButton, 90, 80);
+  PostMouse(w, QEvent::MouseMove, Qt::NoButton, 30, 20, Qt::LeftButton);
+  PostMouse(w, QEvent::MouseButtonRelease, Qt::LeftButton, 30, 20);
+  int32_t a = -1, b = -1, c = -1, d = -1;
+  ASSERT_TRUE(map.MouseBox(a, b, c, d));
+  EXPECT_EQ(std::vector<int32_t>({a, b, c, d}), std::vector<int32_t>({30, 20, 90, 80}));
+
+  // Aborted from a Qt timer: the loop ends although no mouse event comes.
+  QTimer::singleShot(30, [&] { map.MouseBoxAbort(); });
+  EXPECT_FALSE(map.MouseBox(a, b, c, d));
 }
 
 TEST(QtWidget, PressesReleasesAndDoubleClicksReachTheControlWithItsCursor) {

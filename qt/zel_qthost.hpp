@@ -47,8 +47,9 @@ TBitmap QImageToBitmap(const QImage& Image);
 QCursor QtCursorFor(TCursor Cursor);
 
 /// Sets Application().OnProcessMessages so that the layer's message loops
-/// also run Qt's pending events (with at most 10 ms of waiting each time,
-/// so that a loop waiting for the mouse does not spin the processor).
+/// also run Qt's events: each call waits for the next event, at most 10 ms
+/// (so that a loop waiting for the mouse neither spins the processor nor
+/// blocks when nothing arrives).
 /// Idempotent; RemoveQtMessagePump clears the hook.
 void InstallQtMessagePump();
 /// Clears the hook InstallQtMessagePump set.
