@@ -10,7 +10,6 @@
 #include <QTest>
 #include <QWheelEvent>
 #include <QWidget>
-#include <functional>
 
 #include "gui/zel_graphics.hpp"
 #include "qt/zel_qthost.hpp"
@@ -61,11 +60,6 @@ inline bool SameAsBitmap(QWidget& W, const TBitmap& B) {
         return got.copy(0, 0, want.width(), want.height()) == want;
       },
       3000);
-}
-
-// Waits until Pred holds for the window's server pixels (up to 3 s).
-inline bool ServerPixelsSatisfy(QWidget& W, const std::function<bool(const QImage&)>& Pred) {
-  return QTest::qWaitFor([&] { return Pred(GrabFromServer(W)); }, 3000);
 }
 
 }  // namespace zel::qt_test
