@@ -88,11 +88,13 @@ ZEL_AVX2 void Axpy4x2Avx2(double* __restrict x, double* __restrict y, const doub
 }
 ZEL_AVX2 void DivideByAvx2(double* __restrict x, double d, size_t n) { DivideByBody(x, d, n); }
 
-bool HasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-}
-#define ZEL_DISPATCH(name, ...) (HasAvx2() ? name##Avx2(__VA_ARGS__) : name##Body(__VA_ARGS__))
+// Read once when the library is loaded (a plain constructor, after the
+// sanitizer runtimes are up), so the kernels test a constant.
+const bool kHasAvx2 = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}();
+#define ZEL_DISPATCH(name, ...) (kHasAvx2 ? name##Avx2(__VA_ARGS__) : name##Body(__VA_ARGS__))
 #else
 #define ZEL_DISPATCH(name, ...) name##Body(__VA_ARGS__)
 #endif
