@@ -18,6 +18,9 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size);
+// Present when a sanitizer runtime is linked: its reports end the process
+// without a signal, so the failing input is saved from its death callback.
+extern "C" void __sanitizer_set_death_callback(void (*Callback)()) __attribute__((weak));
 
 namespace {
 
@@ -31,7 +34,7 @@ const std::vector<uint8_t>* gCurrent = nullptr;
 
 // Saves the input that made a check fail as replay-crash.bin in the working
 // directory, so that it can be replayed and turned into a test.
-extern "C" void SaveCurrentInput(int sig) {
+extern "C" void SaveInputFile() {
   if (gCurrent != nullptr) {
     const int fd = ::open("replay-crash.bin", O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd >= 0) {
@@ -40,7 +43,12 @@ extern "C" void SaveCurrentInput(int sig) {
       const char msg[] = "replay: the failing input is in replay-crash.bin\n";
       (void)!::write(2, msg, sizeof msg - 1);
     }
+    gCurrent = nullptr;
   }
+}
+
+extern "C" void SaveCurrentInput(int sig) {
+  SaveInputFile();
   std::signal(sig, SIG_DFL);
   std::raise(sig);
 }
@@ -57,7 +65,7 @@ void Feed(const std::vector<uint8_t>& input) {
 
 int main(int argc, char** argv) {
   std::signal(SIGABRT, SaveCurrentInput);
-  std::signal(SIGSEGV, SaveCurrentInput);
+  if (__sanitizer_set_death_callback != nullptr) __sanitizer_set_death_callback(SaveInputFile);
   double seconds = 5;
   std::vector<std::filesystem::path> files;
   for (int i = 1; i < argc; ++i) {
