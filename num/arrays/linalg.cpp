@@ -27,32 +27,35 @@ namespace {
 // does them, so the grouping never changes a result.
 // ---------------------------------------------------------------------------
 
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
-#define ZEL_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define ZEL_VECTOR_CLONES
+// The AVX2 forms are chosen at run time by a flag read once, not by
+// target_clones: the loader runs ifunc resolvers before a sanitizer's runtime
+// is up (a ThreadSanitizer build crashed there).
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define ZEL_LINALG_X86 1
 #endif
+
+#define ZEL_KERNEL_BODY __attribute__((always_inline)) inline
 
 // Columns of the matrix (or right-hand sides) updated together.
 constexpr size_t kPanel = 8;
 
-ZEL_VECTOR_CLONES
-void Axpy1(double* __restrict x, const double* __restrict c, double f, size_t n) {
+ZEL_KERNEL_BODY void Axpy1Body(double* __restrict x, const double* __restrict c, double f,
+                               size_t n) {
   for (size_t i = 0; i < n; ++i) x[i] -= c[i] * f;
 }
 
-ZEL_VECTOR_CLONES
-void Axpy4(double* __restrict x, const double* __restrict c0, const double* __restrict c1,
-           const double* __restrict c2, const double* __restrict c3, const double* f, size_t n) {
+ZEL_KERNEL_BODY void Axpy4Body(double* __restrict x, const double* __restrict c0,
+                               const double* __restrict c1, const double* __restrict c2,
+                               const double* __restrict c3, const double* f, size_t n) {
   const double f0 = f[0], f1 = f[1], f2 = f[2], f3 = f[3];
   for (size_t i = 0; i < n; ++i)
     x[i] = (((x[i] - c0[i] * f0) - c1[i] * f1) - c2[i] * f2) - c3[i] * f3;
 }
 
-ZEL_VECTOR_CLONES
-void Axpy4x2(double* __restrict x, double* __restrict y, const double* __restrict c0,
-             const double* __restrict c1, const double* __restrict c2, const double* __restrict c3,
-             const double* f, const double* g, size_t n) {
+ZEL_KERNEL_BODY void Axpy4x2Body(double* __restrict x, double* __restrict y,
+                                 const double* __restrict c0, const double* __restrict c1,
+                                 const double* __restrict c2, const double* __restrict c3,
+                                 const double* f, const double* g, size_t n) {
   const double f0 = f[0], f1 = f[1], f2 = f[2], f3 = f[3];
   const double g0 = g[0], g1 = g[1], g2 = g[2], g3 = g[3];
   for (size_t i = 0; i < n; ++i) {
@@ -62,10 +65,56 @@ void Axpy4x2(double* __restrict x, double* __restrict y, const double* __restric
   }
 }
 
-ZEL_VECTOR_CLONES
-void DivideBy(double* __restrict x, double d, size_t n) {
+ZEL_KERNEL_BODY void DivideByBody(double* __restrict x, double d, size_t n) {
   for (size_t i = 0; i < n; ++i) x[i] /= d;
 }
+
+#ifdef ZEL_LINALG_X86
+// Only "avx2" is enabled, not "fma": the compiler must not fuse a multiply
+// and a subtraction, so both forms give the same bits.
+#define ZEL_AVX2 __attribute__((target("avx2")))
+ZEL_AVX2 void Axpy1Avx2(double* __restrict x, const double* __restrict c, double f, size_t n) {
+  Axpy1Body(x, c, f, n);
+}
+ZEL_AVX2 void Axpy4Avx2(double* __restrict x, const double* __restrict c0,
+                        const double* __restrict c1, const double* __restrict c2,
+                        const double* __restrict c3, const double* f, size_t n) {
+  Axpy4Body(x, c0, c1, c2, c3, f, n);
+}
+ZEL_AVX2 void Axpy4x2Avx2(double* __restrict x, double* __restrict y, const double* __restrict c0,
+                          const double* __restrict c1, const double* __restrict c2,
+                          const double* __restrict c3, const double* f, const double* g, size_t n) {
+  Axpy4x2Body(x, y, c0, c1, c2, c3, f, g, n);
+}
+ZEL_AVX2 void DivideByAvx2(double* __restrict x, double d, size_t n) { DivideByBody(x, d, n); }
+
+// Read once when the library is loaded (a plain constructor, after the
+// sanitizer runtimes are up), so the kernels test a constant.
+const bool kHasAvx2 = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}();
+#define ZEL_DISPATCH(name, ...) (kHasAvx2 ? name##Avx2(__VA_ARGS__) : name##Body(__VA_ARGS__))
+#else
+#define ZEL_DISPATCH(name, ...) name##Body(__VA_ARGS__)
+#endif
+
+void Axpy1(double* __restrict x, const double* __restrict c, double f, size_t n) {
+  ZEL_DISPATCH(Axpy1, x, c, f, n);
+}
+
+void Axpy4(double* __restrict x, const double* __restrict c0, const double* __restrict c1,
+           const double* __restrict c2, const double* __restrict c3, const double* f, size_t n) {
+  ZEL_DISPATCH(Axpy4, x, c0, c1, c2, c3, f, n);
+}
+
+void Axpy4x2(double* __restrict x, double* __restrict y, const double* __restrict c0,
+             const double* __restrict c1, const double* __restrict c2, const double* __restrict c3,
+             const double* f, const double* g, size_t n) {
+  ZEL_DISPATCH(Axpy4x2, x, y, c0, c1, c2, c3, f, g, n);
+}
+
+void DivideBy(double* __restrict x, double d, size_t n) { ZEL_DISPATCH(DivideBy, x, d, n); }
 
 // x[b..n) -= sum of c_q[b..n) * f[t][q] for every x of xs, four columns c.
 void UpdateMany(double* const* xs, size_t m, const double* const* c, const double (*f)[4], size_t b,

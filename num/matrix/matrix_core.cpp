@@ -61,6 +61,7 @@ typename TMatrixT<T>::T2DArray TMatrixT<T>::NewStorage(int64_t Cols, int64_t Row
 
 template <class T>
 void TMatrixT<T>::SwapIn(T2DArray& Data) {
+  ++FStorageGen;
   Mat.swap(Data);
   FNCol = static_cast<int32_t>(Mat.size());
   FNRow = static_cast<int32_t>(Mat.front().size());
@@ -68,6 +69,7 @@ void TMatrixT<T>::SwapIn(T2DArray& Data) {
 
 template <class T>
 void TMatrixT<T>::NotifySizeChange() {
+  ++FStorageGen;
   Changed();
   Resized();
 }

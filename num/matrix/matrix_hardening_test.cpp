@@ -302,6 +302,20 @@ TEST(MatrixEventResize, CopiesStopWhenTheDestinationResizes) {
   }
 }
 
+// The copies above tell a handler's resize by the storage counter: the
+// address cannot, since a shrink and a grow back may get the old storage
+// again (the thread sanitizer's allocator does, and the copies then ran on).
+TEST(MatrixEventResize, StorageCounterSeesAShrinkAndGrowBack) {
+  auto m = MakeMatrix(TDouble2DArray(20, TDoubleArray(20, 1.0)), "M");
+  const uint64_t g = m->GetStorageGeneration();
+  m->Resize(20, 20);  // no change, nothing to see
+  EXPECT_EQ(m->GetStorageGeneration(), g);
+  m->Resize(1, 1);
+  m->Resize(20, 20);
+  EXPECT_EQ(m->GetNrOfColumns(), 20);
+  EXPECT_GT(m->GetStorageGeneration(), g);
+}
+
 TEST(MatrixEventResize, ResampleReportsAHandlerThatResizes) {
   auto src = MakeMatrix(TDouble2DArray(10, TDoubleArray(10, 1.0)), "S");
   auto dst = MakeMatrix({{0}}, "D");

@@ -176,9 +176,16 @@ template <class M>
 class TShapeOf {
  public:
   explicit TShapeOf(const M& m)
-      : m_(m), cols_(m.GetNrOfColumns()), rows_(m.GetNrOfRows()), data_(m.GetMat().data()) {}
+      : m_(m),
+        cols_(m.GetNrOfColumns()),
+        rows_(m.GetNrOfRows()),
+        data_(m.GetMat().data()),
+        gen_(m.GetStorageGeneration()) {}
+  // The address alone cannot tell: storage freed by a shrink and taken
+  // again by a grow back may lie where the old one did.
   bool Same() const {
-    return m_.GetNrOfColumns() == cols_ && m_.GetNrOfRows() == rows_ && m_.GetMat().data() == data_;
+    return m_.GetNrOfColumns() == cols_ && m_.GetNrOfRows() == rows_ &&
+           m_.GetMat().data() == data_ && m_.GetStorageGeneration() == gen_;
   }
 
  private:
@@ -186,6 +193,7 @@ class TShapeOf {
   int32_t cols_;
   int32_t rows_;
   const void* data_;
+  uint64_t gen_;
 };
 
 // ---------------------------------------------------------------------------

@@ -225,7 +225,9 @@ bool TMatrixT<T>::LoadFromFile(const std::string& FileName, bool AdjustMatrixSiz
   }
   if (!StripLTBlanks(std::string_view(line).substr(static_cast<size_t>(pos - 1))).empty())
     return false;
-  const auto [lc, lr, hc, hr] = b;
+  // Plain locals, not a structured binding: the lambda below captures them
+  // (clang 14, the fuzz build's compiler, cannot capture bindings).
+  const int32_t lc = b[0], lr = b[1], hc = b[2], hr = b[3];
   if (lc < 1 || lc > hc || lr < 1 || lr > hr) return false;
   const int64_t cols = int64_t{hc} - lc + 1, rows = int64_t{hr} - lr + 1;
   // Every value takes at least one byte and all but the last a separator;

@@ -465,6 +465,12 @@ class TMatrixT : public TComponent {
   /// The elements, read only: Mat[c - 1][r - 1] is element (c, r). For fast
   /// loops; the reference stays valid until the next size change.
   const T2DArray& GetMat() const { return Mat; }
+  /// Counts the changes of the storage: every size change that fires
+  /// OnResize and every replacement of the data. Operations that fire events
+  /// inside their loops compare it to find a handler that resized the
+  /// matrix, also when the new storage happens to lie at the old address
+  /// (a shrink and a grow back).
+  uint64_t GetStorageGeneration() const { return FStorageGen; }
 
   /// Sets the size to Nc x Nr. Either size <= 0: nothing happens, result
   /// false. Both equal to the current sizes: nothing happens (no event),
@@ -1058,8 +1064,9 @@ class TMatrixT : public TComponent {
                    int32_t DestCol, int32_t DestRow) const;
   ///@}
 
-  int32_t FNCol = 1;  ///< number of columns
-  int32_t FNRow = 1;  ///< number of rows
+  int32_t FNCol = 1;         ///< number of columns
+  int32_t FNRow = 1;         ///< number of rows
+  uint64_t FStorageGen = 0;  ///< see GetStorageGeneration
   ///@{
   /// Sizes announced by an XML file while it is read.
   int32_t FAuxCol = 0;
