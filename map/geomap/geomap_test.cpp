@@ -668,3 +668,33 @@ TEST_F(MapFixture, ClipboardCopyHasTheFrameAndTheBufferInside) {
 
 }  // namespace
 }  // namespace zel
+
+namespace zel {
+namespace {
+
+TEST(GeoMapEvents, RenderHandlersMayReplaceTheMapWhileItIsDrawn) {
+  // A handler that swaps in a map of another size, or a larger control,
+  // changes the buffer under the rendering: the rest of the frame must
+  // draw on what is there now, without touching freed pixels.
+  TGeoMap map(nullptr);
+  map.SetBounds(0, 0, 200, 150);
+  map.CreateEmptyMapInMemory(45, 6, 48, 14, 1, 1, 300, 200, true);
+  map.SetShowGraticule(TShowGrat::sgPointsAndLines);
+  int calls = 0;
+  map.OnBeforeRenderData = [&](TObject*, TCanvas&) {
+    if (++calls == 1) map.CreateEmptyMapInMemory(-10, -20, 10, 20, 5, 5, 120, 100, false);
+  };
+  map.OnDataRendered = [&](TObject*, TCanvas& c) {
+    if (calls == 1) map.SetBounds(0, 0, 400, 300);
+    c.MoveTo(0, 0);
+    c.LineTo(1000, 1000);
+  };
+  TControlHost host(&map);
+  const TBitmap shot = host.Snapshot();
+  EXPECT_GE(calls, 1);
+  EXPECT_EQ(map.GetMapImgWidth(), 120);
+  EXPECT_GT(shot.GetWidth(), 0);
+}
+
+}  // namespace
+}  // namespace zel

@@ -283,6 +283,25 @@ TEST(ChemGraphPicking, PostedMouseMovesReportTheAtomUnderThePointer) {
   EXPECT_NEAR(dists[2], 0.5, 1e-12);
 }
 
+TEST(ChemGraphPicking, HandlersThatEmptyTheStructureEndTheMoveSafely) {
+  // A handler that clears the table, or replaces it by a larger one, must
+  // not leave the picking on stale atoms (ASan watches the rest).
+  TChemGraph g(nullptr);
+  Load(g, "C C O", {{1, 2, 1}, {2, 3, 1}}, {{0, 0}, {1.5, 0}, {3, 0}});
+  TControlHost host(&g);
+  std::vector<int32_t> atoms;
+  g.OnMouseMove = [&](TObject*, TShiftState, int32_t, int32_t) { g.GetStructure()->Clear(); };
+  g.OnMoveOverStruct = [&](TObject*, int32_t a, TShiftState, double, double, double) {
+    atoms.push_back(a);
+    Load(g, "C C C C", {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}}, {{0, 0}, {1, 0}, {2, 0}, {3, 0}});
+  };
+  for (int32_t x : {118, 152, 190}) host.PostMouseMove({}, x, 100);
+  Application().ProcessMessages();
+  ASSERT_EQ(atoms.size(), 3u);
+  for (int32_t a : atoms) EXPECT_EQ(a, 0);  // the table was empty when picked
+  EXPECT_EQ(g.GetStructure()->GetNAtoms(), 4);
+}
+
 TEST(ChemGraphPicking, NearestRingUsesTheMeanAndNoPlaceholders) {
   TChemGraph g(nullptr);
   g.SetMaxBondLeng(0);
