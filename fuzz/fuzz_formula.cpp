@@ -1,9 +1,7 @@
 // The molecular-formula parser, classic and strict. Whatever was read (a
 // complete or an interrupted reading) writes as text that reads back to the
-// same elements and counts; the error position lies inside the text. The
-// text without masses is used: with masses in front, a count of 1 is not
-// written and the next entry's mass then reads as that count ("23Na 35Cl"
-// is Na35 Cl).
+// same elements, masses and counts, with and without masses in front; the
+// error position lies inside the text.
 #include "fuzz/fuzz_util_impl.hpp"
 #include "mol/cdata/zel_cform.hpp"
 
@@ -19,6 +17,12 @@ bool SameEntries(const TMolFormula& a, const TMolFormula& b) {
   return true;
 }
 
+bool SameMasses(const TMolFormula& a, const TMolFormula& b) {
+  for (int32_t i = 1; i <= a.GetNumAtoms(); ++i)
+    if (a.GetAtWgt(i) != b.GetAtWgt(i)) return false;
+  return true;
+}
+
 void Check(const std::string& text, bool strict, bool parens) {
   TMolFormula f;
   f.SetStrictSymbols(strict);
@@ -30,12 +34,15 @@ void Check(const std::string& text, bool strict, bool parens) {
     Require(
         f.GetParseErrorPos() >= 1 && f.GetParseErrorPos() <= static_cast<int32_t>(text.size()) + 1,
         "formula parser: error position outside the text");
-  const std::string back = f.AsString(0);
-  TMolFormula g;
-  g.SetStrictSymbols(strict);
-  g.SetMolFormula(back);
-  Require(g.LastParseComplete(), "formula parser: its own text does not parse");
-  Require(SameEntries(f, g), "formula parser: its own text reads back to other entries");
+  for (const int32_t mode : {0, 1}) {
+    const std::string back = f.AsString(mode);
+    TMolFormula g;
+    g.SetStrictSymbols(strict);
+    g.SetMolFormula(back);
+    Require(g.LastParseComplete(), "formula parser: its own text does not parse");
+    Require(SameEntries(f, g), "formula parser: its own text reads back to other entries");
+    Require(mode == 0 || SameMasses(f, g), "formula parser: its own text reads other masses");
+  }
 }
 
 }  // namespace

@@ -380,9 +380,16 @@ std::string TMolFormula::ChemElem(int32_t AtNum, int32_t Mass, int32_t Mode, int
 
 std::string TMolFormula::AsString(int32_t Mode) const {
   std::string s;
+  bool pendingOne = false;  // the last entry written has an implicit count of 1
   for (int32_t i = 1; i <= FEntries.FLeng; ++i) {
     const std::string e = ChemElem(GetAtNum(i), GetAtWgt(i), Mode, GetAtCnt(i));
-    if (!e.empty()) s += e + ' ';
+    if (e.empty()) continue;
+    // With masses in front, "23Na 35Cl" would read back as Na35 Cl: the
+    // scanner takes digits after a symbol and a blank as its count. An entry
+    // followed by another one therefore writes its count of 1.
+    if (pendingOne) s.insert(s.size() - 1, "1");
+    s += e + ' ';
+    pendingOne = Mode == 1 && GetAtCnt(i) == 1;
   }
   return s;
 }

@@ -64,6 +64,17 @@ TEST(CformParse, IsotopesAndDeuterium) {
   EXPECT_EQ(Parse("Fm").AsString(1), "257Fm ");
 }
 
+TEST(CformParse, MassTextReadsBackWithCountsOfOne) {
+  // A mass after a count-less entry would be read as that entry's count.
+  for (const char* text : {"Na Cl", "C H4 O", "2H O 13C2", "U Pb Fm"}) {
+    const TMolFormula f = Parse(text);
+    const std::string back = f.GetMolFormula();
+    EXPECT_EQ(Entries(Parse(back)), Entries(f)) << text << " -> " << back;
+  }
+  EXPECT_EQ(Parse("Na Cl").AsString(1), "23Na1 35Cl ");
+  EXPECT_EQ(Parse("Na Cl").AsString(0), "Na Cl ");
+}
+
 TEST(CformParse, ParenthesesMultiplyTheirContents) {
   EXPECT_EQ(Entries(Parse("(C H2)3 O")), "6:12:3 1:1:6 8:16:1 ");
   EXPECT_EQ(Entries(Parse("(C H3)2 C O")), "6:12:2 1:1:6 6:12:1 8:16:1 ");

@@ -284,6 +284,9 @@ class TMolFormula {
 
   /// ChemElem of every entry, each followed by one blank ("C6 H12 O6 ");
   /// entries that ChemElem writes as "" add nothing, not even the blank.
+  /// In mode 1 an entry of count 1 that another entry follows is written
+  /// with its count ("23Na1 35Cl "), so that the text reads back to the same
+  /// entries: the next mass would otherwise be read as its count.
   std::string AsString(int32_t Mode) const;
 
   // -------------------------------------------------------------------------
