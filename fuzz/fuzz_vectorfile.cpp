@@ -17,6 +17,15 @@ auto Values(const V& v) {
   return out;
 }
 
+// The text writers write -0 as 0 (a blank sign), so a text round trip keeps
+// every value but the sign of a zero.
+template <class T>
+std::vector<T> ZerosUnsigned(std::vector<T> values) {
+  for (auto& x : values)
+    if (x == 0) x = 0;
+  return values;
+}
+
 template <class V>
 std::unique_ptr<V> Prefilled() {
   auto v = std::make_unique<V>(nullptr);
@@ -59,7 +68,8 @@ void TextRoundTrip(const V& v) {
   Require(ok, "vector text writer failed");
   V w(nullptr);
   Require(w.LoadFromFile(out, true), "vector text reader: own file rejected");
-  Require(SameNested(Values(v), Values(w)), "vector text round trip changed the values");
+  Require(SameNested(ZerosUnsigned(Values(v)), ZerosUnsigned(Values(w))),
+          "vector text round trip changed the values");
 }
 
 template <class V>
@@ -74,10 +84,10 @@ void AscRoundTrip(const V& v) {
   V w(nullptr);
   std::string comment;
   Require(w.ImportASC(out, comment) == 0, "vector ASC reader: own file rejected");
-  auto expect = Values(v);
+  auto expect = ZerosUnsigned(Values(v));
   for (auto& x : expect)
     if (x != x) x = 0;  // the ASC reader stores NAN as 0
-  Require(SameNested(expect, Values(w)), "vector ASC round trip changed the values");
+  Require(SameNested(expect, ZerosUnsigned(Values(w))), "vector ASC round trip changed the values");
 }
 
 template <class V>
