@@ -53,8 +53,8 @@ class TAttrs {
 
 /// ' name="value"' with the value escaped for the file (Windows-1252).
 std::string AttrText(std::string_view Name, std::string_view Utf8);
-/// ' name="value"' of a finite double in the shortest text that reads back
-/// exactly; nothing for a non-finite value.
+/// ' name="value"' of a double in the shortest text that reads back exactly;
+/// "inf", "-inf" or "nan" for a value that is not finite.
 std::string AttrReal(std::string_view Name, double v);
 /// ' name="value"' of an int.
 std::string AttrInt(std::string_view Name, int64_t v);

@@ -87,8 +87,14 @@ bool ScanWhole(const std::string& Raw, T& v, ScanF Scan) {
 
 void TAttrs::Real(std::string_view Name, double& v) {
   std::string raw;
-  if (Get(Name, raw) &&
-      !ScanWhole(raw, v, [](std::string_view t, int32_t& p) { return ScanFPNum(t, true, 2, p); }))
+  if (!Get(Name, raw) ||
+      ScanWhole(raw, v, [](std::string_view t, int32_t& p) { return ScanFPNum(t, true, 2, p); }))
+    return;
+  // The writer's text for values without digits: "inf", "-inf", "nan".
+  double x = 0;
+  if (TryStrToFloat(StripLTBlanks(raw), x) && !std::isfinite(x))
+    v = x;
+  else
     Ok = false;
 }
 
@@ -138,7 +144,7 @@ std::string AttrText(std::string_view Name, std::string_view Utf8) {
 }
 
 std::string AttrReal(std::string_view Name, double v) {
-  if (!std::isfinite(v)) return {};
+  if (std::isnan(v)) return " " + std::string(Name) + "=\"nan\"";
   char buf[40];
   const auto res = std::to_chars(buf, buf + sizeof buf, v);
   return " " + std::string(Name) + "=\"" + std::string(buf, res.ptr) + "\"";

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -125,6 +126,36 @@ TEST(LandMarkFile, ClampsHostileValues) {
     L.SetLandMarkData(1, m);
     L.DrawHighLightedLandMark(bmp.GetCanvas(), v);
     EXPECT_EQ(bmp.GetPixel(0, 39), L.GetHighLightColorBG());
+  }
+  std::filesystem::remove(f);
+}
+
+// An overflowing coordinate reads as infinity; saving used to drop it, so
+// the file read back with the default latitude 0 in its place.
+TEST(LandMarkFile, CoordinatesThatAreNotFiniteReadBack) {
+  const std::string f = TempName("nonfinite.xml");
+  WriteText(f, kHead +
+                   "<gmlandmarks sig=\"ZELCSuite\">\n"
+                   "<landmark lat=\"46.1e3082\" long=\"-1e400\" alti=\" NaN \"/>\n"
+                   "</gmlandmarks>\n");
+  TLandMarkList L;
+  ASSERT_TRUE(L.LoadLandMarks(f, ""));
+  const double inf = std::numeric_limits<double>::infinity();
+  ASSERT_EQ(L.GetNumLandMarks(), 1);
+  EXPECT_EQ(L.GetLandMarkData(1).Latitude, inf);
+  EXPECT_EQ(L.GetLandMarkData(1).Longitude, -inf);
+  EXPECT_TRUE(std::isnan(L.GetLandMarkData(1).Altitude));
+  L.AddLandMark(-std::numeric_limits<double>::quiet_NaN(), inf, -inf);
+  ASSERT_TRUE(L.SaveLandmarks(f, ""));
+  TLandMarkList R;
+  R.AddLandMark(1, 2, 3);
+  ASSERT_TRUE(R.LoadLandMarks(f, ""));
+  ASSERT_EQ(R.GetNumLandMarks(), 2);
+  for (int i = 1; i <= 2; ++i) {
+    const TLandMark &a = L.GetLandMarkData(i), &b = R.GetLandMarkData(i);
+    for (auto [x, y] : {std::pair{a.Latitude, b.Latitude}, std::pair{a.Longitude, b.Longitude},
+                        std::pair{a.Altitude, b.Altitude}})
+      EXPECT_TRUE(std::isnan(x) ? std::isnan(y) : x == y) << i << ": " << x << " read as " << y;
   }
   std::filesystem::remove(f);
 }
