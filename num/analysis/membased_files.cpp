@@ -144,7 +144,9 @@ int32_t TMemBasedLearner::LoadModelXML(const std::string& FName, std::string& Da
     std::string content;
     ReadNextTagInString(text, pos, tags, highest, content, attrs, &info);
     if (info.Name.empty() || info.Name[0] != '/') return kMBLFileBadHeader;
-    content = XmlUnescape(content);
+    // The writer keeps texts on one line; a line break in the file reads as
+    // the blank it writes for one.
+    content = OneLine(XmlUnescape(content));
     int32_t v = -1;
     switch (tag) {
       case TMBLxmlTags::xmlComment: comment = StripLTBlanks(content); break;
