@@ -317,7 +317,8 @@ class TMemBasedLearner : public TComponent {
   int32_t StoreModelXML(const std::string& FName, const std::string& DataID);
   /// Reads a file of StoreModelXML: the outer element's id attribute
   /// (quotes removed, blanks inside quotes kept, entities decoded) becomes
-  /// DataId; comment and model name are decoded; distmode, scaling and
+  /// DataId; comment and model name are decoded, with line breaks read as
+  /// blanks and blanks at both ends removed; distmode, scaling and
   /// locmodel match the display names without regard to case (unknown
   /// names are ignored); numnnb is read as an integer and clamped as
   /// SetNumNearestNb does, against the loaded rows; modeldata is read by
