@@ -52,12 +52,16 @@ bool WriteRecord(TMixedFStream& f, const std::string& text) {
 }
 
 // A string record: its length, checked against the file, then exactly that
-// many bytes and the line break.
+// many bytes and the line break. A line break inside reads as the blank the
+// writer writes for one.
 bool ReadRecord(TMixedFStream& f, std::string& text) {
   int32_t len = 0;
   std::string rest;
-  return f.ReadInteger(len) && len >= 0 && CountFitsInStream(f, int64_t{len} + 1, 1) &&
-         f.ReadChars(len, text) && f.ReadLn(rest) && rest.empty();
+  if (!(f.ReadInteger(len) && len >= 0 && CountFitsInStream(f, int64_t{len} + 1, 1) &&
+        f.ReadChars(len, text) && f.ReadLn(rest) && rest.empty()))
+    return false;
+  text = OneLine(std::move(text));
+  return true;
 }
 
 }  // namespace

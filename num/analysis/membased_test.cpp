@@ -540,6 +540,23 @@ TEST_F(MemBasedFiles, BinaryRoundTripAndHostileCounts) {
   EXPECT_EQ(m.LoadModelBin(Path("sig.bin"), id), kMBLFileBadHeader);
 }
 
+// A carriage return inside a string record used to be kept, and the writer
+// then wrote a blank for it: the model did not write back as it was read.
+TEST_F(MemBasedFiles, BinaryRecordWithALineBreakReadsAsOneLine) {
+  ASSERT_EQ(l_->StoreModelBin(Path("m.bin"), "abc"), kMBLOk);
+  std::string bin = ReadAll(Path("m.bin"));
+  const size_t name = bin.find("m \"1\"");
+  ASSERT_NE(name, std::string::npos);
+  bin[name + 1] = '\r';
+  WriteAll(Path("cr.bin"), bin);
+  TMemBasedLearner m(nullptr);
+  std::string id;
+  ASSERT_EQ(m.LoadModelBin(Path("cr.bin"), id), kMBLOk);
+  EXPECT_EQ(m.GetModelName(), "m \"1\"");
+  ASSERT_EQ(m.StoreModelBin(Path("again.bin"), "abc"), kMBLOk);
+  EXPECT_EQ(ReadAll(Path("again.bin")), ReadAll(Path("m.bin")));
+}
+
 TEST_F(MemBasedFiles, WritersReportFailedWrites) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   EXPECT_EQ(l_->StoreModelXML("/dev/full", "x"), kMBLFileWriteFailed);

@@ -344,7 +344,8 @@ class TMemBasedLearner : public TComponent {
   /// length and enumeration ordinal is checked against the rest of the file
   /// and its range (sizes >= 1, level count 151, scale types 0..4, column
   /// roles 0..2, the three mode ordinals); names and levels are cut to
-  /// their capacities by the table; k is clamped as SetNumNearestNb does.
+  /// their capacities by the table; a line break inside a text record reads
+  /// as a blank; k is clamped as SetNumNearestNb does.
   /// Results: kMBLOk; kMBLFileBadHeader (first string wrong); kMBLFileDamaged
   /// (missing file, a failed read, a bad count or ordinal). The model and
   /// DataId change only on success; the scaling statistics are taken anew.
