@@ -399,15 +399,16 @@ class TLandMarkList : public TObject {
   /// each "landmark" element becomes one landmark built from the default
   /// landmark and its attributes: lat, long, alti (numbers with exponent,
   /// "." or ","; a magnitude beyond the double range reads as infinity, and
-  /// "inf", "-inf" and "nan" as the writer writes them); class (clamped to 0..255); usertag; colorfg, colorbg,
-  /// capfgcol, capbgcol (hexadecimal); size, dir, leng, capsize, capdir,
-  /// capdx, capdy (integers); transp, captransp (true when the lower-cased
-  /// value contains "true"); element (LMTypeFromName); id (15 characters);
-  /// date ("yyyymmddHHMMSS"); captext (80 characters); capfnm; caphal,
-  /// capval (ordinals; values outside 0..2 give 0); capfst (four characters
-  /// "0"/"1" for bold, italic, underline, strike-out; missing positions
-  /// count as "0"). Missing attributes keep the default's value; a number
-  /// attribute that is not one number gives false. The result is true when the section was found and closed; the
+  /// "inf", "-inf" and "nan" as the writer writes them); class (clamped to
+  /// 0..255); usertag; colorfg, colorbg, capfgcol, capbgcol (hexadecimal);
+  /// size, dir, leng, capsize, capdir, capdx, capdy (integers); transp,
+  /// captransp (true when the lower-cased value contains "true"); element
+  /// (LMTypeFromName); id (15 characters); date ("yyyymmddHHMMSS"); captext
+  /// (80 characters); capfnm; caphal, capval (ordinals; values outside 0..2
+  /// give 0); capfst (four characters "0"/"1" for bold, italic, underline,
+  /// strike-out; missing positions count as "0"). Missing attributes keep
+  /// the default's value; a number attribute that is not one number gives
+  /// false. The result is true when the section was found and closed; the
   /// list is then replaced (highlight 0, one OnChanged, no events). A file
   /// that ends inside the section, or in an unclosed tag, gives false and
   /// leaves the list unchanged. The file is left after the closing tag.
@@ -419,9 +420,9 @@ class TLandMarkList : public TObject {
   /// Writes `<gmlandmarks sig="ZELCSuite" vers="1.0" id="DataID">`, one
   /// line `<landmark .../>` per landmark with every attribute the reader
   /// knows (numbers round-trip exactly, those that are not finite as "inf",
-  /// "-inf" or "nan"; colours as 8 hexadecimal digits, the
-  /// date as yyyymmddHHMMSS, texts escaped), and `</gmlandmarks>`. False
-  /// when a write fails.
+  /// "-inf" or "nan"; colours as 8 hexadecimal digits, the date as
+  /// yyyymmddHHMMSS, texts escaped), and `</gmlandmarks>`. False when a
+  /// write fails.
   bool WriteLandMarksToOpenXMLFile(TTextFile& F, const std::string& DataID);
 
  private:
