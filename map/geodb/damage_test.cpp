@@ -225,6 +225,27 @@ TEST_F(GeoDBDamage, InterruptedDeletionAndPartialRecordAreRepaired) {
   geodbtest::ExpectIndexesConsistent(db);
 }
 
+TEST_F(GeoDBDamage, RepeatedTrailingRecordsAreCutInOneOpen) {
+  std::vector<uint8_t> sum = Base(1);
+  const size_t n = sum.size() / 120;
+  ASSERT_GE(n, 4u);
+  // Record 0 also at the last two places, and the record before them also
+  // at place 1: the three trailing repeats all go at the first open.
+  std::copy(sum.begin(), sum.begin() + 120, sum.end() - 120);
+  std::copy(sum.begin(), sum.begin() + 120, sum.end() - 240);
+  std::copy(sum.end() - 360, sum.end() - 240, sum.begin() + 120);
+  TempDir dir;
+  CopyBase(dir);
+  WriteBytes(dir / "db.zelgds", sum);
+  TGeoDB db(nullptr);
+  db.SetGDBName(dir / "db");
+  EXPECT_EQ(static_cast<size_t>(db.GetNumEntries()), n - 3);
+  db.SetGDBName(dir / "db");
+  EXPECT_EQ(static_cast<size_t>(db.GetNumEntries()), n - 3);
+  EXPECT_EQ(ReadBytes(dir / "db.zelgds"), std::vector<uint8_t>(sum.begin(), sum.end() - 360));
+  geodbtest::ExpectIndexesConsistent(db);
+}
+
 // --------------------------------------------------------------------------
 // Writers killed between steps
 // --------------------------------------------------------------------------

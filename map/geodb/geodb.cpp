@@ -13,7 +13,9 @@
 #include <limits>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <type_traits>
+#include <unordered_map>
 
 #include "core/zel_binary.hpp"
 #include "core/zel_filesys.hpp"
@@ -337,15 +339,26 @@ void TGeoDB::SetGDBName(const std::string& D) {
     size_t n = raw.size() / kGdbDataSize;
     bool cutSummary = raw.size() % kGdbDataSize != 0;
     // A deletion interrupted after the last record was copied over the
-    // deleted one leaves that record twice; the copy at the end goes.
+    // deleted one leaves that record twice; the copy at the end goes. Every
+    // trailing record that repeats an earlier one goes, so that the next open
+    // finds nothing more to cut; the counts keep that linear.
     if (n >= 2) {
-      const uint8_t* last = &raw[(n - 1) * kGdbDataSize];
-      for (size_t i = 0; i + 1 < n; ++i)
-        if (std::memcmp(&raw[i * kGdbDataSize], last, kGdbDataSize) == 0) {
+      const auto record = [&raw](size_t i) {
+        return std::string_view(reinterpret_cast<const char*>(&raw[i * kGdbDataSize]),
+                                kGdbDataSize);
+      };
+      bool repeated = false;
+      for (size_t i = 0; i + 1 < n && !repeated; ++i) repeated = record(i) == record(n - 1);
+      if (repeated) {
+        std::unordered_map<std::string_view, size_t> count;
+        count.reserve(n);
+        for (size_t i = 0; i < n; ++i) ++count[record(i)];
+        while (n >= 2 && count[record(n - 1)] > 1) {
+          --count[record(n - 1)];
           --n;
-          cutSummary = true;
-          break;
         }
+        cutSummary = true;
+      }
     }
     std::vector<TgdbData> sum(n);
     int32_t maxId = 0;
