@@ -285,8 +285,10 @@ class TGeoDB : public TComponent {
   /// Then, all loaded into temporaries and committed only on success:
   ///   - the summary file: whole records only; a trailing partial record is
   ///     cut off (the file is truncated to 120 N bytes); a last record that
-  ///     repeats the ItemId of an earlier identical record (a deletion that
-  ///     was interrupted) is dropped the same way;
+  ///     repeats an earlier record byte for byte (a deletion that was
+  ///     interrupted) is dropped the same way, and so is the record before
+  ///     it if it too repeats an earlier one, and so on, so that the next
+  ///     open finds the same N;
   ///   - the data file header: read from the first 260 bytes (an empty data
   ///     file gets a fresh header; 1..259 bytes raise 'SetGDBName: damaged
   ///     data file.'); HighestID is raised to the largest ItemId present;
