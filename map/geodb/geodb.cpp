@@ -187,7 +187,6 @@ bool IndexMatches(const std::vector<uint8_t>& Bytes, int Ix, const std::vector<T
   const size_t n = Sum.size();
   if (Bytes.size() / kGdbIxRecSize != n) return false;
   std::vector<uint8_t> seen(n, 0);
-  bool anyNaN = false;
   for (size_t i = 0; i < n; ++i) {
     const uint32_t key = LoadLE32(&Bytes[8 * i]);
     const int32_t index = static_cast<int32_t>(LoadLE32(&Bytes[8 * i + 4]));
@@ -201,15 +200,11 @@ bool IndexMatches(const std::vector<uint8_t>& Bytes, int Ix, const std::vector<T
         return false;
     } else {
       if (key != std::bit_cast<uint32_t>(LLKey(d, Ix))) return false;
-      anyNaN = anyNaN || std::isnan(std::bit_cast<float>(key));
+      if (i > 0 && TGeoDB::LLKeyBelow(std::bit_cast<float>(key),
+                                      std::bit_cast<float>(LoadLE32(&Bytes[8 * i - 8]))))
+        return false;
     }
   }
-  // With NaN keys the insertion order is not a total order, so it cannot be checked.
-  if (Ix > 0 && !anyNaN)
-    for (size_t i = 1; i < n; ++i)
-      if (std::bit_cast<float>(LoadLE32(&Bytes[8 * i])) <
-          std::bit_cast<float>(LoadLE32(&Bytes[8 * i - 8])))
-        return false;
   return true;
 }
 
@@ -547,6 +542,8 @@ void TGeoDB::SetRevision(int32_t Value) {
   }
 }
 
+bool TGeoDB::LLKeyBelow(float A, float B) { return A < B || (std::isnan(B) && !std::isnan(A)); }
+
 void TGeoDB::SortIxInto(std::vector<TIxLLRec>& Ix, const TIxLLRec& Rec) {
   if (Ix.empty()) return;
   const int64_t n = static_cast<int64_t>(Ix.size());
@@ -557,16 +554,14 @@ void TGeoDB::SortIxInto(std::vector<TIxLLRec>& Ix, const TIxLLRec& Rec) {
     while (lo <= hi) {
       mid = (lo + hi) / 2;
       const float k = Ix[static_cast<size_t>(mid)].LLValue;
-      // Anything that is neither below nor above (equal, or NaN) ends the
-      // search, so NaN keys cannot loop.
-      if (k < v)
+      if (LLKeyBelow(k, v))
         lo = mid + 1;
-      else if (k > v)
+      else if (LLKeyBelow(v, k))
         hi = mid - 1;
       else
         break;
     }
-    pos = mid + (!(v <= Ix[static_cast<size_t>(mid)].LLValue) ? 1 : 0);
+    pos = mid + (LLKeyBelow(Ix[static_cast<size_t>(mid)].LLValue, v) ? 1 : 0);
   }
   std::move_backward(Ix.begin() + pos, Ix.end() - 1, Ix.end());
   Ix[static_cast<size_t>(pos)] = Rec;

@@ -2,8 +2,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <limits>
+#include <vector>
 
 #include "map/geodb/geodb_test_impl.hpp"
 
@@ -208,23 +211,44 @@ TEST(GeoDBIndex, EqualKeysKeepTheBinarySearchPlacement) {
   EXPECT_EQ(db.LLIndex(1)[1].index, 0);
 }
 
-TEST(GeoDBIndex, NaNKeysTerminateAndStayInTheIndex) {
+TEST(GeoDBIndex, NaNKeysSortLastAndKeepTheNumbersInOrder) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  std::vector<TIxLLRec> ix{{1, 0}, {nan, 1}, {3, 2}, {}};
-  TGeoDB::SortIxInto(ix, {nan, 3});
-  EXPECT_EQ(ix.size(), 4u);
+  const float inf = std::numeric_limits<float>::infinity();
+  EXPECT_TRUE(TGeoDB::LLKeyBelow(inf, nan));
+  EXPECT_FALSE(TGeoDB::LLKeyBelow(nan, inf));
+  EXPECT_FALSE(TGeoDB::LLKeyBelow(nan, -nan));
+  EXPECT_FALSE(TGeoDB::LLKeyBelow(-0.0F, 0.0F));
+
   TempDir dir;
   TGeoDB db(nullptr);
   db.SetGDBName(dir / "n");
+  // A NaN key first used to stop every later search at itself, so that the
+  // numbers after it went in out of order.
+  AddTown(db, "nan", nan, nan);
+  for (float lat : {5.0F, 3.0F, 7.0F, 1.0F}) AddTown(db, "t", lat, lat);
   AddPolygon(db, "bad", {{nan, 1}, {2, 3}});
-  AddTown(db, "t", nan, nan);
-  AddPolygon(db, "ok", {{4, 5}});
-  EXPECT_TRUE(std::isnan(db.SumData()[0].LatLow));  // NaN is not dropped from the bounds
-  EXPECT_TRUE(std::isnan(db.SumData()[0].LatHigh));
-  EXPECT_EQ(db.SumData()[0].LongLow, 1);
-  db.SetGDBName(dir / "n");
-  EXPECT_EQ(db.GetNumEntries(), 3);
+  EXPECT_TRUE(std::isnan(db.SumData()[5].LatLow));  // NaN is not dropped from the bounds
+  EXPECT_EQ(db.SumData()[5].LongLow, 1);
+  std::vector<float> keys;
+  for (const TIxLLRec& r : db.LLIndex(1)) keys.push_back(r.LLValue);
+  ASSERT_EQ(keys.size(), 6u);
+  EXPECT_EQ(std::vector<float>(keys.begin(), keys.begin() + 4),
+            (std::vector<float>{1.0F, 3.0F, 5.0F, 7.0F}));
+  EXPECT_TRUE(std::isnan(keys[4]) && std::isnan(keys[5]));
+  EXPECT_EQ(db.GetClosestLatLowIx(4), 3);
+  EXPECT_EQ(db.GetClosestLatLowIx(8), 5);
+  EXPECT_EQ(db.GetClosestLatLowIx(std::numeric_limits<double>::infinity()), 5);
   geodbtest::ExpectIndexesConsistent(db);
+
+  // An index file with a NaN key among the numbers is rebuilt on open.
+  std::vector<uint8_t> ix1 = ReadBytes(dir / "n.zelgi1");
+  std::rotate(ix1.begin(), ix1.begin() + 32, ix1.end());  // the NaNs to the front
+  WriteBytes(dir / "n.zelgi1", ix1);
+  db.SetGDBName(dir / "n");
+  EXPECT_EQ(db.GetNumEntries(), 6);
+  geodbtest::ExpectIndexesConsistent(db);
+  EXPECT_TRUE(std::isnan(db.LLIndex(1).back().LLValue));
+  EXPECT_NE(ReadBytes(dir / "n.zelgi1"), ix1);
 }
 
 TEST(GeoDBEdit, PolygonBoundsAndEmptyPolygon) {

@@ -293,7 +293,8 @@ class TGeoDB : public TComponent {
   ///     file gets a fresh header; 1..259 bytes raise 'SetGDBName: damaged
   ///     data file.'); HighestID is raised to the largest ItemId present;
   ///   - each index: kept when it has exactly N records, each 0..N-1 once,
-  ///     keys equal to the summary fields (bit for bit) and sorted;
+  ///     keys equal to the summary fields (bit for bit) and sorted (bounds
+  ///     by LLKeyBelow, so an index with a NaN key among numbers is rebuilt);
   ///     otherwise rebuilt from the summary records by sorted insertion in
   ///     entry order and rewritten.
   /// Before all this, a compaction interrupted after its commit is finished
@@ -424,15 +425,21 @@ class TGeoDB : public TComponent {
   /// 'DeleteData: \<system message>'.
   void DeleteData(int32_t DbEntry);
 
+  /// The order of the four bounds indexes: numbers ascending (-0 equal to
+  /// +0), then NaN, all NaNs equal. A NaN bound (a town at NaN, a polygon
+  /// with a NaN coordinate, a damaged file) thus sorts after +inf and never
+  /// breaks the order of the numbers around it.
+  static bool LLKeyBelow(float A, float B);
+
   ///@{
   /// Sorted insertion into an index whose last slot is free (the array has
   /// already been lengthened by one). Binary search over elements 0..n-2:
   /// a key below the new one moves low to mid + 1, a key above moves high to
-  /// mid - 1, anything else (an equal key, or NaN) ends the search at mid.
-  /// The position is mid, plus 1 when the new key is not <= the key at mid;
-  /// 0 for n = 1. The tail moves up by one and Rec is written there, so a
-  /// new key lands in front of the equal key the search met. An empty array
-  /// is left unchanged.
+  /// mid - 1, an equal key ends the search at mid. The position is mid, plus
+  /// 1 when the key at mid is below the new key; 0 for n = 1. The tail moves
+  /// up by one and Rec is written there, so a new key lands in front of the
+  /// equal key the search met. Bounds keys compare by LLKeyBelow (NaN last).
+  /// An empty array is left unchanged.
   static void SortIxInto(std::vector<TIxLLRec>& Ix, const TIxLLRec& Rec);
   static void SortIxItemIDInto(std::vector<TIxItemIDRec>& Ix, const TIxItemIDRec& Rec);
   ///@}
@@ -625,9 +632,9 @@ class TGeoDB : public TComponent {
   ///
   /// The latitude and longitude keys are singles: the value is converted to
   /// float (round to nearest) before the search, so 47.1 finds a stored
-  /// 47.1f as equal; values beyond the float range become +-inf. A key
-  /// counts as below the value when it is not greater than or equal to it,
-  /// so a NaN value gives count + 1 and NaN keys never stop the search.
+  /// 47.1f as equal; values beyond the float range become +-inf. Keys and
+  /// value compare by LLKeyBelow (NaN after every number), so a NaN value
+  /// gives count + 1, or the position of a NaN key the search met.
   int32_t GetClosestItemIDIx(int32_t ItemID) const;
   int32_t GetClosestLatLowIx(double Latit) const;
   int32_t GetClosestLatHighIx(double Latit) const;
