@@ -209,41 +209,54 @@ TEST_F(GeoDBDamage, BrokenIndexesAreRebuiltFromTheSummary) {
   EXPECT_EQ(ReadBytes(dir / "db.zelgdd").size(), 100u);
 }
 
-TEST_F(GeoDBDamage, InterruptedDeletionAndPartialRecordAreRepaired) {
-  std::vector<uint8_t> sum = Base(1);
-  const size_t n = sum.size() / 120;
-  // The last record copied over record 1, the file not yet cut.
-  std::copy(sum.end() - 120, sum.end(), sum.begin() + 120);
-  sum.insert(sum.end(), {1, 2, 3});  // and a partial record after it
-  TempDir dir;
-  CopyBase(dir);
-  WriteBytes(dir / "db.zelgds", sum);
-  TGeoDB db(nullptr);
-  db.SetGDBName(dir / "db");
-  EXPECT_EQ(static_cast<size_t>(db.GetNumEntries()), n - 1);
-  EXPECT_EQ(ReadBytes(dir / "db.zelgds").size(), (n - 1) * 120);
-  geodbtest::ExpectIndexesConsistent(db);
-}
-
-TEST_F(GeoDBDamage, RepeatedTrailingRecordsAreCutInOneOpen) {
-  std::vector<uint8_t> sum = Base(1);
-  const size_t n = sum.size() / 120;
+// Each case: the summary file as damaged, and how many whole records the
+// repair keeps; a second open must find the same.
+TEST_F(GeoDBDamage, SummaryRepairsKeepWholeRecordsAndAreStable) {
+  const std::vector<uint8_t> base = Base(1);
+  const size_t n = base.size() / 120;
   ASSERT_GE(n, 4u);
-  // Record 0 also at the last two places, and the record before them also
-  // at place 1: the three trailing repeats all go at the first open.
-  std::copy(sum.begin(), sum.begin() + 120, sum.end() - 120);
-  std::copy(sum.begin(), sum.begin() + 120, sum.end() - 240);
-  std::copy(sum.end() - 360, sum.end() - 240, sum.begin() + 120);
-  TempDir dir;
-  CopyBase(dir);
-  WriteBytes(dir / "db.zelgds", sum);
-  TGeoDB db(nullptr);
-  db.SetGDBName(dir / "db");
-  EXPECT_EQ(static_cast<size_t>(db.GetNumEntries()), n - 3);
-  db.SetGDBName(dir / "db");
-  EXPECT_EQ(static_cast<size_t>(db.GetNumEntries()), n - 3);
-  EXPECT_EQ(ReadBytes(dir / "db.zelgds"), std::vector<uint8_t>(sum.begin(), sum.end() - 360));
-  geodbtest::ExpectIndexesConsistent(db);
+  const auto rec = [](std::vector<uint8_t>& s, size_t from, size_t to) {
+    std::copy_n(s.begin() + static_cast<std::ptrdiff_t>(from * 120), 120,
+                s.begin() + static_cast<std::ptrdiff_t>(to * 120));
+  };
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> sum;
+    size_t kept;
+  };
+  std::vector<Case> cases;
+  {
+    // The last record copied over record 1, the file not yet cut, and a
+    // partial record after it.
+    std::vector<uint8_t> s = base;
+    rec(s, n - 1, 1);
+    s.insert(s.end(), {1, 2, 3});
+    cases.push_back({"interrupted deletion", s, n - 1});
+  }
+  {
+    // Record 0 also at the last two places, and the record before them also
+    // at place 1: all three trailing repeats go at the first open.
+    std::vector<uint8_t> s = base;
+    rec(s, n - 3, 1);
+    rec(s, 0, n - 2);
+    rec(s, 0, n - 1);
+    cases.push_back({"repeated trailing records", s, n - 3});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    CopyBase(dir);
+    WriteBytes(dir / "db.zelgds", c.sum);
+    TGeoDB db(nullptr);
+    for (int open = 0; open < 2; ++open) {
+      db.SetGDBName(dir / "db");
+      EXPECT_EQ(static_cast<size_t>(db.GetNumEntries()), c.kept);
+      EXPECT_EQ(ReadBytes(dir / "db.zelgds"),
+                std::vector<uint8_t>(c.sum.begin(),
+                                     c.sum.begin() + static_cast<std::ptrdiff_t>(c.kept * 120)));
+      geodbtest::ExpectIndexesConsistent(db);
+    }
+  }
 }
 
 // --------------------------------------------------------------------------
