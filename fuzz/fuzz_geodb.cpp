@@ -47,7 +47,8 @@ void CheckIndexes(const TGeoDB& db) {
       Require(at >= 0 && static_cast<size_t>(at) < n && !seen[static_cast<size_t>(at)],
               "geodb: an index does not hold every entry once");
       seen[static_cast<size_t>(at)] = true;
-      Require(Key(Ix[i]) == Key(sum[static_cast<size_t>(at)]), "geodb: an index key is not the entry's");
+      Require(Key(Ix[i]) == Key(sum[static_cast<size_t>(at)]),
+              "geodb: an index key is not the entry's");
     }
   };
   check(db.ItemIDIndex(), [](const auto& r) {
@@ -64,12 +65,15 @@ void CheckIndexes(const TGeoDB& db) {
       if constexpr (std::is_same_v<std::decay_t<decltype(r)>, TIxLLRec>)
         return std::bit_cast<uint32_t>(r.LLValue);
       else
-        return std::bit_cast<uint32_t>(k == 1 ? r.LatLow : k == 2 ? r.LatHigh : k == 3 ? r.LongLow
-                                                                                      : r.LongHigh);
+        return std::bit_cast<uint32_t>(k == 1   ? r.LatLow
+                                       : k == 2 ? r.LatHigh
+                                       : k == 3 ? r.LongLow
+                                                : r.LongHigh);
     });
     const auto& ix = db.LLIndex(k);
     for (size_t i = 1; i < n; ++i)
-      Require(!(ix[i].LLValue < ix[i - 1].LLValue), "geodb: a bounds index is not sorted");
+      Require(!TGeoDB::LLKeyBelow(ix[i].LLValue, ix[i - 1].LLValue),
+              "geodb: a bounds index is not sorted (numbers ascending, then NaN)");
   }
 }
 

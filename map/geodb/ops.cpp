@@ -399,7 +399,8 @@ int32_t TGeoDB::GetClosestItemIDIx(int32_t ItemID) const {
 int32_t TGeoDB::ClosestLLIx(int32_t Ix, double Value) const {
   const float v = SearchKey(Value);
   return ClosestIx(
-      FIxLL[static_cast<size_t>(Ix - 1)], [v](const TIxLLRec& r) { return LLKeyBelow(r.LLValue, v); },
+      FIxLL[static_cast<size_t>(Ix - 1)],
+      [v](const TIxLLRec& r) { return LLKeyBelow(r.LLValue, v); },
       [v](const TIxLLRec& r) { return LLKeyBelow(v, r.LLValue); });
 }
 
