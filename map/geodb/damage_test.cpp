@@ -242,6 +242,11 @@ TEST_F(GeoDBDamage, SummaryRepairsKeepWholeRecordsAndAreStable) {
     rec(s, 0, n - 1);
     cases.push_back({"repeated trailing records", s, n - 3});
   }
+  {
+    std::vector<uint8_t> s = base;
+    for (size_t i = 1; i < n; ++i) rec(s, 0, i);
+    cases.push_back({"every record the same", s, 1});
+  }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TempDir dir;
